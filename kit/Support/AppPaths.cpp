@@ -1,0 +1,31 @@
+#include "Support/AppPaths.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+namespace holdra::AppPaths {
+
+QString supportDirectory()
+{
+    QString base = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (base.isEmpty())
+        base = QDir::tempPath();
+    return QDir(base).filePath(QString::fromLatin1(folderName));
+}
+
+QString filesDirectory()
+{
+    return QDir(supportDirectory()).filePath(QStringLiteral("Files"));
+}
+
+QString metadataPath()
+{
+    return QDir(supportDirectory()).filePath(QStringLiteral("metadata.json"));
+}
+
+QString trashMetadataPath()
+{
+    return QDir(supportDirectory()).filePath(QStringLiteral("trash.json"));
+}
+
+} // namespace holdra::AppPaths
