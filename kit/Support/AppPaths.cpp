@@ -28,4 +28,9 @@ QString trashMetadataPath()
     return QDir(supportDirectory()).filePath(QStringLiteral("trash.json"));
 }
 
+QString lockFilePath()
+{
+    return QDir(supportDirectory()).filePath(QStringLiteral(".lock"));
+}
+
 } // namespace holdra::AppPaths

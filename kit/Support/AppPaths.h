@@ -15,6 +15,8 @@ QString supportDirectory();
 QString filesDirectory();
 QString metadataPath();
 QString trashMetadataPath();
+// The store's exclusive lock on the support directory.
+QString lockFilePath();
 
 } // namespace AppPaths
 } // namespace holdra

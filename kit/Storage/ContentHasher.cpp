@@ -1,0 +1,74 @@
+#include "Storage/ContentHasher.h"
+
+#include <QFile>
+
+#include <openssl/evp.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <memory>
+#include <vector>
+
+namespace holdra::ContentHasher {
+
+namespace {
+
+constexpr size_t chunkSize = 1 << 20;
+
+struct FdCloser
+{
+    int fd;
+    ~FdCloser() { ::close(fd); }
+};
+
+struct DigestContextDeleter
+{
+    void operator()(EVP_MD_CTX *context) const { EVP_MD_CTX_free(context); }
+};
+
+} // namespace
+
+std::optional<QString> sha256Hex(const QString &filePath)
+{
+    // O_NONBLOCK so that a FIFO never blocks the caller waiting for a writer.
+    const int fd = ::open(QFile::encodeName(filePath).constData(),
+                          O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return std::nullopt;
+    const FdCloser closer{fd};
+
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    std::unique_ptr<EVP_MD_CTX, DigestContextDeleter> context(EVP_MD_CTX_new());
+    if (!context || EVP_DigestInit_ex(context.get(), EVP_sha256(), nullptr) != 1)
+        return std::nullopt;
+
+    std::vector<unsigned char> buffer(chunkSize);
+    for (;;) {
+        const ssize_t count = ::read(fd, buffer.data(), buffer.size());
+        if (count < 0) {
+            if (errno == EINTR)
+                continue;
+            return std::nullopt;
+        }
+        if (count == 0)
+            break;
+        if (EVP_DigestUpdate(context.get(), buffer.data(), static_cast<size_t>(count)) != 1)
+            return std::nullopt;
+    }
+
+    unsigned char digest[EVP_MAX_MD_SIZE];
+    unsigned int length = 0;
+    if (EVP_DigestFinal_ex(context.get(), digest, &length) != 1)
+        return std::nullopt;
+    return QString::fromLatin1(
+        QByteArray(reinterpret_cast<const char *>(digest), static_cast<qsizetype>(length)).toHex());
+}
+
+} // namespace holdra::ContentHasher

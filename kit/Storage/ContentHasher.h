@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace holdra::ContentHasher {
+
+// SHA-256 of a file's bytes as 64 lower-case hex digits, read in 1 MiB chunks;
+// nothing when the file cannot be opened or read (a folder, for instance).
+std::optional<QString> sha256Hex(const QString &filePath);
+
+} // namespace holdra::ContentHasher

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+namespace holdra {
+
+// What the file storage hands back after copying something into it.
+struct StoredFile
+{
+    // "<ITEM>/<NAME>", relative to the storage root.
+    QString relativePath;
+    // Bytes stored; a folder counts the sum of its regular files.
+    qint64 byteSize = 0;
+    // The file name as stored.
+    QString originalName;
+
+    friend bool operator==(const StoredFile &, const StoredFile &) = default;
+};
+
+} // namespace holdra

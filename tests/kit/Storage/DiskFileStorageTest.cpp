@@ -1,0 +1,296 @@
+#include "Storage/DiskFileStorage.h"
+#include "Storage/FileStorageError.h"
+#include "TempDir.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QScopeGuard>
+#include <gtest/gtest.h>
+
+#include <sys/mount.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <functional>
+
+using namespace holdra;
+
+namespace {
+
+class DiskFileStorageTest : public ::testing::Test
+{
+protected:
+    QString root() const { return m_dir.filePath(QStringLiteral("support/Files")); }
+    QStringList itemDirectories() const
+    {
+        return QDir(root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+    QByteArray readStored(const StoredFile &stored) const
+    {
+        QFile file(root() + u'/' + stored.relativePath);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    FileStorageError::Kind importFailure(const QString &path)
+    {
+        try {
+            m_storage.importFile(path);
+        } catch (const FileStorageError &error) {
+            return error.kind();
+        }
+        ADD_FAILURE() << "import of " << path.toStdString() << " succeeded";
+        return FileStorageError::Kind::systemError;
+    }
+
+    test::TempDir m_dir;
+    DiskFileStorage m_storage{root()};
+};
+
+void symlinkOrFail(const QString &target, const QString &link)
+{
+    ASSERT_EQ(::symlink(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+}
+
+} // namespace
+
+TEST_F(DiskFileStorageTest, EveryCopyGetsADirectoryOfItsOwn)
+{
+    const QString a = m_dir.write(QStringLiteral("a/report.pdf"), "first");
+    const QString b = m_dir.write(QStringLiteral("b/report.pdf"), "second!");
+    const StoredFile first = m_storage.importFile(a);
+    const StoredFile second = m_storage.importFile(b);
+
+    static const QRegularExpression shape(
+        QStringLiteral("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}/report\\.pdf$"));
+    EXPECT_TRUE(shape.match(first.relativePath).hasMatch()) << first.relativePath.toStdString();
+    EXPECT_NE(first.relativePath, second.relativePath);
+    EXPECT_EQ(first.byteSize, 5);
+    EXPECT_EQ(second.byteSize, 7);
+    EXPECT_EQ(first.originalName, QStringLiteral("report.pdf"));
+    EXPECT_EQ(readStored(second), "second!");
+}
+
+TEST_F(DiskFileStorageTest, FoldersAreCopiedWholeWithLinksKeptAsLinks)
+{
+    m_dir.write(QStringLiteral("folder/one.txt"), "12345");
+    m_dir.write(QStringLiteral("folder/sub/.hidden"), "678");
+    const QString outside = m_dir.write(QStringLiteral("outside.txt"), "not to be copied");
+    symlinkOrFail(outside, m_dir.filePath(QStringLiteral("folder/link")));
+    // A link back up the tree would loop for ever if it were followed.
+    symlinkOrFail(QStringLiteral(".."), m_dir.filePath(QStringLiteral("folder/sub/loop")));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(m_dir.filePath(QStringLiteral("folder/pipe"))).constData(), 0600), 0);
+
+    const StoredFile stored = m_storage.importFile(m_dir.filePath(QStringLiteral("folder")) + u'/');
+    EXPECT_EQ(stored.originalName, QStringLiteral("folder"));
+    EXPECT_EQ(stored.byteSize, 8);
+    const QString copy = root() + u'/' + stored.relativePath;
+    EXPECT_EQ(DiskFileStorage::byteSize(copy), 8);
+    EXPECT_TRUE(QFileInfo(copy + QStringLiteral("/sub/.hidden")).isFile());
+    EXPECT_EQ(QFileInfo(copy + QStringLiteral("/link")).symLinkTarget(), outside);
+    EXPECT_TRUE(QFileInfo(copy + QStringLiteral("/sub/loop")).isSymLink());
+    EXPECT_FALSE(QFileInfo(copy + QStringLiteral("/pipe")).exists());
+}
+
+TEST_F(DiskFileStorageTest, ALinkGivenAsSourceStashesWhatItPointsTo)
+{
+    const QString target = m_dir.write(QStringLiteral("real/original.txt"), "content");
+    const QString link = m_dir.filePath(QStringLiteral("latest.txt"));
+    symlinkOrFail(target, link);
+
+    const StoredFile stored = m_storage.importFile(link);
+    EXPECT_EQ(stored.originalName, QStringLiteral("latest.txt"));
+    const QFileInfo copy(root() + u'/' + stored.relativePath);
+    EXPECT_FALSE(copy.isSymLink());
+    EXPECT_EQ(readStored(stored), "content");
+    QFile::remove(target);
+    EXPECT_EQ(readStored(stored), "content");
+
+    m_dir.write(QStringLiteral("realdir/x"), "xy");
+    symlinkOrFail(m_dir.filePath(QStringLiteral("realdir")), m_dir.filePath(QStringLiteral("dirlink")));
+    const StoredFile folder = m_storage.importFile(m_dir.filePath(QStringLiteral("dirlink")));
+    EXPECT_FALSE(QFileInfo(root() + u'/' + folder.relativePath).isSymLink());
+    EXPECT_EQ(folder.byteSize, 2);
+}
+
+TEST_F(DiskFileStorageTest, UnreadableAndSpecialSourcesAreRefusedWithoutLeftovers)
+{
+    EXPECT_EQ(importFailure(m_dir.filePath(QStringLiteral("missing.txt"))),
+              FileStorageError::Kind::sourceUnreadable);
+    symlinkOrFail(m_dir.filePath(QStringLiteral("gone")), m_dir.filePath(QStringLiteral("dangling")));
+    EXPECT_EQ(importFailure(m_dir.filePath(QStringLiteral("dangling"))),
+              FileStorageError::Kind::sourceUnreadable);
+
+    const QString fifo = m_dir.filePath(QStringLiteral("fifo"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    EXPECT_EQ(importFailure(fifo), FileStorageError::Kind::sourceUnreadable);
+    EXPECT_EQ(importFailure(QStringLiteral("/dev/zero")), FileStorageError::Kind::sourceUnreadable);
+
+    const QString socketPath = m_dir.filePath(QStringLiteral("sock"));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    qstrncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof(address.sun_path));
+    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof(address)), 0);
+    EXPECT_EQ(importFailure(socketPath), FileStorageError::Kind::sourceUnreadable);
+    ::close(fd);
+
+    EXPECT_TRUE(itemDirectories().isEmpty());
+
+    try {
+        m_storage.importFile(m_dir.filePath(QStringLiteral("missing.txt")));
+    } catch (const FileStorageError &error) {
+        EXPECT_EQ(error.errorDescription(), QStringLiteral("无法读取原文件“missing.txt”。"));
+    }
+}
+
+TEST_F(DiskFileStorageTest, AFolderHoldingTheStorageIsNotCopiedIntoItself)
+{
+    m_dir.write(QStringLiteral("support/notes.txt"), "n");
+    m_storage.importData("x", QStringLiteral("x"), QString());
+    EXPECT_EQ(importFailure(m_dir.path()), FileStorageError::Kind::copyFailed);
+    EXPECT_EQ(importFailure(root()), FileStorageError::Kind::copyFailed);
+    EXPECT_EQ(itemDirectories().size(), 1);
+}
+
+TEST_F(DiskFileStorageTest, ImportDataAppliesTheExtensionRule)
+{
+    const auto nameOf = [this](const QString &name, const QString &extension) {
+        return m_storage.importData("bytes", name, extension).originalName;
+    };
+    EXPECT_EQ(nameOf(QString(), QStringLiteral("png")), QStringLiteral("未命名.png"));
+    EXPECT_EQ(nameOf(QStringLiteral("plain"), QStringLiteral(" . .")), QStringLiteral("plain"));
+    EXPECT_EQ(nameOf(QStringLiteral("photo.PNG"), QStringLiteral("png")), QStringLiteral("photo.PNG"));
+    EXPECT_EQ(nameOf(QStringLiteral("clip"), QStringLiteral(".m4a")), QStringLiteral("clip.m4a"));
+    EXPECT_EQ(nameOf(QStringLiteral("a.jpeg"), QStringLiteral("png")), QStringLiteral("a.jpeg.png"));
+
+    const StoredFile stored = m_storage.importData("12345", QStringLiteral("n"), QStringLiteral("txt"));
+    EXPECT_EQ(stored.byteSize, 5);
+    EXPECT_EQ(readStored(stored), "12345");
+}
+
+TEST_F(DiskFileStorageTest, SuggestedNamesCannotLeaveTheItemDirectory)
+{
+    const QStringList hostile = {QStringLiteral("../../escape"), QStringLiteral("/etc/passwd"),
+                                 QStringLiteral(".."), QStringLiteral("."),
+                                 QStringView(u"nul\0byte", 8).toString(), QStringLiteral("line\nbreak")};
+    for (const QString &name : hostile) {
+        const StoredFile stored = m_storage.importData("x", name, QStringLiteral("../up"));
+        const QStringList parts = stored.relativePath.split(u'/');
+        ASSERT_EQ(parts.size(), 2) << stored.relativePath.toStdString();
+        EXPECT_NE(parts[1], QStringLiteral(".."));
+        EXPECT_FALSE(stored.originalName.contains(QChar()));
+        EXPECT_TRUE(QFileInfo(root() + u'/' + stored.relativePath).isFile());
+    }
+    EXPECT_EQ(DiskFileStorage::safeFileName(QStringLiteral("..")), QStringLiteral("未命名"));
+    EXPECT_EQ(DiskFileStorage::safeFileName(QStringLiteral("a/b")), QStringLiteral("a_b"));
+    EXPECT_EQ(DiskFileStorage::safeFileName(QStringLiteral(".profile")), QStringLiteral(".profile"));
+    EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(QStringLiteral("support/escape.up"))));
+    EXPECT_EQ(itemDirectories().size(), hostile.size());
+}
+
+TEST_F(DiskFileStorageTest, RemoveDeletesTheItemDirectoryOrTheLooseFile)
+{
+    const StoredFile a = m_storage.importData("a", QStringLiteral("a"), QString());
+    const StoredFile b = m_storage.importData("b", QStringLiteral("b"), QString());
+    m_dir.write(QStringLiteral("support/Files/loose.txt"), "l");
+
+    m_storage.remove(a.relativePath);
+    EXPECT_FALSE(QFileInfo::exists(root() + u'/' + a.relativePath.section(u'/', 0, 0)));
+    EXPECT_TRUE(QFileInfo::exists(root() + u'/' + b.relativePath));
+    m_storage.remove(QStringLiteral("loose.txt"));
+    EXPECT_FALSE(QFileInfo::exists(root() + QStringLiteral("/loose.txt")));
+    EXPECT_NO_THROW(m_storage.remove(QStringLiteral("0000/gone.txt")));
+    EXPECT_EQ(itemDirectories(), QStringList{b.relativePath.section(u'/', 0, 0)});
+}
+
+TEST_F(DiskFileStorageTest, PathsLeadingOutOfTheRootAreRefusedAndDeleteNothing)
+{
+    const StoredFile kept = m_storage.importData("k", QStringLiteral("k"), QString());
+    const QString victim = m_dir.write(QStringLiteral("Documents/x/precious.txt"), "keep me");
+    symlinkOrFail(m_dir.filePath(QStringLiteral("Documents")),
+                  root() + QStringLiteral("/LINKED"));
+    symlinkOrFail(root(), root() + QStringLiteral("/SELF"));
+
+    const QStringList hostile = {QStringLiteral("../../Documents/x/precious.txt"),
+                                 QStringLiteral("../Files"),
+                                 victim,
+                                 QString(),
+                                 QStringLiteral("."),
+                                 QStringLiteral("a/./b"),
+                                 QStringLiteral("a//b"),
+                                 QStringLiteral("LINKED/x/precious.txt"),
+                                 QStringLiteral("LINKED")};
+    for (const QString &path : hostile) {
+        EXPECT_THROW(m_storage.remove(path), FileStorageError) << path.toStdString();
+        EXPECT_EQ(m_storage.absolutePath(path), std::nullopt) << path.toStdString();
+    }
+    // Resolves to the root itself, which is never deleted.
+    EXPECT_THROW(m_storage.remove(QStringLiteral("SELF/anything")), FileStorageError);
+    EXPECT_TRUE(QFileInfo::exists(victim));
+    EXPECT_TRUE(QFileInfo(root()).isDir());
+    EXPECT_TRUE(QFileInfo::exists(root() + u'/' + kept.relativePath));
+    EXPECT_EQ(m_storage.absolutePath(kept.relativePath), root() + u'/' + kept.relativePath);
+    EXPECT_EQ(m_storage.absolutePath(QStringLiteral("NEW/not-yet.txt")),
+              root() + QStringLiteral("/NEW/not-yet.txt"));
+}
+
+TEST_F(DiskFileStorageTest, RemoveAllEmptiesTheRootButKeepsIt)
+{
+    EXPECT_NO_THROW(m_storage.removeAll());
+    EXPECT_FALSE(QFileInfo::exists(root()));
+
+    m_storage.importData("a", QStringLiteral("a"), QString());
+    m_dir.write(QStringLiteral("support/Files/.hidden"), "h");
+    const QString outside = m_dir.write(QStringLiteral("outside/keep.txt"), "k");
+    symlinkOrFail(m_dir.filePath(QStringLiteral("outside")), root() + QStringLiteral("/link"));
+    m_storage.removeAll();
+    EXPECT_TRUE(itemDirectories().isEmpty());
+    EXPECT_TRUE(QFileInfo(root()).isDir());
+    EXPECT_TRUE(QFileInfo::exists(outside));
+}
+
+TEST_F(DiskFileStorageTest, SizesCountRegularFilesOnly)
+{
+    EXPECT_EQ(DiskFileStorage::byteSize(m_dir.filePath(QStringLiteral("nothing"))), 0);
+    EXPECT_EQ(m_storage.totalByteSize(), 0);
+    m_storage.importData(QByteArray(1000, 'x'), QStringLiteral("a"), QString());
+    m_storage.importData(QByteArray(24, 'y'), QStringLiteral("b"), QString());
+    EXPECT_EQ(m_storage.totalByteSize(), 1024);
+}
+
+// A full disk is simulated with a small tmpfs, which needs root.
+TEST_F(DiskFileStorageTest, AFullDiskIsReportedAsOutOfSpaceAndLeavesNoItem)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a small file system needs root";
+    const QString mountPoint = m_dir.mkdir(QStringLiteral("small"));
+    if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=512k") != 0)
+        GTEST_SKIP() << "cannot mount tmpfs here";
+    const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(mountPoint).constData(), MNT_DETACH); });
+
+    DiskFileStorage storage(mountPoint + QStringLiteral("/Files"));
+    const QByteArray big(1024 * 1024, 'z');
+    const QString source = m_dir.write(QStringLiteral("big.bin"), big);
+    m_dir.write(QStringLiteral("bigfolder/small.txt"), "s");
+    m_dir.write(QStringLiteral("bigfolder/big.bin"), big);
+
+    const auto failureOf = [](const std::function<void()> &operation) {
+        try {
+            operation();
+        } catch (const FileStorageError &error) {
+            return error;
+        }
+        return FileStorageError::systemError(QStringLiteral("no failure"));
+    };
+    EXPECT_EQ(failureOf([&] { storage.importFile(source); }), FileStorageError::outOfSpace());
+    EXPECT_EQ(failureOf([&] { storage.importFile(m_dir.filePath(QStringLiteral("bigfolder"))); }),
+              FileStorageError::outOfSpace());
+    EXPECT_EQ(failureOf([&] { storage.importData(big, QStringLiteral("big"), QString()); }),
+              FileStorageError::outOfSpace());
+    EXPECT_EQ(FileStorageError::outOfSpace().errorDescription(), QStringLiteral("磁盘空间不足，无法暂存。"));
+    EXPECT_TRUE(QDir(storage.rootDirectory()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+    // What fits still goes in.
+    EXPECT_NO_THROW(storage.importData("small", QStringLiteral("small"), QString()));
+}
