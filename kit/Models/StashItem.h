@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Models/StashItemKind.h"
+#include "Storage/StoredFile.h"
 
 #include <QDateTime>
 #include <QMetaType>
@@ -11,8 +12,6 @@
 #include <optional>
 
 namespace holdra {
-
-struct StoredFile;
 
 // The record of one stashed thing: a copied file, an image, a text, a link or a
 // voice recording. A plain value; the note is always kept normalised.
