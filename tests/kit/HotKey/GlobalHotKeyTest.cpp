@@ -1,0 +1,113 @@
+#include "HotKey/GlobalHotKey.h"
+#include "Settings/InMemoryUserDefaults.h"
+
+#include <gtest/gtest.h>
+
+using namespace holdra;
+using Modifier = GlobalHotKey::Modifier;
+
+namespace {
+
+constexpr GlobalHotKey::Modifiers allModifiers =
+    Modifier::Command | Modifier::Option | Modifier::Control | Modifier::Shift;
+
+} // namespace
+
+TEST(GlobalHotKeyTest, DisplayStringPutsGlyphsInFixedOrderBeforeTheKeyName)
+{
+    const struct
+    {
+        GlobalHotKey hotKey;
+        QString expected;
+    } cases[] = {
+        {GlobalHotKey::defaultHotKey(), QStringLiteral("⌃⌥Space")},
+        {{0, allModifiers}, QStringLiteral("⌃⌥⇧⌘A")},
+        {{122, {}}, QStringLiteral("Key122")},
+        {{6, Modifier::Command | Modifier::Shift}, QStringLiteral("⇧⌘Z")},
+        {{29, Modifier::Option}, QStringLiteral("⌥0")},
+        {{25, {}}, QStringLiteral("9")},
+        {{51, Modifier::Control}, QStringLiteral("⌃Delete")},
+        {{53, {}}, QStringLiteral("Esc")},
+        {{123, {}}, QStringLiteral("←")},
+        {{126, {}}, QStringLiteral("↑")},
+        // Bits that are no modifier are kept but not shown.
+        {{36, GlobalHotKey::Modifiers::fromInt(0x10 | 4)}, QStringLiteral("⌃Return")},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(c.hotKey.displayString(), c.expected) << c.hotKey.keyCode();
+}
+
+TEST(GlobalHotKeyTest, EveryNamedKeyHasAKeysymThatLeadsBackToIt)
+{
+    int named = 0;
+    for (quint32 code = 0; code < 256; ++code) {
+        const GlobalHotKey hotKey(code, {});
+        const bool hasName = !hotKey.displayString().startsWith(QLatin1String("Key"));
+        const auto keysym = hotKey.x11Keysym();
+        EXPECT_EQ(keysym.has_value(), hasName) << code;
+        if (keysym) {
+            ++named;
+            EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym(*keysym), code) << code;
+        }
+    }
+    EXPECT_EQ(named, 9 + 26 + 10);
+
+    EXPECT_EQ(GlobalHotKey(49, {}).x11Keysym(), 0x20u);
+    EXPECT_EQ(GlobalHotKey(51, {}).x11Keysym(), 0xff08u); // the Mac's Delete is BackSpace
+    EXPECT_EQ(GlobalHotKey(0, {}).x11Keysym(), quint32('a'));
+}
+
+TEST(GlobalHotKeyTest, RecordedKeysymsFoldShiftedFormsOntoTheirKey)
+{
+    EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym('Q'), 12u);
+    EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym('q'), 12u);
+    EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym(0xfe20), 48u); // ISO_Left_Tab
+    EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym(0xffbe), std::nullopt); // F1
+}
+
+TEST(GlobalHotKeyTest, ModifiersMapToX11MasksAndFromQt)
+{
+    EXPECT_EQ(GlobalHotKey(0, Modifier::Command).x11ModifierMask(), 0x40u);
+    EXPECT_EQ(GlobalHotKey(0, Modifier::Control | Modifier::Shift).x11ModifierMask(), 0x05u);
+    EXPECT_EQ(GlobalHotKey::defaultHotKey().x11ModifierMask(), 0x0cu);
+    EXPECT_EQ(GlobalHotKey(0, allModifiers).x11ModifierMask(), 0x4du);
+    EXPECT_EQ(GlobalHotKey(0, {}).x11ModifierMask(), 0u);
+
+    EXPECT_EQ(GlobalHotKey::modifiersFromQt(Qt::MetaModifier | Qt::ShiftModifier),
+              Modifier::Command | Modifier::Shift);
+    EXPECT_EQ(GlobalHotKey::modifiersFromQt(Qt::ControlModifier | Qt::AltModifier
+                                            | Qt::KeypadModifier),
+              Modifier::Control | Modifier::Option);
+    EXPECT_EQ(GlobalHotKey::modifiersFromQt(Qt::NoModifier), GlobalHotKey::Modifiers());
+}
+
+TEST(GlobalHotKeyTest, JsonFormIsTheStoredEncoding)
+{
+    EXPECT_EQ(GlobalHotKey::defaultHotKey().toJson(), QByteArray(R"({"keyCode":49,"modifiers":6})"));
+
+    const GlobalHotKey extreme(4294967295u, GlobalHotKey::Modifiers::fromInt(4294967295u));
+    EXPECT_EQ(GlobalHotKey::fromJson(extreme.toJson()), extreme);
+    EXPECT_EQ(GlobalHotKey::fromJson(R"({ "modifiers": 9, "keyCode": 0, "extra": true })"),
+              GlobalHotKey(0, Modifier::Command | Modifier::Shift));
+
+    for (const char *bad : {"", "not json", "[49,6]", R"({"keyCode":49})",
+                            R"({"keyCode":"49","modifiers":6})", R"({"keyCode":-1,"modifiers":6})",
+                            R"({"keyCode":49.5,"modifiers":6})", R"({"keyCode":4294967296,"modifiers":6})",
+                            R"({"keyCode":49,"modifiers":[2,4]})"})
+        EXPECT_EQ(GlobalHotKey::fromJson(bad), std::nullopt) << bad;
+}
+
+TEST(GlobalHotKeyTest, SavesAndLoadsThroughTheDefaults)
+{
+    InMemoryUserDefaults defaults;
+    EXPECT_EQ(GlobalHotKey::load(defaults), std::nullopt);
+
+    const GlobalHotKey hotKey(40, Modifier::Command | Modifier::Shift);
+    hotKey.save(defaults);
+    EXPECT_EQ(defaults.value(QStringLiteral("settings.globalHotKey")),
+              QVariant(QByteArray(R"({"keyCode":40,"modifiers":9})")));
+    EXPECT_EQ(GlobalHotKey::load(defaults), hotKey);
+
+    defaults.setValue(QStringLiteral("settings.globalHotKey"), QStringLiteral(R"({"keyCode":40,"modifiers":9})"));
+    EXPECT_EQ(GlobalHotKey::load(defaults), std::nullopt);
+}
