@@ -37,12 +37,16 @@ QList<QStringView> entries(QStringView text)
     return result;
 }
 
+// Tolerant parsing accepts the unencoded spaces and raw non-ASCII names that
+// many senders put into uri-lists.
+QUrl parsed(QStringView entry)
+{
+    return QUrl(entry.toString(), QUrl::TolerantMode);
+}
+
 std::optional<QUrl> decodeEntry(QStringView entry)
 {
-    // Tolerant parsing accepts the unencoded spaces and raw non-ASCII names
-    // that many senders put into uri-lists.
-    const QUrl url(entry.toString(), QUrl::TolerantMode);
-    return decode(url);
+    return decode(parsed(entry));
 }
 
 QString textFromBytes(const QByteArray &bytes)
@@ -101,6 +105,20 @@ QList<QUrl> decodeAll(const QByteArray &bytes)
             result.append(*url);
     }
     return result;
+}
+
+std::optional<QUrl> firstURL(const QByteArray &bytes)
+{
+    const QList<QStringView> candidates = entries(textFromBytes(bytes));
+    if (candidates.isEmpty())
+        return std::nullopt;
+    // Only the first line: in text/x-moz-url the second one is the page title.
+    const QUrl url = parsed(candidates.first());
+    if (!url.isValid() || url.isRelative())
+        return std::nullopt;
+    if (url.scheme() == u"file")
+        return decode(url);
+    return url;
 }
 
 } // namespace holdra::DropFileURLDecoder

@@ -33,5 +33,10 @@ std::optional<QUrl> decode(const QUrl &url);
 // Every local file URL of a uri-list, in order; entries that do not decode are left out.
 QList<QUrl> decodeAll(const QByteArray &bytes);
 
+// The first entry of a text/uri-list or text/x-moz-url payload as an absolute
+// URL of any scheme. A file URL is returned only when it decodes as above, so a
+// file on another host never passes for a web link.
+std::optional<QUrl> firstURL(const QByteArray &bytes);
+
 } // namespace DropFileURLDecoder
 } // namespace holdra

@@ -107,3 +107,13 @@ TEST(DropFileURLDecoderTest, DecodeAllKeepsEveryFileOfAListInOrder)
               (QList<QUrl>{local("/a/one.txt"), local("/b/two words.txt"), local("/c/三.txt")}));
     EXPECT_TRUE(DropFileURLDecoder::decodeAll(QByteArray("\0\0", 2)).isEmpty());
 }
+
+TEST(DropFileURLDecoderTest, FirstURLTakesOnlyTheFirstEntryOfAnyScheme)
+{
+    EXPECT_EQ(DropFileURLDecoder::firstURL(utf16LE(QStringLiteral("https://example.com/a b?q=1\nExample"))),
+              QUrl(QStringLiteral("https://example.com/a%20b?q=1")));
+    EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray("#c\r\nfile://localhost/tmp/x\r\n")), local("/tmp/x"));
+    EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray("file://fileserver/x\nhttps://example.com/")), std::nullopt);
+    EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray("just words\nhttps://example.com/")), std::nullopt);
+    EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray()), std::nullopt);
+}
