@@ -16,7 +16,6 @@ struct FakeAudioPlayerState
     bool prepares = true;
     bool plays = true;
     int playCalls = 0;
-    int pauseCalls = 0;
     int stopCalls = 0;
     bool alive = false;
 };
@@ -42,11 +41,7 @@ public:
         m_state->playing = m_state->plays;
         return m_state->plays;
     }
-    void pause() override
-    {
-        ++m_state->pauseCalls;
-        m_state->playing = false;
-    }
+    void pause() override { m_state->playing = false; }
     void stop() override
     {
         ++m_state->stopCalls;
