@@ -34,7 +34,7 @@ public:
 private:
     void write(const QString &key, const QVariant &value);
 
-    mutable QSettings m_settings;
+    QSettings m_settings;
 };
 
 } // namespace holdra
