@@ -15,8 +15,6 @@ public:
     QSettingsUserDefaults();
     explicit QSettingsUserDefaults(const QString &filePath);
 
-    QString fileName() const;
-
     bool contains(const QString &key) const override;
 
     std::optional<bool> boolValue(const QString &key) const override;
