@@ -1,0 +1,23 @@
+#include "MessageLog.h"
+#include "Platform/X11HotKeyGrabber.h"
+
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+using namespace holdra;
+
+// This suite runs on the offscreen platform: there is no X server, and every
+// X11 adapter must stay inert, say so once and never crash.
+
+TEST(PlatformWithoutX11Test, TheHotKeyGrabberSaysOnceThatTheHotKeyIsOff)
+{
+    ASSERT_NE(QGuiApplication::platformName(), QLatin1String("xcb"));
+    test::MessageLog log;
+    X11HotKeyGrabber grabber;
+    EXPECT_EQ(grabber.grab(0x20, X11HotKeyGrabber::Control).status, X11HotKeyGrabber::Result::Unavailable);
+    EXPECT_EQ(grabber.grab(0x20, X11HotKeyGrabber::Control).status, X11HotKeyGrabber::Result::Unavailable);
+    grabber.ungrab();
+    EXPECT_FALSE(grabber.isGrabbed());
+    ASSERT_EQ(log.lines().size(), 1);
+    EXPECT_TRUE(log.lines().front().contains(QStringLiteral("hot key is off")));
+}
