@@ -15,6 +15,8 @@ HOLDRA_PACKAGES=(
   libssl-dev nlohmann-json3-dev
   # X11 integration and sound
   libxcb1-dev libxcb-keysyms1-dev libxcb-ewmh-dev libxcb-xinput-dev libcanberra-dev
+  # RandR output numbers: the runtime identifier of a display without EDID data
+  libxcb-randr0-dev
   # recording and playback backend
   gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-tools
   # fonts for the Chinese interface
