@@ -14,6 +14,8 @@
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
 #ifdef HOLDRA_TEST_START_X_SERVER
     holdra::test::XvfbSession xserver;
     if (xserver.isRunning()) {

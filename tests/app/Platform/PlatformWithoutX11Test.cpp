@@ -1,5 +1,6 @@
 #include "MessageLog.h"
 #include "Platform/X11HotKeyGrabber.h"
+#include "Platform/X11WindowListReader.h"
 
 #include <QGuiApplication>
 #include <gtest/gtest.h>
@@ -20,4 +21,13 @@ TEST(PlatformWithoutX11Test, TheHotKeyGrabberSaysOnceThatTheHotKeyIsOff)
     EXPECT_FALSE(grabber.isGrabbed());
     ASSERT_EQ(log.lines().size(), 1);
     EXPECT_TRUE(log.lines().front().contains(QStringLiteral("hot key is off")));
+}
+
+TEST(PlatformWithoutX11Test, TheWindowListReaderListsNothing)
+{
+    test::MessageLog log;
+    const X11WindowListReader reader;
+    EXPECT_FALSE(reader.isAvailable());
+    EXPECT_TRUE(reader.read().isEmpty());
+    EXPECT_EQ(log.count(QStringLiteral("full-screen windows are not detected")), 1);
 }
