@@ -1,8 +1,11 @@
 #include "MessageLog.h"
 #include "Platform/X11HotKeyGrabber.h"
+#include "Platform/X11PanelWindowHints.h"
+#include "Platform/X11RawButtonMonitor.h"
 #include "Platform/X11WindowListReader.h"
 
 #include <QGuiApplication>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace holdra;
@@ -30,4 +33,21 @@ TEST(PlatformWithoutX11Test, TheWindowListReaderListsNothing)
     EXPECT_FALSE(reader.isAvailable());
     EXPECT_TRUE(reader.read().isEmpty());
     EXPECT_EQ(log.count(QStringLiteral("full-screen windows are not detected")), 1);
+}
+
+TEST(PlatformWithoutX11Test, PanelHintsAndTheClickMonitorDoNothing)
+{
+    test::MessageLog log;
+    X11PanelWindowHints hints;
+    QWindow window;
+    hints.apply(&window);
+    window.show();
+    EXPECT_FALSE(hints.isAvailable());
+
+    X11RawButtonMonitor monitor;
+    monitor.start();
+    EXPECT_FALSE(monitor.isAvailable());
+    EXPECT_FALSE(monitor.isActive());
+    EXPECT_EQ(log.count(QStringLiteral("pinned to every workspace")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("clicks outside the panel")), 1);
 }
