@@ -15,6 +15,12 @@ HOLDRA_PACKAGES=(
   libssl-dev nlohmann-json3-dev
   # X11 integration and sound
   libxcb1-dev libxcb-keysyms1-dev libxcb-ewmh-dev libxcb-xinput-dev libcanberra-dev
+  # RandR output numbers: the runtime identifier of a display without EDID data
+  libxcb-randr0-dev
+  # the named sounds ("Pop" and the alert) come from the freedesktop sound theme
+  sound-theme-freedesktop
+  # libcanberra reaches PulseAudio (and PipeWire's pulse server) only through this plugin
+  libcanberra-pulse
   # recording and playback backend
   gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-tools
   # fonts for the Chinese interface

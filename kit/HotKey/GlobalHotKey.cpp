@@ -15,6 +15,12 @@ namespace {
 
 const QString defaultsKey = QStringLiteral("settings.globalHotKey");
 
+// X11 modifier masks (X.h): ShiftMask, ControlMask, Mod1Mask (Alt), Mod4Mask (Super).
+constexpr quint32 x11ShiftMask = 0x01;
+constexpr quint32 x11ControlMask = 0x04;
+constexpr quint32 x11AltMask = 0x08;
+constexpr quint32 x11SuperMask = 0x40;
+
 struct Key
 {
     quint32 keyCode;      // macOS virtual key code

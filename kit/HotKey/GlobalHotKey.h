@@ -32,12 +32,6 @@ public:
     Q_DECLARE_FLAGS(Modifiers, Modifier)
     Q_FLAG(Modifiers)
 
-    // X11 modifier masks (X.h): ShiftMask, ControlMask, Mod1Mask (Alt), Mod4Mask (Super).
-    static constexpr quint32 x11ShiftMask = 0x01;
-    static constexpr quint32 x11ControlMask = 0x04;
-    static constexpr quint32 x11AltMask = 0x08;
-    static constexpr quint32 x11SuperMask = 0x40;
-
     constexpr GlobalHotKey() = default;
     constexpr GlobalHotKey(quint32 keyCode, Modifiers modifiers)
         : m_keyCode(keyCode), m_modifiers(modifiers)

@@ -110,7 +110,7 @@ void DraftModel::measureAndPublishWhenDue(bool force)
 void DraftModel::measureAndPublish(Clock::Duration time)
 {
     m_lastMeasuredAt = time;
-    const double height = DraftTextMetrics::height(m_draft, m_fieldAvailableWidth);
+    const double height = m_lineHeight * DraftTextMetrics::lineCount(m_draft, m_fieldAvailableWidth);
     if (height != m_fieldContentHeight) {
         m_fieldContentHeight = height;
         Q_EMIT fieldContentHeightChanged(m_fieldContentHeight);

@@ -13,11 +13,6 @@ QSettingsUserDefaults::QSettingsUserDefaults(const QString &filePath)
 {
 }
 
-QString QSettingsUserDefaults::fileName() const
-{
-    return m_settings.fileName();
-}
-
 bool QSettingsUserDefaults::contains(const QString &key) const
 {
     return m_settings.contains(key);

@@ -15,8 +15,6 @@ public:
     QSettingsUserDefaults();
     explicit QSettingsUserDefaults(const QString &filePath);
 
-    QString fileName() const;
-
     bool contains(const QString &key) const override;
 
     std::optional<bool> boolValue(const QString &key) const override;
@@ -34,7 +32,7 @@ public:
 private:
     void write(const QString &key, const QVariant &value);
 
-    mutable QSettings m_settings;
+    QSettings m_settings;
 };
 
 } // namespace holdra

@@ -152,17 +152,3 @@ TEST_F(DraftModelTest, PendingPassesDieWithTheModel)
     clock.advance(1s);
     EXPECT_EQ(measurements, 1);
 }
-
-TEST_F(DraftModelTest, TypingAndSubmitNotify)
-{
-    int typingChanges = 0;
-    int submits = 0;
-    QObject::connect(&model, &DraftModel::isTypingChanged, [&] { ++typingChanges; });
-    QObject::connect(&model, &DraftModel::submitRequested, [&] { ++submits; });
-    model.setTyping(true);
-    model.setTyping(true);
-    model.submit();
-    EXPECT_TRUE(model.isTyping());
-    EXPECT_EQ(typingChanges, 1);
-    EXPECT_EQ(submits, 1);
-}

@@ -1,32 +1,20 @@
 #include "Notch/NotchMetrics.h"
 
-#include <QString>
 #include <gtest/gtest.h>
 
 #include <cmath>
 
 using namespace holdra;
 
+// Lets failures print rectangles.
+void PrintTo(const QRectF &r, std::ostream *os)
+{
+    *os << "(" << r.x() << ", " << r.y() << ", " << r.width() << " x " << r.height() << ")";
+}
+
 namespace {
 
 constexpr auto none = std::nullopt;
-
-std::string describe(const QRectF &r)
-{
-    return QStringLiteral("(%1, %2, %3 x %4)")
-        .arg(r.x())
-        .arg(r.y())
-        .arg(r.width())
-        .arg(r.height())
-        .toStdString();
-}
-
-void expectRect(const QRectF &actual, const QRectF &expected)
-{
-    EXPECT_TRUE(actual.x() == expected.x() && actual.y() == expected.y()
-                && actual.width() == expected.width() && actual.height() == expected.height())
-        << describe(actual) << " instead of " << describe(expected);
-}
 
 } // namespace
 
@@ -65,30 +53,30 @@ TEST(NotchMetricsTest, FindsTheNotchAndTheAttachmentLine)
         const QRectF closed = m.closedFrame(NotchMetrics::closedFallbackWidth,
                                             NotchMetrics::interactiveBandBelowNotch);
         const double height = c.hasNotch ? c.notchHeight + 26 : 34;
-        expectRect(closed, {std::round(756 - c.closedWidth / 2), c.attachmentTopY - height,
-                            c.closedWidth, height});
+        EXPECT_EQ(closed, QRectF(std::round(756 - c.closedWidth / 2), c.attachmentTopY - height,
+                                 c.closedWidth, height));
     }
 }
 
 TEST(NotchMetricsTest, OpenFrameKeepsItsMarginsAndHangsFromTheAttachmentLine)
 {
     const NotchMetrics plain(QRectF(0, 0, 1440, 900), QRectF(0, 0, 1440, 875), 0, none, none);
-    expectRect(plain.openFrame(2000, 2000), {20, 875 - 780, 1400, 780});
-    expectRect(plain.openFrame(384, 470), {528, 405, 384, 470});
+    EXPECT_EQ(plain.openFrame(2000, 2000), QRectF(20, 875 - 780, 1400, 780));
+    EXPECT_EQ(plain.openFrame(384, 470), QRectF(528, 405, 384, 470));
 
     // The notched panel starts at the very top, behind the notch.
     const NotchMetrics notched(QRectF(0, 0, 1512, 982), QRectF(0, 0, 1512, 950), 38, 640, 640);
-    expectRect(notched.openFrame(400, 500), {556, 482, 400, 500});
+    EXPECT_EQ(notched.openFrame(400, 500), QRectF(556, 482, 400, 500));
 }
 
 TEST(NotchMetricsTest, CentringRoundsHalvesAwayFromZero)
 {
     const NotchMetrics display(QRectF(0, 0, 1512, 982), none, 0, none, none);
-    expectRect(display.topCenteredFrame(161, 34), {676, 948, 161, 34});
+    EXPECT_EQ(display.topCenteredFrame(161, 34), QRectF(676, 948, 161, 34));
 
     // Left of and below the primary screen: negative halves round down.
     const NotchMetrics below(QRectF(-1512, -900, 1512, 900), none, 0, none, none);
-    expectRect(below.topCenteredFrame(161, 10.5), {-837, -11, 161, 10.5});
+    EXPECT_EQ(below.topCenteredFrame(161, 10.5), QRectF(-837, -11, 161, 10.5));
 }
 
 TEST(NotchMetricsTest, ConvertsBetweenYUpAndQtOnScreensOfDifferentHeights)
@@ -100,24 +88,24 @@ TEST(NotchMetricsTest, ConvertsBetweenYUpAndQtOnScreensOfDifferentHeights)
     const QRectF tall(1920, 0, 2560, 1440);
     const QRectF below(0, 1080, 1280, 1024);
 
-    expectRect(NotchMetrics::fromQtGlobal(primary, primary), {0, 0, 1920, 1080});
-    expectRect(NotchMetrics::fromQtGlobal(tall, primary), {1920, -360, 2560, 1440});
-    expectRect(NotchMetrics::fromQtGlobal(below, primary), {0, -1024, 1280, 1024});
+    EXPECT_EQ(NotchMetrics::fromQtGlobal(primary, primary), QRectF(0, 0, 1920, 1080));
+    EXPECT_EQ(NotchMetrics::fromQtGlobal(tall, primary), QRectF(1920, -360, 2560, 1440));
+    EXPECT_EQ(NotchMetrics::fromQtGlobal(below, primary), QRectF(0, -1024, 1280, 1024));
     for (const QRectF &r : {primary, primaryAvailable, tall, below, QRectF(100.5, -20.25, 7, 3)})
-        expectRect(NotchMetrics::toQtGlobal(NotchMetrics::fromQtGlobal(r, primary), primary), r);
+        EXPECT_EQ(NotchMetrics::toQtGlobal(NotchMetrics::fromQtGlobal(r, primary), primary), r);
 
     const auto closedInQt = [&](const QRectF &geometry, const QRectF &available) {
         const NotchMetrics m = NotchMetrics::forQtScreen(geometry, available, primary);
         EXPECT_FALSE(m.hasNotch());
         return NotchMetrics::toQtGlobal(m.closedFrame(190, 26), primary);
     };
-    expectRect(closedInQt(primary, primaryAvailable), {865, 32, 190, 34});
-    expectRect(closedInQt(tall, tall), {3105, 0, 190, 34});
-    expectRect(closedInQt(below, below), {545, 1080, 190, 34});
+    EXPECT_EQ(closedInQt(primary, primaryAvailable), QRectF(865, 32, 190, 34));
+    EXPECT_EQ(closedInQt(tall, tall), QRectF(3105, 0, 190, 34));
+    EXPECT_EQ(closedInQt(below, below), QRectF(545, 1080, 190, 34));
 
     const NotchMetrics tallMetrics = NotchMetrics::forQtScreen(tall, tall, primary);
-    expectRect(NotchMetrics::toQtGlobal(tallMetrics.openFrame(384, 2000), primary),
-               {3008, 0, 384, 1320});
+    EXPECT_EQ(NotchMetrics::toQtGlobal(tallMetrics.openFrame(384, 2000), primary),
+              QRectF(3008, 0, 384, 1320));
 }
 
 TEST(NotchMetricsTest, PrimaryScreenAwayFromTheOrigin)
@@ -125,8 +113,8 @@ TEST(NotchMetricsTest, PrimaryScreenAwayFromTheOrigin)
     // The primary sits 200 points below a screen that starts at Qt's origin.
     const QRectF primary(1280, 200, 1920, 1080);
     const QRectF upper(0, 0, 1280, 1024);
-    expectRect(NotchMetrics::fromQtGlobal(primary, primary), {1280, 0, 1920, 1080});
-    expectRect(NotchMetrics::fromQtGlobal(upper, primary), {0, 256, 1280, 1024});
+    EXPECT_EQ(NotchMetrics::fromQtGlobal(primary, primary), QRectF(1280, 0, 1920, 1080));
+    EXPECT_EQ(NotchMetrics::fromQtGlobal(upper, primary), QRectF(0, 256, 1280, 1024));
     const NotchMetrics m = NotchMetrics::forQtScreen(upper, upper, primary);
-    expectRect(NotchMetrics::toQtGlobal(m.closedFrame(190, 26), primary), {545, 0, 190, 34});
+    EXPECT_EQ(NotchMetrics::toQtGlobal(m.closedFrame(190, 26), primary), QRectF(545, 0, 190, 34));
 }

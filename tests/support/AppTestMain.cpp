@@ -1,0 +1,31 @@
+#include <QApplication>
+#include <gtest/gtest.h>
+
+#ifdef HOLDRA_TEST_START_X_SERVER
+#include "XvfbSession.h"
+
+#include <iostream>
+#endif
+
+// Application suites need a QApplication (windows, the tray menu, widgets).
+// ctest runs them on the offscreen platform; X11*Test suites get their own
+// Xvfb and run on the xcb platform instead, or skip their X11 cases when no
+// X server can be started.
+int main(int argc, char **argv)
+{
+    ::testing::InitGoogleTest(&argc, argv);
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef HOLDRA_TEST_START_X_SERVER
+    holdra::test::XvfbSession xserver;
+    if (xserver.isRunning()) {
+        qputenv("DISPLAY", xserver.display().toLocal8Bit());
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    } else {
+        std::cerr << "no private X server: " << xserver.failure().toStdString() << '\n';
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+#endif
+    QApplication app(argc, argv);
+    return RUN_ALL_TESTS();
+}

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QString>
+#include <QTemporaryDir>
+#include <QThread>
+
+namespace holdra::test {
+
+// A private PulseAudio server with a null sink, on a socket in a temporary
+// directory, stopped when the session is destroyed. Clients reach it through
+// PULSE_SERVER=serverAddress().
+class PulseAudioSession
+{
+public:
+    PulseAudioSession()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty()) {
+            m_failure = QStringLiteral("pulseaudio is not installed");
+            return;
+        }
+        const QString socket = m_dir.filePath(QStringLiteral("native"));
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), m_dir.path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), m_dir.path());
+        env.remove(QStringLiteral("DISPLAY"));
+        m_server.setProcessEnvironment(env);
+        m_server.setStandardOutputFile(QProcess::nullDevice());
+        m_server.setStandardErrorFile(QProcess::nullDevice());
+        m_server.start(QStringLiteral("pulseaudio"),
+                       {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
+                        QStringLiteral("--disable-shm=yes"), QStringLiteral("-L"), QStringLiteral("module-null-sink"),
+                        QStringLiteral("-L"),
+                        QStringLiteral("module-native-protocol-unix socket=%1 auth-anonymous=1").arg(socket)});
+        const QDeadlineTimer deadline(10000);
+        while (!QFileInfo::exists(socket) && !deadline.hasExpired() && m_server.state() != QProcess::NotRunning)
+            QThread::msleep(20);
+        if (QFileInfo::exists(socket))
+            m_address = QStringLiteral("unix:") + socket;
+        else
+            m_failure = QStringLiteral("pulseaudio did not start");
+    }
+
+    ~PulseAudioSession()
+    {
+        if (m_server.state() == QProcess::NotRunning)
+            return;
+        m_server.terminate();
+        if (!m_server.waitForFinished(3000)) {
+            m_server.kill();
+            m_server.waitForFinished(3000);
+        }
+    }
+
+    PulseAudioSession(const PulseAudioSession &) = delete;
+    PulseAudioSession &operator=(const PulseAudioSession &) = delete;
+
+    bool isRunning() const { return !m_address.isEmpty(); }
+    QString serverAddress() const { return m_address; }
+    QString failure() const { return m_failure; }
+
+private:
+    QTemporaryDir m_dir;
+    QProcess m_server;
+    QString m_address;
+    QString m_failure;
+};
+
+} // namespace holdra::test
