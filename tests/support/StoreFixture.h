@@ -1,0 +1,120 @@
+#pragma once
+
+#include "Storage/DiskFileStorage.h"
+#include "Storage/JSONMetadataStore.h"
+#include "Storage/JSONTrashMetadataStore.h"
+#include "Store/StashStore.h"
+#include "TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace holdra::test {
+
+// Real JSON stores that count their saves and can be told that setting a file aside fails.
+template<typename Interface, typename Json, typename Element>
+class CountingStore : public Interface
+{
+public:
+    CountingStore(const QString &path, int &saves, bool &setAsideFails)
+        : m_json(path)
+        , m_saves(saves)
+        , m_setAsideFails(setAsideFails)
+    {
+    }
+    QList<Element> load() override { return m_json.load(); }
+    void save(const QList<Element> &items) override
+    {
+        ++m_saves;
+        m_json.save(items);
+    }
+    QString setAsideUnreadableFile() override
+    {
+        if (m_setAsideFails)
+            throw FileStorageError::systemError(QStringLiteral("read-only"));
+        return m_json.setAsideUnreadableFile();
+    }
+
+private:
+    Json m_json;
+    int &m_saves;
+    bool &m_setAsideFails;
+};
+
+// A support directory in a temporary folder, a store over it with a settable clock.
+class StoreFixture : public ::testing::Test
+{
+protected:
+    QString support() const { return m_dir.filePath(QStringLiteral("Holdra")); }
+    QString root() const { return support() + QStringLiteral("/Files"); }
+    QString metadataPath() const { return support() + QStringLiteral("/metadata.json"); }
+    QString trashPath() const { return support() + QStringLiteral("/trash.json"); }
+
+    StashStore &openStore()
+    {
+        m_store = std::make_unique<StashStore>(
+            std::make_unique<CountingStore<StashMetadataStoring, JSONMetadataStore, StashItem>>(
+                metadataPath(), m_itemSaves, m_setAsideFails),
+            std::make_unique<CountingStore<TrashMetadataStoring, JSONTrashMetadataStore, TrashedItem>>(
+                trashPath(), m_trashSaves, m_setAsideFails),
+            std::make_unique<DiskFileStorage>(root()), 30, [this] { return m_now; });
+        m_store->load();
+        return *m_store;
+    }
+
+    void writeItems(const QList<StashItem> &items) const { JSONMetadataStore(metadataPath()).save(items); }
+    void writeTrash(const QList<TrashedItem> &entries) const
+    {
+        JSONTrashMetadataStore(trashPath()).save(entries);
+    }
+    QList<StashItem> savedItems() const { return JSONMetadataStore(metadataPath()).load(); }
+    QList<TrashedItem> savedTrash() const { return JSONTrashMetadataStore(trashPath()).load(); }
+
+    // A file item whose copy already lies in storage.
+    StashItem storedItem(const QString &name, const QByteArray &bytes, bool locked = false) const
+    {
+        DiskFileStorage storage(root());
+        StashItem item = StashItem::makeFile(storage.importData(bytes, name, QString()),
+                                             m_now.addDays(-1));
+        item.setLocked(locked);
+        return item;
+    }
+
+    QUrl source(const QString &name, const QByteArray &bytes) const
+    {
+        return QUrl::fromLocalFile(m_dir.write(QStringLiteral("sources/") + name, bytes));
+    }
+
+    int itemDirectoryCount() const
+    {
+        return int(QDir(root()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
+    }
+
+    void resetSaveCounts() { m_itemSaves = m_trashSaves = 0; }
+
+    TempDir m_dir;
+    QDateTime m_now = QDateTime(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC);
+    int m_itemSaves = 0;
+    int m_trashSaves = 0;
+    bool m_setAsideFails = false;
+    std::unique_ptr<StashStore> m_store;
+};
+
+inline QStringList displayNames(const QList<StashItem> &items)
+{
+    QStringList names;
+    for (const StashItem &item : items)
+        names.append(item.displayName());
+    return names;
+}
+
+inline QStringList displayNames(const QList<TrashedItem> &entries)
+{
+    QStringList names;
+    for (const TrashedItem &entry : entries)
+        names.append(entry.item.displayName());
+    return names;
+}
+
+} // namespace holdra::test
