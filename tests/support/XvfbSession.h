@@ -99,15 +99,21 @@ private:
             m_failure = QStringLiteral("openbox did not start: ") + m_windowManager.errorString();
             return false;
         }
-        // The window manager is ready once it announces itself on the root window.
+        // openbox announces itself (_NET_SUPPORTING_WM_CHECK) before it lists what it
+        // supports, and Qt reads _NET_SUPPORTED once at start-up: a client started in
+        // between would think full-screen states unsupported. The work area is set
+        // last, so wait for it as well as for the supported list.
         const QDeadlineTimer deadline(startTimeoutMs);
         while (!deadline.hasExpired()) {
             QProcess probe;
             probe.setProcessEnvironment(environment());
             probe.start(QStringLiteral("xprop"),
-                        {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+                        {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK"),
+                         QStringLiteral("_NET_SUPPORTED"), QStringLiteral("_NET_WORKAREA")});
             probe.waitForFinished(startTimeoutMs);
-            if (probe.readAllStandardOutput().contains("window id"))
+            const QByteArray out = probe.readAllStandardOutput();
+            if (out.contains("window id") && out.contains("_NET_WM_STATE_FULLSCREEN")
+                && out.contains("_NET_WORKAREA(CARDINAL)"))
                 return true;
             QThread::msleep(50);
         }
