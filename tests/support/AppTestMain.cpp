@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QtQml/qqmlextensionplugin.h>
 #include <gtest/gtest.h>
 
 #ifdef HOLDRA_TEST_START_X_SERVER
@@ -6,6 +7,10 @@
 
 #include <iostream>
 #endif
+
+// The views live in a static QML module; importing it here lets every
+// suite load them by name.
+Q_IMPORT_QML_PLUGIN(HoldraQmlPlugin)
 
 // Application suites need a QApplication (windows, the tray menu, widgets).
 // ctest runs them on the offscreen platform; X11*Test suites get their own
