@@ -1,0 +1,62 @@
+# Installs the built tree into a scratch prefix and builds the Debian package,
+# then checks what a desktop and a package manager will look for.
+# Called by ctest with -DBUILD_DIR=… -DSCRATCH=….
+file(REMOVE_RECURSE ${SCRATCH})
+file(MAKE_DIRECTORY ${SCRATCH})
+
+function(run)
+  execute_process(COMMAND ${ARGN} RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0)
+    message(FATAL_ERROR "failed: ${ARGN}\n${out}\n${err}")
+  endif()
+  set(last_output "${out}" PARENT_SCOPE)
+endfunction()
+
+set(prefix ${SCRATCH}/prefix)
+run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
+foreach(expected
+    bin/holdra
+    share/applications/holdra.desktop
+    share/metainfo/com.tessavel.Holdra.metainfo.xml
+    share/icons/hicolor/scalable/apps/holdra.svg
+    share/icons/hicolor/16x16/apps/holdra.png
+    share/icons/hicolor/48x48/apps/holdra.png
+    share/icons/hicolor/256x256/apps/holdra.png)
+  if(NOT EXISTS ${prefix}/${expected})
+    message(FATAL_ERROR "not installed: ${expected}")
+  endif()
+endforeach()
+
+find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
+if(DESKTOP_FILE_VALIDATE)
+  run(${DESKTOP_FILE_VALIDATE} ${prefix}/share/applications/holdra.desktop)
+endif()
+find_program(APPSTREAMCLI appstreamcli)
+if(APPSTREAMCLI)
+  run(${APPSTREAMCLI} validate --no-net ${prefix}/share/metainfo/com.tessavel.Holdra.metainfo.xml)
+endif()
+
+find_program(DPKG_DEB dpkg-deb)
+if(DPKG_DEB)
+  run(cpack --config ${BUILD_DIR}/CPackConfig.cmake -B ${SCRATCH}/deb)
+  file(GLOB debs ${SCRATCH}/deb/*.deb)
+  list(LENGTH debs count)
+  if(NOT count EQUAL 1)
+    message(FATAL_ERROR "expected one .deb, found: ${debs}")
+  endif()
+  run(${DPKG_DEB} --field ${debs} Depends)
+  foreach(dependency libqt6quick6 qml6-module-qtquick-controls gstreamer1.0-libav fonts-noto-cjk)
+    string(FIND "${last_output}" "${dependency}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "the package does not depend on ${dependency}: ${last_output}")
+    endif()
+  endforeach()
+  run(${DPKG_DEB} --contents ${debs})
+  foreach(path ./usr/bin/holdra ./usr/share/applications/holdra.desktop ./usr/share/metainfo/com.tessavel.Holdra.metainfo.xml)
+    string(FIND "${last_output}" "${path}" at)
+    if(at EQUAL -1)
+      message(FATAL_ERROR "the package lacks ${path}")
+    endif()
+  endforeach()
+endif()
+file(REMOVE_RECURSE ${SCRATCH})
