@@ -49,7 +49,7 @@ inline void writeStash(const QString &supportDirectory, int count, bool withHash
             continue;
         }
         const QString directory = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-        const QString name = QStringLiteral("file-%1.txt").arg(i);
+        const QString name = QStringLiteral("file-%1.pdf").arg(i);
         const QByteArray bytes = "stored copy " + QByteArray::number(i);
         QDir().mkpath(files.filePath(directory));
         QFile copy(files.filePath(directory + u'/' + name));
