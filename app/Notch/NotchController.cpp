@@ -143,6 +143,11 @@ void NotchController::setRecorder(QObject *recorder)
     Q_EMIT recorderChanged();
 }
 
+QString NotchController::durationText(double seconds) const
+{
+    return StashItem::durationText(seconds);
+}
+
 QString NotchController::idText(const QUuid &id)
 {
     return id.toString(QUuid::WithoutBraces).toUpper();
@@ -307,9 +312,7 @@ NotchController::WindowEntry &NotchController::takeOrMakeWindow(const QString &d
     auto entry = m_windows.find(displayID);
     if (entry == m_windows.end()) {
         WindowEntry made;
-        made.window = m_environment.makeWindow(displayID);
-        made.window->setFullScreenAuxiliary(m_allowsFullScreenPresentation);
-        made.window->setHasShadow(true);
+        made.window = m_environment.makeWindow(*this, displayID);
         entry = m_windows.emplace(displayID, std::move(made)).first;
     }
     return entry->second;
@@ -340,11 +343,6 @@ void NotchController::recomputeContentHeight(const QString &displayID)
     entry->second.contentHeight = height;
     const QRectF frame = entry->second.window->frame();
     entry->second.window->setFrame(QRectF(frame.topLeft(), QSizeF(frame.width(), height)));
-}
-
-void NotchController::applyClosedShadow(const QString &displayID, WindowEntry &entry)
-{
-    entry.window->setHasShadow(!m_hiddenNotchTriggerDisplayIDs.contains(displayID));
 }
 
 void NotchController::refreshAttachedWindows(const std::optional<DisplayAttachmentSelection> &requestedSelection)
@@ -400,7 +398,6 @@ void NotchController::refreshAttachedWindows(const std::optional<DisplayAttachme
         recomputeContentHeight(id);
         const bool openHere = isOpenOn(id);
         entry.window->setFrame(openHere ? openFrame(id).value_or(QRectF()) : closedFrame(id));
-        entry.window->setHasShadow(openHere || !m_hiddenNotchTriggerDisplayIDs.contains(id));
         if (m_fullScreenCoveredDisplayIDs.contains(id))
             entry.window->orderOut();
         else
@@ -460,7 +457,6 @@ std::optional<QString> NotchController::prepareTransientWindow(const QString &di
     m_transientDisplayIDs.insert(displayID);
     recomputeContentHeight(displayID);
     entry.window->setFrame(closedFrame(displayID));
-    entry.window->setHasShadow(false);
     return displayID;
 }
 
@@ -470,7 +466,6 @@ void NotchController::returnToClosed(const QString &displayID)
     if (entry == m_windows.end())
         return;
     entry->second.window->setFrame(closedFrame(displayID));
-    applyClosedShadow(displayID, entry->second);
     if (m_fullScreenCoveredDisplayIDs.contains(displayID))
         entry->second.window->orderOut();
     else
@@ -520,7 +515,6 @@ void NotchController::open(const QString &displayID, bool prioritizingRequestedD
     recomputeContentHeight(*id);
     WindowEntry &entry = m_windows.at(*id);
     entry.window->setFrame(openFrame(*id).value_or(QRectF()));
-    entry.window->setHasShadow(true);
     entry.window->makeKeyAndOrderFront();
 
     if (!wasOpen)
@@ -633,8 +627,6 @@ void NotchController::applyFullScreenCoverage(const QSet<QString> &covered)
 void NotchController::applyFullScreenPreference(bool enabled)
 {
     m_allowsFullScreenPresentation = enabled;
-    for (const auto &[id, entry] : m_windows)
-        entry.window->setFullScreenAuxiliary(enabled);
     if (enabled) {
         m_fullScreenCoveredDisplayIDs.clear();
         for (const auto &[id, entry] : m_windows)

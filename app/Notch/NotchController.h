@@ -78,7 +78,9 @@ public:
     enum class ResizeEdge { Leading, Trailing };
     Q_ENUM(ResizeEdge)
 
-    using WindowFactory = std::function<std::unique_ptr<NotchWindowing>(const QString &displayID)>;
+    // Windows are made while the controller builds them, its constructor included.
+    using WindowFactory =
+        std::function<std::unique_ptr<NotchWindowing>(NotchController &controller, const QString &displayID)>;
 
     // What the controller needs from the system; tests hand in fakes.
     struct Environment
@@ -233,6 +235,9 @@ public:
     void reportKelvarnOpenFailure();
     Q_INVOKABLE void toggleRecording(const QString &displayID);
 
+    // Minutes and two-digit seconds, for the recording clock.
+    Q_INVOKABLE QString durationText(double seconds) const;
+
     static QString idText(const QUuid &id);
 
 Q_SIGNALS:
@@ -291,7 +296,6 @@ private:
     WindowEntry &takeOrMakeWindow(const QString &displayID);
     void removeWindow(const QString &displayID);
     void recomputeContentHeight(const QString &displayID);
-    void applyClosedShadow(const QString &displayID, WindowEntry &entry);
     std::optional<QString> resolvedOpenDisplayID(const std::optional<QString> &requested) const;
     std::optional<QString> prepareTransientWindowForOpen(const std::optional<QString> &requested);
     std::optional<QString> prepareTransientWindow(const QString &displayID);

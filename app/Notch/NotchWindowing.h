@@ -17,9 +17,6 @@ public:
     // In Qt's y-down virtual desktop.
     virtual QRectF frame() const = 0;
     virtual void setFrame(const QRectF &frame) = 0;
-    virtual void setHasShadow(bool shadow) = 0;
-    // Whether the window may stay over other programs' full-screen windows.
-    virtual void setFullScreenAuxiliary(bool allowed) = 0;
     // Shown without taking the keyboard focus.
     virtual void orderFront() = 0;
     // Shown and given the keyboard focus, so the panel's field and keys work.

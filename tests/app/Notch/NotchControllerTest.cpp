@@ -25,8 +25,6 @@ struct WindowState
     QRectF frame;
     bool visible = false;
     bool key = false;
-    bool shadow = false;
-    bool fullScreenAuxiliary = false;
 };
 
 class FakeWindow final : public NotchWindowing
@@ -42,8 +40,6 @@ public:
 
     QRectF frame() const override { return state().frame; }
     void setFrame(const QRectF &frame) override { state().frame = frame; }
-    void setHasShadow(bool shadow) override { state().shadow = shadow; }
-    void setFullScreenAuxiliary(bool allowed) override { state().fullScreenAuxiliary = allowed; }
     void orderFront() override
     {
         state().visible = true;
@@ -103,7 +99,7 @@ protected:
                 openStore();
             NotchController::Environment env;
             env.displays = [this] { return m_displays; };
-            env.makeWindow = [this](const QString &id) { return std::make_unique<FakeWindow>(m_windows, id); };
+            env.makeWindow = [this](NotchController &, const QString &id) { return std::make_unique<FakeWindow>(m_windows, id); };
             env.clock = &m_clock;
             env.playSound = [this](SystemSound::Sound sound) { m_sounds.append(sound); };
             m_controller = std::make_unique<NotchController>(*m_store, m_settings, std::move(env));
@@ -138,7 +134,6 @@ TEST_F(NotchControllerTest, AutomaticSelectionShowsOneCapsuleUnderTheTopPanelOfT
     EXPECT_EQ(window(QStringLiteral("A")).frame, closedA);
     EXPECT_TRUE(window(QStringLiteral("A")).visible);
     EXPECT_FALSE(window(QStringLiteral("A")).key);
-    EXPECT_TRUE(window(QStringLiteral("A")).shadow);
 }
 
 TEST_F(NotchControllerTest, OpeningGrowsTheSameWindowAndClosingShrinksIt)
@@ -186,9 +181,8 @@ TEST_F(NotchControllerTest, DisabledSelectionDrawsNothingButTheHotKeyOpensATrans
     m_settings.setDisplayAttachmentSelection(DisplayAttachmentSelection::disabled());
     NotchController &c = controller();
     EXPECT_TRUE(c.visibleCapsuleDisplayIDs().isEmpty());
-    // The notched display keeps an invisible trigger without shadow.
+    // The notched display keeps an invisible trigger.
     ASSERT_TRUE(hasWindow(QStringLiteral("B")));
-    EXPECT_FALSE(window(QStringLiteral("B")).shadow);
     EXPECT_FALSE(hasWindow(QStringLiteral("A")));
 
     c.open(QStringLiteral("A"), true);
@@ -205,9 +199,8 @@ TEST_F(NotchControllerTest, DisabledSelectionDrawsNothingButTheHotKeyOpensATrans
 
     c.open(QStringLiteral("B"));
     EXPECT_TRUE(c.isOpenOn(QStringLiteral("B")));
-    EXPECT_TRUE(window(QStringLiteral("B")).shadow);
     c.close();
-    EXPECT_FALSE(window(QStringLiteral("B")).shadow);
+    EXPECT_TRUE(hasWindow(QStringLiteral("B"))) << "the trigger stays";
 }
 
 TEST_F(NotchControllerTest, TheHotKeyOpensOnlyOnItsDisplay)
@@ -240,7 +233,6 @@ TEST_F(NotchControllerTest, FullScreenCoverageHidesCapsulesAndClosesThePanel)
     EXPECT_FALSE(c.isOpen()) << "the capsule comes back without the panel opening";
 
     m_settings.setEnableInFullScreen(true);
-    EXPECT_TRUE(window(QStringLiteral("A")).fullScreenAuxiliary);
     c.applyFullScreenCoverage({QStringLiteral("A")});
     EXPECT_TRUE(window(QStringLiteral("A")).visible);
     EXPECT_TRUE(c.fullScreenCoveredDisplayIDs().isEmpty());
