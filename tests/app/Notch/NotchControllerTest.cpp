@@ -1,5 +1,6 @@
 #include "Notch/NotchController.h"
 
+#include "FakeNotchWindow.h"
 #include "ManualClock.h"
 #include "Models/DraftModel.h"
 #include "Models/DraftTextMetrics.h"
@@ -18,50 +19,6 @@ namespace holdra::test {
 namespace {
 
 using namespace std::chrono_literals;
-
-// A window as the controller leaves it.
-struct WindowState
-{
-    QRectF frame;
-    bool visible = false;
-    bool key = false;
-};
-
-class FakeWindow final : public NotchWindowing
-{
-public:
-    FakeWindow(std::map<QString, WindowState> &states, const QString &id)
-        : m_states(states)
-        , m_id(id)
-    {
-        m_states[id] = {};
-    }
-    ~FakeWindow() override { m_states.erase(m_id); }
-
-    QRectF frame() const override { return state().frame; }
-    void setFrame(const QRectF &frame) override { state().frame = frame; }
-    void orderFront() override
-    {
-        state().visible = true;
-        state().key = false;
-    }
-    void makeKeyAndOrderFront() override
-    {
-        state().visible = true;
-        state().key = true;
-    }
-    void orderOut() override
-    {
-        state().visible = false;
-        state().key = false;
-    }
-
-private:
-    WindowState &state() const { return m_states.at(m_id); }
-
-    std::map<QString, WindowState> &m_states;
-    QString m_id;
-};
 
 // Display A is the primary 1920 × 1080 screen with a 27-pixel top panel; B sits to its right.
 class NotchControllerTest : public StoreFixture
@@ -99,7 +56,7 @@ protected:
                 openStore();
             NotchController::Environment env;
             env.displays = [this] { return m_displays; };
-            env.makeWindow = [this](NotchController &, const QString &id) { return std::make_unique<FakeWindow>(m_windows, id); };
+            env.makeWindow = [this](NotchController &, const QString &id) { return std::make_unique<FakeNotchWindow>(m_windows, id); };
             env.clock = &m_clock;
             env.playSound = [this](SystemSound::Sound sound) { m_sounds.append(sound); };
             m_controller = std::make_unique<NotchController>(*m_store, m_settings, std::move(env));
