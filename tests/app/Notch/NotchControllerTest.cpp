@@ -93,6 +93,37 @@ TEST_F(NotchControllerTest, AutomaticSelectionShowsOneCapsuleUnderTheTopPanelOfT
     EXPECT_FALSE(window(QStringLiteral("A")).key);
 }
 
+TEST_F(NotchControllerTest, AutomaticSelectionPrefersTheNotchedDisplay)
+{
+    m_displays[1] = notchedDisplay(QStringLiteral("B"), {1920, 0, 1512, 982}, 200);
+    NotchController &c = controller();
+    EXPECT_EQ(c.attachedDisplayOrder(), QStringList{QStringLiteral("B")});
+    EXPECT_FALSE(hasWindow(QStringLiteral("A")));
+    c.open();
+    EXPECT_TRUE(c.isOpenOn(QStringLiteral("B")));
+    // The open panel hangs from the top of a notched display.
+    EXPECT_EQ(window(QStringLiteral("B")).frame.top(), 0);
+}
+
+TEST_F(NotchControllerTest, SettingsChangesReachTheWindows)
+{
+    NotchController &c = controller();
+    m_settings.setDisplayAttachmentSelection(
+        DisplayAttachmentSelection::selected({QStringLiteral("A"), QStringLiteral("B")}));
+    EXPECT_TRUE(hasWindow(QStringLiteral("A")));
+    EXPECT_TRUE(hasWindow(QStringLiteral("B")));
+
+    c.open(QStringLiteral("A"));
+    m_settings.setPanelWidth(500);
+    EXPECT_EQ(c.panelWidth(), 500);
+    EXPECT_EQ(window(QStringLiteral("A")).frame, QRectF(710, 27, 500, 470));
+
+    m_settings.setDisplayAttachmentSelection(DisplayAttachmentSelection::disabled());
+    EXPECT_FALSE(c.isOpen()) << "the open display is no longer a target";
+    EXPECT_TRUE(m_windows.empty());
+    EXPECT_TRUE(c.visibleCapsuleDisplayIDs().isEmpty());
+}
+
 TEST_F(NotchControllerTest, OpeningGrowsTheSameWindowAndClosingShrinksIt)
 {
     NotchController &c = controller();
