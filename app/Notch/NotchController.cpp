@@ -101,6 +101,7 @@ NotchController::~NotchController()
 {
     // The windows' views read the controller; they go first.
     m_windows.clear();
+    m_retiredWindows.clear();
 }
 
 // ---------------------------------------------------------------- published state
@@ -325,6 +326,10 @@ void NotchController::removeWindow(const QString &displayID)
         std::unique_ptr<NotchWindowing> window = std::move(entry->second.window);
         m_windows.erase(entry);
         window->orderOut();
+        // The removal may come from a handler of that very window's view (its
+        // close button): the window goes once the event is delivered.
+        m_retiredWindows.push_back(std::move(window));
+        QMetaObject::invokeMethod(this, [this] { m_retiredWindows.clear(); }, Qt::QueuedConnection);
     }
     m_transientDisplayIDs.remove(displayID);
     m_attachedDisplayOrder.removeAll(displayID);

@@ -344,6 +344,7 @@ private:
     QStringList m_visibleCapsuleDisplayIDs;
 
     std::map<QString, WindowEntry> m_windows;
+    std::vector<std::unique_ptr<NotchWindowing>> m_retiredWindows;
     QStringList m_attachedDisplayOrder;
     QSet<QString> m_hiddenNotchTriggerDisplayIDs;
     QSet<QString> m_transientDisplayIDs;

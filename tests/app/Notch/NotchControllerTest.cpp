@@ -8,6 +8,7 @@
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
 
+#include <QCoreApplication>
 #include <QMimeData>
 #include <QSignalSpy>
 
@@ -56,7 +57,9 @@ protected:
                 openStore();
             NotchController::Environment env;
             env.displays = [this] { return m_displays; };
-            env.makeWindow = [this](NotchController &, const QString &id) { return std::make_unique<FakeNotchWindow>(m_windows, id); };
+            env.makeWindow = [this](NotchController &, const QString &id) {
+                return std::make_unique<FakeNotchWindow>(m_windows, id);
+            };
             env.clock = &m_clock;
             env.playSound = [this](SystemSound::Sound sound) { m_sounds.append(sound); };
             m_controller = std::make_unique<NotchController>(*m_store, m_settings, std::move(env));
@@ -65,7 +68,7 @@ protected:
     }
 
     const WindowState &window(const QString &id) const { return m_windows.at(id); }
-    bool hasWindow(const QString &id) const { return m_windows.contains(id); }
+    bool hasWindow(const QString &id) const { return m_controller->window(id) != nullptr; }
 
     StashItem addText(const QString &text) { return m_store->addText(text); }
     QString idOf(const StashItem &item) const { return NotchController::idText(item.id()); }
@@ -120,7 +123,7 @@ TEST_F(NotchControllerTest, SettingsChangesReachTheWindows)
 
     m_settings.setDisplayAttachmentSelection(DisplayAttachmentSelection::disabled());
     EXPECT_FALSE(c.isOpen()) << "the open display is no longer a target";
-    EXPECT_TRUE(m_windows.empty());
+    EXPECT_TRUE(c.windowDisplayIDs().isEmpty());
     EXPECT_TRUE(c.visibleCapsuleDisplayIDs().isEmpty());
 }
 
@@ -184,6 +187,10 @@ TEST_F(NotchControllerTest, DisabledSelectionDrawsNothingButTheHotKeyOpensATrans
 
     c.close();
     EXPECT_FALSE(hasWindow(QStringLiteral("A"))) << "closing removes the transient window";
+    EXPECT_FALSE(window(QStringLiteral("A")).visible);
+    // Destroyed only after the event that closed it, which may be its own view's.
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(m_windows.contains(QStringLiteral("A")));
 
     c.open(QStringLiteral("B"));
     EXPECT_TRUE(c.isOpenOn(QStringLiteral("B")));
