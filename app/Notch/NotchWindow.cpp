@@ -93,6 +93,7 @@ void NotchWindow::createRootView(QQmlEngine &engine)
         return;
     }
     m_root->setParentItem(contentItem());
+    m_root->setFocus(true);
     fitRootView();
     QQmlProperty(m_root, QStringLiteral("visibleShape")).connectNotifySignal(this, SLOT(updateMask()));
     QQmlProperty(m_root, QStringLiteral("visibleShapeRadius")).connectNotifySignal(this, SLOT(updateMask()));

@@ -15,12 +15,15 @@ Item {
     readonly property bool animated: controller !== null && controller.settings.animations
 
     // The part of the window that is drawn and takes the pointer, in window
-    // coordinates; the window cuts its input and drawing area to it.
-    readonly property rect visibleShape: panelOpen || closedLoader.item === null
-                                         ? Qt.rect(0, 0, width, height)
-                                         : closedLoader.item.visibleShape
-    readonly property real visibleShapeRadius: panelOpen || closedLoader.item === null
-                                               ? 0 : closedLoader.item.visibleShapeRadius
+    // coordinates; the window cuts its input and drawing area to it. An open
+    // panel view may report its own shape; otherwise it is the whole window.
+    readonly property Item shownView: panelOpen ? openLoader.item : closedLoader.item
+    readonly property rect visibleShape: shownView !== null && shownView.visibleShape !== undefined
+                                         ? shownView.visibleShape : Qt.rect(0, 0, width, height)
+    readonly property real visibleShapeRadius: shownView !== null && shownView.visibleShapeRadius !== undefined
+                                               ? shownView.visibleShapeRadius : 0
+
+    focus: true
 
     Loader {
         id: closedLoader
@@ -41,6 +44,8 @@ Item {
     Loader {
         id: openLoader
         anchors.fill: parent
+        // The panel's field and keys need the window's focus to reach it.
+        focus: true
         active: root.panelOpen && root.openPanelAvailable
         opacity: 0
         onActiveChanged: {
