@@ -2,17 +2,14 @@
 
 #include "Models/StashItem.h"
 #include "Notch/KeyedListModel.h"
+#include "Store/StashStore.h"
 
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
 
-Q_MOC_INCLUDE("Store/StashStore.h")
-
 namespace holdra {
-
-class StashStore;
 
 // One row per active stashed item, in the store's order, with everything a row
 // shows already worked out. Follows the store's changes row by row.

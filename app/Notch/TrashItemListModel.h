@@ -2,17 +2,14 @@
 
 #include "Models/TrashedItem.h"
 #include "Notch/KeyedListModel.h"
+#include "Store/StashStore.h"
 
 #include <QPointer>
 #include <QtQml/qqmlregistration.h>
 
 #include <optional>
 
-Q_MOC_INCLUDE("Store/StashStore.h")
-
 namespace holdra {
-
-class StashStore;
 
 struct TrashItemRowData
 {
