@@ -138,4 +138,26 @@ int StashItemListModel::indexOfId(const QString &itemId) const
     return id.isNull() ? -1 : rowOf(id);
 }
 
+bool StashItemListModel::allLocked(const QStringList &itemIds) const
+{
+    bool any = false;
+    for (const QString &itemId : itemIds) {
+        const StashItemRowData *row = rowWithKey(StashItemPresentation::idFromText(itemId));
+        if (!row)
+            continue;
+        if (!row->item.locked())
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+bool StashItemListModel::setNote(const QString &itemId, const QString &note)
+{
+    const QUuid id = StashItemPresentation::idFromText(itemId);
+    if (!m_store || id.isNull())
+        return false;
+    return m_store->setNote(note, id);
+}
+
 } // namespace holdra

@@ -69,6 +69,11 @@ public:
 
     // The row of an item id (upper-case text), or -1.
     Q_INVOKABLE int indexOfId(const QString &itemId) const;
+    // Every listed item among `itemIds` is locked (false when none is listed).
+    Q_INVOKABLE bool allLocked(const QStringList &itemIds) const;
+    // The note editor's save: an empty text removes the note. False when the
+    // item is no longer in the stash.
+    Q_INVOKABLE bool setNote(const QString &itemId, const QString &note);
 
 Q_SIGNALS:
     void storeChanged();
