@@ -40,8 +40,10 @@ FocusScope {
         if (!controller)
             return
         if (allSelected) {
-            // Deselecting each selected row empties the selection.
-            for (const id of controller.selection)
+            // Deselecting each selected row empties the selection; the list is
+            // copied first, as the property reads afresh on every access.
+            const ids = Array.from(controller.selection)
+            for (const id of ids)
                 controller.selectRow(id, true)
         } else {
             controller.selectAll()

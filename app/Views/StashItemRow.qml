@@ -290,11 +290,11 @@ Item {
         id: menu
         objectName: "rowMenu"
         property var effectiveIds: []
-        readonly property int count: effectiveIds.length
-        readonly property bool counted: count >= 2
+        readonly property int effectiveCount: effectiveIds.length
+        readonly property bool counted: effectiveCount >= 2
         readonly property bool allLocked: row.ListView.view && row.ListView.view.model
                                           ? row.ListView.view.model.allLocked(effectiveIds) : row.locked
-        function counting(word) { return counted ? word + " " + count + " 项" : word }
+        function counting(word) { return counted ? word + " " + effectiveCount + " 项" : word }
 
         SymbolMenuItem {
             objectName: "menuCopy"
