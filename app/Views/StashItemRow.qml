@@ -173,8 +173,9 @@ Item {
                 id: thumbnailAction
                 objectName: "thumbnailAction"
                 anchors.fill: parent
-                visible: opacity > 0
-                enabled: row.showsThumbnailAction
+                // Shown by opacity alone: Qt Quick does not hand the pointer to a
+                // button whose visibility follows the hover it is receiving.
+                visible: row.kind !== "text" && row.kind !== "link"
                 opacity: row.showsThumbnailAction ? 1 : 0
                 Behavior on opacity { NumberAnimation { duration: PanelStyle.thumbnailActionDuration; easing.type: Easing.OutQuad } }
                 hoverEnabled: true
@@ -275,7 +276,10 @@ Item {
         }
         PlainButton {
             objectName: "removeButton"
-            visible: !row.locked && row.hovering
+            // Shown by opacity (see the thumbnail action); it also keeps its place,
+            // so the texts do not reflow under the pointer.
+            visible: !row.locked
+            opacity: row.hovering ? 1 : 0
             Layout.alignment: Qt.AlignVCenter
             Layout.leftMargin: PanelStyle.rowMinimumGap
             symbol: "xmark.circle.fill"

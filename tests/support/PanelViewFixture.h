@@ -1,5 +1,6 @@
 #pragma once
 
+#include "FakeAudioPlayer.h"
 #include "ManualClock.h"
 #include "Notch/NotchController.h"
 #include "Notch/NotchWindowing.h"
@@ -69,6 +70,9 @@ protected:
             env.makeWindow = [](const QString &) { return std::make_unique<NullNotchWindow>(); };
             env.clock = &m_clock;
             env.playSound = [](SystemSound::Sound) {};
+            env.audioPlayerFactory = [state = m_audioState](const QUrl &) {
+                return std::make_unique<FakeAudioPlayer>(state);
+            };
             m_controller = std::make_unique<NotchController>(*m_store, m_settings, std::move(env));
         }
         return *m_controller;
@@ -190,6 +194,7 @@ protected:
     QString idOf(const StashItem &item) const { return NotchController::idText(item.id()); }
 
     ManualClock m_clock;
+    std::shared_ptr<FakeAudioPlayerState> m_audioState = std::make_shared<FakeAudioPlayerState>();
     InMemoryUserDefaults m_defaults;
     AppSettings m_settings{m_defaults};
     std::unique_ptr<NotchController> m_controller;
