@@ -1,6 +1,7 @@
 #include "Notch/StashItemPresentation.h"
 
 #include <QFileInfo>
+#include <QIcon>
 #include <QLocale>
 #include <QMimeDatabase>
 #include <QStringList>
@@ -79,7 +80,12 @@ QString fileIconName(const std::optional<QString> &absolutePath, bool isDirector
         return {};
     // By name first: reading contents of every listed file would stall the list.
     const QMimeType type = QMimeDatabase().mimeTypeForFile(*absolutePath, QMimeDatabase::MatchExtension);
-    return type.iconName();
+    // Themes rarely draw every type; the generic icon ("x-office-document") is next best.
+    for (const QString &name : {type.iconName(), type.genericIconName()}) {
+        if (QIcon::hasThemeIcon(name))
+            return name;
+    }
+    return {};
 }
 
 } // namespace holdra::StashItemPresentation

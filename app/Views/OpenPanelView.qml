@@ -5,8 +5,9 @@ import Holdra
 
 // The open panel of one display: header, the stash or the trash, footer, the
 // quick-entry field, the toast and the two resize edges. It keeps no item data;
-// every button calls the controller.
-FocusScope {
+// every button calls the controller. A plain item, not a focus scope, so that
+// taking the focus back from the field lands on the panel's own key handling.
+Item {
     id: panel
 
     property var controller

@@ -6,12 +6,14 @@ import Holdra
 // The text lives in the shared draft model, so it outlasts the panel.
 Item {
     id: entry
+    objectName: "quickEntryField"
 
     property var controller
     property var draftModel: controller ? controller.draftModel : null
     readonly property real lineHeight: draftModel ? draftModel.lineHeight : 17
     readonly property real contentHeight: draftModel ? draftModel.fieldContentHeight : lineHeight
     readonly property bool focused: field.activeFocus
+    readonly property bool showsScrollIndicator: contentHeight >= lineHeight * PanelStyle.entryMaximumLines
     readonly property alias field: field
 
     implicitHeight: contentHeight + 2 * PanelStyle.entryVerticalPadding
@@ -43,8 +45,7 @@ Item {
                    - (clearButton.visible ? clearButton.width + parent.spacing : 0)
             height: entry.contentHeight
             contentWidth: availableWidth
-            ScrollBar.vertical.policy: entry.contentHeight >= entry.lineHeight * PanelStyle.entryMaximumLines
-                                       ? ScrollBar.AsNeeded : ScrollBar.AlwaysOff
+            ScrollBar.vertical.policy: entry.showsScrollIndicator ? ScrollBar.AsNeeded : ScrollBar.AlwaysOff
             ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
 
             TextArea {

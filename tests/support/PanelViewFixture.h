@@ -15,6 +15,7 @@
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QQuickView>
+#include <QStandardPaths>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -49,9 +50,15 @@ protected:
 
     PanelViewFixture()
     {
-        // Symbols fall back to the icon theme; Adwaita ships with the test machine's Qt.
-        if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor"))
+        // Symbols fall back to the icon theme. The offscreen platform knows no
+        // desktop, so point it at the system's themes as a desktop session would.
+        if (QIcon::themeName().isEmpty() || QIcon::themeName() == QStringLiteral("hicolor")) {
+            QStringList paths = QIcon::themeSearchPaths();
+            for (const QString &data : QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+                paths.append(data + QStringLiteral("/icons"));
+            QIcon::setThemeSearchPaths(paths);
             QIcon::setThemeName(QStringLiteral("Adwaita"));
+        }
     }
 
     NotchController &controller()
@@ -176,6 +183,14 @@ protected:
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
     {
         QTest::keyClick(m_view.get(), Qt::Key(key), modifiers);
+    }
+
+    // Types `text` as key presses into the focused item.
+    void typeText(const QString &text) const
+    {
+        for (const QChar c : text) {
+            QTest::sendKeyEvent(QTest::KeyAction::Click, m_view.get(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+        }
     }
 
     // Saves the view to build/screenshots/<name>.png for a look by eye.
