@@ -1,0 +1,163 @@
+#include "Notch/StashItemListModel.h"
+
+#include "Models/StashItemKind.h"
+#include "Notch/StashItemPresentation.h"
+#include "Store/StashStore.h"
+
+#include <QUrl>
+
+namespace holdra {
+
+StashItemListModel::StashItemListModel(QObject *parent)
+    : KeyedListModel(parent)
+{
+}
+
+void StashItemListModel::setStore(StashStore *store)
+{
+    if (m_store == store)
+        return;
+    if (m_store)
+        disconnect(m_store, nullptr, this, nullptr);
+    m_store = store;
+    if (m_store) {
+        connect(m_store, &StashStore::itemsChanged, this, &StashItemListModel::synchronize);
+        connect(m_store, &QObject::destroyed, this, &StashItemListModel::synchronize);
+    }
+    synchronize();
+    Q_EMIT storeChanged();
+}
+
+void StashItemListModel::synchronize()
+{
+    const int previousCount = count();
+    const int previousLocked = m_lockedCount;
+
+    QList<StashItemRowData> target;
+    int locked = 0;
+    if (m_store) {
+        const QList<StashItem> &items = m_store->items();
+        target.reserve(items.size());
+        for (const StashItem &item : items) {
+            // An unchanged item keeps its row: no new look at the disk for it.
+            const StashItemRowData *existing = rowWithKey(item.id());
+            target.append(existing && existing->item == item ? *existing : makeRow(item));
+            locked += item.locked() ? 1 : 0;
+        }
+    }
+    replaceRows(target);
+    m_lockedCount = locked;
+
+    if (count() != previousCount)
+        Q_EMIT countChanged();
+    if (m_lockedCount != previousLocked)
+        Q_EMIT lockedCountChanged();
+}
+
+StashItemRowData StashItemListModel::makeRow(const StashItem &item) const
+{
+    StashItemRowData row;
+    row.item = item;
+    row.absolutePath = m_store->absolutePath(item);
+    row.isDirectory = StashItemPresentation::isStoredDirectory(item, row.absolutePath);
+    if (item.kind() == StashItemKind::file)
+        row.fileIconName = StashItemPresentation::fileIconName(row.absolutePath, row.isDirectory);
+    return row;
+}
+
+QVariant StashItemListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const StashItemRowData &row = rows()[index.row()];
+    const StashItem &item = row.item;
+    switch (role) {
+    case ItemIdRole:
+        return StashItemPresentation::idText(item.id());
+    case KindRole:
+        return StashItemKinds::rawValue(item.kind());
+    case Qt::DisplayRole:
+    case DisplayNameRole:
+        return item.displayName();
+    case NoteRole:
+        return item.note().value_or(QString());
+    case NotePreviewRole:
+        return item.notePreview().value_or(QString());
+    case KindWordRole:
+        return StashItemPresentation::kindWord(item.kind(), row.isDirectory);
+    case SubtitleRole:
+        return StashItemPresentation::subtitle(item, row.isDirectory);
+    case LockedRole:
+        return item.locked();
+    case IsDirectoryRole:
+        return row.isDirectory;
+    case HasStoredFileRole:
+        return row.absolutePath.has_value();
+    case FileUrlRole:
+        return row.absolutePath ? QUrl::fromLocalFile(*row.absolutePath) : QUrl();
+    case FileIconNameRole:
+        return row.fileIconName;
+    case SymbolNameRole:
+        return StashItemKinds::symbolName(item.kind());
+    case TextRole:
+        return item.text().value_or(QString());
+    case UrlStringRole:
+        return item.urlString().value_or(QString());
+    case DurationSecondsRole:
+        return item.durationSeconds().value_or(0.0);
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> StashItemListModel::roleNames() const
+{
+    return {
+        {ItemIdRole, "itemId"},
+        {KindRole, "kind"},
+        {DisplayNameRole, "displayName"},
+        {NoteRole, "note"},
+        {NotePreviewRole, "notePreview"},
+        {KindWordRole, "kindWord"},
+        {SubtitleRole, "subtitle"},
+        {LockedRole, "locked"},
+        {IsDirectoryRole, "isDirectory"},
+        {HasStoredFileRole, "hasStoredFile"},
+        {FileUrlRole, "fileUrl"},
+        {FileIconNameRole, "fileIconName"},
+        {SymbolNameRole, "symbolName"},
+        {TextRole, "text"},
+        {UrlStringRole, "urlString"},
+        {DurationSecondsRole, "durationSeconds"},
+    };
+}
+
+int StashItemListModel::indexOfId(const QString &itemId) const
+{
+    const QUuid id = StashItemPresentation::idFromText(itemId);
+    return id.isNull() ? -1 : rowOf(id);
+}
+
+bool StashItemListModel::allLocked(const QStringList &itemIds) const
+{
+    bool any = false;
+    for (const QString &itemId : itemIds) {
+        const StashItemRowData *row = rowWithKey(StashItemPresentation::idFromText(itemId));
+        if (!row)
+            continue;
+        if (!row->item.locked())
+            return false;
+        any = true;
+    }
+    return any;
+}
+
+bool StashItemListModel::setNote(const QString &itemId, const QString &note)
+{
+    const QUuid id = StashItemPresentation::idFromText(itemId);
+    if (!m_store || id.isNull())
+        return false;
+    return m_store->setNote(note, id);
+}
+
+} // namespace holdra

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "Models/StashItem.h"
+#include "Notch/KeyedListModel.h"
+#include "Store/StashStore.h"
+
+#include <QPointer>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+namespace holdra {
+
+// One row per active stashed item, in the store's order, with everything a row
+// shows already worked out. Follows the store's changes row by row.
+struct StashItemRowData
+{
+    StashItem item;
+    std::optional<QString> absolutePath;
+    bool isDirectory = false;
+    QString fileIconName;
+
+    QUuid key() const { return item.id(); }
+    friend bool operator==(const StashItemRowData &a, const StashItemRowData &b)
+    {
+        return a.item == b.item && a.absolutePath == b.absolutePath && a.isDirectory == b.isDirectory;
+    }
+};
+
+class StashItemListModel : public KeyedListModel<StashItemRowData>
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(holdra::StashStore *store READ store WRITE setStore NOTIFY storeChanged)
+    Q_PROPERTY(int count READ count NOTIFY countChanged)
+    Q_PROPERTY(int lockedCount READ lockedCount NOTIFY lockedCountChanged)
+
+public:
+    enum Role {
+        ItemIdRole = Qt::UserRole + 1,
+        KindRole,
+        DisplayNameRole,
+        NoteRole,
+        NotePreviewRole,
+        KindWordRole,
+        SubtitleRole,
+        LockedRole,
+        IsDirectoryRole,
+        HasStoredFileRole,
+        FileUrlRole,
+        FileIconNameRole,
+        SymbolNameRole,
+        TextRole,
+        UrlStringRole,
+        DurationSecondsRole,
+    };
+    Q_ENUM(Role)
+
+    explicit StashItemListModel(QObject *parent = nullptr);
+
+    StashStore *store() const { return m_store; }
+    void setStore(StashStore *store);
+
+    int count() const { return rowCount(); }
+    int lockedCount() const { return m_lockedCount; }
+
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    // The row of an item id (upper-case text), or -1.
+    Q_INVOKABLE int indexOfId(const QString &itemId) const;
+    // Every listed item among `itemIds` is locked (false when none is listed).
+    Q_INVOKABLE bool allLocked(const QStringList &itemIds) const;
+    // The note editor's save: an empty text removes the note. False when the
+    // item is no longer in the stash.
+    Q_INVOKABLE bool setNote(const QString &itemId, const QString &note);
+
+Q_SIGNALS:
+    void storeChanged();
+    void countChanged();
+    void lockedCountChanged();
+
+private:
+    void synchronize();
+    StashItemRowData makeRow(const StashItem &item) const;
+
+    QPointer<StashStore> m_store;
+    int m_lockedCount = 0;
+};
+
+} // namespace holdra

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "Models/StashItem.h"
+#include "Models/StashItemKind.h"
+
+#include <QDateTime>
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+namespace holdra::StashItemPresentation {
+
+// Ids cross into the views as upper-case UUID text without braces.
+QString idText(const QUuid &id);
+QUuid idFromText(const QString &text);
+
+// "文件夹" for a folder stored as a file item, otherwise the kind's own word.
+QString kindWord(StashItemKind kind, bool isDirectory);
+
+// A date the way rows show it: the locale's short date and short time.
+QString dateTimeText(const QDateTime &dateTime);
+
+// The host of a link that parses as a URL with a host.
+std::optional<QString> linkHost(const std::optional<QString> &urlString);
+
+// Kind word, duration, pixel or byte size (or a link's host) and creation date,
+// joined with " · ".
+QString subtitle(const StashItem &item, bool isDirectory);
+
+// The trash row's line: the kind word, " · 清除于 " and the trash date.
+QString trashSubtitle(const StashItem &item, const QDateTime &trashedAt);
+
+// True for a file item whose stored copy exists and is a folder.
+bool isStoredDirectory(const StashItem &item, const std::optional<QString> &absolutePath);
+
+// The icon theme's name for what a stored copy holds ("folder" for folders);
+// empty when the theme has none, and the row draws the kind's symbol.
+QString fileIconName(const std::optional<QString> &absolutePath, bool isDirectory);
+
+} // namespace holdra::StashItemPresentation

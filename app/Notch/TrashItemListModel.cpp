@@ -1,0 +1,115 @@
+#include "Notch/TrashItemListModel.h"
+
+#include "Models/StashItemKind.h"
+#include "Notch/StashItemPresentation.h"
+#include "Store/StashStore.h"
+
+#include <QLocale>
+#include <QUrl>
+
+namespace holdra {
+
+TrashItemListModel::TrashItemListModel(QObject *parent)
+    : KeyedListModel(parent)
+{
+}
+
+void TrashItemListModel::setStore(StashStore *store)
+{
+    if (m_store == store)
+        return;
+    if (m_store)
+        disconnect(m_store, nullptr, this, nullptr);
+    m_store = store;
+    if (m_store) {
+        connect(m_store, &StashStore::trashItemsChanged, this, &TrashItemListModel::synchronize);
+        connect(m_store, &QObject::destroyed, this, &TrashItemListModel::synchronize);
+    }
+    synchronize();
+    Q_EMIT storeChanged();
+}
+
+void TrashItemListModel::synchronize()
+{
+    const int previousCount = count();
+    QList<TrashItemRowData> target;
+    if (m_store) {
+        const QList<TrashedItem> &entries = m_store->trashItems();
+        target.reserve(entries.size());
+        for (const TrashedItem &entry : entries) {
+            const TrashItemRowData *existing = rowWithKey(entry.id());
+            target.append(existing && existing->entry == entry ? *existing : makeRow(entry));
+        }
+    }
+    replaceRows(target);
+    if (count() != previousCount)
+        Q_EMIT countChanged();
+}
+
+TrashItemRowData TrashItemListModel::makeRow(const TrashedItem &entry) const
+{
+    TrashItemRowData row;
+    row.entry = entry;
+    row.absolutePath = m_store->absolutePath(entry.item);
+    if (entry.item.kind() == StashItemKind::file) {
+        const bool isDirectory = StashItemPresentation::isStoredDirectory(entry.item, row.absolutePath);
+        row.fileIconName = StashItemPresentation::fileIconName(row.absolutePath, isDirectory);
+    }
+    return row;
+}
+
+QVariant TrashItemListModel::data(const QModelIndex &index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    const TrashItemRowData &row = rows()[index.row()];
+    const StashItem &item = row.entry.item;
+    switch (role) {
+    case ItemIdRole:
+        return StashItemPresentation::idText(item.id());
+    case KindRole:
+        return StashItemKinds::rawValue(item.kind());
+    case Qt::DisplayRole:
+    case DisplayNameRole:
+        return item.displayName();
+    case KindWordRole:
+        // The trash names the kind only; it does not look whether a copy is a folder.
+        return StashItemKinds::localizedName(item.kind());
+    case SubtitleRole:
+        return StashItemPresentation::trashSubtitle(item, row.entry.trashedAt);
+    case TrashedAtTextRole:
+        return StashItemPresentation::dateTimeText(row.entry.trashedAt);
+    case AccessibleNameRole:
+        return StashItemKinds::localizedName(item.kind()) + QStringLiteral("，") + item.displayName()
+            + QStringLiteral("，清除于 ") + QLocale().toString(row.entry.trashedAt.toLocalTime());
+    case HasStoredFileRole:
+        return row.absolutePath.has_value();
+    case FileUrlRole:
+        return row.absolutePath ? QUrl::fromLocalFile(*row.absolutePath) : QUrl();
+    case FileIconNameRole:
+        return row.fileIconName;
+    case SymbolNameRole:
+        return StashItemKinds::symbolName(item.kind());
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> TrashItemListModel::roleNames() const
+{
+    return {
+        {ItemIdRole, "itemId"},
+        {KindRole, "kind"},
+        {DisplayNameRole, "displayName"},
+        {KindWordRole, "kindWord"},
+        {SubtitleRole, "subtitle"},
+        {TrashedAtTextRole, "trashedAtText"},
+        {AccessibleNameRole, "accessibleName"},
+        {HasStoredFileRole, "hasStoredFile"},
+        {FileUrlRole, "fileUrl"},
+        {FileIconNameRole, "fileIconName"},
+        {SymbolNameRole, "symbolName"},
+    };
+}
+
+} // namespace holdra

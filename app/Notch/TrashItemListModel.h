@@ -1,0 +1,71 @@
+#pragma once
+
+#include "Models/TrashedItem.h"
+#include "Notch/KeyedListModel.h"
+#include "Store/StashStore.h"
+
+#include <QPointer>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+namespace holdra {
+
+struct TrashItemRowData
+{
+    TrashedItem entry;
+    std::optional<QString> absolutePath;
+    QString fileIconName;
+
+    QUuid key() const { return entry.id(); }
+    friend bool operator==(const TrashItemRowData &a, const TrashItemRowData &b)
+    {
+        return a.entry == b.entry && a.absolutePath == b.absolutePath;
+    }
+};
+
+// One row per trash entry, newest first, following the store's trash row by row.
+class TrashItemListModel : public KeyedListModel<TrashItemRowData>
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(holdra::StashStore *store READ store WRITE setStore NOTIFY storeChanged)
+    Q_PROPERTY(int count READ count NOTIFY countChanged)
+
+public:
+    enum Role {
+        ItemIdRole = Qt::UserRole + 1,
+        KindRole,
+        DisplayNameRole,
+        KindWordRole,
+        SubtitleRole,
+        TrashedAtTextRole,
+        AccessibleNameRole,
+        HasStoredFileRole,
+        FileUrlRole,
+        FileIconNameRole,
+        SymbolNameRole,
+    };
+    Q_ENUM(Role)
+
+    explicit TrashItemListModel(QObject *parent = nullptr);
+
+    StashStore *store() const { return m_store; }
+    void setStore(StashStore *store);
+    int count() const { return rowCount(); }
+
+    QVariant data(const QModelIndex &index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+Q_SIGNALS:
+    void storeChanged();
+    void countChanged();
+
+private:
+    void synchronize();
+    TrashItemRowData makeRow(const TrashedItem &entry) const;
+
+    QPointer<StashStore> m_store;
+};
+
+} // namespace holdra

@@ -1,0 +1,79 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Holdra
+
+// A thin strip on one side edge of the panel; dragging it resizes the panel,
+// which stays centred, so both edges move.
+Item {
+    id: handle
+
+    property var controller
+    // "leading" or "trailing"
+    property string edge: "leading"
+    property bool hovering: tracker.containsMouse
+    readonly property bool dragging: tracker.dragging
+
+    width: PanelStyle.handleWidth
+
+    function screenX(mouse) {
+        return tracker.mapToGlobal(mouse.x, mouse.y).x
+    }
+    function endDrag() {
+        if (!tracker.dragging)
+            return
+        tracker.dragging = false
+        if (handle.controller && handle.controller.isResizingPanel)
+            handle.controller.endPanelResize()
+    }
+    // The settings' width feeds the controller, which clamps and applies it.
+    function adjust(step) {
+        if (handle.controller && handle.controller.settings)
+            handle.controller.settings.panelWidth = handle.controller.panelWidth + step
+    }
+
+    Accessible.role: Accessible.Slider
+    Accessible.name: edge === "leading" ? "从左边缘调整面板宽度" : "从右边缘调整面板宽度"
+    Accessible.description: controller ? Math.trunc(controller.panelWidth) + " 点" : ""
+    Accessible.onIncreaseAction: adjust(PanelStyle.handleStep)
+    Accessible.onDecreaseAction: adjust(-PanelStyle.handleStep)
+
+    ToolTip.visible: tracker.containsMouse && !tracker.dragging
+    ToolTip.text: "拖动调整面板宽度"
+    ToolTip.delay: 600
+
+    Rectangle {
+        anchors.centerIn: parent
+        width: PanelStyle.handleIndicatorWidth
+        height: PanelStyle.handleIndicatorHeight
+        radius: width / 2
+        color: handle.hovering ? PanelStyle.withOpacity(PanelStyle.primary, PanelStyle.handleIndicatorOpacity)
+                               : "transparent"
+    }
+
+    MouseArea {
+        id: tracker
+        objectName: "resizeTracker"
+        property bool dragging: false
+        anchors.fill: parent
+        hoverEnabled: true
+        cursorShape: Qt.SizeHorCursor
+        preventStealing: true
+        onPressed: mouse => {
+            if (!handle.controller)
+                return
+            dragging = true
+            handle.controller.beginPanelResize(handle.edge === "leading" ? NotchController.Leading
+                                                                         : NotchController.Trailing,
+                                               handle.screenX(mouse))
+        }
+        onPositionChanged: mouse => {
+            if (dragging && handle.controller)
+                handle.controller.updatePanelResize(handle.screenX(mouse))
+        }
+        onReleased: handle.endDrag()
+        onCanceled: handle.endDrag()
+    }
+
+    // A panel closed in mid-drag still stores its width.
+    Component.onDestruction: endDrag()
+}

@@ -1,0 +1,346 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import Holdra
+
+// The open panel of one display: header, the stash or the trash, footer, the
+// quick-entry field, the toast and the two resize edges. It keeps no item data;
+// every button calls the controller. A plain item, not a focus scope, so that
+// taking the focus back from the field lands on the panel's own key handling.
+Item {
+    id: panel
+
+    property var controller
+    property string displayID
+
+    readonly property var store: controller ? controller.store : null
+    readonly property bool showingTrash: controller ? controller.isShowingTrash : false
+    readonly property var selection: controller ? controller.selection : []
+    readonly property var recorder: controller ? controller.recorder : null
+    readonly property bool isRecording: recorder ? recorder.isRecording : false
+    property bool confirmingClear: false
+
+    readonly property int itemCount: stashItems.count
+    readonly property int trashCount: trashItems.count
+    readonly property bool allSelected: itemCount > 0 && selection.length === itemCount
+    readonly property string clearAllMessage: {
+        const locked = stashItems.lockedCount
+        let message = (itemCount - locked) + " 个未锁定项目将保留在回收站 30 天，期间可以恢复。"
+        if (locked > 0)
+            message += "（" + locked + " 项已锁定，将继续保留在暂存中）"
+        return message
+    }
+
+    focus: true
+    clip: false
+
+    StashItemListModel { id: stashItems; store: panel.store }
+    TrashItemListModel { id: trashItems; store: panel.store }
+
+    function toggleSelectAll() {
+        if (!controller)
+            return
+        if (allSelected) {
+            // Deselecting each selected row empties the selection; the list is
+            // copied first, as the property reads afresh on every access.
+            const ids = Array.from(controller.selection)
+            for (const id of ids)
+                controller.selectRow(id, true)
+        } else {
+            controller.selectAll()
+        }
+    }
+    function editNote(itemId, itemName, note) {
+        noteEditor.itemId = itemId
+        noteEditor.itemName = itemName
+        noteEditor.initialNote = note
+        noteEditor.open()
+    }
+    function scrollToRequestedRow() {
+        if (!controller || showingTrash)
+            return
+        const target = controller.scrollTargetItemID.length > 0
+            ? controller.scrollTargetItemID
+            : (stashItems.count > 0 ? stashItems.data(stashItems.index(0, 0), StashItemListModel.ItemIdRole) : "")
+        if (target.length === 0 || !stashList.item)
+            return
+        stashList.item.scrollToId(target)
+    }
+
+    // The keys of the open panel (Ctrl+A, Ctrl+C, Ctrl+V, Delete, Escape) are the controller's rules.
+    Keys.onPressed: event => {
+        if (controller)
+            event.accepted = controller.handleKey(event.key, event.modifiers)
+    }
+
+    Connections {
+        target: panel.controller
+        function onScrollToTopRequestChanged() { panel.scrollToRequestedRow() }
+    }
+
+    BottomRoundedRectangle {
+        id: background
+        objectName: "panelBackground"
+        anchors.fill: parent
+        radius: PanelStyle.panelCornerRadius
+        color: PanelStyle.material
+        strokeColor: panel.controller && panel.controller.isDropTargeted
+                     ? PanelStyle.accent : PanelStyle.withOpacity(PanelStyle.primary, PanelStyle.outlineOpacity)
+        strokeWidth: panel.controller && panel.controller.isDropTargeted ? PanelStyle.dropOutlineWidth
+                                                                         : PanelStyle.outlineWidth
+    }
+
+    // Clicking the panel's empty parts takes the keys back from the field.
+    MouseArea {
+        anchors.fill: parent
+        onPressed: mouse => { panel.forceActiveFocus(); mouse.accepted = false }
+    }
+
+    ColumnLayout {
+        anchors.fill: parent
+        spacing: 0
+
+        // Header
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: PanelStyle.headerHorizontalPadding
+            Layout.rightMargin: PanelStyle.headerHorizontalPadding
+            Layout.topMargin: PanelStyle.headerVerticalPadding
+            Layout.bottomMargin: PanelStyle.headerVerticalPadding
+            spacing: PanelStyle.headerSpacing
+
+            Text {
+                objectName: "title"
+                text: panel.showingTrash ? "回收站" : "栖物匣"
+                color: PanelStyle.primary
+                font.family: PanelStyle.fontFamily
+                font.pixelSize: PanelStyle.headlineSize
+                font.weight: PanelStyle.headlineWeight
+            }
+            PlainButton {
+                objectName: "microphoneButton"
+                visible: !panel.showingTrash
+                symbol: panel.isRecording ? "stop.circle.fill" : "mic"
+                symbolColor: panel.isRecording ? PanelStyle.red : PanelStyle.secondary
+                symbolSize: PanelStyle.microphoneIconSize
+                label: panel.isRecording ? "录音中 " + PanelTexts.durationText(panel.recorder.elapsedSeconds) : ""
+                labelColor: PanelStyle.primary
+                toolTip: panel.isRecording ? "停止录音并暂存" : "开始录音"
+                Accessible.name: toolTip
+                onClicked: if (panel.controller) panel.controller.toggleRecording("")
+            }
+            Item { Layout.fillWidth: true }
+            PlainButton {
+                objectName: "trashToggle"
+                symbol: panel.showingTrash ? "tray" : "trash"
+                label: !panel.showingTrash && panel.trashCount > 0 ? String(panel.trashCount) : ""
+                labelSize: PanelStyle.caption2Size
+                labelWeight: Font.DemiBold
+                toolTip: panel.showingTrash ? "返回暂存" : "查看回收站"
+                Accessible.name: panel.showingTrash ? "返回暂存" : "回收站，" + panel.trashCount + " 项"
+                onClicked: if (panel.controller) panel.controller.showTrash(!panel.showingTrash)
+            }
+            PlainButton {
+                objectName: "collapseButton"
+                symbol: "chevron.up"
+                toolTip: "收起"
+                Accessible.name: "收起面板"
+                onClicked: if (panel.controller) panel.controller.close(false)
+            }
+        }
+
+        PanelDivider { Layout.fillWidth: true }
+
+        // Content
+        Item {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+
+            TrashEmptyStateView {
+                objectName: "trashEmptyState"
+                anchors.centerIn: parent
+                visible: panel.showingTrash && panel.trashCount === 0
+            }
+            EmptyStateView {
+                objectName: "emptyState"
+                anchors.centerIn: parent
+                visible: !panel.showingTrash && panel.itemCount === 0
+            }
+            Loader {
+                id: stashList
+                objectName: "stashList"
+                anchors.fill: parent
+                active: !panel.showingTrash && panel.itemCount > 0
+                sourceComponent: PanelList {
+                    model: stashItems
+                    delegate: StashItemRow {
+                        width: ListView.view.width - 2 * PanelStyle.listPadding
+                        x: PanelStyle.listPadding
+                        controller: panel.controller
+                        onEditNoteRequested: (itemId, itemName, note) => panel.editNote(itemId, itemName, note)
+                    }
+                }
+            }
+            Loader {
+                id: trashList
+                objectName: "trashList"
+                anchors.fill: parent
+                active: panel.showingTrash && panel.trashCount > 0
+                sourceComponent: PanelList {
+                    model: trashItems
+                    delegate: TrashItemRow {
+                        width: ListView.view.width - 2 * PanelStyle.listPadding
+                        x: PanelStyle.listPadding
+                        controller: panel.controller
+                    }
+                }
+            }
+        }
+
+        PanelDivider { Layout.fillWidth: true }
+
+        // Footer
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: PanelStyle.footerHorizontalPadding
+            Layout.rightMargin: PanelStyle.footerHorizontalPadding
+            Layout.topMargin: PanelStyle.footerVerticalPadding
+            Layout.bottomMargin: PanelStyle.footerVerticalPadding
+            spacing: PanelStyle.footerSpacing
+
+            PlainButton {
+                objectName: "selectAllToggle"
+                visible: !panel.showingTrash && panel.itemCount > 0
+                label: panel.allSelected ? "取消全选" : "全选"
+                labelColor: PanelStyle.secondary
+                toolTip: panel.allSelected ? "取消全部选择" : "选择全部项目（Ctrl+A）"
+                onClicked: panel.toggleSelectAll()
+            }
+            Text {
+                objectName: "footerText"
+                text: panel.showingTrash
+                      ? panel.trashCount + " 项 · " + (panel.store ? panel.store.trashByteSizeText : "") + " · 保留 30 天"
+                      : panel.selection.length > 0
+                        ? "已选 " + panel.selection.length + " 项"
+                        : panel.itemCount + " 个项目 · " + (panel.store ? panel.store.activeByteSizeText : "")
+                color: PanelStyle.secondary
+                font.family: PanelStyle.fontFamily
+                font.pixelSize: PanelStyle.captionSize
+            }
+            Item { Layout.fillWidth: true }
+            PlainButton {
+                objectName: "restoreAllButton"
+                visible: panel.showingTrash && panel.trashCount > 0
+                symbol: "arrow.uturn.backward"
+                symbolSize: PanelStyle.footerIconSize
+                label: "全部恢复"
+                onClicked: if (panel.controller) panel.controller.restoreAllFromTrash()
+            }
+            PlainButton {
+                objectName: "copyButton"
+                visible: !panel.showingTrash && panel.selection.length > 0
+                symbol: "doc.on.doc"
+                symbolSize: PanelStyle.footerIconSize
+                label: "复制"
+                toolTip: "复制所选（Ctrl+C）"
+                onClicked: if (panel.controller) panel.controller.copySelection()
+            }
+            PlainButton {
+                objectName: "deleteButton"
+                visible: !panel.showingTrash && panel.selection.length > 0
+                symbol: "trash"
+                symbolSize: PanelStyle.footerIconSize
+                label: "移到回收站"
+                toolTip: "将所选移到回收站"
+                onClicked: if (panel.controller) panel.controller.deleteSelection()
+            }
+            PlainButton {
+                objectName: "clearButton"
+                visible: !panel.showingTrash && panel.selection.length === 0
+                enabled: panel.itemCount > 0
+                symbol: "trash"
+                symbolSize: PanelStyle.footerIconSize
+                label: "清空"
+                onClicked: panel.confirmingClear = true
+            }
+        }
+
+        PanelDivider {
+            Layout.fillWidth: true
+            visible: !panel.showingTrash
+        }
+        Loader {
+            id: quickEntry
+            objectName: "quickEntryLoader"
+            Layout.fillWidth: true
+            active: !panel.showingTrash
+            visible: active
+            sourceComponent: QuickEntryField { controller: panel.controller }
+        }
+    }
+
+    // Toast
+    ToastView {
+        id: toast
+        objectName: "toast"
+        readonly property string message: panel.controller ? panel.controller.toast : ""
+        property string shownText
+        text: shownText
+        anchors.horizontalCenter: parent.horizontalCenter
+        y: parent.height - height - PanelStyle.toastBottomPadding + (visibleState ? 0 : 12)
+        opacity: visibleState ? 1 : 0
+        visible: opacity > 0
+        readonly property bool visibleState: message.length > 0
+        // The last text stays while it fades out.
+        onMessageChanged: if (message.length > 0) shownText = message
+        Behavior on opacity { NumberAnimation { duration: PanelStyle.toastDuration; easing.type: Easing.InOutQuad } }
+        Behavior on y { NumberAnimation { duration: PanelStyle.toastDuration; easing.type: Easing.InOutQuad } }
+    }
+
+    HorizontalPanelResizeHandle {
+        objectName: "leadingHandle"
+        anchors.left: parent.left
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
+        edge: "leading"
+        controller: panel.controller
+    }
+    HorizontalPanelResizeHandle {
+        objectName: "trailingHandle"
+        anchors.right: parent.right
+        anchors.top: parent.top
+        anchors.bottom: parent.bottom
+        edge: "trailing"
+        controller: panel.controller
+    }
+
+    // Drops anywhere on the panel; the window hands their contents to the import.
+    DropArea {
+        anchors.fill: parent
+        onEntered: if (panel.controller) panel.controller.isDropTargeted = true
+        onExited: if (panel.controller) panel.controller.isDropTargeted = false
+        onDropped: drop => {
+            if (panel.controller)
+                panel.controller.isDropTargeted = false
+            drop.accept(Qt.CopyAction)
+        }
+    }
+
+    NoteEditor {
+        id: noteEditor
+        objectName: "noteEditor"
+        property string itemId
+        parent: panel
+        onSaved: note => stashItems.setNote(itemId, note)
+    }
+
+    ClearAllConfirmation {
+        id: confirmation
+        objectName: "clearConfirmation"
+        parent: panel
+        message: panel.clearAllMessage
+        visible: panel.confirmingClear
+        onConfirmed: if (panel.controller) panel.controller.clearAll()
+        onClosed: panel.confirmingClear = false
+    }
+}

@@ -1,0 +1,99 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import Holdra
+
+// The line at the bottom of the panel: type, press Return, and it is stashed.
+// The text lives in the shared draft model, so it outlasts the panel.
+Item {
+    id: entry
+    objectName: "quickEntryField"
+
+    property var controller
+    property var draftModel: controller ? controller.draftModel : null
+    readonly property real lineHeight: draftModel ? draftModel.lineHeight : 17
+    readonly property real contentHeight: draftModel ? draftModel.fieldContentHeight : lineHeight
+    readonly property bool focused: field.activeFocus
+    readonly property bool showsScrollIndicator: contentHeight >= lineHeight * PanelStyle.entryMaximumLines
+    readonly property alias field: field
+
+    implicitHeight: contentHeight + 2 * PanelStyle.entryVerticalPadding
+
+    onFocusedChanged: if (draftModel) draftModel.isTyping = focused
+    Component.onDestruction: if (draftModel) draftModel.isTyping = false
+
+    Row {
+        anchors.fill: parent
+        anchors.leftMargin: PanelStyle.entryHorizontalPadding
+        anchors.rightMargin: PanelStyle.entryHorizontalPadding
+        anchors.topMargin: PanelStyle.entryVerticalPadding
+        anchors.bottomMargin: PanelStyle.entryVerticalPadding
+        spacing: PanelStyle.entrySpacing
+
+        TintedIcon {
+            id: pencil
+            y: PanelStyle.entryIconTopPadding
+            name: "square.and.pencil"
+            color: PanelStyle.secondary
+            width: PanelStyle.entryIconSize
+            height: PanelStyle.entryIconSize
+        }
+
+        ScrollView {
+            id: scroller
+            objectName: "entryScroller"
+            width: parent.width - pencil.width - parent.spacing
+                   - (clearButton.visible ? clearButton.width + parent.spacing : 0)
+            height: entry.contentHeight
+            contentWidth: availableWidth
+            ScrollBar.vertical.policy: entry.showsScrollIndicator ? ScrollBar.AsNeeded : ScrollBar.AlwaysOff
+            ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
+
+            TextArea {
+                id: field
+                objectName: "quickEntry"
+                width: scroller.availableWidth
+                padding: 0
+                leftPadding: 0
+                rightPadding: 0
+                wrapMode: TextEdit.Wrap
+                font: entry.draftModel ? entry.draftModel.font : Qt.font({ pixelSize: PanelStyle.entryFontSize })
+                color: PanelStyle.primary
+                selectionColor: PanelStyle.accent
+                placeholderText: "快速录入：打字后回车暂存"
+                placeholderTextColor: PanelStyle.tertiary
+                background: null
+                Accessible.name: "快速录入"
+                text: entry.draftModel ? entry.draftModel.draft : ""
+                onTextChanged: if (entry.draftModel && entry.draftModel.draft !== text) entry.draftModel.draft = text
+                // The width the text wraps in, for the model's measurement.
+                onWidthChanged: if (entry.draftModel && width > 0) entry.draftModel.setFieldAvailableWidth(width - PanelStyle.entryWidthProbeInset)
+                Component.onCompleted: if (entry.draftModel && width > 0) entry.draftModel.setFieldAvailableWidth(width - PanelStyle.entryWidthProbeInset)
+
+                // Return stashes, Shift+Return breaks the line, Escape goes to the panel's key rules.
+                Keys.onPressed: event => {
+                    const plain = (event.modifiers & ~Qt.KeypadModifier) === Qt.NoModifier
+                    if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter) && plain) {
+                        event.accepted = true
+                        if (entry.draftModel)
+                            entry.draftModel.submit()
+                    } else if (event.key === Qt.Key_Escape && entry.controller) {
+                        event.accepted = entry.controller.handleKey(event.key, event.modifiers)
+                    }
+                }
+            }
+        }
+
+        PlainButton {
+            id: clearButton
+            objectName: "clearDraftButton"
+            y: PanelStyle.entryIconTopPadding
+            visible: entry.draftModel !== null && entry.draftModel.draft.length > 0
+            symbol: "xmark.circle.fill"
+            symbolColor: PanelStyle.tertiary
+            symbolSize: PanelStyle.entryIconSize
+            toolTip: "清空输入"
+            Accessible.name: "清空输入"
+            onClicked: entry.draftModel.draft = ""
+        }
+    }
+}

@@ -1,0 +1,203 @@
+#include "Models/DraftModel.h"
+#include "PanelViewFixture.h"
+
+#include <QLocale>
+#include <QSignalSpy>
+
+namespace holdra::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class OpenPanelViewTest : public PanelViewFixture
+{
+protected:
+    QQuickItem *showPanel()
+    {
+        controller().open(QStringLiteral("A"));
+        QQuickItem *panel = show(QStringLiteral("OpenPanelView"));
+        panel->forceActiveFocus();
+        return panel;
+    }
+    QString zeroBytes() const { return m_store->activeByteSizeText(); }
+};
+
+TEST_F(OpenPanelViewTest, AnEmptyStashShowsTheEmptyStateAndZeroTotals)
+{
+    openStore();
+    showPanel();
+    EXPECT_EQ(text("title"), "栖物匣");
+    EXPECT_TRUE(isShown("emptyState"));
+    EXPECT_EQ(visibleTexts("emptyTitle"), QStringList{"先栖物匣"});
+    EXPECT_EQ(visibleTexts("emptyMessage"), QStringList{"点击输入条打字录入，或拖入文件、按 Ctrl+V 粘贴"});
+    EXPECT_EQ(text("footerText"), QStringLiteral("0 个项目 · ") + zeroBytes());
+    EXPECT_FALSE(isShown("selectAllToggle"));
+    ASSERT_TRUE(isShown("clearButton"));
+    EXPECT_FALSE(find("clearButton")->isEnabled());
+    EXPECT_TRUE(isShown("microphoneButton"));
+    EXPECT_TRUE(isShown("quickEntry"));
+}
+
+TEST_F(OpenPanelViewTest, SelectingEverythingTurnsTheToggleAndTheFooter)
+{
+    openStore();
+    m_store->addText(QStringLiteral("one"));
+    m_store->addText(QStringLiteral("two"));
+    showPanel();
+    EXPECT_FALSE(isShown("emptyState"));
+    EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").size() == 2; }));
+    EXPECT_EQ(visibleTexts("rowName"), (QStringList{"two", "one"}));
+    EXPECT_EQ(find("selectAllToggle")->property("label").toString(), "全选");
+    EXPECT_EQ(find("selectAllToggle")->property("toolTip").toString(), "选择全部项目（Ctrl+A）");
+
+    click(find("selectAllToggle"));
+    EXPECT_EQ(controller().selection().size(), 2);
+    EXPECT_EQ(find("selectAllToggle")->property("label").toString(), "取消全选");
+    EXPECT_EQ(find("selectAllToggle")->property("toolTip").toString(), "取消全部选择");
+    EXPECT_EQ(text("footerText"), "已选 2 项");
+    EXPECT_TRUE(isShown("copyButton"));
+    EXPECT_TRUE(isShown("deleteButton"));
+    EXPECT_FALSE(isShown("clearButton"));
+
+    click(find("selectAllToggle"));
+    EXPECT_TRUE(controller().selection().isEmpty());
+    EXPECT_EQ(text("footerText"), QStringLiteral("2 个项目 · ") + m_store->activeByteSizeText());
+}
+
+TEST_F(OpenPanelViewTest, ClearAllAsksFirstAndNamesTheLockedItems)
+{
+    openStore();
+    const StashItem locked = m_store->addText(QStringLiteral("keep"));
+    m_store->addText(QStringLiteral("a"));
+    m_store->addText(QStringLiteral("b"));
+    m_store->setLocked(true, {locked.id()});
+    showPanel();
+
+    click(find("clearButton"));
+    EXPECT_TRUE(waitFor([&] { return isShown("clearConfirmation") || find("confirmationTitle")->isVisible(); }));
+    EXPECT_EQ(text("confirmationTitle"), "将全部暂存项目移到回收站？");
+    EXPECT_EQ(text("confirmationMessage"),
+              "2 个未锁定项目将保留在回收站 30 天，期间可以恢复。（1 项已锁定，将继续保留在暂存中）");
+    // Cancelling changes nothing and closes the question.
+    click(find("confirmationCancel"));
+    EXPECT_TRUE(waitFor([&] { return !root()->property("confirmingClear").toBool(); }));
+    EXPECT_EQ(m_store->count(), 3);
+
+    click(find("clearButton"));
+    EXPECT_TRUE(waitFor([&] { return find("confirmationConfirm")->isVisible(); }));
+    click(find("confirmationConfirm"));
+    EXPECT_EQ(m_store->count(), 1);
+    EXPECT_EQ(m_store->trashCount(), 2);
+    EXPECT_EQ(controller().toast().value_or(QString()), "已移入回收站 2 项，1 项已锁定");
+    EXPECT_FALSE(root()->property("confirmingClear").toBool());
+
+    // Without locked items the parenthesis is gone.
+    m_store->setLocked(false, {locked.id()});
+    EXPECT_EQ(root()->property("clearAllMessage").toString(), "1 个未锁定项目将保留在回收站 30 天，期间可以恢复。");
+}
+
+TEST_F(OpenPanelViewTest, TheTrashViewHasItsOwnTitleListAndFooter)
+{
+    openStore();
+    showPanel();
+    click(find("trashToggle"));
+    ASSERT_TRUE(controller().isShowingTrash());
+    EXPECT_EQ(text("title"), "回收站");
+    EXPECT_EQ(find("trashToggle")->property("symbol").toString(), "tray");
+    EXPECT_EQ(find("trashToggle")->property("toolTip").toString(), "返回暂存");
+    EXPECT_FALSE(isShown("microphoneButton"));
+    EXPECT_FALSE(isShown("quickEntry"));
+    EXPECT_TRUE(isShown("trashEmptyState"));
+    EXPECT_EQ(visibleTexts("emptyTitle"), QStringList{"回收站是空的"});
+    EXPECT_EQ(visibleTexts("emptyMessage"), QStringList{"清除的项目会在这里保留 30 天"});
+    EXPECT_FALSE(isShown("restoreAllButton"));
+    EXPECT_EQ(text("footerText"), QStringLiteral("0 项 · ") + m_store->trashByteSizeText() + QStringLiteral(" · 保留 30 天"));
+
+    // Back in the stash, a trashed item is counted on the toggle.
+    click(find("trashToggle"));
+    const StashItem gone = m_store->addText(QStringLiteral("gone"));
+    m_store->remove(QSet<QUuid>{gone.id()});
+    EXPECT_EQ(find("trashToggle")->property("label").toString(), "1");
+    click(find("trashToggle"));
+    EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName") == QStringList{"gone"}; }));
+    EXPECT_TRUE(isShown("restoreAllButton"));
+    click(visibleItems("restoreButton").value(0));
+    EXPECT_EQ(m_store->trashCount(), 0);
+    EXPECT_EQ(controller().toast().value_or(QString()), "已恢复到暂存");
+    EXPECT_TRUE(isShown("trashEmptyState"));
+}
+
+TEST_F(OpenPanelViewTest, PanelKeysReachTheController)
+{
+    openStore();
+    const StashItem a = m_store->addText(QStringLiteral("a"));
+    m_store->addText(QStringLiteral("b"));
+    showPanel();
+
+    key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(controller().selection().size(), 2);
+    QSignalSpy copies(&controller(), &NotchController::copyRequested);
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(copies.count(), 1);
+
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(controller().selection().isEmpty());
+    EXPECT_TRUE(controller().isOpen());
+
+    controller().selectRow(idOf(a), false);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(m_store->count(), 1);
+    EXPECT_EQ(m_store->trashCount(), 1);
+
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(controller().isOpen());
+}
+
+TEST_F(OpenPanelViewTest, TheToastShowsTheControllersMessage)
+{
+    openStore();
+    showPanel();
+    EXPECT_FALSE(isShown("toast"));
+    controller().showToast(QStringLiteral("已录入"));
+    EXPECT_TRUE(waitFor([&] { return isShown("toast"); }));
+    EXPECT_EQ(text("toastText"), "已录入");
+    m_clock.advance(1300ms);
+    EXPECT_TRUE(waitFor([&] { return !isShown("toast"); }));
+}
+
+TEST_F(OpenPanelViewTest, DraggingAnEdgeResizesThePanelByTwiceTheMoveAndStoresTheWidthOnRelease)
+{
+    openStore();
+    m_settings.setPanelWidth(400);
+    controller().open(QStringLiteral("A"));
+    show(QStringLiteral("OpenPanelView"));
+    ASSERT_DOUBLE_EQ(controller().panelWidth(), 400);
+    QQuickItem *tracker = find("trailingHandle")->findChild<QQuickItem *>("resizeTracker");
+    ASSERT_NE(tracker, nullptr);
+    const QPoint start = tracker->mapToScene(QPointF(5, 200)).toPoint();
+    QTest::mousePress(m_view.get(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(m_view.get(), start - QPoint(10, 0));
+    EXPECT_DOUBLE_EQ(controller().panelWidth(), 380);
+    EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 400);
+    QTest::mouseRelease(m_view.get(), Qt::LeftButton, {}, start - QPoint(10, 0));
+    EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 380);
+
+    // Stepped by a screen reader.
+    QQuickItem *leading = find("leadingHandle");
+    QMetaObject::invokeMethod(leading, "adjust", Q_ARG(QVariant, 32));
+    EXPECT_DOUBLE_EQ(controller().panelWidth(), 412);
+    EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 412);
+}
+
+TEST_F(OpenPanelViewTest, ADragOverThePanelOutlinesItInTheAccentColour)
+{
+    openStore();
+    showPanel();
+    QQuickItem *background = find("panelBackground");
+    EXPECT_DOUBLE_EQ(background->property("strokeWidth").toDouble(), 1);
+    controller().setDropTargeted(true);
+    EXPECT_DOUBLE_EQ(background->property("strokeWidth").toDouble(), 2);
+}
+
+} // namespace
+} // namespace holdra::test

@@ -1,0 +1,109 @@
+#include "Models/DraftModel.h"
+#include "PanelViewFixture.h"
+
+namespace holdra::test {
+namespace {
+
+// The quick-entry field at the bottom of the open panel.
+class QuickEntryFieldTest : public PanelViewFixture
+{
+protected:
+    void SetUp() override
+    {
+        openStore();
+        controller().open(QStringLiteral("A"));
+        show(QStringLiteral("OpenPanelView"))->forceActiveFocus();
+        ASSERT_TRUE(waitFor([&] { return isShown(QStringLiteral("quickEntry")); }));
+    }
+    DraftModel &draft() { return controller().draftModel(); }
+    QQuickItem *field() const { return find(QStringLiteral("quickEntry")); }
+    double lineHeight() { return draft().lineHeight(); }
+    // The draft is measured on the controller's clock.
+    bool heightBecomes(double height)
+    {
+        return waitFor([&] {
+            m_clock.advance(std::chrono::milliseconds(100));
+            return find(QStringLiteral("entryScroller"))->height() == height;
+        });
+    }
+    void focusField() const
+    {
+        click(field());
+    }
+};
+
+TEST_F(QuickEntryFieldTest, AnEmptyDraftIsOneLineWithAPlaceholderAndNoClearButton)
+{
+    EXPECT_DOUBLE_EQ(find("entryScroller")->height(), lineHeight());
+    EXPECT_EQ(field()->property("placeholderText").toString(), "快速录入：打字后回车暂存");
+    EXPECT_FALSE(isShown("clearDraftButton"));
+}
+
+TEST_F(QuickEntryFieldTest, FocusIsTypingAndReturnStashesTheText)
+{
+    focusField();
+    EXPECT_TRUE(draft().isTyping());
+    typeText(QStringLiteral("hello"));
+    EXPECT_EQ(draft().draft(), "hello");
+    EXPECT_TRUE(isShown("clearDraftButton"));
+    // Shift+Return breaks the line instead of stashing.
+    key(Qt::Key_Return, Qt::ShiftModifier);
+    typeText(QStringLiteral("world"));
+    EXPECT_EQ(draft().draft(), "hello\nworld");
+    EXPECT_EQ(m_store->count(), 0);
+
+    key(Qt::Key_Return);
+    ASSERT_EQ(m_store->count(), 1);
+    EXPECT_EQ(m_store->items().first().text().value_or(QString()), "hello\nworld");
+    EXPECT_EQ(controller().toast().value_or(QString()), "已录入");
+    EXPECT_FALSE(controller().isOpen());
+    EXPECT_TRUE(draft().draft().isEmpty());
+}
+
+TEST_F(QuickEntryFieldTest, EscapeClearsTheDraftThenCloses)
+{
+    focusField();
+    typeText(QStringLiteral("note"));
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(draft().draft().isEmpty());
+    EXPECT_TRUE(controller().isOpen());
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(controller().isOpen());
+}
+
+TEST_F(QuickEntryFieldTest, GrowsToEightLinesAndShrinksWhenCleared)
+{
+    QStringList lines;
+    for (int i = 0; i < 12; ++i)
+        lines.append(QStringLiteral("line %1").arg(i));
+    draft().setDraft(lines.join(QLatin1Char('\n')));
+    EXPECT_TRUE(heightBecomes(8 * lineHeight()));
+    EXPECT_TRUE(find("quickEntryField")->property("showsScrollIndicator").toBool());
+
+    click(find("clearDraftButton"));
+    EXPECT_TRUE(draft().draft().isEmpty());
+    EXPECT_TRUE(heightBecomes(lineHeight()));
+    EXPECT_FALSE(find("quickEntryField")->property("showsScrollIndicator").toBool());
+}
+
+TEST_F(QuickEntryFieldTest, ThreeLinesRenderToAPicture)
+{
+    draft().setDraft(QStringLiteral("第一行\n第二行\n第三行"));
+    EXPECT_TRUE(heightBecomes(3 * lineHeight()));
+    saveScreenshot(QStringLiteral("quick-entry-three-lines"));
+}
+
+TEST_F(QuickEntryFieldTest, LeavingTheFieldOrTheTrashEndsTyping)
+{
+    focusField();
+    ASSERT_TRUE(draft().isTyping());
+    root()->forceActiveFocus();
+    EXPECT_FALSE(draft().isTyping());
+    focusField();
+    ASSERT_TRUE(draft().isTyping());
+    controller().showTrash(true);
+    EXPECT_TRUE(waitFor([&] { return !draft().isTyping(); }));
+}
+
+} // namespace
+} // namespace holdra::test
