@@ -31,8 +31,6 @@ class NullNotchWindow final : public NotchWindowing
 public:
     QRectF frame() const override { return m_frame; }
     void setFrame(const QRectF &frame) override { m_frame = frame; }
-    void setHasShadow(bool) override {}
-    void setFullScreenAuxiliary(bool) override {}
     void orderFront() override {}
     void makeKeyAndOrderFront() override {}
     void orderOut() override {}
@@ -74,7 +72,7 @@ protected:
                 display.availableGeometry = QRectF(0, 27, 1920, 1053);
                 return QList<NotchDisplay>{display};
             };
-            env.makeWindow = [](const QString &) { return std::make_unique<NullNotchWindow>(); };
+            env.makeWindow = [](NotchController &, const QString &) { return std::make_unique<NullNotchWindow>(); };
             env.clock = &m_clock;
             env.playSound = [](SystemSound::Sound) {};
             env.audioPlayerFactory = [state = m_audioState](const QUrl &) {
