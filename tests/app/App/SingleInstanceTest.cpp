@@ -1,6 +1,7 @@
 #include "App/SingleInstance.h"
 #include "TempDir.h"
 
+#include <QProcess>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUuid>
@@ -79,4 +80,34 @@ TEST(SingleInstanceTest, TheNameDependsOnTheDataDirectory)
     qputenv("XDG_DATA_HOME", saved);
     EXPECT_NE(a, b);
     EXPECT_TRUE(a.startsWith("holdra-"));
+}
+
+TEST(SingleInstanceTest, TheBinaryForwardsPathsRelativeToWhereItWasStarted)
+{
+    const QString binary = qEnvironmentVariable("HOLDRA_BINARY");
+    if (binary.isEmpty())
+        GTEST_SKIP() << "HOLDRA_BINARY is set by ctest";
+    holdra::test::TempDir dir;
+    const QString data = dir.mkdir("data");
+    const QString work = dir.mkdir("work");
+    const QByteArray saved = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", data.toLocal8Bit());
+    SingleInstance running(SingleInstance::defaultServerName());
+    qputenv("XDG_DATA_HOME", saved);
+    ASSERT_TRUE(running.listen());
+    QSignalSpy opened(&running, &SingleInstance::filesOpened);
+
+    QProcess second;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("XDG_DATA_HOME", data);
+    second.setProcessEnvironment(environment);
+    second.setWorkingDirectory(work);
+    QSignalSpy finished(&second, &QProcess::finished);
+    second.start(binary, {"报告 1.txt", "../other/x.pdf"});
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(opened.first().first().value<QList<QUrl>>(),
+              (QList<QUrl>{QUrl::fromLocalFile(work + "/报告 1.txt"), QUrl::fromLocalFile(dir.path() + "/other/x.pdf")}));
 }
