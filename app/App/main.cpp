@@ -1,27 +1,73 @@
+#include "App/AppDelegate.h"
 #include "App/SingleInstance.h"
 #include "Cli/CommandLine.h"
 #include "Integration/ExternalFileImportContract.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QDir>
-#include <QTextStream>
+#include <QMessageBox>
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <cstdio>
+
+Q_IMPORT_QML_PLUGIN(HoldraQmlPlugin)
+
+namespace {
+
+// X11 first: XWayland serves the hot key, the window list and the panel hints
+// that native Wayland does not.
+void choosePlatform()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return;
+    if (qEnvironmentVariableIsSet("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    else if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        std::fputs("Holdra: no X11 display (native Wayland); the global hot key and full-screen detection are off\n",
+                   stderr);
+}
+
+// A second start hands its files (none: "show yourself") to the running
+// instance, which stays the only writer of the stash.
+bool forwardedToRunningInstance(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const QList<QUrl> files =
+        holdra::ExternalFileImportContract::fileURLsFromArguments(arguments, QDir::currentPath());
+    return holdra::SingleInstance::forward(holdra::SingleInstance::defaultServerName(), files);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     // Terminal commands run without a display and never start the application.
     if (const std::optional<int> status = holdra::cli::CommandLine::runIfCommand(argc, argv))
         return *status;
-
-    QCoreApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QStringLiteral("Holdra"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(HOLDRA_VERSION));
-
-    // A second start hands its files (none: "show yourself") to the running instance.
-    const QList<QUrl> openedFiles = holdra::ExternalFileImportContract::fileURLsFromArguments(
-        QCoreApplication::arguments().mid(1), QDir::currentPath());
-    if (holdra::SingleInstance::forward(holdra::SingleInstance::defaultServerName(), openedFiles))
+    if (forwardedToRunningInstance(argc, argv))
         return 0;
 
-    QTextStream(stdout) << "Holdra " << QCoreApplication::applicationVersion() << '\n';
-    return 0;
+    choosePlatform();
+    // Translucent windows: the capsule is drawn over the desktop.
+    QQuickWindow::setDefaultAlphaBuffer(true);
+
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Holdra"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Holdra"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(HOLDRA_VERSION));
+    QGuiApplication::setDesktopFileName(QStringLiteral("holdra"));
+    // A shelf, not a document window: closing a window never ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    holdra::AppDelegate delegate;
+    if (!delegate.launch()) {
+        const QString message = delegate.launchError();
+        std::fprintf(stderr, "Holdra: %s\n", qPrintable(message));
+        QMessageBox::critical(nullptr, QStringLiteral("栖物匣"), message);
+        return 1;
+    }
+    return app.exec();
 }
