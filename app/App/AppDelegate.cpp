@@ -1,4 +1,6 @@
 #include "App/AppDelegate.h"
+#include "App/ItemTransfer.h"
+#include "Integration/ExternalFileImportContract.h"
 
 #include "Notch/NotchController.h"
 #include "Notch/NotchDisplay.h"
@@ -11,6 +13,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
 #include <QGuiApplication>
 #include <QScreen>
 
@@ -52,6 +55,7 @@ AppDelegate::~AppDelegate()
 {
     // Windows go before the engine and the store they show.
     m_displayReconfigurationMonitor.reset();
+    m_itemTransfer.reset();
     m_notchController.reset();
 }
 
@@ -87,6 +91,12 @@ bool AppDelegate::launch()
             Qt::QueuedConnection);
     connect(m_notchController.get(), &NotchController::settingsRequested, this,
             &AppDelegate::settingsWindowRequested);
+
+    // Items in and out; files named on the command line of this first start come in at once.
+    m_itemTransfer = std::make_unique<ItemTransfer>(*m_notchController, *m_store, &m_defaults);
+    m_itemTransfer->listenForOtherInstances();
+    m_itemTransfer->importExternalFiles(ExternalFileImportContract::fileURLsFromArguments(
+        QCoreApplication::arguments().mid(1), QDir::currentPath()));
 
     m_displayReconfigurationMonitor = std::make_unique<DisplayReconfigurationMonitor>(
         &DisplayIdentity::currentIdentifiers, m_clock);

@@ -16,6 +16,7 @@
 namespace holdra {
 
 class DisplayReconfigurationMonitor;
+class ItemTransfer;
 class NotchController;
 class X11PanelWindowHints;
 
@@ -61,6 +62,8 @@ private:
     std::unique_ptr<X11PanelWindowHints> m_panelHints;
     std::unique_ptr<NotchController> m_notchController;
     std::unique_ptr<DisplayReconfigurationMonitor> m_displayReconfigurationMonitor;
+    // Paste, drops, opened files, copy/open/reveal/preview.
+    std::unique_ptr<ItemTransfer> m_itemTransfer;
     QString m_launchError;
 };
 

@@ -1,7 +1,10 @@
 #include "App/AppDelegate.h"
+#include "App/SingleInstance.h"
 #include "Cli/CommandLine.h"
+#include "Integration/ExternalFileImportContract.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMessageBox>
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
@@ -25,6 +28,18 @@ void choosePlatform()
                    stderr);
 }
 
+// A second start hands its files (none: "show yourself") to the running
+// instance, which stays the only writer of the stash.
+bool forwardedToRunningInstance(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    const QList<QUrl> files =
+        holdra::ExternalFileImportContract::fileURLsFromArguments(arguments, QDir::currentPath());
+    return holdra::SingleInstance::forward(holdra::SingleInstance::defaultServerName(), files);
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -32,6 +47,8 @@ int main(int argc, char *argv[])
     // Terminal commands run without a display and never start the application.
     if (const std::optional<int> status = holdra::cli::CommandLine::runIfCommand(argc, argv))
         return *status;
+    if (forwardedToRunningInstance(argc, argv))
+        return 0;
 
     choosePlatform();
     // Translucent windows: the capsule is drawn over the desktop.

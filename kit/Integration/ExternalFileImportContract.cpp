@@ -46,10 +46,15 @@ QList<QUrl> fileURLsFromArguments(const QStringList &arguments, const QString &w
     for (const QString &argument : arguments) {
         if (argument.isEmpty())
             continue;
-        if (isURLArgument(argument))
-            urls.append(QUrl(argument, QUrl::TolerantMode));
-        else
+        if (!isURLArgument(argument)) {
             urls.append(QUrl::fromLocalFile(base.absoluteFilePath(argument)));
+            continue;
+        }
+        // One argument is one URL; the decoder's uri-list reading must not split it.
+        if (argument.contains(u'\n'))
+            continue;
+        if (const std::optional<QUrl> url = DropFileURLDecoder::decode(argument))
+            urls.append(*url);
     }
     return normalizedFileURLs(urls);
 }

@@ -37,6 +37,27 @@ QList<QStringView> entries(QStringView text)
     return result;
 }
 
+bool isHexDigit(QChar c)
+{
+    return (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'f') || (c >= u'A' && c <= u'F');
+}
+
+// A "%" must start an escape; tolerant parsing would otherwise quietly turn a
+// broken one into a literal percent sign and name a different file.
+bool hasMalformedEscape(QStringView entry)
+{
+    for (qsizetype i = 0; i < entry.size(); ++i) {
+        if (entry[i] != u'%')
+            continue;
+        if (i + 2 >= entry.size())
+            return true;
+        if (!isHexDigit(entry[i + 1]) || !isHexDigit(entry[i + 2]))
+            return true;
+        i += 2;
+    }
+    return false;
+}
+
 // Tolerant parsing accepts the unencoded spaces and raw non-ASCII names that
 // many senders put into uri-lists.
 QUrl parsed(QStringView entry)
@@ -46,6 +67,8 @@ QUrl parsed(QStringView entry)
 
 std::optional<QUrl> decodeEntry(QStringView entry)
 {
+    if (hasMalformedEscape(entry))
+        return std::nullopt;
     return decode(parsed(entry));
 }
 
@@ -113,6 +136,8 @@ std::optional<QUrl> firstURL(const QByteArray &bytes)
     if (candidates.isEmpty())
         return std::nullopt;
     // Only the first line: in text/x-moz-url the second one is the page title.
+    if (hasMalformedEscape(candidates.first()))
+        return std::nullopt;
     const QUrl url = parsed(candidates.first());
     if (!url.isValid() || url.isRelative())
         return std::nullopt;

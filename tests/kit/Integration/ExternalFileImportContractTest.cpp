@@ -44,10 +44,14 @@ TEST(ExternalFileImportContractTest, ArgumentsResolveAgainstTheCallersDirectory)
         QStringLiteral("https://example.com/"),
         QStringLiteral("a:b.txt"),
         QString(),
+        QStringLiteral("file:///abs/broken%zz.pdf"),
+        QStringLiteral("file://otherhost/abs/f.pdf"),
+        QStringLiteral("file:///abs/g.pdf\nfile:///abs/h.pdf"),
+        QStringLiteral("file://localhost/abs/%E6%97%A5.txt"),
     };
     EXPECT_EQ(ExternalFileImportContract::fileURLsFromArguments(arguments, QStringLiteral("/home/u/work")),
               (QList<QUrl>{local("/home/u/work/notes.txt"), local("/home/u/shared/a b.png"), local("/abs/c.pdf"),
-                           local("/abs/d e.pdf"), local("/home/u/work/a:b.txt")}));
+                           local("/abs/d e.pdf"), local("/home/u/work/a:b.txt"), local("/abs/日.txt")}));
 }
 
 TEST(ExternalFileImportContractTest, FeedbackNamesOnlyNonZeroCounts)

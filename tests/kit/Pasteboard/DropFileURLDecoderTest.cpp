@@ -87,11 +87,16 @@ TEST(DropFileURLDecoderTest, RefusesWhatIsNotALocalFile)
     EXPECT_EQ(DropFileURLDecoder::decode(QByteArray("file:///tmp/\xff\xfe" "a")), local("/tmp/\uFFFD\uFFFD" "a"));
 }
 
-TEST(DropFileURLDecoderTest, KeepsTheDirectorySlashAndPercentSigns)
+TEST(DropFileURLDecoderTest, KeepsTheDirectorySlashAndRefusesBrokenEscapes)
 {
     EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///home/u/Pictures/")), local("/home/u/Pictures/"));
-    // A stray "%" not followed by two hex digits is taken literally.
-    EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///tmp/100%zz.txt")), local("/tmp/100%zz.txt"));
+    // A "%" that starts no escape makes the entry unusable: guessing would name another file.
+    EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///tmp/100%zz.txt")), std::nullopt);
+    EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///tmp/100%2")), std::nullopt);
+    EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///tmp/100%")), std::nullopt);
+    EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray("https://example.com/%zz")), std::nullopt);
+    EXPECT_EQ(DropFileURLDecoder::decodeAll(QByteArray("file:///tmp/%g1\nfile:///tmp/ok%20.txt")),
+              QList<QUrl>{local("/tmp/ok .txt")});
     EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///tmp/100%25.txt")), local("/tmp/100%.txt"));
 }
 

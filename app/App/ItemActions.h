@@ -1,0 +1,78 @@
+#pragma once
+
+#include "Models/StashItem.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <QtQml/qqmlregistration.h>
+
+#include <functional>
+#include <memory>
+
+class QClipboard;
+class QMimeData;
+
+namespace holdra {
+
+class StashStore;
+
+// Hands stashed items back out: to the clipboard, to their default
+// application, to the file manager and into drags. File-backed items always go
+// out as their stored copy, texts and links as strings and URLs.
+class ItemActions : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("made by the application")
+
+public:
+    // Opens a URL with the desktop's handler; QDesktopServices by default.
+    using URLOpener = std::function<bool(const QUrl &)>;
+
+    explicit ItemActions(StashStore &store, QObject *parent = nullptr);
+
+    void setURLOpener(URLOpener opener) { m_openURL = std::move(opener); }
+    // Where dragged text is written as a file; the system temporary directory by default.
+    void setTemporaryDirectory(const QString &path) { m_temporaryDirectory = path; }
+
+    // The clipboard data for `items`: text/uri-list of the stored copies and
+    // link URLs in item order, x-special/gnome-copied-files for the copies (so
+    // file managers paste the files) and text/plain (the texts, or else the
+    // URLs and paths one per line). Nothing when no item contributes.
+    std::unique_ptr<QMimeData> copyData(const QList<StashItem> &items) const;
+    // Replaces the clipboard's contents; an empty list leaves it alone, a list
+    // of items that contribute nothing leaves it cleared.
+    void copyItems(const QList<StashItem> &items, QClipboard &clipboard) const;
+
+    // Links in the browser, files and images in their default application;
+    // texts and recordings have their own views.
+    void open(const StashItem &item) const;
+    // Shows the stored copy selected in the file manager, or at least its folder.
+    void reveal(const StashItem &item) const;
+    // What a drag of the item carries; text goes out as a .txt file and as text.
+    std::unique_ptr<QMimeData> dragData(const StashItem &item) const;
+
+    // Row entry points for QML, by item identifier.
+    Q_INVOKABLE void copyItems(const QStringList &itemIDs) const;
+    Q_INVOKABLE void open(const QString &itemID) const;
+    Q_INVOKABLE void reveal(const QString &itemID) const;
+    // Starts a drag of the item from `source` (a row); returns when it ended.
+    Q_INVOKABLE void startDrag(const QString &itemID, QObject *source) const;
+
+    // The folder of dragged-out text files of one item: "HoldraDrag/<ID>".
+    QString textDragDirectory(const StashItem &item) const;
+
+private:
+    std::optional<StashItem> item(const QString &itemID) const;
+    std::optional<QUrl> storedFileURL(const StashItem &item) const;
+    // The URL of a link item, when its string is one.
+    static std::optional<QUrl> linkURL(const StashItem &item);
+
+    StashStore &m_store;
+    URLOpener m_openURL;
+    QString m_temporaryDirectory;
+};
+
+} // namespace holdra

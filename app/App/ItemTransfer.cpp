@@ -1,0 +1,118 @@
+#include "App/ItemTransfer.h"
+
+#include "App/PasteboardReader.h"
+#include "Integration/ExternalFileImportContract.h"
+#include "Notch/DropImport.h"
+#include "Notch/NotchController.h"
+#include "Pasteboard/ImportFeedback.h"
+#include "Pasteboard/PasteboardCommit.h"
+#include "Pasteboard/PasteboardImporter.h"
+#include "Store/StashStore.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+
+namespace holdra {
+
+namespace {
+
+QSet<QUuid> idsOf(const QList<StashItem> &items)
+{
+    QSet<QUuid> ids;
+    for (const StashItem &item : items)
+        ids.insert(item.id());
+    return ids;
+}
+
+} // namespace
+
+ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, UserDefaults *defaults, QObject *parent)
+    : QObject(parent)
+    , m_controller(controller)
+    , m_store(store)
+    , m_actions(store)
+    , m_textPreview(defaults)
+    , m_instance(SingleInstance::defaultServerName())
+{
+    connect(&controller, &NotchController::pasteRequested, this, &ItemTransfer::handlePaste);
+    connect(&controller, &NotchController::dropRequested, this,
+            [this](const QMimeData *data, const QString &) { importDrop(*data); });
+    connect(&controller, &NotchController::copyRequested, this, [this](const QList<StashItem> &items) {
+        if (QClipboard *clipboard = QGuiApplication::clipboard())
+            m_actions.copyItems(items, *clipboard);
+    });
+    connect(&controller, &NotchController::openItemRequested, this,
+            [this](const StashItem &item) { m_actions.open(item); });
+    connect(&controller, &NotchController::revealItemRequested, this,
+            [this](const StashItem &item) { m_actions.reveal(item); });
+    connect(&controller, &NotchController::previewItemRequested, this, &ItemTransfer::preview);
+    connect(&m_instance, &SingleInstance::filesOpened, this, &ItemTransfer::importExternalFiles);
+    connect(&m_instance, &SingleInstance::showRequested, this, [this] { m_controller.open(); });
+}
+
+bool ItemTransfer::listenForOtherInstances()
+{
+    return m_instance.listen();
+}
+
+void ItemTransfer::handlePaste()
+{
+    const QClipboard *clipboard = QGuiApplication::clipboard();
+    const PasteboardContent content =
+        PasteboardImporter::classify(PasteboardReader(clipboard ? clipboard->mimeData() : nullptr));
+    const PasteboardCommit commit = PasteboardCommit::commit(content, m_store);
+    const std::optional<QString> message = ImportFeedback::pasteFeedback(content, commit);
+    if (!message) {
+        m_controller.beep();
+        return;
+    }
+    if (!commit.duplicates.isEmpty())
+        m_controller.setSelection(idsOf(commit.duplicates));
+    m_controller.feedback(*message);
+}
+
+void ItemTransfer::importDrop(const QMimeData &data)
+{
+    const DropImport::Outcome outcome = DropImport::run(data, m_store);
+    const std::optional<QString> message = outcome.message();
+    if (!message)
+        return;
+    if (!outcome.duplicates.isEmpty())
+        m_controller.setSelection(idsOf(outcome.duplicates));
+    m_controller.feedback(*message);
+    // With duplicates the panel stays open to show them.
+    if (outcome.duplicates.isEmpty() && m_controller.openedByDrag())
+        m_controller.scheduleAutoClose();
+}
+
+void ItemTransfer::importExternalFiles(const QList<QUrl> &urls)
+{
+    const QList<QUrl> files = ExternalFileImportContract::normalizedFileURLs(urls);
+    if (files.isEmpty())
+        return;
+    const StashStore::AddFilesResult result = m_store.addFiles(files);
+    if (!result.added.isEmpty()) {
+        m_controller.setScrollTargetItemID(result.added.first().id());
+        m_controller.requestScrollToTop();
+    }
+    if (!result.duplicates.isEmpty())
+        m_controller.setSelection(idsOf(result.duplicates));
+    m_controller.open();
+    m_controller.feedback(ExternalFileImportContract::feedbackMessage(result.added.size(), result.duplicates.size(),
+                                                                      result.errors.size()));
+}
+
+void ItemTransfer::preview(const StashItem &item)
+{
+    if (item.kind() == StashItemKind::text) {
+        if (!item.text() || item.text()->isEmpty())
+            return;
+        m_controller.close(false);
+        m_textPreview.show(item.displayName(), *item.text());
+        return;
+    }
+    if (const std::optional<QString> path = m_store.absolutePath(item))
+        m_quickLook.present({QUrl::fromLocalFile(*path)});
+}
+
+} // namespace holdra

@@ -1,0 +1,110 @@
+#include "App/QuickLookCoordinator.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDesktopServices>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QMimeDatabase>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQuickWindow>
+#include <QStringDecoder>
+
+namespace holdra {
+
+namespace {
+
+const QString sushiService = QStringLiteral("org.gnome.NautilusPreviewer");
+
+QString kindOf(const QString &path)
+{
+    const QMimeType type = QMimeDatabase().mimeTypeForFile(path);
+    if (type.name().startsWith(u"image/"))
+        return QStringLiteral("image");
+    if (type.name().startsWith(u"audio/"))
+        return QStringLiteral("audio");
+    if (type.inherits(QStringLiteral("text/plain")))
+        return QStringLiteral("text");
+    return QStringLiteral("other");
+}
+
+QString leadingText(const QString &path, qint64 maximumBytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QString();
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    return decoder.decode(file.read(maximumBytes));
+}
+
+} // namespace
+
+QuickLookCoordinator::QuickLookCoordinator(QObject *parent)
+    : QObject(parent)
+    , m_openURL([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+{
+}
+
+QuickLookCoordinator::~QuickLookCoordinator() = default;
+
+void QuickLookCoordinator::present(const QList<QUrl> &urls)
+{
+    if (urls.isEmpty())
+        return;
+    m_urls = urls;
+    if (!showInSushi(urls.first()))
+        showOwnWindow(urls.first());
+}
+
+bool QuickLookCoordinator::showInSushi(const QUrl &url) const
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(sushiService))
+        return false;
+    QDBusMessage call = QDBusMessage::createMethodCall(sushiService, QStringLiteral("/org/gnome/NautilusPreviewer"),
+                                                       sushiService, QStringLiteral("ShowFile"));
+    call << url.toString(QUrl::FullyEncoded) << 0 << false;
+    return bus.send(call);
+}
+
+bool QuickLookCoordinator::makeWindow()
+{
+    m_engine = std::make_unique<QQmlEngine>();
+    QQmlComponent component(m_engine.get());
+    component.setData("import Holdra\nItemPreviewWindow {}", QUrl());
+    m_window.reset(qobject_cast<QQuickWindow *>(component.create()));
+    if (!m_window) {
+        qWarning("preview: %s", qPrintable(component.errorString()));
+        return false;
+    }
+    connect(m_window.get(), SIGNAL(openRequested()), this, SLOT(openShownFile()));
+    return true;
+}
+
+void QuickLookCoordinator::openShownFile()
+{
+    if (!m_urls.isEmpty())
+        m_openURL(m_urls.first());
+}
+
+void QuickLookCoordinator::showOwnWindow(const QUrl &url)
+{
+    if (!m_window && !makeWindow())
+        return;
+    const QString path = url.toLocalFile();
+    const QFileInfo info(path);
+    const QString kind = kindOf(path);
+    m_window->setProperty("fileUrl", url);
+    m_window->setProperty("fileName", info.fileName());
+    m_window->setProperty("sizeText", info.isFile() ? QLocale().formattedDataSize(info.size()) : QString());
+    m_window->setProperty("kind", kind);
+    m_window->setProperty("text", kind == u"text" ? leadingText(path, maximumTextBytes) : QString());
+    m_window->show();
+    m_window->raise();
+    m_window->requestActivate();
+}
+
+} // namespace holdra

@@ -1,0 +1,54 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QUrl>
+
+#include <functional>
+#include <memory>
+
+class QQmlEngine;
+class QQuickWindow;
+
+namespace holdra {
+
+// Previews stored files: GNOME's previewer (Sushi) when it is on the session
+// bus, else Holdra's own window, made on first use and reused.
+class QuickLookCoordinator : public QObject
+{
+    Q_OBJECT
+
+public:
+    using URLOpener = std::function<bool(const QUrl &)>;
+
+    explicit QuickLookCoordinator(QObject *parent = nullptr);
+    ~QuickLookCoordinator() override;
+
+    // The "打开" button of the own window; QDesktopServices by default.
+    void setURLOpener(URLOpener opener) { m_openURL = std::move(opener); }
+
+    // Shows the first file; an empty list is ignored.
+    void present(const QList<QUrl> &urls);
+
+    const QList<QUrl> &urls() const { return m_urls; }
+    // Holdra's own window, once it has been needed.
+    QQuickWindow *window() const { return m_window.get(); }
+
+    // Texts larger than this are shown cut short.
+    static constexpr qint64 maximumTextBytes = 1024 * 1024;
+
+private Q_SLOTS:
+    void openShownFile();
+
+private:
+    bool showInSushi(const QUrl &url) const;
+    bool makeWindow();
+    void showOwnWindow(const QUrl &url);
+
+    URLOpener m_openURL;
+    QList<QUrl> m_urls;
+    std::unique_ptr<QQmlEngine> m_engine;
+    std::unique_ptr<QQuickWindow> m_window;
+};
+
+} // namespace holdra

@@ -1,0 +1,139 @@
+#include "Notch/DropImport.h"
+
+#include "Pasteboard/DropDecision.h"
+#include "Pasteboard/DropFileURLDecoder.h"
+#include "Pasteboard/ImportFeedback.h"
+#include "Store/StashStore.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QMimeData>
+
+#include <memory>
+
+namespace holdra {
+
+namespace {
+
+const QString uriList = QStringLiteral("text/uri-list");
+const QString gnomeCopiedFiles = QStringLiteral("x-special/gnome-copied-files");
+
+// The URL lines of a list, without comments and the "copy"/"cut" verb of copied files.
+QList<QByteArray> entries(const QByteArray &list)
+{
+    QList<QByteArray> result;
+    for (QByteArray line : list.split('\n')) {
+        line = line.trimmed();
+        if (line.isEmpty() || line.startsWith('#') || line == "copy" || line == "cut")
+            continue;
+        result.append(line);
+    }
+    return result;
+}
+
+DropProvider entryProvider(const QByteArray &entry)
+{
+    return DropProvider({uriList}, [entry](const QString &type) -> std::optional<QByteArray> {
+        if (type == uriList)
+            return entry + "\r\n";
+        return std::nullopt;
+    });
+}
+
+template<class... Ts>
+struct Overloaded : Ts...
+{
+    using Ts::operator()...;
+};
+
+} // namespace
+
+std::optional<QString> DropImport::Outcome::message() const
+{
+    if (isEmpty())
+        return std::nullopt;
+    const QString message = duplicates.isEmpty()
+        ? (addedCount > 0 ? QStringLiteral("已暂存 %1 项").arg(addedCount) : QString())
+        : ImportFeedback::duplicateFeedback(addedCount, duplicates);
+    return ImportFeedback::withFailures(message, failureCount);
+}
+
+QList<DropProvider> DropImport::providers(const QMimeData &data)
+{
+    QList<QByteArray> listed;
+    for (const QString &format : {uriList, gnomeCopiedFiles}) {
+        if (data.hasFormat(format)) {
+            listed = entries(data.data(format));
+            if (!listed.isEmpty())
+                break;
+        }
+    }
+    const bool singleRemote = listed.size() == 1 && !DropFileURLDecoder::decode(QString::fromUtf8(listed.first()));
+    if (!listed.isEmpty() && !singleRemote) {
+        QList<DropProvider> result;
+        for (const QByteArray &entry : std::as_const(listed))
+            result.append(entryProvider(entry));
+        return result;
+    }
+
+    // The drag's data is gone after the drop; the provider keeps its own copy.
+    auto payload = std::make_shared<QHash<QString, QByteArray>>();
+    const QStringList formats = data.formats();
+    for (const QString &format : formats)
+        payload->insert(format, data.data(format));
+    if (payload->isEmpty())
+        return {};
+    return {DropProvider(formats, [payload](const QString &type) -> std::optional<QByteArray> {
+        const auto found = payload->constFind(type);
+        if (found == payload->constEnd())
+            return std::nullopt;
+        return *found;
+    })};
+}
+
+DropImport::Outcome DropImport::run(const QMimeData &data, StashStore &store)
+{
+    Outcome outcome;
+    QList<StashItem> staged;
+    QList<StashItem> draggedBack;
+    for (const DropProvider &provider : providers(data)) {
+        const std::optional<DropContent> content = DropDecision::decide(provider);
+        if (!content)
+            continue;
+        try {
+            std::visit(Overloaded{
+                           [&](const DropContent::File &file) {
+                               if (std::optional<StashItem> existing = store.existingItemForManagedUrl(file.url))
+                                   draggedBack.append(*existing);
+                               else
+                                   staged.append(store.stageFile(file.url));
+                           },
+                           [&](const DropContent::Audio &audio) {
+                               staged.append(
+                                   store.stageAudioData(audio.data, audio.suggestedName, audio.fileExtension));
+                           },
+                           [&](const DropContent::Image &image) {
+                               staged.append(
+                                   store.stageImageData(image.data, image.suggestedName, image.fileExtension));
+                           },
+                           [&](const DropContent::Link &link) {
+                               staged.append(StashItem::makeLink(link.url, std::nullopt,
+                                                                 QDateTime::currentDateTimeUtc()));
+                           },
+                           [&](const DropContent::Text &text) {
+                               staged.append(StashItem::makeText(text.text, QDateTime::currentDateTimeUtc()));
+                           },
+                       },
+                       content->value);
+        } catch (const FileStorageError &) {
+            // One unreadable or uncopyable item does not stop the others.
+            ++outcome.failureCount;
+        }
+    }
+    const QList<StashItem> known = staged.isEmpty() ? QList<StashItem>() : store.insert(staged);
+    outcome.addedCount = int(staged.size() - known.size());
+    outcome.duplicates = StashStore::uniqueItems(draggedBack + known);
+    return outcome;
+}
+
+} // namespace holdra

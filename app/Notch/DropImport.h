@@ -1,0 +1,47 @@
+#pragma once
+
+#include "Models/StashItem.h"
+#include "Pasteboard/DropProvider.h"
+
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+class QMimeData;
+
+namespace holdra {
+
+class StashStore;
+
+// Turns what was dropped on the capsule or the panel into stash items: one
+// provider per dropped item, decided one after another in drop order, staged,
+// then inserted in one call so that content duplicates are found together.
+class DropImport
+{
+public:
+    struct Outcome
+    {
+        // Staged items that the store kept.
+        int addedCount = 0;
+        // Stored items the drop repeated (dragged back in, or the same bytes), each once.
+        QList<StashItem> duplicates;
+        // Providers that carried something which could not be stored.
+        int failureCount = 0;
+
+        // Nothing stored, repeated or failed: the drop ends silently.
+        bool isEmpty() const { return addedCount == 0 && duplicates.isEmpty() && failureCount == 0; }
+        // The toast, or nothing for an empty outcome.
+        std::optional<QString> message() const;
+    };
+
+    // One provider per entry of a uri-list (or of copied files) when it lists
+    // local files or several entries; otherwise the data is a single item (a
+    // browser link, an image with its page address, a text selection) and
+    // becomes one provider offering every format.
+    static QList<DropProvider> providers(const QMimeData &data);
+
+    static Outcome run(const QMimeData &data, StashStore &store);
+};
+
+} // namespace holdra

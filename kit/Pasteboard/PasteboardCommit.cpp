@@ -1,0 +1,51 @@
+#include "Pasteboard/PasteboardCommit.h"
+
+#include "Store/StashStore.h"
+
+namespace holdra {
+
+namespace {
+
+template<class... Ts>
+struct Overloaded : Ts...
+{
+    using Ts::operator()...;
+};
+
+} // namespace
+
+PasteboardCommit PasteboardCommit::commit(const PasteboardContent &content, StashStore &store)
+{
+    PasteboardCommit result;
+    std::visit(Overloaded{
+                   [](const PasteboardContent::Empty &) {},
+                   [&](const PasteboardContent::Files &files) {
+                       StashStore::AddFilesResult added = store.addFiles(files.urls);
+                       result.addedCount = int(added.added.size());
+                       result.duplicates = std::move(added.duplicates);
+                       result.failures = std::move(added.errors);
+                   },
+                   [&](const PasteboardContent::Image &image) {
+                       try {
+                           StashStore::ImageDataResult added =
+                               store.addImageData(image.data, QStringLiteral("剪贴板图片"), image.fileExtension);
+                           result.addedCount = added.item ? 1 : 0;
+                           result.duplicates = std::move(added.duplicates);
+                       } catch (const FileStorageError &error) {
+                           result.failures.append(error);
+                       }
+                   },
+                   [&](const PasteboardContent::Link &link) {
+                       store.addLink(link.url, link.title);
+                       result.addedCount = 1;
+                   },
+                   [&](const PasteboardContent::Text &text) {
+                       store.addText(text.text);
+                       result.addedCount = 1;
+                   },
+               },
+               content.value);
+    return result;
+}
+
+} // namespace holdra

@@ -1,0 +1,47 @@
+#include "App/QuickLookCoordinator.h"
+#include "TempDir.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QMetaObject>
+#include <QQuickWindow>
+#include <gtest/gtest.h>
+
+using namespace holdra;
+
+TEST(QuickLookCoordinatorTest, WithoutSushiTheOwnWindowShowsWhatTheFileIs)
+{
+    const QDBusConnection bus = QDBusConnection::sessionBus();
+    if (bus.isConnected() && bus.interface()->isServiceRegistered("org.gnome.NautilusPreviewer"))
+        GTEST_SKIP() << "GNOME's previewer answers on this bus";
+
+    holdra::test::TempDir dir;
+    QuickLookCoordinator coordinator;
+    QList<QUrl> opened;
+    coordinator.setURLOpener([&](const QUrl &url) {
+        opened.append(url);
+        return true;
+    });
+
+    coordinator.present({});
+    EXPECT_EQ(coordinator.window(), nullptr);
+
+    const QUrl text = QUrl::fromLocalFile(dir.write("notes.txt", "第一行\n第二行"));
+    coordinator.present({text});
+    QQuickWindow *window = coordinator.window();
+    ASSERT_NE(window, nullptr);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->property("kind").toString(), QStringLiteral("text"));
+    EXPECT_EQ(window->property("text").toString(), QStringLiteral("第一行\n第二行"));
+    EXPECT_EQ(window->property("fileName").toString(), QStringLiteral("notes.txt"));
+
+    const QUrl other = QUrl::fromLocalFile(dir.write("archive.zip", "PK\x03\x04 not much"));
+    coordinator.present({other});
+    EXPECT_EQ(coordinator.window(), window);
+    EXPECT_EQ(window->property("kind").toString(), QStringLiteral("other"));
+    EXPECT_TRUE(window->property("text").toString().isEmpty());
+    EXPECT_FALSE(window->property("sizeText").toString().isEmpty());
+
+    QMetaObject::invokeMethod(window, "openRequested");
+    EXPECT_EQ(opened, QList<QUrl>{other});
+}
