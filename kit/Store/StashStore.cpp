@@ -581,7 +581,8 @@ void StashStore::saveItems()
         return;
     try {
         m_metadataStore->save(m_items);
-    } catch (const FileStorageError &) {
+    } catch (const FileStorageError &error) {
+        Q_EMIT saveFailed(error.errorDescription());
     }
 }
 
@@ -591,7 +592,8 @@ void StashStore::saveTrash()
         return;
     try {
         m_trashMetadataStore->save(m_trashItems);
-    } catch (const FileStorageError &) {
+    } catch (const FileStorageError &error) {
+        Q_EMIT saveFailed(error.errorDescription());
     }
 }
 
