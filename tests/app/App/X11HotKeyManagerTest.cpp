@@ -1,0 +1,110 @@
+#include "App/HotKeyManager.h"
+#include "MessageLog.h"
+#include "Platform/X11HotKeyGrabber.h"
+#include "Settings/AppSettings.h"
+#include "Settings/InMemoryUserDefaults.h"
+#include "X11Client.h"
+#include "XvfbSession.h"
+
+#include <QProcess>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace holdra;
+
+namespace {
+
+constexpr quint32 spaceKeysym = 0x0020;
+constexpr quint32 f9Keysym = 0xffc6;
+constexpr quint16 controlAlt = X11HotKeyGrabber::Control | X11HotKeyGrabber::Alt;
+constexpr quint32 keyCodeK = 40;
+
+// Types `keys`, then F9 through a grab of its own, and waits for F9: every
+// earlier key event has been handled once it arrives.
+bool type(const QString &keys)
+{
+    X11HotKeyGrabber sentinel;
+    sentinel.grab(f9Keysym, 0);
+    QSignalSpy done(&sentinel, &X11HotKeyGrabber::activated);
+    return QProcess::execute(QStringLiteral("xdotool"), {QStringLiteral("key"), keys, QStringLiteral("F9")}) == 0
+        && done.wait(5000);
+}
+
+class X11HotKeyManagerTest : public ::testing::Test
+{
+protected:
+    InMemoryUserDefaults defaults;
+    AppSettings settings{defaults};
+};
+
+} // namespace
+
+TEST_F(X11HotKeyManagerTest, FollowsTheSettingFromOneKeyToTheNext)
+{
+    HOLDRA_SKIP_WITHOUT_X11();
+    HotKeyManager manager(&settings);
+    QSignalSpy pressed(&manager, &HotKeyManager::hotKeyPressed);
+    EXPECT_TRUE(manager.isRegistered());
+    EXPECT_TRUE(manager.registrationFailureText().isEmpty());
+
+    ASSERT_TRUE(type(QStringLiteral("ctrl+alt+space")));
+    EXPECT_EQ(pressed.count(), 1);
+
+    settings.setHotKey(GlobalHotKey(keyCodeK, GlobalHotKey::Modifier::Shift | GlobalHotKey::Modifier::Command));
+    ASSERT_TRUE(type(QStringLiteral("ctrl+alt+space")));
+    EXPECT_EQ(pressed.count(), 1);
+    ASSERT_TRUE(type(QStringLiteral("shift+super+k")));
+    EXPECT_EQ(pressed.count(), 2);
+
+    // Assigning the same value again must not lose the grab.
+    settings.setHotKey(settings.hotKey());
+    ASSERT_TRUE(type(QStringLiteral("shift+super+k")));
+    EXPECT_EQ(pressed.count(), 3);
+}
+
+TEST_F(X11HotKeyManagerTest, AKeyHeldByAnotherProgramIsReportedAndLogged)
+{
+    HOLDRA_SKIP_WITHOUT_X11();
+    test::X11Client other;
+    ASSERT_TRUE(other.isConnected());
+    ASSERT_TRUE(other.grabKey(spaceKeysym, controlAlt));
+
+    test::MessageLog log;
+    HotKeyManager manager(&settings);
+    EXPECT_FALSE(manager.isRegistered());
+    EXPECT_EQ(manager.registrationFailureText(), QStringLiteral("快捷键注册失败：已被其他程序占用"));
+    EXPECT_EQ(log.count(QStringLiteral("[Holdra] 快捷键注册失败：status=10")), 1);
+
+    QSignalSpy changed(&manager, &HotKeyManager::registrationChanged);
+    settings.setHotKey(GlobalHotKey(keyCodeK, GlobalHotKey::Modifier::Control));
+    EXPECT_GE(changed.count(), 1);
+    EXPECT_TRUE(manager.isRegistered());
+    EXPECT_TRUE(manager.registrationFailureText().isEmpty());
+    other.ungrabAllKeys();
+}
+
+TEST_F(X11HotKeyManagerTest, SuspendingReleasesTheKeyAndResumingTakesTheLatestSetting)
+{
+    HOLDRA_SKIP_WITHOUT_X11();
+    HotKeyManager manager(&settings);
+    QSignalSpy pressed(&manager, &HotKeyManager::hotKeyPressed);
+
+    manager.setSuspended(true);
+    EXPECT_FALSE(manager.isRegistered());
+    {
+        // Released for real: another client can now take the very same key.
+        test::X11Client other;
+        EXPECT_TRUE(other.grabKey(spaceKeysym, controlAlt));
+        other.ungrabAllKeys();
+    }
+
+    settings.setHotKey(GlobalHotKey(keyCodeK, GlobalHotKey::Modifier::Control));
+    EXPECT_FALSE(manager.isRegistered());
+    ASSERT_TRUE(type(QStringLiteral("ctrl+k")));
+    EXPECT_EQ(pressed.count(), 0);
+
+    manager.setSuspended(false);
+    EXPECT_TRUE(manager.isRegistered());
+    ASSERT_TRUE(type(QStringLiteral("ctrl+k")));
+    EXPECT_EQ(pressed.count(), 1);
+}
