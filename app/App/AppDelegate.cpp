@@ -1,5 +1,10 @@
 #include "App/AppDelegate.h"
+#include "App/HotKeyManager.h"
 #include "App/ItemTransfer.h"
+#include "App/LoginItem.h"
+#include "App/StatusItemController.h"
+#include "App/SymbolImageProvider.h"
+#include "App/UpdaterModel.h"
 #include "Integration/ExternalFileImportContract.h"
 
 #include "Notch/NotchController.h"
@@ -48,13 +53,18 @@ std::function<QList<WindowCoverageSnapshot>()> x11WindowList()
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
     , m_settings(m_defaults)
+    , m_updater(std::make_unique<UpdaterModel>(m_defaults))
 {
+    // The engine owns the provider; rows and buttons draw their symbols through it.
+    m_engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
 }
 
 AppDelegate::~AppDelegate()
 {
     // Windows go before the engine and the store they show.
+    m_hotKeyManager.reset();
     m_displayReconfigurationMonitor.reset();
+    m_statusController.reset();
     m_itemTransfer.reset();
     m_notchController.reset();
 }
@@ -98,6 +108,14 @@ bool AppDelegate::launch()
     m_itemTransfer->importExternalFiles(ExternalFileImportContract::fileURLsFromArguments(
         QCoreApplication::arguments().mid(1), QDir::currentPath()));
 
+    m_statusController = std::make_unique<StatusItemController>(m_store.get(), &m_settings, m_updater.get());
+    connect(m_statusController.get(), &StatusItemController::togglePanelRequested, this, &AppDelegate::togglePanel);
+    connect(m_statusController.get(), &StatusItemController::openSettingsRequested, this,
+            &AppDelegate::settingsWindowRequested);
+    connect(m_statusController.get(), &StatusItemController::quitRequested, qApp, &QCoreApplication::quit,
+            Qt::QueuedConnection);
+    m_statusController->show();
+
     m_displayReconfigurationMonitor = std::make_unique<DisplayReconfigurationMonitor>(
         &DisplayIdentity::currentIdentifiers, m_clock);
     m_displayReconfigurationMonitor->watch(qGuiApp);
@@ -105,6 +123,16 @@ bool AppDelegate::launch()
         m_notchController->refreshAttachedWindows();
         Q_EMIT displayConfigurationDidStabilize();
     });
+
+    // The setting shows what the desktop will really do at the next login.
+    m_settings.setLaunchAtLogin(LoginItem::isEnabled());
+    connect(&m_settings, &AppSettings::launchAtLoginChanged, this, [](bool enabled) { LoginItem::setEnabled(enabled); });
+
+    // Registers the settings' hot key now and again on every change of it.
+    m_hotKeyManager = std::make_unique<HotKeyManager>(&m_settings);
+    connect(m_hotKeyManager.get(), &HotKeyManager::hotKeyPressed, this, &AppDelegate::togglePanelUnderPointer);
+
+    m_updater->start();
     return true;
 }
 

@@ -16,6 +16,9 @@
 namespace holdra {
 
 class DisplayReconfigurationMonitor;
+class HotKeyManager;
+class StatusItemController;
+class UpdaterModel;
 class ItemTransfer;
 class NotchController;
 class X11PanelWindowHints;
@@ -39,6 +42,9 @@ public:
     AppSettings &settings() { return m_settings; }
     NotchController *notchController() const { return m_notchController.get(); }
     QQmlEngine &engine() { return m_engine; }
+    UpdaterModel *updater() const { return m_updater.get(); }
+    HotKeyManager *hotKeyManager() const { return m_hotKeyManager.get(); }
+    StatusItemController *statusController() const { return m_statusController.get(); }
 
     // The display under the pointer, as the hot key opens on it.
     std::optional<QString> displayIDUnderMouse() const;
@@ -59,8 +65,11 @@ private:
     SystemSound m_sound;
     std::unique_ptr<StashStore> m_store;
     QQmlEngine m_engine;
+    std::unique_ptr<UpdaterModel> m_updater;
     std::unique_ptr<X11PanelWindowHints> m_panelHints;
     std::unique_ptr<NotchController> m_notchController;
+    std::unique_ptr<StatusItemController> m_statusController;
+    std::unique_ptr<HotKeyManager> m_hotKeyManager;
     std::unique_ptr<DisplayReconfigurationMonitor> m_displayReconfigurationMonitor;
     // Paste, drops, opened files, copy/open/reveal/preview.
     std::unique_ptr<ItemTransfer> m_itemTransfer;
