@@ -2,6 +2,7 @@
 
 #include <QStringConverter>
 #include <QStringDecoder>
+#include <QUtf8StringView>
 #include <QSysInfo>
 
 namespace holdra::DropFileURLDecoder {
@@ -75,6 +76,12 @@ std::optional<QUrl> decode(const QUrl &url)
     if (!url.isValid() || url.scheme() != u"file" || !isThisMachine(url.host()))
         return std::nullopt;
     if (url.hasQuery() || url.hasFragment())
+        return std::nullopt;
+    // A name that is not UTF-8 (percent-encoded raw bytes) would decode with
+    // replacement characters and could name some other file; such a file
+    // cannot be reached through a path string, so it is not taken.
+    const QByteArray pathBytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (!QUtf8StringView(pathBytes).isValidUtf8())
         return std::nullopt;
     const QString path = url.path(QUrl::FullyDecoded);
     if (!path.startsWith(u'/') || path.contains(QChar(u'\0')))

@@ -85,6 +85,11 @@ TEST(DropFileURLDecoderTest, RefusesWhatIsNotALocalFile)
 
     // Invalid UTF-8 becomes replacement characters rather than a mangled path elsewhere.
     EXPECT_EQ(DropFileURLDecoder::decode(QByteArray("file:///tmp/\xff\xfe" "a")), local("/tmp/\uFFFD\uFFFD" "a"));
+
+    // File managers percent-encode the raw bytes of a name that is not UTF-8. No
+    // path string reaches that file, and the decoded one could name another.
+    EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///tmp/caf%E9.txt")), std::nullopt);
+    EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///tmp/caf%C3%A9.txt")), local("/tmp/caf\u00E9.txt"));
 }
 
 TEST(DropFileURLDecoderTest, KeepsTheDirectorySlashAndPercentSigns)
