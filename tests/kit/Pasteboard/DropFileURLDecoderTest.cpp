@@ -98,6 +98,9 @@ TEST(DropFileURLDecoderTest, KeepsTheDirectorySlashAndPercentSigns)
     // A stray "%" not followed by two hex digits is taken literally.
     EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///tmp/100%zz.txt")), local("/tmp/100%zz.txt"));
     EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///tmp/100%25.txt")), local("/tmp/100%.txt"));
+    // Extra leading slashes name the same file, never a host.
+    EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:////tmp/x")), local("/tmp/x"));
+    EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:////")), local("/"));
 }
 
 TEST(DropFileURLDecoderTest, DecodeAllKeepsEveryFileOfAListInOrder)
@@ -121,4 +124,7 @@ TEST(DropFileURLDecoderTest, FirstURLTakesOnlyTheFirstEntryOfAnyScheme)
     EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray("file://fileserver/x\nhttps://example.com/")), std::nullopt);
     EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray("just words\nhttps://example.com/")), std::nullopt);
     EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray()), std::nullopt);
+    // Found by fuzzing: the entry once outlived the decoded text it pointed into
+    // (seen by the sanitizer build).
+    EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray("file:///tmp/a.txt\0", 18)), local("/tmp/a.txt"));
 }
