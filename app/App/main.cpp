@@ -1,11 +1,56 @@
-#include <QCoreApplication>
-#include <QTextStream>
+#include "App/AppDelegate.h"
+#include "Cli/CommandLine.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QQuickWindow>
+#include <QtQml/qqmlextensionplugin.h>
+
+#include <cstdio>
+
+Q_IMPORT_QML_PLUGIN(HoldraQmlPlugin)
+
+namespace {
+
+// X11 first: XWayland serves the hot key, the window list and the panel hints
+// that native Wayland does not.
+void choosePlatform()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return;
+    if (qEnvironmentVariableIsSet("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+    else if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
+        std::fputs("Holdra: no X11 display (native Wayland); the global hot key and full-screen detection are off\n",
+                   stderr);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QCoreApplication app(argc, argv);
+    // Terminal commands run without a display and never start the application.
+    if (const std::optional<int> status = holdra::cli::CommandLine::runIfCommand(argc, argv))
+        return *status;
+
+    choosePlatform();
+    // Translucent windows: the capsule is drawn over the desktop.
+    QQuickWindow::setDefaultAlphaBuffer(true);
+
+    QApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Holdra"));
+    QCoreApplication::setOrganizationName(QStringLiteral("Holdra"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HOLDRA_VERSION));
-    QTextStream(stdout) << "Holdra " << QCoreApplication::applicationVersion() << '\n';
-    return 0;
+    QGuiApplication::setDesktopFileName(QStringLiteral("holdra"));
+    // A shelf, not a document window: closing a window never ends it.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    holdra::AppDelegate delegate;
+    if (!delegate.launch()) {
+        const QString message = delegate.launchError();
+        std::fprintf(stderr, "Holdra: %s\n", qPrintable(message));
+        QMessageBox::critical(nullptr, QStringLiteral("栖物匣"), message);
+        return 1;
+    }
+    return app.exec();
 }

@@ -603,7 +603,8 @@ void StashStore::saveItems()
         return;
     try {
         m_metadataStore->save(m_items);
-    } catch (const FileStorageError &) {
+    } catch (const FileStorageError &error) {
+        Q_EMIT saveFailed(error.errorDescription());
     }
 }
 
@@ -613,7 +614,8 @@ void StashStore::saveTrash()
         return;
     try {
         m_trashMetadataStore->save(m_trashItems);
-    } catch (const FileStorageError &) {
+    } catch (const FileStorageError &error) {
+        Q_EMIT saveFailed(error.errorDescription());
     }
 }
 

@@ -150,6 +150,9 @@ Q_SIGNALS:
     void trashItemsChanged();
     // Either list changed, and with it what lies under the storage root.
     void contentsChanged();
+    // A list could not be written; what is in memory is still right and is
+    // written with the next save. Nothing is emitted while saves are suspended.
+    void saveFailed(const QString &message);
 
 private:
     void setItems(QList<StashItem> items);

@@ -1,0 +1,311 @@
+#include "Cli/StashCommands.h"
+
+#include "Cli/ItemFormatter.h"
+#include "Cli/ItemIdResolver.h"
+#include "Integration/ExternalFileImportContract.h"
+#include "Storage/FileStorageError.h"
+#include "Storage/MetadataCodec.h"
+#include "Store/StashFeedback.h"
+#include "Store/StashStore.h"
+
+#include <QIODevice>
+#include <QSet>
+#include <QStringDecoder>
+#include <QUrl>
+
+namespace holdra::cli {
+
+namespace {
+
+// "http"/"https" with a host and nothing that would not belong in an address.
+bool isWebAddress(const QString &text)
+{
+    if (text.isEmpty() || std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); }))
+        return false;
+    const QUrl url(text, QUrl::StrictMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
+}
+
+template<typename Entry>
+QList<QUuid> idsOf(const QList<Entry> &entries)
+{
+    QList<QUuid> ids;
+    ids.reserve(entries.size());
+    for (const Entry &entry : entries)
+        ids.append(entry.id());
+    return ids;
+}
+
+} // namespace
+
+StashCommands::StashCommands(StashStore &store, QTextStream &out, QTextStream &err)
+    : m_store(store), m_out(out), m_err(err)
+{
+}
+
+int StashCommands::usage(const QString &message)
+{
+    m_err << "holdra: " << message << "\nTry 'holdra --help'.\n";
+    return 2;
+}
+
+QList<QUuid> StashCommands::resolve(const QStringList &typed, bool inTrash, int &failures)
+{
+    const ItemIdResolver resolver(inTrash ? idsOf(m_store.trashItems()) : idsOf(m_store.items()));
+    QList<QUuid> ids;
+    for (const QString &argument : typed) {
+        const ItemIdResolver::Result result = resolver.resolve(argument);
+        if (const auto *failure = std::get_if<ItemIdResolver::Failure>(&result)) {
+            m_err << "holdra: " << failure->message << (inTrash ? " in the trash" : "") << '\n';
+            ++failures;
+        } else if (!ids.contains(std::get<QUuid>(result))) {
+            ids.append(std::get<QUuid>(result));
+        }
+    }
+    return ids;
+}
+
+int StashCommands::add(const QStringList &arguments, const QString &workingDirectory, QIODevice &input)
+{
+    if (arguments.isEmpty())
+        return usage(QStringLiteral("add needs paths, or --text TEXT"));
+
+    if (arguments.first() == u"--text") {
+        if (arguments.size() != 2)
+            return usage(QStringLiteral("add --text takes exactly one TEXT (or - to read it from standard input)"));
+        if (arguments.at(1) != u"-")
+            return addText(arguments.at(1));
+        QStringDecoder decoder(QStringDecoder::Utf8);
+        QString text = decoder.decode(input.readAll());
+        // `echo … | holdra add --text -` means the words, not the newline echo adds.
+        if (text.endsWith(u'\n'))
+            text.chop(text.endsWith(QLatin1String("\r\n")) ? 2 : 1);
+        if (decoder.hasError()) {
+            m_err << "holdra: standard input is not UTF-8 text\n";
+            return 1;
+        }
+        return addText(text);
+    }
+
+    QStringList paths = arguments;
+    if (paths.first() == u"--")
+        paths.removeFirst();
+    if (paths.isEmpty())
+        return usage(QStringLiteral("add needs paths"));
+
+    // Arguments that are not file locations at all are reported, not dropped silently.
+    int failures = 0;
+    QStringList accepted;
+    for (const QString &path : std::as_const(paths)) {
+        if (ExternalFileImportContract::fileURLsFromArguments({path}, workingDirectory).isEmpty()) {
+            m_err << "holdra: “" << path << "” is not a local file\n";
+            ++failures;
+        } else {
+            accepted.append(path);
+        }
+    }
+    const QList<QUrl> urls = ExternalFileImportContract::fileURLsFromArguments(accepted, workingDirectory);
+    if (urls.isEmpty())
+        return 1;
+
+    const StashStore::AddFilesResult result = m_store.addFiles(urls);
+    for (const StashItem &item : result.added)
+        m_out << ItemFormatter::line(item) << '\n';
+    for (const StashItem &item : result.duplicates)
+        m_out << ItemFormatter::line(item) << "\t「" << ItemFormatter::escaped(item.displayName())
+              << "」已存在\n";
+    for (const FileStorageError &error : result.errors)
+        m_err << "holdra: " << error.errorDescription() << '\n';
+    return failures + result.errors.size() > 0 ? 1 : 0;
+}
+
+int StashCommands::addText(const QString &text)
+{
+    if (text.trimmed().isEmpty()) {
+        m_err << "holdra: there is no text to stash\n";
+        return 1;
+    }
+    const QString trimmed = text.trimmed();
+    const StashItem item = isWebAddress(trimmed) ? m_store.addLink(trimmed, std::nullopt) : m_store.addText(text);
+    m_out << ItemFormatter::line(item) << '\n';
+    return 0;
+}
+
+int StashCommands::list(const QStringList &arguments)
+{
+    bool trash = false;
+    bool json = false;
+    for (const QString &argument : arguments) {
+        if (argument == u"--trash")
+            trash = true;
+        else if (argument == u"--json")
+            json = true;
+        else
+            return usage(QStringLiteral("list takes --trash and --json, not “%1”").arg(argument));
+    }
+    if (json) {
+        m_out << QString::fromUtf8(trash ? MetadataCodec::encodeTrash(m_store.trashItems())
+                                         : MetadataCodec::encodeItems(m_store.items()))
+              << '\n';
+    } else if (trash) {
+        for (const TrashedItem &entry : m_store.trashItems())
+            m_out << ItemFormatter::line(entry) << '\n';
+    } else {
+        for (const StashItem &item : m_store.items())
+            m_out << ItemFormatter::line(item) << '\n';
+    }
+    return 0;
+}
+
+int StashCommands::show(const QStringList &arguments)
+{
+    const bool json = arguments.contains(QStringLiteral("--json"));
+    QStringList ids = arguments;
+    ids.removeAll(QStringLiteral("--json"));
+    if (ids.size() != 1)
+        return usage(QStringLiteral("show takes one ID"));
+
+    // An id is looked for in the stash first, then in the trash.
+    const ItemIdResolver::Result activeMatch = ItemIdResolver(idsOf(m_store.items())).resolve(ids.first());
+    if (const QUuid *id = std::get_if<QUuid>(&activeMatch)) {
+        for (const StashItem &item : m_store.items()) {
+            if (item.id() != *id)
+                continue;
+            if (json)
+                m_out << QString::fromUtf8(MetadataCodec::encodeItems({item})) << '\n';
+            else
+                m_out << ItemFormatter::details(item).join(u'\n') << '\n';
+            return 0;
+        }
+    }
+    const ItemIdResolver::Result trashMatch = ItemIdResolver(idsOf(m_store.trashItems())).resolve(ids.first());
+    if (const QUuid *id = std::get_if<QUuid>(&trashMatch)) {
+        for (const TrashedItem &entry : m_store.trashItems()) {
+            if (entry.id() != *id)
+                continue;
+            if (json) {
+                m_out << QString::fromUtf8(MetadataCodec::encodeTrash({entry})) << '\n';
+            } else {
+                m_out << ItemFormatter::details(entry.item).join(u'\n') << '\n'
+                      << "trashed: " << MetadataCodec::formatDate(entry.trashedAt) << '\n';
+            }
+            return 0;
+        }
+    }
+    m_err << "holdra: " << std::get<ItemIdResolver::Failure>(activeMatch).message << '\n';
+    return 1;
+}
+
+int StashCommands::path(const QStringList &arguments)
+{
+    if (arguments.size() != 1)
+        return usage(QStringLiteral("path takes one ID"));
+    int failures = 0;
+    const QList<QUuid> ids = resolve(arguments, false, failures);
+    if (ids.isEmpty())
+        return 1;
+    for (const StashItem &item : m_store.items()) {
+        if (item.id() != ids.first())
+            continue;
+        if (const std::optional<QString> path = m_store.absolutePath(item)) {
+            m_out << *path << '\n';
+            return 0;
+        }
+        m_err << "holdra: " << ItemFormatter::idText(item.id()) << " has no stored copy\n";
+    }
+    return 1;
+}
+
+int StashCommands::remove(const QStringList &arguments)
+{
+    if (arguments.isEmpty())
+        return usage(QStringLiteral("rm needs at least one ID"));
+    int failures = 0;
+    const QList<QUuid> ids = resolve(arguments, false, failures);
+    qint64 locked = 0;
+    for (const StashItem &item : m_store.items()) {
+        if (item.locked() && ids.contains(item.id())) {
+            m_err << "holdra: " << ItemFormatter::idText(item.id()) << " is locked, unlock it first\n";
+            ++locked;
+        }
+    }
+    if (!ids.isEmpty()) {
+        const int removed = m_store.remove(QSet<QUuid>(ids.cbegin(), ids.cend()));
+        m_out << StashFeedback::removalMessage(removed, locked) << '\n';
+    }
+    return failures + locked > 0 ? 1 : 0;
+}
+
+int StashCommands::clear(const QStringList &arguments)
+{
+    if (!arguments.isEmpty())
+        return usage(QStringLiteral("clear takes no arguments"));
+    qint64 locked = 0;
+    for (const StashItem &item : m_store.items())
+        locked += item.locked() ? 1 : 0;
+    const qint64 removed = m_store.count() - locked;
+    m_store.removeAll();
+    if (const std::optional<QString> message = StashFeedback::clearMessage(removed, locked))
+        m_out << *message << '\n';
+    return 0;
+}
+
+int StashCommands::restore(const QStringList &arguments)
+{
+    if (arguments.isEmpty())
+        return usage(QStringLiteral("restore needs IDs, or --all"));
+    int failures = 0;
+    QList<QUuid> ids;
+    if (arguments == QStringList{QStringLiteral("--all")})
+        ids = idsOf(m_store.trashItems());
+    else
+        ids = resolve(arguments, true, failures);
+    if (!ids.isEmpty()) {
+        const TrashRestoreResult result = m_store.restoreFromTrash(QSet<QUuid>(ids.cbegin(), ids.cend()));
+        for (const StashItem &item : result.restored)
+            m_out << ItemFormatter::line(item) << '\n';
+        for (const StashItem &item : result.duplicates)
+            m_err << "holdra: " << ItemFormatter::idText(item.id()) << ": 暂存中已有相同文件，未恢复\n";
+        for (const StashItem &item : result.missingFiles)
+            m_err << "holdra: " << ItemFormatter::idText(item.id()) << ": 原文件已缺失，无法恢复\n";
+        if (const std::optional<QString> message = StashFeedback::restoreMessage(result))
+            m_out << *message << '\n';
+        failures += int(result.duplicates.size() + result.missingFiles.size());
+    }
+    return failures > 0 ? 1 : 0;
+}
+
+int StashCommands::setLocked(bool locked, const QStringList &arguments)
+{
+    if (arguments.isEmpty())
+        return usage(locked ? QStringLiteral("lock needs at least one ID")
+                            : QStringLiteral("unlock needs at least one ID"));
+    int failures = 0;
+    const QList<QUuid> ids = resolve(arguments, false, failures);
+    if (!ids.isEmpty()) {
+        m_store.setLocked(locked, QSet<QUuid>(ids.cbegin(), ids.cend()));
+        m_out << StashFeedback::lockMessage(locked, ids.size()) << '\n';
+    }
+    return failures > 0 ? 1 : 0;
+}
+
+int StashCommands::note(const QStringList &arguments)
+{
+    if (arguments.isEmpty() || arguments.size() > 2)
+        return usage(QStringLiteral("note takes an ID and, to set it, the TEXT"));
+    int failures = 0;
+    const QList<QUuid> ids = resolve(arguments.mid(0, 1), false, failures);
+    if (ids.isEmpty())
+        return 1;
+    const std::optional<QString> text = arguments.size() == 2 ? std::optional(arguments.at(1)) : std::nullopt;
+    m_store.setNote(text, ids.first());
+    for (const StashItem &item : m_store.items()) {
+        if (item.id() == ids.first())
+            m_out << ItemFormatter::line(item) << '\t' << ItemFormatter::escaped(item.note().value_or(QString()))
+                  << '\n';
+    }
+    return 0;
+}
+
+} // namespace holdra::cli

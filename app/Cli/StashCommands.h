@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+#include <QUuid>
+
+class QIODevice;
+
+namespace holdra {
+class StashStore;
+}
+
+namespace holdra::cli {
+
+// The subcommands that act on an opened store. Each takes the arguments after
+// its name and returns the exit status: 0 when everything asked for was done,
+// 1 when anything failed (each failure written to the error stream), 2 for
+// arguments it cannot make sense of.
+class StashCommands
+{
+public:
+    StashCommands(StashStore &store, QTextStream &out, QTextStream &err);
+
+    int add(const QStringList &arguments, const QString &workingDirectory, QIODevice &input);
+    int list(const QStringList &arguments);
+    int show(const QStringList &arguments);
+    int path(const QStringList &arguments);
+    int remove(const QStringList &arguments);
+    int clear(const QStringList &arguments);
+    int restore(const QStringList &arguments);
+    int setLocked(bool locked, const QStringList &arguments);
+    int note(const QStringList &arguments);
+
+private:
+    int addText(const QString &text);
+    int usage(const QString &message);
+    // Resolves every argument against the active list (or the trash); failures
+    // are reported and counted, the rest returned in the order given.
+    QList<QUuid> resolve(const QStringList &typed, bool inTrash, int &failures);
+
+    StashStore &m_store;
+    QTextStream &m_out;
+    QTextStream &m_err;
+};
+
+} // namespace holdra::cli

@@ -1,0 +1,174 @@
+#include "Notch/NotchWindow.h"
+
+#include "Notch/NotchController.h"
+#include "Platform/X11PanelWindowHints.h"
+
+#include <QFile>
+#include <QKeyEvent>
+#include <QPainterPath>
+#include <QQmlComponent>
+#include <QQmlEngine>
+#include <QQmlProperty>
+#include <QQuickItem>
+#include <QRegion>
+
+namespace holdra {
+
+namespace {
+
+const QString openPanelViewResource = QStringLiteral(":/qt-project.org/imports/Holdra/OpenPanelView.qml");
+
+QRegion roundedRegion(const QRectF &rect, double radius)
+{
+    if (radius <= 0)
+        return QRegion(rect.toAlignedRect());
+    QPainterPath path;
+    path.addRoundedRect(rect, radius, radius);
+    return QRegion(path.toFillPolygon().toPolygon());
+}
+
+} // namespace
+
+NotchWindow::NotchWindow(NotchController &controller, const QString &displayID, QQmlEngine &engine,
+                         X11PanelWindowHints *hints)
+    : m_controller(controller)
+    , m_displayID(displayID)
+    , m_hints(hints)
+{
+    setObjectName(QStringLiteral("NotchWindow ") + displayID);
+    setTitle(QStringLiteral("Holdra"));
+    setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
+             | Qt::NoDropShadowWindowHint);
+    setColor(Qt::transparent);
+    if (QScreen *screen = controller.screen(displayID))
+        setScreen(screen);
+    createRootView(engine);
+    connect(this, &QWindow::widthChanged, this, &NotchWindow::fitRootView);
+    connect(this, &QWindow::heightChanged, this, &NotchWindow::fitRootView);
+    connect(this, &QWindow::activeChanged, this, [this] {
+        if (isActive()) {
+            m_wasActive = true;
+        } else if (m_wasActive) {
+            m_wasActive = false;
+            m_controller.windowDidLoseFocus(m_displayID);
+        }
+    });
+    if (m_hints)
+        m_hints->apply(this);
+}
+
+NotchWindow::~NotchWindow()
+{
+    // The view binds to the controller; it must not outlive the window's content.
+    delete m_root;
+}
+
+bool NotchWindow::isOpenPanelViewAvailable()
+{
+    static const bool available = [] {
+        const bool exists = QFile::exists(openPanelViewResource);
+        if (!exists)
+            qWarning("Holdra: the open panel view is not part of this build; the panel stays empty");
+        return exists;
+    }();
+    return available;
+}
+
+void NotchWindow::createRootView(QQmlEngine &engine)
+{
+    QQmlComponent component(&engine);
+    component.setData("import Holdra\nNotchRootView {}", QUrl());
+    if (!component.isReady()) {
+        qWarning().noquote() << "Holdra: the capsule view failed to load:" << component.errorString();
+        return;
+    }
+    QObject *object = component.createWithInitialProperties(
+        {{QStringLiteral("controller"), QVariant::fromValue(static_cast<QObject *>(&m_controller))},
+         {QStringLiteral("displayID"), m_displayID},
+         {QStringLiteral("openPanelAvailable"), isOpenPanelViewAvailable()}});
+    m_root = qobject_cast<QQuickItem *>(object);
+    if (!m_root) {
+        qWarning().noquote() << "Holdra: the capsule view failed to load:" << component.errorString();
+        delete object;
+        return;
+    }
+    m_root->setParentItem(contentItem());
+    m_root->setFocus(true);
+    fitRootView();
+    QQmlProperty(m_root, QStringLiteral("visibleShape")).connectNotifySignal(this, SLOT(updateMask()));
+    QQmlProperty(m_root, QStringLiteral("visibleShapeRadius")).connectNotifySignal(this, SLOT(updateMask()));
+    updateMask();
+}
+
+void NotchWindow::fitRootView()
+{
+    if (m_root)
+        m_root->setSize(QSizeF(width(), height()));
+}
+
+void NotchWindow::updateMask()
+{
+    if (!m_root)
+        return;
+    const QRectF shape = m_root->property("visibleShape").toRectF();
+    const double radius = m_root->property("visibleShapeRadius").toDouble();
+    if (shape.isEmpty())
+        setMask(QRegion());
+    else
+        setMask(roundedRegion(shape, radius));
+}
+
+QRectF NotchWindow::frame() const
+{
+    return QRectF(geometry());
+}
+
+void NotchWindow::setFrame(const QRectF &frame)
+{
+    if (frame.isEmpty())
+        return;
+    const QRect rect = frame.toRect();
+    if (rect != geometry())
+        setGeometry(rect);
+    // Sizes the view at once; the resize event from the server may come later.
+    fitRootView();
+}
+
+void NotchWindow::orderFront()
+{
+    m_wasActive = false;
+    setFlag(Qt::WindowDoesNotAcceptFocus, true);
+    if (!isVisible())
+        show();
+    raise();
+}
+
+void NotchWindow::makeKeyAndOrderFront()
+{
+    setFlag(Qt::WindowDoesNotAcceptFocus, false);
+    if (!isVisible())
+        show();
+    raise();
+    requestActivate();
+}
+
+void NotchWindow::orderOut()
+{
+    m_wasActive = false;
+    hide();
+}
+
+bool NotchWindow::event(QEvent *event)
+{
+    // The panel's key table comes before the focused item, as a key monitor would.
+    if (event->type() == QEvent::KeyPress) {
+        auto *key = static_cast<QKeyEvent *>(event);
+        if (m_controller.handleKey(key->key(), int(key->modifiers()))) {
+            key->accept();
+            return true;
+        }
+    }
+    return QQuickWindow::event(event);
+}
+
+} // namespace holdra

@@ -1,0 +1,61 @@
+#pragma once
+
+#include "Notch/NotchWindowing.h"
+
+#include <QPointer>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QString>
+
+class QQmlEngine;
+
+namespace holdra {
+
+class NotchController;
+class X11PanelWindowHints;
+
+// The window of one display: frameless, translucent, above other windows, on
+// every workspace and out of the taskbar. It refuses the keyboard focus while the
+// capsule is closed and takes it when the panel opens. Its input and drawing area
+// is cut to the visible shape the root view reports, so clicks beside the capsule
+// reach the desktop, and without a compositor nothing is drawn around it.
+class NotchWindow : public QQuickWindow, public NotchWindowing
+{
+    Q_OBJECT
+
+public:
+    // `engine` and `hints` (null without X11) must outlive the window.
+    NotchWindow(NotchController &controller, const QString &displayID, QQmlEngine &engine,
+                X11PanelWindowHints *hints);
+    ~NotchWindow() override;
+
+    QString displayID() const { return m_displayID; }
+    QQuickItem *rootView() const { return m_root; }
+
+    QRectF frame() const override;
+    void setFrame(const QRectF &frame) override;
+    void orderFront() override;
+    void makeKeyAndOrderFront() override;
+    void orderOut() override;
+
+    // The open panel's view is a file of its own; checked once per process.
+    static bool isOpenPanelViewAvailable();
+
+protected:
+    bool event(QEvent *event) override;
+
+private Q_SLOTS:
+    void updateMask();
+
+private:
+    void createRootView(QQmlEngine &engine);
+    void fitRootView();
+
+    NotchController &m_controller;
+    QString m_displayID;
+    X11PanelWindowHints *m_hints;
+    QPointer<QQuickItem> m_root;
+    bool m_wasActive = false;
+};
+
+} // namespace holdra

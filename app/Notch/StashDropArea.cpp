@@ -1,0 +1,91 @@
+#include "Notch/StashDropArea.h"
+
+#include "Notch/NotchController.h"
+
+#include <QMimeData>
+
+namespace holdra {
+
+StashDropArea::StashDropArea(QQuickItem *parent)
+    : QQuickItem(parent)
+{
+    setFlag(ItemAcceptsDrops, true);
+}
+
+QObject *StashDropArea::controller() const
+{
+    return m_controller.data();
+}
+
+void StashDropArea::setController(QObject *controller)
+{
+    auto *typed = qobject_cast<NotchController *>(controller);
+    if (m_controller == typed)
+        return;
+    m_controller = typed;
+    Q_EMIT controllerChanged();
+}
+
+void StashDropArea::setDisplayID(const QString &displayID)
+{
+    if (m_displayID == displayID)
+        return;
+    m_displayID = displayID;
+    Q_EMIT displayIDChanged();
+}
+
+void StashDropArea::setContainsDrag(bool contains)
+{
+    if (m_containsDrag == contains)
+        return;
+    m_containsDrag = contains;
+    Q_EMIT containsDragChanged();
+}
+
+bool StashDropArea::carriesStashableContent(const QMimeData &data)
+{
+    if (data.hasUrls() || data.hasText() || data.hasImage())
+        return true;
+    const QStringList formats = data.formats();
+    for (const QString &format : formats) {
+        if (format.startsWith(QLatin1String("image/")) || format.startsWith(QLatin1String("audio/"))
+            || format == QLatin1String("text/x-moz-url"))
+            return true;
+    }
+    return false;
+}
+
+void StashDropArea::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!event->mimeData() || !carriesStashableContent(*event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    setContainsDrag(true);
+    Q_EMIT entered();
+}
+
+void StashDropArea::dragMoveEvent(QDragMoveEvent *event)
+{
+    event->acceptProposedAction();
+}
+
+void StashDropArea::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    Q_UNUSED(event)
+    setContainsDrag(false);
+    Q_EMIT exited();
+}
+
+void StashDropArea::dropEvent(QDropEvent *event)
+{
+    setContainsDrag(false);
+    // Accepted at once; the import runs afterwards and reports through toasts.
+    event->acceptProposedAction();
+    Q_EMIT dropped();
+    if (m_controller && event->mimeData())
+        m_controller->drop(*event->mimeData(), m_displayID);
+}
+
+} // namespace holdra

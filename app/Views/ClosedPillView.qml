@@ -1,0 +1,60 @@
+import QtQuick
+import Holdra
+
+// The closed state of a display's window: an invisible area that opens the
+// panel on a click or a drag, with the capsule inside when this display shows it.
+Item {
+    id: pill
+
+    property QtObject controller: null
+    property string displayID: ""
+    readonly property bool hovering: hover.hovered
+
+    readonly property bool capsuleVisible: controller !== null
+                                           && controller.visibleCapsuleDisplayIDs.indexOf(displayID) >= 0
+    readonly property bool notched: controller !== null && controller.isNotched(displayID)
+
+    // On a display without the capsule the whole area stays a trigger.
+    readonly property rect visibleShape: capsuleVisible ? Qt.rect(bar.x, bar.y, bar.width, bar.height)
+                                                        : Qt.rect(0, 0, width, height)
+    readonly property real visibleShapeRadius: capsuleVisible ? bar.height / 2 : 0
+
+    Accessible.ignored: !capsuleVisible
+
+    // Almost transparent, so the area takes the pointer where nothing is drawn.
+    Rectangle {
+        anchors.fill: parent
+        color: "white"
+        opacity: 0.001
+    }
+
+    MouseArea {
+        anchors.fill: parent
+        onClicked: pill.controller.open(pill.displayID, false)
+    }
+
+    HoverHandler {
+        id: hover
+    }
+
+    StashDropArea {
+        anchors.fill: parent
+        controller: pill.controller
+        displayID: pill.displayID
+        onEntered: pill.controller.openForDrag(pill.displayID)
+        onDropped: pill.controller.openForDrag(pill.displayID)
+    }
+
+    ClosedCapsuleBar {
+        id: bar
+        visible: pill.capsuleVisible
+        controller: pill.controller
+        displayID: pill.displayID
+        hovering: pill.hovering
+        anchors.horizontalCenter: parent.horizontalCenter
+        anchors.top: pill.notched ? undefined : parent.top
+        anchors.topMargin: pill.notched ? 0 : 2
+        anchors.bottom: pill.notched ? parent.bottom : undefined
+        anchors.bottomMargin: pill.notched ? 2 : 0
+    }
+}
