@@ -27,6 +27,8 @@ HOLDRA_PACKAGES=(
   fonts-noto-cjk
   # tests and benchmarks
   libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzzing the decoders (libFuzzer ships in the compiler-rt package)
+  clang libclang-rt-14-dev
   # checks of the installed desktop entry and AppStream metadata
   desktop-file-utils appstream
   xvfb xauth openbox xdotool x11-utils xclip pulseaudio

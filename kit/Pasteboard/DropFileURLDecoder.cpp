@@ -2,6 +2,7 @@
 
 #include <QStringConverter>
 #include <QStringDecoder>
+#include <QUtf8StringView>
 #include <QSysInfo>
 
 namespace holdra::DropFileURLDecoder {
@@ -99,9 +100,18 @@ std::optional<QUrl> decode(const QUrl &url)
         return std::nullopt;
     if (url.hasQuery() || url.hasFragment())
         return std::nullopt;
-    const QString path = url.path(QUrl::FullyDecoded);
+    // A name that is not UTF-8 (percent-encoded raw bytes) would decode with
+    // replacement characters and could name some other file; such a file
+    // cannot be reached through a path string, so it is not taken.
+    const QByteArray pathBytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    if (!QUtf8StringView(pathBytes).isValidUtf8())
+        return std::nullopt;
+    QString path = url.path(QUrl::FullyDecoded);
     if (!path.startsWith(u'/') || path.contains(QChar(u'\0')))
         return std::nullopt;
+    // "//x" would read as a host name to fromLocalFile; on Linux it is just "/x".
+    while (path.startsWith(QStringLiteral("//")))
+        path.remove(0, 1);
     return QUrl::fromLocalFile(path);
 }
 
@@ -132,7 +142,9 @@ QList<QUrl> decodeAll(const QByteArray &bytes)
 
 std::optional<QUrl> firstURL(const QByteArray &bytes)
 {
-    const QList<QStringView> candidates = entries(textFromBytes(bytes));
+    // The views point into the text, which must outlive them.
+    const QString text = textFromBytes(bytes);
+    const QList<QStringView> candidates = entries(text);
     if (candidates.isEmpty())
         return std::nullopt;
     // Only the first line: in text/x-moz-url the second one is the page title.

@@ -36,7 +36,10 @@ void MetadataFile::write(const QByteArray &bytes) const
 
     QSaveFile file(m_path);
     file.setDirectWriteFallback(false);
-    if (file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit())
+    // Unbuffered: a buffered write that fails only when commit() flushes it (a
+    // full disk) is not noticed by QSaveFile, which then renames an empty file
+    // over the old one. Written straight through, the failure shows here.
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size() && file.commit())
         return;
     if (file.error() == QFileDevice::ResourceError)
         throw FileStorageError::outOfSpace();

@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <utility>
 #include <vector>
@@ -105,56 +106,76 @@ qint64 TreeCopier::copyRegularFile(int sourceFd, int destinationDirFd, const cha
     // A regular file opened with O_NONBLOCK reads as usual; clear it anyway so
     // that every read path behaves the same.
     ::fcntl(sourceFd, F_SETFL, ::fcntl(sourceFd, F_GETFL) & ~O_NONBLOCK);
-    const qint64 bytes = copyWithKernel(sourceFd, destinationFd.get(), displayPath);
+    const qint64 bytes = copyContents(sourceFd, destinationFd.get(), displayPath);
     if (const int error = destinationFd.close())
         fail(error, displayPath);
     return bytes;
 }
 
-qint64 TreeCopier::copyWithKernel(int sourceFd, int destinationFd, const QString &displayPath)
+qint64 TreeCopier::copyContents(int sourceFd, int destinationFd, const QString &displayPath)
 {
-    if (!m_kernelCopyWorks)
-        return copyWithBuffer(sourceFd, destinationFd, displayPath);
+    struct stat status {};
+    if (::fstat(sourceFd, &status) != 0)
+        fail(errno, displayPath);
+    const off_t size = status.st_size;
 
-    qint64 total = 0;
-    for (;;) {
-        const ssize_t count =
-            ::copy_file_range(sourceFd, nullptr, destinationFd, nullptr, size_t(1) << 30, 0);
-        if (count > 0) {
-            total += count;
-            continue;
+    // Only the data extents are copied, so the holes of a sparse file (a disk
+    // image, a VM disk) stay holes instead of being written out as zeros.
+    for (off_t offset = 0; offset < size;) {
+        off_t data = ::lseek(sourceFd, offset, SEEK_DATA);
+        if (data < 0) {
+            if (errno == ENXIO)
+                break; // nothing but a hole up to the end
+            data = offset; // the file system cannot tell: copy everything
         }
+        off_t hole = ::lseek(sourceFd, data, SEEK_HOLE);
+        if (hole < 0 || hole > size)
+            hole = size;
+        copyRange(sourceFd, destinationFd, data, hole, displayPath);
+        offset = hole;
+    }
+    if (::ftruncate(destinationFd, size) != 0)
+        fail(errno, displayPath);
+    return qint64(size);
+}
+
+void TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t to,
+                           const QString &displayPath)
+{
+    off_t in = from;
+    off_t out = from;
+    while (m_kernelCopyWorks && in < to) {
+        const ssize_t count =
+            ::copy_file_range(sourceFd, &in, destinationFd, &out, size_t(to - in), 0);
+        if (count > 0)
+            continue;
         if (count == 0)
-            return total;
+            return; // the file shrank while it was copied
         if (errno == EINTR)
             continue;
         // Not supported between these file systems: copy through a buffer from here on.
-        if (total == 0
-            && (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP
-                || errno == EBADF)) {
+        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP
+            || errno == EBADF) {
             m_kernelCopyWorks = false;
-            return copyWithBuffer(sourceFd, destinationFd, displayPath);
+            break;
         }
         fail(errno, displayPath);
     }
-}
 
-qint64 TreeCopier::copyWithBuffer(int sourceFd, int destinationFd, const QString &displayPath)
-{
-    std::vector<char> buffer(bufferSize);
-    qint64 total = 0;
-    for (;;) {
-        const ssize_t count = ::read(sourceFd, buffer.data(), buffer.size());
+    std::vector<char> buffer;
+    while (in < to) {
+        buffer.resize(bufferSize);
+        const ssize_t count = ::pread(sourceFd, buffer.data(), size_t(std::min<off_t>(to - in, off_t(bufferSize))), in);
         if (count < 0) {
             if (errno == EINTR)
                 continue;
             fail(errno, displayPath);
         }
         if (count == 0)
-            return total;
+            return;
         for (ssize_t written = 0; written < count;) {
-            const ssize_t step = ::write(destinationFd, buffer.data() + written,
-                                         static_cast<size_t>(count - written));
+            const ssize_t step = ::pwrite(destinationFd, buffer.data() + written,
+                                          size_t(count - written), in + written);
             if (step < 0) {
                 if (errno == EINTR)
                     continue;
@@ -162,7 +183,7 @@ qint64 TreeCopier::copyWithBuffer(int sourceFd, int destinationFd, const QString
             }
             written += step;
         }
-        total += count;
+        in += count;
     }
 }
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <sys/types.h>
+
 namespace holdra {
 
 // Copies a file or a folder tree byte for byte. A symbolic link given as the
@@ -20,8 +22,9 @@ private:
     qint64 copyRegularFile(int sourceFd, int destinationDirFd, const char *name, mode_t mode,
                            const QString &displayPath);
     qint64 copyDirectory(int sourceDirFd, int destinationDirFd, const QString &displayPath);
-    qint64 copyWithKernel(int sourceFd, int destinationFd, const QString &displayPath);
-    qint64 copyWithBuffer(int sourceFd, int destinationFd, const QString &displayPath);
+    // The file's bytes, holes kept as holes; returns its size.
+    qint64 copyContents(int sourceFd, int destinationFd, const QString &displayPath);
+    void copyRange(int sourceFd, int destinationFd, off_t from, off_t to, const QString &displayPath);
 
     bool m_kernelCopyWorks = true;
 };

@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QLockFile>
+#include <QThread>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -106,6 +107,27 @@ QString lockFailureMessage(const QLockFile &lock, const QString &directory)
     return QStringLiteral("无法锁定数据目录“%1”。").arg(directory);
 }
 
+// A process killed while it was taking the lock leaves a lock file that names
+// no owner, and QLockFile never deems such a file stale when age does not count.
+// A live owner writes its details right after creating the file, so a file that
+// still names nobody a moment after it was made belongs to no one.
+bool reclaimUnfinishedLock(QLockFile &lock, const QString &lockPath)
+{
+    constexpr qint64 settleMilliseconds = 500;
+    qint64 pid = 0;
+    QString host;
+    QString application;
+    if (lock.error() != QLockFile::LockFailedError || lock.getLockInfo(&pid, &host, &application))
+        return false;
+    const qint64 age = QFileInfo(lockPath).lastModified().msecsTo(QDateTime::currentDateTime());
+    if (age >= 0 && age < settleMilliseconds)
+        QThread::msleep(ulong(settleMilliseconds - age));
+    if (lock.getLockInfo(&pid, &host, &application))
+        return false;
+    lock.removeStaleLockFile();
+    return lock.tryLock(0);
+}
+
 } // namespace
 
 StashStore::StashStore(std::unique_ptr<StashMetadataStoring> metadataStore,
@@ -138,7 +160,7 @@ StashStore::Opening StashStore::open(const QString &supportDirectory, int trashR
     auto lock = std::make_unique<QLockFile>(directory.filePath(QStringLiteral(".lock")));
     // Held for the whole run, so age alone never makes it stale; only a dead owner does.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0))
+    if (!lock->tryLock(0) && !reclaimUnfinishedLock(*lock, directory.filePath(QStringLiteral(".lock"))))
         return {nullptr, lockFailureMessage(*lock, directory.path())};
 
     auto store = std::make_unique<StashStore>(

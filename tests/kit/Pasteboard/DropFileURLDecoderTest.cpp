@@ -85,6 +85,11 @@ TEST(DropFileURLDecoderTest, RefusesWhatIsNotALocalFile)
 
     // Invalid UTF-8 becomes replacement characters rather than a mangled path elsewhere.
     EXPECT_EQ(DropFileURLDecoder::decode(QByteArray("file:///tmp/\xff\xfe" "a")), local("/tmp/\uFFFD\uFFFD" "a"));
+
+    // File managers percent-encode the raw bytes of a name that is not UTF-8. No
+    // path string reaches that file, and the decoded one could name another.
+    EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///tmp/caf%E9.txt")), std::nullopt);
+    EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///tmp/caf%C3%A9.txt")), local("/tmp/caf\u00E9.txt"));
 }
 
 TEST(DropFileURLDecoderTest, KeepsTheDirectorySlashAndRefusesBrokenEscapes)
@@ -98,6 +103,9 @@ TEST(DropFileURLDecoderTest, KeepsTheDirectorySlashAndRefusesBrokenEscapes)
     EXPECT_EQ(DropFileURLDecoder::decodeAll(QByteArray("file:///tmp/%g1\nfile:///tmp/ok%20.txt")),
               QList<QUrl>{local("/tmp/ok .txt")});
     EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:///tmp/100%25.txt")), local("/tmp/100%.txt"));
+    // Extra leading slashes name the same file, never a host.
+    EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:////tmp/x")), local("/tmp/x"));
+    EXPECT_EQ(DropFileURLDecoder::decode(QStringLiteral("file:////")), local("/"));
 }
 
 TEST(DropFileURLDecoderTest, DecodeAllKeepsEveryFileOfAListInOrder)
@@ -121,4 +129,7 @@ TEST(DropFileURLDecoderTest, FirstURLTakesOnlyTheFirstEntryOfAnyScheme)
     EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray("file://fileserver/x\nhttps://example.com/")), std::nullopt);
     EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray("just words\nhttps://example.com/")), std::nullopt);
     EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray()), std::nullopt);
+    // Found by fuzzing: the entry once outlived the decoded text it pointed into
+    // (seen by the sanitizer build).
+    EXPECT_EQ(DropFileURLDecoder::firstURL(QByteArray("file:///tmp/a.txt\0", 18)), local("/tmp/a.txt"));
 }

@@ -8,6 +8,7 @@
 #include <QScopeGuard>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/mount.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -293,4 +294,80 @@ TEST_F(DiskFileStorageTest, AFullDiskIsReportedAsOutOfSpaceAndLeavesNoItem)
     EXPECT_TRUE(QDir(storage.rootDirectory()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
     // What fits still goes in.
     EXPECT_NO_THROW(storage.importData("small", QStringLiteral("small"), QString()));
+}
+
+// Names that trip up shells and naive code are stored byte for byte or refused,
+// never turned into another file.
+TEST_F(DiskFileStorageTest, HostileNamesAreStoredIntactOrRefused)
+{
+    const QString longName = QString(85, QChar(0x6587)); // 85 × "文": 255 UTF-8 bytes
+    ASSERT_EQ(longName.toUtf8().size(), 255);
+    for (const QString &name : {QStringLiteral("line\nbreak.txt"), QStringLiteral("-rf"),
+                                QStringLiteral("--help.txt"), QStringLiteral(" spaced .txt"), longName}) {
+        const QString source = m_dir.write(QStringLiteral("hostile/") + name, name.toUtf8());
+        const StoredFile stored = m_storage.importFile(source);
+        EXPECT_EQ(stored.originalName, name);
+        EXPECT_EQ(readStored(stored), name.toUtf8()) << name.toStdString();
+    }
+
+    // 255 bytes plus an extension no longer fit one name; the copy fails cleanly.
+    const auto countBefore = itemDirectories().size();
+    try {
+        const StoredFile stored = m_storage.importData("x", longName, QStringLiteral("txt"));
+        EXPECT_LE(stored.relativePath.section(u'/', -1).toUtf8().size(), 255);
+        EXPECT_EQ(readStored(stored), "x");
+    } catch (const FileStorageError &) {
+        EXPECT_EQ(itemDirectories().size(), countBefore);
+    }
+
+    // A name whose bytes are not UTF-8 cannot be spelt as a path string: the
+    // decoded path names no file, and the import says so.
+    const QByteArray rawDir = QFile::encodeName(m_dir.mkdir(QStringLiteral("raw")));
+    const QByteArray latin1Name = rawDir + "/caf\xe9.txt";
+    const int fd = ::open(latin1Name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "latin-1", 7), 7);
+    ::close(fd);
+    try {
+        const StoredFile stored = m_storage.importFile(QFile::decodeName(latin1Name));
+        EXPECT_EQ(readStored(stored), "latin-1");
+    } catch (const FileStorageError &error) {
+        EXPECT_EQ(error.kind(), FileStorageError::Kind::sourceUnreadable);
+    }
+
+    // Inside a copied folder the names are kept as the bytes they are.
+    const StoredFile folder = m_storage.importFile(QFile::decodeName(rawDir));
+    const QByteArray copied = QFile::encodeName(root() + u'/' + folder.relativePath) + "/caf\xe9.txt";
+    struct stat status {};
+    EXPECT_EQ(::stat(copied.constData(), &status), 0);
+    EXPECT_EQ(status.st_size, 7);
+}
+
+// A 4 GiB sparse file (a disk image) is copied without writing its holes out.
+TEST_F(DiskFileStorageTest, ASparseFileKeepsItsSizeAndItsHoles)
+{
+    constexpr qint64 size = qint64(4) << 30;
+    const QString source = m_dir.filePath(QStringLiteral("disk.img"));
+    {
+        QFile file(source);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write("head");
+        ASSERT_TRUE(file.seek(size / 2));
+        file.write("middle");
+        ASSERT_TRUE(file.resize(size));
+    }
+    const StoredFile stored = m_storage.importFile(source);
+    EXPECT_EQ(stored.byteSize, size);
+    const QByteArray copy = QFile::encodeName(root() + u'/' + stored.relativePath);
+    struct stat status {};
+    ASSERT_EQ(::stat(copy.constData(), &status), 0);
+    EXPECT_EQ(status.st_size, size);
+    EXPECT_LT(qint64(status.st_blocks) * 512, qint64(64) << 20);
+    QFile file(QFile::decodeName(copy));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.read(4), "head");
+    ASSERT_TRUE(file.seek(size / 2));
+    EXPECT_EQ(file.read(6), "middle");
+    ASSERT_TRUE(file.seek(size - 1));
+    EXPECT_EQ(file.read(1), QByteArray(1, '\0'));
 }

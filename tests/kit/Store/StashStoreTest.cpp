@@ -186,6 +186,18 @@ TEST_F(StashStoreTest, TheLockOfADeadProcessIsReclaimed)
     EXPECT_TRUE(opening.store) << opening.errorMessage.toStdString();
 }
 
+// A kill while the lock was being taken leaves an empty lock file behind; it
+// must not lock the user out of the stash for good.
+TEST_F(StashStoreTest, AnEmptyLockFileLeftByAKillIsReclaimed)
+{
+    QDir().mkpath(support());
+    m_dir.write(QStringLiteral("Holdra/.lock"), QByteArray());
+    const StashStore::Opening opening = StashStore::open(support());
+    EXPECT_TRUE(opening.store) << opening.errorMessage.toStdString();
+    // A readable lock of a live owner still refuses.
+    EXPECT_FALSE(StashStore::open(support()).store);
+}
+
 TEST_F(StashStoreTest, LocksPinItemsAndAlwaysSave)
 {
     const StashItem l1 = textItem(QStringLiteral("L1"), true);

@@ -1,0 +1,124 @@
+// Drives a stash with a stream of adds, removals and restores until it is
+// killed. After each operation has returned (and so has been saved) it reports
+// the items it touched on stdout, one line each: "added", "trashed" or
+// "restored", a space and the item's id; "ready" comes first, once the store is open. The crash-safety suite kills this
+// process at random moments and checks the files against those reports.
+//
+// Usage: holdra_stash_stress_child SUPPORT_DIR SCRATCH_DIR SEED
+
+#include "Store/StashStore.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QUrl>
+
+#include <unistd.h>
+
+#include <cstdio>
+
+using namespace holdra;
+
+namespace {
+
+// One write per operation, so a kill never splits the report of an item.
+void report(const QByteArray &lines)
+{
+    qsizetype written = 0;
+    while (written < lines.size()) {
+        const ssize_t n = ::write(STDOUT_FILENO, lines.constData() + written, size_t(lines.size() - written));
+        if (n <= 0)
+            return;
+        written += n;
+    }
+}
+
+QByteArray line(const char *verb, const QUuid &id)
+{
+    return QByteArray(verb) + ' ' + id.toByteArray(QUuid::WithoutBraces) + '\n';
+}
+
+QString writeSource(const QString &scratch, QRandomGenerator &random, int serial)
+{
+    const QString path = QDir(scratch).filePath(QStringLiteral("source-%1-%2.bin")
+                                                    .arg(QCoreApplication::applicationPid())
+                                                    .arg(serial));
+    // Unique bytes, so no add is ever turned away as a duplicate.
+    QByteArray bytes = QByteArray::number(random.generate64()) + ' ' + path.toUtf8() + '\n';
+    bytes.append(QByteArray(int(random.bounded(1, 256 * 1024)), char('a' + serial % 26)));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return {};
+    return path;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    if (argc != 4) {
+        std::fputs("usage: holdra_stash_stress_child SUPPORT_DIR SCRATCH_DIR SEED\n", stderr);
+        return 2;
+    }
+    const QString support = QString::fromLocal8Bit(argv[1]);
+    const QString scratch = QString::fromLocal8Bit(argv[2]);
+    QRandomGenerator random(quint32(QByteArray(argv[3]).toUInt()));
+
+    StashStore::Opening opening = StashStore::open(support);
+    if (!opening.store) {
+        std::fprintf(stderr, "%s\n", qPrintable(opening.errorMessage));
+        return 1;
+    }
+    StashStore &store = *opening.store;
+    QDir().mkpath(scratch);
+    report("ready\n");
+
+    for (int serial = 0;; ++serial) {
+        const quint32 choice = random.bounded(10);
+        if (choice < 5) {
+            QList<QUrl> urls;
+            const int files = int(random.bounded(1, 4));
+            for (int i = 0; i < files; ++i) {
+                const QString path = writeSource(scratch, random, serial * 4 + i);
+                if (!path.isEmpty())
+                    urls.append(QUrl::fromLocalFile(path));
+            }
+            const StashStore::AddFilesResult result = store.addFiles(urls);
+            QByteArray lines;
+            for (const StashItem &item : result.added)
+                lines += line("added", item.id());
+            report(lines);
+            for (const QUrl &url : urls)
+                QFile::remove(url.toLocalFile());
+        } else if (choice < 6) {
+            const StashItem item = store.addText(QStringLiteral("note %1 of %2")
+                                                     .arg(serial)
+                                                     .arg(random.generate64()));
+            report(line("added", item.id()));
+        } else if (choice < 8) {
+            QSet<QUuid> ids;
+            for (const StashItem &item : store.items()) {
+                if (random.bounded(3) == 0)
+                    ids.insert(item.id());
+            }
+            store.remove(ids);
+            QByteArray lines;
+            for (const QUuid &id : std::as_const(ids))
+                lines += line("trashed", id);
+            report(lines);
+        } else {
+            QSet<QUuid> ids;
+            for (const TrashedItem &entry : store.trashItems()) {
+                if (random.bounded(2) == 0)
+                    ids.insert(entry.item.id());
+            }
+            const TrashRestoreResult result = store.restoreFromTrash(ids);
+            QByteArray lines;
+            for (const StashItem &item : result.restored)
+                lines += line("restored", item.id());
+            report(lines);
+        }
+    }
+}
