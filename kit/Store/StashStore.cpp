@@ -8,11 +8,14 @@
 #include "Support/AppPaths.h"
 #include "Support/ByteCount.h"
 
+#include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QLockFile>
+#include <QSysInfo>
 #include <QThread>
 #include <QStringDecoder>
 
@@ -107,23 +110,67 @@ QString lockFailureMessage(const QLockFile &lock, const QString &directory)
     return QStringLiteral("无法锁定数据目录“%1”。").arg(directory);
 }
 
+// The short name the kernel keeps for a process ("comm"), empty when unknown.
+QByteArray processName(const QString &pid)
+{
+    QFile file(QStringLiteral("/proc/%1/comm").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return file.readAll().trimmed();
+}
+
+QDateTime bootTime()
+{
+    QFile file(QStringLiteral("/proc/stat"));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    for (const QByteArray &line : file.readAll().split('\n')) {
+        if (line.startsWith("btime "))
+            return QDateTime::fromSecsSinceEpoch(line.mid(6).trimmed().toLongLong());
+    }
+    return {};
+}
+
+// QLockFile only deems a lock stale when its process number is free. After a
+// crash that number is soon reused, by another program or, across a reboot, by
+// anything at all, and the stash would stay locked for good. An owner is gone,
+// too, when the lock predates the boot, or when its process runs another program.
+bool ownerIsGone(const QString &lockPath, qint64 pid, const QString &host)
+{
+    if (!host.isEmpty() && host != QSysInfo::machineHostName())
+        return false; // a stash on a shared home, used from elsewhere
+    const QDateTime booted = bootTime();
+    if (booted.isValid() && QFileInfo(lockPath).lastModified() < booted)
+        return true;
+    if (pid == QCoreApplication::applicationPid())
+        return false; // this very process holds it
+    const QByteArray owner = processName(QString::number(pid));
+    const QByteArray self = processName(QStringLiteral("self"));
+    return owner.isEmpty() ? !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)) : owner != self;
+}
+
 // A process killed while it was taking the lock leaves a lock file that names
 // no owner, and QLockFile never deems such a file stale when age does not count.
 // A live owner writes its details right after creating the file, so a file that
 // still names nobody a moment after it was made belongs to no one.
-bool reclaimUnfinishedLock(QLockFile &lock, const QString &lockPath)
+bool reclaimAbandonedLock(QLockFile &lock, const QString &lockPath)
 {
     constexpr qint64 settleMilliseconds = 500;
     qint64 pid = 0;
     QString host;
     QString application;
-    if (lock.error() != QLockFile::LockFailedError || lock.getLockInfo(&pid, &host, &application))
+    if (lock.error() != QLockFile::LockFailedError)
         return false;
-    const qint64 age = QFileInfo(lockPath).lastModified().msecsTo(QDateTime::currentDateTime());
-    if (age >= 0 && age < settleMilliseconds)
-        QThread::msleep(ulong(settleMilliseconds - age));
-    if (lock.getLockInfo(&pid, &host, &application))
-        return false;
+    if (lock.getLockInfo(&pid, &host, &application)) {
+        if (!ownerIsGone(lockPath, pid, host))
+            return false;
+    } else {
+        const qint64 age = QFileInfo(lockPath).lastModified().msecsTo(QDateTime::currentDateTime());
+        if (age >= 0 && age < settleMilliseconds)
+            QThread::msleep(ulong(settleMilliseconds - age));
+        if (lock.getLockInfo(&pid, &host, &application))
+            return false;
+    }
     lock.removeStaleLockFile();
     return lock.tryLock(0);
 }
@@ -160,7 +207,7 @@ StashStore::Opening StashStore::open(const QString &supportDirectory, int trashR
     auto lock = std::make_unique<QLockFile>(directory.filePath(QStringLiteral(".lock")));
     // Held for the whole run, so age alone never makes it stale; only a dead owner does.
     lock->setStaleLockTime(0);
-    if (!lock->tryLock(0) && !reclaimUnfinishedLock(*lock, directory.filePath(QStringLiteral(".lock"))))
+    if (!lock->tryLock(0) && !reclaimAbandonedLock(*lock, directory.filePath(QStringLiteral(".lock"))))
         return {nullptr, lockFailureMessage(*lock, directory.path())};
 
     auto store = std::make_unique<StashStore>(

@@ -75,10 +75,14 @@ DiskState readDiskState(const QString &support)
 QHash<QUuid, Place> reportedPlaces(const QByteArray &output)
 {
     QHash<QUuid, Place> places;
-    for (const QByteArray &line : output.split('\n')) {
+    QList<QByteArray> lines = output.split('\n');
+    // What follows the last newline is unfinished: a report longer than a pipe's
+    // atomic write can be cut anywhere by the kill.
+    lines.removeLast();
+    for (const QByteArray &line : std::as_const(lines)) {
         const qsizetype space = line.indexOf(' ');
         if (space < 0)
-            continue; // the unfinished last line, if any
+            continue; // "ready"
         const QUuid id = QUuid::fromString(QLatin1StringView(line.mid(space + 1)));
         const QByteArray verb = line.left(space);
         places.insert(id, verb == "trashed" ? Place::trash : Place::active);

@@ -4,6 +4,8 @@
 
 #include <QCoreApplication>
 #include <QLockFile>
+#include <QFile>
+#include <QDateTime>
 #include <QProcess>
 #include <QSysInfo>
 
@@ -184,6 +186,39 @@ TEST_F(StashStoreTest, TheLockOfADeadProcessIsReclaimed)
                     + '\n' + QSysInfo::machineHostName().toUtf8() + '\n');
     const StashStore::Opening opening = StashStore::open(support());
     EXPECT_TRUE(opening.store) << opening.errorMessage.toStdString();
+}
+
+// After a crash the owner's process number is soon taken by another program;
+// across a reboot by anything. Neither may keep the user out of the stash.
+TEST_F(StashStoreTest, ALockWhoseNumberWasReusedOrThatPredatesTheBootIsReclaimed)
+{
+    QProcess other;
+    other.start(QStringLiteral("sleep"), {QStringLiteral("30")});
+    ASSERT_TRUE(other.waitForStarted());
+    const auto writeLock = [&](qint64 pid) {
+        QDir().mkpath(support());
+        m_dir.write(QStringLiteral("Holdra/.lock"),
+                    QByteArray::number(pid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n'
+                        + QSysInfo::machineHostName().toUtf8() + '\n');
+    };
+
+    writeLock(other.processId());
+    StashStore::Opening opening = StashStore::open(support());
+    EXPECT_TRUE(opening.store) << opening.errorMessage.toStdString();
+    opening.store.reset();
+
+    // This very program under that number refuses, unless the lock predates the boot.
+    writeLock(QCoreApplication::applicationPid());
+    EXPECT_FALSE(StashStore::open(support()).store);
+    QFile lockFile(m_dir.filePath(QStringLiteral("Holdra/.lock")));
+    ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(lockFile.setFileTime(QDateTime::fromSecsSinceEpoch(86400), QFileDevice::FileModificationTime));
+    lockFile.close();
+    opening = StashStore::open(support());
+    EXPECT_TRUE(opening.store) << opening.errorMessage.toStdString();
+
+    other.kill();
+    other.waitForFinished();
 }
 
 // A kill while the lock was being taken leaves an empty lock file behind; it
