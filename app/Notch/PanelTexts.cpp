@@ -1,6 +1,7 @@
 #include "Notch/PanelTexts.h"
 
 #include "Models/StashItem.h"
+#include "Support/Graphemes.h"
 
 #include <QTextBoundaryFinder>
 
@@ -19,17 +20,7 @@ int PanelTexts::characterCount(const QString &text)
 
 QString PanelTexts::leading(const QString &text, int count)
 {
-    if (count <= 0)
-        return {};
-    if (text.size() <= count)
-        return text;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    int seen = 0;
-    while (finder.toNextBoundary() != -1) {
-        if (++seen == count)
-            return text.left(finder.position());
-    }
-    return text;
+    return leadingGraphemes(text, count);
 }
 
 QString PanelTexts::durationText(double seconds)

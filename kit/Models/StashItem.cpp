@@ -2,11 +2,11 @@
 
 #include "Storage/StoredFile.h"
 #include "Support/ByteCount.h"
+#include "Support/Graphemes.h"
 
 #include <QFileInfo>
 #include <QLocale>
 #include <QMimeDatabase>
-#include <QTextBoundaryFinder>
 #include <QUrl>
 
 #include <algorithm>
@@ -39,20 +39,6 @@ QString trimmed(const QString &text, Predicate isTrimmed)
     while (end > begin && isTrimmed(text.at(end - 1)))
         --end;
     return text.mid(begin, end - begin);
-}
-
-// The first `count` user-perceived characters.
-QString leadingCharacters(const QString &text, int count)
-{
-    if (text.size() <= count)
-        return text;
-    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, text);
-    int seen = 0;
-    while (finder.toNextBoundary() != -1) {
-        if (++seen == count)
-            return text.left(finder.position());
-    }
-    return text;
 }
 
 std::optional<int> roundedDimension(double value)
@@ -150,7 +136,7 @@ std::optional<QString> StashItem::normalizedNote(const std::optional<QString> &n
     const QString trimmedNote = trimmed(*note, isWhiteSpace);
     if (trimmedNote.isEmpty())
         return std::nullopt;
-    return leadingCharacters(trimmedNote, 500);
+    return leadingGraphemes(trimmedNote, 500);
 }
 
 QString StashItem::summary(const QString &text)
@@ -177,7 +163,7 @@ QString StashItem::summary(const QString &text)
     QString result = kept.join(u' ');
     if (result.isEmpty())
         result = trimmed(text, isWhiteSpace);
-    return leadingCharacters(result, 120);
+    return leadingGraphemes(result, 120);
 }
 
 StashItemKind StashItem::inferredKind(const QString &fileName, bool isDirectory)
@@ -259,7 +245,7 @@ QString StashItem::txtFileName() const
 {
     QString name = m_displayName;
     name.replace(u'/', u' ').replace(u':', u' ');
-    name = leadingCharacters(trimmed(name, isWhiteSpace), 40);
+    name = leadingGraphemes(trimmed(name, isWhiteSpace), 40);
     if (name.isEmpty())
         name = QStringLiteral("暂存文本");
     return name + QStringLiteral(".txt");

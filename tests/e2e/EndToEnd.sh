@@ -48,7 +48,7 @@ echo "pasted" >"$scratch/pasted.txt"
 
 start() {
   "$holdra" >>"$scratch/holdra.log" 2>&1 & app=$!; pids+=("$app")
-  waitFor 10 "no capsule window appeared" xdotool search --onlyvisible --pid "$app"
+  waitFor 30 "no capsule window appeared" xdotool search --onlyvisible --pid "$app"
   window=$(xdotool search --onlyvisible --pid "$app" | head -1)
 }
 geometry() { xdotool getwindowgeometry --shell "$window"; }
@@ -56,9 +56,9 @@ panelIsOpen() { eval "$(geometry)"; [ "$HEIGHT" -gt 100 ]; }
 panelIsClosed() { eval "$(geometry)"; [ "$HEIGHT" -lt 100 ]; }
 # The grab is taken a moment after the window shows; a press before it is lost.
 openWithHotKey() {
-  for attempt in 1 2 3 4 5; do
+  for attempt in 1 2 3 4 5 6; do
     xdotool key ctrl+alt+space
-    for ((i = 0; i < 20; ++i)); do panelIsOpen && return 0; sleep 0.1; done
+    for ((i = 0; i < 30; ++i)); do panelIsOpen && return 0; sleep 0.1; done
   done
   fail "$1"
 }
@@ -71,20 +71,20 @@ openWithHotKey "the hot key did not open the panel"
 
 printf 'file://%s\r\n' "$scratch/pasted.txt" | xclip -selection clipboard -t text/uri-list -i
 xdotool key ctrl+v
-waitFor 5 "Ctrl+V did not stash the copied file" listed '"pasted.txt"'
+waitFor 15 "Ctrl+V did not stash the copied file" listed '"pasted.txt"'
 
 eval "$(geometry)"
 xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT - 12 )) click 1
 sleep 0.3
 xdotool type --delay 15 "typed in the field"
 xdotool key Return
-waitFor 5 "the quick entry did not stash the typed text" listed '"typed in the field"'
+waitFor 15 "the quick entry did not stash the typed text" listed '"typed in the field"'
 
 "$holdra" "$scratch/second.txt" || fail "a second start did not reach the running one"
-waitFor 5 "the running instance did not stash the file handed to it" listed '"second.txt"'
+waitFor 15 "the running instance did not stash the file handed to it" listed '"second.txt"'
 
 xdotool key Escape
-waitFor 5 "Escape did not close the panel" panelIsClosed
+waitFor 15 "Escape did not close the panel" panelIsClosed
 
 kill -TERM "$app"; wait "$app" 2>/dev/null
 before=$("$holdra" list) || fail "holdra list after quitting"
