@@ -9,7 +9,12 @@ seconds="${1:-30}"
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
       -DCMAKE_CXX_COMPILER=clang++ -DHOLDRA_BUILD_APP=OFF -DHOLDRA_BUILD_TESTS=OFF \
       -DHOLDRA_BUILD_FUZZ=ON -DHOLDRA_SANITIZE=address,undefined,fuzzer-no-link >/dev/null
-cmake --build build-fuzz --parallel "$(nproc)" >/dev/null
+mkdir -p build-fuzz
+if ! cmake --build build-fuzz --parallel "$(nproc)" >build-fuzz/build.log 2>&1; then
+  tail -n 60 build-fuzz/build.log >&2
+  echo "fuzz: the fuzz targets did not build; the whole log is build-fuzz/build.log" >&2
+  exit 1
+fi
 
 # New inputs go to a scratch corpus; the seeds in the tree stay as committed.
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/holdra-fuzz.XXXXXX")"

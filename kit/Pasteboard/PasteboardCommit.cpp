@@ -11,6 +11,9 @@ struct Overloaded : Ts...
 {
     using Ts::operator()...;
 };
+// Older compilers (clang 14) do not deduce aggregate templates without a guide.
+template<class... Ts>
+Overloaded(Ts...) -> Overloaded<Ts...>;
 
 } // namespace
 
