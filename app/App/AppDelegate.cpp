@@ -1,11 +1,15 @@
 #include "App/AppDelegate.h"
+#include "App/ConnectedDisplayList.h"
 #include "App/HotKeyManager.h"
+#include "App/HotKeyRecorder.h"
 #include "App/ItemTransfer.h"
 #include "App/LoginItem.h"
+#include "App/SettingsWindow.h"
 #include "App/StatusItemController.h"
 #include "App/SymbolImageProvider.h"
 #include "App/UpdaterModel.h"
 #include "Integration/ExternalFileImportContract.h"
+#include "Integration/KelvarnIntegrationContract.h"
 
 #include "Notch/NotchController.h"
 #include "Notch/NotchDisplay.h"
@@ -15,6 +19,7 @@
 #include "Platform/X11WindowListReader.h"
 #include "Support/DisplayIdentity.h"
 #include "Support/DisplayReconfigurationMonitor.h"
+#include "Support/KelvarnLocator.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -62,6 +67,9 @@ AppDelegate::AppDelegate(QObject *parent)
 AppDelegate::~AppDelegate()
 {
     // Windows go before the engine and the store they show.
+    m_settingsWindow.reset();
+    m_settingsRecorder.reset();
+    m_settingsDisplays.reset();
     m_hotKeyManager.reset();
     m_displayReconfigurationMonitor.reset();
     m_statusController.reset();
@@ -96,7 +104,10 @@ bool AppDelegate::launch()
                                     const QString &displayID) -> std::unique_ptr<NotchWindowing> {
         return std::make_unique<NotchWindow>(controller, displayID, m_engine, m_panelHints.get());
     };
+    // The companion is looked up before the controller's first refresh asks for it.
+    m_kelvarnLocator = std::make_unique<KelvarnLocator>();
     m_notchController = std::make_unique<NotchController>(*m_store, m_settings, std::move(environment));
+    connectCompanion();
     connect(m_notchController.get(), &NotchController::quitRequested, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);
     connect(m_notchController.get(), &NotchController::settingsRequested, this,
@@ -105,8 +116,9 @@ bool AppDelegate::launch()
     // Items in and out; files named on the command line of this first start come in at once.
     m_itemTransfer = std::make_unique<ItemTransfer>(*m_notchController, *m_store, &m_defaults);
     m_itemTransfer->listenForOtherInstances();
+    connect(m_itemTransfer.get(), &ItemTransfer::settingsRequested, this, &AppDelegate::showSettings);
     m_itemTransfer->importExternalFiles(ExternalFileImportContract::fileURLsFromArguments(
-        QCoreApplication::arguments().mid(1), QDir::currentPath()));
+        withoutOptions(QCoreApplication::arguments().mid(1)), QDir::currentPath()));
 
     m_statusController = std::make_unique<StatusItemController>(m_store.get(), &m_settings, m_updater.get());
     connect(m_statusController.get(), &StatusItemController::togglePanelRequested, this, &AppDelegate::togglePanel);
@@ -132,8 +144,61 @@ bool AppDelegate::launch()
     m_hotKeyManager = std::make_unique<HotKeyManager>(&m_settings);
     connect(m_hotKeyManager.get(), &HotKeyManager::hotKeyPressed, this, &AppDelegate::togglePanelUnderPointer);
 
+    connect(this, &AppDelegate::settingsWindowRequested, this, &AppDelegate::showSettings);
+
     m_updater->start();
     return true;
+}
+
+void AppDelegate::connectCompanion()
+{
+    NotchController *controller = m_notchController.get();
+    KelvarnLocator *locator = m_kelvarnLocator.get();
+    connect(controller, &NotchController::kelvarnAvailabilityRefreshRequested, locator, [controller, locator] {
+        const KelvarnLocator::Lookup lookup = locator->lookup();
+        controller->setKelvarnAvailability(lookup.canOpenTodayFolder(), lookup.supportsTargetDisplay());
+    });
+    connect(controller, &NotchController::openKelvarnTodayFolderRequested, locator,
+            [controller, locator](const QString &displayID, bool withTargetDisplay) {
+                std::optional<QUrl> url;
+                if (withTargetDisplay)
+                    url = KelvarnIntegrationContract::openTodayFolderURL(displayID);
+                if (!KelvarnLocator::launch(locator->lookup(),
+                                            url.value_or(KelvarnIntegrationContract::openTodayFolderURL())))
+                    controller->reportKelvarnOpenFailure();
+            });
+    connect(locator, &KelvarnLocator::applicationsChanged, controller, &NotchController::refreshKelvarnAvailability);
+    locator->startWatching();
+    controller->refreshKelvarnAvailability();
+}
+
+void AppDelegate::showSettings()
+{
+    if (!m_settingsWindow) {
+        m_settingsDisplays = std::make_unique<ConnectedDisplayList>(m_settings);
+        m_settingsRecorder = std::make_unique<HotKeyRecorder>(m_settings, m_hotKeyManager.get());
+        SettingsWindow::Services services;
+        services.settings = &m_settings;
+        services.updater = m_updater.get();
+        services.store = m_store.get();
+        services.hotKeyManager = m_hotKeyManager.get();
+        services.displays = m_settingsDisplays.get();
+        services.recorder = m_settingsRecorder.get();
+        m_settingsWindow = std::make_unique<SettingsWindow>(m_engine, services);
+        connect(this, &AppDelegate::displayConfigurationDidStabilize, m_settingsDisplays.get(),
+                &ConnectedDisplayList::refresh);
+    }
+    m_settingsWindow->show();
+}
+
+QStringList AppDelegate::withoutOptions(const QStringList &arguments)
+{
+    QStringList out;
+    for (const QString &argument : arguments) {
+        if (argument != QLatin1String(settingsOption))
+            out.append(argument);
+    }
+    return out;
 }
 
 std::optional<QString> AppDelegate::displayIDUnderMouse() const

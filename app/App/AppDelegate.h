@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QQmlEngine>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <optional>
@@ -16,7 +17,11 @@
 namespace holdra {
 
 class DisplayReconfigurationMonitor;
+class ConnectedDisplayList;
 class HotKeyManager;
+class HotKeyRecorder;
+class KelvarnLocator;
+class SettingsWindow;
 class StatusItemController;
 class UpdaterModel;
 class ItemTransfer;
@@ -30,6 +35,9 @@ class AppDelegate : public QObject
     Q_OBJECT
 
 public:
+    // Opens the settings window, in a first start or through the running one.
+    static constexpr auto settingsOption = "--settings";
+
     explicit AppDelegate(QObject *parent = nullptr);
     ~AppDelegate() override;
 
@@ -45,6 +53,8 @@ public:
     UpdaterModel *updater() const { return m_updater.get(); }
     HotKeyManager *hotKeyManager() const { return m_hotKeyManager.get(); }
     StatusItemController *statusController() const { return m_statusController.get(); }
+    KelvarnLocator *kelvarnLocator() const { return m_kelvarnLocator.get(); }
+    SettingsWindow *settingsWindow() const { return m_settingsWindow.get(); }
 
     // The display under the pointer, as the hot key opens on it.
     std::optional<QString> displayIDUnderMouse() const;
@@ -52,6 +62,8 @@ public:
     void togglePanelUnderPointer();
     // The tray's toggle: closes an open panel, else opens where the rules choose.
     void togglePanel();
+    // Opens the settings window, or brings it to the front.
+    void showSettings();
 
 Q_SIGNALS:
     // After every stable display configuration, once the windows are re-placed.
@@ -59,6 +71,10 @@ Q_SIGNALS:
     void settingsWindowRequested();
 
 private:
+    void connectCompanion();
+    // The file arguments of a start, without Holdra's own options.
+    static QStringList withoutOptions(const QStringList &arguments);
+
     QSettingsUserDefaults m_defaults;
     AppSettings m_settings;
     SystemClock m_clock;
@@ -73,6 +89,10 @@ private:
     std::unique_ptr<DisplayReconfigurationMonitor> m_displayReconfigurationMonitor;
     // Paste, drops, opened files, copy/open/reveal/preview.
     std::unique_ptr<ItemTransfer> m_itemTransfer;
+    std::unique_ptr<KelvarnLocator> m_kelvarnLocator;
+    std::unique_ptr<ConnectedDisplayList> m_settingsDisplays;
+    std::unique_ptr<HotKeyRecorder> m_settingsRecorder;
+    std::unique_ptr<SettingsWindow> m_settingsWindow;
     QString m_launchError;
 };
 

@@ -48,6 +48,7 @@ ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, UserD
     connect(&controller, &NotchController::previewItemRequested, this, &ItemTransfer::preview);
     connect(&m_instance, &SingleInstance::filesOpened, this, &ItemTransfer::importExternalFiles);
     connect(&m_instance, &SingleInstance::showRequested, this, [this] { m_controller.open(); });
+    connect(&m_instance, &SingleInstance::settingsRequested, this, &ItemTransfer::settingsRequested);
 }
 
 bool ItemTransfer::listenForOtherInstances()

@@ -40,6 +40,10 @@ public:
 
     ItemActions &actions() { return m_actions; }
 
+Q_SIGNALS:
+    // `holdra --settings` from another invocation.
+    void settingsRequested();
+
 private:
     NotchController &m_controller;
     StashStore &m_store;

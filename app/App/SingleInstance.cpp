@@ -13,6 +13,7 @@ namespace {
 
 // A request is a header line, one URL per line and an empty line; the answer is one line.
 constexpr QByteArrayView requestHeader = "holdra-open 1";
+constexpr QByteArrayView settingsHeader = "holdra-settings 1";
 constexpr QByteArrayView acceptedReply = "ok";
 // Forwarded lists are file names, not bulk data.
 constexpr qint64 maximumRequestSize = 16 * 1024 * 1024;
@@ -84,7 +85,15 @@ void SingleInstance::read(QLocalSocket *socket)
         return;
     socket->readAll();
     QList<QByteArray> lines = buffered.chopped(2).split('\n');
-    if (lines.isEmpty() || lines.takeFirst() != requestHeader) {
+    const QByteArray header = lines.isEmpty() ? QByteArray() : lines.takeFirst();
+    if (header == settingsHeader && lines.isEmpty()) {
+        socket->write(acceptedReply.toByteArray() + '\n');
+        socket->flush();
+        socket->disconnectFromServer();
+        Q_EMIT settingsRequested();
+        return;
+    }
+    if (header != requestHeader) {
         socket->abort();
         return;
     }
@@ -104,14 +113,24 @@ void SingleInstance::read(QLocalSocket *socket)
 
 bool SingleInstance::forward(const QString &serverName, const QList<QUrl> &urls, int timeoutMs)
 {
-    QLocalSocket socket;
-    socket.connectToServer(serverName);
-    if (!socket.waitForConnected(timeoutMs))
-        return false;
     QByteArray request = requestHeader.toByteArray() + '\n';
     for (const QUrl &url : urls)
         request += url.toEncoded() + '\n';
     request += '\n';
+    return send(serverName, request, timeoutMs);
+}
+
+bool SingleInstance::forwardSettingsRequest(const QString &serverName, int timeoutMs)
+{
+    return send(serverName, settingsHeader.toByteArray() + "\n\n", timeoutMs);
+}
+
+bool SingleInstance::send(const QString &serverName, const QByteArray &request, int timeoutMs)
+{
+    QLocalSocket socket;
+    socket.connectToServer(serverName);
+    if (!socket.waitForConnected(timeoutMs))
+        return false;
     socket.write(request);
     if (!socket.waitForBytesWritten(timeoutMs))
         return false;

@@ -35,14 +35,18 @@ public:
     // running instance and waits for it to confirm. False when there is none.
     // Blocks for at most `timeoutMs`.
     static bool forward(const QString &serverName, const QList<QUrl> &urls, int timeoutMs = 3000);
+    // `holdra --settings` while Holdra runs: the running instance opens its settings window.
+    static bool forwardSettingsRequest(const QString &serverName, int timeoutMs = 3000);
 
 Q_SIGNALS:
     // Files opened with Holdra from another invocation.
     void filesOpened(const QList<QUrl> &urls);
     // A second start without files.
     void showRequested();
+    void settingsRequested();
 
 private:
+    static bool send(const QString &serverName, const QByteArray &request, int timeoutMs);
     void accept();
     void read(QLocalSocket *socket);
 

@@ -35,6 +35,15 @@ bool forwardedToRunningInstance(int argc, char *argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));
+    if (arguments.removeAll(QLatin1String(holdra::AppDelegate::settingsOption)) > 0) {
+        // Files named with --settings still come in; the window opens either way.
+        const QList<QUrl> files =
+            holdra::ExternalFileImportContract::fileURLsFromArguments(arguments, QDir::currentPath());
+        const QString server = holdra::SingleInstance::defaultServerName();
+        if (!files.isEmpty() && !holdra::SingleInstance::forward(server, files))
+            return false;
+        return holdra::SingleInstance::forwardSettingsRequest(server);
+    }
     const QList<QUrl> files =
         holdra::ExternalFileImportContract::fileURLsFromArguments(arguments, QDir::currentPath());
     return holdra::SingleInstance::forward(holdra::SingleInstance::defaultServerName(), files);
@@ -69,5 +78,7 @@ int main(int argc, char *argv[])
         QMessageBox::critical(nullptr, QStringLiteral("栖物匣"), message);
         return 1;
     }
+    if (QCoreApplication::arguments().contains(QLatin1String(holdra::AppDelegate::settingsOption)))
+        delegate.showSettings();
     return app.exec();
 }

@@ -1155,6 +1155,8 @@ void NotchController::setKelvarnAvailability(bool canOpenTodayFolder, bool suppo
 
 void NotchController::openKelvarnTodayFolder(const QString &displayID)
 {
+    // The companion may have gone or been re-routed since the capsule appeared.
+    refreshKelvarnAvailability();
     if (!m_canOpenKelvarnTodayFolder) {
         beep();
         return;

@@ -69,6 +69,18 @@ X11HotKeyGrabber::~X11HotKeyGrabber()
     ungrab();
 }
 
+std::optional<quint32> X11HotKeyGrabber::unshiftedKeysym(quint32 keycode)
+{
+    xcb_connection_t *connection = X11Session::qtConnection();
+    if (!connection || keycode < 8 || keycode > 255)
+        return std::nullopt;
+    const KeySymbols symbols(xcb_key_symbols_alloc(connection));
+    const xcb_keysym_t keysym = xcb_key_symbols_get_keysym(symbols.get(), xcb_keycode_t(keycode), 0);
+    if (keysym == XCB_NO_SYMBOL)
+        return std::nullopt;
+    return quint32(keysym);
+}
+
 X11HotKeyGrabber::Result X11HotKeyGrabber::grab(quint32 keysym, quint16 modifiers)
 {
     ungrab();

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QObject>
 
+#include <optional>
+
 struct xcb_connection_t;
 
 namespace holdra {
@@ -44,6 +46,10 @@ public:
     Result grab(quint32 keysym, quint16 modifiers);
     void ungrab();
     bool isGrabbed() const { return !m_keycodes.isEmpty(); }
+
+    // The keysym on a key's first level (what it types without Shift) in the
+    // current keyboard map; nothing without X11 or for an unmapped key.
+    static std::optional<quint32> unshiftedKeysym(quint32 keycode);
 
     bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *result) override;
 

@@ -4,7 +4,9 @@
 
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QHash>
 #include <QJsonValue>
+#include <QStringList>
 
 #include <array>
 #include <cmath>
@@ -90,6 +92,31 @@ QString GlobalHotKey::displayString() const
     else
         text += QStringLiteral("Key") + QString::number(m_keyCode);
     return text;
+}
+
+QString GlobalHotKey::keySequenceText() const
+{
+    QStringList parts;
+    if (m_modifiers.testFlag(Modifier::Control))
+        parts.append(QStringLiteral("Ctrl"));
+    if (m_modifiers.testFlag(Modifier::Option))
+        parts.append(QStringLiteral("Alt"));
+    if (m_modifiers.testFlag(Modifier::Shift))
+        parts.append(QStringLiteral("Shift"));
+    if (m_modifiers.testFlag(Modifier::Command))
+        parts.append(QStringLiteral("Super"));
+    // Linux names the arrows and the backspace key in words.
+    static const QHash<quint32, QString> linuxNames{
+        {51, QStringLiteral("Backspace")}, {123, QStringLiteral("Left")}, {124, QStringLiteral("Right")},
+        {125, QStringLiteral("Down")},     {126, QStringLiteral("Up")},
+    };
+    if (const auto word = linuxNames.constFind(m_keyCode); word != linuxNames.cend())
+        parts.append(*word);
+    else if (const Key *key = keyForCode(m_keyCode))
+        parts.append(QString::fromUtf16(key->name));
+    else
+        parts.append(QStringLiteral("Key") + QString::number(m_keyCode));
+    return parts.join(u'+');
 }
 
 QByteArray GlobalHotKey::toJson() const

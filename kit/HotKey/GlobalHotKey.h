@@ -46,6 +46,9 @@ public:
 
     // Modifier glyphs in the order ⌃⌥⇧⌘, then the key's name, or "Key" and the code.
     QString displayString() const;
+    // The Linux desktop's spelling, "Ctrl+Alt+Shift+Super+Space", for the
+    // settings window.
+    QString keySequenceText() const;
 
     // {"keyCode":…,"modifiers":…} with the modifiers' raw value as one number.
     QByteArray toJson() const;

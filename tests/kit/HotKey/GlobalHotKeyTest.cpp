@@ -37,6 +37,17 @@ TEST(GlobalHotKeyTest, DisplayStringPutsGlyphsInFixedOrderBeforeTheKeyName)
         EXPECT_EQ(c.hotKey.displayString(), c.expected) << c.hotKey.keyCode();
 }
 
+TEST(GlobalHotKeyTest, KeySequenceTextSpellsModifiersTheLinuxWay)
+{
+    EXPECT_EQ(GlobalHotKey::defaultHotKey().keySequenceText(), QStringLiteral("Ctrl+Alt+Space"));
+    EXPECT_EQ(GlobalHotKey(0, allModifiers).keySequenceText(), QStringLiteral("Ctrl+Alt+Shift+Super+A"));
+    EXPECT_EQ(GlobalHotKey(123, Modifier::Command).keySequenceText(), QStringLiteral("Super+Left"));
+    EXPECT_EQ(GlobalHotKey(51, Modifier::Control).keySequenceText(), QStringLiteral("Ctrl+Backspace"));
+    EXPECT_EQ(GlobalHotKey(122, {}).keySequenceText(), QStringLiteral("Key122"));
+    // The stored glyph form is untouched by it.
+    EXPECT_EQ(GlobalHotKey(0, allModifiers).displayString(), QStringLiteral("⌃⌥⇧⌘A"));
+}
+
 TEST(GlobalHotKeyTest, EveryNamedKeyHasAKeysymThatLeadsBackToIt)
 {
     int named = 0;

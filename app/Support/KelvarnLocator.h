@@ -1,0 +1,82 @@
+#pragma once
+
+#include <QFileSystemWatcher>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QUrl>
+#include <QVariantMap>
+
+#include <optional>
+
+namespace holdra {
+
+// Finds Kelvarn the way the desktop does: its desktop entry in the XDG
+// applications directories and the default handler of the kelvarn: scheme in
+// the mimeapps.list files, in their standard precedence. A change in any of
+// those directories or files stands for "an application was installed,
+// removed or re-routed".
+class KelvarnLocator : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Lookup
+    {
+        std::optional<QUrl> installedApplicationURL;   // the companion's own entry
+        std::optional<QUrl> schemeHandlerApplicationURL;
+        std::optional<QString> schemeHandlerBundleIdentifier; // the handler's desktop ID less ".desktop"
+        std::optional<QVariantMap> schemeHandlerInfo;         // its [Desktop Entry] keys
+        QString schemeHandlerExec;
+
+        bool canOpenTodayFolder() const;
+        bool supportsTargetDisplay() const;
+    };
+
+    // Where to look, most important first.
+    struct SearchPaths
+    {
+        QStringList applicationDirectories;
+        QStringList mimeAppsFiles;
+
+        // From XDG_DATA_HOME, XDG_DATA_DIRS, XDG_CONFIG_HOME, XDG_CONFIG_DIRS
+        // and XDG_CURRENT_DESKTOP, with the specification's defaults.
+        static SearchPaths fromEnvironment();
+    };
+
+    explicit KelvarnLocator(SearchPaths paths = SearchPaths::fromEnvironment(), QObject *parent = nullptr);
+
+    const SearchPaths &searchPaths() const { return m_paths; }
+    // Reads the entries afresh, or, while watching, gives the last reading
+    // until a change is seen.
+    Lookup lookup() const;
+
+    // The path of the desktop entry with this desktop ID ("kde-foo.desktop"
+    // may live in "kde/foo.desktop"), skipping hidden ones; empty if none.
+    QString desktopEntryPath(const QString &desktopID) const;
+    // The desktop ID that opens `mimeType`: the first installed default in
+    // the mimeapps.list files, else the first added association, else the
+    // first entry that lists the type.
+    std::optional<QString> defaultHandler(const QString &mimeType) const;
+
+    // Starts the handler's Exec line with `url`. False when it cannot be started.
+    static bool launch(const Lookup &lookup, const QUrl &url);
+
+    // Follows the directories and files for changes, reported once a burst settles.
+    void startWatching();
+
+Q_SIGNALS:
+    void applicationsChanged();
+
+private:
+    void rewatch();
+    Lookup readLookup() const;
+
+    SearchPaths m_paths;
+    QFileSystemWatcher *m_watcher = nullptr;
+    QTimer m_settle;
+    mutable std::optional<Lookup> m_cached;
+};
+
+} // namespace holdra
