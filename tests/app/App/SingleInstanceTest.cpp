@@ -111,3 +111,23 @@ TEST(SingleInstanceTest, TheBinaryForwardsPathsRelativeToWhereItWasStarted)
     EXPECT_EQ(opened.first().first().value<QList<QUrl>>(),
               (QList<QUrl>{QUrl::fromLocalFile(work + "/报告 1.txt"), QUrl::fromLocalFile(dir.path() + "/other/x.pdf")}));
 }
+
+TEST(SingleInstanceTest, ASettingsRequestOpensNoFilesAndNoPanel)
+{
+    const QString name = uniqueName();
+    SingleInstance first(name);
+    ASSERT_TRUE(first.listen());
+    QSignalSpy settings(&first, &SingleInstance::settingsRequested);
+    QSignalSpy shown(&first, &SingleInstance::showRequested);
+    QSignalSpy opened(&first, &SingleInstance::filesOpened);
+
+    std::future<bool> sent =
+        std::async(std::launch::async, [name] { return SingleInstance::forwardSettingsRequest(name); });
+    EXPECT_TRUE(waitFor(sent));
+    EXPECT_EQ(settings.size(), 1);
+    EXPECT_EQ(shown.size(), 0);
+    EXPECT_EQ(opened.size(), 0);
+
+    // Nobody listening: the caller starts Holdra itself.
+    EXPECT_FALSE(SingleInstance::forwardSettingsRequest(uniqueName(), 200));
+}
