@@ -8,12 +8,15 @@
 #include "App/StatusItemController.h"
 #include "App/SymbolImageProvider.h"
 #include "App/UpdaterModel.h"
+#include "Audio/RecordingController.h"
 #include "Integration/ExternalFileImportContract.h"
 #include "Integration/KelvarnIntegrationContract.h"
 
 #include "Notch/NotchController.h"
 #include "Notch/NotchDisplay.h"
 #include "Notch/NotchWindow.h"
+#include "Platform/QtAudioPlayer.h"
+#include "Platform/QtVoiceRecorder.h"
 #include "Platform/X11PanelWindowHints.h"
 #include "Platform/X11Session.h"
 #include "Platform/X11WindowListReader.h"
@@ -106,8 +109,15 @@ bool AppDelegate::launch()
     };
     // The companion is looked up before the controller's first refresh asks for it.
     m_kelvarnLocator = std::make_unique<KelvarnLocator>();
+    environment.loadAudioPlayer = [](const QUrl &fileURL, QObject *context,
+                                     std::function<void(std::unique_ptr<AudioPlaying>)> loaded) {
+        QtAudioPlayer::load(fileURL, context, [loaded = std::move(loaded)](std::unique_ptr<QtAudioPlayer> player) {
+            loaded(std::move(player));
+        });
+    };
     m_notchController = std::make_unique<NotchController>(*m_store, m_settings, std::move(environment));
     connectCompanion();
+    connectRecorder();
     connect(m_notchController.get(), &NotchController::quitRequested, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);
     connect(m_notchController.get(), &NotchController::settingsRequested, this,
@@ -170,6 +180,23 @@ void AppDelegate::connectCompanion()
     connect(locator, &KelvarnLocator::applicationsChanged, controller, &NotchController::refreshKelvarnAvailability);
     locator->startWatching();
     controller->refreshKelvarnAvailability();
+}
+
+void AppDelegate::connectRecorder()
+{
+    RecordingController::Environment environment;
+    environment.makeRecorder = &QtVoiceRecorder::make;
+    // Desktops outside a sandbox ask no permission; a missing microphone fails at the start.
+    environment.permission = [] { return RecordPermission::Granted; };
+    m_recordingController = std::make_unique<RecordingController>(
+        *m_store,
+        [this](const QString &message) {
+            if (m_notchController)
+                m_notchController->feedback(message);
+        },
+        std::move(environment));
+    m_recordingController->recoverScratchFiles();
+    m_notchController->setRecorder(m_recordingController.get());
 }
 
 void AppDelegate::showSettings()

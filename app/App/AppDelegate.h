@@ -26,6 +26,7 @@ class StatusItemController;
 class UpdaterModel;
 class ItemTransfer;
 class NotchController;
+class RecordingController;
 class X11PanelWindowHints;
 
 // Owns the application's long-lived objects and connects them: the store, the
@@ -72,6 +73,8 @@ Q_SIGNALS:
 
 private:
     void connectCompanion();
+    // Voice notes from the capsule; what an earlier run left behind is tidied first.
+    void connectRecorder();
     // The file arguments of a start, without Holdra's own options.
     static QStringList withoutOptions(const QStringList &arguments);
 
@@ -83,6 +86,8 @@ private:
     QQmlEngine m_engine;
     std::unique_ptr<UpdaterModel> m_updater;
     std::unique_ptr<X11PanelWindowHints> m_panelHints;
+    // Declared before the controller, which holds it, so that it outlives it.
+    std::unique_ptr<RecordingController> m_recordingController;
     std::unique_ptr<NotchController> m_notchController;
     std::unique_ptr<StatusItemController> m_statusController;
     std::unique_ptr<HotKeyManager> m_hotKeyManager;

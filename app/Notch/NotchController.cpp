@@ -1,5 +1,6 @@
 #include "Notch/NotchController.h"
 
+#include "Audio/RecordingController.h"
 #include "Models/DraftModel.h"
 #include "Models/DraftTextMetrics.h"
 #include "Platform/X11RawButtonMonitor.h"
@@ -9,6 +10,7 @@
 #include "Support/FullScreenVisibilityMonitor.h"
 #include "Support/SystemClock.h"
 
+#include <QFileInfo>
 #include <QMimeData>
 #include <QPointer>
 #include <QScreen>
@@ -45,7 +47,10 @@ NotchController::NotchController(StashStore &store, AppSettings &settings, Envir
     , m_ownClock(m_environment.clock ? nullptr : std::make_unique<SystemClock>())
     , m_clock(m_environment.clock ? m_environment.clock : m_ownClock.get())
     , m_draftModel(new DraftModel(*m_clock, this))
-    , m_audioPlayer(new AudioPlaybackController(m_environment.audioPlayerFactory, nullptr, this))
+    // Rows get a player opened beforehand (see toggleAudioPlayback), so the
+    // playback controller's synchronous factory only hands it over.
+    , m_audioPlayer(new AudioPlaybackController(
+          [this](const QUrl &) { return std::exchange(m_loadedPlayer, nullptr); }, nullptr, this))
     , m_panelWidth(settings.panelWidth())
     , m_allowsFullScreenPresentation(settings.enableInFullScreen())
 {
@@ -136,11 +141,23 @@ void NotchController::setScrollTargetItemID(const std::optional<QUuid> &id)
     Q_EMIT scrollTargetItemIDChanged();
 }
 
-void NotchController::setRecorder(QObject *recorder)
+void NotchController::setRecorder(RecordingController *recorder)
 {
     if (m_recorder == recorder)
         return;
+    if (m_recorder)
+        disconnect(m_recorder, nullptr, this, nullptr);
     m_recorder = recorder;
+    if (m_recorder) {
+        connect(m_recorder, &RecordingController::stashed, this, &NotchController::handleRecordingStashed);
+        connect(m_recorder, &RecordingController::discarded, this, [this](const QString &message) {
+            // A kept recording waits for the next chance; say why it was not stashed.
+            if (message.isEmpty())
+                beep();
+            else
+                feedback(message);
+        });
+    }
     Q_EMIT recorderChanged();
 }
 
@@ -173,6 +190,7 @@ QObject *NotchController::storeObject() const { return &m_store; }
 QObject *NotchController::settingsObject() const { return &m_settings; }
 QObject *NotchController::draftModelObject() const { return m_draftModel; }
 QObject *NotchController::audioPlayerObject() const { return m_audioPlayer; }
+QObject *NotchController::recorderObject() const { return m_recorder; }
 
 void NotchController::setOpenState(bool open, const std::optional<QString> &displayID)
 {
@@ -1172,7 +1190,65 @@ void NotchController::reportKelvarnOpenFailure()
 
 void NotchController::toggleRecording(const QString &displayID)
 {
-    Q_EMIT toggleRecordingRequested(displayID);
+    if (!m_recorder)
+        return;
+    m_recordingDisplayID = displayID;
+    if (!m_recorder->isRecording()) {
+        m_audioPlayer->stop();
+        m_recorder->start();
+        return;
+    }
+    m_recorder->stopAndStash();
+}
+
+void NotchController::handleRecordingStashed(const StashItem &item)
+{
+    feedback(QStringLiteral("已录制 · ") + item.durationText().value_or(QString()));
+    open(m_recordingDisplayID, false);
+    setSelection({item.id()});
+    setScrollTargetItemID(item.id());
+    requestScrollToTop();
+}
+
+void NotchController::toggleAudioPlayback(const QString &itemID)
+{
+    if (const std::optional<StashItem> item = activeItem(itemID))
+        toggleAudioPlayback(*item);
+}
+
+void NotchController::toggleAudioPlayback(const StashItem &item)
+{
+    if (item.kind() != StashItemKind::audio)
+        return;
+    if (m_recorder && m_recorder->isRecording()) {
+        feedback(QStringLiteral("请先停止录音再播放"));
+        return;
+    }
+    const std::optional<QString> path = m_store.absolutePath(item);
+    if (!path || !QFileInfo::exists(*path)) {
+        feedback(QStringLiteral("录音文件不存在"));
+        return;
+    }
+    const QUrl url = QUrl::fromLocalFile(*path);
+    const quint64 generation = ++m_playerLoadGeneration;
+    auto toggle = [this, id = item.id(), url] {
+        if (!m_audioPlayer->toggle(id, url))
+            feedback(QStringLiteral("无法播放这段录音"));
+    };
+    // Pausing and resuming the loaded item need no new player.
+    if (m_audioPlayer->isActive(item.id()) || !m_environment.loadAudioPlayer) {
+        toggle();
+        return;
+    }
+    m_environment.loadAudioPlayer(url, this, [this, generation, toggle](std::unique_ptr<AudioPlaying> player) {
+        if (generation != m_playerLoadGeneration)
+            return; // another row was pressed meanwhile
+        if (m_recorder && m_recorder->isRecording())
+            return;
+        m_loadedPlayer = std::move(player);
+        toggle();
+        m_loadedPlayer.reset();
+    });
 }
 
 } // namespace holdra

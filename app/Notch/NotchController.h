@@ -17,6 +17,7 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QUrl>
 #include <QUuid>
 #include <QtQml/qqmlregistration.h>
 
@@ -30,6 +31,7 @@ namespace holdra {
 
 class AppSettings;
 class DraftModel;
+class RecordingController;
 class FullScreenVisibilityMonitor;
 class StashStore;
 class X11RawButtonMonitor;
@@ -72,7 +74,7 @@ class NotchController : public QObject
     Q_PROPERTY(QObject *draftModel READ draftModelObject CONSTANT)
     Q_PROPERTY(QObject *audioPlayer READ audioPlayerObject CONSTANT)
     // The RecordingController, once one is attached; null before.
-    Q_PROPERTY(QObject *recorder READ recorder NOTIFY recorderChanged)
+    Q_PROPERTY(QObject *recorder READ recorderObject NOTIFY recorderChanged)
 
 public:
     enum class ResizeEdge { Leading, Trailing };
@@ -93,7 +95,12 @@ public:
         // SystemClock when null. Must outlive the controller.
         Clock *clock = nullptr;
         std::function<void(SystemSound::Sound)> playSound;
-        AudioPlaybackController::PlayerFactory audioPlayerFactory;
+        // Opens an audio file for playing and hands the player (nullptr when the
+        // file cannot be played) to the callback, later or at once; nothing is
+        // called once `context` is gone.
+        std::function<void(const QUrl &fileURL, QObject *context,
+                           std::function<void(std::unique_ptr<AudioPlaying>)> loaded)>
+            loadAudioPlayer;
         // Read on a worker thread for full-screen detection; no polling when empty.
         std::function<QList<WindowCoverageSnapshot>()> windowList;
         qint32 ownPid = 0;
@@ -142,8 +149,9 @@ public:
     bool isResizingPanel() const { return m_resizeStartWidth.has_value(); }
     bool canOpenKelvarnTodayFolder() const { return m_canOpenKelvarnTodayFolder; }
     QStringList visibleCapsuleDisplayIDs() const { return m_visibleCapsuleDisplayIDs; }
-    QObject *recorder() const { return m_recorder; }
-    void setRecorder(QObject *recorder);
+    RecordingController *recordingController() const { return m_recorder; }
+    // Recordings start and stop through toggleRecording(); the recorder must outlive the controller.
+    void setRecorder(RecordingController *recorder);
 
     // --- opening and closing
     // An empty `displayID` means no request: the usual display is chosen. With
@@ -233,7 +241,11 @@ public:
     Q_INVOKABLE void openKelvarnTodayFolder(const QString &displayID);
     // The companion refused the folder: the segment goes away until the next check.
     void reportKelvarnOpenFailure();
+    // Starts a voice note, or stops it and shows it in the panel on `displayID`.
     Q_INVOKABLE void toggleRecording(const QString &displayID);
+    // The play button of an audio row.
+    Q_INVOKABLE void toggleAudioPlayback(const QString &itemID);
+    void toggleAudioPlayback(const StashItem &item);
 
     // Minutes and two-digit seconds, for the recording clock.
     Q_INVOKABLE QString durationText(double seconds) const;
@@ -263,7 +275,6 @@ Q_SIGNALS:
     void openItemRequested(const holdra::StashItem &item);
     void revealItemRequested(const holdra::StashItem &item);
     void previewItemRequested(const holdra::StashItem &item);
-    void toggleRecordingRequested(const QString &displayID);
     void kelvarnAvailabilityRefreshRequested();
     void openKelvarnTodayFolderRequested(const QString &displayID, bool withTargetDisplay);
     // Ctrl+, and Ctrl+Q in the panel.
@@ -284,6 +295,8 @@ private:
     QObject *settingsObject() const;
     QObject *draftModelObject() const;
     QObject *audioPlayerObject() const;
+    QObject *recorderObject() const;
+    void handleRecordingStashed(const StashItem &item);
 
     QList<NotchDisplay> displays() const;
     std::optional<NotchDisplay> display(const QString &displayID) const;
@@ -326,7 +339,12 @@ private:
     Clock *m_clock;
     DraftModel *m_draftModel;
     AudioPlaybackController *m_audioPlayer;
-    QObject *m_recorder = nullptr;
+    RecordingController *m_recorder = nullptr;
+    // The recording whose stop came from this display, for the panel that shows it.
+    QString m_recordingDisplayID;
+    // The player being opened for a row, and the one handed to the playback controller.
+    quint64 m_playerLoadGeneration = 0;
+    std::unique_ptr<AudioPlaying> m_loadedPlayer;
     FullScreenVisibilityMonitor *m_fullScreenVisibilityMonitor = nullptr;
     X11RawButtonMonitor *m_outsideClickMonitor = nullptr;
 

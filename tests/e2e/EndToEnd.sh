@@ -27,7 +27,7 @@ trap cleanup EXIT
 fail() { echo "FAIL: $*"; [ -f "$scratch/holdra.log" ] && sed 's/^/  holdra: /' "$scratch/holdra.log"; exit 1; }
 # waitFor SECONDS DESCRIPTION COMMAND…: polls COMMAND every 0.1 s.
 waitFor() {
-  local limit=$(( $1 * 10 )) what=$2; shift 2
+  local limit=$(( $1 * 10 )) what=$2 i; shift 2
   for ((i = 0; i < limit; ++i)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
   fail "$what"
 }
@@ -46,14 +46,28 @@ echo "second start" >"$scratch/second.txt"
 echo "pasted" >"$scratch/pasted.txt"
 "$holdra" add "$scratch/report.txt" >/dev/null || fail "holdra add"
 
+# xdotool's search dies with BadWindow when any window goes away while it walks
+# the tree (a tooltip, a menu), so every lookup is retried and kept quiet.
+findCapsule() {
+  local found
+  found=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -1)
+  [ -n "$found" ] && xdotool getwindowgeometry "$found" >/dev/null 2>&1 || return 1
+  window=$found
+}
 start() {
   "$holdra" >>"$scratch/holdra.log" 2>&1 & app=$!; pids+=("$app")
-  waitFor 30 "no capsule window appeared" xdotool search --onlyvisible --pid "$app"
-  window=$(xdotool search --onlyvisible --pid "$app" | head -1)
+  waitFor 30 "no capsule window appeared" findCapsule
 }
-geometry() { xdotool getwindowgeometry --shell "$window"; }
-panelIsOpen() { eval "$(geometry)"; [ "$HEIGHT" -gt 100 ]; }
-panelIsClosed() { eval "$(geometry)"; [ "$HEIGHT" -lt 100 ]; }
+# Sets X, Y, WIDTH and HEIGHT of the capsule window; fails quietly when it cannot.
+readGeometry() {
+  local shell
+  shell=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null) || return 1
+  eval "$shell"
+  [ -n "${HEIGHT:-}" ]
+}
+geometry() { waitFor 5 "the capsule window $window went away" readGeometry; }
+panelIsOpen() { readGeometry && [ "$HEIGHT" -gt 100 ]; }
+panelIsClosed() { readGeometry && [ "$HEIGHT" -lt 100 ]; }
 # The grab is taken a moment after the window shows; a press before it is lost.
 openWithHotKey() {
   for attempt in 1 2 3 4 5 6; do
@@ -64,7 +78,7 @@ openWithHotKey() {
 }
 
 start
-eval "$(geometry)"
+geometry
 [ "$Y" -eq 0 ] && [ $(( X + WIDTH / 2 )) -eq 960 ] || fail "the capsule is at $X,$Y ($WIDTH×$HEIGHT), not at the top centre"
 
 openWithHotKey "the hot key did not open the panel"
@@ -73,7 +87,7 @@ printf 'file://%s\r\n' "$scratch/pasted.txt" | xclip -selection clipboard -t tex
 xdotool key ctrl+v
 waitFor 15 "Ctrl+V did not stash the copied file" listed '"pasted.txt"'
 
-eval "$(geometry)"
+geometry
 xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT - 12 )) click 1
 sleep 0.3
 xdotool type --delay 15 "typed in the field"

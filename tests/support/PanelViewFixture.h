@@ -75,8 +75,9 @@ protected:
             env.makeWindow = [](NotchController &, const QString &) { return std::make_unique<NullNotchWindow>(); };
             env.clock = &m_clock;
             env.playSound = [](SystemSound::Sound) {};
-            env.audioPlayerFactory = [state = m_audioState](const QUrl &) {
-                return std::make_unique<FakeAudioPlayer>(state);
+            env.loadAudioPlayer = [state = m_audioState](const QUrl &, QObject *,
+                                                         std::function<void(std::unique_ptr<AudioPlaying>)> loaded) {
+                loaded(std::make_unique<FakeAudioPlayer>(state));
             };
             m_controller = std::make_unique<NotchController>(*m_store, m_settings, std::move(env));
         }

@@ -10,7 +10,7 @@
 
 namespace holdra::test {
 
-// A private PulseAudio server with a null sink, on a socket in a temporary
+// A private PulseAudio server with a null sink and a silent source, on a socket in a temporary
 // directory, stopped when the session is destroyed. Clients reach it through
 // PULSE_SERVER=serverAddress().
 class PulseAudioSession
@@ -33,6 +33,8 @@ public:
         m_server.start(QStringLiteral("pulseaudio"),
                        {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
                         QStringLiteral("--disable-shm=yes"), QStringLiteral("-L"), QStringLiteral("module-null-sink"),
+                        // Device lists leave out a sink's monitor: the microphone is a silent source.
+                        QStringLiteral("-L"), QStringLiteral("module-null-source source_name=holdra_microphone"),
                         QStringLiteral("-L"),
                         QStringLiteral("module-native-protocol-unix socket=%1 auth-anonymous=1").arg(socket)});
         const QDeadlineTimer deadline(10000);
