@@ -21,8 +21,9 @@ HOLDRA_PACKAGES=(
   sound-theme-freedesktop
   # libcanberra reaches PulseAudio (and PipeWire's pulse server) only through this plugin
   libcanberra-pulse
-  # recording and playback backend
-  gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-tools
+  # recording and playback backend; the recorder drives GStreamer itself
+  libgstreamer1.0-dev
+  gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-tools gstreamer1.0-plugins-base-apps
   # fonts for the Chinese interface
   fonts-noto-cjk
   # tests and benchmarks

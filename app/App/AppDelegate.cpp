@@ -16,7 +16,7 @@
 #include "Notch/NotchDisplay.h"
 #include "Notch/NotchWindow.h"
 #include "Platform/QtAudioPlayer.h"
-#include "Platform/QtVoiceRecorder.h"
+#include "Platform/GStreamerVoiceRecorder.h"
 #include "Platform/X11PanelWindowHints.h"
 #include "Platform/X11Session.h"
 #include "Platform/X11WindowListReader.h"
@@ -185,7 +185,7 @@ void AppDelegate::connectCompanion()
 void AppDelegate::connectRecorder()
 {
     RecordingController::Environment environment;
-    environment.makeRecorder = &QtVoiceRecorder::make;
+    environment.makeRecorder = &GStreamerVoiceRecorder::make;
     // Desktops outside a sandbox ask no permission; a missing microphone fails at the start.
     environment.permission = [] { return RecordPermission::Granted; };
     m_recordingController = std::make_unique<RecordingController>(
