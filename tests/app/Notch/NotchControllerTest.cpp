@@ -1,6 +1,9 @@
 #include "Notch/NotchController.h"
 
+#include "Audio/RecordingController.h"
+#include "FakeAudioPlayer.h"
 #include "FakeNotchWindow.h"
+#include "FakeVoiceRecorder.h"
 #include "ManualClock.h"
 #include "Models/DraftModel.h"
 #include "Models/DraftTextMetrics.h"
@@ -9,6 +12,7 @@
 #include "StoreFixture.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QMimeData>
 #include <QSignalSpy>
 
@@ -62,6 +66,12 @@ protected:
             };
             env.clock = &m_clock;
             env.playSound = [this](SystemSound::Sound sound) { m_sounds.append(sound); };
+            env.loadAudioPlayer = [this](const QUrl &url, QObject *, std::function<void(std::unique_ptr<AudioPlaying>)> loaded) {
+                m_loadedUrls.append(url);
+                m_pendingLoads.append(std::move(loaded));
+                if (!m_loadsLater)
+                    finishLoads();
+            };
             m_controller = std::make_unique<NotchController>(*m_store, m_settings, std::move(env));
         }
         return *m_controller;
@@ -73,8 +83,43 @@ protected:
     StashItem addText(const QString &text) { return m_store->addText(text); }
     QString idOf(const StashItem &item) const { return NotchController::idText(item.id()); }
 
+    // Hands every pending load a fake player over m_playerState (or nothing when it cannot open).
+    void finishLoads()
+    {
+        for (auto &loaded : std::exchange(m_pendingLoads, {}))
+            loaded(m_playerOpens ? std::make_unique<FakeAudioPlayer>(m_playerState) : nullptr);
+    }
+
+    // A recorder over fakes, attached to the controller.
+    RecordingController &recorder()
+    {
+        if (!m_recorder) {
+            RecordingController::Environment env;
+            env.makeRecorder = FakeVoiceRecorder::factory(m_recorderState);
+            env.scratchDirectory = m_dir.filePath(QStringLiteral("scratch"));
+            m_recorder = std::make_unique<RecordingController>(
+                *m_store, [this](const QString &message) { controller().feedback(message); }, env);
+            controller().setRecorder(m_recorder.get());
+        }
+        return *m_recorder;
+    }
+
+    StashItem addAudio(const QByteArray &bytes) { return m_store->addAudio(bytes, QStringLiteral("note"), 3); }
+    static void settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    }
+
     QList<NotchDisplay> m_displays;
     std::map<QString, WindowState> m_windows;
+    std::shared_ptr<FakeAudioPlayerState> m_playerState = std::make_shared<FakeAudioPlayerState>();
+    bool m_playerOpens = true;
+    bool m_loadsLater = false;
+    QList<QUrl> m_loadedUrls;
+    QList<std::function<void(std::unique_ptr<AudioPlaying>)>> m_pendingLoads;
+    std::shared_ptr<FakeVoiceRecorderState> m_recorderState = std::make_shared<FakeVoiceRecorderState>();
+    std::unique_ptr<RecordingController> m_recorder;
     QList<SystemSound::Sound> m_sounds;
     ManualClock m_clock;
     InMemoryUserDefaults m_defaults;
@@ -679,6 +724,97 @@ TEST_F(NotchControllerTest, CompanionSegmentFollowsAvailability)
     c.reportKelvarnOpenFailure();
     EXPECT_FALSE(c.canOpenKelvarnTodayFolder());
     EXPECT_EQ(m_sounds.count(SystemSound::Sound::Alert), 2);
+}
+
+TEST_F(NotchControllerTest, AVoiceNoteStopsPlaybackAndEndsSelectedInThePanelOfItsDisplay)
+{
+    NotchController &c = controller();
+    RecordingController &r = recorder();
+    const StashItem earlier = addAudio("earlier");
+    c.toggleAudioPlayback(idOf(earlier));
+    ASSERT_TRUE(c.audioPlayer().isPlaying());
+
+    c.toggleRecording(QStringLiteral("B"));
+    EXPECT_TRUE(r.isRecording());
+    EXPECT_TRUE(c.audioPlayer().activeItemID().isNull()) << "recording silences the player first";
+
+    // Playback is refused while recording, and the player is never asked.
+    m_sounds.clear();
+    m_loadedUrls.clear();
+    c.toggleAudioPlayback(idOf(earlier));
+    EXPECT_EQ(c.toast(), QStringLiteral("请先停止录音再播放"));
+    EXPECT_EQ(m_sounds, QList<SystemSound::Sound>{SystemSound::Sound::Pop});
+    EXPECT_TRUE(m_loadedUrls.isEmpty());
+
+    m_recorderState->currentTime = 2.4;
+    m_sounds.clear();
+    const int scrollRequests = c.scrollToTopRequest();
+    c.toggleRecording(QStringLiteral("B"));
+    settle();
+    ASSERT_EQ(m_store->items().size(), 2);
+    const StashItem note = m_store->items().first();
+    EXPECT_EQ(note.durationSeconds(), 2.4);
+    EXPECT_EQ(c.toast(), QStringLiteral("已录制 · ") + StashItem::durationText(2.4));
+    EXPECT_EQ(m_sounds, QList<SystemSound::Sound>{SystemSound::Sound::Pop});
+    EXPECT_TRUE(c.isOpen());
+    EXPECT_EQ(c.selection(), QStringList{idOf(note)});
+    EXPECT_EQ(c.scrollTargetItemID(), note.id());
+    EXPECT_EQ(c.scrollToTopRequest(), scrollRequests + 1);
+}
+
+TEST_F(NotchControllerTest, ARecordingThatCannotBeStashedBeepsOrSaysWhy)
+{
+    NotchController &c = controller();
+    recorder();
+    c.toggleRecording(QString());
+    m_recorderState->currentTime = 0.2;
+    c.toggleRecording(QString());
+    settle();
+    EXPECT_EQ(m_sounds, QList<SystemSound::Sound>{SystemSound::Sound::Alert});
+    EXPECT_FALSE(c.toast());
+    EXPECT_FALSE(c.isOpen());
+
+    m_recorderState->startsRecording = false;
+    c.toggleRecording(QString());
+    EXPECT_EQ(c.toast(), QStringLiteral("录音启动失败"));
+}
+
+TEST_F(NotchControllerTest, PlaybackProblemsAreToldAndOnlyTheLastPressedRowPlays)
+{
+    NotchController &c = controller();
+    const StashItem first = addAudio("first");
+    const StashItem second = addAudio("second");
+
+    c.toggleAudioPlayback(idOf(addText(QStringLiteral("not a recording"))));
+    EXPECT_TRUE(m_loadedUrls.isEmpty());
+    EXPECT_FALSE(c.toast());
+
+    // Opening takes a moment; a second row pressed meanwhile wins.
+    m_loadsLater = true;
+    c.toggleAudioPlayback(idOf(first));
+    c.toggleAudioPlayback(idOf(second));
+    EXPECT_TRUE(c.audioPlayer().activeItemID().isNull()) << "nothing plays before the file is open";
+    finishLoads();
+    EXPECT_EQ(c.audioPlayer().activeItemID(), second.id());
+    EXPECT_EQ(m_playerState->playCalls, 1);
+
+    // Pausing the loaded row needs no new player.
+    m_loadedUrls.clear();
+    c.toggleAudioPlayback(idOf(second));
+    EXPECT_TRUE(m_loadedUrls.isEmpty());
+    EXPECT_FALSE(c.audioPlayer().isPlaying());
+
+    m_loadsLater = false;
+    m_playerOpens = false;
+    c.toggleAudioPlayback(idOf(first));
+    EXPECT_EQ(c.toast(), QStringLiteral("无法播放这段录音"));
+    EXPECT_TRUE(c.audioPlayer().activeItemID().isNull());
+
+    QFile::remove(m_store->absolutePath(first).value());
+    m_loadedUrls.clear();
+    c.toggleAudioPlayback(idOf(first));
+    EXPECT_EQ(c.toast(), QStringLiteral("录音文件不存在"));
+    EXPECT_TRUE(m_loadedUrls.isEmpty());
 }
 
 } // namespace

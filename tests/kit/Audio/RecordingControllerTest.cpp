@@ -1,0 +1,306 @@
+#include "Audio/RecordingController.h"
+#include "FakeVoiceRecorder.h"
+#include "QtPrinters.h"
+#include "Storage/DiskFileStorage.h"
+#include "Storage/FileStorageError.h"
+#include "Storage/JSONMetadataStore.h"
+#include "Storage/JSONTrashMetadataStore.h"
+#include "Store/StashStore.h"
+#include "TempDir.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+using namespace holdra;
+using test::FakeVoiceRecorder;
+using test::FakeVoiceRecorderState;
+
+namespace {
+
+// Disk storage that can be made to run out of space.
+class FillableStorage : public StashFileStoring
+{
+public:
+    explicit FillableStorage(QString root, const bool &full)
+        : m_disk(std::move(root))
+        , m_full(full)
+    {
+    }
+    QString rootDirectory() const override { return m_disk.rootDirectory(); }
+    StoredFile importFile(const QString &source) override { return m_disk.importFile(source); }
+    StoredFile importData(const QByteArray &data, const QString &name, const QString &extension) override
+    {
+        if (m_full)
+            throw FileStorageError::outOfSpace();
+        return m_disk.importData(data, name, extension);
+    }
+    std::optional<QString> absolutePath(const QString &relative) const override { return m_disk.absolutePath(relative); }
+    void remove(const QString &relative) override { m_disk.remove(relative); }
+    void removeAll() override { m_disk.removeAll(); }
+    qint64 totalByteSize() const override { return m_disk.totalByteSize(); }
+
+private:
+    DiskFileStorage m_disk;
+    const bool &m_full;
+};
+
+class RecordingControllerTest : public ::testing::Test
+{
+protected:
+    RecordingControllerTest()
+    {
+        store.load();
+        recreate();
+    }
+
+    // A new controller over the same scratch directory, as after a restart.
+    void recreate()
+    {
+        RecordingController::Environment environment;
+        environment.makeRecorder = FakeVoiceRecorder::factory(recorderState);
+        environment.permission = [this] { return permission; };
+        environment.requestPermission = [this](std::function<void(bool)> answer) { pendingAnswer = std::move(answer); };
+        environment.scratchDirectory = scratch();
+        environment.now = [this] { return now; };
+        controller = std::make_unique<RecordingController>(
+            store, [this](const QString &message) { messages.append(message); }, environment);
+        stashed = std::make_unique<QSignalSpy>(controller.get(), &RecordingController::stashed);
+        discarded = std::make_unique<QSignalSpy>(controller.get(), &RecordingController::discarded);
+    }
+
+    QString scratch() const { return dir.filePath(QStringLiteral("scratch")); }
+    QStringList scratchFiles() const { return QDir(scratch()).entryList(QDir::Files); }
+    QStringList keptFiles() const { return QDir(controller->keptDirectory()).entryList(QDir::Files); }
+
+    // Records for `seconds` and waits for the outcome.
+    void record(double seconds)
+    {
+        controller->start();
+        ASSERT_TRUE(controller->isRecording());
+        recorderState->currentTime = seconds;
+        ASSERT_TRUE(controller->stopAndStash());
+        settle();
+    }
+    void settle()
+    {
+        for (int i = 0; i < 5; ++i)
+            QCoreApplication::processEvents();
+    }
+    StashItem lastStashed() const { return stashed->last().first().value<StashItem>(); }
+    // The stored copy's name, which carries the suggested name.
+    static QString storedName(const StashItem &item) { return QFileInfo(item.relativePath().value_or(QString())).fileName(); }
+
+    test::TempDir dir;
+    bool diskFull = false;
+    StashStore store{std::make_unique<JSONMetadataStore>(dir.filePath(QStringLiteral("Holdra/metadata.json"))),
+                     std::make_unique<JSONTrashMetadataStore>(dir.filePath(QStringLiteral("Holdra/trash.json"))),
+                     std::make_unique<FillableStorage>(dir.filePath(QStringLiteral("Holdra/Files")), diskFull), 30,
+                     [] { return QDateTime::currentDateTimeUtc(); }};
+    std::shared_ptr<FakeVoiceRecorderState> recorderState = std::make_shared<FakeVoiceRecorderState>();
+    RecordPermission permission = RecordPermission::Granted;
+    std::function<void(bool)> pendingAnswer;
+    QDateTime now = QDateTime(QDate(2025, 1, 3), QTime(14, 25, 1));
+    QStringList messages;
+    std::unique_ptr<RecordingController> controller;
+    std::unique_ptr<QSignalSpy> stashed;
+    std::unique_ptr<QSignalSpy> discarded;
+};
+
+} // namespace
+
+TEST_F(RecordingControllerTest, AStoppedRecordingIsStashedUnderItsTimeStampAndItsScratchFileGoes)
+{
+    recorderState->finishesLater = true;
+    controller->start();
+    ASSERT_TRUE(controller->isRecording());
+    ASSERT_EQ(scratchFiles().size(), 1);
+    EXPECT_TRUE(scratchFiles().first().startsWith(QStringLiteral("recording-")));
+    EXPECT_TRUE(scratchFiles().first().endsWith(QStringLiteral(".m4a")));
+
+    recorderState->currentTime = 2.4;
+    controller->refreshElapsed();
+    EXPECT_DOUBLE_EQ(controller->elapsedSeconds(), 2.4);
+    controller->start(); // a second start while recording changes nothing
+    EXPECT_EQ(recorderState->made, 1);
+
+    ASSERT_TRUE(controller->stopAndStash());
+    EXPECT_FALSE(controller->isRecording());
+    EXPECT_TRUE(controller->isFinishing());
+    EXPECT_TRUE(stashed->isEmpty()) << "the outcome waits until the file is complete";
+    controller->start(); // nor while the last one is written out
+    EXPECT_EQ(recorderState->made, 1);
+    settle();
+
+    ASSERT_EQ(stashed->size(), 1);
+    const StashItem item = lastStashed();
+    EXPECT_EQ(item.kind(), StashItemKind::audio);
+    EXPECT_EQ(storedName(item), QStringLiteral("录音-20250103-142501.m4a"));
+    EXPECT_EQ(item.durationSeconds(), 2.4);
+    EXPECT_EQ(store.items().size(), 1);
+    EXPECT_TRUE(scratchFiles().isEmpty());
+    EXPECT_EQ(controller->elapsedSeconds(), 0);
+    EXPECT_FALSE(controller->isFinishing());
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_FALSE(controller->stopAndStash()) << "nothing is being recorded any more";
+}
+
+TEST_F(RecordingControllerTest, TooShortOrUnreadableRecordingsAreDroppedSilently)
+{
+    record(0.49);
+    ASSERT_EQ(discarded->size(), 1);
+    EXPECT_EQ(discarded->last().first().toString(), QString());
+    EXPECT_TRUE(scratchFiles().isEmpty());
+
+    recorderState->bytes.clear(); // the recorder never wrote a file
+    record(3);
+    ASSERT_EQ(discarded->size(), 2);
+    EXPECT_EQ(discarded->last().first().toString(), QString());
+
+    EXPECT_TRUE(store.items().isEmpty());
+    EXPECT_TRUE(stashed->isEmpty());
+    EXPECT_TRUE(messages.isEmpty()) << "the panel beeps; there is nothing to read";
+}
+
+TEST_F(RecordingControllerTest, WithoutPermissionNoFileIsEverMade)
+{
+    permission = RecordPermission::Denied;
+    controller->start();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("麦克风权限被拒，请在系统设置中允许")});
+    EXPECT_EQ(recorderState->made, 0);
+    EXPECT_FALSE(QDir(scratch()).exists());
+
+    permission = RecordPermission::Undetermined;
+    controller->start();
+    ASSERT_TRUE(pendingAnswer);
+    EXPECT_FALSE(controller->isRecording()) << "nothing happens until the user answers";
+    std::exchange(pendingAnswer, nullptr)(false);
+    EXPECT_EQ(messages.last(), QStringLiteral("需要麦克风权限才能录音"));
+    EXPECT_EQ(recorderState->made, 0);
+
+    controller->start();
+    std::exchange(pendingAnswer, nullptr)(true);
+    EXPECT_TRUE(controller->isRecording());
+}
+
+TEST_F(RecordingControllerTest, AStartThatFailsHoldsNothingAndLeavesNoFile)
+{
+    recorderState->startsRecording = false;
+    controller->start();
+    EXPECT_FALSE(controller->isRecording());
+    EXPECT_EQ(messages, QStringList{QStringLiteral("录音启动失败")});
+    EXPECT_TRUE(scratchFiles().isEmpty()) << "what the recorder began is removed";
+
+    // A file where the scratch directory should be.
+    dir.write(QStringLiteral("blocked"), "x");
+    RecordingController::Environment environment;
+    environment.makeRecorder = FakeVoiceRecorder::factory(recorderState);
+    environment.scratchDirectory = dir.filePath(QStringLiteral("blocked/scratch"));
+    RecordingController blocked(store, [this](const QString &message) { messages.append(message); }, environment);
+    blocked.start();
+    EXPECT_FALSE(blocked.isRecording());
+    EXPECT_EQ(messages.size(), 2);
+    EXPECT_EQ(messages.last(), QStringLiteral("录音启动失败"));
+
+    RecordingController::Environment noRecorder;
+    noRecorder.makeRecorder = [](const QString &, std::function<void()>) { return nullptr; };
+    noRecorder.scratchDirectory = scratch();
+    RecordingController withoutMicrophone(store, [this](const QString &message) { messages.append(message); },
+                                          noRecorder);
+    withoutMicrophone.start();
+    EXPECT_FALSE(withoutMicrophone.isRecording());
+    EXPECT_EQ(messages.last(), QStringLiteral("录音启动失败"));
+}
+
+TEST_F(RecordingControllerTest, AFullDiskKeepsTheRecordingUntilThereIsSpaceAgain)
+{
+    diskFull = true;
+    recorderState->bytes = QByteArrayLiteral("first voice note");
+    record(4);
+    ASSERT_EQ(discarded->size(), 1);
+    EXPECT_EQ(discarded->last().first().toString(), QStringLiteral("磁盘空间不足，无法暂存。"));
+    EXPECT_TRUE(store.items().isEmpty());
+    EXPECT_TRUE(scratchFiles().isEmpty());
+    ASSERT_EQ(keptFiles().size(), 1) << "the voice note is not thrown away";
+
+    // Still full: the next one is kept beside it.
+    now = now.addSecs(60);
+    recorderState->bytes = QByteArrayLiteral("second voice note");
+    record(2);
+    EXPECT_EQ(keptFiles().size(), 2);
+
+    // Space again: the next successful stop brings the kept ones in too.
+    diskFull = false;
+    now = now.addSecs(60);
+    recorderState->bytes = QByteArrayLiteral("third voice note");
+    record(1);
+    ASSERT_EQ(stashed->size(), 1);
+    EXPECT_TRUE(keptFiles().isEmpty());
+    QStringList names;
+    QList<std::optional<double>> durations;
+    for (const StashItem &item : store.items()) {
+        names.append(storedName(item));
+        durations.append(item.durationSeconds());
+    }
+    names.sort();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("录音-20250103-142501.m4a"), QStringLiteral("录音-20250103-142601.m4a"),
+                                  QStringLiteral("录音-20250103-142701.m4a")}));
+    EXPECT_TRUE(durations.contains(4.0));
+    EXPECT_TRUE(durations.contains(2.0));
+}
+
+TEST_F(RecordingControllerTest, ALaunchRemovesUnfinishedRecordingsAndStashesKeptOnes)
+{
+    diskFull = true;
+    record(3);
+    ASSERT_EQ(keptFiles().size(), 1);
+    // A recording cut off by a crash, and a stranger's file that is not ours to touch.
+    dir.write(QStringLiteral("scratch/recording-0D5B3C0A-0000-4000-8000-000000000000.m4a"), "half");
+    dir.write(QStringLiteral("scratch/kept/notes.m4a"), "not a recording of ours");
+
+    diskFull = false;
+    recreate();
+    controller->recoverScratchFiles();
+    EXPECT_TRUE(scratchFiles().isEmpty());
+    EXPECT_EQ(keptFiles(), QStringList{QStringLiteral("notes.m4a")});
+    ASSERT_EQ(store.items().size(), 1);
+    EXPECT_EQ(store.items().first().durationSeconds(), 3.0);
+    EXPECT_EQ(storedName(store.items().first()), QStringLiteral("录音-20250103-142501.m4a"));
+}
+
+TEST_F(RecordingControllerTest, RecordingsInTheSameSecondOrWithTheSameBytesAreLeftToTheStore)
+{
+    recorderState->bytes = QByteArrayLiteral("one");
+    record(1);
+    recorderState->bytes = QByteArrayLiteral("two");
+    record(1);
+    ASSERT_EQ(stashed->size(), 2);
+    EXPECT_EQ(store.items().size(), 2);
+    EXPECT_NE(store.items()[0].relativePath(), store.items()[1].relativePath());
+
+    // The same bytes again: the store answers with the item they repeat.
+    const QUuid first = lastStashed().id();
+    record(1);
+    ASSERT_EQ(stashed->size(), 3);
+    EXPECT_EQ(lastStashed().id(), first);
+    EXPECT_EQ(store.items().size(), 2);
+}
+
+TEST_F(RecordingControllerTest, ARecordingEndedByTheDeviceIsStoppedAndKept)
+{
+    controller->start();
+    recorderState->currentTime = 1.5;
+    ASSERT_TRUE(recorderState->interrupt);
+    recorderState->interrupt();
+    settle();
+    EXPECT_FALSE(controller->isRecording());
+    ASSERT_EQ(stashed->size(), 1);
+    EXPECT_EQ(lastStashed().durationSeconds(), 1.5);
+
+    // An interruption reported after the stop changes nothing.
+    recorderState->interrupt();
+    settle();
+    EXPECT_EQ(stashed->size(), 1);
+}
