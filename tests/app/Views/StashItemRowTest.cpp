@@ -177,10 +177,9 @@ TEST_F(StashItemRowTest, TheMenuOfAFileNamesTheFileManager)
 
 TEST_F(StashItemRowTest, APlayingRecordingShowsItsProgressAndPauseAction)
 {
-    const std::optional<QString> path = m_store->absolutePath(m_audio);
-    ASSERT_TRUE(path);
     m_audioState->duration = 65;
-    ASSERT_TRUE(controller().audioPlayer().toggle(m_audio.id(), QUrl::fromLocalFile(*path)));
+    controller().toggleAudioPlayback(NotchController::idText(m_audio.id()));
+    ASSERT_TRUE(controller().audioPlayer().isActive(m_audio.id()));
     controller().audioPlayer().seek(12);
     QQuickItem *row = rowOf(m_audio);
     ASSERT_NE(row, nullptr);
