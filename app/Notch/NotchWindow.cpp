@@ -4,7 +4,11 @@
 #include "Platform/X11PanelWindowHints.h"
 
 #include <QFile>
+#include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
 #include <QPainterPath>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -128,10 +132,32 @@ void NotchWindow::setFrame(const QRectF &frame)
     if (frame.isEmpty())
         return;
     const QRect rect = frame.toRect();
-    if (rect != geometry())
+    const bool changed = rect != geometry();
+    if (changed)
         setGeometry(rect);
     // Sizes the view at once; the resize event from the server may come later.
     fitRootView();
+    if (changed)
+        QTimer::singleShot(0, this, &NotchWindow::refreshHover);
+}
+
+void NotchWindow::refreshHover()
+{
+    // Qt Quick keeps the pointer's last position in window coordinates, so a
+    // window that grows under a still pointer would hover whatever now lies at
+    // that old spot (the panel's first buttons, with their tooltips).
+    if (QGuiApplication::mouseButtons() != Qt::NoButton || !isVisible())
+        return;
+    const QPoint global = QCursor::pos(screen());
+    const QPointF local = QPointF(mapFromGlobal(global));
+    if (QRectF(QPointF(0, 0), QSizeF(size())).contains(local)) {
+        QMouseEvent move(QEvent::MouseMove, local, QPointF(global), Qt::NoButton, Qt::NoButton,
+                         QGuiApplication::keyboardModifiers());
+        QCoreApplication::sendEvent(this, &move);
+    } else {
+        QEvent leave(QEvent::Leave);
+        QCoreApplication::sendEvent(this, &leave);
+    }
 }
 
 void NotchWindow::orderFront()

@@ -43,6 +43,8 @@ public:
 
 protected:
     bool event(QEvent *event) override;
+    // Tells the view where the pointer is now, after the window moved under it.
+    void refreshHover();
 
 private Q_SLOTS:
     void updateMask();

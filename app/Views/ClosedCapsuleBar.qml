@@ -1,5 +1,6 @@
 import QtQuick
 import QtQuick.Controls
+import Holdra
 
 // The visible capsule: the microphone, the tray with the item count and, while
 // the companion application can open today's folder, its button.
@@ -47,11 +48,36 @@ Item {
         id: segment
         property string help
         hoverEnabled: true
-        ToolTip.visible: hovered && help.length > 0
-        ToolTip.delay: 600
-        ToolTip.text: help
         Accessible.name: help
         background: Item {}
+
+        // Below the capsule, in a window of its own (see SystemToolTip).
+        property bool helpShown: false
+        function showHelp() {
+            helpShown = true
+            SystemToolTip.show(help, mapToGlobal(width / 2, height + 4))
+        }
+        function hideHelp() {
+            helpDelay.stop()
+            if (helpShown) {
+                helpShown = false
+                SystemToolTip.hide()
+            }
+        }
+        Timer {
+            id: helpDelay
+            interval: 600
+            onTriggered: segment.showHelp()
+        }
+        onHoveredChanged: {
+            if (hovered && help.length > 0)
+                helpDelay.restart()
+            else
+                hideHelp()
+        }
+        onHelpChanged: if (helpShown) showHelp()
+        onPressed: hideHelp()
+        onVisibleChanged: if (!visible) hideHelp()
     }
 
     component Divider: Rectangle {
