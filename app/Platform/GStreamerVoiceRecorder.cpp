@@ -130,14 +130,17 @@ bool GStreamerVoiceRecorder::record()
 
 double GStreamerVoiceRecorder::currentTime() const
 {
+    // Once the source is gone the position can no longer be asked; what was
+    // recorded until then still counts.
     gint64 position = 0;
-    if (!gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &position) || position < 0)
-        return 0;
-    return double(position) / GST_SECOND;
+    if (gst_element_query_position(m_pipeline, GST_FORMAT_TIME, &position) && position >= 0)
+        m_lastPosition = double(position) / GST_SECOND;
+    return m_lastPosition;
 }
 
 void GStreamerVoiceRecorder::stop(std::function<void()> finished)
 {
+    currentTime();
     m_finished = std::move(finished);
     GstState state = GST_STATE_NULL;
     gst_element_get_state(m_pipeline, &state, nullptr, 0);
@@ -172,11 +175,15 @@ void GStreamerVoiceRecorder::pollBus()
         gst_message_unref(message);
     }
     gst_object_unref(bus);
+    // The sound server moves or drops the stream of a source that goes away
+    // without telling the pipeline, and Qt's change signal is not reliably
+    // delivered to every watcher, so the device list is looked at here too.
+    handleInputsChanged();
 }
 
 void GStreamerVoiceRecorder::handleInputsChanged()
 {
-    if (!m_finished && !QMediaDevices::audioInputs().contains(m_device)) {
+    if (!m_finished && !m_interruptionReported && !QMediaDevices::audioInputs().contains(m_device)) {
         qCWarning(lcVoiceRecorder) << "the microphone went away";
         reportInterruption();
     }

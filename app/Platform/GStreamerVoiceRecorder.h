@@ -53,6 +53,7 @@ private:
     std::function<void()> m_interrupted;
     std::function<void()> m_finished;
     bool m_interruptionReported = false;
+    mutable double m_lastPosition = 0;
 };
 
 } // namespace holdra

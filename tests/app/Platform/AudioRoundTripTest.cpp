@@ -117,6 +117,28 @@ TEST_F(AudioRoundTripTest, ARecordedVoiceNoteIsMonoAacAtCdRateAndPlaysToItsEnd)
     EXPECT_GT(player->currentTime(), 0.5);
 }
 
+TEST_F(AudioRoundTripTest, AMicrophoneThatGoesAwayEndsTheRecordingAndKeepsIt)
+{
+    StashStore &store = openStore();
+    RecordingController::Environment environment;
+    environment.makeRecorder = &GStreamerVoiceRecorder::make;
+    environment.scratchDirectory = m_dir.filePath(QStringLiteral("scratch"));
+    RecordingController recorder(store, [](const QString &) {}, environment);
+    QSignalSpy stashed(&recorder, &RecordingController::stashed);
+
+    recorder.start();
+    ASSERT_TRUE(recorder.isRecording());
+    QTest::qWait(1200);
+    QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("--server=") + m_server.serverAddress(),
+                                                QStringLiteral("unload-module"), QStringLiteral("module-null-source")});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !stashed.isEmpty(); }, 10000)) << "the recording did not end";
+    EXPECT_FALSE(recorder.isRecording());
+    const StashItem item = stashed.first().first().value<StashItem>();
+    EXPECT_GE(item.durationSeconds().value_or(0), 1.0);
+    const Discovered file = discover(store.absolutePath(item).value_or(QString()));
+    EXPECT_NEAR(file.duration, item.durationSeconds().value_or(0), 0.2) << file.report.toStdString();
+}
+
 TEST_F(AudioRoundTripTest, AFileThatIsNoAudioIsRefusedByThePlayer)
 {
     const QString path = m_dir.write(QStringLiteral("broken.m4a"), QByteArray(4096, 'x'));
