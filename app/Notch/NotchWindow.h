@@ -43,13 +43,13 @@ public:
 
 protected:
     bool event(QEvent *event) override;
-    // Tells the view where the pointer is now, after the window moved under it.
-    void refreshHover();
 
 private Q_SLOTS:
     void updateMask();
 
 private:
+    // Tells the view where the pointer is now, after the window moved under it.
+    void refreshHover();
     void createRootView(QQmlEngine &engine);
     void fitRootView();
 

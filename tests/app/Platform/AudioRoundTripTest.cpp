@@ -44,15 +44,29 @@ Discovered discover(const QString &path)
 class AudioRoundTripTest : public test::StoreFixture
 {
 protected:
+    // One server for the suite: Qt's device list stays with the first server it met.
+    static void SetUpTestSuite() { s_server = new test::PulseAudioSession; }
+    static void TearDownTestSuite()
+    {
+        delete s_server;
+        s_server = nullptr;
+    }
+
     void SetUp() override
     {
-        if (!m_server.isRunning())
-            GTEST_SKIP() << m_server.failure().toStdString();
-        qputenv("PULSE_SERVER", m_server.serverAddress().toLocal8Bit());
+        if (!s_server->isRunning())
+            GTEST_SKIP() << s_server->failure().toStdString();
+        qputenv("PULSE_SERVER", s_server->serverAddress().toLocal8Bit());
     }
     void TearDown() override { qunsetenv("PULSE_SERVER"); }
 
-    test::PulseAudioSession m_server;
+    static int pactl(const QStringList &arguments)
+    {
+        return QProcess::execute(QStringLiteral("pactl"),
+                                 QStringList{QStringLiteral("--server=") + s_server->serverAddress()} + arguments);
+    }
+
+    static inline test::PulseAudioSession *s_server = nullptr;
 };
 
 } // namespace
@@ -129,8 +143,15 @@ TEST_F(AudioRoundTripTest, AMicrophoneThatGoesAwayEndsTheRecordingAndKeepsIt)
     recorder.start();
     ASSERT_TRUE(recorder.isRecording());
     QTest::qWait(1200);
-    QProcess::execute(QStringLiteral("pactl"), {QStringLiteral("--server=") + m_server.serverAddress(),
-                                                QStringLiteral("unload-module"), QStringLiteral("module-null-source")});
+    ASSERT_EQ(pactl({QStringLiteral("unload-module"), QStringLiteral("module-null-source")}), 0);
+    struct Replug
+    {
+        ~Replug()
+        {
+            pactl({QStringLiteral("load-module"), QStringLiteral("module-null-source"),
+                   QStringLiteral("source_name=holdra_microphone")});
+        }
+    } replug;
     ASSERT_TRUE(QTest::qWaitFor([&] { return !stashed.isEmpty(); }, 10000)) << "the recording did not end";
     EXPECT_FALSE(recorder.isRecording());
     const StashItem item = stashed.first().first().value<StashItem>();
