@@ -2,6 +2,7 @@
 #include "App/SingleInstance.h"
 #include "Cli/CommandLine.h"
 #include "Integration/ExternalFileImportContract.h"
+#include "Platform/TerminationSignals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -80,5 +81,8 @@ int main(int argc, char *argv[])
     }
     if (QCoreApplication::arguments().contains(QLatin1String(holdra::AppDelegate::settingsOption)))
         delegate.showSettings();
+    // Logging out or Ctrl+C ends Holdra like its own Quit does.
+    holdra::TerminationSignals termination;
+    QObject::connect(&termination, &holdra::TerminationSignals::terminationRequested, &app, &QCoreApplication::quit);
     return app.exec();
 }

@@ -65,6 +65,11 @@ readGeometry() {
   eval "$shell"
   [ -n "${HEIGHT:-}" ]
 }
+# A session's end (SIGTERM) quits the ordinary way, with a clean exit.
+quit() {
+  kill -TERM "$app"; wait "$app"; local status=$?
+  [ "$status" -eq 0 ] || fail "holdra exited with $status on SIGTERM"
+}
 geometry() { waitFor 5 "the capsule window $window went away" readGeometry; }
 panelIsOpen() { readGeometry && [ "$HEIGHT" -gt 100 ]; }
 panelIsClosed() { readGeometry && [ "$HEIGHT" -lt 100 ]; }
@@ -100,7 +105,7 @@ waitFor 15 "the running instance did not stash the file handed to it" listed '"s
 xdotool key Escape
 waitFor 15 "Escape did not close the panel" panelIsClosed
 
-kill -TERM "$app"; wait "$app" 2>/dev/null
+quit
 before=$("$holdra" list) || fail "holdra list after quitting"
 [ "$(wc -l <<<"$before")" -eq 4 ] || fail "expected 4 items, found: $before"
 
@@ -113,7 +118,7 @@ before=$("$holdra" list --json)
 
 start
 openWithHotKey "the hot key did not open the panel after the restart"
-kill -TERM "$app"; wait "$app" 2>/dev/null
+quit
 after=$("$holdra" list --json)
 [ "$before" = "$after" ] || fail "the stash changed across a restart"
 python3 - "$after" <<'PY' || fail "the restored, locked stash is not as expected"
