@@ -109,12 +109,7 @@ bool AppDelegate::launch()
     };
     // The companion is looked up before the controller's first refresh asks for it.
     m_kelvarnLocator = std::make_unique<KelvarnLocator>();
-    environment.loadAudioPlayer = [](const QUrl &fileURL, QObject *context,
-                                     std::function<void(std::unique_ptr<AudioPlaying>)> loaded) {
-        QtAudioPlayer::load(fileURL, context, [loaded = std::move(loaded)](std::unique_ptr<QtAudioPlayer> player) {
-            loaded(std::move(player));
-        });
-    };
+    environment.loadAudioPlayer = &QtAudioPlayer::load;
     m_notchController = std::make_unique<NotchController>(*m_store, m_settings, std::move(environment));
     connectCompanion();
     connectRecorder();

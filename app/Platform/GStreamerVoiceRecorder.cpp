@@ -97,8 +97,6 @@ GStreamerVoiceRecorder::GStreamerVoiceRecorder(GstElement *pipeline, QAudioDevic
         qCWarning(lcVoiceRecorder) << "the recording was not finished in time; keeping what was written";
         finish();
     });
-    auto *devices = new QMediaDevices(this);
-    connect(devices, &QMediaDevices::audioInputsChanged, this, &GStreamerVoiceRecorder::handleInputsChanged);
 }
 
 GStreamerVoiceRecorder::~GStreamerVoiceRecorder()
@@ -176,12 +174,12 @@ void GStreamerVoiceRecorder::pollBus()
     }
     gst_object_unref(bus);
     // The sound server moves or drops the stream of a source that goes away
-    // without telling the pipeline, and Qt's change signal is not reliably
-    // delivered to every watcher, so the device list is looked at here too.
-    handleInputsChanged();
+    // without telling the pipeline, and Qt's change signal does not reliably
+    // reach every watcher, so each poll looks at the device list.
+    checkDeviceStillThere();
 }
 
-void GStreamerVoiceRecorder::handleInputsChanged()
+void GStreamerVoiceRecorder::checkDeviceStillThere()
 {
     if (!m_finished && !m_interruptionReported && !QMediaDevices::audioInputs().contains(m_device)) {
         qCWarning(lcVoiceRecorder) << "the microphone went away";

@@ -42,7 +42,7 @@ private:
     GStreamerVoiceRecorder(GstElement *pipeline, QAudioDevice device, std::function<void()> interrupted);
 
     void pollBus();
-    void handleInputsChanged();
+    void checkDeviceStillThere();
     void finish();
     void reportInterruption();
 

@@ -21,7 +21,7 @@ class QtAudioPlayer : public QObject, public AudioPlaying
     Q_OBJECT
 
 public:
-    using Loaded = std::function<void(std::unique_ptr<QtAudioPlayer> player)>;
+    using Loaded = std::function<void(std::unique_ptr<AudioPlaying> player)>;
 
     static constexpr std::chrono::milliseconds loadTimeout{5000};
 

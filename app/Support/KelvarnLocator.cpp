@@ -18,7 +18,7 @@ QStringList environmentDirectories(const char *name, const QString &fallback)
 {
     QStringList out;
     for (const QString &dir : qEnvironmentVariable(name, fallback).split(u':', Qt::SkipEmptyParts)) {
-        // Relative entries are invalid and ignored, as the specification says.
+        // A relative entry means nothing in these lists; it is skipped.
         if (QDir::isAbsolutePath(dir))
             out.append(QDir::cleanPath(dir));
     }

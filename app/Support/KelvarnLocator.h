@@ -41,7 +41,8 @@ public:
         QStringList mimeAppsFiles;
 
         // From XDG_DATA_HOME, XDG_DATA_DIRS, XDG_CONFIG_HOME, XDG_CONFIG_DIRS
-        // and XDG_CURRENT_DESKTOP, with the specification's defaults.
+        // and XDG_CURRENT_DESKTOP; unset ones fall back to ~/.local/share,
+        // /usr/local/share:/usr/share, ~/.config and /etc/xdg.
         static SearchPaths fromEnvironment();
     };
 

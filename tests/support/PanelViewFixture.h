@@ -7,6 +7,7 @@
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
+#include "QuickItems.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -141,14 +142,6 @@ protected:
             return a->mapToScene(QPointF()).y() < b->mapToScene(QPointF()).y();
         });
         return out;
-    }
-    static bool effectivelyVisible(const QQuickItem *item)
-    {
-        for (; item; item = item->parentItem()) {
-            if (!item->isVisible())
-                return false;
-        }
-        return true;
     }
     QStringList visibleTexts(const QString &name) const
     {

@@ -113,10 +113,10 @@ TEST_F(AudioRoundTripTest, ARecordedVoiceNoteIsMonoAacAtCdRateAndPlaysToItsEnd)
     }
 
     // Played back through the same path as a row's play button.
-    std::unique_ptr<QtAudioPlayer> player;
+    std::unique_ptr<AudioPlaying> player;
     bool loaded = false;
     QObject context;
-    QtAudioPlayer::load(QUrl::fromLocalFile(path), &context, [&](std::unique_ptr<QtAudioPlayer> opened) {
+    QtAudioPlayer::load(QUrl::fromLocalFile(path), &context, [&](std::unique_ptr<AudioPlaying> opened) {
         player = std::move(opened);
         loaded = true;
     });
@@ -164,9 +164,9 @@ TEST_F(AudioRoundTripTest, AFileThatIsNoAudioIsRefusedByThePlayer)
 {
     const QString path = m_dir.write(QStringLiteral("broken.m4a"), QByteArray(4096, 'x'));
     bool loaded = false;
-    std::unique_ptr<QtAudioPlayer> player;
+    std::unique_ptr<AudioPlaying> player;
     QObject context;
-    QtAudioPlayer::load(QUrl::fromLocalFile(path), &context, [&](std::unique_ptr<QtAudioPlayer> opened) {
+    QtAudioPlayer::load(QUrl::fromLocalFile(path), &context, [&](std::unique_ptr<AudioPlaying> opened) {
         player = std::move(opened);
         loaded = true;
     });

@@ -7,6 +7,7 @@
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
+#include "QuickItems.h"
 
 #include <QKeyEvent>
 #include <QQmlEngine>
@@ -52,21 +53,13 @@ protected:
     {
         QList<QQuickItem *> out;
         std::function<void(QQuickItem *)> walk = [&](QQuickItem *item) {
-            if (item->objectName() == name && visible(item))
+            if (item->objectName() == name && effectivelyVisible(item))
                 out.append(item);
             for (QQuickItem *child : item->childItems())
                 walk(child);
         };
         walk(window()->contentItem());
         return out;
-    }
-    static bool visible(const QQuickItem *item)
-    {
-        for (; item; item = item->parentItem()) {
-            if (!item->isVisible())
-                return false;
-        }
-        return true;
     }
     QQuickItem *item(const QString &name) const { return items(name).value(0); }
     QString text(const QString &name) const
