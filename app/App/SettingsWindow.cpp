@@ -7,6 +7,7 @@
 #include "Integration/KelvarnIntegrationContract.h"
 #include "Settings/AppSettings.h"
 #include "Store/StashStore.h"
+#include "Support/BuildNumber.h"
 
 #include <QDebug>
 #include <QGuiApplication>
@@ -42,7 +43,7 @@ QString SettingsWindow::versionText(const QString &version, const QString &build
 
 QString SettingsWindow::versionText()
 {
-    return versionText(QStringLiteral(HOLDRA_VERSION), QStringLiteral(HOLDRA_BUILD_NUMBER));
+    return versionText(QStringLiteral(HOLDRA_VERSION), QString::fromLatin1(buildNumber()));
 }
 
 bool SettingsWindow::create()

@@ -4,6 +4,7 @@
 #include "Cli/StashCommands.h"
 #include "Store/StashStore.h"
 #include "Support/AppPaths.h"
+#include "Support/BuildNumber.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -137,8 +138,8 @@ std::optional<int> CommandLine::runIfCommand(int argc, char **argv)
     }
     if (name == u"--version") {
         out << "holdra " << HOLDRA_VERSION;
-        if (QLatin1String(HOLDRA_BUILD_NUMBER).size() > 0)
-            out << " (" << HOLDRA_BUILD_NUMBER << ')';
+        if (*buildNumber() != 0)
+            out << " (" << buildNumber() << ')';
         out << '\n';
         return 0;
     }
