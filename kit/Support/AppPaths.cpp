@@ -33,4 +33,10 @@ QString lockFilePath()
     return QDir(supportDirectory()).filePath(QStringLiteral(".lock"));
 }
 
+QString temporaryDirectory()
+{
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return QDir(runtime).filePath(QString::fromLatin1(folderName));
+}
+
 } // namespace holdra::AppPaths

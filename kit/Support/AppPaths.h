@@ -17,6 +17,11 @@ QString metadataPath();
 QString trashMetadataPath();
 // The store's exclusive lock on the support directory.
 QString lockFilePath();
+// Holdra's own temporary directory: "Holdra" in the per-user runtime directory
+// ($XDG_RUNTIME_DIR, else Qt's private per-user fallback), never the shared /tmp,
+// so that scratch files (recordings, dragged texts) are out of other users' reach.
+// Create it and its subdirectories with PrivateDirectory::make.
+QString temporaryDirectory();
 
 } // namespace AppPaths
 } // namespace holdra
