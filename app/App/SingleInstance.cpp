@@ -1,11 +1,20 @@
 #include "App/SingleInstance.h"
 
 #include "Integration/ExternalFileImportContract.h"
+#include "Support/AppPaths.h"
+#include "Support/PrivateDirectory.h"
 
 #include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
+#include <QLoggingCategory>
 #include <QStandardPaths>
+
+#include <optional>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace holdra {
 
@@ -17,6 +26,28 @@ constexpr QByteArrayView settingsHeader = "holdra-settings 1";
 constexpr QByteArrayView acceptedReply = "ok";
 // Forwarded lists are file names, not bulk data.
 constexpr qint64 maximumRequestSize = 16 * 1024 * 1024;
+
+Q_LOGGING_CATEGORY(lcInstance, "holdra.instance")
+
+// The user at the other end, as the kernel recorded it when the connection was made.
+std::optional<uid_t> peerUid(const QLocalSocket &socket)
+{
+    struct ucred credentials {};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
+        return std::nullopt;
+    return credentials.uid;
+}
+
+bool isOwnUser(const QLocalSocket &socket, const QString &serverName)
+{
+    const std::optional<uid_t> uid = peerUid(socket);
+    if (uid && *uid == ::geteuid())
+        return true;
+    qCWarning(lcInstance).nospace() << "refused a connection with uid " << (uid ? qint64(*uid) : -1) << " on "
+                                    << serverName;
+    return false;
+}
 
 } // namespace
 
@@ -32,22 +63,33 @@ QString SingleInstance::defaultServerName()
 {
     const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     const QByteArray digest = QCryptographicHash::hash(data.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
-    QString user = qEnvironmentVariable("USER");
-    user.remove(u'/');
-    return QStringLiteral("holdra-%1-%2").arg(user, QString::fromLatin1(digest));
+    const QString directory = AppPaths::temporaryDirectory();
+    if (directory.isEmpty())
+        return {};
+    return QDir(directory).filePath(QStringLiteral("instance-") + QString::fromLatin1(digest));
 }
 
 bool SingleInstance::listen()
 {
     if (isListening())
         return true;
+    // A relative name would land in the shared temporary directory.
+    if (!QDir::isAbsolutePath(m_serverName)) {
+        qCWarning(lcInstance) << "no private place for the instance socket";
+        return false;
+    }
+    if (const QString error = PrivateDirectory::make(QFileInfo(m_serverName).path()); !error.isEmpty()) {
+        qCWarning(lcInstance).noquote() << "instance socket:" << error;
+        return false;
+    }
     {
         QLocalSocket probe;
         probe.connectToServer(m_serverName);
-        if (probe.waitForConnected(500))
+        if (probe.waitForConnected(500) && isOwnUser(probe, m_serverName))
             return false;
     }
-    // Nobody answered: whatever socket file is there belongs to a dead instance.
+    // Nobody of ours answered, and the directory is private: whatever socket
+    // file is there belongs to a dead instance.
     QLocalServer::removeServer(m_serverName);
     auto *server = new QLocalServer(this);
     server->setSocketOptions(QLocalServer::UserAccessOption);
@@ -68,6 +110,11 @@ bool SingleInstance::isListening() const
 void SingleInstance::accept()
 {
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
+        if (!isOwnUser(*socket, m_serverName)) {
+            socket->abort();
+            socket->deleteLater();
+            continue;
+        }
         connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { read(socket); });
         read(socket);
@@ -127,9 +174,14 @@ bool SingleInstance::forwardSettingsRequest(const QString &serverName, int timeo
 
 bool SingleInstance::send(const QString &serverName, const QByteArray &request, int timeoutMs)
 {
+    if (!QDir::isAbsolutePath(serverName))
+        return false;
     QLocalSocket socket;
     socket.connectToServer(serverName);
     if (!socket.waitForConnected(timeoutMs))
+        return false;
+    // Another user's server would learn the file names, and this start would end for nothing.
+    if (!isOwnUser(socket, serverName))
         return false;
     socket.write(request);
     if (!socket.waitForBytesWritten(timeoutMs))

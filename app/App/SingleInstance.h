@@ -11,8 +11,15 @@ class QLocalSocket;
 namespace holdra {
 
 // One Holdra per user and data directory. The first instance listens on a
-// local socket; a later `holdra FILE…` hands its files to it and exits, so the
-// running instance stays the only writer of the stash.
+// local socket in the user's private runtime directory; a later `holdra FILE…`
+// hands its files to it and exits, so the running instance stays the only
+// writer of the stash. Both ends check that the other belongs to the same user:
+// the server drops other users' connections, and a client never hands its
+// files to a server run by someone else.
+//
+// A request is a typed, versioned header line ("holdra-open 1"), its payload
+// lines and an empty line; the answer is one line. New request types only need
+// a header of their own.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -21,18 +28,21 @@ public:
     explicit SingleInstance(QString serverName, QObject *parent = nullptr);
     ~SingleInstance() override;
 
-    // Derived from the user and the data directory, so separate data
-    // directories (tests, a second profile) never meet.
+    // The socket's path: in Holdra's private runtime directory, named after the
+    // data directory, so separate data directories (tests, a second profile)
+    // never meet. Empty when this user has no private runtime directory.
     static QString defaultServerName();
 
-    // Takes the name, replacing a socket file left by an instance that died.
-    // False when another live instance has it, or the socket cannot be made.
+    // Makes the socket's directory private (0700, ours) and takes the path,
+    // replacing a socket file left by an instance that died. False when another
+    // live instance of this user has it, or the directory or socket cannot be made.
     bool listen();
     bool isListening() const;
     const QString &serverName() const { return m_serverName; }
 
     // The client side: hands `urls` (none means "show yourself") to the
-    // running instance and waits for it to confirm. False when there is none.
+    // running instance and waits for it to confirm. False when there is none,
+    // or when the socket is served by another user (who then gets nothing).
     // Blocks for at most `timeoutMs`.
     static bool forward(const QString &serverName, const QList<QUrl> &urls, int timeoutMs = 3000);
     // `holdra --settings` while Holdra runs: the running instance opens its settings window.

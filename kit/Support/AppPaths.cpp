@@ -35,7 +35,11 @@ QString lockFilePath()
 
 QString temporaryDirectory()
 {
+    // Qt answers nothing when the runtime directory belongs to someone else
+    // (another user planted the fallback in /tmp); then there is no safe place.
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (runtime.isEmpty())
+        return {};
     return QDir(runtime).filePath(QString::fromLatin1(folderName));
 }
 

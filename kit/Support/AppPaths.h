@@ -20,6 +20,7 @@ QString lockFilePath();
 // Holdra's own temporary directory: "Holdra" in the per-user runtime directory
 // ($XDG_RUNTIME_DIR, else Qt's private per-user fallback), never the shared /tmp,
 // so that scratch files (recordings, dragged texts) are out of other users' reach.
+// Empty when no runtime directory of this user can be had.
 // Create it and its subdirectories with PrivateDirectory::make.
 QString temporaryDirectory();
 

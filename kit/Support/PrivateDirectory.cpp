@@ -71,6 +71,8 @@ QString make(const QString &root, const QString &relative)
 QString makeTemporary(const QString &relative, QString *path)
 {
     const QString root = AppPaths::temporaryDirectory();
+    if (!QDir::isAbsolutePath(root))
+        return QStringLiteral("no private runtime directory (is another user's in the way?)");
     QString error = make(root, relative);
     if (error.isEmpty() && path)
         *path = relative.isEmpty() ? root : QDir(root).filePath(relative);

@@ -1,4 +1,5 @@
 #include "App/SingleInstance.h"
+#include "ForeignUser.h"
 #include "TempDir.h"
 
 #include <QProcess>
@@ -8,15 +9,52 @@
 #include <gtest/gtest.h>
 
 #include <future>
+#include <sys/stat.h>
 
 using namespace holdra;
+using test::ForeignUser;
 
 namespace {
 
+// A socket path in a fresh directory of its own.
 QString uniqueName()
 {
-    return QStringLiteral("holdra-test-") + QUuid::createUuid().toString(QUuid::Id128);
+    static test::TempDir dir;
+    return dir.filePath(QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral("/instance"));
 }
+
+// Sets environment variables for one scope.
+class ScopedEnvironment
+{
+public:
+    ~ScopedEnvironment()
+    {
+        for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
+            if (it.value())
+                qputenv(it.key(), *it.value());
+            else
+                qunsetenv(it.key());
+        }
+    }
+    void set(const char *name, const QByteArray &value)
+    {
+        remember(name);
+        qputenv(name, value);
+    }
+    void unset(const char *name)
+    {
+        remember(name);
+        qunsetenv(name);
+    }
+
+private:
+    void remember(const char *name)
+    {
+        if (!m_saved.contains(name))
+            m_saved.insert(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
+    }
+    QHash<QByteArray, std::optional<QByteArray>> m_saved;
+};
 
 // The client blocks, so it runs beside the event loop that serves it.
 std::future<bool> forwardInBackground(const QString &name, const QList<QUrl> &urls)
@@ -62,24 +100,35 @@ TEST(SingleInstanceTest, NobodyListeningMeansNoForwardAndAStaleSocketIsReplaced)
     const QString name = uniqueName();
     EXPECT_FALSE(SingleInstance::forward(name, {QUrl::fromLocalFile("/tmp/a")}, 200));
 
-    // An instance killed without closing leaves its socket file behind.
+    // An instance killed without closing leaves its socket file behind; its
+    // directory is made private on the way.
     holdra::test::TempDir dir;
-    const QString path = dir.write("stale.sock", QByteArray());
+    const QString path = dir.write("run/stale.sock", QByteArray());
+    ::chmod(QFile::encodeName(dir.filePath("run")).constData(), 0755);
     SingleInstance instance(path);
     EXPECT_TRUE(instance.listen());
     EXPECT_TRUE(instance.isListening());
+    EXPECT_EQ(QFileInfo(dir.filePath("run")).permissions(),
+              QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadUser
+                  | QFileDevice::WriteUser | QFileDevice::ExeUser);
+
+    // A bare name would be a socket in the shared temporary directory.
+    SingleInstance shared(QStringLiteral("holdra-shared"));
+    EXPECT_FALSE(shared.listen());
+    EXPECT_FALSE(SingleInstance::forward(QStringLiteral("holdra-shared"), {}, 200));
 }
 
-TEST(SingleInstanceTest, TheNameDependsOnTheDataDirectory)
+TEST(SingleInstanceTest, TheSocketLivesInThePrivateRuntimeDirectoryPerDataDirectory)
 {
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", "/tmp/holdra-a");
+    holdra::test::TempDir dir;
+    ScopedEnvironment environment;
+    environment.set("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+    environment.set("XDG_DATA_HOME", "/tmp/holdra-a");
     const QString a = SingleInstance::defaultServerName();
-    qputenv("XDG_DATA_HOME", "/tmp/holdra-b");
+    environment.set("XDG_DATA_HOME", "/tmp/holdra-b");
     const QString b = SingleInstance::defaultServerName();
-    qputenv("XDG_DATA_HOME", saved);
     EXPECT_NE(a, b);
-    EXPECT_TRUE(a.startsWith("holdra-"));
+    EXPECT_EQ(QFileInfo(a).path(), dir.filePath("Holdra"));
 }
 
 TEST(SingleInstanceTest, TheBinaryForwardsPathsRelativeToWhereItWasStarted)
@@ -90,16 +139,20 @@ TEST(SingleInstanceTest, TheBinaryForwardsPathsRelativeToWhereItWasStarted)
     holdra::test::TempDir dir;
     const QString data = dir.mkdir("data");
     const QString work = dir.mkdir("work");
-    const QByteArray saved = qgetenv("XDG_DATA_HOME");
-    qputenv("XDG_DATA_HOME", data.toLocal8Bit());
+    const QString runtime = dir.mkdir("runtime");
+    std::optional<ScopedEnvironment> scoped(std::in_place);
+    scoped->set("XDG_DATA_HOME", data.toLocal8Bit());
+    scoped->set("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    ::chmod(QFile::encodeName(runtime).constData(), 0700);
     SingleInstance running(SingleInstance::defaultServerName());
-    qputenv("XDG_DATA_HOME", saved);
+    scoped.reset();
     ASSERT_TRUE(running.listen());
     QSignalSpy opened(&running, &SingleInstance::filesOpened);
 
     QProcess second;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("XDG_DATA_HOME", data);
+    environment.insert("XDG_RUNTIME_DIR", runtime);
     second.setProcessEnvironment(environment);
     second.setWorkingDirectory(work);
     QSignalSpy finished(&second, &QProcess::finished);
@@ -130,4 +183,48 @@ TEST(SingleInstanceTest, ASettingsRequestOpensNoFilesAndNoPanel)
 
     // Nobody listening: the caller starts Holdra itself.
     EXPECT_FALSE(SingleInstance::forwardSettingsRequest(uniqueName(), 200));
+}
+
+TEST(SingleInstanceTest, AnotherUserCanNeitherReachNorImpersonateTheRunningInstance)
+{
+    if (const QString reason = ForeignUser::unavailable(); !reason.isEmpty())
+        GTEST_SKIP() << qPrintable(reason);
+    holdra::test::TempDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0755);
+    const QString shared = dir.mkdir("shared");
+    ::chmod(QFile::encodeName(shared).constData(), 01777);
+
+    // Our socket opened up to everyone: the server itself still turns `nobody` away.
+    const QString ours = dir.filePath("ours/instance");
+    SingleInstance running(ours);
+    ASSERT_TRUE(running.listen());
+    for (const QString &path : {dir.filePath("ours"), ours})
+        ::chmod(QFile::encodeName(path).constData(), 0777);
+    QSignalSpy opened(&running, &SingleInstance::filesOpened);
+    const std::unique_ptr<QProcess> intruder = ForeignUser::start(ForeignUser::peerHelper(), {"send", ours});
+    QSignalSpy intruderDone(intruder.get(), &QProcess::finished);
+    ASSERT_TRUE(intruderDone.wait(20000));
+    const QByteArray said = intruder->readAll();
+    EXPECT_NE(intruder->exitCode(), 0) << said.constData();
+    EXPECT_FALSE(said.contains("reply ok")) << said.constData();
+    EXPECT_TRUE(opened.isEmpty());
+
+    // `nobody` listening where we would look: no file name reaches it, and we do not take it for ours.
+    const QString impostor = shared + "/instance";
+    const std::unique_ptr<QProcess> listener = ForeignUser::start(ForeignUser::peerHelper(), {"listen", impostor});
+    ASSERT_TRUE(listener->waitForReadyRead(20000));
+    ASSERT_TRUE(listener->readLine().startsWith("ready"));
+    EXPECT_FALSE(SingleInstance::forward(impostor, {QUrl::fromLocalFile("/root/secret.txt")}, 2000));
+    ASSERT_TRUE(listener->waitForFinished(20000));
+    EXPECT_EQ(listener->readAll().trimmed(), QByteArray("received 0"));
+
+    // `nobody` planted the per-user fallback of the runtime directory: there is no socket path at all.
+    ScopedEnvironment environment;
+    environment.unset("XDG_RUNTIME_DIR");
+    environment.set("TMPDIR", QFile::encodeName(shared));
+    const QString planted = shared + "/runtime-root";
+    ASSERT_EQ(ForeignUser::run(QStringLiteral("mkdir"), {"-m", "0700", planted}).exitCode, 0);
+    EXPECT_EQ(SingleInstance::defaultServerName(), QString());
+    SingleInstance victim(SingleInstance::defaultServerName());
+    EXPECT_FALSE(victim.listen());
 }

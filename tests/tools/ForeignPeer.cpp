@@ -1,0 +1,93 @@
+// Plays another local user against Holdra's single-instance socket; the suites
+// run it as `nobody`.
+//
+// Usage: holdra_foreign_peer probe          exits 0 (can this user run us at all?)
+//        holdra_foreign_peer listen PATH    serves PATH (open to everyone), prints
+//                                           "ready", then "received N" once the
+//                                           first client has gone
+//        holdra_foreign_peer send PATH      sends an open request; prints the
+//                                           reply, exits 0 only when one came
+
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+namespace {
+
+bool addressOf(const char *path, sockaddr_un &address)
+{
+    address = {};
+    address.sun_family = AF_UNIX;
+    if (std::strlen(path) >= sizeof address.sun_path)
+        return false;
+    std::strcpy(address.sun_path, path);
+    return true;
+}
+
+int listenOn(const char *path)
+{
+    sockaddr_un address;
+    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (server < 0 || !addressOf(path, address) || ::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+        || ::chmod(path, 0777) != 0 || ::listen(server, 4) != 0) {
+        std::printf("cannot listen: %s\n", std::strerror(errno));
+        return 2;
+    }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    const int client = ::accept(server, nullptr, nullptr);
+    size_t received = 0;
+    char buffer[4096];
+    for (ssize_t n; client >= 0 && (n = ::read(client, buffer, sizeof buffer)) > 0;)
+        received += size_t(n);
+    std::printf("received %zu\n", received);
+    ::unlink(path);
+    return 0;
+}
+
+int send(const char *path)
+{
+    sockaddr_un address;
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (socket < 0 || !addressOf(path, address)
+        || ::connect(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
+        std::printf("cannot connect: %s\n", std::strerror(errno));
+        return 2;
+    }
+    const std::string request = "holdra-open 1\nfile:///etc/shadow\n\n";
+    if (::write(socket, request.data(), request.size()) != ssize_t(request.size())) {
+        std::printf("cannot write: %s\n", std::strerror(errno));
+        return 2;
+    }
+    std::string reply;
+    pollfd ready{socket, POLLIN, 0};
+    char buffer[256];
+    for (ssize_t n; ::poll(&ready, 1, 3000) > 0 && (n = ::read(socket, buffer, sizeof buffer)) > 0;)
+        reply.append(buffer, size_t(n));
+    std::printf("reply %s\n", reply.c_str());
+    return reply.empty() ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    // Never outlive a test that forgot us.
+    ::alarm(30);
+    const std::string mode = argc > 1 ? argv[1] : "";
+    if (mode == "probe")
+        return 0;
+    if (mode == "listen" && argc == 3)
+        return listenOn(argv[2]);
+    if (mode == "send" && argc == 3)
+        return send(argv[2]);
+    std::fprintf(stderr, "usage: %s probe | listen PATH | send PATH\n", argv[0]);
+    return 64;
+}
