@@ -192,6 +192,12 @@ void AppDelegate::connectRecorder()
         std::move(environment));
     m_recordingController->recoverScratchFiles();
     m_notchController->setRecorder(m_recordingController.get());
+    // Quitting (the menu, Ctrl+Q, or the session ending with SIGTERM) keeps a
+    // voice note in progress: it is finished and stashed, quietly, before Holdra goes.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        m_notchController->setRecorder(nullptr);
+        m_recordingController->finishBeforeQuit();
+    });
 }
 
 void AppDelegate::showSettings()

@@ -2,8 +2,11 @@
 
 #include "Storage/FileStorageError.h"
 #include "Store/StashStore.h"
+#include "Support/AppPaths.h"
+#include "Support/PrivateDirectory.h"
 
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLoggingCategory>
@@ -22,6 +25,7 @@ Q_LOGGING_CATEGORY(lcRecording, "holdra.recording")
 namespace {
 
 const QString startFailedMessage = QStringLiteral("录音启动失败");
+const QString scratchName = QStringLiteral("HoldraRecording");
 const QString keptSubdirectory = QStringLiteral("kept");
 const QString extension = QStringLiteral(".m4a");
 
@@ -68,7 +72,8 @@ std::optional<QByteArray> readWholeFile(const QString &path)
 
 QString RecordingController::defaultScratchDirectory()
 {
-    return QDir::tempPath() + QStringLiteral("/HoldraRecording");
+    const QString temporary = AppPaths::temporaryDirectory();
+    return temporary.isEmpty() ? QString() : QDir(temporary).filePath(scratchName);
 }
 
 QString RecordingController::suggestedName(const QDateTime &time)
@@ -128,16 +133,26 @@ void RecordingController::start()
     }
 }
 
+QString RecordingController::prepareScratchDirectory()
+{
+    if (!m_environment.scratchDirectory.isEmpty())
+        return PrivateDirectory::make(m_scratchDirectory);
+    QString path;
+    QString error = PrivateDirectory::makeTemporary(scratchName, &path);
+    if (error.isEmpty())
+        m_scratchDirectory = path;
+    return error;
+}
+
 void RecordingController::begin()
 {
     if (m_recorder)
         return;
-    // The temporary directory is shared with other users: keep voice notes private.
-    if (!QDir().mkpath(m_scratchDirectory)) {
+    if (const QString error = prepareScratchDirectory(); !error.isEmpty()) {
+        qCWarning(lcRecording).noquote() << "no scratch directory:" << error;
         m_feedback(startFailedMessage);
         return;
     }
-    QFile::setPermissions(m_scratchDirectory, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
     const QString path = m_scratchDirectory + QStringLiteral("/recording-")
         + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + extension;
@@ -230,7 +245,7 @@ void RecordingController::handleInterruption()
 void RecordingController::setAside(const QString &path, const QString &name, double duration)
 {
     const QString target = keptDirectory() + QLatin1Char('/') + keptFileName(name, duration);
-    if (!QDir().mkpath(keptDirectory()) || !QFile::rename(path, target))
+    if (!PrivateDirectory::make(m_scratchDirectory, keptSubdirectory).isEmpty() || !QFile::rename(path, target))
         qCWarning(lcRecording) << "could not set aside the recording" << path;
 }
 
@@ -238,6 +253,11 @@ void RecordingController::recoverScratchFiles()
 {
     if (m_recorder)
         return;
+    // Only a directory that nobody else can write to is trusted to hold our recordings.
+    if (const QString error = prepareScratchDirectory(); !error.isEmpty()) {
+        qCWarning(lcRecording).noquote() << "scratch directory left alone:" << error;
+        return;
+    }
     const QDir scratch(m_scratchDirectory);
     const QStringList unfinished =
         scratch.entryList({QStringLiteral("recording-*") + extension}, QDir::Files | QDir::Hidden);
@@ -250,8 +270,12 @@ QList<StashItem> RecordingController::stashKeptRecordings()
 {
     QList<StashItem> stashed;
     const QDir kept(keptDirectory());
-    if (!kept.exists())
+    if (m_scratchDirectory.isEmpty() || !kept.exists())
         return stashed;
+    if (const QString error = PrivateDirectory::make(m_scratchDirectory, keptSubdirectory); !error.isEmpty()) {
+        qCWarning(lcRecording).noquote() << "set-aside recordings left alone:" << error;
+        return stashed;
+    }
     QList<QFileInfo> files = kept.entryInfoList({QStringLiteral("*") + extension}, QDir::Files);
     std::sort(files.begin(), files.end(), [](const QFileInfo &a, const QFileInfo &b) {
         return a.lastModified() == b.lastModified() ? a.fileName() < b.fileName()
@@ -271,6 +295,26 @@ QList<StashItem> RecordingController::stashKeptRecordings()
         QFile::remove(file.filePath());
     }
     return stashed;
+}
+
+bool RecordingController::finishBeforeQuit(std::chrono::milliseconds bound)
+{
+    if (m_isRecording)
+        stopAndStash();
+    if (!m_isFinishing)
+        return true;
+    // The encoder completes the file asynchronously; quitting must not hang on it.
+    QEventLoop loop;
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    connect(this, &RecordingController::stashed, &loop, &QEventLoop::quit);
+    connect(this, &RecordingController::discarded, &loop, &QEventLoop::quit);
+    deadline.start(bound);
+    loop.exec();
+    if (m_isFinishing)
+        qCWarning(lcRecording) << "the recording was not finished before quitting; it is lost";
+    return !m_isFinishing;
 }
 
 void RecordingController::setRecording(bool recording)

@@ -21,8 +21,10 @@ class StashStore;
 //
 // A recording is deleted only once the store has taken it. When the store
 // fails (a full disk), the file is set aside complete and stashed on the next
-// successful stop or recovery; files left unfinished by a quit or a crash are
-// removed by recoverScratchFiles(). Main thread only.
+// successful stop or recovery; a quit finishes and stashes the recording in
+// progress (finishBeforeQuit), and files left unfinished by a crash are removed
+// by recoverScratchFiles(). The scratch directory is private to the user (0700,
+// ours), so nobody else can read voice notes or plant one. Main thread only.
 class RecordingController : public QObject
 {
     Q_OBJECT
@@ -40,14 +42,18 @@ public:
         std::function<RecordPermission()> permission = [] { return RecordPermission::Granted; };
         // Asks the user; the answer is delivered on the main thread.
         std::function<void(std::function<void(bool granted)>)> requestPermission;
-        // The scratch directory; defaultScratchDirectory() when empty.
+        // The scratch directory; "HoldraRecording" in Holdra's private
+        // temporary directory when empty.
         QString scratchDirectory;
         std::function<QDateTime()> now = [] { return QDateTime::currentDateTime(); };
     };
 
     static constexpr double minimumDuration = 0.5;
     static constexpr std::chrono::milliseconds elapsedInterval{500};
+    // Longer than the recorder's own wait for its encoder, so that one ends first.
+    static constexpr std::chrono::milliseconds quitFinishBound{6000};
 
+    // Empty when the user has no private runtime directory.
     static QString defaultScratchDirectory();
     // "录音-" and the time stamp of `time`.
     static QString suggestedName(const QDateTime &time);
@@ -72,6 +78,10 @@ public:
     bool stopAndStash();
     // Sets elapsedSeconds from the recorder; the ticker calls it.
     void refreshElapsed();
+    // At quit: stops a recording in progress and waits, running the event loop
+    // for at most `bound`, until it is stashed (or set aside). True when
+    // nothing was left unfinished.
+    bool finishBeforeQuit(std::chrono::milliseconds bound = quitFinishBound);
 
     // At launch: removes recordings a quit or crash left unfinished, then
     // stashes the recordings set aside after a failure.
@@ -89,6 +99,9 @@ Q_SIGNALS:
     void discarded(const QString &message);
 
 private:
+    // Makes the scratch directory (0700), or checks that the existing one is
+    // ours; the reason when it is not.
+    QString prepareScratchDirectory();
     void begin();
     void finishStop(double duration);
     void handleInterruption();

@@ -16,6 +16,8 @@ struct FakeVoiceRecorderState
     bool startsRecording = true;
     // Stop finishes the file on the next turn of the event loop instead of at once.
     bool finishesLater = false;
+    // Stop never completes the file (a stuck encoder).
+    bool neverFinishes = false;
     // Bytes written on record(); empty writes no file at all.
     QByteArray bytes = QByteArrayLiteral("m4a bytes");
     double currentTime = 0;
@@ -56,6 +58,8 @@ public:
     double currentTime() const override { return m_state->currentTime; }
     void stop(std::function<void()> finished) override
     {
+        if (m_state->neverFinishes)
+            return;
         if (m_state->finishesLater)
             QMetaObject::invokeMethod(&m_context, std::move(finished), Qt::QueuedConnection);
         else

@@ -1,5 +1,6 @@
 #include "Audio/RecordingController.h"
 #include "FakeVoiceRecorder.h"
+#include "ForeignUser.h"
 #include "QtPrinters.h"
 #include "Storage/DiskFileStorage.h"
 #include "Storage/FileStorageError.h"
@@ -11,12 +12,16 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace holdra;
 using test::FakeVoiceRecorder;
 using test::FakeVoiceRecorderState;
+using test::ForeignUser;
 
 namespace {
 
@@ -286,6 +291,90 @@ TEST_F(RecordingControllerTest, RecordingsInTheSameSecondOrWithTheSameBytesAreLe
     ASSERT_EQ(stashed->size(), 3);
     EXPECT_EQ(lastStashed().id(), first);
     EXPECT_EQ(store.items().size(), 2);
+}
+
+TEST_F(RecordingControllerTest, ARecordingEndedByQuittingIsFinishedAndStashedWithinABound)
+{
+    EXPECT_TRUE(controller->finishBeforeQuit(std::chrono::milliseconds(0))) << "nothing to finish";
+
+    recorderState->finishesLater = true;
+    controller->start();
+    recorderState->currentTime = 2.5;
+    EXPECT_TRUE(controller->finishBeforeQuit());
+    ASSERT_EQ(stashed->size(), 1);
+    EXPECT_EQ(lastStashed().durationSeconds(), 2.5);
+    EXPECT_TRUE(scratchFiles().isEmpty());
+
+    // A stuck encoder: quitting goes on after the bound instead of hanging.
+    recorderState->neverFinishes = true;
+    controller->start();
+    recorderState->currentTime = 4;
+    EXPECT_FALSE(controller->finishBeforeQuit(std::chrono::milliseconds(50)));
+    EXPECT_EQ(stashed->size(), 1);
+}
+
+TEST_F(RecordingControllerTest, TheScratchDirectoryIsPrivateAndNeverTakenFromAnotherUser)
+{
+    const QString runtime = dir.mkdir(QStringLiteral("runtime"));
+    ::chmod(QFile::encodeName(runtime).constData(), 0700);
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", savedRuntime); });
+    const QString scratchPath = runtime + QStringLiteral("/Holdra/HoldraRecording");
+    auto makeDefault = [this] {
+        RecordingController::Environment environment;
+        environment.makeRecorder = FakeVoiceRecorder::factory(recorderState);
+        return std::make_unique<RecordingController>(
+            store, [this](const QString &message) { messages.append(message); }, environment);
+    };
+
+    std::unique_ptr<RecordingController> recorder = makeDefault();
+    recorder->start();
+    ASSERT_TRUE(recorder->isRecording());
+    EXPECT_EQ(QFileInfo(recorderState->lastPath).path(), scratchPath);
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(scratchPath).constData(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    if (ForeignUser::unavailable().isEmpty()) {
+        // Only the scratch directory's own mode stands in the way.
+        for (const QString &level : {dir.path(), runtime, runtime + QStringLiteral("/Holdra")})
+            ::chmod(QFile::encodeName(level).constData(), 0711);
+        ASSERT_EQ(ForeignUser::run(QStringLiteral("stat"), {scratchPath}).exitCode, 0);
+        EXPECT_NE(ForeignUser::run(QStringLiteral("ls"), {scratchPath}).exitCode, 0);
+        EXPECT_NE(ForeignUser::run(QStringLiteral("cat"), {recorderState->lastPath}).exitCode, 0);
+    }
+    recorder.reset();
+    ::chmod(QFile::encodeName(runtime).constData(), 0700);
+
+    // A planted scratch directory (a link to a stranger's, or, as root, one that
+    // `nobody` owns) holding a "set-aside recording": not stashed, not recorded into.
+    const QString planted = dir.mkdir(QStringLiteral("planted/kept"));
+    dir.write(QStringLiteral("planted/kept/录音-20250101-000000#3000#0D5B3C0A-0000-4000-8000-000000000000.m4a"),
+              "a stranger's voice");
+    QDir(scratchPath).removeRecursively();
+    ASSERT_TRUE(QFile::link(QFileInfo(planted).path(), scratchPath));
+    QStringList plants{scratchPath};
+    if (::geteuid() == 0) {
+        const QString foreign = dir.filePath(QStringLiteral("foreign-runtime"));
+        ASSERT_TRUE(QDir().mkpath(foreign + QStringLiteral("/Holdra/HoldraRecording/kept")));
+        QFile::copy(QDir(planted).filePath(QDir(planted).entryList(QDir::Files).first()),
+                    foreign + QStringLiteral("/Holdra/HoldraRecording/kept/录音-20250101-000000#3000#1.m4a"));
+        ::chmod(QFile::encodeName(foreign).constData(), 0700);
+        ASSERT_EQ(::chown(QFile::encodeName(foreign + QStringLiteral("/Holdra")).constData(), ForeignUser::uid,
+                          ForeignUser::uid), 0);
+        plants.append(foreign);
+    }
+    for (const QString &plant : plants) {
+        if (plant != scratchPath)
+            qputenv("XDG_RUNTIME_DIR", QFile::encodeName(plant));
+        std::unique_ptr<RecordingController> victim = makeDefault();
+        victim->recoverScratchFiles();
+        victim->start();
+        EXPECT_FALSE(victim->isRecording()) << qPrintable(plant);
+        EXPECT_EQ(messages.last(), QStringLiteral("录音启动失败"));
+    }
+    EXPECT_TRUE(store.items().isEmpty());
+    EXPECT_EQ(QDir(planted).entryList(QDir::Files).size(), 1) << "the stranger's file is left where it was";
 }
 
 TEST_F(RecordingControllerTest, ARecordingEndedByTheDeviceIsStoppedAndKept)
