@@ -9,12 +9,15 @@
 #include <QRegularExpression>
 #include <QXmlStreamReader>
 
+#include <utility>
+
 namespace holdra {
 
 namespace {
 
 constexpr auto sparkleNamespace = "http://www.andymatuschak.org/xml-namespaces/sparkle";
-constexpr int transferTimeoutMs = 30'000;
+// Read in small steps, so that a flood is cut off before it fills memory.
+constexpr qint64 readBufferBytes = 64 * 1024;
 
 struct FeedItem
 {
@@ -27,6 +30,8 @@ struct FeedItem
 
 QUrl UpdaterModel::defaultFeedURL()
 {
+    if (const QString override = qEnvironmentVariable(feedURLVariable); !override.isEmpty())
+        return QUrl(override);
     return QUrl(QStringLiteral("https://tessavel.com/holdra/appcast.xml"));
 }
 
@@ -43,9 +48,18 @@ UpdaterModel::UpdaterModel(UserDefaults &defaults, QUrl feedURL, QString current
     , m_now(std::move(now))
     , m_network(new QNetworkAccessManager(this))
 {
-    m_network->setTransferTimeout(transferTimeoutMs);
+    m_network->setTransferTimeout(int(checkTimeout.count()));
     m_timer.setSingleShot(true);
     connect(&m_timer, &QTimer::timeout, this, &UpdaterModel::checkForUpdates);
+    // The transfer timeout restarts with every byte; this one does not.
+    m_checkDeadline.setSingleShot(true);
+    m_checkDeadline.setInterval(checkTimeout);
+    connect(&m_checkDeadline, &QTimer::timeout, this, [this] {
+        if (m_reply) {
+            m_timedOut = true;
+            m_reply->abort();
+        }
+    });
     if (const std::optional<QString> stored = m_defaults.stringValue(QLatin1String(lastCheckDateKey))) {
         const QDateTime date = QDateTime::fromString(*stored, Qt::ISODateWithMs);
         if (date.isValid())
@@ -117,24 +131,40 @@ void UpdaterModel::checkForUpdates()
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     m_reply = m_network->get(request);
     QNetworkReply *reply = m_reply;
+    reply->setReadBufferSize(readBufferBytes);
+    m_feed.clear();
     m_feedTooLarge = false;
-    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received, qint64) {
-        if (received > maximumFeedBytes) {
-            m_feedTooLarge = true;
-            reply->abort();
-        }
-    });
+    m_timedOut = false;
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] { receive(reply); });
     connect(reply, &QNetworkReply::finished, this, [this, reply] { finish(reply); });
+    m_checkDeadline.start();
     setState(State::Checking);
+}
+
+void UpdaterModel::receive(QNetworkReply *reply)
+{
+    if (m_feedTooLarge)
+        return;
+    m_feed += reply->read(maximumFeedBytes + 1 - m_feed.size());
+    if (m_feed.size() > maximumFeedBytes) {
+        m_feedTooLarge = true;
+        m_feed.clear();
+        reply->abort();
+    }
 }
 
 void UpdaterModel::finish(QNetworkReply *reply)
 {
+    m_checkDeadline.stop();
     reply->deleteLater();
     m_reply.clear();
-    const QByteArray body = reply->readAll();
-    if (m_feedTooLarge || body.size() > maximumFeedBytes) {
+    receive(reply);
+    const QByteArray body = std::exchange(m_feed, QByteArray());
+    if (m_feedTooLarge) {
         m_error = QStringLiteral("更新信息过大");
+        setState(State::Failed);
+    } else if (m_timedOut) {
+        m_error = QStringLiteral("服务器响应超时");
         setState(State::Failed);
     } else if (reply->error() != QNetworkReply::NoError) {
         m_error = reply->errorString();
@@ -207,9 +237,9 @@ void UpdaterModel::parseFeed(const QByteArray &feed)
     if (newest && compareVersions(newest->version, m_currentVersion) > 0) {
         m_latestVersion = newest->version;
         m_releaseNotes = newest->notes;
-        // Only web pages are offered; anything else falls back to the product page.
-        m_downloadURL = (scheme == QLatin1String("https") || scheme == QLatin1String("http")) ? newest->link
-                                                                                               : productPageURL();
+        // Only secure web pages are offered; anything else falls back to the product page.
+        m_downloadURL = scheme == QLatin1String("https") && !newest->link.host().isEmpty() ? newest->link
+                                                                                             : productPageURL();
         setState(State::UpdateAvailable);
     } else {
         m_latestVersion = m_currentVersion;

@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <chrono>
 #include <functional>
 #include <optional>
 
@@ -21,6 +22,10 @@ class UserDefaults;
 // and a download link) once a day and on demand, compares the newest version
 // with this build and offers the download page. The time of the last check is
 // kept in the user defaults so that the daily rhythm survives restarts.
+//
+// The feed comes from the network and is not trusted: it is read as it arrives
+// and cut off past maximumFeedBytes, a check ends after checkTimeout however
+// slowly the server trickles, and only https pages are offered.
 class UpdaterModel : public QObject
 {
     Q_OBJECT
@@ -41,7 +46,11 @@ public:
     static constexpr qint64 checkIntervalSeconds = 24 * 60 * 60;
     // A feed is a few kilobytes; anything far larger is not one.
     static constexpr qint64 maximumFeedBytes = 1024 * 1024;
+    static constexpr std::chrono::milliseconds checkTimeout{30'000};
+    // Points the checks at another feed (a local test server, a staging feed).
+    static constexpr auto feedURLVariable = "HOLDRA_UPDATE_FEED_URL";
 
+    // The product's feed, or the address in $HOLDRA_UPDATE_FEED_URL.
     static QUrl defaultFeedURL();
     static QUrl productPageURL();
 
@@ -71,6 +80,8 @@ public:
 
     // Ignored while a check is running.
     Q_INVOKABLE void checkForUpdates();
+    // How long one check may take in all (checkTimeout unless changed).
+    void setCheckTimeout(std::chrono::milliseconds timeout) { m_checkDeadline.setInterval(timeout); }
     Q_INVOKABLE void openDownloadPage() const;
     Q_INVOKABLE void openChangelog() const;
 
@@ -84,6 +95,7 @@ Q_SIGNALS:
     void checkFinished();
 
 private:
+    void receive(QNetworkReply *reply);
     void finish(QNetworkReply *reply);
     void parseFeed(const QByteArray &feed);
     void setState(State state);
@@ -96,8 +108,11 @@ private:
     QNetworkAccessManager *m_network = nullptr;
     QPointer<QNetworkReply> m_reply;
     QTimer m_timer;
+    QTimer m_checkDeadline;
     QDateTime m_nextCheck;
+    QByteArray m_feed;
     bool m_feedTooLarge = false;
+    bool m_timedOut = false;
     State m_state = State::Idle;
     QString m_error;
     QString m_latestVersion;
