@@ -23,6 +23,8 @@ HOLDRA_PACKAGES=(
   libcanberra-pulse
   # recording and playback backend; the recorder drives GStreamer itself
   libgstreamer1.0-dev
+  # desktop entries, URL-scheme defaults and launching (GIO's GDesktopAppInfo)
+  libglib2.0-dev
   gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-tools gstreamer1.0-plugins-base-apps
   # fonts for the Chinese interface
   fonts-noto-cjk

@@ -1,42 +1,46 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
-#include <QStringList>
-#include <QVariantMap>
+#include <QUrl>
 
+#include <memory>
 #include <optional>
 
 namespace holdra {
 
-// A freedesktop.org desktop entry (or a mimeapps.list, which has the same
-// syntax): groups of "Key=Value" lines. Values are unescaped (\s \n \t \r \\);
-// localised keys ("Name[zh_CN]") are kept under their full name.
+// An installed application's desktop entry as GIO (GDesktopAppInfo) reads it:
+// found by desktop ID across the XDG applications directories, routed through
+// the mimeapps.list files, and launched by the rules of the Desktop Entry
+// specification (quoting, field codes, %i %c %k). GLib stays out of this
+// header, so that Qt code with its `signals` keyword can include it.
 class DesktopEntry
 {
 public:
-    // Nothing when the file cannot be read or is not a key file at all.
-    static std::optional<DesktopEntry> read(const QString &path);
-    static DesktopEntry parse(const QByteArray &contents);
+    // The entry with this desktop ID ("com.tessavel.Kelvarn.desktop"), the
+    // first directory that has it deciding; nothing when there is none or it
+    // is hidden (Hidden=true) or unusable (its program is missing).
+    static std::optional<DesktopEntry> forDesktopID(const QString &desktopID);
+    // The entry in this file, read afresh.
+    static std::optional<DesktopEntry> fromFile(const QString &path);
+    // The application the desktop opens `scheme`: URLs with (x-scheme-handler/…).
+    static std::optional<DesktopEntry> defaultForURIScheme(const QString &scheme);
 
-    QString value(const QString &group, const QString &key) const;
-    bool contains(const QString &group, const QString &key) const;
-    // A ";"-separated list value, empty items dropped.
-    QStringList list(const QString &group, const QString &key) const;
-    // The keys of the group as a dictionary of strings.
-    QVariantMap group(const QString &group) const;
+    // "com.tessavel.Kelvarn.desktop"; empty for an entry read from a file
+    // outside the applications directories.
+    QString desktopID() const;
+    QString filePath() const;
+    // A key of the [Desktop Entry] group; nothing when it is absent.
+    std::optional<QString> value(const QString &key) const;
 
-    // The entry's own group, "Desktop Entry".
-    static QString mainGroup();
-
-    // The program and arguments of an Exec value launched with `url`: field
-    // codes %u %U %f %F take the URL (appended when there is none), %% is a
-    // percent sign, the other codes are dropped. Nothing for an empty or
-    // badly quoted command.
-    static std::optional<QStringList> commandLine(const QString &exec, const QString &url);
+    // Starts the application with `url`. Empty on success, else why it could not start.
+    QString launch(const QUrl &url) const;
 
 private:
-    QHash<QString, QHash<QString, QString>> m_groups;
+    explicit DesktopEntry(std::shared_ptr<void> info);
+    static std::optional<DesktopEntry> adopt(void *info);
+
+    // The GDesktopAppInfo, released when the last copy goes.
+    std::shared_ptr<void> m_info;
 };
 
 } // namespace holdra

@@ -4,13 +4,14 @@
 #include "Support/DesktopEntry.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFileInfo>
-#include <QProcess>
+#include <QLoggingCategory>
 
 namespace holdra {
 
 namespace {
+
+Q_LOGGING_CATEGORY(lcKelvarn, "holdra.kelvarn")
 
 constexpr auto desktopSuffix = ".desktop";
 
@@ -31,11 +32,6 @@ QString homeDirectory(const char *name, const QString &fallbackUnderHome)
     if (QDir::isAbsolutePath(value))
         return QDir::cleanPath(value);
     return QDir::homePath() + fallbackUnderHome;
-}
-
-bool isHidden(const DesktopEntry &entry)
-{
-    return entry.value(DesktopEntry::mainGroup(), QStringLiteral("Hidden")) == QStringLiteral("true");
 }
 
 } // namespace
@@ -93,77 +89,6 @@ KelvarnLocator::KelvarnLocator(SearchPaths paths, QObject *parent)
     });
 }
 
-QString KelvarnLocator::desktopEntryPath(const QString &desktopID) const
-{
-    if (desktopID.isEmpty() || desktopID.contains(u'/') || !desktopID.endsWith(QLatin1String(desktopSuffix)))
-        return {};
-    // "a-b-c.desktop" may be "a-b-c.desktop", "a/b-c.desktop" or "a/b/c.desktop".
-    QStringList candidates{desktopID};
-    for (qsizetype i = desktopID.indexOf(u'-'); i > 0; i = desktopID.indexOf(u'-', i + 1)) {
-        QString nested = desktopID;
-        for (qsizetype j = 0; j <= i; ++j) {
-            if (nested[j] == u'-')
-                nested[j] = u'/';
-        }
-        candidates.append(nested);
-    }
-    for (const QString &dir : m_paths.applicationDirectories) {
-        for (const QString &candidate : std::as_const(candidates)) {
-            const QString path = dir + u'/' + candidate;
-            if (!QFileInfo(path).isFile())
-                continue;
-            // The first directory that has the ID decides, even when it hides it.
-            const std::optional<DesktopEntry> entry = DesktopEntry::read(path);
-            if (!entry || isHidden(*entry))
-                return {};
-            return path;
-        }
-    }
-    return {};
-}
-
-std::optional<QString> KelvarnLocator::defaultHandler(const QString &mimeType) const
-{
-    QList<DesktopEntry> lists;
-    for (const QString &file : m_paths.mimeAppsFiles) {
-        if (std::optional<DesktopEntry> list = DesktopEntry::read(file))
-            lists.append(std::move(*list));
-    }
-    for (const QString &group : {QStringLiteral("Default Applications"), QStringLiteral("Added Associations")}) {
-        for (const DesktopEntry &list : std::as_const(lists)) {
-            for (const QString &id : list.list(group, mimeType)) {
-                if (!desktopEntryPath(id).isEmpty())
-                    return id;
-            }
-        }
-    }
-    QStringList removed;
-    for (const DesktopEntry &list : std::as_const(lists))
-        removed += list.list(QStringLiteral("Removed Associations"), mimeType);
-    for (const QString &dir : m_paths.applicationDirectories) {
-        QStringList found;
-        QDirIterator it(dir, {QStringLiteral("*.desktop")}, QDir::Files, QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            const QString path = it.next();
-            QString id = QDir(dir).relativeFilePath(path);
-            id.replace(u'/', u'-');
-            found.append(id);
-        }
-        found.sort();
-        for (const QString &id : std::as_const(found)) {
-            if (removed.contains(id))
-                continue;
-            const QString path = desktopEntryPath(id);
-            if (path.isEmpty())
-                continue;
-            const std::optional<DesktopEntry> entry = DesktopEntry::read(path);
-            if (entry && entry->list(DesktopEntry::mainGroup(), QStringLiteral("MimeType")).contains(mimeType))
-                return id;
-        }
-    }
-    return std::nullopt;
-}
-
 KelvarnLocator::Lookup KelvarnLocator::lookup() const
 {
     if (!m_watcher)
@@ -177,33 +102,41 @@ KelvarnLocator::Lookup KelvarnLocator::lookup() const
 KelvarnLocator::Lookup KelvarnLocator::readLookup() const
 {
     Lookup result;
-    const QString installed = desktopEntryPath(QString::fromLatin1(KelvarnIntegrationContract::desktopEntryName));
-    if (!installed.isEmpty())
-        result.installedApplicationURL = QUrl::fromLocalFile(installed);
+    if (const std::optional<DesktopEntry> installed =
+            DesktopEntry::forDesktopID(QString::fromLatin1(KelvarnIntegrationContract::desktopEntryName)))
+        result.installedApplicationURL = QUrl::fromLocalFile(installed->filePath());
 
-    const std::optional<QString> handlerID =
-        defaultHandler(QString::fromLatin1(KelvarnIntegrationContract::schemeHandlerMimeType));
-    if (!handlerID)
+    const QString scheme = QString::fromLatin1(KelvarnIntegrationContract::schemeHandlerMimeType)
+                               .section(u'/', 1);
+    const std::optional<DesktopEntry> handler = DesktopEntry::defaultForURIScheme(scheme);
+    if (!handler || handler->filePath().isEmpty())
         return result;
-    const QString handlerPath = desktopEntryPath(*handlerID);
-    if (handlerPath.isEmpty())
-        return result;
-    result.schemeHandlerApplicationURL = QUrl::fromLocalFile(handlerPath);
-    result.schemeHandlerBundleIdentifier = handlerID->chopped(int(qstrlen(desktopSuffix)));
-    if (const std::optional<DesktopEntry> entry = DesktopEntry::read(handlerPath)) {
-        result.schemeHandlerInfo = entry->group(DesktopEntry::mainGroup());
-        result.schemeHandlerExec = entry->value(DesktopEntry::mainGroup(), QStringLiteral("Exec"));
-    }
+    result.schemeHandlerApplicationURL = QUrl::fromLocalFile(handler->filePath());
+    const QString id = handler->desktopID();
+    if (id.endsWith(QLatin1String(desktopSuffix)))
+        result.schemeHandlerBundleIdentifier = id.chopped(int(qstrlen(desktopSuffix)));
+    QVariantMap info;
+    const QString key = QString::fromLatin1(KelvarnIntegrationContract::targetDisplayCapabilityInfoKey);
+    if (const std::optional<QString> capability = handler->value(key))
+        info.insert(key, *capability);
+    result.schemeHandlerInfo = info;
     return result;
 }
 
 bool KelvarnLocator::launch(const Lookup &lookup, const QUrl &url)
 {
-    const std::optional<QStringList> command =
-        DesktopEntry::commandLine(lookup.schemeHandlerExec, QString::fromUtf8(url.toEncoded()));
-    if (!command)
+    // The file that was checked is the one started, even if the routing changed since.
+    const std::optional<DesktopEntry> handler =
+        DesktopEntry::fromFile(lookup.schemeHandlerApplicationURL.value_or(QUrl()).toLocalFile());
+    if (!handler) {
+        qCWarning(lcKelvarn) << "Kelvarn's entry can no longer be used";
         return false;
-    return QProcess::startDetached(command->first(), command->mid(1));
+    }
+    if (const QString error = handler->launch(url); !error.isEmpty()) {
+        qCWarning(lcKelvarn).noquote() << "Kelvarn did not start:" << error;
+        return false;
+    }
+    return true;
 }
 
 void KelvarnLocator::startWatching()
@@ -236,7 +169,10 @@ void KelvarnLocator::rewatch()
         add(file);
         add(QFileInfo(file).absolutePath());
     }
-    add(desktopEntryPath(QString::fromLatin1(KelvarnIntegrationContract::desktopEntryName)));
+    // The entry itself, which may be a link into a directory that is not watched.
+    if (const std::optional<DesktopEntry> entry =
+            DesktopEntry::forDesktopID(QString::fromLatin1(KelvarnIntegrationContract::desktopEntryName)))
+        add(entry->filePath());
     if (!paths.isEmpty())
         m_watcher->addPaths(paths);
 }

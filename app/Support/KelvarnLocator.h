@@ -12,11 +12,10 @@
 
 namespace holdra {
 
-// Finds Kelvarn the way the desktop does: its desktop entry in the XDG
-// applications directories and the default handler of the kelvarn: scheme in
-// the mimeapps.list files, in their standard precedence. A change in any of
-// those directories or files stands for "an application was installed,
-// removed or re-routed".
+// Finds Kelvarn the way the desktop does, through GIO: its desktop entry in
+// the XDG applications directories and the default handler of the kelvarn:
+// scheme from the mimeapps.list files. A change in any of those directories
+// or files stands for "an application was installed, removed or re-routed".
 class KelvarnLocator : public QObject
 {
     Q_OBJECT
@@ -27,14 +26,14 @@ public:
         std::optional<QUrl> installedApplicationURL;   // the companion's own entry
         std::optional<QUrl> schemeHandlerApplicationURL;
         std::optional<QString> schemeHandlerBundleIdentifier; // the handler's desktop ID less ".desktop"
-        std::optional<QVariantMap> schemeHandlerInfo;         // its [Desktop Entry] keys
-        QString schemeHandlerExec;
+        // The handler's capability key, when its entry has one.
+        std::optional<QVariantMap> schemeHandlerInfo;
 
         bool canOpenTodayFolder() const;
         bool supportsTargetDisplay() const;
     };
 
-    // Where to look, most important first.
+    // Where installing or re-routing shows, for the watcher.
     struct SearchPaths
     {
         QStringList applicationDirectories;
@@ -53,15 +52,8 @@ public:
     // until a change is seen.
     Lookup lookup() const;
 
-    // The path of the desktop entry with this desktop ID ("kde-foo.desktop"
-    // may live in "kde/foo.desktop"), skipping hidden ones; empty if none.
-    QString desktopEntryPath(const QString &desktopID) const;
-    // The desktop ID that opens `mimeType`: the first installed default in
-    // the mimeapps.list files, else the first added association, else the
-    // first entry that lists the type.
-    std::optional<QString> defaultHandler(const QString &mimeType) const;
-
-    // Starts the handler's Exec line with `url`. False when it cannot be started.
+    // Starts the handler that the lookup found (that very entry file) with
+    // `url`. False, with the reason logged, when it cannot be started.
     static bool launch(const Lookup &lookup, const QUrl &url);
 
     // Follows the directories and files for changes, reported once a burst settles.
