@@ -3,6 +3,7 @@
 #include "TempDir.h"
 
 #include <QProcess>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QUuid>
@@ -23,38 +24,13 @@ QString uniqueName()
     return dir.filePath(QUuid::createUuid().toString(QUuid::Id128) + QStringLiteral("/instance"));
 }
 
-// Sets environment variables for one scope.
-class ScopedEnvironment
+// Sets (or, given a null value, unsets) an environment variable until the scope ends.
+auto scopedVariable(const char *name, const QByteArray &value)
 {
-public:
-    ~ScopedEnvironment()
-    {
-        for (auto it = m_saved.cbegin(); it != m_saved.cend(); ++it) {
-            if (it.value())
-                qputenv(it.key(), *it.value());
-            else
-                qunsetenv(it.key());
-        }
-    }
-    void set(const char *name, const QByteArray &value)
-    {
-        remember(name);
-        qputenv(name, value);
-    }
-    void unset(const char *name)
-    {
-        remember(name);
-        qunsetenv(name);
-    }
-
-private:
-    void remember(const char *name)
-    {
-        if (!m_saved.contains(name))
-            m_saved.insert(name, qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt);
-    }
-    QHash<QByteArray, std::optional<QByteArray>> m_saved;
-};
+    const std::optional<QByteArray> old = qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt;
+    value.isNull() ? qunsetenv(name) : qputenv(name, value);
+    return qScopeGuard([name, old] { old ? qputenv(name, *old) : qunsetenv(name); });
+}
 
 // The client blocks, so it runs beside the event loop that serves it.
 std::future<bool> forwardInBackground(const QString &name, const QList<QUrl> &urls)
@@ -121,12 +97,16 @@ TEST(SingleInstanceTest, NobodyListeningMeansNoForwardAndAStaleSocketIsReplaced)
 TEST(SingleInstanceTest, TheSocketLivesInThePrivateRuntimeDirectoryPerDataDirectory)
 {
     holdra::test::TempDir dir;
-    ScopedEnvironment environment;
-    environment.set("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
-    environment.set("XDG_DATA_HOME", "/tmp/holdra-a");
-    const QString a = SingleInstance::defaultServerName();
-    environment.set("XDG_DATA_HOME", "/tmp/holdra-b");
-    const QString b = SingleInstance::defaultServerName();
+    const auto runtime = scopedVariable("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+    QString a, b;
+    {
+        const auto data = scopedVariable("XDG_DATA_HOME", "/tmp/holdra-a");
+        a = SingleInstance::defaultServerName();
+    }
+    {
+        const auto data = scopedVariable("XDG_DATA_HOME", "/tmp/holdra-b");
+        b = SingleInstance::defaultServerName();
+    }
     EXPECT_NE(a, b);
     EXPECT_EQ(QFileInfo(a).path(), dir.filePath("Holdra"));
 }
@@ -140,12 +120,14 @@ TEST(SingleInstanceTest, TheBinaryForwardsPathsRelativeToWhereItWasStarted)
     const QString data = dir.mkdir("data");
     const QString work = dir.mkdir("work");
     const QString runtime = dir.mkdir("runtime");
-    std::optional<ScopedEnvironment> scoped(std::in_place);
-    scoped->set("XDG_DATA_HOME", data.toLocal8Bit());
-    scoped->set("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
     ::chmod(QFile::encodeName(runtime).constData(), 0700);
-    SingleInstance running(SingleInstance::defaultServerName());
-    scoped.reset();
+    QString name;
+    {
+        const auto dataHome = scopedVariable("XDG_DATA_HOME", data.toLocal8Bit());
+        const auto runtimeDir = scopedVariable("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+        name = SingleInstance::defaultServerName();
+    }
+    SingleInstance running(name);
     ASSERT_TRUE(running.listen());
     QSignalSpy opened(&running, &SingleInstance::filesOpened);
 
@@ -219,9 +201,8 @@ TEST(SingleInstanceTest, AnotherUserCanNeitherReachNorImpersonateTheRunningInsta
     EXPECT_EQ(listener->readAll().trimmed(), QByteArray("received 0"));
 
     // `nobody` planted the per-user fallback of the runtime directory: there is no socket path at all.
-    ScopedEnvironment environment;
-    environment.unset("XDG_RUNTIME_DIR");
-    environment.set("TMPDIR", QFile::encodeName(shared));
+    const auto runtime = scopedVariable("XDG_RUNTIME_DIR", QByteArray());
+    const auto temporary = scopedVariable("TMPDIR", QFile::encodeName(shared));
     const QString planted = shared + "/runtime-root";
     ASSERT_EQ(ForeignUser::run(QStringLiteral("mkdir"), {"-m", "0700", planted}).exitCode, 0);
     EXPECT_EQ(SingleInstance::defaultServerName(), QString());
