@@ -1,6 +1,7 @@
 #include "App/PasteboardReader.h"
 
 #include "Pasteboard/DropFileURLDecoder.h"
+#include "Pasteboard/WebAddress.h"
 
 #include <QBuffer>
 #include <QImage>
@@ -30,12 +31,6 @@ std::optional<QByteArray> pngFrom(const QImage &image)
     if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
         return std::nullopt;
     return png;
-}
-
-bool isWebScheme(const QUrl &url)
-{
-    const QString scheme = url.scheme().toLower();
-    return scheme == u"http" || scheme == u"https";
 }
 
 } // namespace
@@ -106,12 +101,9 @@ std::optional<QString> PasteboardReader::webURL() const
     }
     if (!m_data->hasText())
         return std::nullopt;
-    const QString text = m_data->text().trimmed();
-    // Tolerant, as people paste addresses with raw spaces and non-ASCII paths.
-    const QUrl url(text, QUrl::TolerantMode);
-    if (text.isEmpty() || !url.isValid() || !isWebScheme(url) || url.host().isEmpty())
-        return std::nullopt;
-    return url.toString(QUrl::FullyEncoded);
+    if (const std::optional<QUrl> url = WebAddress::fromText(m_data->text()))
+        return url->toString(QUrl::FullyEncoded);
+    return std::nullopt;
 }
 
 std::optional<QString> PasteboardReader::plainText() const

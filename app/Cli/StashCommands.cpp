@@ -3,6 +3,7 @@
 #include "Cli/ItemFormatter.h"
 #include "Cli/ItemIdResolver.h"
 #include "Integration/ExternalFileImportContract.h"
+#include "Pasteboard/WebAddress.h"
 #include "Storage/FileStorageError.h"
 #include "Storage/MetadataCodec.h"
 #include "Store/StashFeedback.h"
@@ -16,16 +17,6 @@
 namespace holdra::cli {
 
 namespace {
-
-// "http"/"https" with a host and nothing that would not belong in an address.
-bool isWebAddress(const QString &text)
-{
-    if (text.isEmpty() || std::any_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); }))
-        return false;
-    const QUrl url(text, QUrl::StrictMode);
-    const QString scheme = url.scheme().toLower();
-    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
-}
 
 template<typename Entry>
 QList<QUuid> idsOf(const QList<Entry> &entries)
@@ -126,8 +117,7 @@ int StashCommands::addText(const QString &text)
         m_err << "holdra: there is no text to stash\n";
         return 1;
     }
-    const QString trimmed = text.trimmed();
-    const StashItem item = isWebAddress(trimmed) ? m_store.addLink(trimmed, std::nullopt) : m_store.addText(text);
+    const StashItem item = WebAddress::fromText(text) ? m_store.addLink(text.trimmed(), std::nullopt) : m_store.addText(text);
     m_out << ItemFormatter::line(item) << '\n';
     return 0;
 }

@@ -3,6 +3,7 @@
 #include "Audio/RecordingController.h"
 #include "Models/DraftModel.h"
 #include "Models/DraftTextMetrics.h"
+#include "Pasteboard/WebAddress.h"
 #include "Platform/X11RawButtonMonitor.h"
 #include "Settings/AppSettings.h"
 #include "Storage/FileStorageError.h"
@@ -1077,9 +1078,8 @@ void NotchController::submitDraft()
     const QString draft = m_draftModel->draft();
     const QString trimmed = draft.trimmed();
     if (!trimmed.isEmpty()) {
-        const QUrl url(trimmed, QUrl::StrictMode);
         try {
-            if (url.isValid() && url.scheme().toLower().startsWith(QLatin1String("http")))
+            if (WebAddress::fromText(trimmed))
                 m_store.addLink(trimmed, std::nullopt);
             else
                 m_store.addText(draft);

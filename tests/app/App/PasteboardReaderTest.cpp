@@ -93,10 +93,11 @@ TEST(PasteboardReaderTest, LinksComeFromListsOrWebAddressesInText)
     EXPECT_EQ(classified(firefox), (PasteboardContent{PasteboardContent::Link{"https://example.com/p?q=1", std::nullopt}}));
 
     QMimeData text;
-    text.setText(QStringLiteral("  HTTPS://Example.com/a b \n"));
-    EXPECT_EQ(PasteboardReader(&text).webURL(), QStringLiteral("https://example.com/a%20b"));
+    text.setText(QStringLiteral("  HTTPS://Example.com/日 \n"));
+    EXPECT_EQ(PasteboardReader(&text).webURL(), QStringLiteral("https://example.com/%E6%97%A5"));
 
-    for (const char *notALink : {"ftp://example.com/x", "see https://example.com", "file:///tmp/x", "https://"}) {
+    // An address with more after it is text, as it was copied.
+    for (const char *notALink : {"https://example.com/x\nsecond line", "https://example.com/a b", "ftp://example.com/x"}) {
         QMimeData other;
         other.setText(QString::fromUtf8(notALink));
         EXPECT_EQ(classified(other), (PasteboardContent{PasteboardContent::Text{QString::fromUtf8(notALink)}}))

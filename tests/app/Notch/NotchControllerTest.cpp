@@ -605,7 +605,7 @@ TEST_F(NotchControllerTest, QuickEntryStoresLinksAndTextThenCloses)
 
     submit(QStringLiteral("plain words"));
     EXPECT_EQ(m_store->items().first().kind(), StashItemKind::text);
-    submit(QStringLiteral("ftp://example.com/file"));
+    submit(QStringLiteral("httpx://example.com/file"));
     EXPECT_EQ(m_store->items().first().kind(), StashItemKind::text);
     submit(QStringLiteral("   \n "));
     EXPECT_EQ(m_store->count(), 3);
