@@ -10,8 +10,6 @@ std::optional<QSizeF> pixelSize(const QString &filePath)
     const QSize size = reader.size();
     if (!size.isValid() || size.isEmpty())
         return std::nullopt;
-    if (reader.transformation().testFlag(QImageIOHandler::TransformationRotate90))
-        return QSizeF(size.height(), size.width());
     return QSizeF(size);
 }
 
@@ -21,23 +19,25 @@ std::optional<QImage> thumbnail(const QString &filePath, int maxPixel)
         return std::nullopt;
     QImageReader reader(filePath);
     reader.setAutoTransform(true);
-    QSize size = reader.size();
-    if (size.isValid() && !size.isEmpty()) {
-        // The longer side of the upright image is the one to bound.
-        if (reader.transformation().testFlag(QImageIOHandler::TransformationRotate90))
-            size.transpose();
-        if (size.width() > maxPixel || size.height() > maxPixel) {
-            size.scale(maxPixel, maxPixel, Qt::KeepAspectRatio);
-            if (reader.transformation().testFlag(QImageIOHandler::TransformationRotate90))
-                size.transpose();
-            reader.setScaledSize(size);
-        }
+    // Decoders that scale while decoding (JPEG, PNG) spare the full image, but
+    // keep a one-bit image one bit deep and so turn its grey areas into noise.
+    // Such images, and those of decoders that would read them whole anyway, are
+    // read first, widened to colour, then scaled here.
+    const QImage::Format format = reader.imageFormat();
+    const bool oneBit = format == QImage::Format_Mono || format == QImage::Format_MonoLSB;
+    const QSize size = reader.size();
+    if (reader.supportsOption(QImageIOHandler::ScaledSize) && !oneBit && size.isValid() && !size.isEmpty() && (size.width() > maxPixel || size.height() > maxPixel)) {
+        // The size of the stored image; its longer side is the same upright.
+        reader.setScaledSize(size.scaled(maxPixel, maxPixel, Qt::KeepAspectRatio));
     }
     QImage image = reader.read();
     if (image.isNull())
         return std::nullopt;
-    if (image.width() > maxPixel || image.height() > maxPixel)
+    if (image.width() > maxPixel || image.height() > maxPixel) {
+        if (image.depth() < 8)
+            image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
         image = image.scaled(maxPixel, maxPixel, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
     return image;
 }
 

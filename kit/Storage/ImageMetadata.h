@@ -8,8 +8,8 @@
 
 namespace holdra::ImageMetadata {
 
-// The size of the first image in the file as it is meant to be shown (EXIF
-// orientation applied), read from the header without decoding the pixels.
+// The pixel dimensions of the first image in the file as stored, before any
+// EXIF orientation, read from the header without decoding the pixels.
 std::optional<QSizeF> pixelSize(const QString &filePath);
 
 // The first image, upright, scaled so that its longer side is at most `maxPixel`.
