@@ -7,6 +7,7 @@
 #include "App/SettingsWindow.h"
 #include "App/StatusItemController.h"
 #include "App/SymbolImageProvider.h"
+#include "App/ThumbnailImageProvider.h"
 #include "App/UpdaterModel.h"
 #include "Audio/RecordingController.h"
 #include "Integration/ExternalFileImportContract.h"
@@ -63,8 +64,9 @@ AppDelegate::AppDelegate(QObject *parent)
     , m_settings(m_defaults)
     , m_updater(std::make_unique<UpdaterModel>(m_defaults))
 {
-    // The engine owns the provider; rows and buttons draw their symbols through it.
+    // The engine owns the providers; rows and buttons draw their symbols and thumbnails through them.
     m_engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
+    m_engine.addImageProvider(QStringLiteral("thumbnail"), new ThumbnailImageProvider);
 }
 
 AppDelegate::~AppDelegate()

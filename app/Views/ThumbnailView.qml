@@ -19,9 +19,8 @@ Item {
     Image {
         id: image
         anchors.fill: parent
-        source: thumbnail.url
+        source: thumbnail.url.toString() ? "image://thumbnail/" + encodeURIComponent(thumbnail.url.toString()) : ""
         asynchronous: true
-        autoTransform: true
         sourceSize.width: PanelStyle.thumbnailMaxPixel
         sourceSize.height: PanelStyle.thumbnailMaxPixel
         fillMode: Image.PreserveAspectCrop

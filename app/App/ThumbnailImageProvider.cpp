@@ -1,0 +1,73 @@
+#include "App/ThumbnailImageProvider.h"
+
+#include "Storage/ImageMetadata.h"
+
+#include <QRunnable>
+#include <QUrl>
+
+#include <algorithm>
+#include <utility>
+
+namespace holdra {
+
+namespace {
+
+constexpr int defaultMaxPixel = 96;
+
+class ThumbnailResponse final : public QQuickImageResponse, public QRunnable
+{
+public:
+    ThumbnailResponse(QString path, int maxPixel)
+        : m_path(std::move(path))
+        , m_maxPixel(maxPixel)
+    {
+        // The engine deletes the response once it has taken the image.
+        setAutoDelete(false);
+    }
+
+    QQuickTextureFactory *textureFactory() const override
+    {
+        return QQuickTextureFactory::textureFactoryForImage(m_image);
+    }
+
+    QString errorString() const override { return m_error; }
+
+    void run() override
+    {
+        if (const std::optional<QImage> image = ImageMetadata::thumbnail(m_path, m_maxPixel))
+            m_image = *image;
+        else
+            m_error = QStringLiteral("no thumbnail for %1").arg(m_path);
+        Q_EMIT finished();
+    }
+
+private:
+    const QString m_path;
+    const int m_maxPixel;
+    QImage m_image;
+    QString m_error;
+};
+
+} // namespace
+
+ThumbnailImageProvider::ThumbnailImageProvider()
+{
+    m_pool.setThreadPriority(QThread::LowPriority);
+}
+
+QString ThumbnailImageProvider::filePath(const QString &id)
+{
+    // The engine hands the id over with some escapes undone but never "%25",
+    // so decoding what is left gives the URL back exactly.
+    return QUrl(QUrl::fromPercentEncoding(id.toUtf8())).toLocalFile();
+}
+
+QQuickImageResponse *ThumbnailImageProvider::requestImageResponse(const QString &id, const QSize &requestedSize)
+{
+    const int requested = std::max(requestedSize.width(), requestedSize.height());
+    auto *response = new ThumbnailResponse(filePath(id), requested > 0 ? requested : defaultMaxPixel);
+    m_pool.start(response);
+    return response;
+}
+
+} // namespace holdra
