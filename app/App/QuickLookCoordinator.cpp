@@ -1,12 +1,13 @@
 #include "App/QuickLookCoordinator.h"
 
+#include "Support/ByteCount.h"
+
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QMimeDatabase>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -99,7 +100,7 @@ void QuickLookCoordinator::showOwnWindow(const QUrl &url)
     const QString kind = kindOf(path);
     m_window->setProperty("fileUrl", url);
     m_window->setProperty("fileName", info.fileName());
-    m_window->setProperty("sizeText", info.isFile() ? QLocale().formattedDataSize(info.size()) : QString());
+    m_window->setProperty("sizeText", info.isFile() ? formattedByteCount(info.size()) : QString());
     m_window->setProperty("kind", kind);
     m_window->setProperty("text", kind == u"text" ? leadingText(path, maximumTextBytes) : QString());
     m_window->show();

@@ -1,4 +1,5 @@
 #include "App/QuickLookCoordinator.h"
+#include "Support/ByteCount.h"
 #include "TempDir.h"
 
 #include <QDBusConnection>
@@ -35,12 +36,13 @@ TEST(QuickLookCoordinatorTest, WithoutSushiTheOwnWindowShowsWhatTheFileIs)
     EXPECT_EQ(window->property("text").toString(), QStringLiteral("第一行\n第二行"));
     EXPECT_EQ(window->property("fileName").toString(), QStringLiteral("notes.txt"));
 
-    const QUrl other = QUrl::fromLocalFile(dir.write("archive.zip", "PK\x03\x04 not much"));
+    // 1350 bytes: "1.4 kB" in the rows' style, "1.32 KiB" in another.
+    const QUrl other = QUrl::fromLocalFile(dir.write("archive.zip", QByteArray("PK\x03\x04").leftJustified(1350, 'x')));
     coordinator.present({other});
     EXPECT_EQ(coordinator.window(), window);
     EXPECT_EQ(window->property("kind").toString(), QStringLiteral("other"));
     EXPECT_TRUE(window->property("text").toString().isEmpty());
-    EXPECT_FALSE(window->property("sizeText").toString().isEmpty());
+    EXPECT_EQ(window->property("sizeText").toString(), formattedByteCount(1350));
 
     QMetaObject::invokeMethod(window, "openRequested");
     EXPECT_EQ(opened, QList<QUrl>{other});
