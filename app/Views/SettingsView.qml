@@ -117,7 +117,7 @@ Window {
                             Label { text: "宽度"; Layout.fillWidth: true }
                             Label {
                                 objectName: "panelWidthText"
-                                text: (window.settings ? Math.floor(window.settings.panelWidth) : 384) + " pt"
+                                text: (window.settings ? Math.floor(window.settings.panelWidth) : 384) + " 像素"
                             }
                             LinkButton {
                                 objectName: "resetPanelWidth"
@@ -137,7 +137,7 @@ Window {
                     SettingsSection {
                         title: "吸附屏幕"
                         Label {
-                            text: "可同时在多块屏幕上显示胶囊，也可以关闭全部胶囊显示。关闭后，带刘海屏的刘海下方触发区仍可点击或接收拖入；菜单栏图标和全局快捷键也继续可用。所选屏幕全部断开时，胶囊会临时显示在默认屏幕上。"
+                            text: "可同时在多块屏幕上显示胶囊，也可以关闭全部胶囊显示。关闭后，托盘图标和全局快捷键仍可打开面板。所选屏幕全部断开时，胶囊会临时显示在默认屏幕上。"
                             wrapMode: Text.Wrap
                             opacity: 0.7
                             Layout.fillWidth: true
@@ -157,7 +157,7 @@ Window {
                         Label {
                             objectName: "allDisplaysOffNote"
                             visible: window.displays !== null && !window.displays.anyEffective
-                            text: "关闭后将隐藏所有胶囊；带刘海屏仍保留触发区，菜单栏图标和全局快捷键也可打开面板。"
+                            text: "关闭后将隐藏所有胶囊；托盘图标和全局快捷键仍可打开面板。"
                             wrapMode: Text.Wrap
                             opacity: 0.7
                             Layout.fillWidth: true

@@ -52,9 +52,8 @@ QList<ConnectedDisplay> ConnectedDisplay::fromScreens(const QList<Screen> &scree
 
 QString ConnectedDisplay::placementCaption() const
 {
-    if (isDefault)
-        return hasNotch ? QStringLiteral("默认 · 刘海下方") : QStringLiteral("默认 · 菜单栏下方中央");
-    return hasNotch ? QStringLiteral("刘海下方") : QStringLiteral("菜单栏下方中央");
+    // Linux screens have no notch, and the top bar, where there is one, is no menu bar.
+    return isDefault ? QStringLiteral("默认 · 屏幕顶部中央") : QStringLiteral("屏幕顶部中央");
 }
 
 QString ConnectedDisplay::title() const

@@ -38,7 +38,7 @@ struct ConnectedDisplay
     // The first notched screen, else the main one, else the first one.
     static std::optional<qsizetype> defaultScreenIndex(const QList<Screen> &screens);
 
-    // "默认 · 刘海下方", "默认 · 菜单栏下方中央", "刘海下方" or "菜单栏下方中央".
+    // Where the capsule sits: "默认 · 屏幕顶部中央" or "屏幕顶部中央".
     QString placementCaption() const;
     // "<name> · <position>"
     QString title() const;

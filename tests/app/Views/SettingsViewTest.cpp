@@ -158,16 +158,38 @@ TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAndFollowsChangesFromElsewher
     saveScreenshot("settings-general");
 }
 
-TEST_F(SettingsViewTest, TheWidthRowShowsWholePointsAndResetsToTheDefault)
+TEST_F(SettingsViewTest, TheWidthRowShowsWholePixelsAndResetsToTheDefault)
 {
-    EXPECT_EQ(text("panelWidthText"), "384 pt");
+    EXPECT_EQ(text("panelWidthText"), "384 像素");
     EXPECT_FALSE(item("resetPanelWidth")->isEnabled());
     m_settings.setPanelWidth(500.7);
-    EXPECT_EQ(text("panelWidthText"), "500 pt");
+    EXPECT_EQ(text("panelWidthText"), "500 像素");
     ASSERT_TRUE(item("resetPanelWidth")->isEnabled());
     click(item("resetPanelWidth"));
     EXPECT_EQ(m_settings.panelWidth(), 384);
-    EXPECT_EQ(text("panelWidthText"), "384 pt");
+    EXPECT_EQ(text("panelWidthText"), "384 像素");
+}
+
+TEST_F(SettingsViewTest, NoTextSpeaksOfNotchesMenuBarsOrPoints)
+{
+    // Every text of every tab, shown or not yet (the all-displays-off note).
+    QStringList texts;
+    std::function<void(QQuickItem *)> walk = [&](QQuickItem *item) {
+        for (const char *property : {"text", "title", "caption"}) {
+            const QString value = item->property(property).toString();
+            if (!value.isEmpty())
+                texts.append(value);
+        }
+        for (QQuickItem *child : item->childItems())
+            walk(child);
+    };
+    walk(window()->contentItem());
+    ASSERT_TRUE(texts.contains(QStringLiteral("吸附屏幕")));
+    for (const QString &text : std::as_const(texts)) {
+        EXPECT_FALSE(text.contains(QStringLiteral("刘海"))) << text.toStdString();
+        EXPECT_FALSE(text.contains(QStringLiteral("菜单栏"))) << text.toStdString();
+        EXPECT_FALSE(text.endsWith(QStringLiteral(" pt"))) << text.toStdString();
+    }
 }
 
 TEST_F(SettingsViewTest, DisplaySwitchesEditTheSelectionDownToNoneAndBackToAutomatic)
@@ -175,9 +197,9 @@ TEST_F(SettingsViewTest, DisplaySwitchesEditTheSelectionDownToNoneAndBackToAutom
     const QList<QQuickItem *> rows = items("displayRow");
     ASSERT_EQ(rows.size(), 2);
     EXPECT_EQ(rows[0]->property("title").toString(), "Acme 27 · 默认屏幕");
-    EXPECT_EQ(rows[0]->property("caption").toString(), "默认 · 菜单栏下方中央");
+    EXPECT_EQ(rows[0]->property("caption").toString(), "默认 · 屏幕顶部中央");
     EXPECT_EQ(rows[1]->property("title").toString(), "HDMI-1 · 右侧屏幕");
-    EXPECT_EQ(rows[1]->property("caption").toString(), "菜单栏下方中央");
+    EXPECT_EQ(rows[1]->property("caption").toString(), "屏幕顶部中央");
     // Automatic: only the default display shows a capsule.
     EXPECT_TRUE(checked(switchOf("displayRow", 0)));
     EXPECT_FALSE(checked(switchOf("displayRow", 1)));

@@ -26,10 +26,11 @@ TEST(ConnectedDisplayTest, ANotchedScreenIsTheDefaultAndOthersAreLabelledByWhere
     const QList<ConnectedDisplay> displays = ConnectedDisplay::fromScreens(screens);
     ASSERT_EQ(displays.size(), 2);
     EXPECT_EQ(displays[0].positionLabel, "右侧屏幕");
-    EXPECT_EQ(displays[0].placementCaption(), "菜单栏下方中央");
+    EXPECT_EQ(displays[0].placementCaption(), "屏幕顶部中央");
     EXPECT_EQ(displays[0].title(), "DELL U2720Q · 右侧屏幕");
     EXPECT_EQ(displays[1].positionLabel, "默认屏幕");
-    EXPECT_EQ(displays[1].placementCaption(), "默认 · 刘海下方");
+    // Even a notched screen is captioned in Linux words.
+    EXPECT_EQ(displays[1].placementCaption(), "默认 · 屏幕顶部中央");
     EXPECT_TRUE(displays[1].isDefault);
 }
 
@@ -41,7 +42,7 @@ TEST(ConnectedDisplayTest, WithoutANotchTheMainScreenIsTheDefaultElseTheFirst)
     };
     EXPECT_EQ(ConnectedDisplay::defaultScreenIndex(screens), 1);
     EXPECT_EQ(labels(ConnectedDisplay::fromScreens(screens)), (QStringList{"左侧屏幕", "默认屏幕"}));
-    EXPECT_EQ(ConnectedDisplay::fromScreens(screens)[1].placementCaption(), "默认 · 菜单栏下方中央");
+    EXPECT_EQ(ConnectedDisplay::fromScreens(screens)[1].placementCaption(), "默认 · 屏幕顶部中央");
 
     screens[1].isMain = false;
     EXPECT_EQ(ConnectedDisplay::defaultScreenIndex(screens), 0);
