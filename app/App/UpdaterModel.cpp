@@ -174,9 +174,12 @@ void UpdaterModel::finish(QNetworkReply *reply)
     }
 
     const QDateTime now = m_now();
-    m_lastCheckDate = now;
-    m_defaults.setString(QLatin1String(lastCheckDateKey), now.toUTC().toString(Qt::ISODateWithMs));
-    Q_EMIT lastCheckDateChanged();
+    // Only a check that got an answer is the last check the user is shown.
+    if (m_state == State::UpToDate || m_state == State::UpdateAvailable) {
+        m_lastCheckDate = now;
+        m_defaults.setString(QLatin1String(lastCheckDateKey), now.toUTC().toString(Qt::ISODateWithMs));
+        Q_EMIT lastCheckDateChanged();
+    }
     if (!m_nextCheck.isNull())
         scheduleFrom(now);
     Q_EMIT checkFinished();

@@ -20,8 +20,9 @@ class UserDefaults;
 
 // Software updates: reads the appcast (an RSS feed whose items carry a version
 // and a download link) once a day and on demand, compares the newest version
-// with this build and offers the download page. The time of the last check is
-// kept in the user defaults so that the daily rhythm survives restarts.
+// with this build and offers the download page. The time of the last check
+// that succeeded is kept in the user defaults so that the daily rhythm
+// survives restarts.
 //
 // The feed comes from the network and is not trusted: it is read as it arrives
 // and cut off past maximumFeedBytes, a check ends after checkTimeout however

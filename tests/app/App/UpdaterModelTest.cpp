@@ -103,12 +103,12 @@ protected:
         return QUrl::fromLocalFile(dir.write(QStringLiteral("appcast.xml"), contents));
     }
 
-    // Runs one on-demand check against `url` as version 1.2.0.
-    void check(UpdaterModel &model)
+    // Runs one on-demand check; whether it ended.
+    bool check(UpdaterModel &model)
     {
         QSignalSpy finished(&model, &UpdaterModel::checkFinished);
         model.checkForUpdates();
-        ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
+        return finished.count() == 1 || finished.wait(10000);
     }
 
     test::TempDir dir;
@@ -144,7 +144,7 @@ TEST_F(UpdaterModelTest, TheNewestItemOfTheFeedIsOfferedWhenItIsNewer)
                                      item("1.3", "https://example.invalid/1.3"))),
                        QStringLiteral("1.2.0"), clock.function());
     EXPECT_EQ(model.lastCheckText(), QStringLiteral("从未"));
-    check(model);
+    ASSERT_TRUE(check(model));
     EXPECT_EQ(model.state(), UpdaterModel::State::UpdateAvailable);
     EXPECT_EQ(model.statusText(), QStringLiteral("发现新版本 1.10.0"));
     EXPECT_EQ(model.downloadURL(), QUrl(QStringLiteral("https://example.invalid/1.10")));
@@ -156,7 +156,7 @@ TEST_F(UpdaterModelTest, TheNewestItemOfTheFeedIsOfferedWhenItIsNewer)
     UpdaterModel again(defaults, feedFile(feed(item("1.2", "https://example.invalid/1.2"))), QStringLiteral("1.2.0"),
                        clock.function());
     EXPECT_EQ(again.lastCheckDate(), clock.now());
-    check(again);
+    ASSERT_TRUE(check(again));
     EXPECT_EQ(again.state(), UpdaterModel::State::UpToDate);
     EXPECT_EQ(again.statusText(), QStringLiteral("已是最新版本"));
 }
@@ -166,7 +166,7 @@ TEST_F(UpdaterModelTest, OnlySecureWebPagesAreOfferedForDownload)
     for (const QByteArray &link : {QByteArray("file:///bin/sh"), QByteArray("http://example.invalid/9.0"),
                                    QByteArray("javascript:alert(1)"), QByteArray("https:relative")}) {
         UpdaterModel model(defaults, feedFile(feed(item("9.0", link))), QStringLiteral("1.0"), clock.function());
-        check(model);
+        ASSERT_TRUE(check(model));
         EXPECT_EQ(model.state(), UpdaterModel::State::UpdateAvailable) << link.constData();
         EXPECT_EQ(model.downloadURL(), UpdaterModel::productPageURL()) << link.constData();
     }
@@ -180,7 +180,7 @@ TEST_F(UpdaterModelTest, AnEndlessAnswerIsCutOffAndLaterChecksStillRun)
     qputenv(UpdaterModel::feedURLVariable, flood.url().toEncoded());
     UpdaterModel tooBig(defaults);
     qunsetenv(UpdaterModel::feedURLVariable);
-    check(tooBig);
+    ASSERT_TRUE(check(tooBig));
     EXPECT_EQ(tooBig.statusText(), QStringLiteral("检查更新失败：更新信息过大"));
     EXPECT_LT(flood.sent(), 64 * 1024 * 1024) << "what the kernel buffers, not the whole answer";
 
@@ -188,7 +188,7 @@ TEST_F(UpdaterModelTest, AnEndlessAnswerIsCutOffAndLaterChecksStillRun)
     EndlessHttpServer trickle(EndlessHttpServer::Pace::Trickle);
     UpdaterModel slow(defaults, trickle.url(), QStringLiteral("1.0"), clock.function());
     slow.setCheckTimeout(std::chrono::milliseconds(1500));
-    check(slow);
+    ASSERT_TRUE(check(slow));
     EXPECT_EQ(slow.statusText(), QStringLiteral("检查更新失败：服务器响应超时"));
     EXPECT_GT(trickle.sent(), 0);
     // The stuck check does not block the next one.
@@ -196,17 +196,28 @@ TEST_F(UpdaterModelTest, AnEndlessAnswerIsCutOffAndLaterChecksStillRun)
     EXPECT_EQ(slow.state(), UpdaterModel::State::Checking);
 }
 
-TEST_F(UpdaterModelTest, BrokenFeedsAndServerErrorsFailWithAReasonAndStillCount)
+TEST_F(UpdaterModelTest, BrokenFeedsAndServerErrorsFailWithAReasonAndLeaveTheLastCheck)
 {
-    UpdaterModel garbage(defaults, feedFile("<rss><channel><item>"), QStringLiteral("1.0"), clock.function());
-    check(garbage);
+    UpdaterModel never(defaults, feedFile("<rss><channel><item>"), QStringLiteral("1.0"), clock.function());
+    ASSERT_TRUE(check(never));
+    EXPECT_EQ(never.state(), UpdaterModel::State::Failed);
+    EXPECT_EQ(never.lastCheckText(), QStringLiteral("从未"));
+
+    const QDateTime succeeded = clock.now();
+    UpdaterModel garbage(defaults, feedFile(feed({})), QStringLiteral("1.0"), clock.function());
+    ASSERT_TRUE(check(garbage));
+    ASSERT_EQ(garbage.state(), UpdaterModel::State::UpToDate);
+    clock.advance(std::chrono::hours(1));
+    dir.write(QStringLiteral("appcast.xml"), "<rss><channel><item>");
+    ASSERT_TRUE(check(garbage));
     EXPECT_EQ(garbage.state(), UpdaterModel::State::Failed);
     EXPECT_TRUE(garbage.statusText().startsWith(QStringLiteral("检查更新失败：")));
-    EXPECT_EQ(garbage.lastCheckDate(), clock.now());
+    EXPECT_EQ(garbage.lastCheckDate(), succeeded);
+    EXPECT_EQ(UpdaterModel(defaults).lastCheckDate(), succeeded);
 
     FixedHttpServer server("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
     UpdaterModel missing(defaults, server.url(), QStringLiteral("1.0"), clock.function());
-    check(missing);
+    ASSERT_TRUE(check(missing));
     EXPECT_EQ(missing.state(), UpdaterModel::State::Failed);
     EXPECT_GT(missing.statusText().size(), QStringLiteral("检查更新失败：").size());
 }
