@@ -6,7 +6,7 @@
 
 namespace holdra {
 
-// Defaults in an INI file through QSettings: ~/.config/Holdra/Holdra.conf for the
+// Defaults in an INI file through QSettings: ~/.config/Holdra/Holdra.ini for the
 // application, or any file. INI keeps no types, so values read back from the file
 // come as text and are interpreted here; every write is flushed at once.
 class QSettingsUserDefaults final : public UserDefaults

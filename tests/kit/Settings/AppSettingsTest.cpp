@@ -219,7 +219,7 @@ TEST(AppSettingsTest, AnObserverAssigningAgainHasTheLastWord)
 TEST(AppSettingsTest, EverySettingSurvivesTheSettingsFile)
 {
     test::TempDir dir;
-    const QString path = dir.filePath(QStringLiteral("Holdra.conf"));
+    const QString path = dir.filePath(QStringLiteral("Holdra.ini"));
     {
         QSettingsUserDefaults defaults(path);
         AppSettings settings(defaults);
@@ -232,7 +232,7 @@ TEST(AppSettingsTest, EverySettingSurvivesTheSettingsFile)
         settings.setHotKey({0, Modifier::Command | Modifier::Shift});
     }
     // A copy under another name is read from disk, not from QSettings' in-process cache.
-    const QString copy = dir.filePath(QStringLiteral("copy.conf"));
+    const QString copy = dir.filePath(QStringLiteral("copy.ini"));
     ASSERT_TRUE(QFile::copy(path, copy));
     QSettingsUserDefaults defaults(copy);
     const AppSettings settings(defaults);

@@ -23,7 +23,7 @@ QString copyOf(const test::TempDir &dir, const QString &file, const QString &cop
 TEST(QSettingsUserDefaultsTest, ValuesSurviveTheRoundTripThroughTheFile)
 {
     test::TempDir dir;
-    const QString path = dir.filePath(QStringLiteral("Holdra.conf"));
+    const QString path = dir.filePath(QStringLiteral("Holdra.ini"));
     {
         QSettingsUserDefaults defaults(path);
         defaults.setBool(QStringLiteral("settings.flag"), false);
@@ -36,7 +36,7 @@ TEST(QSettingsUserDefaultsTest, ValuesSurviveTheRoundTripThroughTheFile)
         defaults.setData(QStringLiteral("settings.data"), QByteArray(R"({"keyCode":49,"modifiers":6})"));
     }
 
-    const QSettingsUserDefaults reread(copyOf(dir, path, QStringLiteral("copy.conf")));
+    const QSettingsUserDefaults reread(copyOf(dir, path, QStringLiteral("copy.ini")));
     EXPECT_EQ(reread.boolValue(QStringLiteral("settings.flag")), false);
     EXPECT_EQ(reread.doubleValue(QStringLiteral("settings.width")), 720.5);
     EXPECT_EQ(reread.stringValue(QStringLiteral("settings.mode")), QStringLiteral("selected"));
@@ -51,10 +51,24 @@ TEST(QSettingsUserDefaultsTest, ValuesSurviveTheRoundTripThroughTheFile)
     EXPECT_EQ(reread.stringListValue(QStringLiteral("settings.missing")), std::nullopt);
 }
 
+TEST(QSettingsUserDefaultsTest, TheApplicationsDefaultsLiveInHoldraIniUnderTheConfigDirectory)
+{
+    test::TempDir dir;
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    {
+        QSettingsUserDefaults defaults;
+        defaults.setBool(QStringLiteral("settings.soundFeedback"), false);
+    }
+    const QString file = dir.filePath(QStringLiteral("Holdra/Holdra.ini"));
+    ASSERT_TRUE(QFile::exists(file));
+    const QSettingsUserDefaults reread(file);
+    EXPECT_EQ(reread.boolValue(QStringLiteral("settings.soundFeedback")), false);
+}
+
 TEST(QSettingsUserDefaultsTest, HandEditedValuesOfTheWrongKindReadAsNothing)
 {
     test::TempDir dir;
-    const QString path = dir.write(QStringLiteral("Holdra.conf"),
+    const QString path = dir.write(QStringLiteral("Holdra.ini"),
                                    "[General]\n"
                                    "settings.flag=yes\n"
                                    "settings.width=wide\n"
