@@ -1,5 +1,6 @@
 #pragma once
 
+#include "App/ThumbnailImageProvider.h"
 #include "FakeAudioPlayer.h"
 #include "ManualClock.h"
 #include "Notch/NotchController.h"
@@ -89,6 +90,7 @@ protected:
     QQuickItem *show(const QString &type, QSize size = QSize(400, 470), const QVariantMap &extra = {})
     {
         m_view = std::make_unique<QQuickView>();
+        m_view->engine()->addImageProvider(QStringLiteral("thumbnail"), new ThumbnailImageProvider);
         QVariantMap properties = extra;
         properties.insert(QStringLiteral("controller"), QVariant::fromValue<QObject *>(&controller()));
         if (type == QStringLiteral("OpenPanelView"))
