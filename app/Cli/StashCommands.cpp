@@ -117,7 +117,8 @@ int StashCommands::addText(const QString &text)
         m_err << "holdra: there is no text to stash\n";
         return 1;
     }
-    const StashItem item = WebAddress::fromText(text) ? m_store.addLink(text.trimmed(), std::nullopt) : m_store.addText(text);
+    const StashItem item =
+        WebAddress::fromText(text) ? m_store.addLink(text.trimmed(), std::nullopt) : m_store.addText(text);
     m_out << ItemFormatter::line(item) << '\n';
     return 0;
 }

@@ -26,7 +26,8 @@ std::optional<QImage> thumbnail(const QString &filePath, int maxPixel)
     const QImage::Format format = reader.imageFormat();
     const bool oneBit = format == QImage::Format_Mono || format == QImage::Format_MonoLSB;
     const QSize size = reader.size();
-    if (reader.supportsOption(QImageIOHandler::ScaledSize) && !oneBit && size.isValid() && !size.isEmpty() && (size.width() > maxPixel || size.height() > maxPixel)) {
+    const bool larger = size.isValid() && (size.width() > maxPixel || size.height() > maxPixel);
+    if (reader.supportsOption(QImageIOHandler::ScaledSize) && !oneBit && larger && !size.isEmpty()) {
         // The size of the stored image; its longer side is the same upright.
         reader.setScaledSize(size.scaled(maxPixel, maxPixel, Qt::KeepAspectRatio));
     }
