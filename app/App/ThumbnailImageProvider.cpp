@@ -6,6 +6,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 namespace holdra {
@@ -32,9 +33,14 @@ public:
 
     QString errorString() const override { return m_error; }
 
+    // A row that went away before its turn costs no decoding.
+    void cancel() override { m_cancelled = true; }
+
     void run() override
     {
-        if (const std::optional<QImage> image = ImageMetadata::thumbnail(m_path, m_maxPixel))
+        if (m_cancelled)
+            m_error = QStringLiteral("cancelled");
+        else if (const std::optional<QImage> image = ImageMetadata::thumbnail(m_path, m_maxPixel))
             m_image = *image;
         else
             m_error = QStringLiteral("no thumbnail for %1").arg(m_path);
@@ -44,6 +50,7 @@ public:
 private:
     const QString m_path;
     const int m_maxPixel;
+    std::atomic<bool> m_cancelled = false;
     QImage m_image;
     QString m_error;
 };
