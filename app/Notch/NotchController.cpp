@@ -1109,6 +1109,12 @@ void NotchController::previewItem(const QString &itemID)
         Q_EMIT previewItemRequested(*item);
 }
 
+void NotchController::dragItems(const QString &itemID, QObject *source)
+{
+    if (const std::optional<StashItem> item = activeItem(itemID))
+        Q_EMIT dragRequested(effectiveItems(*item), source);
+}
+
 void NotchController::drop(const QMimeData &data, const QString &displayID)
 {
     // The drag's data is gone once the drop returns: keep a copy for the import.
