@@ -134,6 +134,15 @@ void NotchWindow::setFrame(const QRectF &frame)
         QTimer::singleShot(0, this, &NotchWindow::refreshHover);
 }
 
+bool NotchWindow::covers(const QPointF &point) const
+{
+    const QRectF rect = frame();
+    if (!rect.contains(point))
+        return false;
+    const QRegion shape = mask();
+    return shape.isEmpty() || shape.contains((point - rect.topLeft()).toPoint());
+}
+
 void NotchWindow::refreshHover()
 {
     // Qt Quick keeps the pointer's last position in window coordinates, so a

@@ -35,6 +35,7 @@ public:
 
     QRectF frame() const override;
     void setFrame(const QRectF &frame) override;
+    bool covers(const QPointF &point) const override;
     void orderFront() override;
     void makeKeyAndOrderFront() override;
     void orderOut() override;

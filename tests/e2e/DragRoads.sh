@@ -168,8 +168,8 @@ shot panel-open
   || fail "the panel's bottom-left corner is drawn over the window below (pixel $(pixel $(( px + 1 )) $(( py + ph - 2 ))))"
 [ "$(pixel $(( px + 40 )) $(( py + ph - 2 )))" != 455A64 ] || fail "the panel's bottom edge is not drawn"
 
-# --- rows out: rows start below the header, one every 52 pixels
-rowY() { echo $(( py + 74 + 52 * $1 )); }
+# --- rows out: rows start below the header, one every 53 pixels
+rowY() { echo $(( py + 74 + 53 * $1 )); }
 rowX=$(( px + pw / 2 ))
 dropOut() { # ROW: drags that row onto the drop target and waits for its report
   rm -f "$scratch/drop" "$scratch/drop.hover"
@@ -241,6 +241,7 @@ panelIsOpen || fail "the panel closed after a row was dragged back"
 # --- the cut corner passes a click to the window below
 xdotool mousemove $(( px + 1 )) $(( py + ph - 2 )) click 1
 waitFor 5 "a click in the panel's cut corner did not reach the window below" exists "$scratch/drop.pressed"
+waitFor 5 "a click in the panel's cut corner did not close the panel as an outside click" panelIsClosed
 
 quit
 [ ! -e "$XDG_RUNTIME_DIR/Holdra/HoldraDrag" ] || fail "the dragged texts' files outlived the shelf"
