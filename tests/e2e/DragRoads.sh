@@ -11,7 +11,7 @@
 set -uo pipefail
 holdra=$1 dragSource=$2 dropTarget=$3
 . "$(dirname "$0")/lib.sh"
-command -v pcmanfm >/dev/null || fail "pcmanfm is not installed"
+for tool in pcmanfm import; do command -v "$tool" >/dev/null || fail "$tool is not installed"; done
 
 shot() { [ -z "${HOLDRA_E2E_SHOTS:-}" ] || import -window root "$HOLDRA_E2E_SHOTS/$1.png"; }
 names() { python3 -c 'import json,sys; print("\n".join(i["displayName"] for i in json.load(open(sys.argv[1]))))' \
