@@ -35,6 +35,8 @@ HOLDRA_PACKAGES=(
   # checks of the installed desktop entry and AppStream metadata
   desktop-file-utils appstream
   xvfb xauth openbox xdotool x11-utils xclip pulseaudio
+  # the drag roads: a real file manager beside the shelf, and screen pixels read back
+  pcmanfm imagemagick
 )
 
 holdra_missing_packages() {

@@ -1,6 +1,10 @@
 #include "App/ItemActions.h"
 
+#include "App/ItemDragData.h"
+#include "Notch/DropImport.h"
 #include "Store/StashStore.h"
+#include "Support/AppPaths.h"
+#include "Support/PrivateDirectory.h"
 
 #include <QClipboard>
 #include <QDir>
@@ -11,13 +15,20 @@
 #include <QDrag>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QLoggingCategory>
+#include <QQuickItem>
+#include <QQuickWindow>
 #include <QMimeData>
 #include <QSaveFile>
+#include <QTimer>
 
 namespace holdra {
 
+Q_LOGGING_CATEGORY(lcDrag, "holdra.drag")
+
 namespace {
 
+const QString dragFolder = QStringLiteral("HoldraDrag");
 const QString fileManagerService = QStringLiteral("org.freedesktop.FileManager1");
 
 QByteArray gnomeCopiedFiles(const QList<QUrl> &files)
@@ -34,6 +45,12 @@ bool isFileBacked(const StashItem &item)
         || item.kind() == StashItemKind::audio;
 }
 
+// Below the temporary directory: "HoldraDrag/<ID>".
+QString textDragFolder(const StashItem &item)
+{
+    return dragFolder + u'/' + item.id().toString(QUuid::WithoutBraces).toUpper();
+}
+
 QString itemText(const StashItem &item)
 {
     return item.text().value_or(item.displayName());
@@ -45,7 +62,7 @@ ItemActions::ItemActions(StashStore &store, QObject *parent)
     : QObject(parent)
     , m_store(store)
     , m_openURL([](const QUrl &url) { return QDesktopServices::openUrl(url); })
-    , m_temporaryDirectory(QDir::tempPath())
+    , m_temporaryDirectory(AppPaths::temporaryDirectory())
 {
 }
 
@@ -143,43 +160,114 @@ void ItemActions::reveal(const StashItem &item) const
 
 QString ItemActions::textDragDirectory(const StashItem &item) const
 {
-    return QDir(m_temporaryDirectory)
-        .filePath(QStringLiteral("HoldraDrag/") + item.id().toString(QUuid::WithoutBraces).toUpper());
+    return QDir(m_temporaryDirectory).filePath(textDragFolder(item));
 }
 
-std::unique_ptr<QMimeData> ItemActions::dragData(const StashItem &item) const
+std::optional<QUrl> ItemActions::writeTextFile(const StashItem &item) const
 {
-    auto data = std::make_unique<QMimeData>();
-    switch (item.kind()) {
-    case StashItemKind::text: {
-        const QString text = itemText(item);
-        const QString directory = textDragDirectory(item);
-        // Rewritten on every drag: the receiver may read it long after the drag began.
-        QSaveFile file(QDir(directory).filePath(item.txtFileName()));
-        if (QDir().mkpath(directory) && file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0
-            && file.commit())
-            data->setUrls({QUrl::fromLocalFile(file.fileName())});
-        data->setText(text);
-        break;
+    const QString directory = textDragDirectory(item);
+    // A renamed item must not leave its older file behind.
+    QDir(directory).removeRecursively();
+    if (const QString error = PrivateDirectory::make(m_temporaryDirectory, textDragFolder(item)); !error.isEmpty()) {
+        qCWarning(lcDrag).noquote() << "Holdra: no folder for a dragged text:" << error;
+        return std::nullopt;
     }
-    case StashItemKind::link:
-        if (const std::optional<QUrl> url = linkURL(item)) {
-            data->setUrls({*url});
-            data->setText(url->toString());
-        } else {
-            data->setText(item.urlString().value_or(item.displayName()));
-        }
-        break;
-    case StashItemKind::file:
-    case StashItemKind::image:
-    case StashItemKind::audio:
-        if (const std::optional<QUrl> file = storedFileURL(item)) {
-            data->setUrls({*file});
-            data->setData(QStringLiteral("x-special/gnome-copied-files"), gnomeCopiedFiles({*file}));
-        }
-        break;
+    QSaveFile file(QDir(directory).filePath(item.txtFileName()));
+    if (!file.open(QIODevice::WriteOnly) || file.write(itemText(item).toUtf8()) < 0 || !file.commit()) {
+        qCWarning(lcDrag).noquote() << "Holdra: a dragged text was not written:" << file.errorString();
+        return std::nullopt;
     }
+    return QUrl::fromLocalFile(file.fileName());
+}
+
+std::unique_ptr<QMimeData> ItemActions::dragData(const QList<StashItem> &items) const
+{
+    QList<QUrl> urls;
+    QList<QUrl> files;
+    QStringList texts;
+    QString mozURLs;
+    QStringList ids;
+    QString imageFile;
+    for (const StashItem &item : items) {
+        ids.append(item.id().toString(QUuid::WithoutBraces).toUpper());
+        switch (item.kind()) {
+        case StashItemKind::text:
+            if (const std::optional<QUrl> file = writeTextFile(item)) {
+                urls.append(*file);
+                files.append(*file);
+            }
+            texts.append(itemText(item));
+            break;
+        case StashItemKind::link:
+            if (const std::optional<QUrl> url = linkURL(item)) {
+                urls.append(*url);
+                texts.append(url->toString());
+                mozURLs += url->toString() + u'\n' + item.displayName() + u'\n';
+            } else {
+                texts.append(item.urlString().value_or(item.displayName()));
+            }
+            break;
+        case StashItemKind::file:
+        case StashItemKind::image:
+        case StashItemKind::audio:
+            if (const std::optional<QUrl> file = storedFileURL(item)) {
+                urls.append(*file);
+                files.append(*file);
+                if (item.kind() == StashItemKind::image && imageFile.isEmpty())
+                    imageFile = file->toLocalFile();
+            }
+            break;
+        }
+    }
+    auto data = std::make_unique<ItemDragData>();
+    if (!urls.isEmpty())
+        data->setUrls(urls);
+    if (!files.isEmpty())
+        data->setData(QStringLiteral("x-special/gnome-copied-files"), gnomeCopiedFiles(files));
+    if (!mozURLs.isEmpty()) {
+        // Browsers read it as UTF-16: a URL and its title per pair of lines.
+        mozURLs.chop(1);
+        data->setData(QStringLiteral("text/x-moz-url"),
+                      QByteArray(reinterpret_cast<const char *>(mozURLs.utf16()), mozURLs.size() * 2));
+    }
+    if (!texts.isEmpty())
+        data->setText(texts.join(u'\n'));
+    data->setImageFile(imageFile);
+    if (!ids.isEmpty())
+        data->setData(DropImport::draggedItemsFormat(), ids.join(u'\n').toUtf8());
     return data;
+}
+
+void ItemActions::startDrag(const QList<StashItem> &items, QObject *source)
+{
+    if (items.isEmpty())
+        return;
+    // Owned by the drag once it starts; until then by this object.
+    QMimeData *data = dragData(items).release();
+    data->setParent(this);
+    // The row lets go of the pointer: the drag takes the rest of this press.
+    if (auto *item = qobject_cast<QQuickItem *>(source)) {
+        if (QQuickWindow *window = item->window()) {
+            if (QQuickItem *grabber = window->mouseGrabberItem())
+                grabber->ungrabMouse();
+        }
+    }
+    // Started from the event loop, not inside the view's delivery of the move.
+    QTimer::singleShot(0, this, [this, data] {
+        if (QGuiApplication::mouseButtons() == Qt::NoButton) {
+            delete data;
+            return;
+        }
+        // Qt deletes the drag, and with it the data, when it ends.
+        auto *drag = new QDrag(this);
+        drag->setMimeData(data);
+        drag->exec(Qt::CopyAction, Qt::CopyAction);
+    });
+}
+
+void ItemActions::removeDragScratch() const
+{
+    QDir(QDir(m_temporaryDirectory).filePath(dragFolder)).removeRecursively();
 }
 
 std::optional<StashItem> ItemActions::item(const QString &itemID) const
@@ -213,16 +301,6 @@ void ItemActions::reveal(const QString &itemID) const
 {
     if (const std::optional<StashItem> found = item(itemID))
         reveal(*found);
-}
-
-void ItemActions::startDrag(const QString &itemID, QObject *source) const
-{
-    const std::optional<StashItem> found = item(itemID);
-    if (!found || !source)
-        return;
-    auto *drag = new QDrag(source);
-    drag->setMimeData(dragData(*found).release());
-    drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
 } // namespace holdra

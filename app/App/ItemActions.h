@@ -34,7 +34,8 @@ public:
     explicit ItemActions(StashStore &store, QObject *parent = nullptr);
 
     void setURLOpener(URLOpener opener) { m_openURL = std::move(opener); }
-    // Where dragged text is written as a file; the system temporary directory by default.
+    // Below which dragged text is written as a file, in "HoldraDrag"; Holdra's
+    // private temporary directory under $XDG_RUNTIME_DIR by default.
     void setTemporaryDirectory(const QString &path) { m_temporaryDirectory = path; }
 
     // The clipboard data for `items`: text/uri-list of the stored copies and
@@ -51,20 +52,32 @@ public:
     void open(const StashItem &item) const;
     // Shows the stored copy selected in the file manager, or at least its folder.
     void reveal(const StashItem &item) const;
-    // What a drag of the item carries; text goes out as a .txt file and as text.
-    std::unique_ptr<QMimeData> dragData(const StashItem &item) const;
+    // What a drag of the items carries, in item order: the stored copies of
+    // files, images and recordings and the .txt files of texts as file URLs
+    // (text/uri-list and x-special/gnome-copied-files), links as URLs
+    // (text/uri-list and text/x-moz-url), texts and links as text/plain, the
+    // first image as image/png, and the items' identifiers, by which a drop back
+    // onto the shelf recognises them.
+    std::unique_ptr<QMimeData> dragData(const QList<StashItem> &items) const;
+    // Drags the items out from `source` (a row of the panel), copying only;
+    // returns at once, the drag runs on the event loop.
+    void startDrag(const QList<StashItem> &items, QObject *source);
+    // Removes the files of dragged texts. Done at start and at quit: a drop
+    // target may read a dragged file long after the drag has ended.
+    void removeDragScratch() const;
 
     // Row entry points for QML, by item identifier.
     Q_INVOKABLE void copyItems(const QStringList &itemIDs) const;
     Q_INVOKABLE void open(const QString &itemID) const;
     Q_INVOKABLE void reveal(const QString &itemID) const;
-    // Starts a drag of the item from `source` (a row); returns when it ended.
-    Q_INVOKABLE void startDrag(const QString &itemID, QObject *source) const;
 
     // The folder of dragged-out text files of one item: "HoldraDrag/<ID>".
     QString textDragDirectory(const StashItem &item) const;
 
 private:
+    // Writes the text of a text item to its own file, replacing what an earlier
+    // drag left there; none when it cannot be written.
+    std::optional<QUrl> writeTextFile(const StashItem &item) const;
     std::optional<StashItem> item(const QString &itemID) const;
     std::optional<QUrl> storedFileURL(const StashItem &item) const;
     // The URL of a link item, when its string is one.

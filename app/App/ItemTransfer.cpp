@@ -24,6 +24,17 @@ QSet<QUuid> idsOf(const QList<StashItem> &items)
     return ids;
 }
 
+// The first of `items` in list order, so that the scroll shows it and those below.
+std::optional<QUuid> topmost(const QList<StashItem> &list, const QList<StashItem> &items)
+{
+    const QSet<QUuid> ids = idsOf(items);
+    for (const StashItem &item : list) {
+        if (ids.contains(item.id()))
+            return item.id();
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
 ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, UserDefaults *defaults, QObject *parent)
@@ -46,9 +57,18 @@ ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, UserD
     connect(&controller, &NotchController::revealItemRequested, this,
             [this](const StashItem &item) { m_actions.reveal(item); });
     connect(&controller, &NotchController::previewItemRequested, this, &ItemTransfer::preview);
+    connect(&controller, &NotchController::dragRequested, this,
+            [this](const QList<StashItem> &items, QObject *source) { m_actions.startDrag(items, source); });
     connect(&m_instance, &SingleInstance::filesOpened, this, &ItemTransfer::importExternalFiles);
     connect(&m_instance, &SingleInstance::showRequested, this, [this] { m_controller.open(); });
     connect(&m_instance, &SingleInstance::settingsRequested, this, &ItemTransfer::settingsRequested);
+    // What a crash left behind; nothing of it can be in use.
+    m_actions.removeDragScratch();
+}
+
+ItemTransfer::~ItemTransfer()
+{
+    m_actions.removeDragScratch();
 }
 
 bool ItemTransfer::listenForOtherInstances()
@@ -78,8 +98,11 @@ void ItemTransfer::importDrop(const QMimeData &data)
     const std::optional<QString> message = outcome.message();
     if (!message)
         return;
-    if (!outcome.duplicates.isEmpty())
+    if (!outcome.duplicates.isEmpty()) {
         m_controller.setSelection(idsOf(outcome.duplicates));
+        m_controller.setScrollTargetItemID(topmost(m_store.items(), outcome.duplicates));
+        m_controller.requestScrollToTop();
+    }
     m_controller.feedback(*message);
     // With duplicates the panel stays open to show them.
     if (outcome.duplicates.isEmpty() && m_controller.openedByDrag())

@@ -28,6 +28,7 @@ class ItemTransfer : public QObject
 public:
     ItemTransfer(NotchController &controller, StashStore &store, UserDefaults *defaults,
                  QObject *parent = nullptr);
+    ~ItemTransfer() override;
 
     // Starts answering later `holdra FILE…` invocations; false when another instance has the name.
     bool listenForOtherInstances();

@@ -94,9 +94,34 @@ QList<DropProvider> DropImport::providers(const QMimeData &data)
     })};
 }
 
+namespace {
+
+// The stashed items a drag out of the shelf carried, in the drag's order.
+QList<StashItem> draggedBackItems(const QMimeData &data, const StashStore &store)
+{
+    QList<StashItem> found;
+    if (!data.hasFormat(DropImport::draggedItemsFormat()))
+        return found;
+    for (const QByteArray &line : data.data(DropImport::draggedItemsFormat()).split('\n')) {
+        const QUuid id(QString::fromLatin1(line.trimmed()));
+        for (const StashItem &item : store.items()) {
+            if (!id.isNull() && item.id() == id)
+                found.append(item);
+        }
+    }
+    return found;
+}
+
+} // namespace
+
 DropImport::Outcome DropImport::run(const QMimeData &data, StashStore &store)
 {
     Outcome outcome;
+    // Rows dragged back in: nothing is stored again, not even a text's file.
+    if (const QList<StashItem> own = draggedBackItems(data, store); !own.isEmpty()) {
+        outcome.duplicates = StashStore::uniqueItems(own);
+        return outcome;
+    }
     QList<StashItem> staged;
     QList<StashItem> draggedBack;
     for (const DropProvider &provider : providers(data)) {

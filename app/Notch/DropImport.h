@@ -41,6 +41,10 @@ public:
     // becomes one provider offering every format.
     static QList<DropProvider> providers(const QMimeData &data);
 
+    // Carries the identifiers of items dragged out of the shelf, one a line: a
+    // drop of them back onto it finds them already stashed, texts and links too.
+    static QString draggedItemsFormat() { return QStringLiteral("application/x-holdra-item-ids"); }
+
     static Outcome run(const QMimeData &data, StashStore &store);
 };
 

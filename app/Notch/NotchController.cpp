@@ -618,13 +618,12 @@ void NotchController::handleOutsidePress(const QPoint &rootPosition)
     if (!m_isOpen)
         return;
     // Presses on any of Holdra's own windows are the views' to handle: a click on
-    // another capsule moves the panel there instead of closing it.
+    // another capsule moves the panel there instead of closing it. A press in the
+    // open panel's cut-away corner went to the window below and counts as outside.
     for (const auto &[id, entry] : m_windows) {
         const std::optional<NotchDisplay> d = display(id);
         const double ratio = d && d->screen ? d->screen->devicePixelRatio() : 1.0;
-        const QRectF frame = entry.window->frame();
-        const QRectF pixels(frame.x() * ratio, frame.y() * ratio, frame.width() * ratio, frame.height() * ratio);
-        if (pixels.contains(rootPosition))
+        if (entry.window->covers(QPointF(rootPosition) / ratio))
             return;
     }
     close(false);
@@ -1107,6 +1106,12 @@ void NotchController::previewItem(const QString &itemID)
 {
     if (const std::optional<StashItem> item = activeItem(itemID))
         Q_EMIT previewItemRequested(*item);
+}
+
+void NotchController::dragItems(const QString &itemID, QObject *source)
+{
+    if (const std::optional<StashItem> item = activeItem(itemID))
+        Q_EMIT dragRequested(effectiveItems(*item), source);
 }
 
 void NotchController::drop(const QMimeData &data, const QString &displayID)

@@ -224,6 +224,8 @@ public:
     Q_INVOKABLE void openItem(const QString &itemID);
     Q_INVOKABLE void revealItem(const QString &itemID);
     Q_INVOKABLE void previewItem(const QString &itemID);
+    // A row is dragged: out go its effective items, from `source` (the row).
+    Q_INVOKABLE void dragItems(const QString &itemID, QObject *source);
     // Hands what was dropped on `displayID` to the import, on the next turn of
     // the event loop; the drop itself is accepted at once.
     void drop(const QMimeData &data, const QString &displayID);
@@ -275,6 +277,7 @@ Q_SIGNALS:
     void openItemRequested(const holdra::StashItem &item);
     void revealItemRequested(const holdra::StashItem &item);
     void previewItemRequested(const holdra::StashItem &item);
+    void dragRequested(const QList<holdra::StashItem> &items, QObject *source);
     void kelvarnAvailabilityRefreshRequested();
     void openKelvarnTodayFolderRequested(const QString &displayID, bool withTargetDisplay);
     // Ctrl+, and Ctrl+Q in the panel.

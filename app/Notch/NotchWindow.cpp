@@ -1,5 +1,6 @@
 #include "Notch/NotchWindow.h"
 
+#include "Notch/BottomRoundedRectangle.h"
 #include "Notch/NotchController.h"
 #include "Platform/X11PanelWindowHints.h"
 
@@ -9,7 +10,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QTimer>
-#include <QPainterPath>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQmlProperty>
@@ -21,15 +21,6 @@ namespace holdra {
 namespace {
 
 const QString openPanelViewResource = QStringLiteral(":/qt-project.org/imports/Holdra/OpenPanelView.qml");
-
-QRegion roundedRegion(const QRectF &rect, double radius)
-{
-    if (radius <= 0)
-        return QRegion(rect.toAlignedRect());
-    QPainterPath path;
-    path.addRoundedRect(rect, radius, radius);
-    return QRegion(path.toFillPolygon().toPolygon());
-}
 
 } // namespace
 
@@ -99,8 +90,7 @@ void NotchWindow::createRootView(QQmlEngine &engine)
     m_root->setParentItem(contentItem());
     m_root->setFocus(true);
     fitRootView();
-    QQmlProperty(m_root, QStringLiteral("visibleShape")).connectNotifySignal(this, SLOT(updateMask()));
-    QQmlProperty(m_root, QStringLiteral("visibleShapeRadius")).connectNotifySignal(this, SLOT(updateMask()));
+    QQmlProperty(m_root, QStringLiteral("panelCornerRadius")).connectNotifySignal(this, SLOT(updateMask()));
     updateMask();
 }
 
@@ -108,18 +98,21 @@ void NotchWindow::fitRootView()
 {
     if (m_root)
         m_root->setSize(QSizeF(width(), height()));
+    updateMask();
 }
 
 void NotchWindow::updateMask()
 {
-    if (!m_root)
-        return;
-    const QRectF shape = m_root->property("visibleShape").toRectF();
-    const double radius = m_root->property("visibleShapeRadius").toDouble();
-    if (shape.isEmpty())
+    const double radius = m_root ? m_root->property("panelCornerRadius").toDouble() : 0;
+    if (radius <= 0) {
+        // Closed: the whole window takes clicks and drags, drawn capsule or not.
         setMask(QRegion());
-    else
-        setMask(roundedRegion(shape, radius));
+        return;
+    }
+    // Open: without a compositor nothing is drawn in the cut-away corners (no
+    // black), and clicks there reach the window below.
+    const QRectF rect(QPointF(0, 0), QSizeF(size()));
+    setMask(QRegion(BottomRoundedRectangle::path(rect, radius).toFillPolygon().toPolygon()));
 }
 
 QRectF NotchWindow::frame() const
@@ -139,6 +132,15 @@ void NotchWindow::setFrame(const QRectF &frame)
     fitRootView();
     if (changed)
         QTimer::singleShot(0, this, &NotchWindow::refreshHover);
+}
+
+bool NotchWindow::covers(const QPointF &point) const
+{
+    const QRectF rect = frame();
+    if (!rect.contains(point))
+        return false;
+    const QRegion shape = mask();
+    return shape.isEmpty() || shape.contains((point - rect.topLeft()).toPoint());
 }
 
 void NotchWindow::refreshHover()

@@ -16,9 +16,10 @@ class X11PanelWindowHints;
 
 // The window of one display: frameless, translucent, above other windows, on
 // every workspace and out of the taskbar. It refuses the keyboard focus while the
-// capsule is closed and takes it when the panel opens. Its input and drawing area
-// is cut to the visible shape the root view reports, so clicks beside the capsule
-// reach the desktop, and without a compositor nothing is drawn around it.
+// capsule is closed and takes it when the panel opens. Closed, the whole window
+// is the capsule's trigger; open, its input and drawing area is cut to the
+// panel's bottom-rounded outline, so that clicks beside the rounded corners reach
+// the window below and without a compositor nothing is drawn there.
 class NotchWindow : public QQuickWindow, public NotchWindowing
 {
     Q_OBJECT
@@ -34,6 +35,7 @@ public:
 
     QRectF frame() const override;
     void setFrame(const QRectF &frame) override;
+    bool covers(const QPointF &point) const override;
     void orderFront() override;
     void makeKeyAndOrderFront() override;
     void orderOut() override;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointF>
 #include <QRectF>
 
 namespace holdra {
@@ -17,6 +18,9 @@ public:
     // In Qt's y-down virtual desktop.
     virtual QRectF frame() const = 0;
     virtual void setFrame(const QRectF &frame) = 0;
+    // Whether a point of the virtual desktop lies on the window's shape, which
+    // may be smaller than its frame (the open panel's cut-away corners).
+    virtual bool covers(const QPointF &point) const { return frame().contains(point); }
     // Shown without taking the keyboard focus.
     virtual void orderFront() = 0;
     // Shown and given the keyboard focus, so the panel's field and keys work.

@@ -55,36 +55,52 @@ bool StashDropArea::carriesStashableContent(const QMimeData &data)
     return false;
 }
 
+void StashDropArea::openForDrag()
+{
+    if (m_controller && !m_controller->isOpenOn(m_displayID))
+        m_controller->openForDrag(m_displayID);
+}
+
 void StashDropArea::dragEnterEvent(QDragEnterEvent *event)
 {
     if (!event->mimeData() || !carriesStashableContent(*event->mimeData())) {
         event->ignore();
         return;
     }
-    event->acceptProposedAction();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
     setContainsDrag(true);
-    Q_EMIT entered();
+    openForDrag();
+    if (m_controller)
+        m_controller->setDropTargeted(true);
 }
 
 void StashDropArea::dragMoveEvent(QDragMoveEvent *event)
 {
-    event->acceptProposedAction();
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 void StashDropArea::dragLeaveEvent(QDragLeaveEvent *event)
 {
     Q_UNUSED(event)
     setContainsDrag(false);
-    Q_EMIT exited();
+    if (m_controller)
+        m_controller->setDropTargeted(false);
 }
 
 void StashDropArea::dropEvent(QDropEvent *event)
 {
     setContainsDrag(false);
     // Accepted at once; the import runs afterwards and reports through toasts.
-    event->acceptProposedAction();
-    Q_EMIT dropped();
-    if (m_controller && event->mimeData())
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (!m_controller)
+        return;
+    m_controller->setDropTargeted(false);
+    // A drop that arrives without an enter (a fast drag) opens the panel too.
+    openForDrag();
+    if (event->mimeData())
         m_controller->drop(*event->mimeData(), m_displayID);
 }
 

@@ -11,9 +11,14 @@ namespace holdra {
 
 class NotchController;
 
-// A drop target that hands what is dropped to the controller's import path.
-// QML's own DropArea cannot give the dragged data as a whole; this one copies it
-// before the drop returns, because a drag's data is gone afterwards.
+// The drop target of one display's window, over the closed capsule and the open
+// panel alike, so that a drag that opens the panel is still received once the
+// window has grown. A drag entering opens the panel there; while it hovers the
+// panel shows the drop outline; a drop hands the data to the controller's
+// import path. The shelf copies what it is given, so the action reported to the
+// source is always Copy. QML's own DropArea cannot give the dragged data as a
+// whole; this one copies it before the drop returns, because a drag's data is
+// gone afterwards.
 class StashDropArea : public QQuickItem
 {
     Q_OBJECT
@@ -38,10 +43,6 @@ Q_SIGNALS:
     void controllerChanged();
     void displayIDChanged();
     void containsDragChanged();
-    void entered();
-    void exited();
-    // Before the data goes to the controller.
-    void dropped();
 
 protected:
     void dragEnterEvent(QDragEnterEvent *event) override;
@@ -51,6 +52,8 @@ protected:
 
 private:
     void setContainsDrag(bool contains);
+    // Opens the panel on this display for the drag unless it is open here already.
+    void openForDrag();
 
     QPointer<NotchController> m_controller;
     QString m_displayID;

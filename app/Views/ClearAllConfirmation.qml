@@ -19,7 +19,7 @@ Popup {
 
     background: Rectangle {
         radius: 12
-        color: PanelStyle.material
+        color: PanelStyle.sheet
         border.width: 1
         border.color: PanelStyle.withOpacity(PanelStyle.primary, 0.12)
     }

@@ -14,11 +14,6 @@ Item {
                                            && controller.visibleCapsuleDisplayIDs.indexOf(displayID) >= 0
     readonly property bool notched: controller !== null && controller.isNotched(displayID)
 
-    // On a display without the capsule the whole area stays a trigger.
-    readonly property rect visibleShape: capsuleVisible ? Qt.rect(bar.x, bar.y, bar.width, bar.height)
-                                                        : Qt.rect(0, 0, width, height)
-    readonly property real visibleShapeRadius: capsuleVisible ? bar.height / 2 : 0
-
     Accessible.ignored: !capsuleVisible
 
     // Almost transparent, so the area takes the pointer where nothing is drawn.
@@ -37,16 +32,9 @@ Item {
         id: hover
     }
 
-    StashDropArea {
-        anchors.fill: parent
-        controller: pill.controller
-        displayID: pill.displayID
-        onEntered: pill.controller.openForDrag(pill.displayID)
-        onDropped: pill.controller.openForDrag(pill.displayID)
-    }
-
     ClosedCapsuleBar {
         id: bar
+        objectName: "capsuleBar"
         visible: pill.capsuleVisible
         controller: pill.controller
         displayID: pill.displayID

@@ -1,4 +1,5 @@
 import QtQuick
+import Holdra
 
 // The content of one display's window: the closed capsule area, or the open
 // panel when the controller has the panel open on this display.
@@ -14,14 +15,11 @@ Item {
                                       && controller.activeDisplayID === displayID
     readonly property bool animated: controller !== null && controller.settings.animations
 
-    // The part of the window that is drawn and takes the pointer, in window
-    // coordinates; the window cuts its input and drawing area to it. An open
-    // panel view may report its own shape; otherwise it is the whole window.
-    readonly property Item shownView: panelOpen ? openLoader.item : closedLoader.item
-    readonly property rect visibleShape: shownView !== null && shownView.visibleShape !== undefined
-                                         ? shownView.visibleShape : Qt.rect(0, 0, width, height)
-    readonly property real visibleShapeRadius: shownView !== null && shownView.visibleShapeRadius !== undefined
-                                               ? shownView.visibleShapeRadius : 0
+    // The window cuts its input and drawing area to the open panel's outline,
+    // square at the top and rounded by this radius at the bottom; while closed
+    // (radius 0) the whole window is the trigger for clicks and drags.
+    readonly property real panelCornerRadius: panelOpen && openLoader.item !== null
+                                              ? PanelStyle.panelCornerRadius : 0
 
     focus: true
 
@@ -59,5 +57,14 @@ Item {
             enabled: root.animated
             NumberAnimation { duration: 180; easing.type: Easing.InOutQuad }
         }
+    }
+
+    // Above both states and kept across them: a drag that opens the panel is
+    // received by the grown window without entering anew.
+    StashDropArea {
+        objectName: "dropArea"
+        anchors.fill: parent
+        controller: root.controller
+        displayID: root.displayID
     }
 }

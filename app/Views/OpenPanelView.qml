@@ -314,18 +314,6 @@ Item {
         controller: panel.controller
     }
 
-    // Drops anywhere on the panel; the window hands their contents to the import.
-    DropArea {
-        anchors.fill: parent
-        onEntered: if (panel.controller) panel.controller.isDropTargeted = true
-        onExited: if (panel.controller) panel.controller.isDropTargeted = false
-        onDropped: drop => {
-            if (panel.controller)
-                panel.controller.isDropTargeted = false
-            drop.accept(Qt.CopyAction)
-        }
-    }
-
     NoteEditor {
         id: noteEditor
         objectName: "noteEditor"

@@ -13,6 +13,9 @@ QtObject {
     // The one "material": a translucent fill where the platform would blur.
     // Without a compositor the window is opaque and the fill shows solid.
     readonly property color material: dark ? Qt.rgba(0.11, 0.11, 0.12, 0.92) : Qt.rgba(0.96, 0.96, 0.97, 0.94)
+    // Sheets over the list (note editor, clear-all confirmation) are opaque, so
+    // that nothing of the rows shows through their text.
+    readonly property color sheet: dark ? "#1c1c1e" : "#f5f5f7"
     readonly property color thinMaterial: dark ? Qt.rgba(0.2, 0.2, 0.21, 0.9) : Qt.rgba(1, 1, 1, 0.9)
 
     readonly property color primary: dark ? "#ffffff" : "#1d1d1f"

@@ -139,6 +139,19 @@ Item {
         anchors.fill: parent
         hoverEnabled: true
         acceptedButtons: Qt.LeftButton | Qt.RightButton
+        // A press that moves far enough drags the row out; the list must not take it as a flick.
+        preventStealing: true
+        property point pressedAt
+        property bool dragStarted: false
+        onPressed: mouse => { pressedAt = Qt.point(mouse.x, mouse.y); dragStarted = false }
+        onPositionChanged: mouse => {
+            if (!pressed || dragStarted || !(pressedButtons & Qt.LeftButton) || !row.controller)
+                return
+            if (Math.hypot(mouse.x - pressedAt.x, mouse.y - pressedAt.y) < Qt.styleHints.startDragDistance)
+                return
+            dragStarted = true
+            row.controller.dragItems(row.itemId, row)
+        }
         onClicked: mouse => {
             if (mouse.button === Qt.RightButton)
                 row.openContextMenu()

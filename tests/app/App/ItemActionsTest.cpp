@@ -1,10 +1,13 @@
 #include "App/ItemActions.h"
+#include "Notch/DropImport.h"
 #include "StoreFixture.h"
 
+#include <QBuffer>
 #include <QClipboard>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QGuiApplication>
+#include <QImage>
 #include <QMimeData>
 
 using namespace holdra;
@@ -110,33 +113,63 @@ TEST_F(ItemActionsTest, RevealWithoutAFileManagerOnTheBusOpensTheFolder)
     EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(QFileInfo(copyOf(file).toLocalFile()).absolutePath())});
 }
 
-TEST_F(ItemActionsTest, DragsCarryStoredCopiesLinksAndTextFiles)
+TEST_F(ItemActionsTest, ADragCarriesEveryItemAndComesBackAsAlreadyStashed)
 {
-    const StashItem file = addFile("song.m4a", "audio");
-    std::unique_ptr<QMimeData> data = actions().dragData(file);
-    EXPECT_EQ(data->urls(), QList<QUrl>{copyOf(file)});
-    EXPECT_TRUE(data->hasFormat("x-special/gnome-copied-files"));
-
-    data = actions().dragData(link("https://example.com/x"));
-    EXPECT_EQ(data->urls(), QList<QUrl>{QUrl("https://example.com/x")});
-    EXPECT_EQ(data->text(), QStringLiteral("https://example.com/x"));
-
+    QImage picture(4, 3, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    QByteArray jpeg;
+    QBuffer buffer(&jpeg);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "JPG");
+    const StashItem image = addFile("photo.jpg", jpeg);
+    const StashItem song = addFile("song.m4a", "audio");
     StashItem text = StashItem::makeText("ignored", QDateTime::currentDateTimeUtc());
     text.setText(std::nullopt);
     text.setDisplayName(QStringLiteral("便签"));
-    data = actions().dragData(text);
-    const QString expected = actions().textDragDirectory(text) + u'/' + text.txtFileName();
-    EXPECT_TRUE(actions().textDragDirectory(text).endsWith(
-        "HoldraDrag/" + text.id().toString(QUuid::WithoutBraces).toUpper()));
-    EXPECT_EQ(data->urls(), QList<QUrl>{QUrl::fromLocalFile(expected)});
-    EXPECT_EQ(data->text(), QStringLiteral("便签"));
-    QFile written(expected);
+    m_store->insert({text});
+    const StashItem page = link("https://example.com/x");
+    m_store->insert({page});
+
+    std::unique_ptr<QMimeData> data = actions().dragData({image, text, page, song});
+    const QString textFile = actions().textDragDirectory(text) + u'/' + text.txtFileName();
+    EXPECT_EQ(data->urls(), (QList<QUrl>{copyOf(image), QUrl::fromLocalFile(textFile),
+                                         QUrl("https://example.com/x"), copyOf(song)}));
+    EXPECT_EQ(data->data("x-special/gnome-copied-files"),
+              "copy\n" + copyOf(image).toEncoded() + '\n' + QUrl::fromLocalFile(textFile).toEncoded() + '\n'
+                  + copyOf(song).toEncoded());
+    EXPECT_EQ(data->text(), QStringLiteral("便签\nhttps://example.com/x"));
+    const QByteArray moz = data->data("text/x-moz-url");
+    EXPECT_EQ(QString::fromUtf16(reinterpret_cast<const char16_t *>(moz.constData()), moz.size() / 2),
+              "https://example.com/x\n" + page.displayName());
+    // The picture is converted only when a target asks for it.
+    EXPECT_TRUE(data->hasFormat("image/png"));
+    EXPECT_EQ(QImage::fromData(data->data("image/png"), "PNG").size(), QSize(4, 3));
+
+    // The text's file lives in a private folder and is replaced by the next drag.
+    EXPECT_TRUE(textFile.contains("HoldraDrag/" + text.id().toString(QUuid::WithoutBraces).toUpper() + '/'));
+    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
+        | QFile::WriteOther | QFile::ExeOther;
+    EXPECT_FALSE(QFileInfo(actions().textDragDirectory(text)).permissions() & others);
+    text.setDisplayName(QStringLiteral("改名"));
+    actions().dragData({text});
+    EXPECT_EQ(QDir(actions().textDragDirectory(text)).entryList(QDir::Files), QStringList{text.txtFileName()});
+    QFile written(actions().textDragDirectory(text) + u'/' + text.txtFileName());
     ASSERT_TRUE(written.open(QIODevice::ReadOnly));
-    EXPECT_EQ(written.readAll(), QStringLiteral("便签").toUtf8());
+    EXPECT_EQ(written.readAll(), QStringLiteral("改名").toUtf8());
+
+    // Dropped back onto the shelf, every one of them is already stashed.
+    const int count = m_store->count();
+    const DropImport::Outcome outcome = DropImport::run(*data, *m_store);
+    EXPECT_EQ(outcome.addedCount, 0);
+    EXPECT_EQ(outcome.duplicates.size(), 4);
+    EXPECT_EQ(m_store->count(), count);
+
+    actions().removeDragScratch();
+    EXPECT_FALSE(QFileInfo::exists(actions().textDragDirectory(text)));
 
     // No place for the file: the text alone still goes out.
     m_actions->setTemporaryDirectory(m_dir.write("blocked", "a file, not a folder"));
-    data = actions().dragData(text);
+    data = actions().dragData({text});
     EXPECT_FALSE(data->hasUrls());
-    EXPECT_EQ(data->text(), QStringLiteral("便签"));
+    EXPECT_EQ(data->text(), QStringLiteral("改名"));
 }
