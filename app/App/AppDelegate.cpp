@@ -113,6 +113,10 @@ bool AppDelegate::launch()
     m_notchController = std::make_unique<NotchController>(*m_store, m_settings, std::move(environment));
     connectCompanion();
     connectRecorder();
+    // A change the store could not write was undone; say so. Queued, so that it
+    // follows (and replaces) whatever toast the action itself shows.
+    connect(m_store.get(), &StashStore::saveFailed, m_notchController.get(), &NotchController::showToast,
+            Qt::QueuedConnection);
     connect(m_notchController.get(), &NotchController::quitRequested, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);
     connect(m_notchController.get(), &NotchController::settingsRequested, this,
