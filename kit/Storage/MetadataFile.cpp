@@ -29,8 +29,9 @@ std::optional<QByteArray> MetadataFile::read() const
     if (error == ENOENT)
         return std::nullopt;
     if (error == EINVAL)
-        throw FileStorageError::systemError(QStringLiteral("“%1”不是普通文件。").arg(m_path));
-    throw FileStorageError::systemError(QStringLiteral("无法读取“%1”：%2").arg(m_path, qt_error_string(error)));
+        throw FileStorageError::systemError(QStringLiteral("%1 不是普通文件。").arg(QFileInfo(m_path).fileName()));
+    throw FileStorageError::systemError(
+        QStringLiteral("无法读取 %1：%2").arg(QFileInfo(m_path).fileName(), qt_error_string(error)));
 }
 
 void MetadataFile::write(const QByteArray &bytes) const
@@ -43,7 +44,8 @@ void MetadataFile::write(const QByteArray &bytes) const
     if (error == ENOSPC || error == EDQUOT)
         throw FileStorageError::outOfSpace();
     if (error != 0)
-        throw FileStorageError::systemError(QStringLiteral("无法写入“%1”：%2").arg(m_path, qt_error_string(error)));
+        throw FileStorageError::systemError(
+            QStringLiteral("无法写入 %1：%2").arg(QFileInfo(m_path).fileName(), qt_error_string(error)));
 }
 
 QString MetadataFile::setAside() const

@@ -65,10 +65,12 @@ auto loadOrSetAside(Store &store, std::optional<FileStorageError> &refusal, cons
             qCWarning(lcStore).noquote() << "unreadable" << what << "moved aside to" << kept << "-"
                                          << error.errorDescription();
         } catch (const FileStorageError &moveError) {
+            // Short, for a toast; the log line says what went wrong.
             refusal = FileStorageError::systemError(
-                QStringLiteral("%1 已损坏（%2），又无法移到一旁（%3）；为免覆盖它，暂存不做任何更改。")
-                    .arg(QString::fromLatin1(what), error.errorDescription(), moveError.errorDescription()));
-            qCWarning(lcStore).noquote() << refusal->errorDescription();
+                QStringLiteral("%1 已损坏且无法移开，更改未保存。").arg(QString::fromLatin1(what)));
+            qCWarning(lcStore).noquote() << "unreadable" << what << "(" << error.errorDescription()
+                                         << ") cannot be moved aside (" << moveError.errorDescription()
+                                         << "); no change will be saved over it";
         }
         return decltype(store.load())();
     }
