@@ -66,7 +66,6 @@ bool WriterLock::acquire(std::chrono::milliseconds patience)
         QThread::msleep(ulong(std::min<qint64>(pauseMs, std::max<qint64>(1, deadline.remainingTime()))));
         pauseMs = std::min(pauseMs * 2, 50);
     }
-    m_held = true;
     m_error.clear();
     recordHolder();
     return true;

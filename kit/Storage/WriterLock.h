@@ -21,7 +21,6 @@ public:
     // Takes the lock, waiting at most `patience` for the holder to let go. On
     // failure errorMessage() says why (for the user, naming the data directory).
     bool acquire(std::chrono::milliseconds patience);
-    bool isHeld() const { return m_fd >= 0 && m_held; }
     const QString &errorMessage() const { return m_error; }
 
 private:
@@ -31,7 +30,6 @@ private:
 
     QString m_path;
     int m_fd = -1;
-    bool m_held = false;
     QString m_error;
 };
 

@@ -137,9 +137,9 @@ int main(int argc, char *argv[])
         } else if (choice < 19) {
             if (store.items().isEmpty())
                 continue;
-            const StashItem &item = store.items().at(qsizetype(random.bounded(quint32(store.items().size()))));
-            store.setNote(QStringLiteral("note %1").arg(random.generate()), item.id());
-            lines += line("changed", item.id());
+            const QUuid id = store.items().at(qsizetype(random.bounded(quint32(store.items().size())))).id();
+            store.setNote(QStringLiteral("note %1").arg(random.generate()), id);
+            lines += line("changed", id);
         } else {
             // Expires the whole trash: the list is written, then the copies go.
             QByteArray intent;

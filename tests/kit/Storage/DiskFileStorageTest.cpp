@@ -18,7 +18,10 @@
 
 #include <climits>
 #include <cstring>
+#include <atomic>
+#include <cstdio>
 #include <functional>
+#include <thread>
 
 using namespace holdra;
 
@@ -212,6 +215,42 @@ TEST_F(DiskFileStorageTest, CopiesHoldWhatWasReadKeepTheirTimesAndAreOnlyTheOwne
     EXPECT_EQ(stored(folderCopy, QStringLiteral("/inner.txt")).st_mtim.tv_sec, then.toSecsSinceEpoch());
     EXPECT_EQ(stored(sharedCopy).st_mode & 0777, 0644u);
     EXPECT_EQ(stored(folderCopy).st_mode & 0777, 0755u);
+}
+
+// A file that keeps shrinking while it is stashed (a log being rotated): every
+// copy that is accepted holds what one moment of the file held, never a tail of
+// zeros standing in for what was cut off; the others are refused as changed.
+TEST_F(DiskFileStorageTest, AFileThatShrinksWhileItIsCopiedIsNeverPadded)
+{
+    constexpr qint64 start = 16 << 20;
+    const QString source = m_dir.write(QStringLiteral("busy.log"), QByteArray(start, 'a'));
+    std::atomic<bool> done = false;
+    std::thread cutter([&] {
+        QFile file(source);
+        if (!file.open(QIODevice::ReadWrite))
+            return;
+        for (qint64 size = start; size > 0 && !done; size -= 4096) {
+            file.resize(size);
+            std::this_thread::yield();
+        }
+    });
+    int accepted = 0;
+    int refused = 0;
+    for (int attempt = 0; attempt < 20; ++attempt) {
+        try {
+            const QByteArray copy = readStored(m_storage.importFile(source));
+            ++accepted;
+            EXPECT_EQ(copy.count('a'), copy.size()) << "zeros after " << copy.count('a') << " bytes";
+        } catch (const FileStorageError &error) {
+            ++refused;
+            EXPECT_TRUE(error.errorDescription().contains(QStringLiteral("在复制时被改动")))
+                << qPrintable(error.errorDescription());
+        }
+    }
+    done = true;
+    cutter.join();
+    EXPECT_EQ(int(itemDirectories().size()), accepted);
+    std::printf("[ figures  ] shrinking source: %d copies accepted, %d refused as changed\n", accepted, refused);
 }
 
 // A tree deeper than a path can be long is still deleted, with its folder; so
