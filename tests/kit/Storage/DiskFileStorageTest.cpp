@@ -392,41 +392,6 @@ TEST_F(DiskFileStorageTest, SizesCountRegularFilesOnly)
     EXPECT_EQ(m_storage.totalByteSize(), 1024);
 }
 
-// A full disk is simulated with a small tmpfs, which needs root.
-TEST_F(DiskFileStorageTest, AFullDiskIsReportedAsOutOfSpaceAndLeavesNoItem)
-{
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "mounting a small file system needs root";
-    const QString mountPoint = m_dir.mkdir(QStringLiteral("small"));
-    if (::mount("tmpfs", QFile::encodeName(mountPoint).constData(), "tmpfs", 0, "size=512k") != 0)
-        GTEST_SKIP() << "cannot mount tmpfs here";
-    const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(mountPoint).constData(), MNT_DETACH); });
-
-    DiskFileStorage storage(mountPoint + QStringLiteral("/Files"));
-    const QByteArray big(1024 * 1024, 'z');
-    const QString source = m_dir.write(QStringLiteral("big.bin"), big);
-    m_dir.write(QStringLiteral("bigfolder/small.txt"), "s");
-    m_dir.write(QStringLiteral("bigfolder/big.bin"), big);
-
-    const auto failureOf = [](const std::function<void()> &operation) {
-        try {
-            operation();
-        } catch (const FileStorageError &error) {
-            return error;
-        }
-        return FileStorageError::systemError(QStringLiteral("no failure"));
-    };
-    EXPECT_EQ(failureOf([&] { storage.importFile(source); }), FileStorageError::outOfSpace());
-    EXPECT_EQ(failureOf([&] { storage.importFile(m_dir.filePath(QStringLiteral("bigfolder"))); }),
-              FileStorageError::outOfSpace());
-    EXPECT_EQ(failureOf([&] { storage.importData(big, QStringLiteral("big"), QString()); }),
-              FileStorageError::outOfSpace());
-    EXPECT_EQ(FileStorageError::outOfSpace().errorDescription(), QStringLiteral("磁盘空间不足，无法暂存。"));
-    EXPECT_TRUE(QDir(storage.rootDirectory()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
-    // What fits still goes in.
-    EXPECT_NO_THROW(storage.importData("small", QStringLiteral("small"), QString()));
-}
-
 // Names that trip up shells and naive code are stored byte for byte or refused,
 // never turned into another file.
 TEST_F(DiskFileStorageTest, HostileNamesAreStoredIntactOrRefused)
