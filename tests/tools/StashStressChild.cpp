@@ -1,5 +1,5 @@
 // Drives a stash with a stream of every kind of change (files, texts, image and
-// audio data, removals, restores, locks, notes and purges) until it is killed.
+// audio data, removals, clearing, restores, locks, notes and purges) until it is killed.
 // After each operation has returned (and so has been saved) it reports the items
 // it touched on stdout, one line each: "added", "trashed", "restored" or
 // "changed", a space and the item's id; "purging" comes before a purge, since
@@ -120,10 +120,19 @@ int main(int argc, char *argv[])
         } else if (choice < 10) {
             const QByteArray bytes = QByteArray::number(random.generate64()).repeated(int(random.bounded(1, 4096)));
             lines += line("added", store.addAudio(bytes, QStringLiteral("voice %1").arg(serial), 1.5).id());
-        } else if (choice < 13) {
+        } else if (choice < 12) {
             const QSet<QUuid> ids = someOf(store.items(), random, 3);
             store.remove(ids);
             for (const QUuid &id : ids)
+                lines += line("trashed", id);
+        } else if (choice < 13) {
+            QSet<QUuid> unlocked;
+            for (const StashItem &item : store.items()) {
+                if (!item.locked())
+                    unlocked.insert(item.id());
+            }
+            store.removeAll();
+            for (const QUuid &id : std::as_const(unlocked))
                 lines += line("trashed", id);
         } else if (choice < 15) {
             const TrashRestoreResult result = store.restoreFromTrash(someOf(store.trashItems(), random, 2));
