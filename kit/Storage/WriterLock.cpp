@@ -64,7 +64,7 @@ bool WriterLock::acquire(std::chrono::milliseconds patience)
             return false;
         }
         QThread::msleep(ulong(std::min<qint64>(pauseMs, std::max<qint64>(1, deadline.remainingTime()))));
-        pauseMs = std::min(pauseMs * 2, 50);
+        pauseMs = std::min(pauseMs * 2, 10);
     }
     m_error.clear();
     recordHolder();

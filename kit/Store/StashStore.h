@@ -45,7 +45,7 @@ public:
     using Clock = std::function<QDateTime()>;
     static constexpr int defaultTrashRetentionDays = 30;
     // How long a writer waits for another one to finish.
-    static constexpr std::chrono::milliseconds writerPatience{8000};
+    static constexpr std::chrono::milliseconds writerPatience{10000};
 
     struct AddFilesResult
     {
