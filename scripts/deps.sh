@@ -28,8 +28,8 @@ HOLDRA_PACKAGES=(
   gstreamer1.0-plugins-good gstreamer1.0-plugins-bad gstreamer1.0-libav gstreamer1.0-tools gstreamer1.0-plugins-base-apps
   # fonts for the Chinese interface
   fonts-noto-cjk
-  # tests and benchmarks
-  libgtest-dev libgmock-dev libbenchmark-dev
+  # tests and benchmarks (chattr: immutable metadata files in the storage tests)
+  libgtest-dev libgmock-dev libbenchmark-dev e2fsprogs
   # fuzzing the decoders (libFuzzer ships in the compiler-rt package)
   clang libclang-rt-14-dev
   # checks of the installed desktop entry and AppStream metadata

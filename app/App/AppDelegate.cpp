@@ -115,6 +115,10 @@ bool AppDelegate::launch()
     m_notchController = std::make_unique<NotchController>(*m_store, m_settings, std::move(environment));
     connectCompanion();
     connectRecorder();
+    // A change the store could not write was undone; say so in the panel (opened
+    // for it, since a submitted entry closes it). Queued, so that it follows, and
+    // replaces, whatever toast the action itself shows.
+    connect(m_store.get(), &StashStore::saveFailed, this, &AppDelegate::showSaveFailure, Qt::QueuedConnection);
     connect(m_notchController.get(), &NotchController::quitRequested, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);
     connect(m_notchController.get(), &NotchController::settingsRequested, this,
@@ -237,6 +241,15 @@ std::optional<QString> AppDelegate::displayIDUnderMouse() const
     for (const NotchDisplay &display : NotchDisplay::current())
         frames.append({display.id, display.geometry});
     return DisplayAttachmentSelection::displayID(QPointF(QCursor::pos()), frames);
+}
+
+void AppDelegate::showSaveFailure(const QString &message)
+{
+    if (!m_notchController)
+        return;
+    if (!m_notchController->isOpen())
+        m_notchController->open(displayIDUnderMouse().value_or(QString()), true);
+    m_notchController->showToast(message);
 }
 
 void AppDelegate::togglePanelUnderPointer()

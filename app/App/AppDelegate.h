@@ -65,6 +65,8 @@ public:
     void togglePanel();
     // Opens the settings window, or brings it to the front.
     void showSettings();
+    // A change the store refused to keep: the panel shows why (opened if need be).
+    void showSaveFailure(const QString &message);
 
 Q_SIGNALS:
     // After every stable display configuration, once the windows are re-placed.

@@ -26,27 +26,25 @@ const QStringList &commandNames()
     return names;
 }
 
-int runStashCommand(const QString &name, const QStringList &arguments, QTextStream &out, QTextStream &err)
+int runStashCommand(const QString &name, const QStringList &arguments, const QList<QByteArray> &rawArguments,
+                    QTextStream &out, QTextStream &err)
 {
-    StashStore::Opening opening = StashStore::open(AppPaths::supportDirectory());
+    // Looking takes no lock and writes nothing, so it works beside a running
+    // shelf, on a full disk and on a read-only data directory.
+    const bool reading = name == u"list" || name == u"show" || name == u"path";
+    StashStore::Opening opening = reading ? StashStore::openForReading(AppPaths::supportDirectory())
+                                          : StashStore::open(AppPaths::supportDirectory());
     if (!opening.store) {
         err << "holdra: " << opening.errorMessage << '\n';
         return 1;
     }
     StashStore &store = *opening.store;
-    // A list that could not be written means the change is not kept: say so.
-    int saveFailures = 0;
-    QObject::connect(&store, &StashStore::saveFailed, [&](const QString &message) {
-        err << "holdra: " << message << '\n';
-        ++saveFailures;
-    });
-
     StashCommands commands(store, out, err);
     QFile input;
     input.open(stdin, QIODevice::ReadOnly);
     int status = 2;
     if (name == u"add")
-        status = commands.add(arguments, QDir::currentPath(), input);
+        status = commands.add(arguments, QDir::currentPath(), input, rawArguments);
     else if (name == u"list")
         status = commands.list(arguments);
     else if (name == u"show")
@@ -63,7 +61,7 @@ int runStashCommand(const QString &name, const QStringList &arguments, QTextStre
         status = commands.setLocked(name == u"lock", arguments);
     else if (name == u"note")
         status = commands.note(arguments);
-    return status == 0 && saveFailures > 0 ? 1 : status;
+    return status;
 }
 
 int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
@@ -145,7 +143,10 @@ std::optional<int> CommandLine::runIfCommand(int argc, char **argv)
     }
     if (name == u"check")
         return runCheck(rest, out, err);
-    return runStashCommand(name, rest, out, err);
+    QList<QByteArray> rawRest;
+    for (int i = 2; i < argc; ++i)
+        rawRest.append(QByteArray(argv[i]));
+    return runStashCommand(name, rest, rawRest, out, err);
 }
 
 } // namespace holdra::cli

@@ -9,6 +9,7 @@
 #include "Store/StashFeedback.h"
 #include "Store/StashStore.h"
 
+#include <QFile>
 #include <QIODevice>
 #include <QSet>
 #include <QStringDecoder>
@@ -17,6 +18,19 @@
 namespace holdra::cli {
 
 namespace {
+
+// A path typed as bytes that are not UTF-8 cannot be spelt as a QString without
+// naming another file; it travels percent-encoded in the URL instead.
+std::optional<QUrl> nativeFileUrl(const QByteArray &raw, const QString &workingDirectory)
+{
+    if (raw.isEmpty() || QUtf8StringView(raw).isValidUtf8())
+        return std::nullopt;
+    const QByteArray absolute = raw.startsWith('/') ? raw : QFile::encodeName(workingDirectory) + '/' + raw;
+    QUrl url;
+    url.setScheme(QStringLiteral("file"));
+    url.setPath(QString::fromLatin1(absolute.toPercentEncoding("/")), QUrl::TolerantMode);
+    return url;
+}
 
 template<typename Entry>
 QList<QUuid> idsOf(const QList<Entry> &entries)
@@ -33,6 +47,15 @@ QList<QUuid> idsOf(const QList<Entry> &entries)
 StashCommands::StashCommands(StashStore &store, QTextStream &out, QTextStream &err)
     : m_store(store), m_out(out), m_err(err)
 {
+    m_refusals = QObject::connect(&store, &StashStore::saveFailed, [this](const QString &message) {
+        m_err << "holdra: " << message << '\n';
+        m_refused = true;
+    });
+}
+
+StashCommands::~StashCommands()
+{
+    QObject::disconnect(m_refusals);
 }
 
 int StashCommands::usage(const QString &message)
@@ -57,7 +80,8 @@ QList<QUuid> StashCommands::resolve(const QStringList &typed, bool inTrash, int 
     return ids;
 }
 
-int StashCommands::add(const QStringList &arguments, const QString &workingDirectory, QIODevice &input)
+int StashCommands::add(const QStringList &arguments, const QString &workingDirectory, QIODevice &input,
+                       const QList<QByteArray> &rawArguments)
 {
     if (arguments.isEmpty())
         return usage(QStringLiteral("add needs paths, or --text TEXT"));
@@ -80,27 +104,41 @@ int StashCommands::add(const QStringList &arguments, const QString &workingDirec
     }
 
     QStringList paths = arguments;
-    if (paths.first() == u"--")
+    QList<QByteArray> rawPaths = rawArguments;
+    if (paths.first() == u"--") {
         paths.removeFirst();
+        if (!rawPaths.isEmpty())
+            rawPaths.removeFirst();
+    }
     if (paths.isEmpty())
         return usage(QStringLiteral("add needs paths"));
 
     // Arguments that are not file locations at all are reported, not dropped silently.
     int failures = 0;
-    QStringList accepted;
-    for (const QString &path : std::as_const(paths)) {
-        if (ExternalFileImportContract::fileURLsFromArguments({path}, workingDirectory).isEmpty()) {
+    QList<QUrl> urls;
+    for (qsizetype i = 0; i < paths.size(); ++i) {
+        const QString &path = paths.at(i);
+        if (const std::optional<QUrl> native = nativeFileUrl(rawPaths.value(i), workingDirectory)) {
+            urls.append(*native);
+            continue;
+        }
+        const QList<QUrl> found = ExternalFileImportContract::fileURLsFromArguments({path}, workingDirectory);
+        if (found.isEmpty()) {
             m_err << "holdra: “" << path << "” is not a local file\n";
             ++failures;
-        } else {
-            accepted.append(path);
+        } else if (!urls.contains(found.first())) {
+            urls.append(found.first());
         }
     }
-    const QList<QUrl> urls = ExternalFileImportContract::fileURLsFromArguments(accepted, workingDirectory);
     if (urls.isEmpty())
         return 1;
 
     const StashStore::AddFilesResult result = m_store.addFiles(urls);
+    if (takeRefusal()) {
+        for (const FileStorageError &error : result.errors)
+            m_err << "holdra: " << error.errorDescription() << '\n';
+        return 1;
+    }
     for (const StashItem &item : result.added)
         m_out << ItemFormatter::line(item) << '\n';
     for (const StashItem &item : result.duplicates)
@@ -119,6 +157,8 @@ int StashCommands::addText(const QString &text)
     }
     const StashItem item =
         WebAddress::fromText(text) ? m_store.addLink(text.trimmed(), std::nullopt) : m_store.addText(text);
+    if (takeRefusal())
+        return 1;
     m_out << ItemFormatter::line(item) << '\n';
     return 0;
 }
@@ -223,6 +263,8 @@ int StashCommands::remove(const QStringList &arguments)
     }
     if (!ids.isEmpty()) {
         const int removed = m_store.remove(QSet<QUuid>(ids.cbegin(), ids.cend()));
+        if (takeRefusal())
+            return 1;
         m_out << StashFeedback::removalMessage(removed, locked) << '\n';
     }
     return failures + locked > 0 ? 1 : 0;
@@ -237,6 +279,8 @@ int StashCommands::clear(const QStringList &arguments)
         locked += item.locked() ? 1 : 0;
     const qint64 removed = m_store.count() - locked;
     m_store.removeAll();
+    if (takeRefusal())
+        return 1;
     if (const std::optional<QString> message = StashFeedback::clearMessage(removed, locked))
         m_out << *message << '\n';
     return 0;
@@ -254,6 +298,8 @@ int StashCommands::restore(const QStringList &arguments)
         ids = resolve(arguments, true, failures);
     if (!ids.isEmpty()) {
         const TrashRestoreResult result = m_store.restoreFromTrash(QSet<QUuid>(ids.cbegin(), ids.cend()));
+        if (takeRefusal())
+            return 1;
         for (const StashItem &item : result.restored)
             m_out << ItemFormatter::line(item) << '\n';
         for (const StashItem &item : result.duplicates)
@@ -276,6 +322,8 @@ int StashCommands::setLocked(bool locked, const QStringList &arguments)
     const QList<QUuid> ids = resolve(arguments, false, failures);
     if (!ids.isEmpty()) {
         m_store.setLocked(locked, QSet<QUuid>(ids.cbegin(), ids.cend()));
+        if (takeRefusal())
+            return 1;
         m_out << StashFeedback::lockMessage(locked, ids.size()) << '\n';
     }
     return failures > 0 ? 1 : 0;
@@ -291,6 +339,8 @@ int StashCommands::note(const QStringList &arguments)
         return 1;
     const std::optional<QString> text = arguments.size() == 2 ? std::optional(arguments.at(1)) : std::nullopt;
     m_store.setNote(text, ids.first());
+    if (takeRefusal())
+        return 1;
     for (const StashItem &item : m_store.items()) {
         if (item.id() == ids.first())
             m_out << ItemFormatter::line(item) << '\t' << ItemFormatter::escaped(item.note().value_or(QString()))

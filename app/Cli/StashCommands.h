@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QObject>
 #include <QStringList>
 #include <QTextStream>
 #include <QUuid>
+
+#include <utility>
 
 class QIODevice;
 
@@ -15,13 +18,20 @@ namespace holdra::cli {
 // The subcommands that act on an opened store. Each takes the arguments after
 // its name and returns the exit status: 0 when everything asked for was done,
 // 1 when anything failed (each failure written to the error stream), 2 for
-// arguments it cannot make sense of.
+// arguments it cannot make sense of. A change the store could not write is
+// reported as the failure it is, never with the lines of a success.
 class StashCommands
 {
 public:
     StashCommands(StashStore &store, QTextStream &out, QTextStream &err);
+    ~StashCommands();
+    StashCommands(const StashCommands &) = delete;
+    StashCommands &operator=(const StashCommands &) = delete;
 
-    int add(const QStringList &arguments, const QString &workingDirectory, QIODevice &input);
+    // `rawArguments` are the same arguments as the bytes that were typed: a path
+    // that is not UTF-8 is taken from there.
+    int add(const QStringList &arguments, const QString &workingDirectory, QIODevice &input,
+            const QList<QByteArray> &rawArguments = {});
     int list(const QStringList &arguments);
     int show(const QStringList &arguments);
     int path(const QStringList &arguments);
@@ -38,9 +48,14 @@ private:
     // are reported and counted, the rest returned in the order given.
     QList<QUuid> resolve(const QStringList &typed, bool inTrash, int &failures);
 
+    // Whether the store refused a change since the last call, which resets it.
+    bool takeRefusal() { return std::exchange(m_refused, false); }
+
     StashStore &m_store;
     QTextStream &m_out;
     QTextStream &m_err;
+    QMetaObject::Connection m_refusals;
+    bool m_refused = false;
 };
 
 } // namespace holdra::cli

@@ -1,7 +1,9 @@
 #include "Storage/DiskFileStorage.h"
 
+#include "Storage/AtomicFile.h"
 #include "Storage/FileStorageError.h"
 #include "Storage/TreeCopier.h"
+#include "Storage/TreeRemover.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -62,41 +64,19 @@ QString trimmedOfDotsAndSpaces(const QString &text)
                                             .arg(path, qt_error_string(error)));
 }
 
-// Writes to a temporary name beside the target and renames it into place; errno
-// on failure, so that a full disk can be told apart (QSaveFile only says "Unknown error").
-int writeAtomically(const QString &path, const QByteArray &bytes)
-{
-    QByteArray temporary = QFile::encodeName(path + QStringLiteral(".XXXXXX"));
-    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0)
-        return errno;
-    int error = 0;
-    for (qsizetype written = 0; written < bytes.size() && error == 0;) {
-        const ssize_t step = ::write(fd, bytes.constData() + written,
-                                     static_cast<size_t>(bytes.size() - written));
-        if (step >= 0)
-            written += step;
-        else if (errno != EINTR)
-            error = errno;
-    }
-    if (error == 0 && ::fsync(fd) != 0)
-        error = errno;
-    if (::close(fd) != 0 && error == 0)
-        error = errno;
-    if (error == 0 && ::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0)
-        error = errno;
-    if (error != 0)
-        ::unlink(temporary.constData());
-    return error;
-}
+constexpr auto stagingPrefix = ".staging-";
 
+// Deletes `path` (a whole tree for a directory) relative to a descriptor of
+// its parent, so that no depth of the tree is too deep to delete.
 void removeEntry(const QString &path)
 {
     const QFileInfo info(path);
-    const bool removed = info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively()
-                                                           : QFile::remove(path);
-    if (!removed)
-        throw FileStorageError::systemError(QStringLiteral("无法删除“%1”。").arg(path));
+    const int parentFd = ::open(QFile::encodeName(info.path()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const int error = parentFd < 0 ? errno : TreeRemover::remove(parentFd, QFile::encodeName(info.fileName()));
+    if (parentFd >= 0)
+        ::close(parentFd);
+    if (error != 0)
+        throw FileStorageError::systemError(QStringLiteral("无法删除“%1”：%2").arg(path, qt_error_string(error)));
 }
 
 } // namespace
@@ -106,36 +86,35 @@ DiskFileStorage::DiskFileStorage(QString rootDirectory)
 {
 }
 
-StoredFile DiskFileStorage::importFile(const QString &sourcePath)
+StoredFile DiskFileStorage::importFile(const QByteArray &nativeSourcePath)
 {
-    const QString source = QDir::cleanPath(sourcePath);
-    const QString name = QFileInfo(source).fileName();
-    const QByteArray encoded = QFile::encodeName(source);
+    QByteArray source = nativeSourcePath;
+    while (source.size() > 1 && source.endsWith('/'))
+        source.chop(1);
+    const QString name = QFile::decodeName(source.mid(source.lastIndexOf('/') + 1));
 
     // stat() follows a symbolic link: a link stashes what it points to.
     struct stat status {};
-    if (name.isEmpty() || ::stat(encoded.constData(), &status) != 0
+    if (name.isEmpty() || source.contains('\0') || ::stat(source.constData(), &status) != 0
         || (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
-        || ::access(encoded.constData(), S_ISDIR(status.st_mode) ? R_OK | X_OK : R_OK) != 0)
-        throw FileStorageError::sourceUnreadable(name.isEmpty() ? source : name);
-
-    if (S_ISDIR(status.st_mode)) {
-        // Copying a folder that holds the storage would copy into itself without end.
-        const QString folder = QFileInfo(source).canonicalFilePath();
-        const QString root = resolvedLocation(m_rootDirectory);
-        if (root == folder || root.startsWith(folder + u'/'))
-            throw FileStorageError::copyFailed(
-                QStringLiteral("“%1”包含暂存目录本身，不能复制到其中。").arg(name));
-    }
+        || ::access(source.constData(), S_ISDIR(status.st_mode) ? R_OK | X_OK : R_OK) != 0)
+        throw FileStorageError::sourceUnreadable(name.isEmpty() ? QFile::decodeName(source) : name);
 
     ensureRoot();
-    const QString item = makeItemDirectory();
-    const QString itemPath = m_rootDirectory + u'/' + item;
+    struct stat root {};
+    if (::stat(QFile::encodeName(m_rootDirectory).constData(), &root) != 0)
+        failToCreate(m_rootDirectory, errno);
+    // The copy is made under a name that marks it unfinished, so that a crash
+    // mid-copy leaves nothing that the next start would take for a stored item.
+    const QString item = newItemName();
+    const QString staging = makeItemDirectory(QLatin1String(stagingPrefix) + item);
     try {
-        const qint64 bytes = TreeCopier::copy(source, itemPath + u'/' + name);
+        const qint64 bytes = TreeCopier::copy(source, staging + u'/' + name,
+                                              TreeCopier::DirectoryId{root.st_dev, root.st_ino});
+        finishItemDirectory(staging, item);
         return {item + u'/' + name, bytes, name};
     } catch (...) {
-        QDir(itemPath).removeRecursively();
+        discardItemDirectory(staging);
         throw;
     }
 }
@@ -149,13 +128,33 @@ StoredFile DiskFileStorage::importData(const QByteArray &data, const QString &su
     if (!extension.isEmpty() && extension.compare(pathExtension(name), Qt::CaseInsensitive) != 0)
         name += u'.' + extension;
 
-    const QString item = makeItemDirectory();
-    const QString itemPath = m_rootDirectory + u'/' + item;
-    if (const int error = writeAtomically(itemPath + u'/' + name, data)) {
-        QDir(itemPath).removeRecursively();
+    const QString item = newItemName();
+    const QString staging = makeItemDirectory(QLatin1String(stagingPrefix) + item);
+    if (const int error = AtomicFile::replace(staging + u'/' + name, data)) {
+        discardItemDirectory(staging);
         throw FileStorageError::fromCopyErrno(error);
     }
+    try {
+        finishItemDirectory(staging, item);
+    } catch (...) {
+        discardItemDirectory(staging);
+        throw;
+    }
     return {item + u'/' + name, data.size(), name};
+}
+
+void DiskFileStorage::removeUnfinishedImports() const
+{
+    const QDir root(m_rootDirectory);
+    const QStringList leftovers = root.entryList({QLatin1String(stagingPrefix) + u'*'},
+                                                 QDir::AllEntries | QDir::Hidden | QDir::System);
+    for (const QString &name : leftovers) {
+        try {
+            removeEntry(root.filePath(name));
+        } catch (const FileStorageError &) {
+            // Tried again at the next start; nothing refers to it meanwhile.
+        }
+    }
 }
 
 std::optional<QString> DiskFileStorage::absolutePath(const QString &relativePath) const
@@ -237,18 +236,41 @@ void DiskFileStorage::ensureRoot() const
 {
     if (QFileInfo(m_rootDirectory).isDir())
         return;
+    const QString parent = QFileInfo(m_rootDirectory).path();
     errno = 0;
-    if (!QDir().mkpath(m_rootDirectory))
+    if (!QFileInfo(parent).isDir() && !QDir().mkpath(parent))
+        failToCreate(parent, errno);
+    if (::mkdir(QFile::encodeName(m_rootDirectory).constData(), 0700) != 0 && errno != EEXIST)
         failToCreate(m_rootDirectory, errno);
 }
 
-QString DiskFileStorage::makeItemDirectory() const
+QString DiskFileStorage::newItemName()
 {
-    const QString item = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
-    const QString path = m_rootDirectory + u'/' + item;
-    if (::mkdir(QFile::encodeName(path).constData(), 0777) != 0)
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+QString DiskFileStorage::makeItemDirectory(const QString &name) const
+{
+    const QString path = m_rootDirectory + u'/' + name;
+    if (::mkdir(QFile::encodeName(path).constData(), 0700) != 0)
         failToCreate(path, errno);
-    return item;
+    return path;
+}
+
+void DiskFileStorage::finishItemDirectory(const QString &stagingPath, const QString &item) const
+{
+    const QString path = m_rootDirectory + u'/' + item;
+    if (::rename(QFile::encodeName(stagingPath).constData(), QFile::encodeName(path).constData()) != 0)
+        throw FileStorageError::fromCopyErrno(errno);
+}
+
+void DiskFileStorage::discardItemDirectory(const QString &path) const
+{
+    try {
+        removeEntry(path);
+    } catch (const FileStorageError &) {
+        // Left with its unfinished name, so the next start clears it.
+    }
 }
 
 std::optional<QStringList> DiskFileStorage::checkedComponents(const QString &relativePath) const

@@ -2,25 +2,32 @@
 
 #include "Storage/StashFileStoring.h"
 
+#include <QFile>
 #include <QStringList>
 
 namespace holdra {
 
 // The stash's copies on disk: one directory named by a fresh upper-case UUID per
 // copy under `rootDirectory`. Every path it is handed stays confined to the root.
+// A copy is made under ".staging-<UUID>" and renamed when complete.
 class DiskFileStorage : public StashFileStoring
 {
 public:
     explicit DiskFileStorage(QString rootDirectory);
 
     QString rootDirectory() const override { return m_rootDirectory; }
-    StoredFile importFile(const QString &sourcePath) override;
+    StoredFile importFile(const QByteArray &nativeSourcePath) override;
+    StoredFile importFile(const QString &sourcePath) { return importFile(QFile::encodeName(sourcePath)); }
     StoredFile importData(const QByteArray &data, const QString &suggestedName,
                           const QString &fileExtension) override;
     std::optional<QString> absolutePath(const QString &relativePath) const override;
     void remove(const QString &relativePath) override;
     void removeAll() override;
     qint64 totalByteSize() const override;
+
+    // Deletes the folders of imports that a crash cut short. Only for the single
+    // writer: another writer's import in progress looks just the same.
+    void removeUnfinishedImports() const;
 
     // Bytes of a file, or of the regular files of a whole tree (links not followed);
     // 0 for a path where nothing exists.
@@ -32,8 +39,12 @@ public:
 
 private:
     void ensureRoot() const;
-    // Returns the new directory's name.
-    QString makeItemDirectory() const;
+    static QString newItemName();
+    // Makes a private directory of that name under the root; returns its path.
+    QString makeItemDirectory(const QString &name) const;
+    // Gives a finished copy's directory its item name.
+    void finishItemDirectory(const QString &stagingPath, const QString &item) const;
+    void discardItemDirectory(const QString &path) const;
     // The components of a relative path that may name something under the root.
     std::optional<QStringList> checkedComponents(const QString &relativePath) const;
     // Where a path really lies, symbolic links resolved; it need not exist.

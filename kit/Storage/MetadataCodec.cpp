@@ -678,7 +678,10 @@ std::optional<QDateTime> parseDate(std::string_view text)
         return std::nullopt;
     const int year = digits(text, 0, 4);
     const QDate day(year, digits(text, 5, 2), digits(text, 8, 2));
-    const QTime time(digits(text, 11, 2), digits(text, 14, 2), digits(text, 17, 2));
+    // A leap second (":60") is real RFC 3339 that QTime cannot hold; the second
+    // before it is off by less than the precision the files keep anyway.
+    const int second = digits(text, 17, 2);
+    const QTime time(digits(text, 11, 2), digits(text, 14, 2), second == 60 ? 59 : second);
     if (year < 0 || !day.isValid() || !time.isValid())
         return std::nullopt;
 

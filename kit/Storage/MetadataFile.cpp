@@ -1,12 +1,15 @@
 #include "Storage/MetadataFile.h"
 
+#include "Storage/AtomicFile.h"
 #include "Storage/FileStorageError.h"
+#include "Storage/RegularFile.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+
+#include <cerrno>
 
 namespace holdra {
 
@@ -17,33 +20,32 @@ MetadataFile::MetadataFile(QString path)
 
 std::optional<QByteArray> MetadataFile::read() const
 {
-    QFile file(m_path);
-    if (!file.exists())
+    // Far beyond any real list; a file this large is not one of ours.
+    constexpr qint64 largest = qint64(1) << 30;
+    int error = 0;
+    std::optional<QByteArray> bytes = RegularFile::readAll(m_path, largest, &error);
+    if (bytes)
+        return bytes;
+    if (error == ENOENT)
         return std::nullopt;
-    if (!file.open(QIODevice::ReadOnly))
-        throw FileStorageError::systemError(file.errorString());
-    QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw FileStorageError::systemError(file.errorString());
-    return bytes;
+    if (error == EINVAL)
+        throw FileStorageError::systemError(QStringLiteral("%1 不是普通文件。").arg(QFileInfo(m_path).fileName()));
+    throw FileStorageError::systemError(
+        QStringLiteral("无法读取 %1：%2").arg(QFileInfo(m_path).fileName(), qt_error_string(error)));
 }
 
 void MetadataFile::write(const QByteArray &bytes) const
 {
     const QString directory = QFileInfo(m_path).absolutePath();
-    if (!QDir().mkpath(directory))
+    if (!QFileInfo(directory).isDir() && !QDir().mkpath(directory))
         throw FileStorageError::systemError(QStringLiteral("无法创建文件夹“%1”。").arg(directory));
-
-    QSaveFile file(m_path);
-    file.setDirectWriteFallback(false);
-    // Unbuffered: a buffered write that fails only when commit() flushes it (a
-    // full disk) is not noticed by QSaveFile, which then renames an empty file
-    // over the old one. Written straight through, the failure shows here.
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) && file.write(bytes) == bytes.size() && file.commit())
-        return;
-    if (file.error() == QFileDevice::ResourceError)
+    // Not QSaveFile: its errors do not tell a full disk from anything else.
+    const int error = AtomicFile::replace(m_path, bytes);
+    if (error == ENOSPC || error == EDQUOT)
         throw FileStorageError::outOfSpace();
-    throw FileStorageError::systemError(file.errorString());
+    if (error != 0)
+        throw FileStorageError::systemError(
+            QStringLiteral("无法写入 %1：%2").arg(QFileInfo(m_path).fileName(), qt_error_string(error)));
 }
 
 QString MetadataFile::setAside() const

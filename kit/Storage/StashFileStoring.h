@@ -16,8 +16,9 @@ public:
     virtual ~StashFileStoring() = default;
 
     virtual QString rootDirectory() const = 0;
-    // Copies a file or a whole folder into a directory of its own.
-    virtual StoredFile importFile(const QString &sourcePath) = 0;
+    // Copies a file or a whole folder into a directory of its own. The path is
+    // given as the file system's bytes, which need not be UTF-8.
+    virtual StoredFile importFile(const QByteArray &nativeSourcePath) = 0;
     // Writes bytes into a directory of its own under a safe form of the suggested name.
     virtual StoredFile importData(const QByteArray &data, const QString &suggestedName,
                                   const QString &fileExtension) = 0;

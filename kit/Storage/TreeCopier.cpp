@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -55,25 +56,47 @@ private:
     throw FileStorageError::copyFailed(displayPath + QStringLiteral("：") + qt_error_string(error));
 }
 
-// Folders stay writable by their owner so that the copy can be deleted again.
+// Nobody but the owner may change a stored copy; folders stay writable by the
+// owner so that the copy can be deleted again.
+constexpr mode_t fileMode(mode_t sourceMode)
+{
+    return sourceMode & 0755;
+}
+
 constexpr mode_t directoryMode(mode_t sourceMode)
 {
-    return (sourceMode & 07777) | S_IRWXU;
+    return (sourceMode & 0755) | S_IRWXU;
+}
+
+bool sameVersion(const struct stat &a, const struct stat &b)
+{
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec
+        && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+}
+
+void keepTimes(int fd, const struct stat &source)
+{
+    const struct timespec times[2] = {source.st_atim, source.st_mtim};
+    ::futimens(fd, times);
 }
 
 constexpr size_t bufferSize = 1 << 20;
+// Past any real file: reading "to the end" means until a read returns nothing.
+constexpr off_t endOfAnyFile = std::numeric_limits<off_t>::max() / 2;
 
 } // namespace
 
-qint64 TreeCopier::copy(const QString &sourcePath, const QString &destinationPath)
+qint64 TreeCopier::copy(const QByteArray &nativeSource, const QString &destinationPath,
+                        std::optional<DirectoryId> forbidden)
 {
     TreeCopier copier;
-    const QByteArray source = QFile::encodeName(sourcePath);
+    copier.m_forbidden = forbidden;
     const QByteArray destination = QFile::encodeName(destinationPath);
-    const QString name = QFile::decodeName(source.mid(source.lastIndexOf('/') + 1));
+    const QString name = QFile::decodeName(nativeSource.mid(nativeSource.lastIndexOf('/') + 1));
+    copier.m_topName = name;
 
     // O_NONBLOCK: opening a FIFO must never wait for a writer.
-    Fd sourceFd(::open(source.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+    Fd sourceFd(::open(nativeSource.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!sourceFd.valid())
         fail(errno, name);
     struct stat status {};
@@ -81,10 +104,11 @@ qint64 TreeCopier::copy(const QString &sourcePath, const QString &destinationPat
         fail(errno, name);
 
     if (S_ISREG(status.st_mode))
-        return copier.copyRegularFile(sourceFd.get(), AT_FDCWD, destination.constData(),
-                                      status.st_mode, name);
+        return copier.copyRegularFile(sourceFd.get(), AT_FDCWD, destination.constData(), status, name);
     if (!S_ISDIR(status.st_mode))
         throw FileStorageError::sourceUnreadable(name);
+    if (forbidden && *forbidden == DirectoryId{status.st_dev, status.st_ino})
+        throw FileStorageError::copyFailed(QStringLiteral("“%1”包含暂存目录本身，不能复制到其中。").arg(name));
 
     if (::mkdir(destination.constData(), 0700) != 0)
         fail(errno, name);
@@ -93,35 +117,50 @@ qint64 TreeCopier::copy(const QString &sourcePath, const QString &destinationPat
         fail(errno, name);
     const qint64 bytes = copier.copyDirectory(sourceFd.get(), destinationFd.get(), name);
     ::fchmod(destinationFd.get(), directoryMode(status.st_mode));
+    keepTimes(destinationFd.get(), status);
     return bytes;
 }
 
 qint64 TreeCopier::copyRegularFile(int sourceFd, int destinationDirFd, const char *name,
-                                   mode_t mode, const QString &displayPath)
+                                   const struct stat &status, const QString &displayPath)
 {
     Fd destinationFd(::openat(destinationDirFd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                              mode & 0777));
+                              fileMode(status.st_mode)));
     if (!destinationFd.valid())
         fail(errno, displayPath);
     // A regular file opened with O_NONBLOCK reads as usual; clear it anyway so
     // that every read path behaves the same.
     ::fcntl(sourceFd, F_SETFL, ::fcntl(sourceFd, F_GETFL) & ~O_NONBLOCK);
-    const qint64 bytes = copyContents(sourceFd, destinationFd.get(), displayPath);
+
+    // A file written to while it is read would be stored as neither version: it
+    // is read once more, and refused when it changes again.
+    struct stat before = status;
+    qint64 bytes = 0;
+    for (int attempt = 0;; ++attempt) {
+        if (attempt > 0 && ::ftruncate(destinationFd.get(), 0) != 0)
+            fail(errno, displayPath);
+        bytes = copyContents(sourceFd, destinationFd.get(), before.st_size, displayPath);
+        struct stat after {};
+        if (::fstat(sourceFd, &after) != 0)
+            fail(errno, displayPath);
+        if (sameVersion(before, after))
+            break;
+        if (attempt == 1)
+            throw FileStorageError::copyFailed(QStringLiteral("“%1”在复制时被改动，请等它写完再暂存。").arg(displayPath));
+        before = after;
+    }
+    keepTimes(destinationFd.get(), before);
     if (const int error = destinationFd.close())
         fail(error, displayPath);
     return bytes;
 }
 
-qint64 TreeCopier::copyContents(int sourceFd, int destinationFd, const QString &displayPath)
+qint64 TreeCopier::copyContents(int sourceFd, int destinationFd, off_t claimedSize, const QString &displayPath)
 {
-    struct stat status {};
-    if (::fstat(sourceFd, &status) != 0)
-        fail(errno, displayPath);
-    const off_t size = status.st_size;
-
     // Only the data extents are copied, so the holes of a sparse file (a disk
     // image, a VM disk) stay holes instead of being written out as zeros.
-    for (off_t offset = 0; offset < size;) {
+    off_t length = claimedSize;
+    for (off_t offset = 0; offset < claimedSize;) {
         off_t data = ::lseek(sourceFd, offset, SEEK_DATA);
         if (data < 0) {
             if (errno == ENXIO)
@@ -129,28 +168,44 @@ qint64 TreeCopier::copyContents(int sourceFd, int destinationFd, const QString &
             data = offset; // the file system cannot tell: copy everything
         }
         off_t hole = ::lseek(sourceFd, data, SEEK_HOLE);
-        if (hole < 0 || hole > size)
-            hole = size;
-        copyRange(sourceFd, destinationFd, data, hole, displayPath);
+        if (hole < 0 || hole > claimedSize)
+            hole = claimedSize;
+        const off_t stopped = copyRange(sourceFd, destinationFd, data, hole, displayPath);
+        if (stopped < hole) {
+            // The file ended early: it shrank (caught by the caller), or, like
+            // the files of /sys, never had the size it claims. Never pad it.
+            length = stopped;
+            break;
+        }
         offset = hole;
     }
-    if (::ftruncate(destinationFd, size) != 0)
+    // Whatever lies past the claimed size (a file of /proc claims none at all).
+    if (length == claimedSize)
+        length = copyRange(sourceFd, destinationFd, claimedSize, endOfAnyFile, displayPath);
+    if (::ftruncate(destinationFd, length) != 0)
         fail(errno, displayPath);
-    return qint64(size);
+    return qint64(length);
 }
 
-void TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t to,
-                           const QString &displayPath)
+off_t TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t to,
+                            const QString &displayPath)
 {
     off_t in = from;
     off_t out = from;
     while (m_kernelCopyWorks && in < to) {
-        const ssize_t count =
-            ::copy_file_range(sourceFd, &in, destinationFd, &out, size_t(to - in), 0);
+        const ssize_t count = ::copy_file_range(sourceFd, &in, destinationFd, &out,
+                                                size_t(std::min<off_t>(to - in, off_t(1) << 30)), 0);
         if (count > 0)
             continue;
-        if (count == 0)
-            return; // the file shrank while it was copied
+        if (count == 0) {
+            // Some kernels report the files of /proc and /sys as empty here; a
+            // plain read says whether this really is the end.
+            char probe = 0;
+            if (::pread(sourceFd, &probe, 1, in) <= 0)
+                return in;
+            m_kernelCopyWorks = false;
+            break;
+        }
         if (errno == EINTR)
             continue;
         // Not supported between these file systems: copy through a buffer from here on.
@@ -172,7 +227,7 @@ void TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t to
             fail(errno, displayPath);
         }
         if (count == 0)
-            return;
+            return in;
         for (ssize_t written = 0; written < count;) {
             const ssize_t step = ::pwrite(destinationFd, buffer.data() + written,
                                           size_t(count - written), in + written);
@@ -185,6 +240,7 @@ void TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t to
         }
         in += count;
     }
+    return in;
 }
 
 qint64 TreeCopier::copyDirectory(int sourceDirFd, int destinationDirFd, const QString &displayPath)
@@ -205,45 +261,56 @@ qint64 TreeCopier::copyDirectory(int sourceDirFd, int destinationDirFd, const QS
         const char *name = entry->d_name;
         if (qstrcmp(name, ".") == 0 || qstrcmp(name, "..") == 0)
             continue;
-        const QString path = displayPath + u'/' + QFile::decodeName(name);
-
-        struct stat status {};
-        if (::fstatat(sourceDirFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
-            fail(errno, path);
-
-        if (S_ISLNK(status.st_mode)) {
-            std::vector<char> target(static_cast<size_t>(status.st_size > 0 ? status.st_size : 4095) + 1);
-            const ssize_t length = ::readlinkat(sourceDirFd, name, target.data(), target.size() - 1);
-            if (length < 0)
-                fail(errno, path);
-            target[static_cast<size_t>(length)] = '\0';
-            if (::symlinkat(target.data(), destinationDirFd, name) != 0)
-                fail(errno, path);
-        } else if (S_ISREG(status.st_mode)) {
-            Fd fileFd(::openat(sourceDirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-            if (!fileFd.valid())
-                fail(errno, path);
-            struct stat opened {};
-            if (::fstat(fileFd.get(), &opened) != 0)
-                fail(errno, path);
-            if (!S_ISREG(opened.st_mode))
-                continue; // replaced by something else while we looked
-            total += copyRegularFile(fileFd.get(), destinationDirFd, name, opened.st_mode, path);
-        } else if (S_ISDIR(status.st_mode)) {
-            Fd childFd(::openat(sourceDirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (!childFd.valid())
-                fail(errno, path);
-            if (::mkdirat(destinationDirFd, name, 0700) != 0)
-                fail(errno, path);
-            Fd copyFd(::openat(destinationDirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
-            if (!copyFd.valid())
-                fail(errno, path);
-            total += copyDirectory(childFd.get(), copyFd.get(), path);
-            ::fchmod(copyFd.get(), directoryMode(status.st_mode));
-        }
-        // Sockets, FIFOs and devices hold no content worth keeping and could block a read.
+        copyEntry(sourceDirFd, destinationDirFd, name, displayPath + u'/' + QFile::decodeName(name), total);
     }
     return total;
+}
+
+void TreeCopier::copyEntry(int sourceDirFd, int destinationDirFd, const char *name, const QString &path,
+                           qint64 &total)
+{
+    struct stat status {};
+    if (::fstatat(sourceDirFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+        fail(errno, path);
+
+    if (S_ISLNK(status.st_mode)) {
+        std::vector<char> target(static_cast<size_t>(status.st_size > 0 ? status.st_size : 4095) + 1);
+        const ssize_t length = ::readlinkat(sourceDirFd, name, target.data(), target.size() - 1);
+        if (length < 0)
+            fail(errno, path);
+        target[static_cast<size_t>(length)] = '\0';
+        if (::symlinkat(target.data(), destinationDirFd, name) != 0)
+            fail(errno, path);
+        const struct timespec times[2] = {status.st_atim, status.st_mtim};
+        ::utimensat(destinationDirFd, name, times, AT_SYMLINK_NOFOLLOW);
+    } else if (S_ISREG(status.st_mode)) {
+        Fd fileFd(::openat(sourceDirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+        if (!fileFd.valid())
+            fail(errno, path);
+        struct stat opened {};
+        if (::fstat(fileFd.get(), &opened) != 0)
+            fail(errno, path);
+        if (S_ISREG(opened.st_mode)) // else replaced by something else while we looked
+            total += copyRegularFile(fileFd.get(), destinationDirFd, name, opened, path);
+    } else if (S_ISDIR(status.st_mode)) {
+        // The storage itself, reached through a bind mount or any other path, would
+        // be copied into itself without end.
+        if (m_forbidden && *m_forbidden == DirectoryId{status.st_dev, status.st_ino})
+            throw FileStorageError::copyFailed(
+                QStringLiteral("“%1”包含暂存目录本身，不能复制到其中。").arg(m_topName));
+        Fd childFd(::openat(sourceDirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!childFd.valid())
+            fail(errno, path);
+        if (::mkdirat(destinationDirFd, name, 0700) != 0)
+            fail(errno, path);
+        Fd copyFd(::openat(destinationDirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        if (!copyFd.valid())
+            fail(errno, path);
+        total += copyDirectory(childFd.get(), copyFd.get(), path);
+        ::fchmod(copyFd.get(), directoryMode(status.st_mode));
+        keepTimes(copyFd.get(), status);
+    }
+    // Sockets, FIFOs and devices hold no content worth keeping and could block a read.
 }
 
 } // namespace holdra

@@ -1,32 +1,55 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
+#include <sys/stat.h>
 #include <sys/types.h>
+
+#include <optional>
 
 namespace holdra {
 
 // Copies a file or a folder tree byte for byte. A symbolic link given as the
 // source is followed; links inside a folder are copied as links and never
-// followed, and sockets, FIFOs and devices inside a folder are left out.
+// followed, and sockets, FIFOs and devices inside a folder are left out. Files
+// are read to their end whatever size they claim (/proc, /sys), holes stay
+// holes, and a file that changes while it is read is refused rather than
+// stored half old, half new. Times are kept; nobody but the owner may write.
 class TreeCopier
 {
 public:
-    // Copies `sourcePath` to `destinationPath`, which must not exist yet, and
-    // returns the bytes of the regular files copied. Throws FileStorageError.
-    static qint64 copy(const QString &sourcePath, const QString &destinationPath);
+    // A directory as the file system knows it, whatever path (or bind mount) leads there.
+    struct DirectoryId
+    {
+        dev_t device = 0;
+        ino_t inode = 0;
+        friend bool operator==(const DirectoryId &, const DirectoryId &) = default;
+    };
+
+    // Copies `nativeSource` (the path's bytes as the file system has them) to
+    // `destinationPath`, which must not exist yet, and returns the bytes of the
+    // regular files copied. A tree that holds `forbidden` (the storage itself,
+    // seen through any path) is refused. Throws FileStorageError.
+    static qint64 copy(const QByteArray &nativeSource, const QString &destinationPath,
+                       std::optional<DirectoryId> forbidden = std::nullopt);
 
 private:
     TreeCopier() = default;
 
-    qint64 copyRegularFile(int sourceFd, int destinationDirFd, const char *name, mode_t mode,
-                           const QString &displayPath);
+    qint64 copyRegularFile(int sourceFd, int destinationDirFd, const char *name,
+                           const struct stat &status, const QString &displayPath);
     qint64 copyDirectory(int sourceDirFd, int destinationDirFd, const QString &displayPath);
-    // The file's bytes, holes kept as holes; returns its size.
-    qint64 copyContents(int sourceFd, int destinationFd, const QString &displayPath);
-    void copyRange(int sourceFd, int destinationFd, off_t from, off_t to, const QString &displayPath);
+    void copyEntry(int sourceDirFd, int destinationDirFd, const char *name, const QString &path,
+                   qint64 &total);
+    // One pass over the file's bytes, holes kept as holes; returns how many bytes it had.
+    qint64 copyContents(int sourceFd, int destinationFd, off_t claimedSize, const QString &displayPath);
+    // Copies [from, to) and returns where it stopped: `to`, or earlier at the end of the file.
+    off_t copyRange(int sourceFd, int destinationFd, off_t from, off_t to, const QString &displayPath);
 
     bool m_kernelCopyWorks = true;
+    std::optional<DirectoryId> m_forbidden;
+    QString m_topName;
 };
 
 } // namespace holdra

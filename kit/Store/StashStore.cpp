@@ -1,10 +1,15 @@
 #include "Store/StashStore.h"
 
+#include "Storage/AtomicFile.h"
 #include "Storage/ContentHasher.h"
 #include "Storage/DiskFileStorage.h"
 #include "Storage/ImageMetadata.h"
 #include "Storage/JSONMetadataStore.h"
 #include "Storage/JSONTrashMetadataStore.h"
+#include "Storage/RegularFile.h"
+#include "Storage/SupportDirectory.h"
+#include "Storage/WriterLock.h"
+#include "Store/TextFileContent.h"
 #include "Support/AppPaths.h"
 #include "Support/ByteCount.h"
 
@@ -14,14 +19,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLockFile>
-#include <QSysInfo>
-#include <QThread>
-#include <QStringDecoder>
+#include <QLoggingCategory>
 
 #include <algorithm>
 
 namespace holdra {
+
+Q_LOGGING_CATEGORY(lcStore, "holdra.store")
 
 namespace {
 
@@ -43,136 +47,33 @@ bool isTxtFileItem(const StashItem &item)
         && !QFileInfo(*item.originalFileName()).completeBaseName().isEmpty();
 }
 
-// BOM-led UTF-16 or else strict UTF-8, with line ends made LF.
-std::optional<QString> decodedText(const QByteArray &bytes)
-{
-    QStringConverter::Encoding encoding = QStringConverter::Utf8;
-    if (bytes.startsWith("\xFF\xFE"))
-        encoding = QStringConverter::Utf16LE;
-    else if (bytes.startsWith("\xFE\xFF"))
-        encoding = QStringConverter::Utf16BE;
-    QStringDecoder decoder(encoding, QStringConverter::Flag::Stateless);
-    QString text = decoder.decode(bytes);
-    if (decoder.hasError())
-        return std::nullopt;
-    return text;
-}
-
-QString normalizedLines(QString text)
-{
-    if (text.startsWith(QChar(0xFEFF)))
-        text.remove(0, 1);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    text.replace(u'\r', u'\n');
-    // Canonically equivalent texts compare equal.
-    return text.normalized(QString::NormalizationForm_C);
-}
-
+// A file that fails to load is moved aside so that the next save cannot destroy
+// it. When even that fails, `refusal` is set: the store then refuses every change
+// of that list rather than overwrite the only copy. A reader leaves it alone.
 template<typename Store>
-auto loadOrSetAside(Store &store, bool &savesSuspended, const char *what)
+auto loadOrSetAside(Store &store, std::optional<FileStorageError> &refusal, const char *what, bool reading)
 {
     try {
         return store.load();
     } catch (const FileStorageError &error) {
+        if (reading) {
+            qCWarning(lcStore).noquote() << what << "cannot be read:" << error.errorDescription();
+            return decltype(store.load())();
+        }
         try {
             const QString kept = store.setAsideUnreadableFile();
-            qWarning().noquote() << "Holdra: unreadable" << what << "moved aside to" << kept
-                                 << "-" << error.errorDescription();
+            qCWarning(lcStore).noquote() << "unreadable" << what << "moved aside to" << kept << "-"
+                                         << error.errorDescription();
         } catch (const FileStorageError &moveError) {
-            savesSuspended = true;
-            qWarning().noquote() << "Holdra: unreadable" << what
-                                 << "could not be moved aside and will not be overwritten -"
-                                 << moveError.errorDescription();
+            // Short, for a toast; the log line says what went wrong.
+            refusal = FileStorageError::systemError(
+                QStringLiteral("%1 已损坏且无法移开，更改未保存。").arg(QString::fromLatin1(what)));
+            qCWarning(lcStore).noquote() << "unreadable" << what << "(" << error.errorDescription()
+                                         << ") cannot be moved aside (" << moveError.errorDescription()
+                                         << "); no change will be saved over it";
         }
         return decltype(store.load())();
     }
-}
-
-QString lockFailureMessage(const QLockFile &lock, const QString &directory)
-{
-    switch (lock.error()) {
-    case QLockFile::LockFailedError: {
-        qint64 pid = 0;
-        QString host;
-        QString application;
-        if (lock.getLockInfo(&pid, &host, &application))
-            return QStringLiteral("另一个 Holdra 进程（进程号 %1）正在使用数据目录“%2”。")
-                .arg(pid)
-                .arg(directory);
-        return QStringLiteral("另一个 Holdra 进程正在使用数据目录“%1”。").arg(directory);
-    }
-    case QLockFile::PermissionError:
-        return QStringLiteral("没有权限锁定数据目录“%1”。").arg(directory);
-    case QLockFile::NoError:
-    case QLockFile::UnknownError:
-        break;
-    }
-    return QStringLiteral("无法锁定数据目录“%1”。").arg(directory);
-}
-
-// The short name the kernel keeps for a process ("comm"), empty when unknown.
-QByteArray processName(const QString &pid)
-{
-    QFile file(QStringLiteral("/proc/%1/comm").arg(pid));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll().trimmed();
-}
-
-QDateTime bootTime()
-{
-    QFile file(QStringLiteral("/proc/stat"));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    for (const QByteArray &line : file.readAll().split('\n')) {
-        if (line.startsWith("btime "))
-            return QDateTime::fromSecsSinceEpoch(line.mid(6).trimmed().toLongLong());
-    }
-    return {};
-}
-
-// QLockFile only deems a lock stale when its process number is free. After a
-// crash that number is soon reused, by another program or, across a reboot, by
-// anything at all, and the stash would stay locked for good. An owner is gone,
-// too, when the lock predates the boot, or when its process runs another program.
-bool ownerIsGone(const QString &lockPath, qint64 pid, const QString &host)
-{
-    if (!host.isEmpty() && host != QSysInfo::machineHostName())
-        return false; // a stash on a shared home, used from elsewhere
-    const QDateTime booted = bootTime();
-    if (booted.isValid() && QFileInfo(lockPath).lastModified() < booted)
-        return true;
-    if (pid == QCoreApplication::applicationPid())
-        return false; // this very process holds it
-    const QByteArray owner = processName(QString::number(pid));
-    const QByteArray self = processName(QStringLiteral("self"));
-    return owner.isEmpty() ? !QFileInfo::exists(QStringLiteral("/proc/%1").arg(pid)) : owner != self;
-}
-
-// A process killed while it was taking the lock leaves a lock file that names
-// no owner, and QLockFile never deems such a file stale when age does not count.
-// A live owner writes its details right after creating the file, so a file that
-// still names nobody a moment after it was made belongs to no one.
-bool reclaimAbandonedLock(QLockFile &lock, const QString &lockPath)
-{
-    constexpr qint64 settleMilliseconds = 500;
-    qint64 pid = 0;
-    QString host;
-    QString application;
-    if (lock.error() != QLockFile::LockFailedError)
-        return false;
-    if (lock.getLockInfo(&pid, &host, &application)) {
-        if (!ownerIsGone(lockPath, pid, host))
-            return false;
-    } else {
-        const qint64 age = QFileInfo(lockPath).lastModified().msecsTo(QDateTime::currentDateTime());
-        if (age >= 0 && age < settleMilliseconds)
-            QThread::msleep(ulong(settleMilliseconds - age));
-        if (lock.getLockInfo(&pid, &host, &application))
-            return false;
-    }
-    lock.removeStaleLockFile();
-    return lock.tryLock(0);
 }
 
 } // namespace
@@ -198,33 +99,53 @@ StashStore::Opening StashStore::makeDefault()
 }
 
 StashStore::Opening StashStore::open(const QString &supportDirectory, int trashRetentionDays,
-                                     Clock now)
+                                     Clock now, std::chrono::milliseconds patience)
 {
     const QDir directory(supportDirectory);
-    if (!QDir().mkpath(directory.path()))
-        return {nullptr, QStringLiteral("无法创建数据目录“%1”。").arg(directory.path())};
+    if (const QString error = SupportDirectory::makePrivate(directory.path()); !error.isEmpty())
+        return {nullptr, error};
 
-    auto lock = std::make_unique<QLockFile>(directory.filePath(QStringLiteral(".lock")));
-    // Held for the whole run, so age alone never makes it stale; only a dead owner does.
-    lock->setStaleLockTime(0);
-    if (!lock->tryLock(0) && !reclaimAbandonedLock(*lock, directory.filePath(QStringLiteral(".lock"))))
-        return {nullptr, lockFailureMessage(*lock, directory.path())};
+    auto lock = std::make_unique<WriterLock>(directory.filePath(QStringLiteral(".lock")));
+    if (!lock->acquire(patience))
+        return {nullptr, lock->errorMessage()};
 
+    // Only the lock holder may clear what a killed writer left half made.
+    auto storage = std::make_unique<DiskFileStorage>(directory.filePath(QStringLiteral("Files")));
+    storage->removeUnfinishedImports();
+    auto metadata = std::make_unique<JSONMetadataStore>(directory.filePath(QStringLiteral("metadata.json")));
+    auto trash = std::make_unique<JSONTrashMetadataStore>(directory.filePath(QStringLiteral("trash.json")));
+    AtomicFile::removeLeftovers(directory.path());
+    SupportDirectory::makeFilePrivate(metadata->filePath());
+    SupportDirectory::makeFilePrivate(trash->filePath());
+
+    auto store = std::make_unique<StashStore>(std::move(metadata), std::move(trash), std::move(storage),
+                                              trashRetentionDays, std::move(now));
+    store->m_lock = std::move(lock);
+    store->load();
+    return {std::move(store), QString()};
+}
+
+StashStore::Opening StashStore::openForReading(const QString &supportDirectory)
+{
+    const QDir directory(supportDirectory);
     auto store = std::make_unique<StashStore>(
         std::make_unique<JSONMetadataStore>(directory.filePath(QStringLiteral("metadata.json"))),
         std::make_unique<JSONTrashMetadataStore>(directory.filePath(QStringLiteral("trash.json"))),
-        std::make_unique<DiskFileStorage>(directory.filePath(QStringLiteral("Files"))),
-        trashRetentionDays, std::move(now));
-    store->m_lock = std::move(lock);
+        std::make_unique<DiskFileStorage>(directory.filePath(QStringLiteral("Files"))));
+    const FileStorageError refusal =
+        FileStorageError::systemError(QStringLiteral("暂存以只读方式打开，不能更改。"));
+    store->m_itemsRefusal = refusal;
+    store->m_trashRefusal = refusal;
+    store->m_reading = true;
     store->load();
     return {std::move(store), QString()};
 }
 
 void StashStore::load()
 {
-    setItems(loadOrSetAside(*m_metadataStore, m_itemSavesSuspended, "metadata.json"));
+    setItems(loadOrSetAside(*m_metadataStore, m_itemsRefusal, "metadata.json", m_reading));
 
-    QList<TrashedItem> trash = loadOrSetAside(*m_trashMetadataStore, m_trashSavesSuspended, "trash.json");
+    QList<TrashedItem> trash = loadOrSetAside(*m_trashMetadataStore, m_trashRefusal, "trash.json", m_reading);
     std::stable_sort(trash.begin(), trash.end(), [](const TrashedItem &a, const TrashedItem &b) {
         return a.trashedAt > b.trashedAt;
     });
@@ -238,14 +159,22 @@ void StashStore::load()
         if (!activeIds.contains(entry.id()))
             distinct.append(entry);
     }
-    if (distinct.size() != m_trashItems.size()) {
+    // A reader shows what the next writer will make of the files, and changes nothing.
+    if (m_reading) {
         setTrashItems(std::move(distinct));
-        saveTrash();
+        pinLockedItemsToTop();
+        return;
+    }
+    if (distinct.size() != m_trashItems.size()) {
+        const Snapshot before = snapshot();
+        setTrashItems(std::move(distinct));
+        commit(before, Saves::trash);
     }
 
     purgeExpiredTrash();
+    const Snapshot before = snapshot();
     if (pinLockedItemsToTop())
-        saveItems();
+        commit(before, Saves::items);
     backfillContentHashes();
     reconcileLegacyTextDropsMatchingTXTFiles();
 }
@@ -302,11 +231,16 @@ QList<StashItem> StashStore::insert(QList<StashItem> candidates)
         accepted.append(std::move(candidate));
     }
 
-    QList<StashItem> items = std::move(accepted);
+    const Snapshot before = snapshot();
+    QList<StashItem> items = accepted;
     items.append(m_items);
     setItems(std::move(items));
     pinLockedItemsToTop();
-    saveItems();
+    if (!commit(before, Saves::items)) {
+        // Not written is not stashed: the fresh copies go again.
+        discardFreshCopies(accepted);
+        return duplicates;
+    }
     if (hasTxtFile)
         reconcileLegacyTextDropsMatchingTXTFiles();
     return duplicates;
@@ -363,7 +297,10 @@ StashStore::ImageDataResult StashStore::addImageData(const QByteArray &data,
 {
     const StashItem item = stageImageData(data, suggestedName, fileExtension);
     ImageDataResult result;
+    m_lastRefusal.reset();
     result.duplicates = insert({item});
+    if (m_lastRefusal)
+        throw *m_lastRefusal;
     if (result.duplicates.isEmpty())
         result.item = activeItem(item.id());
     return result;
@@ -374,7 +311,10 @@ StashItem StashStore::addAudio(const QByteArray &data, const QString &suggestedN
 {
     const StoredFile stored = m_fileStorage->importData(data, suggestedName, QStringLiteral("m4a"));
     const StashItem item = StashItem::makeAudio(stored, durationSeconds, std::nullopt, currentTime());
+    m_lastRefusal.reset();
     const QList<StashItem> duplicates = insert({item});
+    if (m_lastRefusal)
+        throw *m_lastRefusal;
     if (!duplicates.isEmpty())
         return duplicates.first();
     return activeItem(item.id()).value_or(item);
@@ -442,12 +382,12 @@ int StashStore::remove(const QSet<QUuid> &ids)
         return 0;
 
     const int moved = int(trash.size());
+    const Snapshot before = snapshot();
     trash.append(m_trashItems);
     setTrashItems(std::move(trash));
     setItems(std::move(kept));
-    saveTrash();
-    saveItems();
-    return moved;
+    // Trash first: a crash in between leaves the item in both lists, which loads as active.
+    return commit(before, Saves::trashThenItems) ? moved : 0;
 }
 
 int StashStore::remove(const StashItem &item)
@@ -470,11 +410,9 @@ int StashStore::purgeExpiredTrash(const std::optional<QDateTime> &referenceDate)
     const QDateTime cutoff = referenceDate.value_or(m_now()).addSecs(-m_retentionSeconds);
     QList<TrashedItem> kept;
     QList<TrashedItem> expired;
-    QSet<QUuid> expiredIds;
     for (const TrashedItem &entry : std::as_const(m_trashItems)) {
         if (entry.trashedAt <= cutoff) {
             expired.append(entry);
-            expiredIds.insert(entry.id());
         } else {
             kept.append(entry);
         }
@@ -482,20 +420,25 @@ int StashStore::purgeExpiredTrash(const std::optional<QDateTime> &referenceDate)
     if (expired.isEmpty())
         return 0;
 
+    // The list is written before any copy goes, so no list ever names a deleted
+    // copy; a crash in between leaves at worst a folder that `check` reports.
+    const Snapshot before = snapshot();
+    setTrashItems(std::move(kept));
+    if (!commit(before, Saves::trash))
+        return 0;
     // A damaged or merged file can share a copy between an expired entry and an
     // item still in use; that copy stays.
-    const QSet<QString> referenced = referencedItemDirectories(expiredIds);
+    const QSet<QString> referenced = referencedItemDirectories();
     for (const TrashedItem &entry : std::as_const(expired)) {
         const std::optional<QString> &path = entry.item.relativePath();
         if (!path || referenced.contains(itemDirectoryOf(*path)))
             continue;
         try {
             m_fileStorage->remove(*path);
-        } catch (const FileStorageError &) {
+        } catch (const FileStorageError &error) {
+            qCWarning(lcStore).noquote() << "cannot delete an expired copy:" << error.errorDescription();
         }
     }
-    setTrashItems(std::move(kept));
-    saveTrash();
     return int(expired.size());
 }
 
@@ -541,13 +484,15 @@ TrashRestoreResult StashStore::restoreFromTrash(const QSet<QUuid> &ids)
         if (!restoredIds.contains(entry.id()))
             trash.append(entry);
     }
+    const Snapshot before = snapshot();
     QList<StashItem> items = result.restored;
     items.append(m_items);
     setTrashItems(std::move(trash));
     setItems(std::move(items));
     pinLockedItemsToTop();
-    saveItems();
-    saveTrash();
+    // Active list first: a crash in between leaves the item in both lists, which loads as active.
+    if (!commit(before, Saves::itemsThenTrash))
+        result.restored.clear();
     return result;
 }
 
@@ -555,6 +500,7 @@ void StashStore::setLocked(bool locked, const QSet<QUuid> &ids)
 {
     if (ids.isEmpty())
         return;
+    const Snapshot before = snapshot();
     QList<StashItem> items = m_items;
     for (StashItem &item : items) {
         if (ids.contains(item.id()))
@@ -562,7 +508,7 @@ void StashStore::setLocked(bool locked, const QSet<QUuid> &ids)
     }
     setItems(std::move(items));
     pinLockedItemsToTop();
-    saveItems();
+    commit(before, Saves::items);
 }
 
 bool StashStore::setNote(const std::optional<QString> &note, const QUuid &id)
@@ -574,10 +520,11 @@ bool StashStore::setNote(const std::optional<QString> &note, const QUuid &id)
     const std::optional<QString> normalized = StashItem::normalizedNote(note);
     if (normalized == found->note())
         return true;
+    const Snapshot before = snapshot();
     QList<StashItem> items = m_items;
     items[found - m_items.cbegin()].setNote(normalized);
     setItems(std::move(items));
-    saveItems();
+    commit(before, Saves::items);
     return true;
 }
 
@@ -644,25 +591,62 @@ void StashStore::setTrashItems(QList<TrashedItem> entries)
     Q_EMIT contentsChanged();
 }
 
-void StashStore::saveItems()
+StashStore::Snapshot StashStore::snapshot() const
 {
-    if (m_itemSavesSuspended)
-        return;
+    return {m_items, m_trashItems};
+}
+
+bool StashStore::commit(const Snapshot &before, Saves saves)
+{
+    const bool itemsFirst = saves == Saves::items || saves == Saves::itemsThenTrash;
+    const bool both = saves == Saves::itemsThenTrash || saves == Saves::trashThenItems;
+    const auto write = [this](bool items) {
+        const std::optional<FileStorageError> &refusal = items ? m_itemsRefusal : m_trashRefusal;
+        if (refusal)
+            throw *refusal;
+        if (items)
+            m_metadataStore->save(m_items);
+        else
+            m_trashMetadataStore->save(m_trashItems);
+    };
+    bool firstWritten = false;
     try {
-        m_metadataStore->save(m_items);
+        write(itemsFirst);
+        firstWritten = true;
+        if (both)
+            write(!itemsFirst);
+        return true;
     } catch (const FileStorageError &error) {
+        m_lastRefusal = error;
+        if (before.items != m_items)
+            setItems(before.items);
+        if (before.trash != m_trashItems)
+            setTrashItems(before.trash);
+        // The half that was written goes back too, so that the files match the lists.
+        if (firstWritten) {
+            try {
+                write(itemsFirst);
+            } catch (const FileStorageError &) {
+            }
+        }
+        qCWarning(lcStore).noquote() << "change not saved:" << error.errorDescription();
         Q_EMIT saveFailed(error.errorDescription());
+        return false;
     }
 }
 
-void StashStore::saveTrash()
+void StashStore::discardFreshCopies(const QList<StashItem> &items)
 {
-    if (m_trashSavesSuspended)
-        return;
-    try {
-        m_trashMetadataStore->save(m_trashItems);
-    } catch (const FileStorageError &error) {
-        Q_EMIT saveFailed(error.errorDescription());
+    const QSet<QString> referenced = referencedItemDirectories();
+    for (const StashItem &item : items) {
+        const std::optional<QString> &path = item.relativePath();
+        if (!path || referenced.contains(itemDirectoryOf(*path)))
+            continue;
+        try {
+            m_fileStorage->remove(*path);
+        } catch (const FileStorageError &error) {
+            qCWarning(lcStore).noquote() << "cannot delete an unsaved copy:" << error.errorDescription();
+        }
     }
 }
 
@@ -695,8 +679,9 @@ void StashStore::backfillContentHashes()
     }
     if (!filled)
         return;
+    const Snapshot before = snapshot();
     setItems(std::move(items));
-    saveItems();
+    commit(before, Saves::items);
 }
 
 int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
@@ -720,14 +705,12 @@ int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
         const std::optional<QString> path = absolutePath(item);
         if (!path)
             continue;
-        QFile file(*path);
-        if (file.size() > largestMatch || !file.open(QIODevice::ReadOnly))
+        // A FIFO in place of the copy is skipped, never waited on.
+        const std::optional<QByteArray> bytes = RegularFile::readAll(*path, largestMatch);
+        if (!bytes)
             continue;
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError)
-            continue;
-        if (const std::optional<QString> text = decodedText(bytes))
-            fileTexts.insert(normalizedLines(*text));
+        if (const std::optional<QString> text = TextFileContent::decoded(*bytes))
+            fileTexts.insert(TextFileContent::normalized(*text));
     }
     if (fileTexts.isEmpty())
         return 0;
@@ -735,7 +718,7 @@ int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
     QSet<QUuid> repeated;
     for (const StashItem &item : std::as_const(m_items)) {
         if (item.kind() == StashItemKind::text && !item.locked() && item.text()
-            && fileTexts.contains(normalizedLines(*item.text())))
+            && fileTexts.contains(TextFileContent::normalized(*item.text())))
             repeated.insert(item.id());
     }
     return remove(repeated);
@@ -746,7 +729,10 @@ StashItem StashStore::makeItemForFile(const QUrl &url)
     if (!url.isLocalFile())
         throw FileStorageError::sourceUnreadable(url.fileName().isEmpty() ? url.toDisplayString()
                                                                           : url.fileName());
-    const StoredFile stored = m_fileStorage->importFile(url.toLocalFile());
+    // The path's bytes as the URL carries them: a name that is not UTF-8 (from
+    // the command line) stays the file it names instead of turning into U+FFFD.
+    const QByteArray nativePath = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    const StoredFile stored = m_fileStorage->importFile(nativePath);
     const std::optional<QString> path = m_fileStorage->absolutePath(stored.relativePath);
     // The URL's form may not say it is a folder (a dropped path has no trailing
     // slash), so the copy itself is asked as well.
@@ -770,7 +756,7 @@ std::optional<QString> StashStore::hashOfStoredCopy(const StashItem &item) const
     return path ? ContentHasher::sha256Hex(*path) : std::nullopt;
 }
 
-QSet<QString> StashStore::referencedItemDirectories(const QSet<QUuid> &ignoredTrashIds) const
+QSet<QString> StashStore::referencedItemDirectories() const
 {
     QSet<QString> directories;
     for (const StashItem &item : m_items) {
@@ -778,7 +764,7 @@ QSet<QString> StashStore::referencedItemDirectories(const QSet<QUuid> &ignoredTr
             directories.insert(itemDirectoryOf(*item.relativePath()));
     }
     for (const TrashedItem &entry : m_trashItems) {
-        if (entry.item.relativePath() && !ignoredTrashIds.contains(entry.id()))
+        if (entry.item.relativePath())
             directories.insert(itemDirectoryOf(*entry.item.relativePath()));
     }
     return directories;

@@ -15,18 +15,20 @@
 #include <QUrl>
 #include <QUuid>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 
-class QLockFile;
-
 namespace holdra {
+
+class WriterLock;
 
 // The single owner of the stash: the ordered active list (locked items first) and
 // the trash (newest first), their metadata files and the stored copies. Every
-// change is saved at once; failed saves are ignored and the lists in memory stay
-// authoritative. Main thread only.
+// change is saved at once; a change that cannot be saved is undone (fresh copies
+// deleted again) and saveFailed() says why, so nothing is reported as stashed
+// that is not on disk. Main thread only.
 class StashStore : public QObject
 {
     Q_OBJECT
@@ -42,6 +44,8 @@ class StashStore : public QObject
 public:
     using Clock = std::function<QDateTime()>;
     static constexpr int defaultTrashRetentionDays = 30;
+    // How long a writer waits for another one to finish.
+    static constexpr std::chrono::milliseconds writerPatience{10000};
 
     struct AddFilesResult
     {
@@ -76,11 +80,16 @@ public:
 
     // The application's store over AppPaths::supportDirectory(), loaded.
     static Opening makeDefault();
-    // Takes the exclusive lock on the directory (".lock", stale locks of dead
-    // processes reclaimed) for the store's lifetime, then loads. While another
-    // store holds the directory, no store is made and the message says why.
+    // Makes the directory private (0700), takes the writer lock (".lock", waiting
+    // at most `patience` for another writer) for the store's lifetime, clears
+    // what a killed writer left half made, then loads. While another store keeps
+    // the directory, no store is made and the message says why.
     static Opening open(const QString &supportDirectory,
-                        int trashRetentionDays = defaultTrashRetentionDays, Clock now = {});
+                        int trashRetentionDays = defaultTrashRetentionDays, Clock now = {},
+                        std::chrono::milliseconds patience = writerPatience);
+    // A store for looking only: no lock, nothing created, repaired or written
+    // (also on a full disk or a read-only directory); every change is refused.
+    static Opening openForReading(const QString &supportDirectory);
 
     const QList<StashItem> &items() const { return m_items; }
     const QList<TrashedItem> &trashItems() const { return m_trashItems; }
@@ -150,15 +159,26 @@ Q_SIGNALS:
     void trashItemsChanged();
     // Either list changed, and with it what lies under the storage root.
     void contentsChanged();
-    // A list could not be written; what is in memory is still right and is
-    // written with the next save. Nothing is emitted while saves are suspended.
+    // A change could not be written and was undone; the message says why.
     void saveFailed(const QString &message);
 
 private:
+    struct Snapshot
+    {
+        QList<StashItem> items;
+        QList<TrashedItem> trash;
+    };
+    enum class Saves { items, trash, itemsThenTrash, trashThenItems };
+
     void setItems(QList<StashItem> items);
     void setTrashItems(QList<TrashedItem> entries);
-    void saveItems();
-    void saveTrash();
+    Snapshot snapshot() const;
+    // Writes the lists changed since `before`; when that fails, both lists (and
+    // any file already written) go back to `before`, saveFailed() is emitted
+    // and false returned.
+    bool commit(const Snapshot &before, Saves saves);
+    // Deletes the copies of items that the lists do not (or no longer) name.
+    void discardFreshCopies(const QList<StashItem> &items);
 
     bool pinLockedItemsToTop();
     void backfillContentHashes();
@@ -166,9 +186,9 @@ private:
 
     StashItem makeItemForFile(const QUrl &url);
     std::optional<QString> hashOfStoredCopy(const StashItem &item) const;
-    // Item directories that an active item or a trash entry (other than those
-    // given) still refers to; their copies must never be deleted.
-    QSet<QString> referencedItemDirectories(const QSet<QUuid> &ignoredTrashIds = {}) const;
+    // Item directories that an active item or a trash entry refers to; their
+    // copies must never be deleted.
+    QSet<QString> referencedItemDirectories() const;
     std::optional<StashItem> activeItem(const QUuid &id) const;
 
     std::unique_ptr<StashMetadataStoring> m_metadataStore;
@@ -176,14 +196,16 @@ private:
     std::unique_ptr<StashFileStoring> m_fileStorage;
     qint64 m_retentionSeconds;
     Clock m_now;
-    std::unique_ptr<QLockFile> m_lock;
+    std::unique_ptr<WriterLock> m_lock;
 
     QList<StashItem> m_items;
     QList<TrashedItem> m_trashItems;
-    // Set when a file that failed to load could not be set aside: it is kept
-    // untouched by not saving over it for the rest of the run.
-    bool m_itemSavesSuspended = false;
-    bool m_trashSavesSuspended = false;
+    // Why a list may not be written: its file failed to load and could not be
+    // set aside (so it is kept untouched), or the store is only for reading.
+    std::optional<FileStorageError> m_itemsRefusal;
+    std::optional<FileStorageError> m_trashRefusal;
+    std::optional<FileStorageError> m_lastRefusal;
+    bool m_reading = false;
 };
 
 } // namespace holdra

@@ -1,14 +1,18 @@
-// Drives a stash with a stream of adds, removals and restores until it is
-// killed. After each operation has returned (and so has been saved) it reports
-// the items it touched on stdout, one line each: "added", "trashed" or
-// "restored", a space and the item's id; "ready" comes first, once the store is open. The crash-safety suite kills this
-// process at random moments and checks the files against those reports.
+// Drives a stash with a stream of every kind of change (files, texts, image and
+// audio data, removals, clearing, restores, locks, notes and purges) until it is killed.
+// After each operation has returned (and so has been saved) it reports the items
+// it touched on stdout, one line each: "added", "trashed", "restored" or
+// "changed", a space and the item's id; "purging" comes before a purge, since
+// the items it names may be gone the moment it returns. "ready" comes first,
+// once the store is open. The crash-safety suite kills this process at random
+// moments and checks the files against those reports.
 //
 // Usage: holdra_stash_stress_child SUPPORT_DIR SCRATCH_DIR SEED
 
 #include "Store/StashStore.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -37,6 +41,17 @@ void report(const QByteArray &lines)
 QByteArray line(const char *verb, const QUuid &id)
 {
     return QByteArray(verb) + ' ' + id.toByteArray(QUuid::WithoutBraces) + '\n';
+}
+
+template<typename Entry>
+QSet<QUuid> someOf(const QList<Entry> &entries, QRandomGenerator &random, quint32 oneIn)
+{
+    QSet<QUuid> ids;
+    for (const Entry &entry : entries) {
+        if (random.bounded(oneIn) == 0)
+            ids.insert(entry.id());
+    }
+    return ids;
 }
 
 QString writeSource(const QString &scratch, QRandomGenerator &random, int serial)
@@ -76,8 +91,9 @@ int main(int argc, char *argv[])
     report("ready\n");
 
     for (int serial = 0;; ++serial) {
-        const quint32 choice = random.bounded(10);
-        if (choice < 5) {
+        const quint32 choice = random.bounded(20);
+        QByteArray lines;
+        if (choice < 7) {
             QList<QUrl> urls;
             const int files = int(random.bounded(1, 4));
             for (int i = 0; i < files; ++i) {
@@ -86,39 +102,61 @@ int main(int argc, char *argv[])
                     urls.append(QUrl::fromLocalFile(path));
             }
             const StashStore::AddFilesResult result = store.addFiles(urls);
-            QByteArray lines;
             for (const StashItem &item : result.added)
                 lines += line("added", item.id());
             report(lines);
             for (const QUrl &url : urls)
                 QFile::remove(url.toLocalFile());
-        } else if (choice < 6) {
-            const StashItem item = store.addText(QStringLiteral("note %1 of %2")
-                                                     .arg(serial)
-                                                     .arg(random.generate64()));
-            report(line("added", item.id()));
-        } else if (choice < 8) {
-            QSet<QUuid> ids;
-            for (const StashItem &item : store.items()) {
-                if (random.bounded(3) == 0)
-                    ids.insert(item.id());
-            }
+            continue;
+        }
+        if (choice < 8) {
+            const StashItem item = store.addText(QStringLiteral("note %1 of %2").arg(serial).arg(random.generate64()));
+            lines += line("added", item.id());
+        } else if (choice < 9) {
+            const QByteArray bytes = QByteArray::number(random.generate64()).repeated(int(random.bounded(1, 4096)));
+            if (const std::optional<StashItem> item =
+                    store.addImageData(bytes, QStringLiteral("shot %1").arg(serial), QStringLiteral("png")).item)
+                lines += line("added", item->id());
+        } else if (choice < 10) {
+            const QByteArray bytes = QByteArray::number(random.generate64()).repeated(int(random.bounded(1, 4096)));
+            lines += line("added", store.addAudio(bytes, QStringLiteral("voice %1").arg(serial), 1.5).id());
+        } else if (choice < 12) {
+            const QSet<QUuid> ids = someOf(store.items(), random, 3);
             store.remove(ids);
-            QByteArray lines;
-            for (const QUuid &id : std::as_const(ids))
+            for (const QUuid &id : ids)
                 lines += line("trashed", id);
-            report(lines);
-        } else {
-            QSet<QUuid> ids;
-            for (const TrashedItem &entry : store.trashItems()) {
-                if (random.bounded(2) == 0)
-                    ids.insert(entry.item.id());
+        } else if (choice < 13) {
+            QSet<QUuid> unlocked;
+            for (const StashItem &item : store.items()) {
+                if (!item.locked())
+                    unlocked.insert(item.id());
             }
-            const TrashRestoreResult result = store.restoreFromTrash(ids);
-            QByteArray lines;
+            store.removeAll();
+            for (const QUuid &id : std::as_const(unlocked))
+                lines += line("trashed", id);
+        } else if (choice < 15) {
+            const TrashRestoreResult result = store.restoreFromTrash(someOf(store.trashItems(), random, 2));
             for (const StashItem &item : result.restored)
                 lines += line("restored", item.id());
-            report(lines);
+        } else if (choice < 17) {
+            const QSet<QUuid> ids = someOf(store.items(), random, 3);
+            store.setLocked(random.bounded(2) == 0, ids);
+            for (const QUuid &id : ids)
+                lines += line("changed", id);
+        } else if (choice < 19) {
+            if (store.items().isEmpty())
+                continue;
+            const QUuid id = store.items().at(qsizetype(random.bounded(quint32(store.items().size())))).id();
+            store.setNote(QStringLiteral("note %1").arg(random.generate()), id);
+            lines += line("changed", id);
+        } else {
+            // Expires the whole trash: the list is written, then the copies go.
+            QByteArray intent;
+            for (const TrashedItem &entry : store.trashItems())
+                intent += line("purging", entry.id());
+            report(intent);
+            store.purgeExpiredTrash(QDateTime::currentDateTimeUtc().addDays(StashStore::defaultTrashRetentionDays + 1));
         }
+        report(lines);
     }
 }

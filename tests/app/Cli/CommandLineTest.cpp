@@ -7,7 +7,19 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QScopeGuard>
+#include <QSet>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <vector>
 
 using namespace holdra;
 using holdra::test::TempDir;
@@ -31,9 +43,10 @@ class CommandLineTest : public ::testing::Test
 protected:
     QString supportDirectory() const { return m_home.filePath(QStringLiteral("data/Holdra")); }
 
-    Outcome holdra(const QStringList &arguments, const QByteArray &input = {}) const
+    // The real binary, started and left running.
+    std::unique_ptr<QProcess> start(const QStringList &arguments, const QByteArray &input = {}) const
     {
-        QProcess process;
+        auto process = std::make_unique<QProcess>();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_DATA_HOME"), m_home.filePath(QStringLiteral("data")));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), m_home.filePath(QStringLiteral("config")));
@@ -41,17 +54,36 @@ protected:
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("QT_QPA_PLATFORM"));
-        process.setProcessEnvironment(env);
-        process.setWorkingDirectory(m_home.path());
-        process.start(qEnvironmentVariable("HOLDRA_BINARY"), arguments);
-        process.write(input);
-        process.closeWriteChannel();
-        EXPECT_TRUE(process.waitForFinished(30000)) << arguments.join(u' ').toStdString();
-        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-                QString::fromUtf8(process.readAllStandardError())};
+        process->setProcessEnvironment(env);
+        process->setWorkingDirectory(m_home.path());
+        // "--shell SCRIPT" runs SCRIPT with "$holdra" naming the binary, for bytes QProcess cannot pass.
+        if (arguments.value(0) == u"--shell") {
+            env.insert(QStringLiteral("holdra"), qEnvironmentVariable("HOLDRA_BINARY"));
+            process->setProcessEnvironment(env);
+            process->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), QStringLiteral("exec \"$holdra\" ") + arguments.at(1)});
+        } else {
+            process->start(qEnvironmentVariable("HOLDRA_BINARY"), arguments);
+        }
+        process->write(input);
+        process->closeWriteChannel();
+        return process;
+    }
+
+    Outcome holdra(const QStringList &arguments, const QByteArray &input = {}) const
+    {
+        const std::unique_ptr<QProcess> process = start(arguments, input);
+        EXPECT_TRUE(process->waitForFinished(30000)) << arguments.join(u' ').toStdString();
+        return {process->exitCode(), QString::fromUtf8(process->readAllStandardOutput()),
+                QString::fromUtf8(process->readAllStandardError())};
     }
 
     QString write(const QString &relative, const QByteArray &bytes) const { return m_home.write(relative, bytes); }
+
+    static QByteArray readBytes(const QString &path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
 
     QList<StashItem> storedItems() const
     {
@@ -83,6 +115,25 @@ TEST_F(CommandLineTest, AddsFilesInOrderReportsDuplicatesAndKeepsGoingPastUnread
     EXPECT_EQ(again.status, 0);
     EXPECT_TRUE(again.out.contains(QStringLiteral("「a.txt」已存在")));
     EXPECT_EQ(storedItems().size(), 3);
+}
+
+// A file name is bytes; typed ones that are not UTF-8 still name their file.
+TEST_F(CommandLineTest, AFileWhoseNameIsNotUtf8IsStashedFromTheBytesTyped)
+{
+    const QByteArray name = QFile::encodeName(m_home.path()) + "/caf\xe9.txt";
+    const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "latin-1", 7), 7);
+    ::close(fd);
+    // QTemporaryDir cannot spell this name to delete it.
+    const auto unlink = qScopeGuard([&] { ::unlink(name.constData()); });
+
+    // The name goes through a shell, since QProcess speaks only UTF-8.
+    const Outcome added = holdra({QStringLiteral("--shell"), QStringLiteral("add \"$(printf 'caf\\351.txt')\"")});
+    EXPECT_EQ(added.status, 0) << added.err.toStdString();
+    ASSERT_EQ(storedItems().size(), 1);
+    const QString copy = QDir(supportDirectory()).filePath(QStringLiteral("Files/") + *storedItems().at(0).relativePath());
+    EXPECT_EQ(readBytes(copy), "latin-1");
 }
 
 TEST_F(CommandLineTest, TextBecomesALinkOnlyForAWebAddressAndStandardInputIsRead)
@@ -186,14 +237,127 @@ TEST_F(CommandLineTest, UsageErrorsExitTwoAndTouchNothing)
     EXPECT_FALSE(QFileInfo::exists(QDir(supportDirectory()).filePath(QStringLiteral("metadata.json"))));
 }
 
-TEST_F(CommandLineTest, AStoreHeldByAnotherProcessIsRefusedWithoutChanges)
+// Dozens of real writers at once: each waits its turn for the lock, and every
+// add that said it was done is in the stash.
+TEST_F(CommandLineTest, ManyWritersAtOnceLoseNoAcknowledgedAdd)
+{
+    constexpr int writers = 48;
+    std::vector<std::unique_ptr<QProcess>> processes;
+    for (int i = 0; i < writers; ++i) {
+        processes.push_back(start({QStringLiteral("add"), QStringLiteral("--text"), QStringLiteral("writer %1").arg(i)}));
+        // Looking in the middle of it takes no lock and never fails.
+        if (i % 12 == 0)
+            processes.push_back(start({QStringLiteral("list")}));
+    }
+    QSet<QString> acknowledged;
+    int refused = 0;
+    for (const auto &process : processes) {
+        ASSERT_TRUE(process->waitForFinished(120'000));
+        const QString out = QString::fromUtf8(process->readAllStandardOutput());
+        const QString err = QString::fromUtf8(process->readAllStandardError());
+        if (process->arguments().first() == u"list") {
+            EXPECT_EQ(process->exitCode(), 0) << err.toStdString();
+        } else if (process->exitCode() == 0) {
+            acknowledged.insert(out.section(u'\t', 0, 0));
+        } else {
+            ++refused;
+            EXPECT_TRUE(out.isEmpty() && err.contains(QStringLiteral("正在使用数据目录"))) << err.toStdString();
+        }
+    }
+    QSet<QString> listed;
+    for (const StashItem &item : storedItems())
+        listed.insert(item.id().toString(QUuid::WithoutBraces).toUpper());
+    EXPECT_EQ(listed, acknowledged);
+    EXPECT_EQ(refused, 0) << "writers gave up waiting";
+    std::printf("[ figures  ] %d parallel writers: %lld acknowledged and listed, %d refused\n", writers,
+                qlonglong(acknowledged.size()), refused);
+}
+
+TEST_F(CommandLineTest, WhileAnotherWriterHoldsTheStoreLookingWorksAndWritersWait)
 {
     StashStore::Opening held = StashStore::open(supportDirectory());
     ASSERT_TRUE(held.store);
-    const Outcome refused = holdra({QStringLiteral("add"), QStringLiteral("--text"), QStringLiteral("x")});
-    EXPECT_EQ(refused.status, 1);
-    EXPECT_FALSE(refused.err.trimmed().isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(QDir(supportDirectory()).filePath(QStringLiteral("metadata.json"))));
+    held.store->addText(QStringLiteral("held"));
+    const Outcome listed = holdra({QStringLiteral("list")});
+    EXPECT_EQ(listed.status, 0);
+    EXPECT_EQ(listed.lines().size(), 1);
+
+    const std::unique_ptr<QProcess> waiting = start({QStringLiteral("add"), QStringLiteral("--text"), QStringLiteral("x")});
+    held.store.reset();
+    ASSERT_TRUE(waiting->waitForFinished(30'000));
+    EXPECT_EQ(waiting->exitCode(), 0) << waiting->readAllStandardError().toStdString();
+    EXPECT_EQ(storedItems().size(), 2);
+}
+
+// A change that cannot be written is refused with the reason and prints no
+// success; looking works all the same, also on a full disk.
+TEST_F(CommandLineTest, RefusedWritesSayWhyAndLookingStillWorks)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "chattr and mounting a file system need root";
+    const QString support = supportDirectory();
+    QDir().mkpath(support);
+    if (::mount("tmpfs", QFile::encodeName(support).constData(), "tmpfs", 0, "size=256k") != 0)
+        GTEST_SKIP() << "cannot mount tmpfs here";
+    const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(support).constData(), MNT_DETACH); });
+    write(QStringLiteral("small.txt"), "small");
+    ASSERT_EQ(holdra({QStringLiteral("add"), QStringLiteral("--text"), QStringLiteral("kept")}).status, 0);
+    const QString metadata = QDir(support).filePath(QStringLiteral("metadata.json"));
+    const auto chattr = [](const char *flag, const QString &path) {
+        return QProcess::execute(QStringLiteral("chattr"), {QString::fromLatin1(flag), path}) == 0;
+    };
+
+    struct Case
+    {
+        const char *name;
+        std::function<bool()> set;
+        std::function<void()> unset;
+        QString reason;
+    };
+    const QString filler = QDir(support).filePath(QStringLiteral("filler"));
+    const Case cases[] = {
+        {"full disk",
+         [&] {
+             QFile file(filler);
+             if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+                 return false;
+             for (const QByteArray block(4096, 'f'); file.write(block) == block.size();) {
+             }
+             return true;
+         },
+         [&] { QFile::remove(filler); }, QStringLiteral("磁盘空间不足，无法暂存。")},
+        {"corrupt and immutable metadata.json",
+         [&] {
+             write(QStringLiteral("data/Holdra/metadata.json"), "{ not json");
+             return chattr("+i", metadata);
+         },
+         [&] { chattr("-i", metadata); }, QStringLiteral("metadata.json")},
+        {"immutable data directory", [&] { return chattr("+i", support); }, [&] { chattr("-i", support); },
+         qt_error_string(EPERM)},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        const QByteArray before = readBytes(metadata);
+        if (!c.set()) {
+            ADD_FAILURE() << "cannot set up";
+            continue;
+        }
+        for (const QStringList &arguments : {QStringList{QStringLiteral("add"), QStringLiteral("--text"), QStringLiteral("more")},
+                                             QStringList{QStringLiteral("add"), QStringLiteral("small.txt")}}) {
+            const Outcome refused = holdra(arguments);
+            EXPECT_EQ(refused.status, 1);
+            EXPECT_TRUE(refused.out.isEmpty()) << refused.out.toStdString();
+            EXPECT_TRUE(refused.err.contains(c.reason)) << refused.err.toStdString();
+        }
+        EXPECT_TRUE(QDir(support + QStringLiteral("/Files")).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        const Outcome listed = holdra({QStringLiteral("list")});
+        EXPECT_EQ(listed.status, 0) << listed.err.toStdString();
+        c.unset();
+        EXPECT_EQ(readBytes(metadata), c.name == std::string("corrupt and immutable metadata.json") ? "{ not json" : before);
+        write(QStringLiteral("data/Holdra/metadata.json"), before);
+    }
+    EXPECT_EQ(holdra({QStringLiteral("add"), QStringLiteral("small.txt")}).status, 0);
+    EXPECT_EQ(storedItems().size(), 2);
 }
 
 TEST_F(CommandLineTest, AnUnreadableMetadataFileIsKeptAsideNotOverwritten)

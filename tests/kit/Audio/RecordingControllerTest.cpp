@@ -35,7 +35,7 @@ public:
     {
     }
     QString rootDirectory() const override { return m_disk.rootDirectory(); }
-    StoredFile importFile(const QString &source) override { return m_disk.importFile(source); }
+    StoredFile importFile(const QByteArray &source) override { return m_disk.importFile(source); }
     StoredFile importData(const QByteArray &data, const QString &name, const QString &extension) override
     {
         if (m_full)

@@ -98,6 +98,10 @@ TEST(MetadataCodecTest, DatesAreStrictRfc3339WholeSeconds)
     EXPECT_EQ(MetadataCodec::parseDate("2026-03-01T16:15:30+08:00"), fixedDate);
     EXPECT_EQ(MetadataCodec::parseDate("2026-03-01T03:00:30-05:15"), fixedDate);
     EXPECT_EQ(MetadataCodec::parseDate("2026-03-01T08:15:30.250Z"), std::nullopt);
+    // A leap second reads as the second before it; a 61st second does not exist.
+    EXPECT_EQ(MetadataCodec::parseDate("2016-12-31T23:59:60Z"),
+              QDateTime(QDate(2016, 12, 31), QTime(23, 59, 59), Qt::UTC));
+    EXPECT_EQ(MetadataCodec::parseDate("2016-12-31T23:59:61Z"), std::nullopt);
     EXPECT_EQ(MetadataCodec::parseDate("2026-03-01 08:15:30Z"), std::nullopt);
     EXPECT_EQ(MetadataCodec::parseDate("2026-02-30T08:15:30Z"), std::nullopt);
     EXPECT_EQ(MetadataCodec::parseDate("2026-03-01T08:15:30"), std::nullopt);

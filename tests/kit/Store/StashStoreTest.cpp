@@ -3,11 +3,12 @@
 #include "StoreFixture.h"
 
 #include <QCoreApplication>
-#include <QLockFile>
 #include <QFile>
+#include <QFileInfo>
 #include <QDateTime>
 #include <QProcess>
-#include <QSysInfo>
+
+#include <sys/stat.h>
 
 using namespace holdra;
 using namespace holdra::test;
@@ -138,99 +139,106 @@ TEST_F(StashStoreTest, AnUnreadableMetadataFileIsSetAsideNotOverwritten)
     EXPECT_EQ(displayNames(savedItems()), QStringList{QStringLiteral("new")});
 }
 
-TEST_F(StashStoreTest, AFileThatCannotBeSetAsideIsNeverSavedOver)
+// A list file that cannot be read nor moved aside is the only copy of what it
+// holds: every change is refused, loudly, rather than written over it.
+TEST_F(StashStoreTest, AFileThatCannotBeSetAsideRefusesEveryChange)
 {
     QDir().mkpath(support());
     m_dir.write(QStringLiteral("Holdra/metadata.json"), "garbage");
     m_setAsideFails = true;
     StashStore &store = openStore();
-    store.addText(QStringLiteral("kept in memory"));
-    EXPECT_EQ(store.count(), 1);
+    QStringList refusals;
+    QObject::connect(&store, &StashStore::saveFailed, [&](const QString &message) { refusals.append(message); });
+
+    store.addText(QStringLiteral("typed"));
+    const StashStore::AddFilesResult files = store.addFiles({source(QStringLiteral("a.bin"), "alpha")});
+    EXPECT_THROW(store.addImageData("png", QStringLiteral("shot"), QStringLiteral("png")), FileStorageError);
+    EXPECT_TRUE(files.added.isEmpty());
+    EXPECT_EQ(store.count(), 0);
+    EXPECT_EQ(itemDirectoryCount(), 0);
     EXPECT_EQ(m_itemSaves, 0);
+    ASSERT_EQ(refusals.size(), 3);
+    EXPECT_TRUE(refusals.first().contains(QStringLiteral("metadata.json"))) << refusals.first().toStdString();
     QFile file(metadataPath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "garbage");
-    // The trash file was fine, so it is still saved.
-    store.remove(store.items().first());
+}
+
+// A FIFO in place of a list or of a stored text copy is refused at once; read,
+// it would wait for a writer for ever.
+TEST_F(StashStoreTest, AFifoInPlaceOfAListOrOfACopyIsNeverWaitedOn)
+{
+    const StashItem file = storedItem(QStringLiteral("notes.txt"), "same text");
+    const StashItem text = textItem(QStringLiteral("same text"));
+    writeItems({file, text});
+    const QByteArray copy = QFile::encodeName(root() + u'/' + *file.relativePath());
+    ASSERT_EQ(::unlink(copy.constData()), 0);
+    ASSERT_EQ(::mkfifo(copy.constData(), 0600), 0);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(trashPath()).constData(), 0600), 0);
+
+    StashStore &store = openStore();
+    EXPECT_EQ(store.count(), 2);
+    EXPECT_EQ(store.trashCount(), 0);
+    EXPECT_EQ(QDir(support()).entryList({QStringLiteral("trash.json.unreadable-*")}, QDir::System).size(), 1);
+    store.remove(text);
     EXPECT_EQ(savedTrash().size(), 1);
 }
 
-TEST_F(StashStoreTest, ASecondStoreOnTheSameDirectoryIsRefused)
+// The lock is the kernel's (flock), held here by a real writer process that is
+// killed after five seconds: a second writer is refused only after its patience,
+// waits through the holder's life, and takes the lock the moment it dies.
+TEST_F(StashStoreTest, AWriterWaitsForTheHolderAndALockDiesWithItsProcess)
 {
-    StashStore::Opening first = StashStore::open(support());
+    const QString child = qEnvironmentVariable("HOLDRA_STASH_STRESS_CHILD");
+    ASSERT_FALSE(child.isEmpty()) << "HOLDRA_STASH_STRESS_CHILD names the helper";
+    QProcess holder;
+    holder.start(QStringLiteral("timeout"), {QStringLiteral("-s"), QStringLiteral("KILL"), QStringLiteral("5"), child,
+                                             support(), m_dir.filePath(QStringLiteral("scratch")), QStringLiteral("1")});
+    ASSERT_TRUE(holder.waitForStarted());
+    while (!holder.canReadLine())
+        ASSERT_TRUE(holder.waitForReadyRead(10'000)) << "the writer never got going";
+
+    const StashStore::Opening refused = StashStore::open(support(), 30, {}, std::chrono::milliseconds(100));
+    EXPECT_FALSE(refused.store);
+    EXPECT_TRUE(refused.errorMessage.contains(support())) << refused.errorMessage.toStdString();
+    EXPECT_TRUE(refused.errorMessage.contains(QStringLiteral("进程号"))) << refused.errorMessage.toStdString();
+    // Looking needs no lock at all.
+    EXPECT_TRUE(StashStore::openForReading(support()).store);
+
+    StashStore::Opening first = StashStore::open(support(), 30, {}, std::chrono::seconds(60));
     ASSERT_TRUE(first.store) << first.errorMessage.toStdString();
-    first.store->addText(QStringLiteral("mine"));
-
-    const StashStore::Opening second = StashStore::open(support());
-    EXPECT_FALSE(second.store);
-    EXPECT_TRUE(second.errorMessage.contains(support())) << second.errorMessage.toStdString();
-    EXPECT_TRUE(second.errorMessage.contains(QString::number(QCoreApplication::applicationPid())));
-
+    EXPECT_TRUE(holder.waitForFinished());
+    EXPECT_TRUE(QFileInfo::exists(support() + QStringLiteral("/.lock")));
+    // Within one process, too, a second store is a second writer.
+    EXPECT_FALSE(StashStore::open(support(), 30, {}, std::chrono::milliseconds(0)).store);
     first.store.reset();
-    const StashStore::Opening third = StashStore::open(support());
-    ASSERT_TRUE(third.store);
-    EXPECT_EQ(third.store->count(), 1);
+    EXPECT_TRUE(StashStore::open(support(), 30, {}, std::chrono::milliseconds(0)).store);
 }
 
-TEST_F(StashStoreTest, TheLockOfADeadProcessIsReclaimed)
+TEST_F(StashStoreTest, TheSupportDirectoryAndTheListsArePrivate)
 {
-    QProcess process;
-    process.start(QStringLiteral("true"));
-    ASSERT_TRUE(process.waitForStarted());
-    const qint64 deadPid = process.processId();
-    ASSERT_TRUE(process.waitForFinished());
+    ::umask(022);
+    QDir().mkpath(m_dir.filePath(QStringLiteral("open")));
+    const QString existing = m_dir.filePath(QStringLiteral("open"));
+    ::chmod(QFile::encodeName(existing).constData(), 0755);
+    m_dir.write(QStringLiteral("open/metadata.json"), "[]");
+    ::chmod(QFile::encodeName(existing + QStringLiteral("/metadata.json")).constData(), 0644);
 
-    QDir().mkpath(support());
-    m_dir.write(QStringLiteral("Holdra/.lock"),
-                QByteArray::number(deadPid) + '\n' + QCoreApplication::applicationName().toUtf8()
-                    + '\n' + QSysInfo::machineHostName().toUtf8() + '\n');
-    const StashStore::Opening opening = StashStore::open(support());
-    EXPECT_TRUE(opening.store) << opening.errorMessage.toStdString();
-}
-
-// After a crash the owner's process number is soon taken by another program;
-// across a reboot by anything. Neither may keep the user out of the stash.
-TEST_F(StashStoreTest, ALockWhoseNumberWasReusedOrThatPredatesTheBootIsReclaimed)
-{
-    QProcess other;
-    other.start(QStringLiteral("sleep"), {QStringLiteral("30")});
-    ASSERT_TRUE(other.waitForStarted());
-    const auto writeLock = [&](qint64 pid) {
-        QDir().mkpath(support());
-        m_dir.write(QStringLiteral("Holdra/.lock"),
-                    QByteArray::number(pid) + '\n' + QCoreApplication::applicationName().toUtf8() + '\n'
-                        + QSysInfo::machineHostName().toUtf8() + '\n');
+    const auto mode = [](const QString &path) {
+        struct stat status {};
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 07777;
     };
-
-    writeLock(other.processId());
-    StashStore::Opening opening = StashStore::open(support());
-    EXPECT_TRUE(opening.store) << opening.errorMessage.toStdString();
-    opening.store.reset();
-
-    // This very program under that number refuses, unless the lock predates the boot.
-    writeLock(QCoreApplication::applicationPid());
-    EXPECT_FALSE(StashStore::open(support()).store);
-    QFile lockFile(m_dir.filePath(QStringLiteral("Holdra/.lock")));
-    ASSERT_TRUE(lockFile.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(lockFile.setFileTime(QDateTime::fromSecsSinceEpoch(86400), QFileDevice::FileModificationTime));
-    lockFile.close();
-    opening = StashStore::open(support());
-    EXPECT_TRUE(opening.store) << opening.errorMessage.toStdString();
-
-    other.kill();
-    other.waitForFinished();
-}
-
-// A kill while the lock was being taken leaves an empty lock file behind; it
-// must not lock the user out of the stash for good.
-TEST_F(StashStoreTest, AnEmptyLockFileLeftByAKillIsReclaimed)
-{
-    QDir().mkpath(support());
-    m_dir.write(QStringLiteral("Holdra/.lock"), QByteArray());
-    const StashStore::Opening opening = StashStore::open(support());
-    EXPECT_TRUE(opening.store) << opening.errorMessage.toStdString();
-    // A readable lock of a live owner still refuses.
-    EXPECT_FALSE(StashStore::open(support()).store);
+    for (const QString &directory : {m_dir.filePath(QStringLiteral("new/deeper/Holdra")), existing}) {
+        StashStore::Opening opening = StashStore::open(directory);
+        ASSERT_TRUE(opening.store) << opening.errorMessage.toStdString();
+        opening.store->addFiles({source(QStringLiteral("f.txt"), directory.toUtf8())});
+        EXPECT_EQ(mode(directory), 0700u) << directory.toStdString();
+        EXPECT_EQ(mode(directory + QStringLiteral("/metadata.json")), 0600u);
+        EXPECT_EQ(mode(directory + QStringLiteral("/trash.json")), 07777u); // nothing trashed, nothing written
+        EXPECT_EQ(mode(directory + QStringLiteral("/Files")), 0700u);
+        EXPECT_EQ(mode(directory + QStringLiteral("/.lock")), 0600u);
+    }
+    EXPECT_EQ(mode(m_dir.filePath(QStringLiteral("new"))), 0700u);
 }
 
 TEST_F(StashStoreTest, LocksPinItemsAndAlwaysSave)

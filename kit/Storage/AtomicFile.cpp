@@ -1,0 +1,58 @@
+#include "Storage/AtomicFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace holdra::AtomicFile {
+
+int replace(const QString &path, const QByteArray &bytes)
+{
+    const QString directory = QFileInfo(path).path();
+    QByteArray temporary = QFile::encodeName(directory + u'/' + QLatin1String(temporaryPrefix)) + "XXXXXX";
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return errno;
+    int error = 0;
+    for (qsizetype written = 0; written < bytes.size() && error == 0;) {
+        const ssize_t step = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+        if (step >= 0)
+            written += step;
+        else if (errno != EINTR)
+            error = errno;
+    }
+    if (error == 0 && ::fsync(fd) != 0)
+        error = errno;
+    if (::close(fd) != 0 && error == 0)
+        error = errno;
+    if (error == 0 && ::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0)
+        error = errno;
+    if (error != 0) {
+        ::unlink(temporary.constData());
+        return error;
+    }
+    // The rename itself reaches the disk with the directory; a failure here
+    // changes nothing about what a reader sees now.
+    const int directoryFd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (directoryFd >= 0) {
+        ::fsync(directoryFd);
+        ::close(directoryFd);
+    }
+    return 0;
+}
+
+void removeLeftovers(const QString &directory)
+{
+    const QDir dir(directory);
+    const QStringList leftovers = dir.entryList({QLatin1String(temporaryPrefix) + QStringLiteral("??????")},
+                                                QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString &name : leftovers)
+        QFile::remove(dir.filePath(name));
+}
+
+} // namespace holdra::AtomicFile

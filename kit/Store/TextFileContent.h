@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+namespace holdra::TextFileContent {
+
+// The text of a stashed text file: UTF-16 when a byte-order mark says so (FF FE
+// little-endian, FE FF big-endian), else strict UTF-8; nothing when the bytes
+// do not decode.
+std::optional<QString> decoded(const QByteArray &bytes);
+
+// Without a leading U+FEFF, every CR LF and lone CR made LF, and in
+// normalisation form C, so that canonically equivalent texts compare equal.
+QString normalized(QString text);
+
+} // namespace holdra::TextFileContent
