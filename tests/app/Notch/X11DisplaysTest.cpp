@@ -1,3 +1,4 @@
+#include "App/AppDelegate.h"
 #include "Notch/NotchController.h"
 #include "Notch/NotchWindow.h"
 #include "Platform/X11PanelWindowHints.h"
@@ -6,6 +7,7 @@
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
+#include "TempDir.h"
 #include "Support/DisplayWatcher.h"
 #include "X11Client.h"
 #include "XrandrMonitors.h"
@@ -269,6 +271,29 @@ TEST_F(X11DisplaysTest, AMonitorRemovedAndAddedIsFollowedAtOnce)
     ASSERT_TRUE(XrandrMonitors::set(QStringLiteral("right"), XrandrMonitors::right, false, false));
     EXPECT_TRUE(waitForGeometry(rightID, capsule(rightCentre)));
     EXPECT_EQ(m_controller->windowDisplayIDs(), (QStringList{leftID, rightID}));
+}
+
+// The application acts on a display change at once, before the burst has
+// settled, and again once it has.
+TEST_F(X11DisplaysTest, TheApplicationFollowsAMonitorChangeAtOnceAndAgainWhenSettled)
+{
+    TempDir dir;
+    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    AppDelegate delegate;
+    ASSERT_TRUE(delegate.launch()) << delegate.launchError().toStdString();
+    delegate.settings().setDisplayAttachmentSelection(DisplayAttachmentSelection::selected({leftID, rightID}));
+    NotchController &controller = *delegate.notchController();
+    ASSERT_EQ(controller.windowDisplayIDs(), (QStringList{leftID, rightID}));
+
+    QSignalSpy settled(&delegate, &AppDelegate::displayConfigurationDidStabilize);
+    ASSERT_TRUE(XrandrMonitors::remove(QStringLiteral("right")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.windowDisplayIDs() == QStringList{leftID}; }, 5000));
+    EXPECT_EQ(settled.count(), 0) << "the window went with the settled refresh, not at once";
+    EXPECT_TRUE(settled.wait(5000));
+
+    ASSERT_TRUE(XrandrMonitors::set(QStringLiteral("right"), XrandrMonitors::right, false, false));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller.windowDisplayIDs().size() == 2; }, 5000));
 }
 
 } // namespace
