@@ -15,8 +15,6 @@ HOLDRA_PACKAGES=(
   libssl-dev nlohmann-json3-dev
   # X11 integration and sound
   libxcb1-dev libxcb-keysyms1-dev libxcb-ewmh-dev libxcb-xinput-dev libcanberra-dev
-  # RandR output numbers: the runtime identifier of a display without EDID data
-  libxcb-randr0-dev
   # the named sounds ("Pop" and the alert) come from the freedesktop sound theme
   sound-theme-freedesktop
   # libcanberra reaches PulseAudio (and PipeWire's pulse server) only through this plugin
@@ -37,6 +35,8 @@ HOLDRA_PACKAGES=(
   xvfb xauth openbox xdotool x11-utils xclip pulseaudio
   # the drag roads: a real file manager beside the shelf, and screen pixels read back
   pcmanfm imagemagick
+  # xrandr splits the test X server's screen into two monitors
+  x11-xserver-utils
 )
 
 holdra_missing_packages() {

@@ -21,8 +21,8 @@
 #include "Platform/X11PanelWindowHints.h"
 #include "Platform/X11Session.h"
 #include "Platform/X11WindowListReader.h"
-#include "Support/DisplayIdentity.h"
 #include "Support/DisplayReconfigurationMonitor.h"
+#include "Support/DisplayWatcher.h"
 #include "Support/KelvarnLocator.h"
 
 #include <QCoreApplication>
@@ -32,32 +32,6 @@
 #include <QScreen>
 
 namespace holdra {
-
-namespace {
-
-// The window list as the full-screen rule reads it, from a reader that lives on
-// the polling thread.
-std::function<QList<WindowCoverageSnapshot>()> x11WindowList()
-{
-    auto reader = std::make_shared<std::unique_ptr<X11WindowListReader>>();
-    return [reader] {
-        if (!*reader)
-            *reader = std::make_unique<X11WindowListReader>();
-        QList<WindowCoverageSnapshot> windows;
-        for (const X11WindowListReader::Window &window : (*reader)->read()) {
-            WindowCoverageSnapshot snapshot;
-            snapshot.ownerPID = window.ownerPid;
-            snapshot.layer = window.layer;
-            snapshot.alpha = window.alpha;
-            snapshot.bounds = QRectF(window.bounds);
-            snapshot.onScreen = window.onScreen;
-            windows.append(snapshot);
-        }
-        return windows;
-    };
-}
-
-} // namespace
 
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
@@ -80,6 +54,7 @@ AppDelegate::~AppDelegate()
     m_statusController.reset();
     m_itemTransfer.reset();
     m_notchController.reset();
+    m_displayWatcher.reset();
 }
 
 bool AppDelegate::launch()
@@ -95,14 +70,15 @@ bool AppDelegate::launch()
     if (x11)
         m_panelHints = std::make_unique<X11PanelWindowHints>();
 
+    m_displayWatcher = std::make_unique<DisplayWatcher>(qGuiApp);
     NotchController::Environment environment;
-    environment.displays = &NotchDisplay::current;
+    environment.displays = [watcher = m_displayWatcher.get()] { return watcher->displays(); };
     environment.clock = &m_clock;
     environment.playSound = [this](SystemSound::Sound sound) { m_sound.play(sound); };
     environment.ownPid = qint32(QCoreApplication::applicationPid());
     environment.watchOutsideClicks = x11;
     if (x11)
-        environment.windowList = x11WindowList();
+        environment.windowList = X11WindowListReader::coverageSource();
     else
         qWarning().noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen detection is off"));
     environment.makeWindow = [this](NotchController &controller,
@@ -124,12 +100,10 @@ bool AppDelegate::launch()
     connect(m_notchController.get(), &NotchController::settingsRequested, this,
             &AppDelegate::settingsWindowRequested);
 
-    // Items in and out; files named on the command line of this first start come in at once.
+    // Items in and out.
     m_itemTransfer = std::make_unique<ItemTransfer>(*m_notchController, *m_store, &m_defaults);
     m_itemTransfer->listenForOtherInstances();
     connect(m_itemTransfer.get(), &ItemTransfer::settingsRequested, this, &AppDelegate::showSettings);
-    m_itemTransfer->importExternalFiles(ExternalFileImportContract::fileURLsFromArguments(
-        withoutOptions(QCoreApplication::arguments().mid(1)), QDir::currentPath()));
 
     m_statusController = std::make_unique<StatusItemController>(m_store.get(), &m_settings, m_updater.get());
     connect(m_statusController.get(), &StatusItemController::togglePanelRequested, this, &AppDelegate::togglePanel);
@@ -139,16 +113,16 @@ bool AppDelegate::launch()
             Qt::QueuedConnection);
     m_statusController->show();
 
-    m_displayReconfigurationMonitor = std::make_unique<DisplayReconfigurationMonitor>(
-        &DisplayIdentity::currentIdentifiers, m_clock);
-    m_displayReconfigurationMonitor->watch(qGuiApp);
-    connect(m_displayReconfigurationMonitor.get(), &DisplayReconfigurationMonitor::didStabilize, this, [this] {
-        m_notchController->refreshAttachedWindows();
-        Q_EMIT displayConfigurationDidStabilize();
-    });
+    watchDisplays();
 
-    // The setting shows what the desktop will really do at the next login.
+    // Files named on the command line of this first start, once everything they may touch exists.
+    m_itemTransfer->importExternalFiles(ExternalFileImportContract::fileURLsFromArguments(
+        withoutOptions(QCoreApplication::arguments().mid(1)), QDir::currentPath()));
+
+    // The setting shows what the desktop will really do at the next login, and
+    // the entry follows the setting from now on, starting with its current value.
     m_settings.setLaunchAtLogin(LoginItem::isEnabled());
+    LoginItem::setEnabled(m_settings.launchAtLogin());
     connect(&m_settings, &AppSettings::launchAtLoginChanged, this, [](bool enabled) { LoginItem::setEnabled(enabled); });
 
     // Registers the settings' hot key now and again on every change of it.
@@ -159,6 +133,22 @@ bool AppDelegate::launch()
 
     m_updater->start();
     return true;
+}
+
+void AppDelegate::watchDisplays()
+{
+    m_displayReconfigurationMonitor = std::make_unique<DisplayReconfigurationMonitor>(
+        [watcher = m_displayWatcher.get()] { return watcher->identifiers(); }, m_clock);
+    // A change is acted on at once, so that no capsule is left on a vanished
+    // display, and again once a burst of changes has settled.
+    connect(m_displayWatcher.get(), &DisplayWatcher::displaysChanged, this, [this] {
+        m_notchController->refreshAttachedWindows();
+        m_displayReconfigurationMonitor->displayConfigurationDidChange();
+    });
+    connect(m_displayReconfigurationMonitor.get(), &DisplayReconfigurationMonitor::didStabilize, this, [this] {
+        m_notchController->refreshAttachedWindows();
+        Q_EMIT displayConfigurationDidStabilize();
+    });
 }
 
 void AppDelegate::connectCompanion()
@@ -209,7 +199,8 @@ void AppDelegate::connectRecorder()
 void AppDelegate::showSettings()
 {
     if (!m_settingsWindow) {
-        m_settingsDisplays = std::make_unique<ConnectedDisplayList>(m_settings);
+        m_settingsDisplays = std::make_unique<ConnectedDisplayList>(
+            m_settings, [watcher = m_displayWatcher.get()] { return ConnectedDisplayList::screens(watcher->displays()); });
         m_settingsRecorder = std::make_unique<HotKeyRecorder>(m_settings, m_hotKeyManager.get());
         SettingsWindow::Services services;
         services.settings = &m_settings;
@@ -238,7 +229,7 @@ QStringList AppDelegate::withoutOptions(const QStringList &arguments)
 std::optional<QString> AppDelegate::displayIDUnderMouse() const
 {
     QList<DisplayAttachmentSelection::DisplayFrame> frames;
-    for (const NotchDisplay &display : NotchDisplay::current())
+    for (const NotchDisplay &display : m_displayWatcher->displays())
         frames.append({display.id, display.geometry});
     return DisplayAttachmentSelection::displayID(QPointF(QCursor::pos()), frames);
 }

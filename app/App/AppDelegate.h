@@ -18,6 +18,7 @@ namespace holdra {
 
 class DisplayReconfigurationMonitor;
 class ConnectedDisplayList;
+class DisplayWatcher;
 class HotKeyManager;
 class HotKeyRecorder;
 class KelvarnLocator;
@@ -74,6 +75,8 @@ Q_SIGNALS:
     void settingsWindowRequested();
 
 private:
+    // The display watcher, and the refreshes it drives.
+    void watchDisplays();
     void connectCompanion();
     // Voice notes from the capsule; what an earlier run left behind is tidied first.
     void connectRecorder();
@@ -88,6 +91,7 @@ private:
     QQmlEngine m_engine;
     std::unique_ptr<UpdaterModel> m_updater;
     std::unique_ptr<X11PanelWindowHints> m_panelHints;
+    std::unique_ptr<DisplayWatcher> m_displayWatcher;
     // Declared before the controller, which holds it, so that it outlives it.
     std::unique_ptr<RecordingController> m_recordingController;
     std::unique_ptr<NotchController> m_notchController;

@@ -1,42 +1,29 @@
 #include "App/ConnectedDisplayList.h"
 
 #include "Settings/AppSettings.h"
-#include "Support/DisplayIdentity.h"
-
-#include <QGuiApplication>
-#include <QScreen>
 
 namespace holdra {
 
 ConnectedDisplayList::ConnectedDisplayList(AppSettings &settings, ScreenProvider screens, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_screens(screens ? std::move(screens) : ScreenProvider(&ConnectedDisplayList::currentScreens))
+    , m_screens(std::move(screens))
 {
     connect(&m_settings, &AppSettings::displayAttachmentSelectionChanged, this, &ConnectedDisplayList::displaysChanged);
     refresh();
 }
 
-QList<ConnectedDisplay::Screen> ConnectedDisplayList::currentScreens()
+QList<ConnectedDisplay::Screen> ConnectedDisplayList::screens(const QList<NotchDisplay> &displays)
 {
-    const QList<QScreen *> screens = QGuiApplication::screens();
-    const QList<DisplayIdentity::Screen> described = DisplayIdentity::currentScreens();
     QList<ConnectedDisplay::Screen> out;
-    for (qsizetype i = 0; i < screens.size() && i < described.size(); ++i) {
-        const std::optional<QString> id = DisplayIdentity::identifier(described[i], described);
-        if (!id)
-            continue;
+    for (qsizetype i = 0; i < displays.size(); ++i) {
         ConnectedDisplay::Screen screen;
-        screen.id = *id;
-        screen.name = QStringList{described[i].manufacturer.trimmed(), described[i].model.trimmed()}
-                          .join(u' ')
-                          .trimmed();
-        if (screen.name.isEmpty())
-            screen.name = described[i].connector.isEmpty() ? screens[i]->name() : described[i].connector;
-        screen.frame = screens[i]->geometry();
-        // Screens on Linux have no camera housing.
-        screen.hasNotch = false;
-        screen.isMain = screens[i] == QGuiApplication::primaryScreen();
+        screen.id = displays[i].id;
+        screen.name = displays[i].name;
+        screen.frame = displays[i].geometry;
+        screen.hasNotch = displays[i].safeAreaTop > 0;
+        // The primary display comes first.
+        screen.isMain = i == 0;
         out.append(screen);
     }
     return out;

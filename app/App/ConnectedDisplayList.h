@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Notch/NotchDisplay.h"
 #include "Settings/ConnectedDisplay.h"
 
 #include <QObject>
@@ -27,12 +28,11 @@ class ConnectedDisplayList : public QObject
 public:
     using ScreenProvider = std::function<QList<ConnectedDisplay::Screen>()>;
 
-    // `settings` must outlive the list. Without a provider the list reads Qt's screens.
-    explicit ConnectedDisplayList(AppSettings &settings, ScreenProvider screens = {}, QObject *parent = nullptr);
+    // `settings` must outlive the list.
+    ConnectedDisplayList(AppSettings &settings, ScreenProvider screens, QObject *parent = nullptr);
 
-    // The attached screens as Qt lists them, named by manufacturer and model,
-    // else by connector; screens without an identifier are left out.
-    static QList<ConnectedDisplay::Screen> currentScreens();
+    // The connected displays as the list shows them (Linux screens have no notch).
+    static QList<ConnectedDisplay::Screen> screens(const QList<NotchDisplay> &displays);
 
     QVariantList displays() const;
     bool anyEffective() const { return !effectiveIDs().isEmpty(); }

@@ -58,9 +58,14 @@ void HotKeyManager::apply()
         return;
     }
     const std::optional<quint32> keysym = m_hotKey.x11Keysym();
-    const X11HotKeyGrabber::Result result = keysym
-        ? m_grabber->grab(*keysym, quint16(m_hotKey.x11ModifierMask()))
-        : X11HotKeyGrabber::Result{X11HotKeyGrabber::Result::UnknownKey, 0};
+    if (!keysym) {
+        // A stored code (from another machine, or an edited file) that no Linux key has.
+        m_grabber->ungrab();
+        qWarning().noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(badValue);
+        setFailure(QStringLiteral("快捷键注册失败：键码 %1 在这里没有对应的键").arg(m_hotKey.keyCode()));
+        return;
+    }
+    const X11HotKeyGrabber::Result result = m_grabber->grab(*keysym, quint16(m_hotKey.x11ModifierMask()));
 
     switch (result.status) {
     case X11HotKeyGrabber::Result::Grabbed:
@@ -72,6 +77,7 @@ void HotKeyManager::apply()
         return;
     case X11HotKeyGrabber::Result::UnknownKey:
         qWarning().noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(badValue);
+        // The keysym is on no key of the current keyboard layout.
         setFailure(QStringLiteral("快捷键注册失败：当前键盘上没有这个键"));
         return;
     case X11HotKeyGrabber::Result::Failed:

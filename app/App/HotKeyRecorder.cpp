@@ -5,6 +5,7 @@
 #include "Settings/AppSettings.h"
 
 #include <QKeyEvent>
+#include <QKeySequence>
 
 namespace holdra {
 
@@ -56,8 +57,8 @@ QString HotKeyRecorder::label() const
 
 QString HotKeyRecorder::hintText() const
 {
-    if (m_refused)
-        return QString::fromUtf8(refusedKeyHint);
+    if (!m_refusedKey.isEmpty())
+        return QString::fromUtf8(refusedKeyHint).arg(m_refusedKey);
     return m_manager ? m_manager->registrationFailureText() : QString();
 }
 
@@ -74,7 +75,7 @@ void HotKeyRecorder::start()
     if (m_recording)
         return;
     m_recording = true;
-    setRefused(false);
+    setRefusedKey({});
     if (m_manager)
         m_manager->setSuspended(true);
     if (m_window) {
@@ -104,7 +105,7 @@ void HotKeyRecorder::stop()
 void HotKeyRecorder::resetToDefault()
 {
     stop();
-    setRefused(false);
+    setRefusedKey({});
     m_settings.resetHotKey();
 }
 
@@ -131,7 +132,17 @@ std::optional<quint32> HotKeyRecorder::keysymOf(const QKeyEvent &event) const
     case Qt::Key_Up: return 0xff52;
     case Qt::Key_Right: return 0xff53;
     case Qt::Key_Down: return 0xff54;
-    default: return std::nullopt;
+    case Qt::Key_Home: return 0xff50;
+    case Qt::Key_End: return 0xff57;
+    case Qt::Key_PageUp: return 0xff55;
+    case Qt::Key_PageDown: return 0xff56;
+    case Qt::Key_Delete: return 0xffff;
+    case Qt::Key_Insert: return 0xff63;
+    default:
+        // F1 to F35 follow each other in both numberings.
+        if (key >= Qt::Key_F1 && key <= Qt::Key_F35)
+            return 0xffbe + quint32(key - Qt::Key_F1);
+        return std::nullopt;
     }
 }
 
@@ -153,10 +164,13 @@ bool HotKeyRecorder::handleKeyPress(const QKeyEvent &event)
     const std::optional<quint32> keyCode = keysym ? GlobalHotKey::keyCodeForX11Keysym(*keysym) : std::nullopt;
     if (!keyCode) {
         // Keep recording so that the user can try another key.
-        setRefused(true);
+        QString name = QKeySequence(event.key()).toString(QKeySequence::NativeText);
+        if (name.isEmpty())
+            name = event.text().trimmed();
+        setRefusedKey(name.isEmpty() ? QStringLiteral("这个键") : name);
         return true;
     }
-    setRefused(false);
+    setRefusedKey({});
     m_settings.setHotKey(GlobalHotKey(*keyCode, modifiers));
     stop();
     return true;
@@ -174,11 +188,11 @@ bool HotKeyRecorder::eventFilter(QObject *watched, QEvent *event)
     return QObject::eventFilter(watched, event);
 }
 
-void HotKeyRecorder::setRefused(bool refused)
+void HotKeyRecorder::setRefusedKey(const QString &keyName)
 {
-    if (m_refused == refused)
+    if (m_refusedKey == keyName)
         return;
-    m_refused = refused;
+    m_refusedKey = keyName;
     Q_EMIT hintTextChanged();
 }
 

@@ -34,7 +34,10 @@ public:
     using KeycodeMap = std::function<std::optional<quint32>(quint32 keycode)>;
 
     static constexpr auto recordingLabel = "按下快捷键…";
-    static constexpr auto refusedKeyHint = "这个键不能用作快捷键，请换一个键。";
+    // %1 is the key's name.
+    static constexpr auto refusedKeyHint =
+        "“%1”不能用作快捷键：快捷键存为通用键码，只能用字母、数字、标点、F1–F20、小键盘、方向键和"
+        "编辑键（Home、End、PgUp、PgDown、Del 等），请换一个键。";
 
     // `manager` may be null (no X11); both must outlive the recorder.
     HotKeyRecorder(AppSettings &settings, HotKeyManager *manager, KeycodeMap keycodeMap = {},
@@ -67,14 +70,15 @@ protected:
 
 private:
     std::optional<quint32> keysymOf(const QKeyEvent &event) const;
-    void setRefused(bool refused);
+    void setRefusedKey(const QString &keyName);
 
     AppSettings &m_settings;
     QPointer<HotKeyManager> m_manager;
     KeycodeMap m_keycodeMap;
     QPointer<QWindow> m_window;
     bool m_recording = false;
-    bool m_refused = false;
+    // The name of the key refused last; empty when none was.
+    QString m_refusedKey;
 };
 
 } // namespace holdra

@@ -1,4 +1,5 @@
 #include "App/QuickLookCoordinator.h"
+#include "App/WindowPlacement.h"
 
 #include "Support/ByteCount.h"
 
@@ -103,6 +104,8 @@ void QuickLookCoordinator::showOwnWindow(const QUrl &url)
     m_window->setProperty("sizeText", info.isFile() ? formattedByteCount(info.size()) : QString());
     m_window->setProperty("kind", kind);
     m_window->setProperty("text", kind == u"text" ? leadingText(path, maximumTextBytes) : QString());
+    if (!m_window->isVisible())
+        WindowPlacement::fitOnScreen(m_window.get());
     m_window->show();
     m_window->raise();
     m_window->requestActivate();

@@ -1,4 +1,5 @@
 #include "App/TextPreviewController.h"
+#include "App/WindowPlacement.h"
 
 #include "Settings/UserDefaults.h"
 
@@ -6,7 +7,6 @@
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QRect>
-#include <QScreen>
 
 namespace holdra {
 
@@ -60,10 +60,10 @@ bool TextPreviewController::makeWindow()
         return false;
     }
     const std::optional<QString> saved = m_defaults ? m_defaults->stringValue(QLatin1String(geometryKey)) : std::nullopt;
+    // The saved place may lie on a screen that is gone, or be larger than this one.
     if (const std::optional<QRect> geometry = saved ? geometryFrom(*saved) : std::nullopt)
         m_window->setGeometry(*geometry);
-    else if (QScreen *screen = m_window->screen())
-        m_window->setPosition(screen->availableGeometry().center() - QPoint(m_window->width() / 2, m_window->height() / 2));
+    WindowPlacement::fitOnScreen(m_window.get());
     // Closing only hides the window; remember where it was each time.
     connect(m_window.get(), &QWindow::visibleChanged, this, [this](bool visible) {
         if (!visible)

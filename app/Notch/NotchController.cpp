@@ -12,10 +12,12 @@
 #include "Support/SystemClock.h"
 
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QMimeData>
 #include <QPointer>
 #include <QScreen>
 #include <QUrl>
+#include <QWindow>
 
 #include <algorithm>
 #include <utility>
@@ -84,13 +86,9 @@ NotchController::NotchController(StashStore &store, AppSettings &settings, Envir
                 QList<FullScreenWindowDetector::DisplayBounds> bounds;
                 if (!self)
                     return bounds;
-                for (const NotchDisplay &display : self->displays()) {
-                    // The window list is in device pixels.
-                    const double ratio = display.screen ? display.screen->devicePixelRatio() : 1.0;
-                    const QRectF &g = display.geometry;
-                    bounds.append({display.id, QRectF(g.x() * ratio, g.y() * ratio, g.width() * ratio,
-                                                      g.height() * ratio)});
-                }
+                // The window list is in X11's native pixels.
+                for (const NotchDisplay &display : self->displays())
+                    bounds.append({display.id, display.nativeGeometry()});
                 return bounds;
             },
             m_environment.windowList, *m_clock, m_environment.ownPid, this);
@@ -617,13 +615,20 @@ void NotchController::handleOutsidePress(const QPoint &rootPosition)
 {
     if (!m_isOpen)
         return;
-    // Presses on any of Holdra's own windows are the views' to handle: a click on
-    // another capsule moves the panel there instead of closing it. A press in the
-    // open panel's cut-away corner went to the window below and counts as outside.
+    // Presses on any of Holdra's own windows are theirs to handle: a click on
+    // another capsule moves the panel there instead of closing it, and the
+    // settings and preview windows are Holdra too. A press in the open panel's
+    // cut-away corner went to the window below and counts as outside.
+    const QPointF point = NotchDisplay::logicalPoint(displays(), QPointF(rootPosition)).value_or(QPointF(rootPosition));
+    bool inCutAwayCorner = false;
     for (const auto &[id, entry] : m_windows) {
-        const std::optional<NotchDisplay> d = display(id);
-        const double ratio = d && d->screen ? d->screen->devicePixelRatio() : 1.0;
-        if (entry.window->covers(QPointF(rootPosition) / ratio))
+        if (entry.window->covers(point))
+            return;
+        inCutAwayCorner = inCutAwayCorner || entry.window->frame().contains(point);
+    }
+    const QList<QWindow *> windows = inCutAwayCorner ? QList<QWindow *>() : QGuiApplication::topLevelWindows();
+    for (const QWindow *window : windows) {
+        if (window->isVisible() && QRectF(window->frameGeometry()).contains(point))
             return;
     }
     close(false);

@@ -87,8 +87,9 @@ public:
     // What the controller needs from the system; tests hand in fakes.
     struct Environment
     {
-        // The connected displays, in system order with the primary display first.
-        std::function<QList<NotchDisplay>()> displays = &NotchDisplay::current;
+        // The connected displays, in system order with the primary display first
+        // (the application's DisplayWatcher); none when empty.
+        std::function<QList<NotchDisplay>()> displays;
         // Makes the window of a display; required.
         WindowFactory makeWindow;
         // Times the toast and the close after a drop; the controller's own

@@ -3,6 +3,7 @@
 #include "Notch/BottomRoundedRectangle.h"
 #include "Notch/NotchController.h"
 #include "Platform/X11PanelWindowHints.h"
+#include "Settings/AppSettings.h"
 
 #include <QFile>
 #include <QCursor>
@@ -48,8 +49,13 @@ NotchWindow::NotchWindow(NotchController &controller, const QString &displayID, 
             m_controller.windowDidLoseFocus(m_displayID);
         }
     });
-    if (m_hints)
+    if (m_hints) {
         m_hints->apply(this);
+        AppSettings &settings = controller.settings();
+        X11PanelWindowHints::setAboveFullScreen(this, settings.enableInFullScreen());
+        connect(&settings, &AppSettings::enableInFullScreenChanged, this,
+                [this](bool enabled) { X11PanelWindowHints::setAboveFullScreen(this, enabled); });
+    }
 }
 
 NotchWindow::~NotchWindow()

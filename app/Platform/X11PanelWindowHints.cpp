@@ -4,6 +4,7 @@
 
 #include <QDebug>
 #include <QEvent>
+#include <QVariant>
 #include <QWindow>
 
 #include <xcb/xcb.h>
@@ -16,6 +17,13 @@ namespace holdra {
 namespace {
 
 constexpr uint32_t allDesktops = 0xffffffff;
+
+// Qt's xcb window reads the window types it is to announce from this property
+// whenever it sets its flags, and lists them before the type of Qt::Tool;
+// 0x4 is _NET_WM_WINDOW_TYPE_DOCK. Writing the atom ourselves would be undone
+// by Qt at the next flag change (the panel switches focus acceptance).
+constexpr auto windowTypeProperty = "_q_xcb_wm_window_type";
+constexpr int dockWindowType = 0x4;
 
 } // namespace
 
@@ -47,6 +55,7 @@ void X11PanelWindowHints::apply(QWindow *window)
 {
     if (!m_ewmh || !window)
         return;
+    window->setProperty(windowTypeProperty, QVariant(dockWindowType));
     window->removeEventFilter(this);
     window->installEventFilter(this);
 
@@ -57,6 +66,21 @@ void X11PanelWindowHints::apply(QWindow *window)
     const bool mapped = attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED;
     std::free(attributes);
     applyNow(window, mapped);
+}
+
+void X11PanelWindowHints::setAboveFullScreen(QWindow *window, bool above)
+{
+    if (!window || window->flags().testFlag(Qt::X11BypassWindowManagerHint) == above)
+        return;
+    // Override-redirect is read when a window is mapped.
+    const bool shown = window->isVisible();
+    if (shown)
+        window->hide();
+    window->setFlag(Qt::X11BypassWindowManagerHint, above);
+    if (shown) {
+        window->show();
+        window->raise();
+    }
 }
 
 bool X11PanelWindowHints::eventFilter(QObject *watched, QEvent *event)

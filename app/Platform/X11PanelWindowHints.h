@@ -9,10 +9,15 @@ class QWindow;
 namespace holdra {
 
 // Makes Holdra's frameless panels behave like part of the desktop on EWMH
-// window managers: on every workspace (sticky), above normal windows, and
-// absent from the taskbar and the pager. Qt has no flags for sticky or pager,
-// so the hints are set here, before each mapping (the window manager drops
-// them when a window is withdrawn) and by request for windows already shown.
+// window managers: a dock (so "show desktop" leaves it, as it leaves panels),
+// on every workspace (sticky), above normal windows, and absent from the
+// taskbar and the pager. Qt has no flags for sticky or pager, so the hints are
+// set here, before each mapping (the window manager drops them when a window is
+// withdrawn) and by request for windows already shown.
+//
+// Window managers stack a focused full-screen window above docks. A window
+// that is to show over full-screen windows therefore bypasses the window
+// manager instead: the X server stacks it above every managed window.
 class X11PanelWindowHints : public QObject
 {
     Q_OBJECT
@@ -25,6 +30,10 @@ public:
 
     // Applies the hints now and again whenever the window is shown.
     void apply(QWindow *window);
+
+    // Managed as a dock (false), or above everything, full-screen windows
+    // included (true). A shown window is shown again, so that the change takes.
+    static void setAboveFullScreen(QWindow *window, bool above);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

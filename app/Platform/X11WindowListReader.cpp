@@ -165,4 +165,24 @@ QList<X11WindowListReader::Window> X11WindowListReader::read() const
     return windows;
 }
 
+std::function<QList<WindowCoverageSnapshot>()> X11WindowListReader::coverageSource()
+{
+    auto reader = std::make_shared<std::unique_ptr<X11WindowListReader>>();
+    return [reader] {
+        if (!*reader)
+            *reader = std::make_unique<X11WindowListReader>();
+        QList<WindowCoverageSnapshot> windows;
+        for (const Window &window : (*reader)->read()) {
+            WindowCoverageSnapshot snapshot;
+            snapshot.ownerPID = window.ownerPid;
+            snapshot.layer = window.layer;
+            snapshot.alpha = window.alpha;
+            snapshot.bounds = QRectF(window.bounds);
+            snapshot.onScreen = window.onScreen;
+            windows.append(snapshot);
+        }
+        return windows;
+    };
+}
+
 } // namespace holdra

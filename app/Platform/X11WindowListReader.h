@@ -1,8 +1,11 @@
 #pragma once
 
+#include "Notch/WindowCoverageSnapshot.h"
+
 #include <QList>
 #include <QRect>
 
+#include <functional>
 #include <memory>
 
 namespace holdra {
@@ -26,6 +29,10 @@ public:
 
     X11WindowListReader();
     ~X11WindowListReader();
+
+    // The window list as the full-screen rule reads it, from a reader made on
+    // first use by the thread that polls.
+    static std::function<QList<WindowCoverageSnapshot>()> coverageSource();
 
     X11WindowListReader(const X11WindowListReader &) = delete;
     X11WindowListReader &operator=(const X11WindowListReader &) = delete;

@@ -1,8 +1,5 @@
 #include "Support/DisplayReconfigurationMonitor.h"
 
-#include <QGuiApplication>
-#include <QScreen>
-
 namespace holdra {
 
 DisplayReconfigurationMonitor::DisplayReconfigurationMonitor(SnapshotProvider snapshotProvider,
@@ -11,28 +8,6 @@ DisplayReconfigurationMonitor::DisplayReconfigurationMonitor(SnapshotProvider sn
     , m_snapshotProvider(std::move(snapshotProvider))
     , m_clock(clock)
 {
-}
-
-void DisplayReconfigurationMonitor::watch(QGuiApplication *application)
-{
-    connect(application, &QGuiApplication::screenAdded, this, [this](QScreen *screen) {
-        watchScreen(screen);
-        displayConfigurationDidChange();
-    });
-    connect(application, &QGuiApplication::screenRemoved, this,
-            &DisplayReconfigurationMonitor::displayConfigurationDidChange);
-    connect(application, &QGuiApplication::primaryScreenChanged, this,
-            &DisplayReconfigurationMonitor::displayConfigurationDidChange);
-    const QList<QScreen *> screens = QGuiApplication::screens();
-    for (QScreen *screen : screens)
-        watchScreen(screen);
-}
-
-void DisplayReconfigurationMonitor::watchScreen(QScreen *screen)
-{
-    connect(screen, &QScreen::geometryChanged, this, &DisplayReconfigurationMonitor::displayConfigurationDidChange);
-    connect(screen, &QScreen::availableGeometryChanged, this,
-            &DisplayReconfigurationMonitor::displayConfigurationDidChange);
 }
 
 void DisplayReconfigurationMonitor::displayConfigurationDidChange()

@@ -7,9 +7,6 @@
 
 #include <functional>
 
-class QGuiApplication;
-class QScreen;
-
 namespace holdra {
 
 // Turns a burst of screen changes into one "the configuration is stable" signal:
@@ -33,10 +30,6 @@ public:
     DisplayReconfigurationMonitor(SnapshotProvider snapshotProvider, Clock &clock,
                                   QObject *parent = nullptr);
 
-    // Feeds the application's screen signals (added, removed, primary, and each
-    // screen's geometry) into displayConfigurationDidChange().
-    void watch(QGuiApplication *application);
-
     void displayConfigurationDidChange();
     bool isSettling() const { return m_settling; }
 
@@ -44,7 +37,6 @@ Q_SIGNALS:
     void didStabilize();
 
 private:
-    void watchScreen(QScreen *screen);
     void compareAfterInterval(quint64 generation, const QStringList &previous, int retries);
     void finish();
 

@@ -36,12 +36,29 @@ TEST(HotKeyRecorderTest, TheKeyIsReadFromItsKeycodeBeforeWhatShiftMadeOfIt)
     EXPECT_TRUE(recorder.handleKeyPress(keyPress(Qt::Key_B, Qt::AltModifier, 99, 'b')));
     EXPECT_EQ(settings.hotKey(), GlobalHotKey(11, Modifier::Option));
 
-    // Outside the table: refused, recording goes on, nothing changes.
+    // Keys that were refused before: F-keys, keypad, navigation and punctuation.
+    const struct
+    {
+        int qtKey;
+        quint32 keycode;
+        quint32 keysym;
+        quint32 code;
+    } accepted[] = {{Qt::Key_F1, 67, 0xffbe, 122},   {Qt::Key_F20, 198, 0xffd1, 90},
+                    {Qt::Key_Home, 110, 0xff50, 115}, {Qt::Key_PageDown, 117, 0xff56, 121},
+                    {Qt::Key_7, 79, 0xff95, 89} /* keypad 7, NumLock off */, {Qt::Key_Slash, 61, '/', 44}};
+    for (const auto &key : accepted) {
+        recorder.start();
+        EXPECT_TRUE(recorder.handleKeyPress(keyPress(key.qtKey, Qt::ControlModifier, 0, key.keysym)));
+        EXPECT_FALSE(recorder.isRecording()) << key.code;
+        EXPECT_EQ(settings.hotKey(), GlobalHotKey(key.code, Modifier::Control));
+    }
+
+    // A key without a Mac key code: refused with the reason, recording goes on, nothing changes.
     recorder.start();
-    EXPECT_TRUE(recorder.handleKeyPress(keyPress(Qt::Key_F1, Qt::ControlModifier, 67, 0xffbe)));
+    EXPECT_TRUE(recorder.handleKeyPress(keyPress(Qt::Key_Print, Qt::ControlModifier, 107, 0xff61)));
     EXPECT_TRUE(recorder.isRecording());
-    EXPECT_EQ(recorder.hintText(), QString::fromUtf8(HotKeyRecorder::refusedKeyHint));
-    EXPECT_EQ(settings.hotKey(), GlobalHotKey(11, Modifier::Option));
+    EXPECT_EQ(recorder.hintText(), QString::fromUtf8(HotKeyRecorder::refusedKeyHint).arg(QStringLiteral("Print")));
+    EXPECT_EQ(settings.hotKey(), GlobalHotKey(44, Modifier::Control));
     // Stopping and starting again clears the refusal.
     recorder.stop();
     recorder.start();

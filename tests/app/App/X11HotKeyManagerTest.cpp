@@ -108,3 +108,30 @@ TEST_F(X11HotKeyManagerTest, SuspendingReleasesTheKeyAndResumingTakesTheLatestSe
     ASSERT_TRUE(type(QStringLiteral("ctrl+k")));
     EXPECT_EQ(pressed.count(), 1);
 }
+
+// Keys beyond letters, digits and the few named ones are grabbed by their keysym
+// on the real keyboard map; a stored code that no key has says so.
+TEST_F(X11HotKeyManagerTest, FunctionKeypadNavigationAndPunctuationKeysAreGrabbed)
+{
+    HOLDRA_SKIP_WITHOUT_X11();
+    HotKeyManager manager(&settings);
+    QSignalSpy pressed(&manager, &HotKeyManager::hotKeyPressed);
+    const struct
+    {
+        quint32 keyCode;
+        const char *typed;
+    } keys[] = {{96, "ctrl+F5"}, {115, "ctrl+Home"}, {69, "ctrl+KP_Add"}, {44, "ctrl+slash"}, {33, "ctrl+bracketleft"}};
+    for (const auto &key : keys) {
+        settings.setHotKey(GlobalHotKey(key.keyCode, GlobalHotKey::Modifier::Control));
+        EXPECT_TRUE(manager.isRegistered()) << key.typed;
+        const qsizetype before = pressed.count();
+        ASSERT_TRUE(type(QString::fromLatin1(key.typed)));
+        EXPECT_EQ(pressed.count(), before + 1) << key.typed;
+    }
+
+    test::MessageLog log;
+    settings.setHotKey(GlobalHotKey(200, GlobalHotKey::Modifier::Control));
+    EXPECT_FALSE(manager.isRegistered());
+    EXPECT_EQ(manager.registrationFailureText(), QStringLiteral("快捷键注册失败：键码 200 在这里没有对应的键"));
+    EXPECT_EQ(log.count(QStringLiteral("[Holdra] 快捷键注册失败：status=2")), 1);
+}

@@ -254,10 +254,10 @@ TEST_F(SettingsViewTest, TheRecorderTakesAKeyWithModifiersAndLetsGoOfTheGrabMean
     EXPECT_EQ(m_settings.hotKey(), GlobalHotKey::defaultHotKey());
 
     click(recorder);
-    // F5 is not among the keys a shortcut can use.
-    press(Qt::Key_F5, Qt::ControlModifier);
+    // Pause has no Mac key code: the row says why it is refused.
+    press(Qt::Key_Pause, Qt::ControlModifier);
     EXPECT_TRUE(m_recorder->isRecording());
-    EXPECT_EQ(text("hotKeyHint"), QString::fromUtf8(HotKeyRecorder::refusedKeyHint));
+    EXPECT_EQ(text("hotKeyHint"), QString::fromUtf8(HotKeyRecorder::refusedKeyHint).arg(QStringLiteral("Pause")));
     // Shift and a letter is accepted, the letter folded to its key.
     press(Qt::Key_K, Qt::ShiftModifier);
     EXPECT_FALSE(m_recorder->isRecording());

@@ -43,37 +43,61 @@ TEST(GlobalHotKeyTest, KeySequenceTextSpellsModifiersTheLinuxWay)
     EXPECT_EQ(GlobalHotKey(0, allModifiers).keySequenceText(), QStringLiteral("Ctrl+Alt+Shift+Super+A"));
     EXPECT_EQ(GlobalHotKey(123, Modifier::Command).keySequenceText(), QStringLiteral("Super+Left"));
     EXPECT_EQ(GlobalHotKey(51, Modifier::Control).keySequenceText(), QStringLiteral("Ctrl+Backspace"));
-    EXPECT_EQ(GlobalHotKey(122, {}).keySequenceText(), QStringLiteral("Key122"));
+    EXPECT_EQ(GlobalHotKey(122, {}).keySequenceText(), QStringLiteral("F1"));
+    EXPECT_EQ(GlobalHotKey(200, {}).keySequenceText(), QStringLiteral("Key200"));
     // The stored glyph form is untouched by it.
     EXPECT_EQ(GlobalHotKey(0, allModifiers).displayString(), QStringLiteral("⌃⌥⇧⌘A"));
 }
 
-TEST(GlobalHotKeyTest, EveryNamedKeyHasAKeysymThatLeadsBackToIt)
+// Every key of the table is grabbed by its keysym and recorded back to its code;
+// only the Mac's 45 named keys have a glyph name, the others show their code.
+TEST(GlobalHotKeyTest, EveryTableKeyHasAKeysymThatLeadsBackToIt)
 {
-    int named = 0;
+    int grabbable = 0;
+    int macNamed = 0;
     for (quint32 code = 0; code < 256; ++code) {
         const GlobalHotKey hotKey(code, {});
-        const bool hasName = !hotKey.displayString().startsWith(QLatin1String("Key"));
         const auto keysym = hotKey.x11Keysym();
-        EXPECT_EQ(keysym.has_value(), hasName) << code;
+        EXPECT_EQ(keysym.has_value(), !hotKey.keySequenceText().startsWith(QLatin1String("Key"))) << code;
+        if (!hotKey.displayString().startsWith(QLatin1String("Key"))) {
+            ++macNamed;
+            EXPECT_TRUE(keysym) << code;
+        }
         if (keysym) {
-            ++named;
+            ++grabbable;
             EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym(*keysym), code) << code;
         }
     }
-    EXPECT_EQ(named, 9 + 26 + 10);
+    EXPECT_EQ(macNamed, 9 + 26 + 10);
+    // Punctuation 12, F1–F20, keypad 18, navigation and editing 6, volume 3.
+    EXPECT_EQ(grabbable, 45 + 12 + 20 + 18 + 6 + 3);
 
-    EXPECT_EQ(GlobalHotKey(49, {}).x11Keysym(), 0x20u);
-    EXPECT_EQ(GlobalHotKey(51, {}).x11Keysym(), 0xff08u); // the Mac's Delete is BackSpace
-    EXPECT_EQ(GlobalHotKey(0, {}).x11Keysym(), quint32('a'));
+    const struct
+    {
+        quint32 code;
+        quint32 keysym;
+    } cases[] = {{49, 0x20}, {51, 0xff08} /* the Mac's Delete is BackSpace */, {117, 0xffff}, {0, 'a'},
+                 {122, 0xffbe}, {90, 0xffd1}, {92, 0xffb9}, {116, 0xff55}, {42, '\\'}};
+    for (const auto &c : cases)
+        EXPECT_EQ(GlobalHotKey(c.code, {}).x11Keysym(), c.keysym) << c.code;
 }
 
-TEST(GlobalHotKeyTest, RecordedKeysymsFoldShiftedFormsOntoTheirKey)
+TEST(GlobalHotKeyTest, RecordedKeysymsFoldShiftedAndNavigationFormsOntoTheirKey)
 {
-    EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym('Q'), 12u);
-    EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym('q'), 12u);
-    EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym(0xfe20), 48u); // ISO_Left_Tab
-    EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym(0xffbe), std::nullopt); // F1
+    const struct
+    {
+        quint32 keysym;
+        std::optional<quint32> code;
+    } cases[] = {
+        {'Q', 12}, {'q', 12}, {0xfe20, 48},      // ISO_Left_Tab
+        {0xffbe, 122}, {0xffc9, 111},             // F1, F12
+        {0xff95, 89}, {0xffb7, 89},               // KP_Home and KP_7: the keypad's 7
+        {0xff9f, 65},                             // KP_Delete: the keypad's decimal key
+        {0xff6a, 114},                            // Help
+        {0xff61, std::nullopt}, {0xff13, std::nullopt}, // Print and Pause: no Mac key
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym(c.keysym), c.code) << c.keysym;
 }
 
 TEST(GlobalHotKeyTest, ModifiersMapToX11MasksAndFromQt)
