@@ -4,6 +4,7 @@
 #include <QPen>
 
 #include <algorithm>
+#include <cmath>
 
 namespace holdra {
 
@@ -25,6 +26,24 @@ QPainterPath BottomRoundedRectangle::path(const QRectF &rect, qreal radius)
     path.quadTo(rect.left(), rect.bottom(), rect.left(), rect.bottom() - r);
     path.closeSubpath();
     return path;
+}
+
+QRegion BottomRoundedRectangle::coveredPixels(const QSize &size, qreal radius)
+{
+    const QPainterPath shape = path(QRectF(QPointF(0, 0), QSizeF(size)), radius);
+    const int rounded = std::min(size.height(), int(std::ceil(radius)));
+    QRegion region(0, 0, size.width(), size.height() - rounded);
+    // Only the bottom rows hold curves; the shape is symmetric, so each row is one span.
+    // A pixel that merely touches the outline still counts as covered.
+    const auto covered = [&shape](int x, int y) { return shape.contains(QRectF(x + 0.01, y + 0.01, 0.98, 0.98)); };
+    for (int y = size.height() - rounded; y < size.height(); ++y) {
+        int left = 0;
+        while (left <= size.width() / 2 && !covered(left, y))
+            ++left;
+        if (left <= size.width() / 2)
+            region += QRect(left, y, size.width() - 2 * left, 1);
+    }
+    return region;
 }
 
 void BottomRoundedRectangle::setRadius(qreal radius)

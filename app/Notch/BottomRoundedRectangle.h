@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QPainterPath>
 #include <QQuickPaintedItem>
+#include <QRegion>
 #include <QtQml/qqmlregistration.h>
 
 namespace holdra {
@@ -25,6 +26,10 @@ public:
     // The corners are quadratic curves whose control point is the rectangle's
     // corner; the radius is at most half the shorter side.
     static QPainterPath path(const QRectF &rect, qreal radius);
+    // The pixels of a window of `size` that the shape covers completely. As a window
+    // mask it leaves out the anti-aliased rim, which without a compositor would be
+    // blended with black.
+    static QRegion coveredPixels(const QSize &size, qreal radius);
 
     qreal radius() const { return m_radius; }
     void setRadius(qreal radius);

@@ -117,8 +117,7 @@ void NotchWindow::updateMask()
     }
     // Open: without a compositor nothing is drawn in the cut-away corners (no
     // black), and clicks there reach the window below.
-    const QRectF rect(QPointF(0, 0), QSizeF(size()));
-    setMask(QRegion(BottomRoundedRectangle::path(rect, radius).toFillPolygon().toPolygon()));
+    setMask(BottomRoundedRectangle::coveredPixels(size(), radius));
 }
 
 QRectF NotchWindow::frame() const

@@ -40,5 +40,20 @@ TEST(BottomRoundedRectangleTest, InputInTheCutAwayCornersPassesThrough)
     EXPECT_FALSE(shape.contains(QPointF(1, 299)));
 }
 
+TEST(BottomRoundedRectangleTest, TheWindowMaskHoldsOnlyPixelsTheShapeCoversWhole)
+{
+    const QSize size(384, 470);
+    const QRegion mask = BottomRoundedRectangle::coveredPixels(size, 24);
+    const QPainterPath path = BottomRoundedRectangle::path(QRectF(QPointF(0, 0), QSizeF(size)), 24);
+    for (const QRect &span : mask)
+        for (int y = span.top(); y <= span.bottom(); ++y)
+            for (int x : {span.left(), span.right()})
+                ASSERT_TRUE(path.contains(QRectF(x + 0.01, y + 0.01, 0.98, 0.98))) << x << "," << y;
+    // Square at the top, the straight bottom edge kept, the corners cut.
+    EXPECT_TRUE(mask.contains(QPoint(0, 0)) && mask.contains(QPoint(383, 0)) && mask.contains(QPoint(192, 469)));
+    EXPECT_TRUE(mask.contains(QPoint(0, 445)));
+    EXPECT_FALSE(mask.contains(QPoint(2, 467)) || mask.contains(QPoint(381, 467)));
+}
+
 } // namespace
 } // namespace holdra
