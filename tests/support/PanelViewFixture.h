@@ -45,7 +45,7 @@ private:
 class PanelViewFixture : public StoreFixture
 {
 protected:
-    static constexpr auto waitLimit = std::chrono::milliseconds(3000);
+    static constexpr auto waitLimit = std::chrono::milliseconds(5000);
 
     PanelViewFixture()
     {
@@ -165,12 +165,28 @@ protected:
         return QTest::qWaitFor(condition, int(waitLimit.count()));
     }
 
-    void click(QQuickItem *item, Qt::MouseButton button = Qt::LeftButton,
-               Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
+    // Clicks the middle of `item` once it is laid out, shown and inside the window.
+    [[nodiscard]] ::testing::AssertionResult click(QQuickItem *item, Qt::MouseButton button = Qt::LeftButton,
+                                                   Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
     {
-        ASSERT_NE(item, nullptr);
-        const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-        QTest::mouseClick(m_view.get(), button, modifiers, centre.toPoint());
+        if (!item)
+            return ::testing::AssertionFailure() << "nothing to click";
+        const auto centre = [&] { return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)); };
+        const bool ready = waitFor([&] {
+            return effectivelyVisible(item) && item->width() > 0 && item->height() > 0
+                   && QRectF(QPointF(), QSizeF(m_view->size())).contains(centre());
+        });
+        if (!ready)
+            return ::testing::AssertionFailure() << qPrintable(item->objectName()) << " is not on screen";
+        QTest::mouseClick(m_view.get(), button, modifiers, centre().toPoint());
+        return ::testing::AssertionSuccess();
+    }
+    // Clicks the first visible item called `name`, waiting for it to appear.
+    [[nodiscard]] ::testing::AssertionResult click(const QString &name, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        if (!waitFor([&] { return !visibleItems(name).isEmpty(); }))
+            return ::testing::AssertionFailure() << qPrintable(name) << " never showed";
+        return click(visibleItems(name).value(0), button);
     }
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
     {
@@ -192,7 +208,6 @@ protected:
         const QString directory = binary.isEmpty() ? QDir::tempPath() + QStringLiteral("/holdra-screenshots")
                                                    : QFileInfo(binary).absolutePath() + QStringLiteral("/screenshots");
         QDir().mkpath(directory);
-        QTest::qWait(50);
         const QImage image = m_view->grabWindow();
         EXPECT_FALSE(image.isNull());
         image.save(directory + QLatin1Char('/') + name + QStringLiteral(".png"));

@@ -15,6 +15,7 @@
 #include <QFile>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -105,11 +106,7 @@ protected:
     }
 
     StashItem addAudio(const QByteArray &bytes) { return m_store->addAudio(bytes, QStringLiteral("note"), 3); }
-    static void settle()
-    {
-        for (int i = 0; i < 5; ++i)
-            QCoreApplication::processEvents();
-    }
+    static bool waitFor(const std::function<bool()> &condition) { return QTest::qWaitFor(condition, 5000); }
 
     QList<NotchDisplay> m_displays;
     std::map<QString, WindowState> m_windows;
@@ -750,8 +747,7 @@ TEST_F(NotchControllerTest, AVoiceNoteStopsPlaybackAndEndsSelectedInThePanelOfIt
     m_sounds.clear();
     const int scrollRequests = c.scrollToTopRequest();
     c.toggleRecording(QStringLiteral("B"));
-    settle();
-    ASSERT_EQ(m_store->items().size(), 2);
+    ASSERT_TRUE(waitFor([&] { return m_store->items().size() == 2; }));
     const StashItem note = m_store->items().first();
     EXPECT_EQ(note.durationSeconds(), 2.4);
     EXPECT_EQ(c.toast(), QStringLiteral("已录制 · ") + StashItem::durationText(2.4));
@@ -769,7 +765,7 @@ TEST_F(NotchControllerTest, ARecordingThatCannotBeStashedBeepsOrSaysWhy)
     c.toggleRecording(QString());
     m_recorderState->currentTime = 0.2;
     c.toggleRecording(QString());
-    settle();
+    ASSERT_TRUE(waitFor([&] { return !m_sounds.isEmpty(); }));
     EXPECT_EQ(m_sounds, QList<SystemSound::Sound>{SystemSound::Sound::Alert});
     EXPECT_FALSE(c.toast());
     EXPECT_FALSE(c.isOpen());

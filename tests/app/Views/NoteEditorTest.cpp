@@ -18,75 +18,81 @@ protected:
         show(QStringLiteral("OpenPanelView"), QSize(460, 470))->forceActiveFocus();
         ASSERT_TRUE(waitFor([&] { return !visibleItems(QStringLiteral("rowMouseArea")).isEmpty(); }));
     }
-    void openEditor()
+    // Opens the sheet from the first row's menu.
+    [[nodiscard]] ::testing::AssertionResult openEditor()
     {
-        click(visibleItems(QStringLiteral("rowMouseArea")).value(0), Qt::RightButton);
-        ASSERT_TRUE(waitFor([&] { return !visibleItems(QStringLiteral("menuNote")).isEmpty(); }));
-        click(visibleItems(QStringLiteral("menuNote")).value(0));
-        ASSERT_TRUE(waitFor([&] { return !visibleItems(QStringLiteral("noteField")).isEmpty(); }));
+        if (::testing::AssertionResult done = click(QStringLiteral("rowMouseArea"), Qt::RightButton); !done)
+            return done;
+        if (::testing::AssertionResult done = click(QStringLiteral("menuNote")); !done)
+            return done;
+        if (!waitFor([&] { return field() != nullptr && field()->hasActiveFocus(); }))
+            return ::testing::AssertionFailure() << "the note field did not take the keys";
+        return ::testing::AssertionSuccess();
     }
     QQuickItem *field() const { return visibleItems(QStringLiteral("noteField")).value(0); }
-    void typeIntoField(const QString &text) const { typeText(text); }
+    QString fieldText() const { return field() ? field()->property("text").toString() : QStringLiteral("<no field>"); }
+    bool editorClosed() const { return waitFor([&] { return visibleItems(QStringLiteral("noteField")).isEmpty(); }); }
 
     StashItem m_item;
 };
 
 TEST_F(NoteEditorTest, AnItemWithoutANoteGetsAnEmptyAddNoteSheet)
 {
-    openEditor();
+    ASSERT_TRUE(openEditor());
     EXPECT_EQ(visibleTexts("noteEditorTitle"), QStringList{"添加备注"});
-    EXPECT_EQ(field()->property("text").toString(), QString());
+    EXPECT_EQ(fieldText(), QString());
     EXPECT_EQ(visibleTexts("noteCounter"), QStringList{"0 / 500"});
     saveScreenshot(QStringLiteral("note-editor"));
 }
 
 TEST_F(NoteEditorTest, SavingStoresTheNoteAndEscapeLeavesItAlone)
 {
-    openEditor();
-    typeIntoField(QStringLiteral("buy milk"));
+    ASSERT_TRUE(openEditor());
+    typeText(QStringLiteral("buy milk"));
     EXPECT_EQ(visibleTexts("noteCounter"), QStringList{"8 / 500"});
     key(Qt::Key_Escape);
-    EXPECT_TRUE(waitFor([&] { return visibleItems(QStringLiteral("noteField")).isEmpty(); }));
+    EXPECT_TRUE(editorClosed());
     EXPECT_FALSE(m_store->items().first().note().has_value());
 
-    openEditor();
-    EXPECT_EQ(field()->property("text").toString(), QString()) << "a cancelled edit does not come back";
-    typeIntoField(QStringLiteral("buy milk"));
-    click(visibleItems("noteSave").value(0));
+    ASSERT_TRUE(openEditor());
+    EXPECT_EQ(fieldText(), QString()) << "a cancelled edit does not come back";
+    typeText(QStringLiteral("buy milk"));
+    ASSERT_TRUE(click(QStringLiteral("noteSave")));
     EXPECT_EQ(m_store->items().first().note().value_or(QString()), "buy milk");
 
     // With a note the sheet is for editing it.
-    openEditor();
+    ASSERT_TRUE(openEditor());
     EXPECT_EQ(visibleTexts("noteEditorTitle"), QStringList{"编辑备注"});
-    EXPECT_EQ(field()->property("text").toString(), "buy milk");
+    EXPECT_EQ(fieldText(), "buy milk");
     key(Qt::Key_Return);
-    EXPECT_TRUE(waitFor([&] { return visibleItems(QStringLiteral("noteField")).isEmpty(); }));
+    EXPECT_TRUE(editorClosed());
     EXPECT_EQ(m_store->items().first().note().value_or(QString()), "buy milk");
 }
 
 TEST_F(NoteEditorTest, ALongPasteIsCutToFiveHundredCharacters)
 {
-    openEditor();
+    ASSERT_TRUE(openEditor());
     QGuiApplication::clipboard()->setText(QString(600, QLatin1Char('x')));
     key(Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(field()->property("text").toString().size(), 500);
+    EXPECT_EQ(fieldText().size(), 500);
     EXPECT_EQ(visibleTexts("noteCounter"), QStringList{"500 / 500"});
     // Typing beyond the limit has no effect.
-    typeIntoField(QStringLiteral("y"));
-    EXPECT_EQ(field()->property("text").toString(), QString(500, QLatin1Char('x')));
+    typeText(QStringLiteral("y"));
+    EXPECT_EQ(fieldText(), QString(500, QLatin1Char('x')));
 }
 
 TEST_F(NoteEditorTest, EmojiCountAsOneCharacterEach)
 {
-    openEditor();
+    ASSERT_TRUE(openEditor());
     QString emoji;
     for (int i = 0; i < 501; ++i)
         emoji += QStringLiteral("👍🏽");
+    ASSERT_NE(field(), nullptr);
     field()->setProperty("text", emoji);
-    const QString kept = field()->property("text").toString();
+    const QString kept = fieldText();
     EXPECT_EQ(kept.size(), 500 * QStringLiteral("👍🏽").size());
     EXPECT_EQ(visibleTexts("noteCounter"), QStringList{"500 / 500"});
-    click(visibleItems("noteSave").value(0));
+    ASSERT_TRUE(click(QStringLiteral("noteSave")));
     EXPECT_EQ(m_store->items().first().note().value_or(QString()), kept);
 }
 

@@ -50,7 +50,7 @@ TEST_F(OpenPanelViewTest, SelectingEverythingTurnsTheToggleAndTheFooter)
     EXPECT_EQ(find("selectAllToggle")->property("label").toString(), "全选");
     EXPECT_EQ(find("selectAllToggle")->property("toolTip").toString(), "选择全部项目（Ctrl+A）");
 
-    click(find("selectAllToggle"));
+    ASSERT_TRUE(click(find("selectAllToggle")));
     EXPECT_EQ(controller().selection().size(), 2);
     EXPECT_EQ(find("selectAllToggle")->property("label").toString(), "取消全选");
     EXPECT_EQ(find("selectAllToggle")->property("toolTip").toString(), "取消全部选择");
@@ -59,7 +59,7 @@ TEST_F(OpenPanelViewTest, SelectingEverythingTurnsTheToggleAndTheFooter)
     EXPECT_TRUE(isShown("deleteButton"));
     EXPECT_FALSE(isShown("clearButton"));
 
-    click(find("selectAllToggle"));
+    ASSERT_TRUE(click(find("selectAllToggle")));
     EXPECT_TRUE(controller().selection().isEmpty());
     EXPECT_EQ(text("footerText"), QStringLiteral("2 个项目 · ") + m_store->activeByteSizeText());
 }
@@ -73,19 +73,19 @@ TEST_F(OpenPanelViewTest, ClearAllAsksFirstAndNamesTheLockedItems)
     m_store->setLocked(true, {locked.id()});
     showPanel();
 
-    click(find("clearButton"));
+    ASSERT_TRUE(click(find("clearButton")));
     EXPECT_TRUE(waitFor([&] { return isShown("clearConfirmation") || find("confirmationTitle")->isVisible(); }));
     EXPECT_EQ(text("confirmationTitle"), "将全部暂存项目移到回收站？");
     EXPECT_EQ(text("confirmationMessage"),
               "2 个未锁定项目将保留在回收站 30 天，期间可以恢复。（1 项已锁定，将继续保留在暂存中）");
     // Cancelling changes nothing and closes the question.
-    click(find("confirmationCancel"));
+    ASSERT_TRUE(click(find("confirmationCancel")));
     EXPECT_TRUE(waitFor([&] { return !root()->property("confirmingClear").toBool(); }));
     EXPECT_EQ(m_store->count(), 3);
 
-    click(find("clearButton"));
+    ASSERT_TRUE(click(find("clearButton")));
     EXPECT_TRUE(waitFor([&] { return find("confirmationConfirm")->isVisible(); }));
-    click(find("confirmationConfirm"));
+    ASSERT_TRUE(click(find("confirmationConfirm")));
     EXPECT_EQ(m_store->count(), 1);
     EXPECT_EQ(m_store->trashCount(), 2);
     EXPECT_EQ(controller().toast().value_or(QString()), "已移入回收站 2 项，1 项已锁定");
@@ -100,7 +100,7 @@ TEST_F(OpenPanelViewTest, TheTrashViewHasItsOwnTitleListAndFooter)
 {
     openStore();
     showPanel();
-    click(find("trashToggle"));
+    ASSERT_TRUE(click(find("trashToggle")));
     ASSERT_TRUE(controller().isShowingTrash());
     EXPECT_EQ(text("title"), "回收站");
     EXPECT_EQ(find("trashToggle")->property("symbol").toString(), "tray");
@@ -114,14 +114,14 @@ TEST_F(OpenPanelViewTest, TheTrashViewHasItsOwnTitleListAndFooter)
     EXPECT_EQ(text("footerText"), QStringLiteral("0 项 · ") + m_store->trashByteSizeText() + QStringLiteral(" · 保留 30 天"));
 
     // Back in the stash, a trashed item is counted on the toggle.
-    click(find("trashToggle"));
+    ASSERT_TRUE(click(find("trashToggle")));
     const StashItem gone = m_store->addText(QStringLiteral("gone"));
     m_store->remove(QSet<QUuid>{gone.id()});
     EXPECT_EQ(find("trashToggle")->property("label").toString(), "1");
-    click(find("trashToggle"));
+    ASSERT_TRUE(click(find("trashToggle")));
     EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName") == QStringList{"gone"}; }));
     EXPECT_TRUE(isShown("restoreAllButton"));
-    click(visibleItems("restoreButton").value(0));
+    ASSERT_TRUE(click(visibleItems("restoreButton").value(0)));
     EXPECT_EQ(m_store->trashCount(), 0);
     EXPECT_EQ(controller().toast().value_or(QString()), "已恢复到暂存");
     EXPECT_TRUE(isShown("trashEmptyState"));

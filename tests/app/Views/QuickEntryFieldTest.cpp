@@ -26,9 +26,13 @@ protected:
             return find(QStringLiteral("entryScroller"))->height() == height;
         });
     }
-    void focusField() const
+    [[nodiscard]] ::testing::AssertionResult focusField() const
     {
-        click(field());
+        if (::testing::AssertionResult clicked = click(field()); !clicked)
+            return clicked;
+        if (!waitFor([&] { return field()->hasActiveFocus(); }))
+            return ::testing::AssertionFailure() << "the field did not take the keys";
+        return ::testing::AssertionSuccess();
     }
 };
 
@@ -41,7 +45,7 @@ TEST_F(QuickEntryFieldTest, AnEmptyDraftIsOneLineWithAPlaceholderAndNoClearButto
 
 TEST_F(QuickEntryFieldTest, FocusIsTypingAndReturnStashesTheText)
 {
-    focusField();
+    ASSERT_TRUE(focusField());
     EXPECT_TRUE(draft().isTyping());
     typeText(QStringLiteral("hello"));
     EXPECT_EQ(draft().draft(), "hello");
@@ -62,7 +66,7 @@ TEST_F(QuickEntryFieldTest, FocusIsTypingAndReturnStashesTheText)
 
 TEST_F(QuickEntryFieldTest, EscapeClearsTheDraftThenCloses)
 {
-    focusField();
+    ASSERT_TRUE(focusField());
     typeText(QStringLiteral("note"));
     key(Qt::Key_Escape);
     EXPECT_TRUE(draft().draft().isEmpty());
@@ -80,7 +84,7 @@ TEST_F(QuickEntryFieldTest, GrowsToEightLinesAndShrinksWhenCleared)
     EXPECT_TRUE(heightBecomes(8 * lineHeight()));
     EXPECT_TRUE(find("quickEntryField")->property("showsScrollIndicator").toBool());
 
-    click(find("clearDraftButton"));
+    ASSERT_TRUE(click(find("clearDraftButton")));
     EXPECT_TRUE(draft().draft().isEmpty());
     EXPECT_TRUE(heightBecomes(lineHeight()));
     EXPECT_FALSE(find("quickEntryField")->property("showsScrollIndicator").toBool());
@@ -95,11 +99,11 @@ TEST_F(QuickEntryFieldTest, ThreeLinesRenderToAPicture)
 
 TEST_F(QuickEntryFieldTest, LeavingTheFieldOrTheTrashEndsTyping)
 {
-    focusField();
+    ASSERT_TRUE(focusField());
     ASSERT_TRUE(draft().isTyping());
     root()->forceActiveFocus();
     EXPECT_FALSE(draft().isTyping());
-    focusField();
+    ASSERT_TRUE(focusField());
     ASSERT_TRUE(draft().isTyping());
     controller().showTrash(true);
     EXPECT_TRUE(waitFor([&] { return !draft().isTyping(); }));
