@@ -27,6 +27,17 @@ ListView {
         scroll.restart()
     }
 
+    // Whole rows in the visible height, for PageUp and PageDown.
+    readonly property int pageRows: Math.max(1, Math.floor(
+        height / (PanelStyle.thumbnailSize + 2 * PanelStyle.rowVerticalPadding + spacing)))
+
+    // Keeps a row in view, moving the list as little as possible.
+    function showId(itemId) {
+        const row = model.indexOfId(itemId)
+        if (row >= 0)
+            positionViewAtIndex(row, ListView.Contain)
+    }
+
     NumberAnimation {
         id: scroll
         target: list

@@ -2,6 +2,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QSignalSpy>
 
 namespace holdra::test {
 namespace {
@@ -14,8 +15,7 @@ protected:
     {
         openStore();
         m_item = m_store->addText(QStringLiteral("待办"));
-        controller().open(QStringLiteral("A"));
-        show(QStringLiteral("OpenPanelView"), QSize(460, 470))->forceActiveFocus();
+        ASSERT_NE(openPanel(460), nullptr);
         ASSERT_TRUE(waitFor([&] { return !visibleItems(QStringLiteral("rowMouseArea")).isEmpty(); }));
     }
     // Opens the sheet from the first row's menu.
@@ -67,6 +67,42 @@ TEST_F(NoteEditorTest, SavingStoresTheNoteAndEscapeLeavesItAlone)
     key(Qt::Key_Return);
     EXPECT_TRUE(editorClosed());
     EXPECT_EQ(m_store->items().first().note().value_or(QString()), "buy milk");
+}
+
+TEST_F(NoteEditorTest, KeysEditTheNoteNotTheSelectedRowAndEscapeClosesOneLayerAtATime)
+{
+    ASSERT_TRUE(click(QStringLiteral("rowMouseArea")));
+    ASSERT_EQ(controller().selectionCount(), 1);
+    ASSERT_TRUE(openEditor());
+    QSignalSpy copies(&controller(), &NotchController::copyRequested);
+    QSignalSpy pastes(&controller(), &NotchController::pasteRequested);
+    typeText(QStringLiteral("milk"));
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Left);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(fieldText(), "mi");
+    key(Qt::Key_A, Qt::ControlModifier);
+    key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "mi");
+    key(Qt::Key_End);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(fieldText(), "mimi");
+    EXPECT_EQ(m_store->count(), 1) << "nothing was trashed or stashed";
+    EXPECT_EQ(m_store->trashCount(), 0);
+    EXPECT_EQ(copies.count(), 0);
+    EXPECT_EQ(pastes.count(), 0);
+
+    // The sheet, then the selection, then the panel.
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(editorClosed());
+    EXPECT_TRUE(controller().isOpen());
+    EXPECT_EQ(controller().selectionCount(), 1);
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(controller().isOpen());
+    EXPECT_EQ(controller().selectionCount(), 0);
+    key(Qt::Key_Escape);
+    EXPECT_FALSE(controller().isOpen());
+    EXPECT_FALSE(m_store->items().first().note().has_value());
 }
 
 TEST_F(NoteEditorTest, ALongPasteIsCutToFiveHundredCharacters)

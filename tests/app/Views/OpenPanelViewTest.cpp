@@ -12,12 +12,11 @@ using namespace std::chrono_literals;
 class OpenPanelViewTest : public PanelViewFixture
 {
 protected:
-    QQuickItem *showPanel()
+    [[nodiscard]] ::testing::AssertionResult showPanel()
     {
-        controller().open(QStringLiteral("A"));
-        QQuickItem *panel = show(QStringLiteral("OpenPanelView"));
-        panel->forceActiveFocus();
-        return panel;
+        if (!openPanel())
+            return ::testing::AssertionFailure() << "the panel did not open";
+        return ::testing::AssertionSuccess();
     }
     QString zeroBytes() const { return m_store->activeByteSizeText(); }
 };
@@ -25,7 +24,7 @@ protected:
 TEST_F(OpenPanelViewTest, AnEmptyStashShowsTheEmptyStateAndZeroTotals)
 {
     openStore();
-    showPanel();
+    ASSERT_TRUE(showPanel());
     EXPECT_EQ(text("title"), "栖物匣");
     EXPECT_TRUE(isShown("emptyState"));
     EXPECT_EQ(visibleTexts("emptyTitle"), QStringList{"先栖物匣"});
@@ -43,7 +42,7 @@ TEST_F(OpenPanelViewTest, SelectingEverythingTurnsTheToggleAndTheFooter)
     openStore();
     m_store->addText(QStringLiteral("one"));
     m_store->addText(QStringLiteral("two"));
-    showPanel();
+    ASSERT_TRUE(showPanel());
     EXPECT_FALSE(isShown("emptyState"));
     EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").size() == 2; }));
     EXPECT_EQ(visibleTexts("rowName"), (QStringList{"two", "one"}));
@@ -71,7 +70,7 @@ TEST_F(OpenPanelViewTest, ClearAllAsksFirstAndNamesTheLockedItems)
     m_store->addText(QStringLiteral("a"));
     m_store->addText(QStringLiteral("b"));
     m_store->setLocked(true, {locked.id()});
-    showPanel();
+    ASSERT_TRUE(showPanel());
 
     ASSERT_TRUE(click(find("clearButton")));
     EXPECT_TRUE(waitFor([&] { return isShown("clearConfirmation") || find("confirmationTitle")->isVisible(); }));
@@ -99,7 +98,7 @@ TEST_F(OpenPanelViewTest, ClearAllAsksFirstAndNamesTheLockedItems)
 TEST_F(OpenPanelViewTest, TheTrashViewHasItsOwnTitleListAndFooter)
 {
     openStore();
-    showPanel();
+    ASSERT_TRUE(showPanel());
     ASSERT_TRUE(click(find("trashToggle")));
     ASSERT_TRUE(controller().isShowingTrash());
     EXPECT_EQ(text("title"), "回收站");
@@ -132,7 +131,7 @@ TEST_F(OpenPanelViewTest, PanelKeysReachTheController)
     openStore();
     const StashItem a = m_store->addText(QStringLiteral("a"));
     m_store->addText(QStringLiteral("b"));
-    showPanel();
+    ASSERT_TRUE(showPanel());
 
     key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(controller().selection().size(), 2);
@@ -156,7 +155,7 @@ TEST_F(OpenPanelViewTest, PanelKeysReachTheController)
 TEST_F(OpenPanelViewTest, TheToastShowsTheControllersMessage)
 {
     openStore();
-    showPanel();
+    ASSERT_TRUE(showPanel());
     EXPECT_FALSE(isShown("toast"));
     controller().showToast(QStringLiteral("已录入"));
     EXPECT_TRUE(waitFor([&] { return isShown("toast"); }));
@@ -169,17 +168,18 @@ TEST_F(OpenPanelViewTest, DraggingAnEdgeResizesThePanelByTwiceTheMoveAndStoresTh
 {
     openStore();
     m_settings.setPanelWidth(400);
-    controller().open(QStringLiteral("A"));
-    show(QStringLiteral("OpenPanelView"));
+    ASSERT_TRUE(showPanel());
     ASSERT_DOUBLE_EQ(controller().panelWidth(), 400);
     QQuickItem *tracker = find("trailingHandle")->findChild<QQuickItem *>("resizeTracker");
     ASSERT_NE(tracker, nullptr);
     const QPoint start = tracker->mapToScene(QPointF(5, 200)).toPoint();
-    QTest::mousePress(m_view.get(), Qt::LeftButton, {}, start);
-    QTest::mouseMove(m_view.get(), start - QPoint(10, 0));
+    // The pointer stays where it was let go while the window narrows under it.
+    const QPoint released = window()->mapToGlobal(start - QPoint(10, 0));
+    QTest::mousePress(window(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(window(), start - QPoint(10, 0));
     EXPECT_DOUBLE_EQ(controller().panelWidth(), 380);
     EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 400);
-    QTest::mouseRelease(m_view.get(), Qt::LeftButton, {}, start - QPoint(10, 0));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, window()->mapFromGlobal(released));
     EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 380);
 
     // Stepped by a screen reader.
@@ -192,7 +192,7 @@ TEST_F(OpenPanelViewTest, DraggingAnEdgeResizesThePanelByTwiceTheMoveAndStoresTh
 TEST_F(OpenPanelViewTest, ADragOverThePanelOutlinesItInTheAccentColour)
 {
     openStore();
-    showPanel();
+    ASSERT_TRUE(showPanel());
     QQuickItem *background = find("panelBackground");
     EXPECT_DOUBLE_EQ(background->property("strokeWidth").toDouble(), 1);
     controller().setDropTargeted(true);

@@ -1,6 +1,10 @@
 #include "Models/DraftModel.h"
 #include "PanelViewFixture.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QSignalSpy>
+
 namespace holdra::test {
 namespace {
 
@@ -11,8 +15,7 @@ protected:
     void SetUp() override
     {
         openStore();
-        controller().open(QStringLiteral("A"));
-        show(QStringLiteral("OpenPanelView"))->forceActiveFocus();
+        ASSERT_NE(openPanel(), nullptr);
         ASSERT_TRUE(waitFor([&] { return isShown(QStringLiteral("quickEntry")); }));
     }
     DraftModel &draft() { return controller().draftModel(); }
@@ -73,6 +76,41 @@ TEST_F(QuickEntryFieldTest, EscapeClearsTheDraftThenCloses)
     EXPECT_TRUE(controller().isOpen());
     key(Qt::Key_Escape);
     EXPECT_FALSE(controller().isOpen());
+}
+
+TEST_F(QuickEntryFieldTest, WithARowSelectedTheKeysStillEditTheText)
+{
+    const StashItem row = m_store->addText(QStringLiteral("selected row"));
+    controller().selectRow(idOf(row), false);
+    QSignalSpy pastes(&controller(), &NotchController::pasteRequested);
+    ASSERT_TRUE(focusField());
+    typeText(QStringLiteral("hello"));
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Home);
+    key(Qt::Key_Delete);
+    key(Qt::Key_Down);
+    EXPECT_EQ(draft().draft(), "ell");
+    QGuiApplication::clipboard()->setText(QStringLiteral("o!"));
+    key(Qt::Key_End);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(draft().draft(), "ello!");
+    key(Qt::Key_A, Qt::ControlModifier);
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(draft().draft(), QString());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "ello!");
+    EXPECT_EQ(pastes.count(), 0);
+    EXPECT_EQ(m_store->count(), 1);
+    EXPECT_EQ(m_store->trashCount(), 0);
+    EXPECT_EQ(controller().selection(), QStringList{idOf(row)});
+
+    // Tab hands the keys to the list, where a typed character comes back here.
+    key(Qt::Key_Tab);
+    EXPECT_TRUE(waitFor([&] { return !draft().isTyping(); }));
+    key(Qt::Key_Down);
+    typeText(QStringLiteral("ok"));
+    EXPECT_TRUE(waitFor([&] { return focusIsIn(QStringLiteral("quickEntry")); }));
+    EXPECT_EQ(draft().draft(), "ok");
+    EXPECT_EQ(m_store->count(), 1);
 }
 
 TEST_F(QuickEntryFieldTest, GrowsToEightLinesAndShrinksWhenCleared)

@@ -32,8 +32,7 @@ protected:
         m_link = m_store->addLink(QStringLiteral("https://www.example.org/article"), std::nullopt);
         m_text = m_store->addText(QStringLiteral("买牛奶\n还有面包"));
         m_audio = m_store->addAudio(QByteArray(8000, 'a'), QStringLiteral("语音备忘"), 65.0);
-        controller().open(QStringLiteral("A"));
-        show(QStringLiteral("OpenPanelView"), QSize(420, 470))->forceActiveFocus();
+        ASSERT_NE(openPanel(420), nullptr);
         ASSERT_TRUE(waitFor([&] { return visibleItems(QStringLiteral("rowName")).size() >= 5; }));
     }
 
@@ -99,7 +98,7 @@ TEST_F(StashItemRowTest, ALockedRowShowsItsBadgeAndNoRemoveButtonUnderThePointer
     QQuickItem *row = rowOf(m_text);
     ASSERT_NE(row, nullptr);
     const QPoint centre = row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint();
-    QTest::mouseMove(m_view.get(), centre);
+    QTest::mouseMove(window(), centre);
     EXPECT_TRUE(waitFor([&] { return row->property("hovering").toBool(); }));
     EXPECT_TRUE(effectivelyVisible(childOf(m_text, "lockBadge")));
     EXPECT_FALSE(effectivelyVisible(childOf(m_text, "removeButton")));
@@ -107,7 +106,7 @@ TEST_F(StashItemRowTest, ALockedRowShowsItsBadgeAndNoRemoveButtonUnderThePointer
 
     // An unlocked row offers removal under the pointer, and the button moves it to the trash.
     QQuickItem *linkRow = rowOf(m_link);
-    QTest::mouseMove(m_view.get(), linkRow->mapToScene(QPointF(linkRow->width() / 2, linkRow->height() / 2)).toPoint());
+    QTest::mouseMove(window(), linkRow->mapToScene(QPointF(linkRow->width() / 2, linkRow->height() / 2)).toPoint());
     EXPECT_TRUE(waitFor([&] { return childOf(m_link, "removeButton")->opacity() == 1; }));
     EXPECT_FALSE(effectivelyVisible(childOf(m_link, "lockBadge")));
     ASSERT_TRUE(click(childOf(m_link, "removeButton")));
