@@ -12,7 +12,7 @@ ListView {
     clip: true
     reuseItems: true
     boundsBehavior: Flickable.StopAtBounds
-    ScrollBar.vertical: ScrollBar {}
+    ScrollBar.vertical: ScrollBar { objectName: "listScrollBar" }
 
     // Brings a row's top edge to the top of the visible area, eased over 0.2 s.
     function scrollToId(itemId) {

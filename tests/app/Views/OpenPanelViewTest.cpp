@@ -189,6 +189,29 @@ TEST_F(OpenPanelViewTest, DraggingAnEdgeResizesThePanelByTwiceTheMoveAndStoresTh
     EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 412);
 }
 
+TEST_F(OpenPanelViewTest, TheListsScrollBarCanBeDraggedBesideTheResizeEdge)
+{
+    openStore();
+    for (int i = 0; i < 30; ++i)
+        m_store->addText(QStringLiteral("row %1").arg(i));
+    ASSERT_TRUE(showPanel());
+    ASSERT_TRUE(waitFor([&] { return isShown(QStringLiteral("listScrollBar")); }));
+    QQuickItem *bar = find("listScrollBar");
+    QQuickItem *list = bar->parentItem();
+    ASSERT_NE(list, nullptr);
+    const QRectF barRect = bar->mapRectToScene(QRectF(0, 0, bar->width(), bar->height()));
+    QQuickItem *handle = find("trailingHandle");
+    const QRectF edge = handle->mapRectToScene(QRectF(0, 0, handle->width(), handle->height()));
+    EXPECT_LE(barRect.right(), edge.left()) << "the resize edge must not cover the scroll bar";
+
+    const QPoint grab = barRect.center().toPoint() - QPoint(0, int(barRect.height() / 2) - 10);
+    QTest::mousePress(window(), Qt::LeftButton, {}, grab);
+    QTest::mouseMove(window(), grab + QPoint(0, 60));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, grab + QPoint(0, 60));
+    EXPECT_TRUE(waitFor([&] { return list->property("contentY").toDouble() > 0; }));
+    EXPECT_DOUBLE_EQ(controller().panelWidth(), 400);
+}
+
 TEST_F(OpenPanelViewTest, ADragOverThePanelOutlinesItInTheAccentColour)
 {
     openStore();
