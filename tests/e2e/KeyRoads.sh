@@ -106,6 +106,23 @@ xdotool key Escape Escape
 waitFor 15 "Escape did not close the panel after the note" panelIsClosed
 shot keys-closed
 
+# Return opens the keyboard's row: a text shows in its preview window, which
+# Escape closes; Space opens it again and Ctrl+W closes it. The window is
+# named after the row, "pasted".
+previewShown() { xdotool search --onlyvisible --name "^pasted$" >/dev/null 2>&1; }
+previewGone() { ! previewShown; }
+for keys in "Return Escape" "space ctrl+w"; do
+  openWithHotKey "the hot key did not open the panel for the preview"
+  waitFor 5 "the panel did not take the keyboard for the preview" hasKeyboard
+  xdotool key Down "${keys% *}"
+  waitFor 15 "${keys% *} on a text row did not show its preview" previewShown
+  preview=$(xdotool search --onlyvisible --name "^pasted$" | head -1)
+  waitFor 5 "the preview did not take the keyboard" sh -c "[ \"\$(xdotool getactivewindow)\" = $preview ]"
+  shot "keys-preview-${keys% *}"
+  xdotool key "${keys#* }"
+  waitFor 15 "${keys#* } did not close the preview" previewGone
+done
+
 quit
 "$holdra" check >/dev/null || fail "holdra check found faults"
 echo "PASS"
