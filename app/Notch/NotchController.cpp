@@ -4,6 +4,8 @@
 #include "Models/DraftModel.h"
 #include "Models/DraftTextMetrics.h"
 #include "Pasteboard/WebAddress.h"
+#include "Models/StashItemKind.h"
+#include "Notch/StashItemPresentation.h"
 #include "Platform/X11RawButtonMonitor.h"
 #include "Settings/AppSettings.h"
 #include "Storage/FileStorageError.h"
@@ -61,6 +63,7 @@ NotchController::NotchController(StashStore &store, AppSettings &settings, Envir
     if (!m_environment.displays)
         m_environment.displays = [] { return QList<NotchDisplay>(); };
 
+    connect(m_selection, &PanelSelection::changed, this, &NotchController::selectionChanged);
     connect(m_draftModel, &DraftModel::submitRequested, this, &NotchController::submitDraft);
     connect(m_draftModel, &DraftModel::draftDidChange, this, &NotchController::handleDraftDidChange);
 
@@ -120,10 +123,7 @@ void NotchController::setDropTargeted(bool targeted)
 
 void NotchController::setSelection(const QSet<QUuid> &selection)
 {
-    if (m_selection == selection)
-        return;
-    m_selection = selection;
-    Q_EMIT selectionChanged();
+    m_selection->replace(selection);
 }
 
 void NotchController::requestScrollToTop()
@@ -173,8 +173,8 @@ QString NotchController::idText(const QUuid &id)
 QStringList NotchController::selection() const
 {
     QStringList ids;
-    ids.reserve(m_selection.size());
-    for (const QUuid &id : m_selection)
+    ids.reserve(m_selection->count());
+    for (const QUuid &id : m_selection->ids())
         ids.append(idText(id));
     ids.sort();
     return ids;
@@ -576,7 +576,7 @@ void NotchController::close(bool removingActiveWindow)
     removeMonitors();
     m_draftModel->setDraft(QString());
     m_draftModel->setTyping(false);
-    setSelection({});
+    m_selection->reset();
     setShowingTrash(false);
 
     if (!id)
@@ -744,34 +744,44 @@ void NotchController::handleDraftDidChange()
 
 // ---------------------------------------------------------------- keys
 
-bool NotchController::handleKey(int key, int modifiers)
+bool NotchController::handleKey(int key, int modifiers, const QString &text)
 {
     if (!m_isOpen)
         return false;
     const Qt::KeyboardModifiers mods = Qt::KeyboardModifiers(modifiers) & ~Qt::KeypadModifier;
-    const bool plain = mods == Qt::NoModifier;
-    const bool ctrl = mods == Qt::ControlModifier;
+    if (m_draftModel->isTyping())
+        return handleFieldKey(key, mods);
+    return handleCommandKey(key, mods) || handleListKey(key, mods, text);
+}
 
-    if (m_draftModel->isTyping()) {
-        if (key == Qt::Key_Escape && plain) {
-            if (m_draftModel->draft().isEmpty())
-                close(false);
-            else
-                m_draftModel->setDraft(QString());
-            return true;
-        }
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && plain) {
-            submitDraft();
-            return true;
-        }
+bool NotchController::handleFieldKey(int key, Qt::KeyboardModifiers mods)
+{
+    // Everything else edits the text: the field has the keys.
+    if (mods != Qt::NoModifier)
         return false;
-    }
-
-    if (key == Qt::Key_Escape && plain) {
-        if (m_selection.isEmpty())
+    if (key == Qt::Key_Escape) {
+        if (m_draftModel->draft().isEmpty())
             close(false);
         else
-            setSelection({});
+            m_draftModel->setDraft(QString());
+        return true;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        submitDraft();
+        return true;
+    }
+    return false;
+}
+
+bool NotchController::handleCommandKey(int key, Qt::KeyboardModifiers mods)
+{
+    const bool plain = mods == Qt::NoModifier;
+    const bool ctrl = mods == Qt::ControlModifier;
+    if (key == Qt::Key_Escape && plain) {
+        if (m_selection->count() == 0)
+            close(false);
+        else
+            clearSelection();
         return true;
     }
     if (ctrl && key == Qt::Key_A) {
@@ -794,8 +804,53 @@ bool NotchController::handleKey(int key, int modifiers)
         Q_EMIT quitRequested();
         return true;
     }
-    if ((key == Qt::Key_Backspace || key == Qt::Key_Delete) && plain && !m_selection.isEmpty()) {
+    if ((key == Qt::Key_Backspace || key == Qt::Key_Delete) && plain && m_selection->count() > 0) {
         deleteSelection();
+        return true;
+    }
+    return false;
+}
+
+bool NotchController::handleListKey(int key, Qt::KeyboardModifiers mods, const QString &text)
+{
+    if (m_isShowingTrash)
+        return false;
+    const bool plain = mods == Qt::NoModifier;
+    const bool extend = mods == Qt::ShiftModifier;
+    if (plain || extend) {
+        const QList<StashItem> &order = m_store.items();
+        switch (key) {
+        case Qt::Key_Up: return m_selection->moveBy(order, -1, extend);
+        case Qt::Key_Down: return m_selection->moveBy(order, 1, extend);
+        case Qt::Key_PageUp: return m_selection->moveBy(order, -m_listPageRows, extend);
+        case Qt::Key_PageDown: return m_selection->moveBy(order, m_listPageRows, extend);
+        case Qt::Key_Home: return m_selection->moveToEdge(order, false, extend);
+        case Qt::Key_End: return m_selection->moveToEdge(order, true, extend);
+        default: break;
+        }
+    }
+    // The keyboard's row, or the one row selected some other way.
+    QString current = m_selection->current() ? idText(*m_selection->current()) : QString();
+    if (current.isEmpty() && m_selection->count() == 1)
+        current = idText(*m_selection->ids().cbegin());
+    if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter) && !current.isEmpty()) {
+        activateItem(current);
+        return true;
+    }
+    if (plain && key == Qt::Key_Space && !current.isEmpty()) {
+        performPrimaryAction(current);
+        return true;
+    }
+    if (key == Qt::Key_Tab && plain) {
+        Q_EMIT quickEntryFocusRequested();
+        return true;
+    }
+    // A character typed on the list is the start of a quick entry.
+    const bool typing = (mods & ~Qt::ShiftModifier) == Qt::NoModifier && !text.isEmpty()
+                        && text.at(0).isPrint() && !text.at(0).isSpace();
+    if (typing) {
+        m_draftModel->setDraft(m_draftModel->draft() + text);
+        Q_EMIT quickEntryFocusRequested();
         return true;
     }
     return false;
@@ -834,7 +889,7 @@ QList<StashItem> NotchController::selectedItems() const
 {
     QList<StashItem> items;
     for (const StashItem &item : m_store.items()) {
-        if (m_selection.contains(item.id()))
+        if (m_selection->contains(item.id()))
             items.append(item);
     }
     return items;
@@ -845,35 +900,65 @@ void NotchController::selectRow(const QString &itemID, bool additive)
     const std::optional<QUuid> id = parsedID(itemID);
     if (!id)
         return;
-    if (!additive) {
-        setSelection({*id});
-        return;
-    }
-    QSet<QUuid> selection = m_selection;
-    if (!selection.remove(*id))
-        selection.insert(*id);
-    setSelection(selection);
+    if (additive)
+        m_selection->toggle(*id);
+    else
+        m_selection->select(*id);
+}
+
+void NotchController::selectRange(const QString &itemID)
+{
+    if (const std::optional<QUuid> id = parsedID(itemID))
+        m_selection->extendTo(m_store.items(), *id);
 }
 
 void NotchController::selectAll()
 {
     if (m_isShowingTrash)
         return;
-    QSet<QUuid> all;
-    for (const StashItem &item : m_store.items())
-        all.insert(item.id());
-    setSelection(all);
+    m_selection->selectAll(m_store.items());
+}
+
+void NotchController::clearSelection()
+{
+    m_selection->clear();
 }
 
 bool NotchController::isSelected(const QString &itemID) const
 {
     const std::optional<QUuid> id = parsedID(itemID);
-    return id && m_selection.contains(*id);
+    return id && m_selection->contains(*id);
+}
+
+void NotchController::activateItem(const QString &itemID)
+{
+    const std::optional<StashItem> item = activeItem(itemID);
+    if (!item)
+        return;
+    if (item->kind() == StashItemKind::audio)
+        toggleAudioPlayback(*item);
+    else if (item->kind() == StashItemKind::text)
+        Q_EMIT previewItemRequested(*item);
+    else
+        Q_EMIT openItemRequested(*item);
+}
+
+void NotchController::performPrimaryAction(const QString &itemID)
+{
+    const std::optional<StashItem> item = activeItem(itemID);
+    if (!item)
+        return;
+    const bool isFolder = item->kind() == StashItemKind::file
+                          && StashItemPresentation::isStoredDirectory(*item, m_store.absolutePath(*item));
+    if (item->kind() == StashItemKind::image || (item->kind() == StashItemKind::file && !isFolder))
+        Q_EMIT previewItemRequested(*item);
+    else
+        activateItem(itemID);
 }
 
 QList<StashItem> NotchController::effectiveItems(const StashItem &item) const
 {
-    if (m_selection.contains(item.id()) && m_selection.size() >= 2)
+    if (m_selection->contains(item.id()) && m_selection->count() >= 2)
         return selectedItems();
     return {item};
 }
@@ -926,7 +1011,7 @@ void NotchController::stopPlaybackIfPlayingAny(const QSet<QUuid> &ids)
 
 void NotchController::deleteSelection()
 {
-    if (m_selection.isEmpty())
+    if (m_selection->count() == 0)
         return;
     qsizetype locked = 0;
     QSet<QUuid> unlocked;
@@ -937,7 +1022,7 @@ void NotchController::deleteSelection()
             unlocked.insert(item.id());
     }
     stopPlaybackIfPlayingAny(unlocked);
-    const int removed = m_store.remove(m_selection);
+    const int removed = m_store.remove(m_selection->ids());
     setSelection({});
     if (locked > 0 && removed == 0)
         feedback(QStringLiteral("所选已锁定，先解锁再删除"));
@@ -967,7 +1052,7 @@ void NotchController::removeItems(const QList<StashItem> &items)
     }
     stopPlaybackIfPlayingAny(unlocked);
     const int removed = m_store.remove(ids);
-    setSelection(m_selection - ids);
+    setSelection(m_selection->ids() - ids);
     if (locked == 0 && removed < 2)
         feedback(QStringLiteral("已移入回收站"));
     else if (locked == 0)
@@ -1023,7 +1108,7 @@ void NotchController::clearAll()
     const qsizetype unlocked = unlockedIDs.size();
     stopPlaybackIfPlayingAny(all);
     m_store.removeAll();
-    setSelection(m_selection - unlockedIDs);
+    setSelection(m_selection->ids() - unlockedIDs);
     if (unlocked == 0)
         return;
     if (locked == 0)

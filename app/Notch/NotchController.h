@@ -5,6 +5,7 @@
 #include "Notch/NotchDisplay.h"
 #include "Notch/NotchMetrics.h"
 #include "Notch/NotchWindowing.h"
+#include "Notch/PanelSelection.h"
 #include "Notch/WindowCoverageSnapshot.h"
 #include "Platform/SystemSound.h"
 #include "Settings/DisplayAttachmentSelection.h"
@@ -58,7 +59,13 @@ class NotchController : public QObject
     Q_PROPERTY(bool isDropTargeted READ isDropTargeted WRITE setDropTargeted NOTIFY isDropTargetedChanged)
     // Empty when no message is shown.
     Q_PROPERTY(QString toast READ toastText NOTIFY toastChanged)
+    // Built and sorted on every read: for tests and scripts, never for rows.
     Q_PROPERTY(QStringList selection READ selection NOTIFY selectionChanged)
+    Q_PROPERTY(int selectionCount READ selectionCount NOTIFY selectionChanged)
+    // The selection as the list reads it: one lookup per row.
+    Q_PROPERTY(holdra::PanelSelection *rowSelection READ rowSelection CONSTANT)
+    // Rows in one page of the list, for PageUp and PageDown; written by the list.
+    Q_PROPERTY(int listPageRows READ listPageRows WRITE setListPageRows)
     Q_PROPERTY(bool isShowingTrash READ isShowingTrash NOTIFY isShowingTrashChanged)
     Q_PROPERTY(int scrollToTopRequest READ scrollToTopRequest NOTIFY scrollToTopRequestChanged)
     // Empty when no row is to be scrolled to.
@@ -136,9 +143,13 @@ public:
     bool isDropTargeted() const { return m_isDropTargeted; }
     void setDropTargeted(bool targeted);
     std::optional<QString> toast() const { return m_toast; }
-    const QSet<QUuid> &selectionSet() const { return m_selection; }
+    const QSet<QUuid> &selectionSet() const { return m_selection->ids(); }
     // Upper-case identifiers, sorted.
     QStringList selection() const;
+    int selectionCount() const { return m_selection->count(); }
+    PanelSelection *rowSelection() const { return m_selection; }
+    int listPageRows() const { return m_listPageRows; }
+    void setListPageRows(int rows) { m_listPageRows = qMax(1, rows); }
     // Replaces the selection, e.g. with the duplicates an import found.
     void setSelection(const QSet<QUuid> &selection);
     bool isShowingTrash() const { return m_isShowingTrash; }
@@ -193,14 +204,22 @@ public:
     Q_INVOKABLE void endPanelResize();
 
     // --- keys and focus of the open panel's window
-    // The key table of the open panel; true when the key was taken.
-    Q_INVOKABLE bool handleKey(int key, int modifiers);
+    // The key table of the open panel; true when the key was taken. `text` is
+    // what the key types, if anything: a printable character starts quick entry.
+    Q_INVOKABLE bool handleKey(int key, int modifiers, const QString &text = QString());
     // The open panel's window lost the keyboard focus to another program.
     void windowDidLoseFocus(const QString &displayID);
 
     // --- selection and item actions
     Q_INVOKABLE void selectRow(const QString &itemID, bool additive);
+    // Shift+click: the rows from the last clicked (or keyboard) row to this one.
+    Q_INVOKABLE void selectRange(const QString &itemID);
     Q_INVOKABLE void selectAll();
+    Q_INVOKABLE void clearSelection();
+    // Return on a row: plays a voice note, previews a text, opens the rest.
+    Q_INVOKABLE void activateItem(const QString &itemID);
+    // Space on a row: a look at files and images, otherwise as activateItem.
+    Q_INVOKABLE void performPrimaryAction(const QString &itemID);
     Q_INVOKABLE bool isSelected(const QString &itemID) const;
     // The row's item, or the whole selection when the row belongs to one of two or more.
     QList<StashItem> effectiveItems(const StashItem &item) const;
@@ -281,6 +300,8 @@ Q_SIGNALS:
     void dragRequested(const QList<holdra::StashItem> &items, QObject *source);
     void kelvarnAvailabilityRefreshRequested();
     void openKelvarnTodayFolderRequested(const QString &displayID, bool withTargetDisplay);
+    // A key typed on the list, or Tab, hands the keyboard to the quick-entry field.
+    void quickEntryFocusRequested();
     // Ctrl+, and Ctrl+Q in the panel.
     void settingsRequested();
     void quitRequested();
@@ -323,6 +344,10 @@ private:
     void setPanelWidth(double width);
     void handleDraftDidChange();
 
+    bool handleFieldKey(int key, Qt::KeyboardModifiers mods);
+    bool handleCommandKey(int key, Qt::KeyboardModifiers mods);
+    bool handleListKey(int key, Qt::KeyboardModifiers mods, const QString &text);
+
     void installMonitors();
     void removeMonitors();
     void handleOutsidePress(const QPoint &rootPosition);
@@ -356,7 +381,8 @@ private:
     std::optional<QString> m_activeDisplayID;
     bool m_isDropTargeted = false;
     std::optional<QString> m_toast;
-    QSet<QUuid> m_selection;
+    PanelSelection *m_selection = new PanelSelection(this);
+    int m_listPageRows = 8;
     bool m_isShowingTrash = false;
     int m_scrollToTopRequest = 0;
     std::optional<QUuid> m_scrollTargetItemID;

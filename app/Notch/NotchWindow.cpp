@@ -191,12 +191,25 @@ void NotchWindow::orderOut()
     hide();
 }
 
+bool NotchWindow::focusOwnsKeys() const
+{
+    for (QQuickItem *item = activeFocusItem(); item; item = item->parentItem()) {
+        // A text field, or anything on an open sheet or menu.
+        if (item->flags().testFlag(QQuickItem::ItemAcceptsInputMethod)
+            || item->inherits("QQuickPopupItem"))
+            return true;
+    }
+    return false;
+}
+
 bool NotchWindow::event(QEvent *event)
 {
-    // The panel's key table comes before the focused item, as a key monitor would.
-    if (event->type() == QEvent::KeyPress) {
+    // The panel's key table comes before the list and the panel's buttons, as a
+    // key monitor would; a text field or a sheet has its keys to itself (the
+    // quick-entry field hands Escape and Return on by itself).
+    if (event->type() == QEvent::KeyPress && !focusOwnsKeys()) {
         auto *key = static_cast<QKeyEvent *>(event);
-        if (m_controller.handleKey(key->key(), int(key->modifiers()))) {
+        if (m_controller.handleKey(key->key(), int(key->modifiers()), key->text())) {
             key->accept();
             return true;
         }

@@ -50,6 +50,8 @@ private Q_SLOTS:
     void updateMask();
 
 private:
+    // The focused item takes its keys before the panel's key table.
+    bool focusOwnsKeys() const;
     // Tells the view where the pointer is now, after the window moved under it.
     void refreshHover();
     void createRootView(QQmlEngine &engine);

@@ -6,6 +6,9 @@
 
 #include <QUrl>
 
+#include <algorithm>
+#include <vector>
+
 namespace holdra {
 
 StashItemListModel::StashItemListModel(QObject *parent)
@@ -26,6 +29,49 @@ void StashItemListModel::setStore(StashStore *store)
     }
     synchronize();
     Q_EMIT storeChanged();
+}
+
+void StashItemListModel::setSelection(PanelSelection *selection)
+{
+    if (m_selection == selection)
+        return;
+    if (m_selection)
+        disconnect(m_selection, nullptr, this, nullptr);
+    m_selection = selection;
+    if (m_selection)
+        connect(m_selection, &PanelSelection::changed, this, &StashItemListModel::showSelectionChange);
+    if (rowCount() > 0)
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {SelectedRole});
+    Q_EMIT selectionChanged();
+}
+
+void StashItemListModel::showSelectionChange(const QList<QUuid> &added, const QList<QUuid> &removed)
+{
+    const qsizetype changes = added.size() + removed.size();
+    if (rowCount() == 0 || changes == 0)
+        return;
+    // Select-all and large ranges: one signal; a view redraws only the rows it shows.
+    if (changes >= rowCount() / 2) {
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {SelectedRole});
+        return;
+    }
+    std::vector<int> changed;
+    changed.reserve(changes);
+    for (const QList<QUuid> *ids : {&added, &removed}) {
+        for (const QUuid &id : *ids) {
+            if (const int row = rowOf(id); row >= 0)
+                changed.push_back(row);
+        }
+    }
+    std::sort(changed.begin(), changed.end());
+    // Runs of neighbouring rows go in one signal.
+    for (size_t i = 0; i < changed.size();) {
+        size_t end = i + 1;
+        while (end < changed.size() && changed[end] <= changed[end - 1] + 1)
+            ++end;
+        Q_EMIT dataChanged(index(changed[i]), index(changed[end - 1]), {SelectedRole});
+        i = end;
+    }
 }
 
 void StashItemListModel::synchronize()
@@ -105,6 +151,8 @@ QVariant StashItemListModel::data(const QModelIndex &index, int role) const
         return item.urlString().value_or(QString());
     case DurationSecondsRole:
         return item.durationSeconds().value_or(0.0);
+    case SelectedRole:
+        return m_selection && m_selection->contains(item.id());
     default:
         return {};
     }
@@ -129,6 +177,7 @@ QHash<int, QByteArray> StashItemListModel::roleNames() const
         {TextRole, "text"},
         {UrlStringRole, "urlString"},
         {DurationSecondsRole, "durationSeconds"},
+        {SelectedRole, "selected"},
     };
 }
 

@@ -2,6 +2,7 @@
 
 #include "Models/StashItem.h"
 #include "Notch/KeyedListModel.h"
+#include "Notch/PanelSelection.h"
 #include "Store/StashStore.h"
 
 #include <QPointer>
@@ -32,6 +33,8 @@ class StashItemListModel : public KeyedListModel<StashItemRowData>
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(holdra::StashStore *store READ store WRITE setStore NOTIFY storeChanged)
+    // Feeds the `selected` role; only rows whose state changes are redrawn.
+    Q_PROPERTY(holdra::PanelSelection *selection READ selection WRITE setSelection NOTIFY selectionChanged)
     Q_PROPERTY(int count READ count NOTIFY countChanged)
     Q_PROPERTY(int lockedCount READ lockedCount NOTIFY lockedCountChanged)
 
@@ -53,6 +56,7 @@ public:
         TextRole,
         UrlStringRole,
         DurationSecondsRole,
+        SelectedRole,
     };
     Q_ENUM(Role)
 
@@ -60,6 +64,8 @@ public:
 
     StashStore *store() const { return m_store; }
     void setStore(StashStore *store);
+    PanelSelection *selection() const { return m_selection; }
+    void setSelection(PanelSelection *selection);
 
     int count() const { return rowCount(); }
     int lockedCount() const { return m_lockedCount; }
@@ -77,14 +83,17 @@ public:
 
 Q_SIGNALS:
     void storeChanged();
+    void selectionChanged();
     void countChanged();
     void lockedCountChanged();
 
 private:
     void synchronize();
+    void showSelectionChange(const QList<QUuid> &added, const QList<QUuid> &removed);
     StashItemRowData makeRow(const StashItem &item) const;
 
     QPointer<StashStore> m_store;
+    QPointer<PanelSelection> m_selection;
     int m_lockedCount = 0;
 };
 

@@ -21,6 +21,11 @@ Window {
     minimumHeight: 200
     title: fileName
 
+    Shortcut {
+        sequences: [StandardKey.Close, "Escape"]
+        onActivated: window.close()
+    }
+
     ColumnLayout {
         anchors.fill: parent
         anchors.margins: 16

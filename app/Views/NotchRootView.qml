@@ -52,7 +52,8 @@ Item {
             else
                 opacity = 0
         }
-        onLoaded: opacity = 1
+        // The panel takes the keyboard from the capsule it replaces.
+        onLoaded: { opacity = 1; item.forceActiveFocus() }
         Behavior on opacity {
             enabled: root.animated
             NumberAnimation { duration: 180; easing.type: Easing.InOutQuad }

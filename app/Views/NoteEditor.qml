@@ -27,7 +27,9 @@ Popup {
     width: parent ? Math.min(PanelStyle.noteEditorWidth, parent.width - 16) : PanelStyle.noteEditorWidth
     height: parent ? Math.min(PanelStyle.noteEditorHeight, parent.height - 16) : PanelStyle.noteEditorHeight
     anchors.centerIn: parent
-    onAboutToShow: { note = initialNote; field.text = initialNote; field.forceActiveFocus() }
+    onAboutToShow: { note = initialNote; field.text = initialNote }
+    // Once shown, so that every key goes to the text and none to the panel below.
+    onOpened: field.forceActiveFocus()
 
     // Typing past the limit has no effect; a long paste is cut at once.
     onNoteChanged: {
@@ -83,6 +85,7 @@ Popup {
             TextArea {
                 id: field
                 objectName: "noteField"
+                focus: true
                 padding: PanelStyle.noteEditorFieldPadding
                 wrapMode: TextEdit.Wrap
                 color: PanelStyle.primary

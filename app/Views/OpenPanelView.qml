@@ -15,14 +15,14 @@ Item {
 
     readonly property var store: controller ? controller.store : null
     readonly property bool showingTrash: controller ? controller.isShowingTrash : false
-    readonly property var selection: controller ? controller.selection : []
+    readonly property int selectionCount: controller ? controller.selectionCount : 0
     readonly property var recorder: controller ? controller.recorder : null
     readonly property bool isRecording: recorder ? recorder.isRecording : false
     property bool confirmingClear: false
 
     readonly property int itemCount: stashItems.count
     readonly property int trashCount: trashItems.count
-    readonly property bool allSelected: itemCount > 0 && selection.length === itemCount
+    readonly property bool allSelected: itemCount > 0 && selectionCount === itemCount
     readonly property string clearAllMessage: {
         const locked = stashItems.lockedCount
         let message = (itemCount - locked) + " 个未锁定项目将保留在回收站 30 天，期间可以恢复。"
@@ -34,21 +34,20 @@ Item {
     focus: true
     clip: false
 
-    StashItemListModel { id: stashItems; store: panel.store }
+    StashItemListModel {
+        id: stashItems
+        store: panel.store
+        selection: panel.controller ? panel.controller.rowSelection : null
+    }
     TrashItemListModel { id: trashItems; store: panel.store }
 
     function toggleSelectAll() {
         if (!controller)
             return
-        if (allSelected) {
-            // Deselecting each selected row empties the selection; the list is
-            // copied first, as the property reads afresh on every access.
-            const ids = Array.from(controller.selection)
-            for (const id of ids)
-                controller.selectRow(id, true)
-        } else {
+        if (allSelected)
+            controller.clearSelection()
+        else
             controller.selectAll()
-        }
     }
     function editNote(itemId, itemName, note) {
         noteEditor.itemId = itemId
@@ -67,15 +66,26 @@ Item {
         stashList.item.scrollToId(target)
     }
 
-    // The keys of the open panel (Ctrl+A, Ctrl+C, Ctrl+V, Delete, Escape) are the controller's rules.
-    Keys.onPressed: event => {
-        if (controller)
-            event.accepted = controller.handleKey(event.key, event.modifiers)
+    // The keys of the open panel are the controller's table, which the window
+    // consults before the focused item; only the keyboard's focus is handled here.
+    function focusQuickEntry() {
+        if (quickEntry.item)
+            quickEntry.item.takeFocus()
     }
 
     Connections {
         target: panel.controller
         function onScrollToTopRequestChanged() { panel.scrollToRequestedRow() }
+        function onQuickEntryFocusRequested() { panel.focusQuickEntry() }
+    }
+    // The list follows the keyboard's row.
+    Connections {
+        target: panel.controller ? panel.controller.rowSelection : null
+        function onCurrentChanged() {
+            const id = panel.controller.rowSelection.currentID
+            if (id.length > 0 && stashList.item)
+                stashList.item.showId(id)
+        }
     }
 
     BottomRoundedRectangle {
@@ -166,16 +176,21 @@ Item {
                 anchors.centerIn: parent
                 visible: !panel.showingTrash && panel.itemCount === 0
             }
+            // The lists lie between the resize edges, so their scroll bars can be dragged.
             Loader {
                 id: stashList
                 objectName: "stashList"
                 anchors.fill: parent
+                anchors.leftMargin: PanelStyle.handleWidth
+                anchors.rightMargin: PanelStyle.handleWidth
                 active: !panel.showingTrash && panel.itemCount > 0
                 sourceComponent: PanelList {
                     model: stashItems
+                    onHeightChanged: if (panel.controller) panel.controller.listPageRows = pageRows
+                    Component.onCompleted: if (panel.controller) panel.controller.listPageRows = pageRows
                     delegate: StashItemRow {
-                        width: ListView.view.width - 2 * PanelStyle.listPadding
-                        x: PanelStyle.listPadding
+                        x: PanelStyle.listPadding - PanelStyle.handleWidth
+                        width: ListView.view.width - x - PanelStyle.listPadding
                         controller: panel.controller
                         onEditNoteRequested: (itemId, itemName, note) => panel.editNote(itemId, itemName, note)
                     }
@@ -185,12 +200,14 @@ Item {
                 id: trashList
                 objectName: "trashList"
                 anchors.fill: parent
+                anchors.leftMargin: PanelStyle.handleWidth
+                anchors.rightMargin: PanelStyle.handleWidth
                 active: panel.showingTrash && panel.trashCount > 0
                 sourceComponent: PanelList {
                     model: trashItems
                     delegate: TrashItemRow {
-                        width: ListView.view.width - 2 * PanelStyle.listPadding
-                        x: PanelStyle.listPadding
+                        x: PanelStyle.listPadding - PanelStyle.handleWidth
+                        width: ListView.view.width - x - PanelStyle.listPadding
                         controller: panel.controller
                     }
                 }
@@ -220,8 +237,8 @@ Item {
                 objectName: "footerText"
                 text: panel.showingTrash
                       ? panel.trashCount + " 项 · " + (panel.store ? panel.store.trashByteSizeText : "") + " · 保留 30 天"
-                      : panel.selection.length > 0
-                        ? "已选 " + panel.selection.length + " 项"
+                      : panel.selectionCount > 0
+                        ? "已选 " + panel.selectionCount + " 项"
                         : panel.itemCount + " 个项目 · " + (panel.store ? panel.store.activeByteSizeText : "")
                 color: PanelStyle.secondary
                 font.family: PanelStyle.fontFamily
@@ -238,7 +255,7 @@ Item {
             }
             PlainButton {
                 objectName: "copyButton"
-                visible: !panel.showingTrash && panel.selection.length > 0
+                visible: !panel.showingTrash && panel.selectionCount > 0
                 symbol: "doc.on.doc"
                 symbolSize: PanelStyle.footerIconSize
                 label: "复制"
@@ -247,7 +264,7 @@ Item {
             }
             PlainButton {
                 objectName: "deleteButton"
-                visible: !panel.showingTrash && panel.selection.length > 0
+                visible: !panel.showingTrash && panel.selectionCount > 0
                 symbol: "trash"
                 symbolSize: PanelStyle.footerIconSize
                 label: "移到回收站"
@@ -256,7 +273,7 @@ Item {
             }
             PlainButton {
                 objectName: "clearButton"
-                visible: !panel.showingTrash && panel.selection.length === 0
+                visible: !panel.showingTrash && panel.selectionCount === 0
                 enabled: panel.itemCount > 0
                 symbol: "trash"
                 symbolSize: PanelStyle.footerIconSize
@@ -275,7 +292,10 @@ Item {
             Layout.fillWidth: true
             active: !panel.showingTrash
             visible: active
-            sourceComponent: QuickEntryField { controller: panel.controller }
+            sourceComponent: QuickEntryField {
+                controller: panel.controller
+                onLeaveRequested: panel.forceActiveFocus()
+            }
         }
     }
 

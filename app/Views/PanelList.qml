@@ -12,7 +12,7 @@ ListView {
     clip: true
     reuseItems: true
     boundsBehavior: Flickable.StopAtBounds
-    ScrollBar.vertical: ScrollBar {}
+    ScrollBar.vertical: ScrollBar { objectName: "listScrollBar" }
 
     // Brings a row's top edge to the top of the visible area, eased over 0.2 s.
     function scrollToId(itemId) {
@@ -25,6 +25,17 @@ ListView {
         contentY = from
         scroll.to = to
         scroll.restart()
+    }
+
+    // Whole rows in the visible height, for PageUp and PageDown.
+    readonly property int pageRows: Math.max(1, Math.floor(
+        height / (PanelStyle.thumbnailSize + 2 * PanelStyle.rowVerticalPadding + spacing)))
+
+    // Keeps a row in view, moving the list as little as possible.
+    function showId(itemId) {
+        const row = model.indexOfId(itemId)
+        if (row >= 0)
+            positionViewAtIndex(row, ListView.Contain)
     }
 
     NumberAnimation {

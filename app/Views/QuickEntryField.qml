@@ -16,7 +16,16 @@ Item {
     readonly property bool showsScrollIndicator: contentHeight >= lineHeight * PanelStyle.entryMaximumLines
     readonly property alias field: field
 
+    // Tab: the keyboard goes back to the list.
+    signal leaveRequested()
+
     implicitHeight: contentHeight + 2 * PanelStyle.entryVerticalPadding
+
+    // Focus with the cursor after the text, e.g. after a key typed on the list.
+    function takeFocus() {
+        field.forceActiveFocus()
+        field.cursorPosition = field.length
+    }
 
     onFocusedChanged: if (draftModel) draftModel.isTyping = focused
     Component.onDestruction: if (draftModel) draftModel.isTyping = false
@@ -69,7 +78,9 @@ Item {
                 onWidthChanged: if (entry.draftModel && width > 0) entry.draftModel.setFieldAvailableWidth(width - PanelStyle.entryWidthProbeInset)
                 Component.onCompleted: if (entry.draftModel && width > 0) entry.draftModel.setFieldAvailableWidth(width - PanelStyle.entryWidthProbeInset)
 
-                // Return stashes, Shift+Return breaks the line, Escape goes to the panel's key rules.
+                // Return stashes, Shift+Return breaks the line, Escape goes to the
+                // panel's rules for the field, Tab back to the list. Every other
+                // key is the text's, and never reaches the panel.
                 Keys.onPressed: event => {
                     const plain = (event.modifiers & ~Qt.KeypadModifier) === Qt.NoModifier
                     if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter) && plain) {
@@ -77,7 +88,10 @@ Item {
                         if (entry.draftModel)
                             entry.draftModel.submit()
                     } else if (event.key === Qt.Key_Escape && entry.controller) {
-                        event.accepted = entry.controller.handleKey(event.key, event.modifiers)
+                        event.accepted = entry.controller.handleKey(event.key, event.modifiers, "")
+                    } else if (event.key === Qt.Key_Tab || event.key === Qt.Key_Backtab) {
+                        event.accepted = true
+                        entry.leaveRequested()
                     }
                 }
             }

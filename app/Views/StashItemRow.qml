@@ -23,6 +23,7 @@ Item {
     required property string fileIconName
     required property string symbolName
     required property double durationSeconds
+    required property bool selected
 
     property var controller
     property var audioPlayer: controller ? controller.audioPlayer : null
@@ -36,7 +37,9 @@ Item {
 
     ListView.onReused: { lastClickAt = 0; isEditingNote = false }
 
-    readonly property bool selected: controller ? controller.selection.indexOf(itemId) >= 0 : false
+    // The row the arrow keys are on.
+    readonly property bool isCurrent: controller !== null && controller !== undefined
+                                      && controller.rowSelection.currentID === itemId
     readonly property bool isAudioActive: kind === "audio" && audioPlayer !== null
                                           && (audioPlayer.activeItemID, audioPlayer.isActive(itemId))
     readonly property bool isAudioPlaying: isAudioActive && audioPlayer.isPlaying
@@ -67,20 +70,12 @@ Item {
             controller.toggleAudioPlayback(itemId)
     }
     function activate() {
-        if (!controller)
-            return
-        if (kind === "audio")
-            toggleAudio()
-        else if (kind === "text")
-            controller.previewItem(itemId)
-        else
-            controller.openItem(itemId)
+        if (controller)
+            controller.activateItem(itemId)
     }
     function performPrimaryAction() {
-        if (controller && (kind === "image" || (kind === "file" && !isDirectory)))
-            controller.previewItem(itemId)
-        else
-            activate()
+        if (controller)
+            controller.performPrimaryAction(itemId)
     }
     function performThumbnailAction() {
         if (!controller)
@@ -93,13 +88,18 @@ Item {
             controller.previewItem(itemId)
     }
     // A plain click selects; two within the interval activate. A Ctrl click
-    // toggles the row in the selection and never counts towards a double click.
+    // toggles the row in the selection, a Shift click selects the range from
+    // the last clicked row; neither counts towards a double click.
     function click(modifiers, now) {
         if (!controller)
             return
-        const additive = (modifiers & (Qt.ControlModifier | Qt.ShiftModifier)) !== 0
-        controller.selectRow(itemId, additive)
-        if (!additive && lastClickAt > 0 && now - lastClickAt < PanelStyle.doubleClickInterval) {
+        const additive = (modifiers & Qt.ControlModifier) !== 0
+        const range = !additive && (modifiers & Qt.ShiftModifier) !== 0
+        if (range)
+            controller.selectRange(itemId)
+        else
+            controller.selectRow(itemId, additive)
+        if (!additive && !range && lastClickAt > 0 && now - lastClickAt < PanelStyle.doubleClickInterval) {
             activate()
             lastClickAt = 0
             return
@@ -128,9 +128,10 @@ Item {
         color: row.selected ? PanelStyle.withOpacity(PanelStyle.accent, PanelStyle.selectedFillOpacity)
              : row.hovering ? PanelStyle.withOpacity(PanelStyle.primary, PanelStyle.hoverFillOpacity)
              : "transparent"
-        border.width: 1
-        border.color: row.selected ? PanelStyle.withOpacity(PanelStyle.accent, PanelStyle.selectedOutlineOpacity)
-                                   : "transparent"
+        border.width: row.isCurrent ? 2 : 1
+        border.color: row.selected || row.isCurrent
+                      ? PanelStyle.withOpacity(PanelStyle.accent, PanelStyle.selectedOutlineOpacity)
+                      : "transparent"
     }
 
     MouseArea {

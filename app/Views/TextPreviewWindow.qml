@@ -11,6 +11,11 @@ Window {
     minimumHeight: 200
     title: "文本预览"
 
+    Shortcut {
+        sequences: [StandardKey.Close, "Escape"]
+        onActivated: window.close()
+    }
+
     ScrollView {
         anchors.fill: parent
         anchors.margins: 16

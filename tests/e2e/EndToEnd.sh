@@ -25,8 +25,9 @@ xdotool key ctrl+v
 waitFor 15 "Ctrl+V did not stash the copied file" listed '"pasted.txt"'
 
 geometry
+waitFor 5 "the open panel did not take the keyboard" hasKeyboard
+# The click and the keys reach the panel in the order they were sent.
 xdotool mousemove $(( X + WIDTH / 2 )) $(( Y + HEIGHT - 12 )) click 1
-sleep 0.3
 xdotool type --delay 15 "typed in the field"
 xdotool key Return
 waitFor 15 "the quick entry did not stash the typed text" listed '"typed in the field"'

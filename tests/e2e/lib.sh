@@ -60,6 +60,8 @@ quit() {
   [ "$status" -eq 0 ] || fail "holdra exited with $status on SIGTERM"
 }
 geometry() { waitFor 5 "the capsule window $window went away" readGeometry; }
+# The open panel's window has the keyboard focus.
+hasKeyboard() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }
 panelIsOpen() { readGeometry && [ "$HEIGHT" -gt 100 ]; }
 panelIsClosed() { readGeometry && [ "$HEIGHT" -lt 100 ]; }
 # The grab is taken a moment after the window shows; a press before it is lost.

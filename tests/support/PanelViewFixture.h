@@ -1,10 +1,11 @@
 #pragma once
 
+#include "App/SymbolImageProvider.h"
 #include "App/ThumbnailImageProvider.h"
 #include "FakeAudioPlayer.h"
 #include "ManualClock.h"
 #include "Notch/NotchController.h"
-#include "Notch/NotchWindowing.h"
+#include "Notch/NotchWindow.h"
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
@@ -13,40 +14,28 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
-#include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQmlProperty>
 #include <QQuickItem>
-#include <QQuickView>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <functional>
 #include <memory>
 
 namespace holdra::test {
 
-// A window that only remembers being shown.
-class NullNotchWindow final : public NotchWindowing
-{
-public:
-    QRectF frame() const override { return m_frame; }
-    void setFrame(const QRectF &frame) override { m_frame = frame; }
-    void orderFront() override {}
-    void makeKeyAndOrderFront() override {}
-    void orderOut() override {}
-
-private:
-    QRectF m_frame;
-};
-
-// The real controller over a real store, on one 1920 × 1080 display "A", and a
-// view of one of the panel's QML types bound to it.
+// The real controller over a real store, with the windows the application
+// makes (NotchWindow), so that views, focus and key routing are what ships.
+// Display "A" is 1920 × 1080 with a 27-point top panel; a test may change
+// m_displays before the controller is first used.
 class PanelViewFixture : public StoreFixture
 {
 protected:
-    static constexpr auto waitLimit = std::chrono::milliseconds(3000);
+    static constexpr int waitLimitMs = 10000;
 
     PanelViewFixture()
     {
@@ -59,6 +48,24 @@ protected:
             QIcon::setThemeSearchPaths(paths);
             QIcon::setThemeName(QStringLiteral("Adwaita"));
         }
+        m_displays = {display(QStringLiteral("A"), QRectF(0, 0, 1920, 1080), 27)};
+        // The engine owns the provider, as the application's does.
+        m_engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
+        m_engine.addImageProvider(QStringLiteral("thumbnail"), new ThumbnailImageProvider);
+    }
+    ~PanelViewFixture() override
+    {
+        // The windows and their views go before the engine that made them.
+        m_controller.reset();
+    }
+
+    static NotchDisplay display(const QString &id, const QRectF &geometry, double topPanel)
+    {
+        NotchDisplay d;
+        d.id = id;
+        d.geometry = geometry;
+        d.availableGeometry = geometry.adjusted(0, topPanel, 0, 0);
+        return d;
     }
 
     NotchController &controller()
@@ -67,14 +74,10 @@ protected:
             if (!m_store)
                 openStore();
             NotchController::Environment env;
-            env.displays = [] {
-                NotchDisplay display;
-                display.id = QStringLiteral("A");
-                display.geometry = QRectF(0, 0, 1920, 1080);
-                display.availableGeometry = QRectF(0, 27, 1920, 1053);
-                return QList<NotchDisplay>{display};
+            env.displays = [this] { return m_displays; };
+            env.makeWindow = [this](NotchController &controller, const QString &id) {
+                return std::make_unique<NotchWindow>(controller, id, m_engine, nullptr);
             };
-            env.makeWindow = [](NotchController &, const QString &) { return std::make_unique<NullNotchWindow>(); };
             env.clock = &m_clock;
             env.playSound = [](SystemSound::Sound) {};
             env.loadAudioPlayer = [state = m_audioState](const QUrl &, QObject *,
@@ -86,35 +89,42 @@ protected:
         return *m_controller;
     }
 
-    // Shows `type` of the Holdra module with the controller (and `displayID` for the panel).
-    QQuickItem *show(const QString &type, QSize size = QSize(400, 470), const QVariantMap &extra = {})
+    NotchWindow *window(const QString &displayID = QStringLiteral("A")) const
     {
-        m_view = std::make_unique<QQuickView>();
-        m_view->engine()->addImageProvider(QStringLiteral("thumbnail"), new ThumbnailImageProvider);
-        QVariantMap properties = extra;
-        properties.insert(QStringLiteral("controller"), QVariant::fromValue<QObject *>(&controller()));
-        if (type == QStringLiteral("OpenPanelView"))
-            properties.insert(QStringLiteral("displayID"), QStringLiteral("A"));
-        m_view->setInitialProperties(properties);
-        m_view->setResizeMode(QQuickView::SizeRootObjectToView);
-        m_view->setColor(Qt::black);
-        m_view->setSource(QUrl(QStringLiteral("qrc:/qt-project.org/imports/Holdra/%1.qml").arg(type)));
-        for (const QQmlError &error : m_view->errors())
-            ADD_FAILURE() << error.toString().toStdString();
-        m_view->resize(size);
-        m_view->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(m_view.get()));
-        return m_view->rootObject();
+        return m_controller ? static_cast<NotchWindow *>(m_controller->window(displayID)) : nullptr;
     }
 
-    QQuickItem *root() const { return m_view ? m_view->rootObject() : nullptr; }
+    // Opens the panel on "A", `width` points wide, and waits until it is shown
+    // with the keyboard focus; null when it did not come.
+    QQuickItem *openPanel(double width = 400)
+    {
+        m_settings.setPanelWidth(width);
+        controller().open(QStringLiteral("A"));
+        NotchWindow *shown = window();
+        if (!shown || !QTest::qWaitForWindowExposed(shown))
+            return nullptr;
+        const bool ready = waitFor([&] { return shown->isActive() && root() != nullptr && root()->hasActiveFocus(); });
+        EXPECT_TRUE(ready) << "active " << shown->isActive() << ", panel " << (root() != nullptr) << ", focus "
+                           << (shown->activeFocusItem() ? qPrintable(shown->activeFocusItem()->metaObject()->className())
+                                                         : "none");
+        return ready ? root() : nullptr;
+    }
+
+    // The open panel's view on "A", or the capsule's while closed.
+    QQuickItem *root() const
+    {
+        NotchWindow *shown = window();
+        QQuickItem *rootView = shown ? shown->rootView() : nullptr;
+        return rootView ? QQmlProperty::read(rootView, QStringLiteral("shownView")).value<QQuickItem *>() : nullptr;
+    }
 
     // Every item of the window's scene called `name`: list rows and popups
     // included, which are not QObject children of the root.
     QList<QQuickItem *> allItems(const QString &name) const
     {
         QList<QQuickItem *> out;
-        if (!m_view)
+        NotchWindow *shown = window();
+        if (!shown)
             return out;
         std::function<void(QQuickItem *)> walk = [&](QQuickItem *item) {
             if (item->objectName() == name)
@@ -122,16 +132,10 @@ protected:
             for (QQuickItem *child : item->childItems())
                 walk(child);
         };
-        walk(m_view->contentItem());
+        walk(shown->contentItem());
         return out;
     }
-    QQuickItem *find(const QString &name) const
-    {
-        const QList<QQuickItem *> items = allItems(name);
-        if (!items.isEmpty())
-            return items.first();
-        return root() ? root()->findChild<QQuickItem *>(name) : nullptr;
-    }
+    QQuickItem *find(const QString &name) const { return allItems(name).value(0); }
     // The visible items called `name`, top to bottom.
     QList<QQuickItem *> visibleItems(const QString &name) const
     {
@@ -162,52 +166,81 @@ protected:
         QQuickItem *item = find(name);
         return item && effectivelyVisible(item);
     }
-    bool waitFor(const std::function<bool()> &condition) const
+    static bool waitFor(const std::function<bool()> &condition)
     {
-        return QTest::qWaitFor(condition, int(waitLimit.count()));
+        return QTest::qWaitFor(condition, waitLimitMs);
     }
 
-    void click(QQuickItem *item, Qt::MouseButton button = Qt::LeftButton,
-               Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
+    // Clicks the middle of `item` once it is laid out, shown and inside the window.
+    [[nodiscard]] ::testing::AssertionResult click(QQuickItem *item, Qt::MouseButton button = Qt::LeftButton,
+                                                   Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
     {
-        ASSERT_NE(item, nullptr);
-        const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-        QTest::mouseClick(m_view.get(), button, modifiers, centre.toPoint());
+        NotchWindow *shown = window();
+        if (!item || !shown)
+            return ::testing::AssertionFailure() << "nothing to click";
+        const auto centre = [&] { return item->mapToScene(QPointF(item->width() / 2, item->height() / 2)); };
+        // Layouts, menus and sheets are placed when the next frame is made:
+        // click where a drawn frame shows the item.
+        const bool ready = waitFor([&] {
+            QSignalSpy frames(shown, &QQuickWindow::frameSwapped);
+            shown->update();
+            if (!frames.wait(1000))
+                return false;
+            return effectivelyVisible(item) && item->width() > 0 && item->height() > 0
+                   && QRectF(QPointF(), QSizeF(shown->size())).contains(centre());
+        });
+        if (!ready)
+            return ::testing::AssertionFailure() << qPrintable(item->objectName()) << " is not on screen";
+        QTest::mouseClick(shown, button, modifiers, centre().toPoint());
+        return ::testing::AssertionSuccess();
     }
+    // Clicks the first visible item called `name`, waiting for it to appear.
+    [[nodiscard]] ::testing::AssertionResult click(const QString &name, Qt::MouseButton button = Qt::LeftButton) const
+    {
+        if (!waitFor([&] { return !visibleItems(name).isEmpty(); }))
+            return ::testing::AssertionFailure() << qPrintable(name) << " never showed";
+        return click(visibleItems(name).value(0), button);
+    }
+    // A key as the window system delivers it: shortcuts first, then the window.
     void key(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
     {
-        QTest::keyClick(m_view.get(), Qt::Key(key), modifiers);
+        QTest::keyClick(window(), Qt::Key(key), modifiers);
     }
-
-    // Types `text` as key presses into the focused item.
+    // Types `text` as key presses into whatever has the focus.
     void typeText(const QString &text) const
     {
-        for (const QChar c : text) {
-            QTest::sendKeyEvent(QTest::KeyAction::Click, m_view.get(), Qt::Key_unknown, QString(c), Qt::NoModifier);
-        }
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::KeyAction::Click, window(), Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+    // Whether a text field of the panel has the keyboard.
+    bool focusIsIn(const QString &name) const
+    {
+        NotchWindow *shown = window();
+        QQuickItem *focus = shown ? shown->activeFocusItem() : nullptr;
+        return focus && focus->objectName() == name;
     }
 
-    // Saves the view to build/screenshots/<name>.png for a look by eye.
+    // Saves the window to build/screenshots/<name>.png for a look by eye.
     void saveScreenshot(const QString &name) const
     {
         const QString binary = qEnvironmentVariable("HOLDRA_BINARY");
         const QString directory = binary.isEmpty() ? QDir::tempPath() + QStringLiteral("/holdra-screenshots")
                                                    : QFileInfo(binary).absolutePath() + QStringLiteral("/screenshots");
         QDir().mkpath(directory);
-        QTest::qWait(50);
-        const QImage image = m_view->grabWindow();
+        const QImage image = window()->grabWindow();
         EXPECT_FALSE(image.isNull());
         image.save(directory + QLatin1Char('/') + name + QStringLiteral(".png"));
     }
 
     QString idOf(const StashItem &item) const { return NotchController::idText(item.id()); }
 
+    QList<NotchDisplay> m_displays;
     ManualClock m_clock;
     std::shared_ptr<FakeAudioPlayerState> m_audioState = std::make_shared<FakeAudioPlayerState>();
     InMemoryUserDefaults m_defaults;
     AppSettings m_settings{m_defaults};
+    QQmlEngine m_engine;
     std::unique_ptr<NotchController> m_controller;
-    std::unique_ptr<QQuickView> m_view;
 };
 
 } // namespace holdra::test

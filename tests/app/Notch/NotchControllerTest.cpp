@@ -13,8 +13,10 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QKeySequence>
 #include <QMimeData>
 #include <QSignalSpy>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -105,11 +107,7 @@ protected:
     }
 
     StashItem addAudio(const QByteArray &bytes) { return m_store->addAudio(bytes, QStringLiteral("note"), 3); }
-    static void settle()
-    {
-        for (int i = 0; i < 5; ++i)
-            QCoreApplication::processEvents();
-    }
+    static bool waitFor(const std::function<bool()> &condition) { return QTest::qWaitFor(condition, 5000); }
 
     QList<NotchDisplay> m_displays;
     std::map<QString, WindowState> m_windows;
@@ -404,6 +402,66 @@ TEST_F(NotchControllerTest, ShortcutsOfTheList)
     EXPECT_TRUE(c.handleKey(Qt::Key_Backspace, Qt::NoModifier));
     EXPECT_EQ(m_store->count(), 1);
     EXPECT_EQ(c.toast(), QStringLiteral("已移入回收站 1 项"));
+}
+
+TEST_F(NotchControllerTest, TheKeyboardWalksAndExtendsTheSelection)
+{
+    openStore();
+    for (const char *text : {"a", "b", "c", "d", "e"})
+        addText(QString::fromLatin1(text));
+    NotchController &c = controller();
+    c.setListPageRows(2);
+    c.open();
+    // The list shows e, d, c, b, a from the top.
+    const auto selected = [&] {
+        QString names;
+        for (const StashItem &item : m_store->items())
+            names += c.selectionSet().contains(item.id()) ? item.text().value_or(QString()) : QString();
+        return names;
+    };
+    struct Step
+    {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        QString selection;
+    };
+    const QList<Step> steps{
+        {Qt::Key_Down, Qt::NoModifier, "e"},      {Qt::Key_Down, Qt::NoModifier, "d"},
+        {Qt::Key_Down, Qt::ShiftModifier, "dc"},  {Qt::Key_PageDown, Qt::ShiftModifier, "dcba"},
+        {Qt::Key_Up, Qt::ShiftModifier, "dcb"},   {Qt::Key_Home, Qt::ShiftModifier, "ed"},
+        {Qt::Key_End, Qt::NoModifier, "a"},       {Qt::Key_Down, Qt::NoModifier, "a"},
+        {Qt::Key_PageUp, Qt::NoModifier, "c"},    {Qt::Key_Home, Qt::NoModifier, "e"},
+    };
+    for (const Step &step : steps) {
+        SCOPED_TRACE(QKeySequence(step.key | step.modifiers).toString().toStdString());
+        EXPECT_TRUE(c.handleKey(step.key, step.modifiers));
+        EXPECT_EQ(selected(), step.selection);
+    }
+    // Shift+click ranges from the last plain click.
+    c.selectRow(idOf(m_store->items()[3]), false);
+    c.selectRange(idOf(m_store->items()[1]));
+    EXPECT_EQ(selected(), "dcb");
+
+    // Return opens the keyboard's row, Space previews it; a text previews either way.
+    QSignalSpy previews(&c, &NotchController::previewItemRequested);
+    EXPECT_TRUE(c.handleKey(Qt::Key_Return, Qt::NoModifier));
+    EXPECT_TRUE(c.handleKey(Qt::Key_Space, Qt::NoModifier));
+    ASSERT_EQ(previews.count(), 2);
+    EXPECT_EQ(previews.last().first().value<StashItem>().text(), QStringLiteral("d"));
+
+    // A character typed on the list starts the quick entry with it.
+    QSignalSpy focusRequests(&c, &NotchController::quickEntryFocusRequested);
+    EXPECT_TRUE(c.handleKey(Qt::Key_X, Qt::ShiftModifier, QStringLiteral("X")));
+    EXPECT_EQ(c.draftModel().draft(), QStringLiteral("X"));
+    EXPECT_EQ(focusRequests.count(), 1);
+    EXPECT_TRUE(c.handleKey(Qt::Key_Tab, Qt::NoModifier));
+    EXPECT_EQ(focusRequests.count(), 2);
+    EXPECT_FALSE(c.handleKey(Qt::Key_X, Qt::ControlModifier, QStringLiteral("\x18"))) << "Ctrl+X is no character";
+
+    // In the trash the list keys do nothing.
+    c.showTrash(true);
+    EXPECT_FALSE(c.handleKey(Qt::Key_Down, Qt::NoModifier));
+    EXPECT_FALSE(c.handleKey(Qt::Key_Y, Qt::NoModifier, QStringLiteral("y")));
 }
 
 // ---------------------------------------------------------------- selection and actions
@@ -750,8 +808,7 @@ TEST_F(NotchControllerTest, AVoiceNoteStopsPlaybackAndEndsSelectedInThePanelOfIt
     m_sounds.clear();
     const int scrollRequests = c.scrollToTopRequest();
     c.toggleRecording(QStringLiteral("B"));
-    settle();
-    ASSERT_EQ(m_store->items().size(), 2);
+    ASSERT_TRUE(waitFor([&] { return m_store->items().size() == 2; }));
     const StashItem note = m_store->items().first();
     EXPECT_EQ(note.durationSeconds(), 2.4);
     EXPECT_EQ(c.toast(), QStringLiteral("已录制 · ") + StashItem::durationText(2.4));
@@ -769,7 +826,7 @@ TEST_F(NotchControllerTest, ARecordingThatCannotBeStashedBeepsOrSaysWhy)
     c.toggleRecording(QString());
     m_recorderState->currentTime = 0.2;
     c.toggleRecording(QString());
-    settle();
+    ASSERT_TRUE(waitFor([&] { return !m_sounds.isEmpty(); }));
     EXPECT_EQ(m_sounds, QList<SystemSound::Sound>{SystemSound::Sound::Alert});
     EXPECT_FALSE(c.toast());
     EXPECT_FALSE(c.isOpen());

@@ -12,12 +12,11 @@ using namespace std::chrono_literals;
 class OpenPanelViewTest : public PanelViewFixture
 {
 protected:
-    QQuickItem *showPanel()
+    [[nodiscard]] ::testing::AssertionResult showPanel()
     {
-        controller().open(QStringLiteral("A"));
-        QQuickItem *panel = show(QStringLiteral("OpenPanelView"));
-        panel->forceActiveFocus();
-        return panel;
+        if (!openPanel())
+            return ::testing::AssertionFailure() << "the panel did not open";
+        return ::testing::AssertionSuccess();
     }
     QString zeroBytes() const { return m_store->activeByteSizeText(); }
 };
@@ -25,7 +24,7 @@ protected:
 TEST_F(OpenPanelViewTest, AnEmptyStashShowsTheEmptyStateAndZeroTotals)
 {
     openStore();
-    showPanel();
+    ASSERT_TRUE(showPanel());
     EXPECT_EQ(text("title"), "栖物匣");
     EXPECT_TRUE(isShown("emptyState"));
     EXPECT_EQ(visibleTexts("emptyTitle"), QStringList{"先栖物匣"});
@@ -43,14 +42,14 @@ TEST_F(OpenPanelViewTest, SelectingEverythingTurnsTheToggleAndTheFooter)
     openStore();
     m_store->addText(QStringLiteral("one"));
     m_store->addText(QStringLiteral("two"));
-    showPanel();
+    ASSERT_TRUE(showPanel());
     EXPECT_FALSE(isShown("emptyState"));
     EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").size() == 2; }));
     EXPECT_EQ(visibleTexts("rowName"), (QStringList{"two", "one"}));
     EXPECT_EQ(find("selectAllToggle")->property("label").toString(), "全选");
     EXPECT_EQ(find("selectAllToggle")->property("toolTip").toString(), "选择全部项目（Ctrl+A）");
 
-    click(find("selectAllToggle"));
+    ASSERT_TRUE(click(find("selectAllToggle")));
     EXPECT_EQ(controller().selection().size(), 2);
     EXPECT_EQ(find("selectAllToggle")->property("label").toString(), "取消全选");
     EXPECT_EQ(find("selectAllToggle")->property("toolTip").toString(), "取消全部选择");
@@ -59,7 +58,7 @@ TEST_F(OpenPanelViewTest, SelectingEverythingTurnsTheToggleAndTheFooter)
     EXPECT_TRUE(isShown("deleteButton"));
     EXPECT_FALSE(isShown("clearButton"));
 
-    click(find("selectAllToggle"));
+    ASSERT_TRUE(click(find("selectAllToggle")));
     EXPECT_TRUE(controller().selection().isEmpty());
     EXPECT_EQ(text("footerText"), QStringLiteral("2 个项目 · ") + m_store->activeByteSizeText());
 }
@@ -71,21 +70,21 @@ TEST_F(OpenPanelViewTest, ClearAllAsksFirstAndNamesTheLockedItems)
     m_store->addText(QStringLiteral("a"));
     m_store->addText(QStringLiteral("b"));
     m_store->setLocked(true, {locked.id()});
-    showPanel();
+    ASSERT_TRUE(showPanel());
 
-    click(find("clearButton"));
+    ASSERT_TRUE(click(find("clearButton")));
     EXPECT_TRUE(waitFor([&] { return isShown("clearConfirmation") || find("confirmationTitle")->isVisible(); }));
     EXPECT_EQ(text("confirmationTitle"), "将全部暂存项目移到回收站？");
     EXPECT_EQ(text("confirmationMessage"),
               "2 个未锁定项目将保留在回收站 30 天，期间可以恢复。（1 项已锁定，将继续保留在暂存中）");
     // Cancelling changes nothing and closes the question.
-    click(find("confirmationCancel"));
+    ASSERT_TRUE(click(find("confirmationCancel")));
     EXPECT_TRUE(waitFor([&] { return !root()->property("confirmingClear").toBool(); }));
     EXPECT_EQ(m_store->count(), 3);
 
-    click(find("clearButton"));
+    ASSERT_TRUE(click(find("clearButton")));
     EXPECT_TRUE(waitFor([&] { return find("confirmationConfirm")->isVisible(); }));
-    click(find("confirmationConfirm"));
+    ASSERT_TRUE(click(find("confirmationConfirm")));
     EXPECT_EQ(m_store->count(), 1);
     EXPECT_EQ(m_store->trashCount(), 2);
     EXPECT_EQ(controller().toast().value_or(QString()), "已移入回收站 2 项，1 项已锁定");
@@ -99,8 +98,8 @@ TEST_F(OpenPanelViewTest, ClearAllAsksFirstAndNamesTheLockedItems)
 TEST_F(OpenPanelViewTest, TheTrashViewHasItsOwnTitleListAndFooter)
 {
     openStore();
-    showPanel();
-    click(find("trashToggle"));
+    ASSERT_TRUE(showPanel());
+    ASSERT_TRUE(click(find("trashToggle")));
     ASSERT_TRUE(controller().isShowingTrash());
     EXPECT_EQ(text("title"), "回收站");
     EXPECT_EQ(find("trashToggle")->property("symbol").toString(), "tray");
@@ -114,14 +113,14 @@ TEST_F(OpenPanelViewTest, TheTrashViewHasItsOwnTitleListAndFooter)
     EXPECT_EQ(text("footerText"), QStringLiteral("0 项 · ") + m_store->trashByteSizeText() + QStringLiteral(" · 保留 30 天"));
 
     // Back in the stash, a trashed item is counted on the toggle.
-    click(find("trashToggle"));
+    ASSERT_TRUE(click(find("trashToggle")));
     const StashItem gone = m_store->addText(QStringLiteral("gone"));
     m_store->remove(QSet<QUuid>{gone.id()});
     EXPECT_EQ(find("trashToggle")->property("label").toString(), "1");
-    click(find("trashToggle"));
+    ASSERT_TRUE(click(find("trashToggle")));
     EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName") == QStringList{"gone"}; }));
     EXPECT_TRUE(isShown("restoreAllButton"));
-    click(visibleItems("restoreButton").value(0));
+    ASSERT_TRUE(click(visibleItems("restoreButton").value(0)));
     EXPECT_EQ(m_store->trashCount(), 0);
     EXPECT_EQ(controller().toast().value_or(QString()), "已恢复到暂存");
     EXPECT_TRUE(isShown("trashEmptyState"));
@@ -132,7 +131,7 @@ TEST_F(OpenPanelViewTest, PanelKeysReachTheController)
     openStore();
     const StashItem a = m_store->addText(QStringLiteral("a"));
     m_store->addText(QStringLiteral("b"));
-    showPanel();
+    ASSERT_TRUE(showPanel());
 
     key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(controller().selection().size(), 2);
@@ -156,7 +155,7 @@ TEST_F(OpenPanelViewTest, PanelKeysReachTheController)
 TEST_F(OpenPanelViewTest, TheToastShowsTheControllersMessage)
 {
     openStore();
-    showPanel();
+    ASSERT_TRUE(showPanel());
     EXPECT_FALSE(isShown("toast"));
     controller().showToast(QStringLiteral("已录入"));
     EXPECT_TRUE(waitFor([&] { return isShown("toast"); }));
@@ -169,17 +168,18 @@ TEST_F(OpenPanelViewTest, DraggingAnEdgeResizesThePanelByTwiceTheMoveAndStoresTh
 {
     openStore();
     m_settings.setPanelWidth(400);
-    controller().open(QStringLiteral("A"));
-    show(QStringLiteral("OpenPanelView"));
+    ASSERT_TRUE(showPanel());
     ASSERT_DOUBLE_EQ(controller().panelWidth(), 400);
     QQuickItem *tracker = find("trailingHandle")->findChild<QQuickItem *>("resizeTracker");
     ASSERT_NE(tracker, nullptr);
     const QPoint start = tracker->mapToScene(QPointF(5, 200)).toPoint();
-    QTest::mousePress(m_view.get(), Qt::LeftButton, {}, start);
-    QTest::mouseMove(m_view.get(), start - QPoint(10, 0));
+    // The pointer stays where it was let go while the window narrows under it.
+    const QPoint released = window()->mapToGlobal(start - QPoint(10, 0));
+    QTest::mousePress(window(), Qt::LeftButton, {}, start);
+    QTest::mouseMove(window(), start - QPoint(10, 0));
     EXPECT_DOUBLE_EQ(controller().panelWidth(), 380);
     EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 400);
-    QTest::mouseRelease(m_view.get(), Qt::LeftButton, {}, start - QPoint(10, 0));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, window()->mapFromGlobal(released));
     EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 380);
 
     // Stepped by a screen reader.
@@ -189,10 +189,33 @@ TEST_F(OpenPanelViewTest, DraggingAnEdgeResizesThePanelByTwiceTheMoveAndStoresTh
     EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 412);
 }
 
+TEST_F(OpenPanelViewTest, TheListsScrollBarCanBeDraggedBesideTheResizeEdge)
+{
+    openStore();
+    for (int i = 0; i < 30; ++i)
+        m_store->addText(QStringLiteral("row %1").arg(i));
+    ASSERT_TRUE(showPanel());
+    ASSERT_TRUE(waitFor([&] { return isShown(QStringLiteral("listScrollBar")); }));
+    QQuickItem *bar = find("listScrollBar");
+    QQuickItem *list = bar->parentItem();
+    ASSERT_NE(list, nullptr);
+    const QRectF barRect = bar->mapRectToScene(QRectF(0, 0, bar->width(), bar->height()));
+    QQuickItem *handle = find("trailingHandle");
+    const QRectF edge = handle->mapRectToScene(QRectF(0, 0, handle->width(), handle->height()));
+    EXPECT_LE(barRect.right(), edge.left()) << "the resize edge must not cover the scroll bar";
+
+    const QPoint grab = barRect.center().toPoint() - QPoint(0, int(barRect.height() / 2) - 10);
+    QTest::mousePress(window(), Qt::LeftButton, {}, grab);
+    QTest::mouseMove(window(), grab + QPoint(0, 60));
+    QTest::mouseRelease(window(), Qt::LeftButton, {}, grab + QPoint(0, 60));
+    EXPECT_TRUE(waitFor([&] { return list->property("contentY").toDouble() > 0; }));
+    EXPECT_DOUBLE_EQ(controller().panelWidth(), 400);
+}
+
 TEST_F(OpenPanelViewTest, ADragOverThePanelOutlinesItInTheAccentColour)
 {
     openStore();
-    showPanel();
+    ASSERT_TRUE(showPanel());
     QQuickItem *background = find("panelBackground");
     EXPECT_DOUBLE_EQ(background->property("strokeWidth").toDouble(), 1);
     controller().setDropTargeted(true);

@@ -1,6 +1,10 @@
 #include "Models/DraftModel.h"
 #include "PanelViewFixture.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QSignalSpy>
+
 namespace holdra::test {
 namespace {
 
@@ -11,8 +15,7 @@ protected:
     void SetUp() override
     {
         openStore();
-        controller().open(QStringLiteral("A"));
-        show(QStringLiteral("OpenPanelView"))->forceActiveFocus();
+        ASSERT_NE(openPanel(), nullptr);
         ASSERT_TRUE(waitFor([&] { return isShown(QStringLiteral("quickEntry")); }));
     }
     DraftModel &draft() { return controller().draftModel(); }
@@ -26,9 +29,13 @@ protected:
             return find(QStringLiteral("entryScroller"))->height() == height;
         });
     }
-    void focusField() const
+    [[nodiscard]] ::testing::AssertionResult focusField() const
     {
-        click(field());
+        if (::testing::AssertionResult clicked = click(field()); !clicked)
+            return clicked;
+        if (!waitFor([&] { return field()->hasActiveFocus(); }))
+            return ::testing::AssertionFailure() << "the field did not take the keys";
+        return ::testing::AssertionSuccess();
     }
 };
 
@@ -41,7 +48,7 @@ TEST_F(QuickEntryFieldTest, AnEmptyDraftIsOneLineWithAPlaceholderAndNoClearButto
 
 TEST_F(QuickEntryFieldTest, FocusIsTypingAndReturnStashesTheText)
 {
-    focusField();
+    ASSERT_TRUE(focusField());
     EXPECT_TRUE(draft().isTyping());
     typeText(QStringLiteral("hello"));
     EXPECT_EQ(draft().draft(), "hello");
@@ -62,13 +69,48 @@ TEST_F(QuickEntryFieldTest, FocusIsTypingAndReturnStashesTheText)
 
 TEST_F(QuickEntryFieldTest, EscapeClearsTheDraftThenCloses)
 {
-    focusField();
+    ASSERT_TRUE(focusField());
     typeText(QStringLiteral("note"));
     key(Qt::Key_Escape);
     EXPECT_TRUE(draft().draft().isEmpty());
     EXPECT_TRUE(controller().isOpen());
     key(Qt::Key_Escape);
     EXPECT_FALSE(controller().isOpen());
+}
+
+TEST_F(QuickEntryFieldTest, WithARowSelectedTheKeysStillEditTheText)
+{
+    const StashItem row = m_store->addText(QStringLiteral("selected row"));
+    controller().selectRow(idOf(row), false);
+    QSignalSpy pastes(&controller(), &NotchController::pasteRequested);
+    ASSERT_TRUE(focusField());
+    typeText(QStringLiteral("hello"));
+    key(Qt::Key_Backspace);
+    key(Qt::Key_Home);
+    key(Qt::Key_Delete);
+    key(Qt::Key_Down);
+    EXPECT_EQ(draft().draft(), "ell");
+    QGuiApplication::clipboard()->setText(QStringLiteral("o!"));
+    key(Qt::Key_End);
+    key(Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(draft().draft(), "ello!");
+    key(Qt::Key_A, Qt::ControlModifier);
+    key(Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(draft().draft(), QString());
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "ello!");
+    EXPECT_EQ(pastes.count(), 0);
+    EXPECT_EQ(m_store->count(), 1);
+    EXPECT_EQ(m_store->trashCount(), 0);
+    EXPECT_EQ(controller().selection(), QStringList{idOf(row)});
+
+    // Tab hands the keys to the list, where a typed character comes back here.
+    key(Qt::Key_Tab);
+    EXPECT_TRUE(waitFor([&] { return !draft().isTyping(); }));
+    key(Qt::Key_Down);
+    typeText(QStringLiteral("ok"));
+    EXPECT_TRUE(waitFor([&] { return focusIsIn(QStringLiteral("quickEntry")); }));
+    EXPECT_EQ(draft().draft(), "ok");
+    EXPECT_EQ(m_store->count(), 1);
 }
 
 TEST_F(QuickEntryFieldTest, GrowsToEightLinesAndShrinksWhenCleared)
@@ -80,7 +122,7 @@ TEST_F(QuickEntryFieldTest, GrowsToEightLinesAndShrinksWhenCleared)
     EXPECT_TRUE(heightBecomes(8 * lineHeight()));
     EXPECT_TRUE(find("quickEntryField")->property("showsScrollIndicator").toBool());
 
-    click(find("clearDraftButton"));
+    ASSERT_TRUE(click(find("clearDraftButton")));
     EXPECT_TRUE(draft().draft().isEmpty());
     EXPECT_TRUE(heightBecomes(lineHeight()));
     EXPECT_FALSE(find("quickEntryField")->property("showsScrollIndicator").toBool());
@@ -95,11 +137,11 @@ TEST_F(QuickEntryFieldTest, ThreeLinesRenderToAPicture)
 
 TEST_F(QuickEntryFieldTest, LeavingTheFieldOrTheTrashEndsTyping)
 {
-    focusField();
+    ASSERT_TRUE(focusField());
     ASSERT_TRUE(draft().isTyping());
     root()->forceActiveFocus();
     EXPECT_FALSE(draft().isTyping());
-    focusField();
+    ASSERT_TRUE(focusField());
     ASSERT_TRUE(draft().isTyping());
     controller().showTrash(true);
     EXPECT_TRUE(waitFor([&] { return !draft().isTyping(); }));

@@ -75,9 +75,10 @@ protected:
     bool checked(QQuickItem *item) const { return item && item->property("checked").toBool(); }
 
     // Scrolls the item into view first: the general tab is taller than the window.
-    void click(QQuickItem *target) const
+    [[nodiscard]] ::testing::AssertionResult click(QQuickItem *target) const
     {
-        ASSERT_NE(target, nullptr);
+        if (!target)
+            return ::testing::AssertionFailure() << "nothing to click";
         for (QQuickItem *p = target->parentItem(); p; p = p->parentItem()) {
             if (p->inherits("QQuickFlickable")) {
                 const double y = target->mapToItem(p->property("contentItem").value<QQuickItem *>(), QPointF()).y();
@@ -86,14 +87,25 @@ protected:
                 break;
             }
         }
-        QTest::qWait(20);
-        const QPointF centre = target->mapToScene(QPointF(target->width() / 2, target->height() / 2));
-        QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, centre.toPoint());
+        const auto centre = [&] { return target->mapToScene(QPointF(target->width() / 2, target->height() / 2)); };
+        const bool onScreen = QTest::qWaitFor([&] {
+            return effectivelyVisible(target) && target->width() > 0
+                   && QRectF(QPointF(), QSizeF(window()->size())).contains(centre());
+        }, 5000);
+        if (!onScreen)
+            return ::testing::AssertionFailure() << qPrintable(target->objectName()) << " is not on screen";
+        QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, centre().toPoint());
+        return ::testing::AssertionSuccess();
     }
-    void showTab(const QString &name) const
+    // Clicks a tab's button and waits until it is the current tab.
+    [[nodiscard]] ::testing::AssertionResult showTab(const QString &name) const
     {
-        click(item(name));
-        QTest::qWait(20);
+        QQuickItem *tab = item(name);
+        if (::testing::AssertionResult clicked = click(tab); !clicked)
+            return clicked;
+        if (!QTest::qWaitFor([&] { return tab->property("checked").toBool(); }, 5000))
+            return ::testing::AssertionFailure() << qPrintable(name) << " did not become current";
+        return ::testing::AssertionSuccess();
     }
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) const
     {
@@ -106,7 +118,6 @@ protected:
         const QString directory = binary.isEmpty() ? QDir::tempPath() + QStringLiteral("/holdra-screenshots")
                                                    : QFileInfo(binary).absolutePath() + QStringLiteral("/screenshots");
         QDir().mkpath(directory);
-        QTest::qWait(50);
         window()->grabWindow().save(directory + QLatin1Char('/') + name + QStringLiteral(".png"));
     }
 
@@ -145,7 +156,7 @@ TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAndFollowsChangesFromElsewher
         ASSERT_NE(toggle, nullptr);
         const bool before = row.read();
         EXPECT_EQ(checked(toggle), before);
-        click(toggle);
+        ASSERT_TRUE(click(toggle));
         EXPECT_EQ(row.read(), !before) << "the click wrote the setting";
         EXPECT_EQ(checked(toggle), !before);
         // After a click the switch still follows the setting.
@@ -165,7 +176,7 @@ TEST_F(SettingsViewTest, TheWidthRowShowsWholePixelsAndResetsToTheDefault)
     m_settings.setPanelWidth(500.7);
     EXPECT_EQ(text("panelWidthText"), "500 像素");
     ASSERT_TRUE(item("resetPanelWidth")->isEnabled());
-    click(item("resetPanelWidth"));
+    ASSERT_TRUE(click(item("resetPanelWidth")));
     EXPECT_EQ(m_settings.panelWidth(), 384);
     EXPECT_EQ(text("panelWidthText"), "384 像素");
 }
@@ -205,27 +216,27 @@ TEST_F(SettingsViewTest, DisplaySwitchesEditTheSelectionDownToNoneAndBackToAutom
     EXPECT_FALSE(checked(switchOf("displayRow", 1)));
     EXPECT_FALSE(item("resetDisplays")->isEnabled());
 
-    click(switchOf("displayRow", 1));
+    ASSERT_TRUE(click(switchOf("displayRow", 1)));
     EXPECT_EQ(m_settings.displayAttachmentSelection(),
               DisplayAttachmentSelection::selected({QStringLiteral("main-id"), QStringLiteral("side-id")}));
     EXPECT_TRUE(checked(switchOf("displayRow", 1)));
     EXPECT_EQ(item("allDisplaysOffNote"), nullptr);
 
-    click(switchOf("displayRow", 0));
-    click(switchOf("displayRow", 1));
+    ASSERT_TRUE(click(switchOf("displayRow", 0)));
+    ASSERT_TRUE(click(switchOf("displayRow", 1)));
     EXPECT_TRUE(m_settings.displayAttachmentSelection().isDisabled());
     EXPECT_FALSE(checked(switchOf("displayRow", 0)));
     EXPECT_NE(item("allDisplaysOffNote"), nullptr) << "the note shows while no display is on";
     ASSERT_TRUE(item("resetDisplays")->isEnabled());
 
-    click(item("resetDisplays"));
+    ASSERT_TRUE(click(item("resetDisplays")));
     EXPECT_TRUE(m_settings.displayAttachmentSelection().isAutomatic());
     EXPECT_TRUE(checked(switchOf("displayRow", 0)));
     EXPECT_EQ(item("allDisplaysOffNote"), nullptr);
 
     // A display plugged in shows up after a refresh.
     m_screens.append({"third-id", "Beta 24", QRectF(0, -1200, 1920, 1200), false, false});
-    click(item("refreshDisplays"));
+    ASSERT_TRUE(click(item("refreshDisplays")));
     ASSERT_EQ(items("displayRow").size(), 3);
     EXPECT_EQ(items("displayRow")[2]->property("title").toString(), "Beta 24 · 上方屏幕");
 }
@@ -236,7 +247,7 @@ TEST_F(SettingsViewTest, TheRecorderTakesAKeyWithModifiersAndLetsGoOfTheGrabMean
     ASSERT_NE(recorder, nullptr);
     EXPECT_EQ(text("hotKeyRecorder"), "Ctrl+Alt+Space");
 
-    click(recorder);
+    ASSERT_TRUE(click(recorder));
     ASSERT_TRUE(m_recorder->isRecording());
     EXPECT_EQ(text("hotKeyRecorder"), "按下快捷键…");
     EXPECT_TRUE(m_hotKeys.isSuspended()) << "the current shortcut must reach the recorder";
@@ -253,7 +264,7 @@ TEST_F(SettingsViewTest, TheRecorderTakesAKeyWithModifiersAndLetsGoOfTheGrabMean
     EXPECT_FALSE(m_hotKeys.isSuspended());
     EXPECT_EQ(m_settings.hotKey(), GlobalHotKey::defaultHotKey());
 
-    click(recorder);
+    ASSERT_TRUE(click(recorder));
     // Pause has no Mac key code: the row says why it is refused.
     press(Qt::Key_Pause, Qt::ControlModifier);
     EXPECT_TRUE(m_recorder->isRecording());
@@ -267,19 +278,19 @@ TEST_F(SettingsViewTest, TheRecorderTakesAKeyWithModifiersAndLetsGoOfTheGrabMean
     // Without X11 the row says why the key will not work.
     EXPECT_EQ(text("hotKeyHint"), m_hotKeys.registrationFailureText());
 
-    click(recorder);
+    ASSERT_TRUE(click(recorder));
     press(Qt::Key_1, Qt::ControlModifier | Qt::MetaModifier);
     EXPECT_EQ(m_settings.hotKey(), GlobalHotKey(18, Modifier::Control | Modifier::Command));
     EXPECT_EQ(text("hotKeyRecorder"), "Ctrl+Super+1");
 
-    click(item("resetHotKey"));
+    ASSERT_TRUE(click(item("resetHotKey")));
     EXPECT_EQ(m_settings.hotKey(), GlobalHotKey::defaultHotKey());
     EXPECT_EQ(text("hotKeyRecorder"), "Ctrl+Alt+Space");
 }
 
 TEST_F(SettingsViewTest, HidingTheWindowEndsARecording)
 {
-    click(item("hotKeyRecorder"));
+    ASSERT_TRUE(click(item("hotKeyRecorder")));
     ASSERT_TRUE(m_hotKeys.isSuspended());
     window()->hide();
     EXPECT_FALSE(m_recorder->isRecording());
@@ -293,17 +304,17 @@ TEST_F(SettingsViewTest, HidingTheWindowEndsARecording)
 
 TEST_F(SettingsViewTest, TheUpdateTabShowsTheVersionAndRunsACheck)
 {
-    showTab("tabUpdate");
+    ASSERT_TRUE(showTab("tabUpdate"));
     EXPECT_EQ(text("versionText"), SettingsWindow::versionText());
     EXPECT_EQ(text("lastCheckText"), "从未");
-    click(item("checkForUpdates"));
+    ASSERT_TRUE(click(item("checkForUpdates")));
     ASSERT_TRUE(QTest::qWaitFor([&] { return m_updater.state() == UpdaterModel::State::Failed; }, 5000));
     // A check that failed is no check.
     EXPECT_EQ(text("lastCheckText"), "从未");
     EXPECT_FALSE(text("updateStatus").isEmpty());
     saveScreenshot("settings-update");
 
-    showTab("tabKelvarn");
+    ASSERT_TRUE(showTab("tabKelvarn"));
     EXPECT_EQ(text("kelvarnDescription"), "Kelvarn 是下载文件整理工具，可按日期归档下载内容，并快速打开当天文件夹。");
     EXPECT_NE(item("kelvarnHomepageLink"), nullptr);
     saveScreenshot("settings-kelvarn");

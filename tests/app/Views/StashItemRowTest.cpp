@@ -32,8 +32,7 @@ protected:
         m_link = m_store->addLink(QStringLiteral("https://www.example.org/article"), std::nullopt);
         m_text = m_store->addText(QStringLiteral("买牛奶\n还有面包"));
         m_audio = m_store->addAudio(QByteArray(8000, 'a'), QStringLiteral("语音备忘"), 65.0);
-        controller().open(QStringLiteral("A"));
-        show(QStringLiteral("OpenPanelView"), QSize(420, 470))->forceActiveFocus();
+        ASSERT_NE(openPanel(420), nullptr);
         ASSERT_TRUE(waitFor([&] { return visibleItems(QStringLiteral("rowName")).size() >= 5; }));
     }
 
@@ -99,7 +98,7 @@ TEST_F(StashItemRowTest, ALockedRowShowsItsBadgeAndNoRemoveButtonUnderThePointer
     QQuickItem *row = rowOf(m_text);
     ASSERT_NE(row, nullptr);
     const QPoint centre = row->mapToScene(QPointF(row->width() / 2, row->height() / 2)).toPoint();
-    QTest::mouseMove(m_view.get(), centre);
+    QTest::mouseMove(window(), centre);
     EXPECT_TRUE(waitFor([&] { return row->property("hovering").toBool(); }));
     EXPECT_TRUE(effectivelyVisible(childOf(m_text, "lockBadge")));
     EXPECT_FALSE(effectivelyVisible(childOf(m_text, "removeButton")));
@@ -107,10 +106,10 @@ TEST_F(StashItemRowTest, ALockedRowShowsItsBadgeAndNoRemoveButtonUnderThePointer
 
     // An unlocked row offers removal under the pointer, and the button moves it to the trash.
     QQuickItem *linkRow = rowOf(m_link);
-    QTest::mouseMove(m_view.get(), linkRow->mapToScene(QPointF(linkRow->width() / 2, linkRow->height() / 2)).toPoint());
+    QTest::mouseMove(window(), linkRow->mapToScene(QPointF(linkRow->width() / 2, linkRow->height() / 2)).toPoint());
     EXPECT_TRUE(waitFor([&] { return childOf(m_link, "removeButton")->opacity() == 1; }));
     EXPECT_FALSE(effectivelyVisible(childOf(m_link, "lockBadge")));
-    click(childOf(m_link, "removeButton"));
+    ASSERT_TRUE(click(childOf(m_link, "removeButton")));
     EXPECT_EQ(m_store->trashCount(), 1);
     EXPECT_EQ(controller().toast().value_or(QString()), "已移入回收站");
 }
@@ -120,20 +119,20 @@ TEST_F(StashItemRowTest, ClicksSelectAndTwoQuickOnesActivate)
     QSignalSpy previews(&controller(), &NotchController::previewItemRequested);
     QQuickItem *row = rowOf(m_text);
     ASSERT_NE(row, nullptr);
-    click(row);
+    ASSERT_TRUE(click(row));
     EXPECT_EQ(controller().selection(), QStringList{idOf(m_text)});
     EXPECT_EQ(previews.count(), 0);
-    click(row);
+    ASSERT_TRUE(click(row));
     EXPECT_EQ(previews.count(), 1);
 
     // 0.4 s after the previous click only selects.
     row->setProperty("lastClickAt", QDateTime::currentMSecsSinceEpoch() - 400);
-    click(row);
+    ASSERT_TRUE(click(row));
     EXPECT_EQ(previews.count(), 1);
     // A Ctrl click adds to the selection and never activates.
-    click(rowOf(m_link), Qt::LeftButton, Qt::ControlModifier);
-    click(rowOf(m_link), Qt::LeftButton, Qt::ControlModifier);
-    click(rowOf(m_link), Qt::LeftButton, Qt::ControlModifier);
+    ASSERT_TRUE(click(rowOf(m_link), Qt::LeftButton, Qt::ControlModifier));
+    ASSERT_TRUE(click(rowOf(m_link), Qt::LeftButton, Qt::ControlModifier));
+    ASSERT_TRUE(click(rowOf(m_link), Qt::LeftButton, Qt::ControlModifier));
     EXPECT_EQ(controller().selection().size(), 2);
     QSignalSpy opens(&controller(), &NotchController::openItemRequested);
     EXPECT_EQ(opens.count(), 0);
@@ -144,7 +143,7 @@ TEST_F(StashItemRowTest, TheMenuOfAMultipleSelectionCountsItsItems)
     controller().selectRow(idOf(m_text), false);
     controller().selectRow(idOf(m_link), true);
     controller().selectRow(idOf(m_audio), true);
-    click(rowOf(m_link), Qt::RightButton);
+    ASSERT_TRUE(click(rowOf(m_link), Qt::RightButton));
     EXPECT_TRUE(waitFor([&] { return !visibleItems(QStringLiteral("menuCopy")).isEmpty(); }));
     EXPECT_EQ(visibleTexts("menuCopy"), QStringList{"复制 3 项"});
     EXPECT_EQ(visibleTexts("menuLock"), QStringList{"锁定 3 项"});
@@ -152,17 +151,17 @@ TEST_F(StashItemRowTest, TheMenuOfAMultipleSelectionCountsItsItems)
     EXPECT_EQ(visibleTexts("menuRemove"), QStringList{"移到回收站 3 项"});
     EXPECT_EQ(visibleTexts("menuOpen"), QStringList{"打开"});
     EXPECT_TRUE(visibleTexts("menuReveal").isEmpty());
-    click(visibleItems("menuLock").value(0));
+    ASSERT_TRUE(click(visibleItems("menuLock").value(0)));
     EXPECT_EQ(controller().toast().value_or(QString()), "已锁定 3 项");
 
-    click(rowOf(m_link), Qt::RightButton);
+    ASSERT_TRUE(click(rowOf(m_link), Qt::RightButton));
     EXPECT_TRUE(waitFor([&] { return visibleTexts("menuLock") == QStringList{"解锁 3 项"}; }));
     key(Qt::Key_Escape);
 }
 
 TEST_F(StashItemRowTest, TheMenuOfAFileNamesTheFileManager)
 {
-    click(rowOf(m_file), Qt::RightButton);
+    ASSERT_TRUE(click(rowOf(m_file), Qt::RightButton));
     EXPECT_TRUE(waitFor([&] { return !visibleItems(QStringLiteral("menuCopy")).isEmpty(); }));
     EXPECT_EQ(visibleTexts("menuCopy"), QStringList{"复制"});
     EXPECT_EQ(visibleTexts("menuLock"), QStringList{"锁定"});
@@ -170,7 +169,7 @@ TEST_F(StashItemRowTest, TheMenuOfAFileNamesTheFileManager)
     EXPECT_EQ(visibleTexts("menuQuickLook"), QStringList{"快速预览"});
     EXPECT_EQ(visibleTexts("menuReveal"), QStringList{"在文件管理器中显示"});
     QSignalSpy reveals(&controller(), &NotchController::revealItemRequested);
-    click(visibleItems("menuReveal").value(0));
+    ASSERT_TRUE(click(visibleItems("menuReveal").value(0)));
     ASSERT_EQ(reveals.count(), 1);
     EXPECT_EQ(reveals.first().at(0).value<StashItem>().id(), m_file.id());
 }
@@ -196,7 +195,11 @@ TEST_F(StashItemRowTest, EveryKindRendersToAPicture)
     m_store->setNote(QStringLiteral("周末前买好"), m_text.id());
     controller().selectRow(idOf(m_link), false);
     controller().showToast(QStringLiteral("已复制"));
-    QTest::qWait(300);
+    // The picture once the note is drawn and the toast has faded in.
+    ASSERT_TRUE(waitFor([&] {
+        QQuickItem *toast = find(QStringLiteral("toast"));
+        return toast && toast->opacity() == 1 && inRow(m_text, QStringLiteral("rowNote")) == QStringLiteral("周末前买好");
+    }));
     saveScreenshot(QStringLiteral("panel-every-kind"));
 }
 

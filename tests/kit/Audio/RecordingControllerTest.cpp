@@ -14,6 +14,7 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -81,18 +82,22 @@ protected:
     QStringList keptFiles() const { return QDir(controller->keptDirectory()).entryList(QDir::Files); }
 
     // Records for `seconds` and waits for the outcome.
-    void record(double seconds)
+    [[nodiscard]] ::testing::AssertionResult record(double seconds)
     {
         controller->start();
-        ASSERT_TRUE(controller->isRecording());
+        if (!controller->isRecording())
+            return ::testing::AssertionFailure() << "the recording did not start";
         recorderState->currentTime = seconds;
-        ASSERT_TRUE(controller->stopAndStash());
-        settle();
+        if (!controller->stopAndStash())
+            return ::testing::AssertionFailure() << "the recording did not stop";
+        if (!settled())
+            return ::testing::AssertionFailure() << "the recording was never written out";
+        return ::testing::AssertionSuccess();
     }
-    void settle()
+    // The last recording is written out and its outcome told.
+    bool settled() const
     {
-        for (int i = 0; i < 5; ++i)
-            QCoreApplication::processEvents();
+        return QTest::qWaitFor([&] { return !controller->isFinishing() && !controller->isRecording(); }, 5000);
     }
     StashItem lastStashed() const { return stashed->last().first().value<StashItem>(); }
     // The stored copy's name, which carries the suggested name.
@@ -137,7 +142,7 @@ TEST_F(RecordingControllerTest, AStoppedRecordingIsStashedUnderItsTimeStampAndIt
     EXPECT_TRUE(stashed->isEmpty()) << "the outcome waits until the file is complete";
     controller->start(); // nor while the last one is written out
     EXPECT_EQ(recorderState->made, 1);
-    settle();
+    ASSERT_TRUE(settled());
 
     ASSERT_EQ(stashed->size(), 1);
     const StashItem item = lastStashed();
@@ -154,13 +159,13 @@ TEST_F(RecordingControllerTest, AStoppedRecordingIsStashedUnderItsTimeStampAndIt
 
 TEST_F(RecordingControllerTest, TooShortOrUnreadableRecordingsAreDroppedSilently)
 {
-    record(0.49);
+    ASSERT_TRUE(record(0.49));
     ASSERT_EQ(discarded->size(), 1);
     EXPECT_EQ(discarded->last().first().toString(), QString());
     EXPECT_TRUE(scratchFiles().isEmpty());
 
     recorderState->bytes.clear(); // the recorder never wrote a file
-    record(3);
+    ASSERT_TRUE(record(3));
     ASSERT_EQ(discarded->size(), 2);
     EXPECT_EQ(discarded->last().first().toString(), QString());
 
@@ -223,7 +228,7 @@ TEST_F(RecordingControllerTest, AFullDiskKeepsTheRecordingUntilThereIsSpaceAgain
 {
     diskFull = true;
     recorderState->bytes = QByteArrayLiteral("first voice note");
-    record(4);
+    ASSERT_TRUE(record(4));
     ASSERT_EQ(discarded->size(), 1);
     EXPECT_EQ(discarded->last().first().toString(), QStringLiteral("磁盘空间不足，无法暂存。"));
     EXPECT_TRUE(store.items().isEmpty());
@@ -233,14 +238,14 @@ TEST_F(RecordingControllerTest, AFullDiskKeepsTheRecordingUntilThereIsSpaceAgain
     // Still full: the next one is kept beside it.
     now = now.addSecs(60);
     recorderState->bytes = QByteArrayLiteral("second voice note");
-    record(2);
+    ASSERT_TRUE(record(2));
     EXPECT_EQ(keptFiles().size(), 2);
 
     // Space again: the next successful stop brings the kept ones in too.
     diskFull = false;
     now = now.addSecs(60);
     recorderState->bytes = QByteArrayLiteral("third voice note");
-    record(1);
+    ASSERT_TRUE(record(1));
     ASSERT_EQ(stashed->size(), 1);
     EXPECT_TRUE(keptFiles().isEmpty());
     QStringList names;
@@ -259,7 +264,7 @@ TEST_F(RecordingControllerTest, AFullDiskKeepsTheRecordingUntilThereIsSpaceAgain
 TEST_F(RecordingControllerTest, ALaunchRemovesUnfinishedRecordingsAndStashesKeptOnes)
 {
     diskFull = true;
-    record(3);
+    ASSERT_TRUE(record(3));
     ASSERT_EQ(keptFiles().size(), 1);
     // A recording cut off by a crash, and a stranger's file that is not ours to touch.
     dir.write(QStringLiteral("scratch/recording-0D5B3C0A-0000-4000-8000-000000000000.m4a"), "half");
@@ -278,16 +283,16 @@ TEST_F(RecordingControllerTest, ALaunchRemovesUnfinishedRecordingsAndStashesKept
 TEST_F(RecordingControllerTest, RecordingsInTheSameSecondOrWithTheSameBytesAreLeftToTheStore)
 {
     recorderState->bytes = QByteArrayLiteral("one");
-    record(1);
+    ASSERT_TRUE(record(1));
     recorderState->bytes = QByteArrayLiteral("two");
-    record(1);
+    ASSERT_TRUE(record(1));
     ASSERT_EQ(stashed->size(), 2);
     EXPECT_EQ(store.items().size(), 2);
     EXPECT_NE(store.items()[0].relativePath(), store.items()[1].relativePath());
 
     // The same bytes again: the store answers with the item they repeat.
     const QUuid first = lastStashed().id();
-    record(1);
+    ASSERT_TRUE(record(1));
     ASSERT_EQ(stashed->size(), 3);
     EXPECT_EQ(lastStashed().id(), first);
     EXPECT_EQ(store.items().size(), 2);
@@ -383,13 +388,13 @@ TEST_F(RecordingControllerTest, ARecordingEndedByTheDeviceIsStoppedAndKept)
     recorderState->currentTime = 1.5;
     ASSERT_TRUE(recorderState->interrupt);
     recorderState->interrupt();
-    settle();
+    ASSERT_TRUE(settled());
     EXPECT_FALSE(controller->isRecording());
     ASSERT_EQ(stashed->size(), 1);
     EXPECT_EQ(lastStashed().durationSeconds(), 1.5);
 
     // An interruption reported after the stop changes nothing.
     recorderState->interrupt();
-    settle();
+    ASSERT_TRUE(settled());
     EXPECT_EQ(stashed->size(), 1);
 }
