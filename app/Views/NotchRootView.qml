@@ -18,6 +18,8 @@ Item {
     // The window cuts its input and drawing area to the open panel's outline,
     // square at the top and rounded by this radius at the bottom; while closed
     // (radius 0) the whole window is the trigger for clicks and drags.
+    // The view this window shows now: the open panel or the closed capsule.
+    readonly property Item shownView: panelOpen ? openLoader.item : closedLoader.item
     readonly property real panelCornerRadius: panelOpen && openLoader.item !== null
                                               ? PanelStyle.panelCornerRadius : 0
 
