@@ -216,7 +216,7 @@ void SingleInstance::answerCommand(QLocalSocket *socket, const QByteArray &paylo
     if (request && m_commandHandler)
         reply = m_commandHandler(*request);
     else
-        reply.err = "holdra: the running Holdra could not take the command\n";
+        reply.err = "holdra: 正在运行的 Holdra 无法接受这个命令\n";
     socket->write(frame(replyHeader, reply.encode()));
     socket->flush();
     socket->disconnectFromServer();
@@ -253,7 +253,7 @@ std::optional<cli::CommandReply> SingleInstance::forwardCommand(const QString &s
         return std::nullopt;
     // From here the running instance may carry the command out: it is never run a second time here.
     cli::CommandReply failed;
-    failed.err = "holdra: the running Holdra did not answer; see 'holdra list' for what it did\n";
+    failed.err = "holdra: 正在运行的 Holdra 没有回应；用 'holdra list' 查看它做了什么\n";
     const QDeadlineTimer deadline(replyTimeoutMs);
     socket.write(frame(commandHeader, request.encode()));
     while (socket.bytesToWrite() > 0) {
