@@ -72,8 +72,9 @@ std::optional<QString> choosePlatform()
         if (!display.isEmpty())
             std::fprintf(stderr, "Holdra: the X11 display %s cannot be reached; running on native Wayland\n",
                          qPrintable(display));
-        std::fputs("Holdra: no X11 display (native Wayland); the global hot key and full-screen detection are off\n",
-                   stderr);
+        else
+            std::fputs("Holdra: no X11 display (native Wayland); the global hot key and full-screen detection are off\n",
+                       stderr);
         return std::nullopt;
     }
     if (!display.isEmpty())
