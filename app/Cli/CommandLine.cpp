@@ -13,11 +13,11 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QRegularExpression>
 #include <QTextStream>
 
 #include <cstdio>
+#include <sys/stat.h>
 
 namespace holdra::cli {
 
@@ -146,19 +146,20 @@ bool looksLikeCommand(const QString &argument)
 }
 
 // A start names files to open; anything else would start the shelf for nothing.
-std::optional<int> refusedStart(const QStringList &arguments)
+// Existence is asked of the bytes typed, which need not be UTF-8.
+std::optional<int> refusedStart(int argc, char **argv)
 {
     int missing = 0;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments.at(i);
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
         if (argument == QLatin1String(settingsOption) || argument.contains(QLatin1String("://")))
             continue;
         if (argument.startsWith(u'-'))
             return usageError(QStringLiteral("未知选项“%1”").arg(argument));
-        const QFileInfo file(argument);
-        if (file.exists() || file.isSymLink())
+        struct stat status {};
+        if (::lstat(argv[i], &status) == 0)
             continue;
-        if (i == 0 && looksLikeCommand(argument))
+        if (i == 1 && looksLikeCommand(argument))
             return usageError(QStringLiteral("未知命令“%1”").arg(argument));
         QTextStream(stderr) << "holdra: “" << argument << "”：没有这个文件或文件夹\n";
         ++missing;
@@ -260,7 +261,7 @@ std::optional<int> CommandLine::runIfCommand(int argc, char **argv)
     if (name == u"--version")
         return printVersion();
     if (!readingCommands.contains(name) && !changingCommands.contains(name) && name != u"toggle")
-        return refusedStart(typed);
+        return refusedStart(argc, argv);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Holdra"));
