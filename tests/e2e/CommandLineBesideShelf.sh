@@ -39,8 +39,11 @@ grep -q "piped in" <<<"$out" || fail "standard input did not reach the shelf: $o
 run 0 lock "$textId"
 [ "$out" = "已锁定" ] || fail "lock said: $out"
 run 0 note "$textId" "before Friday"
-run 1 rm "$textId" "$fileId"
+run 0 rm "$fileId"
+[ "$out" = "已移入回收站" ] || fail "rm said: $out"
+run 1 rm "$textId"
 grep -q "已锁定，先解锁再删除" <<<"$err" || fail "removing a locked item said: $err"
+besideShelf="$out|$err"
 run 2 rm
 # The shelf holds the writer lock all along: every change above went through it.
 [ "$(tr -d '[:space:]' <"$stash/.lock")" = "$app" ] || fail "the lock changed hands"
@@ -68,4 +71,7 @@ done
 quit
 run 0 list
 [ "$(wc -l <<<"$out")" -eq 3 ] || fail "the stash after quitting: $out"
+# Alone, the same command says the same.
+run 1 rm "$textId"
+[ "$out|$err" = "$besideShelf" ] || fail "rm alone said “$out|$err”, beside the shelf “$besideShelf”"
 echo "PASS"
