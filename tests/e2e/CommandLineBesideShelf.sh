@@ -45,18 +45,23 @@ run 1 rm "$textId"
 grep -q "已锁定，先解锁再删除" <<<"$err" || fail "removing a locked item said: $err"
 besideShelf="$out|$err"
 run 2 rm
+
+# A crowd of terminals at once: the shelf serves each in turn, none is lost or refused.
+crowd=()
+for i in $(seq 1 12); do "$holdra" add --text "crowd $i" >/dev/null & crowd+=("$!"); done
+for pid in "${crowd[@]}"; do wait "$pid" || fail "a command among many at once failed"; done
 # The shelf holds the writer lock all along: every change above went through it.
 [ "$(tr -d '[:space:]' <"$stash/.lock")" = "$app" ] || fail "the lock changed hands"
 
 run 0 list
-[ "$(wc -l <<<"$out")" -eq 2 ] && grep -q "piped in" <<<"$out" && grep -q "from the terminal" <<<"$out" \
+[ "$(wc -l <<<"$out")" -eq 14 ] && grep -q "piped in" <<<"$out" && grep -q "from the terminal" <<<"$out" \
   || fail "the stash after the commands: $out"
 run 0 show "$textId"
 grep -q "before Friday" <<<"$out" && grep -q "locked: yes" <<<"$out" || fail "the note or lock is missing: $out"
 # A file handed to the shelf is saved with what it holds in memory: nothing typed above may be lost.
 "$holdra" "$scratch/file.txt" || fail "handing a file to the shelf"
 waitFor 15 "the handed file did not come back" listed '"file.txt"'
-[ "$("$holdra" list | wc -l)" -eq 3 ] || fail "the shelf's own save lost a change: $("$holdra" list)"
+[ "$("$holdra" list | wc -l)" -eq 15 ] || fail "the shelf's own save lost a change: $("$holdra" list)"
 
 # The handed file opened the panel; toggling closes it, opens it and closes it again.
 geometry
@@ -70,7 +75,7 @@ done
 
 quit
 run 0 list
-[ "$(wc -l <<<"$out")" -eq 3 ] || fail "the stash after quitting: $out"
+[ "$(wc -l <<<"$out")" -eq 15 ] || fail "the stash after quitting: $out"
 # Alone, the same command says the same.
 run 1 rm "$textId"
 [ "$out|$err" = "$besideShelf" ] || fail "rm alone said “$out|$err”, beside the shelf “$besideShelf”"
