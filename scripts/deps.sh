@@ -37,6 +37,8 @@ HOLDRA_PACKAGES=(
   pcmanfm imagemagick
   # xrandr splits the test X server's screen into two monitors
   x11-xserver-utils
+  # the manual page rendered with warnings on, each shell completion parsed by its shell
+  man-db zsh fish
 )
 
 holdra_missing_packages() {

@@ -10,6 +10,7 @@
 #include "App/ThumbnailImageProvider.h"
 #include "App/UpdaterModel.h"
 #include "Audio/RecordingController.h"
+#include "Cli/CommandLine.h"
 #include "Integration/ExternalFileImportContract.h"
 #include "Integration/KelvarnIntegrationContract.h"
 
@@ -103,6 +104,7 @@ bool AppDelegate::launch()
     // Items in and out.
     m_itemTransfer = std::make_unique<ItemTransfer>(*m_notchController, *m_store, &m_defaults);
     m_itemTransfer->listenForOtherInstances();
+    connectCommandLine();
     connect(m_itemTransfer.get(), &ItemTransfer::settingsRequested, this, &AppDelegate::showSettings);
 
     m_statusController = std::make_unique<StatusItemController>(m_store.get(), &m_settings, m_updater.get());
@@ -149,6 +151,16 @@ void AppDelegate::watchDisplays()
         m_notchController->refreshAttachedWindows();
         Q_EMIT displayConfigurationDidStabilize();
     });
+}
+
+void AppDelegate::connectCommandLine()
+{
+    // A terminal's changes are made on this store, so the panel shows them at
+    // once, and never wait for the writer lock this instance holds.
+    SingleInstance &instance = m_itemTransfer->instance();
+    instance.setCommandHandler(
+        [this](const cli::CommandRequest &request) { return cli::CommandLine::execute(*m_store, request); });
+    connect(&instance, &SingleInstance::toggleRequested, this, &AppDelegate::togglePanelUnderPointer);
 }
 
 void AppDelegate::connectCompanion()

@@ -78,6 +78,8 @@ private:
     // The display watcher, and the refreshes it drives.
     void watchDisplays();
     void connectCompanion();
+    // Commands and `holdra toggle` from a terminal, through the instance socket.
+    void connectCommandLine();
     // Voice notes from the capsule; what an earlier run left behind is tidied first.
     void connectRecorder();
     // The file arguments of a start, without Holdra's own options.

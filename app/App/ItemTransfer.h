@@ -40,6 +40,8 @@ public:
     void preview(const StashItem &item);
 
     ItemActions &actions() { return m_actions; }
+    // The socket later invocations reach this instance through.
+    SingleInstance &instance() { return m_instance; }
 
 Q_SIGNALS:
     // `holdra --settings` from another invocation.

@@ -5,6 +5,7 @@
 #include "Support/PrivateDirectory.h"
 
 #include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -23,9 +24,42 @@ namespace {
 // A request is a header line, one URL per line and an empty line; the answer is one line.
 constexpr QByteArrayView requestHeader = "holdra-open 1";
 constexpr QByteArrayView settingsHeader = "holdra-settings 1";
+constexpr QByteArrayView toggleHeader = "holdra-toggle 1";
+constexpr QByteArrayView commandHeader = "holdra-command 1";
+constexpr QByteArrayView replyHeader = "holdra-reply 1";
 constexpr QByteArrayView acceptedReply = "ok";
-// Forwarded lists are file names, not bulk data.
-constexpr qint64 maximumRequestSize = 16 * 1024 * 1024;
+// Forwarded lists are file names and texts, not bulk data.
+constexpr qint64 maximumRequestSize = 64 * 1024 * 1024;
+// The length line of a framed message: a decimal number.
+constexpr qsizetype maximumLengthLine = 20;
+
+// "HEADER\nLENGTH\nPAYLOAD": binary payloads need their length, not an end mark.
+QByteArray frame(QByteArrayView header, const QByteArray &payload)
+{
+    return header.toByteArray() + '\n' + QByteArray::number(payload.size()) + '\n' + payload;
+}
+
+struct Frame
+{
+    enum State { Incomplete, Complete, Malformed } state = Incomplete;
+    QByteArray payload;
+};
+
+// The payload of the framed message at the start of `buffered`, which begins with `header` and a newline.
+Frame unframe(const QByteArray &buffered, QByteArrayView header)
+{
+    const qsizetype lengthStart = header.size() + 1;
+    const qsizetype lengthEnd = buffered.indexOf('\n', lengthStart);
+    if (lengthEnd < 0)
+        return {buffered.size() - lengthStart > maximumLengthLine ? Frame::Malformed : Frame::Incomplete, {}};
+    bool ok = false;
+    const qint64 length = buffered.mid(lengthStart, lengthEnd - lengthStart).toLongLong(&ok);
+    if (!ok || length < 0 || length > maximumRequestSize)
+        return {Frame::Malformed, {}};
+    if (buffered.size() - lengthEnd - 1 < length)
+        return {Frame::Incomplete, {}};
+    return {Frame::Complete, buffered.mid(lengthEnd + 1, length)};
+}
 
 Q_LOGGING_CATEGORY(lcInstance, "holdra.instance")
 
@@ -128,6 +162,16 @@ void SingleInstance::read(QLocalSocket *socket)
         return;
     }
     const QByteArray buffered = socket->peek(socket->bytesAvailable());
+    if (buffered.startsWith(commandHeader.toByteArray() + '\n')) {
+        const Frame request = unframe(buffered, commandHeader);
+        if (request.state == Frame::Malformed)
+            socket->abort();
+        if (request.state != Frame::Complete)
+            return;
+        socket->readAll();
+        answerCommand(socket, request.payload);
+        return;
+    }
     if (!buffered.endsWith("\n\n"))
         return;
     socket->readAll();
@@ -138,6 +182,13 @@ void SingleInstance::read(QLocalSocket *socket)
         socket->flush();
         socket->disconnectFromServer();
         Q_EMIT settingsRequested();
+        return;
+    }
+    if (header == toggleHeader && lines.isEmpty()) {
+        socket->write(acceptedReply.toByteArray() + '\n');
+        socket->flush();
+        socket->disconnectFromServer();
+        Q_EMIT toggleRequested();
         return;
     }
     if (header != requestHeader) {
@@ -158,6 +209,19 @@ void SingleInstance::read(QLocalSocket *socket)
         Q_EMIT filesOpened(files);
 }
 
+void SingleInstance::answerCommand(QLocalSocket *socket, const QByteArray &payload)
+{
+    cli::CommandReply reply;
+    const std::optional<cli::CommandRequest> request = cli::CommandRequest::decode(payload);
+    if (request && m_commandHandler)
+        reply = m_commandHandler(*request);
+    else
+        reply.err = "holdra: 正在运行的 Holdra 无法接受这个命令\n";
+    socket->write(frame(replyHeader, reply.encode()));
+    socket->flush();
+    socket->disconnectFromServer();
+}
+
 bool SingleInstance::forward(const QString &serverName, const QList<QUrl> &urls, int timeoutMs)
 {
     QByteArray request = requestHeader.toByteArray() + '\n';
@@ -170,6 +234,51 @@ bool SingleInstance::forward(const QString &serverName, const QList<QUrl> &urls,
 bool SingleInstance::forwardSettingsRequest(const QString &serverName, int timeoutMs)
 {
     return send(serverName, settingsHeader.toByteArray() + "\n\n", timeoutMs);
+}
+
+bool SingleInstance::forwardToggleRequest(const QString &serverName, int timeoutMs)
+{
+    return send(serverName, toggleHeader.toByteArray() + "\n\n", timeoutMs);
+}
+
+std::optional<cli::CommandReply> SingleInstance::forwardCommand(const QString &serverName,
+                                                                const cli::CommandRequest &request,
+                                                                int connectTimeoutMs, int replyTimeoutMs)
+{
+    if (!QDir::isAbsolutePath(serverName))
+        return std::nullopt;
+    QLocalSocket socket;
+    socket.connectToServer(serverName);
+    if (!socket.waitForConnected(connectTimeoutMs) || !isOwnUser(socket, serverName))
+        return std::nullopt;
+    // From here the running instance may carry the command out: it is never run a second time here.
+    cli::CommandReply failed;
+    failed.err = "holdra: 正在运行的 Holdra 没有回应；用 'holdra list' 查看它做了什么\n";
+    const QDeadlineTimer deadline(replyTimeoutMs);
+    socket.write(frame(commandHeader, request.encode()));
+    while (socket.bytesToWrite() > 0) {
+        if (!socket.waitForBytesWritten(int(qMax<qint64>(deadline.remainingTime(), 0))))
+            return failed;
+    }
+    const QByteArray expected = replyHeader.toByteArray() + '\n';
+    QByteArray buffered;
+    for (;;) {
+        if (buffered.size() >= expected.size() && !buffered.startsWith(expected))
+            return failed;
+        if (buffered.startsWith(expected)) {
+            const Frame answer = unframe(buffered, replyHeader);
+            if (answer.state == Frame::Malformed)
+                return failed;
+            if (answer.state == Frame::Complete)
+                return cli::CommandReply::decode(answer.payload).value_or(failed);
+        }
+        // The answer may come with the end of the connection.
+        const bool more = socket.waitForReadyRead(int(qMax<qint64>(deadline.remainingTime(), 0)));
+        const QByteArray received = socket.readAll();
+        if (!more && received.isEmpty())
+            return failed;
+        buffered += received;
+    }
 }
 
 bool SingleInstance::send(const QString &serverName, const QByteArray &request, int timeoutMs)

@@ -1,9 +1,15 @@
 #pragma once
 
+#include "Cli/CommandReply.h"
+#include "Cli/CommandRequest.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
 #include <QUrl>
+
+#include <functional>
+#include <optional>
 
 class QLocalServer;
 class QLocalSocket;
@@ -18,8 +24,9 @@ namespace holdra {
 // files to a server run by someone else.
 //
 // A request is a typed, versioned header line ("holdra-open 1"), its payload
-// lines and an empty line; the answer is one line. New request types only need
-// a header of their own.
+// lines and an empty line; the answer is one line. A command ("holdra-command 1")
+// carries its payload as a length line and that many bytes, and so does its
+// answer ("holdra-reply 1"). New request types only need a header of their own.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -47,6 +54,19 @@ public:
     static bool forward(const QString &serverName, const QList<QUrl> &urls, int timeoutMs = 3000);
     // `holdra --settings` while Holdra runs: the running instance opens its settings window.
     static bool forwardSettingsRequest(const QString &serverName, int timeoutMs = 3000);
+    // `holdra toggle`: the running instance opens or closes its panel.
+    static bool forwardToggleRequest(const QString &serverName, int timeoutMs = 3000);
+    // A writing command carried out by the running instance. Nothing when no
+    // instance of this user answers, so the caller may run it itself; once one
+    // took the request, its answer, or a failure saying it never came.
+    static std::optional<cli::CommandReply> forwardCommand(const QString &serverName,
+                                                           const cli::CommandRequest &request,
+                                                           int connectTimeoutMs = 3000,
+                                                           int replyTimeoutMs = 120000);
+
+    // Carries out forwarded commands; without one they are answered with a failure.
+    using CommandHandler = std::function<cli::CommandReply(const cli::CommandRequest &)>;
+    void setCommandHandler(CommandHandler handler) { m_commandHandler = std::move(handler); }
 
 Q_SIGNALS:
     // Files opened with Holdra from another invocation.
@@ -54,14 +74,17 @@ Q_SIGNALS:
     // A second start without files.
     void showRequested();
     void settingsRequested();
+    void toggleRequested();
 
 private:
     static bool send(const QString &serverName, const QByteArray &request, int timeoutMs);
     void accept();
     void read(QLocalSocket *socket);
+    void answerCommand(QLocalSocket *socket, const QByteArray &payload);
 
     QString m_serverName;
     QLocalServer *m_server = nullptr;
+    CommandHandler m_commandHandler;
 };
 
 } // namespace holdra

@@ -2,6 +2,7 @@
 #include "App/SingleInstance.h"
 #include "Cli/CommandLine.h"
 #include "Integration/ExternalFileImportContract.h"
+#include "Platform/DisplayServerProbe.h"
 #include "Platform/TerminationSignals.h"
 
 #include <QApplication>
@@ -15,19 +16,6 @@
 Q_IMPORT_QML_PLUGIN(HoldraQmlPlugin)
 
 namespace {
-
-// X11 first: XWayland serves the hot key, the window list and the panel hints
-// that native Wayland does not.
-void choosePlatform()
-{
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        return;
-    if (qEnvironmentVariableIsSet("DISPLAY"))
-        qputenv("QT_QPA_PLATFORM", "xcb");
-    else if (qEnvironmentVariableIsSet("WAYLAND_DISPLAY"))
-        std::fputs("Holdra: no X11 display (native Wayland); the global hot key and full-screen detection are off\n",
-                   stderr);
-}
 
 // A second start hands its files (none: "show yourself") to the running
 // instance, which stays the only writer of the stash.
@@ -60,7 +48,10 @@ int main(int argc, char *argv[])
     if (forwardedToRunningInstance(argc, argv))
         return 0;
 
-    choosePlatform();
+    if (const std::optional<QString> noDisplay = holdra::DisplayServerProbe::choosePlatform()) {
+        std::fprintf(stderr, "%s\n", qPrintable(*noDisplay));
+        return 1;
+    }
     // Translucent windows: the capsule is drawn over the desktop.
     QQuickWindow::setDefaultAlphaBuffer(true);
 

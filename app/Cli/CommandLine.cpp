@@ -1,73 +1,64 @@
 #include "Cli/CommandLine.h"
 
+#include "App/SingleInstance.h"
 #include "Cli/StashCheck.h"
 #include "Cli/StashCommands.h"
 #include "Store/StashStore.h"
 #include "Support/AppPaths.h"
 #include "Support/BuildNumber.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QRegularExpression>
 #include <QTextStream>
+
+#include <cstdio>
+#include <sys/stat.h>
 
 namespace holdra::cli {
 
 namespace {
 
-const QStringList &commandNames()
+const QStringList readingCommands{QStringLiteral("list"), QStringLiteral("show"), QStringLiteral("path"),
+                                  QStringLiteral("check")};
+const QStringList changingCommands{QStringLiteral("add"),  QStringLiteral("rm"),     QStringLiteral("clear"),
+                                   QStringLiteral("restore"), QStringLiteral("lock"), QStringLiteral("unlock"),
+                                   QStringLiteral("note")};
+const QStringList helpOptions{QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("help")};
+constexpr auto settingsOption = "--settings";
+// Another writer holds the lock for one command; the wait is given in slices so
+// that a Holdra starting meanwhile is asked again instead of waited for.
+constexpr std::chrono::milliseconds lockSlice{200};
+
+int printed(const CommandReply &reply)
 {
-    static const QStringList names{
-        QStringLiteral("add"),  QStringLiteral("list"),    QStringLiteral("show"),
-        QStringLiteral("path"), QStringLiteral("rm"),      QStringLiteral("clear"),
-        QStringLiteral("restore"), QStringLiteral("lock"), QStringLiteral("unlock"),
-        QStringLiteral("note"), QStringLiteral("check"),   QStringLiteral("--help"),
-        QStringLiteral("-h"),   QStringLiteral("--version"), QStringLiteral("help")};
-    return names;
+    std::fwrite(reply.out.constData(), 1, size_t(reply.out.size()), stdout);
+    std::fwrite(reply.err.constData(), 1, size_t(reply.err.size()), stderr);
+    return reply.status;
 }
 
-int runStashCommand(const QString &name, const QStringList &arguments, const QList<QByteArray> &rawArguments,
-                    QTextStream &out, QTextStream &err)
+int usageError(const QString &message)
 {
-    // Looking takes no lock and writes nothing, so it works beside a running
-    // shelf, on a full disk and on a read-only data directory.
-    const bool reading = name == u"list" || name == u"show" || name == u"path";
-    StashStore::Opening opening = reading ? StashStore::openForReading(AppPaths::supportDirectory())
-                                          : StashStore::open(AppPaths::supportDirectory());
-    if (!opening.store) {
-        err << "holdra: " << opening.errorMessage << '\n';
-        return 1;
-    }
-    StashStore &store = *opening.store;
-    StashCommands commands(store, out, err);
+    QTextStream(stderr) << "holdra: " << message << "\n\n" << CommandLine::usage();
+    return 2;
+}
+
+QByteArray readStandardInput()
+{
     QFile input;
-    input.open(stdin, QIODevice::ReadOnly);
-    int status = 2;
-    if (name == u"add")
-        status = commands.add(arguments, QDir::currentPath(), input, rawArguments);
-    else if (name == u"list")
-        status = commands.list(arguments);
-    else if (name == u"show")
-        status = commands.show(arguments);
-    else if (name == u"path")
-        status = commands.path(arguments);
-    else if (name == u"rm")
-        status = commands.remove(arguments);
-    else if (name == u"clear")
-        status = commands.clear(arguments);
-    else if (name == u"restore")
-        status = commands.restore(arguments);
-    else if (name == u"lock" || name == u"unlock")
-        status = commands.setLocked(name == u"lock", arguments);
-    else if (name == u"note")
-        status = commands.note(arguments);
-    return status;
+    if (!input.open(stdin, QIODevice::ReadOnly))
+        return {};
+    return input.readAll();
 }
 
 int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
 {
     if (!arguments.isEmpty() && arguments != QStringList{QStringLiteral("--json")}) {
-        err << "holdra: check takes only --json\nTry 'holdra --help'.\n";
+        err << "holdra: check 只接受 --json\n请看 'holdra --help'。\n";
         return 2;
     }
     const StashCheck::Report report = StashCheck::run(AppPaths::supportDirectory());
@@ -80,73 +71,206 @@ int runCheck(const QStringList &arguments, QTextStream &out, QTextStream &err)
     return report.isClean() ? 0 : 1;
 }
 
-} // namespace
-
-bool CommandLine::isCommand(const QStringList &arguments)
+// Looking takes no lock and writes nothing, so it works beside a running
+// shelf, on a full disk and on a read-only data directory.
+int runReading(const QString &name, const QStringList &arguments)
 {
-    return arguments.size() > 1 && commandNames().contains(arguments.at(1));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    if (name == u"check")
+        return runCheck(arguments, out, err);
+    StashStore::Opening opening = StashStore::openForReading(AppPaths::supportDirectory());
+    if (!opening.store) {
+        err << "holdra: " << opening.errorMessage << '\n';
+        return 1;
+    }
+    StashCommands commands(*opening.store, out, err);
+    if (name == u"list")
+        return commands.list(arguments);
+    if (name == u"show")
+        return commands.show(arguments);
+    return commands.path(arguments);
 }
+
+// The running Holdra keeps the stash and its panel; it carries the change out.
+// Without one, this process takes the writer lock in turn with other commands.
+int runChanging(const CommandRequest &request)
+{
+    const QString server = SingleInstance::defaultServerName();
+    const QDeadlineTimer deadline(StashStore::writerPatience);
+    for (;;) {
+        if (const std::optional<CommandReply> reply = SingleInstance::forwardCommand(server, request))
+            return printed(*reply);
+        const std::chrono::milliseconds slice =
+            server.isEmpty() ? StashStore::writerPatience
+                             : std::min(lockSlice, std::chrono::duration_cast<std::chrono::milliseconds>(
+                                                       deadline.remainingTimeAsDuration()));
+        QElapsedTimer waited;
+        waited.start();
+        StashStore::Opening opening = StashStore::open(AppPaths::supportDirectory(),
+                                                       StashStore::defaultTrashRetentionDays, {}, slice);
+        if (opening.store)
+            return printed(CommandLine::execute(*opening.store, request));
+        // Only a busy lock is worth another try; anything else fails at once.
+        if (deadline.hasExpired() || waited.elapsed() < slice.count() || server.isEmpty()) {
+            QTextStream(stderr) << "holdra: " << opening.errorMessage << '\n';
+            return 1;
+        }
+    }
+}
+
+int runToggle(const QStringList &arguments)
+{
+    if (!arguments.isEmpty())
+        return usageError(QStringLiteral("toggle 不接受参数"));
+    if (SingleInstance::forwardToggleRequest(SingleInstance::defaultServerName()))
+        return 0;
+    QTextStream(stderr) << "holdra: Holdra 没有在运行\n";
+    return 1;
+}
+
+int printVersion()
+{
+    QTextStream out(stdout);
+    out << "holdra " << HOLDRA_VERSION;
+    if (*buildNumber() != 0)
+        out << " (" << buildNumber() << ')';
+    out << '\n';
+    return 0;
+}
+
+bool looksLikeCommand(const QString &argument)
+{
+    static const QRegularExpression word(QStringLiteral("^[a-z][a-z-]*$"));
+    return word.match(argument).hasMatch();
+}
+
+// A start names files to open; anything else would start the shelf for nothing.
+// Existence is asked of the bytes typed, which need not be UTF-8.
+std::optional<int> refusedStart(int argc, char **argv)
+{
+    int missing = 0;
+    for (int i = 1; i < argc; ++i) {
+        const QString argument = QString::fromLocal8Bit(argv[i]);
+        if (argument == QLatin1String(settingsOption) || argument.contains(QLatin1String("://")))
+            continue;
+        if (argument.startsWith(u'-'))
+            return usageError(QStringLiteral("未知选项“%1”").arg(argument));
+        struct stat status {};
+        if (::lstat(argv[i], &status) == 0)
+            continue;
+        if (i == 1 && looksLikeCommand(argument))
+            return usageError(QStringLiteral("未知命令“%1”").arg(argument));
+        QTextStream(stderr) << "holdra: “" << argument << "”：没有这个文件或文件夹\n";
+        ++missing;
+    }
+    return missing > 0 ? std::optional(1) : std::nullopt;
+}
+
+CommandRequest requestFrom(int argc, char **argv)
+{
+    CommandRequest request;
+    for (int i = 1; i < argc; ++i)
+        request.arguments.append(QByteArray(argv[i]));
+    request.workingDirectory = QFile::encodeName(QDir::currentPath());
+    // Only `add --text -` reads standard input; other commands leave it to the caller.
+    if (request.arguments == QList<QByteArray>{"add", "--text", "-"})
+        request.input = readStandardInput();
+    return request;
+}
+
+} // namespace
 
 QString CommandLine::usage()
 {
     return QStringLiteral(
-        "Usage: holdra [FILE…]              start Holdra, or hand files to the running one\n"
-        "       holdra --settings           open the settings window\n"
-        "       holdra COMMAND [ARGUMENT…]  work on the stash from a terminal\n"
+        "用法：holdra [文件…]               启动 Holdra，或把文件交给正在运行的 Holdra\n"
+        "      holdra --settings            打开设置窗口\n"
+        "      holdra toggle                在指针所在的显示器上打开或收起面板\n"
+        "      holdra 命令 [参数…]          在终端里管理暂存\n"
         "\n"
-        "Commands:\n"
-        "  add PATH…                stash files and folders (-- before paths that start with -)\n"
-        "  add --text TEXT|-        stash text (- reads standard input); a web address becomes a link\n"
-        "  list [--trash] [--json]  the stash or the trash, newest first\n"
-        "  show ID [--json]         one item in full\n"
-        "  path ID                  the stored copy of an item\n"
-        "  rm ID…                   move items to the trash (locked items stay)\n"
-        "  clear                    move every unlocked item to the trash\n"
-        "  restore ID…|--all        bring items back from the trash\n"
-        "  lock ID…, unlock ID…     keep items from being cleared, or let them go\n"
-        "  note ID [TEXT]           set an item's note; without TEXT, remove it\n"
-        "  check [--json]           report missing or changed copies and stray folders, changing nothing\n"
+        "命令：\n"
+        "  add PATH…                暂存文件和文件夹（以 - 开头的路径前加 --）\n"
+        "  add --text TEXT|-        暂存文字（- 表示从标准输入读取）；网址会存为链接\n"
+        "  list [--trash] [--json]  列出暂存或回收站，最新的在前\n"
+        "  show ID [--json]         显示一项的全部信息\n"
+        "  path ID                  一项的存储副本所在的路径\n"
+        "  rm ID…                   移入回收站（已锁定的项保留）\n"
+        "  clear                    把所有未锁定的项移入回收站\n"
+        "  restore ID…|--all        从回收站恢复\n"
+        "  lock ID…, unlock ID…     锁定（清空时保留）或解锁\n"
+        "  note ID [TEXT]           设置备注；不给 TEXT 则删除备注\n"
+        "  check [--json]           报告缺失或被改动的副本和多余的文件夹，不做任何修改\n"
         "  --help, --version\n"
         "\n"
-        "An ID is an item's id in any letter case, or the first 8 or more characters of it.\n"
-        "Items are listed as: id, kind, name and size, separated by tabs.\n"
-        "Exit status: 0 done, 1 something failed (said on standard error), 2 usage error.\n");
+        "ID 是一项的 id（不分大小写），或它开头的至少 8 个字符。\n"
+        "列表每行一项：id、类型、名称和大小，以制表符分隔。\n"
+        "Holdra 正在运行时，修改暂存的命令由它执行，面板立即显示结果。\n"
+        "退出状态：0 完成，1 有操作失败（原因写在标准错误），2 用法错误。\n");
+}
+
+CommandReply CommandLine::execute(StashStore &store, const CommandRequest &request)
+{
+    QStringList arguments;
+    for (const QByteArray &argument : request.arguments)
+        arguments.append(QString::fromLocal8Bit(argument));
+    const QString name = arguments.value(0);
+    const QStringList rest = arguments.mid(1);
+    QString outText;
+    QString errText;
+    QTextStream out(&outText);
+    QTextStream err(&errText);
+    QBuffer input;
+    input.setData(request.input.value_or(QByteArray()));
+    input.open(QIODevice::ReadOnly);
+
+    int status = 2;
+    {
+        StashCommands commands(store, out, err);
+        if (name == u"add")
+            status = commands.add(rest, QFile::decodeName(request.workingDirectory), input, request.arguments.mid(1));
+        else if (name == u"rm")
+            status = commands.remove(rest);
+        else if (name == u"clear")
+            status = commands.clear(rest);
+        else if (name == u"restore")
+            status = commands.restore(rest);
+        else if (name == u"lock" || name == u"unlock")
+            status = commands.setLocked(name == u"lock", rest);
+        else if (name == u"note")
+            status = commands.note(rest);
+        else
+            err << "holdra: 未知命令“" << name << "”\n";
+    }
+    out.flush();
+    err.flush();
+    return {status, outText.toUtf8(), errText.toUtf8()};
 }
 
 std::optional<int> CommandLine::runIfCommand(int argc, char **argv)
 {
-    QStringList raw;
-    for (int i = 0; i < argc; ++i)
-        raw.append(QString::fromLocal8Bit(argv[i]));
-    if (!isCommand(raw))
-        return std::nullopt;
+    QStringList typed;
+    for (int i = 1; i < argc; ++i)
+        typed.append(QString::fromLocal8Bit(argv[i]));
+    const QString name = typed.value(0);
+    const QStringList rest = typed.mid(1);
+    if (helpOptions.contains(name)) {
+        QTextStream(stdout) << usage();
+        return 0;
+    }
+    if (name == u"--version")
+        return printVersion();
+    if (!readingCommands.contains(name) && !changingCommands.contains(name) && name != u"toggle")
+        return refusedStart(argc, argv);
 
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Holdra"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HOLDRA_VERSION));
-    const QStringList arguments = QCoreApplication::arguments();
-    const QString name = arguments.at(1);
-    const QStringList rest = arguments.mid(2);
-
-    QTextStream out(stdout);
-    QTextStream err(stderr);
-    if (name == u"--help" || name == u"-h" || name == u"help") {
-        out << usage();
-        return 0;
-    }
-    if (name == u"--version") {
-        out << "holdra " << HOLDRA_VERSION;
-        if (*buildNumber() != 0)
-            out << " (" << buildNumber() << ')';
-        out << '\n';
-        return 0;
-    }
-    if (name == u"check")
-        return runCheck(rest, out, err);
-    QList<QByteArray> rawRest;
-    for (int i = 2; i < argc; ++i)
-        rawRest.append(QByteArray(argv[i]));
-    return runStashCommand(name, rest, rawRest, out, err);
+    if (readingCommands.contains(name))
+        return runReading(name, rest);
+    if (name == u"toggle")
+        return runToggle(rest);
+    return runChanging(requestFrom(argc, argv));
 }
 
 } // namespace holdra::cli

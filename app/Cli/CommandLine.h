@@ -1,20 +1,35 @@
 #pragma once
 
+#include "Cli/CommandReply.h"
+#include "Cli/CommandRequest.h"
+
 #include <QStringList>
 
 #include <optional>
 
+namespace holdra {
+class StashStore;
+}
+
 namespace holdra::cli {
 
 // The terminal face of Holdra: `holdra <command> …` works on the stash without
-// a display and exits. Anything else on the command line (no arguments, files
-// to open, --settings) belongs to the application, so `runIfCommand` leaves it
-// alone and returns nothing.
+// a display and exits. Looking (list, show, path, check) reads the files
+// directly; a change goes to the running Holdra when there is one, so that its
+// panel shows it, and is made here otherwise. Starting the application (no
+// arguments, files to open, --settings) is left to it, once its arguments are
+// known to make sense.
 class CommandLine
 {
 public:
-    static bool isCommand(const QStringList &arguments);
+    // The exit status when the arguments were a command or could not be
+    // started with; nothing when the application is to start.
     static std::optional<int> runIfCommand(int argc, char **argv);
+
+    // Carries out a changing command on `store` as if typed in a terminal:
+    // what it prints and its exit status. The running Holdra answers forwarded
+    // commands with it; a command without one runs it on its own store.
+    static CommandReply execute(StashStore &store, const CommandRequest &request);
 
     static QString usage();
 };

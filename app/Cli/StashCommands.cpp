@@ -60,7 +60,7 @@ StashCommands::~StashCommands()
 
 int StashCommands::usage(const QString &message)
 {
-    m_err << "holdra: " << message << "\nTry 'holdra --help'.\n";
+    m_err << "holdra: " << message << "\n请看 'holdra --help'。\n";
     return 2;
 }
 
@@ -71,7 +71,7 @@ QList<QUuid> StashCommands::resolve(const QStringList &typed, bool inTrash, int 
     for (const QString &argument : typed) {
         const ItemIdResolver::Result result = resolver.resolve(argument);
         if (const auto *failure = std::get_if<ItemIdResolver::Failure>(&result)) {
-            m_err << "holdra: " << failure->message << (inTrash ? " in the trash" : "") << '\n';
+            m_err << "holdra: " << failure->message << (inTrash ? "（回收站）" : "") << '\n';
             ++failures;
         } else if (!ids.contains(std::get<QUuid>(result))) {
             ids.append(std::get<QUuid>(result));
@@ -84,11 +84,11 @@ int StashCommands::add(const QStringList &arguments, const QString &workingDirec
                        const QList<QByteArray> &rawArguments)
 {
     if (arguments.isEmpty())
-        return usage(QStringLiteral("add needs paths, or --text TEXT"));
+        return usage(QStringLiteral("add 需要路径，或 --text 文字"));
 
     if (arguments.first() == u"--text") {
         if (arguments.size() != 2)
-            return usage(QStringLiteral("add --text takes exactly one TEXT (or - to read it from standard input)"));
+            return usage(QStringLiteral("add --text 只接受一段文字（或用 - 从标准输入读取）"));
         if (arguments.at(1) != u"-")
             return addText(arguments.at(1));
         QStringDecoder decoder(QStringDecoder::Utf8);
@@ -97,7 +97,7 @@ int StashCommands::add(const QStringList &arguments, const QString &workingDirec
         if (text.endsWith(u'\n'))
             text.chop(text.endsWith(QLatin1String("\r\n")) ? 2 : 1);
         if (decoder.hasError()) {
-            m_err << "holdra: standard input is not UTF-8 text\n";
+            m_err << "holdra: 标准输入不是 UTF-8 文字\n";
             return 1;
         }
         return addText(text);
@@ -111,7 +111,7 @@ int StashCommands::add(const QStringList &arguments, const QString &workingDirec
             rawPaths.removeFirst();
     }
     if (paths.isEmpty())
-        return usage(QStringLiteral("add needs paths"));
+        return usage(QStringLiteral("add 需要路径"));
 
     // Arguments that are not file locations at all are reported, not dropped silently.
     int failures = 0;
@@ -124,7 +124,7 @@ int StashCommands::add(const QStringList &arguments, const QString &workingDirec
         }
         const QList<QUrl> found = ExternalFileImportContract::fileURLsFromArguments({path}, workingDirectory);
         if (found.isEmpty()) {
-            m_err << "holdra: “" << path << "” is not a local file\n";
+            m_err << "holdra: “" << path << "”不是本地文件\n";
             ++failures;
         } else if (!urls.contains(found.first())) {
             urls.append(found.first());
@@ -152,7 +152,7 @@ int StashCommands::add(const QStringList &arguments, const QString &workingDirec
 int StashCommands::addText(const QString &text)
 {
     if (text.trimmed().isEmpty()) {
-        m_err << "holdra: there is no text to stash\n";
+        m_err << "holdra: 没有可暂存的文字\n";
         return 1;
     }
     const StashItem item =
@@ -173,7 +173,7 @@ int StashCommands::list(const QStringList &arguments)
         else if (argument == u"--json")
             json = true;
         else
-            return usage(QStringLiteral("list takes --trash and --json, not “%1”").arg(argument));
+            return usage(QStringLiteral("list 只接受 --trash 和 --json，不接受“%1”").arg(argument));
     }
     if (json) {
         m_out << QString::fromUtf8(trash ? MetadataCodec::encodeTrash(m_store.trashItems())
@@ -195,7 +195,7 @@ int StashCommands::show(const QStringList &arguments)
     QStringList ids = arguments;
     ids.removeAll(QStringLiteral("--json"));
     if (ids.size() != 1)
-        return usage(QStringLiteral("show takes one ID"));
+        return usage(QStringLiteral("show 只接受一个 ID"));
 
     // An id is looked for in the stash first, then in the trash.
     const ItemIdResolver::Result activeMatch = ItemIdResolver(idsOf(m_store.items())).resolve(ids.first());
@@ -231,7 +231,7 @@ int StashCommands::show(const QStringList &arguments)
 int StashCommands::path(const QStringList &arguments)
 {
     if (arguments.size() != 1)
-        return usage(QStringLiteral("path takes one ID"));
+        return usage(QStringLiteral("path 只接受一个 ID"));
     int failures = 0;
     const QList<QUuid> ids = resolve(arguments, false, failures);
     if (ids.isEmpty())
@@ -243,7 +243,7 @@ int StashCommands::path(const QStringList &arguments)
             m_out << *path << '\n';
             return 0;
         }
-        m_err << "holdra: " << ItemFormatter::idText(item.id()) << " has no stored copy\n";
+        m_err << "holdra: " << ItemFormatter::idText(item.id()) << " 没有存储副本\n";
     }
     return 1;
 }
@@ -251,13 +251,13 @@ int StashCommands::path(const QStringList &arguments)
 int StashCommands::remove(const QStringList &arguments)
 {
     if (arguments.isEmpty())
-        return usage(QStringLiteral("rm needs at least one ID"));
+        return usage(QStringLiteral("rm 至少需要一个 ID"));
     int failures = 0;
     const QList<QUuid> ids = resolve(arguments, false, failures);
     qint64 locked = 0;
     for (const StashItem &item : m_store.items()) {
         if (item.locked() && ids.contains(item.id())) {
-            m_err << "holdra: " << ItemFormatter::idText(item.id()) << " is locked, unlock it first\n";
+            m_err << "holdra: " << ItemFormatter::idText(item.id()) << " 已锁定，先解锁再删除\n";
             ++locked;
         }
     }
@@ -273,7 +273,7 @@ int StashCommands::remove(const QStringList &arguments)
 int StashCommands::clear(const QStringList &arguments)
 {
     if (!arguments.isEmpty())
-        return usage(QStringLiteral("clear takes no arguments"));
+        return usage(QStringLiteral("clear 不接受参数"));
     qint64 locked = 0;
     for (const StashItem &item : m_store.items())
         locked += item.locked() ? 1 : 0;
@@ -289,7 +289,7 @@ int StashCommands::clear(const QStringList &arguments)
 int StashCommands::restore(const QStringList &arguments)
 {
     if (arguments.isEmpty())
-        return usage(QStringLiteral("restore needs IDs, or --all"));
+        return usage(QStringLiteral("restore 需要 ID，或 --all"));
     int failures = 0;
     QList<QUuid> ids;
     if (arguments == QStringList{QStringLiteral("--all")})
@@ -316,8 +316,8 @@ int StashCommands::restore(const QStringList &arguments)
 int StashCommands::setLocked(bool locked, const QStringList &arguments)
 {
     if (arguments.isEmpty())
-        return usage(locked ? QStringLiteral("lock needs at least one ID")
-                            : QStringLiteral("unlock needs at least one ID"));
+        return usage(locked ? QStringLiteral("lock 至少需要一个 ID")
+                            : QStringLiteral("unlock 至少需要一个 ID"));
     int failures = 0;
     const QList<QUuid> ids = resolve(arguments, false, failures);
     if (!ids.isEmpty()) {
@@ -332,7 +332,7 @@ int StashCommands::setLocked(bool locked, const QStringList &arguments)
 int StashCommands::note(const QStringList &arguments)
 {
     if (arguments.isEmpty() || arguments.size() > 2)
-        return usage(QStringLiteral("note takes an ID and, to set it, the TEXT"));
+        return usage(QStringLiteral("note 需要一个 ID，设置备注时再加上文字"));
     int failures = 0;
     const QList<QUuid> ids = resolve(arguments.mid(0, 1), false, failures);
     if (ids.isEmpty())

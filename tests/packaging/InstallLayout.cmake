@@ -21,11 +21,37 @@ foreach(expected
     share/icons/hicolor/scalable/apps/holdra.svg
     share/icons/hicolor/16x16/apps/holdra.png
     share/icons/hicolor/48x48/apps/holdra.png
-    share/icons/hicolor/256x256/apps/holdra.png)
+    share/icons/hicolor/256x256/apps/holdra.png
+    share/man/man1/holdra.1.gz
+    share/bash-completion/completions/holdra
+    share/zsh/vendor-completions/_holdra
+    share/fish/vendor_completions.d/holdra.fish)
   if(NOT EXISTS ${prefix}/${expected})
     message(FATAL_ERROR "not installed: ${expected}")
   endif()
 endforeach()
+
+# The manual page must render without a warning, and each completion must parse in its shell.
+find_program(MAN man)
+if(MAN)
+  execute_process(COMMAND ${MAN} --warnings -E UTF-8 -l ${prefix}/share/man/man1/holdra.1.gz
+                  RESULT_VARIABLE rc OUTPUT_QUIET ERROR_VARIABLE warnings)
+  if(NOT rc EQUAL 0 OR NOT warnings STREQUAL "")
+    message(FATAL_ERROR "the manual page does not render cleanly: ${warnings}")
+  endif()
+endif()
+find_program(BASH bash)
+if(BASH)
+  run(${BASH} -n ${prefix}/share/bash-completion/completions/holdra)
+endif()
+find_program(ZSH zsh)
+if(ZSH)
+  run(${ZSH} -n ${prefix}/share/zsh/vendor-completions/_holdra)
+endif()
+find_program(FISH fish)
+if(FISH)
+  run(${FISH} --no-execute ${prefix}/share/fish/vendor_completions.d/holdra.fish)
+endif()
 
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 if(DESKTOP_FILE_VALIDATE)
@@ -52,7 +78,8 @@ if(DPKG_DEB)
     endif()
   endforeach()
   run(${DPKG_DEB} --contents ${debs})
-  foreach(path ./usr/bin/holdra ./usr/share/applications/holdra.desktop ./usr/share/metainfo/com.tessavel.Holdra.metainfo.xml)
+  foreach(path ./usr/bin/holdra ./usr/share/applications/holdra.desktop ./usr/share/metainfo/com.tessavel.Holdra.metainfo.xml
+               ./usr/share/man/man1/holdra.1.gz ./usr/share/bash-completion/completions/holdra)
     string(FIND "${last_output}" "${path}" at)
     if(at EQUAL -1)
       message(FATAL_ERROR "the package lacks ${path}")

@@ -111,6 +111,45 @@ TEST(SingleInstanceTest, TheSocketLivesInThePrivateRuntimeDirectoryPerDataDirect
     EXPECT_EQ(QFileInfo(a).path(), dir.filePath("Holdra"));
 }
 
+// A command travels as bytes (a file name need not be UTF-8) with its standard
+// input; its answer comes back whole, larger than one socket buffer; `toggle`
+// is a request of its own.
+TEST(SingleInstanceTest, ACommandIsCarriedOutByTheRunningInstanceAndAnsweredWhole)
+{
+    const QString name = uniqueName();
+    SingleInstance running(name);
+    ASSERT_TRUE(running.listen());
+    std::optional<cli::CommandRequest> received;
+    running.setCommandHandler([&received](const cli::CommandRequest &request) {
+        received = request;
+        return cli::CommandReply{2, QByteArray(1 << 20, 'o'), "usage\n"};
+    });
+    QSignalSpy toggled(&running, &SingleInstance::toggleRequested);
+
+    cli::CommandRequest request;
+    request.arguments = {"add", "caf\xe9.txt", QByteArray("a\0b\n\n", 5)};
+    request.workingDirectory = "/home/\xff";
+    request.input = QByteArray(3 << 20, 'i');
+    auto reply = std::async(std::launch::async, [&] { return SingleInstance::forwardCommand(name, request); });
+    for (int i = 0; i < 1000 && reply.wait_for(std::chrono::milliseconds(0)) != std::future_status::ready; ++i)
+        QTest::qWait(10);
+    const std::optional<cli::CommandReply> answer = reply.get();
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 2);
+    EXPECT_EQ(answer->out.size(), 1 << 20);
+    EXPECT_EQ(answer->err, "usage\n");
+    ASSERT_TRUE(received);
+    EXPECT_EQ(received->arguments, request.arguments);
+    EXPECT_EQ(received->workingDirectory, request.workingDirectory);
+    EXPECT_EQ(received->input, request.input);
+
+    auto toggle = std::async(std::launch::async, [&] { return SingleInstance::forwardToggleRequest(name); });
+    EXPECT_TRUE(waitFor(toggle));
+    EXPECT_EQ(toggled.size(), 1);
+    // Nobody running: the caller is told so and carries the command out itself.
+    EXPECT_FALSE(SingleInstance::forwardCommand(uniqueName(), request, 200));
+}
+
 TEST(SingleInstanceTest, TheBinaryForwardsPathsRelativeToWhereItWasStarted)
 {
     const QString binary = qEnvironmentVariable("HOLDRA_BINARY");
@@ -120,6 +159,9 @@ TEST(SingleInstanceTest, TheBinaryForwardsPathsRelativeToWhereItWasStarted)
     const QString data = dir.mkdir("data");
     const QString work = dir.mkdir("work");
     const QString runtime = dir.mkdir("runtime");
+    // A start names files that exist; a missing one is refused before anything is forwarded.
+    dir.write("work/报告 1.txt", "r");
+    dir.write("other/x.pdf", "x");
     ::chmod(QFile::encodeName(runtime).constData(), 0700);
     QString name;
     {

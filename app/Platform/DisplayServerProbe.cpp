@@ -1,0 +1,85 @@
+#include "Platform/DisplayServerProbe.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLibraryInfo>
+
+#include <cstdio>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace holdra::DisplayServerProbe {
+
+namespace {
+
+bool x11Reachable()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        return false;
+    xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(connection) == 0;
+    xcb_disconnect(connection);
+    return reachable;
+}
+
+// The compositor's socket as libwayland-client finds it, and whether it answers.
+bool waylandReachable()
+{
+    const QString name = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (name.isEmpty())
+        return false;
+    const QString path = QDir::isAbsolutePath(name)
+        ? name
+        : QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).filePath(name);
+    const QByteArray encoded = QFile::encodeName(path);
+    sockaddr_un address{};
+    if (!QDir::isAbsolutePath(path) || size_t(encoded.size()) >= sizeof address.sun_path)
+        return false;
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, encoded.constData(), size_t(encoded.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    const bool reachable = ::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0;
+    ::close(fd);
+    return reachable;
+}
+
+bool waylandPluginInstalled()
+{
+    const QDir platforms(QLibraryInfo::path(QLibraryInfo::PluginsPath) + QStringLiteral("/platforms"));
+    return !platforms.entryList({QStringLiteral("libqwayland-*.so")}, QDir::Files).isEmpty();
+}
+
+} // namespace
+
+std::optional<QString> choosePlatform()
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return std::nullopt;
+    if (x11Reachable()) {
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        return std::nullopt;
+    }
+    const QString display = qEnvironmentVariable("DISPLAY");
+    if (waylandReachable()) {
+        if (!waylandPluginInstalled())
+            return QStringLiteral("holdra: Wayland 需要 Qt 的 Wayland 插件（软件包 qt6-wayland），它没有安装");
+        qputenv("QT_QPA_PLATFORM", "wayland");
+        if (!display.isEmpty())
+            std::fprintf(stderr, "Holdra: the X11 display %s cannot be reached; running on native Wayland\n",
+                         qPrintable(display));
+        else
+            std::fputs("Holdra: no X11 display (native Wayland); the global hot key and full-screen detection are off\n",
+                       stderr);
+        return std::nullopt;
+    }
+    if (!display.isEmpty())
+        return QStringLiteral("holdra: 无法连接显示器 %1，也没有 Wayland；终端命令不需要显示器（holdra --help）").arg(display);
+    return QStringLiteral("holdra: 没有可用的显示器（DISPLAY 和 WAYLAND_DISPLAY 都未设置）；终端命令不需要显示器（holdra --help）");
+}
+
+} // namespace holdra::DisplayServerProbe

@@ -1,0 +1,82 @@
+#!/usr/bin/env bash
+# The command line beside a running shelf: changes typed in a terminal are made
+# by the shelf itself (its panel shows them, nobody waits for its lock), with
+# the output and exit status of a command run alone; `holdra toggle` opens and
+# closes the panel; bad arguments and a start without a display end cleanly.
+#
+# Usage: CommandLineBesideShelf.sh HOLDRA_BINARY
+set -uo pipefail
+holdra=$1
+. "$(dirname "$0")/lib.sh"
+
+shot() { [ -z "${HOLDRA_E2E_SHOTS:-}" ] || import -window root "$HOLDRA_E2E_SHOTS/$1.png"; }
+# run EXPECTED_STATUS COMMAND…: runs holdra, keeps its output in $out and $err.
+run() {
+  local expected=$1; shift
+  "$holdra" "$@" >"$scratch/out" 2>"$scratch/err"; local status=$?
+  out=$(<"$scratch/out") err=$(<"$scratch/err")
+  [ "$status" -eq "$expected" ] || fail "holdra $* exited $status, not $expected: $out $err"
+}
+
+# No display at all: one line and exit 1, never an abort.
+noDisplay=$(env -u DISPLAY -u WAYLAND_DISPLAY "$holdra" 2>&1); status=$?
+[ "$status" -eq 1 ] && [ "$(wc -l <<<"$noDisplay")" -eq 1 ] || fail "a start without a display: $status, $noDisplay"
+run 2 --no-such-option
+grep -q 'add PATH…' <<<"$err" || fail "no usage after an unknown option: $err"
+run 2 no-such-command
+run 1 "$scratch/does-not-exist.txt"
+grep -q 'does-not-exist.txt' <<<"$err" || fail "a missing file was not named: $err"
+run 1 toggle
+
+start
+echo "a file" >"$scratch/file.txt"
+run 0 add --text "from the terminal"
+textId=$(cut -f1 <<<"$out")
+run 0 add "$scratch/file.txt"
+fileId=$(cut -f1 <<<"$out")
+run 0 add --text - <<<"piped in"
+grep -q "piped in" <<<"$out" || fail "standard input did not reach the shelf: $out"
+run 0 lock "$textId"
+[ "$out" = "已锁定" ] || fail "lock said: $out"
+run 0 note "$textId" "before Friday"
+run 0 rm "$fileId"
+[ "$out" = "已移入回收站" ] || fail "rm said: $out"
+run 1 rm "$textId"
+grep -q "已锁定，先解锁再删除" <<<"$err" || fail "removing a locked item said: $err"
+besideShelf="$out|$err"
+run 2 rm
+
+# A crowd of terminals at once: the shelf serves each in turn, none is lost or refused.
+crowd=()
+for i in $(seq 1 12); do "$holdra" add --text "crowd $i" >/dev/null & crowd+=("$!"); done
+for pid in "${crowd[@]}"; do wait "$pid" || fail "a command among many at once failed"; done
+# The shelf holds the writer lock all along: every change above went through it.
+[ "$(tr -d '[:space:]' <"$stash/.lock")" = "$app" ] || fail "the lock changed hands"
+
+run 0 list
+[ "$(wc -l <<<"$out")" -eq 14 ] && grep -q "piped in" <<<"$out" && grep -q "from the terminal" <<<"$out" \
+  || fail "the stash after the commands: $out"
+run 0 show "$textId"
+grep -q "before Friday" <<<"$out" && grep -q "locked: yes" <<<"$out" || fail "the note or lock is missing: $out"
+# A file handed to the shelf is saved with what it holds in memory: nothing typed above may be lost.
+"$holdra" "$scratch/file.txt" || fail "handing a file to the shelf"
+waitFor 15 "the handed file did not come back" listed '"file.txt"'
+[ "$("$holdra" list | wc -l)" -eq 15 ] || fail "the shelf's own save lost a change: $("$holdra" list)"
+
+# The handed file opened the panel; toggling closes it, opens it and closes it again.
+geometry
+xdotool mousemove $(( X + WIDTH / 2 )) 400
+waitFor 10 "the handed file did not open the panel" panelIsOpen
+shot cli-panel
+for state in Closed Open Closed; do
+  run 0 toggle
+  waitFor 10 "holdra toggle did not leave the panel ${state,,}" "panelIs$state"
+done
+
+quit
+run 0 list
+[ "$(wc -l <<<"$out")" -eq 15 ] || fail "the stash after quitting: $out"
+# Alone, the same command says the same.
+run 1 rm "$textId"
+[ "$out|$err" = "$besideShelf" ] || fail "rm alone said “$out|$err”, beside the shelf “$besideShelf”"
+echo "PASS"
