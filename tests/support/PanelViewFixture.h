@@ -76,7 +76,7 @@ protected:
             };
             env.makeWindow = [](NotchController &, const QString &) { return std::make_unique<NullNotchWindow>(); };
             env.clock = &m_clock;
-            env.playSound = [](SystemSound::Sound) {};
+            env.playSound = [this](SystemSound::Sound sound) { m_sounds.append(sound); };
             env.loadAudioPlayer = [state = m_audioState](const QUrl &, QObject *,
                                                          std::function<void(std::unique_ptr<AudioPlaying>)> loaded) {
                 loaded(std::make_unique<FakeAudioPlayer>(state));
@@ -203,6 +203,7 @@ protected:
     QString idOf(const StashItem &item) const { return NotchController::idText(item.id()); }
 
     ManualClock m_clock;
+    QList<SystemSound::Sound> m_sounds;
     std::shared_ptr<FakeAudioPlayerState> m_audioState = std::make_shared<FakeAudioPlayerState>();
     InMemoryUserDefaults m_defaults;
     AppSettings m_settings{m_defaults};
