@@ -94,3 +94,23 @@ TEST_F(ItemTransferTest, ADropThatStashesNothingIsSilentAndLeavesTheDragOpenedPa
     m_clock.advance(NotchController::autoCloseDelay);
     EXPECT_FALSE(c.isOpen());
 }
+
+TEST_F(ItemTransferTest, FilesOpenedWithHoldraThatOnlyRepeatAreShownAndFailuresAreNoSuccess)
+{
+    openStore();
+    for (int i = 1; i <= 8; ++i)
+        m_store->addFiles({source(QStringLiteral("f%1.txt").arg(i), QByteArray::number(i))});
+    const StashItem bottom = m_store->items().last();
+    NotchController &c = controller();
+
+    transfer().importExternalFiles({source(QStringLiteral("again.txt"), "1")});
+    EXPECT_TRUE(c.isOpen());
+    EXPECT_EQ(c.selectionSet(), QSet<QUuid>{bottom.id()});
+    EXPECT_EQ(c.scrollTargetItemID(), bottom.id());
+    EXPECT_FALSE(c.toastIsError());
+
+    transfer().importExternalFiles({source(QStringLiteral("new.txt"), "new"), missing()});
+    EXPECT_EQ(c.scrollTargetItemID(), m_store->items().first().id());
+    EXPECT_EQ(c.toast(), QStringLiteral("已暂存 1 项，1 项失败"));
+    EXPECT_TRUE(c.toastIsError());
+}
