@@ -194,8 +194,9 @@ void AppDelegate::connectRecorder()
     m_recordingController = std::make_unique<RecordingController>(
         *m_store,
         [this](const QString &message) {
+            // The recorder speaks only of what went wrong.
             if (m_notchController)
-                m_notchController->feedback(message);
+                m_notchController->feedback(message, NotchController::ToastKind::error);
         },
         std::move(environment));
     m_recordingController->recoverScratchFiles();
@@ -252,7 +253,7 @@ void AppDelegate::showSaveFailure(const QString &message)
         return;
     if (!m_notchController->isOpen())
         m_notchController->open(displayIDUnderMouse().value_or(QString()), true);
-    m_notchController->showToast(message);
+    m_notchController->showToast(message, NotchController::ToastKind::error);
 }
 
 void AppDelegate::togglePanelUnderPointer()

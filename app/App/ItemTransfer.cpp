@@ -35,6 +35,14 @@ std::optional<QUuid> topmost(const QList<StashItem> &list, const QList<StashItem
     return std::nullopt;
 }
 
+// Selects the stored items an import repeated and scrolls the first of them into view.
+void highlight(NotchController &controller, const QList<StashItem> &list, const QList<StashItem> &duplicates)
+{
+    controller.setSelection(idsOf(duplicates));
+    controller.setScrollTargetItemID(topmost(list, duplicates));
+    controller.requestScrollToTop();
+}
+
 } // namespace
 
 ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, UserDefaults *defaults, QObject *parent)
@@ -88,7 +96,7 @@ void ItemTransfer::handlePaste()
         return;
     }
     if (!commit.duplicates.isEmpty())
-        m_controller.setSelection(idsOf(commit.duplicates));
+        highlight(m_controller, m_store.items(), commit.duplicates);
     m_controller.feedback(*message);
 }
 
@@ -98,11 +106,8 @@ void ItemTransfer::importDrop(const QMimeData &data)
     const std::optional<QString> message = outcome.message();
     if (!message)
         return;
-    if (!outcome.duplicates.isEmpty()) {
-        m_controller.setSelection(idsOf(outcome.duplicates));
-        m_controller.setScrollTargetItemID(topmost(m_store.items(), outcome.duplicates));
-        m_controller.requestScrollToTop();
-    }
+    if (!outcome.duplicates.isEmpty())
+        highlight(m_controller, m_store.items(), outcome.duplicates);
     m_controller.feedback(*message);
     // With duplicates the panel stays open to show them.
     if (outcome.duplicates.isEmpty() && m_controller.openedByDrag())
@@ -115,15 +120,20 @@ void ItemTransfer::importExternalFiles(const QList<QUrl> &urls)
     if (files.isEmpty())
         return;
     const StashStore::AddFilesResult result = m_store.addFiles(files);
+    // New items are shown first; with none, the repeated ones.
     if (!result.added.isEmpty()) {
         m_controller.setScrollTargetItemID(result.added.first().id());
         m_controller.requestScrollToTop();
+        if (!result.duplicates.isEmpty())
+            m_controller.setSelection(idsOf(result.duplicates));
+    } else if (!result.duplicates.isEmpty()) {
+        highlight(m_controller, m_store.items(), result.duplicates);
     }
-    if (!result.duplicates.isEmpty())
-        m_controller.setSelection(idsOf(result.duplicates));
     m_controller.open();
     m_controller.feedback(ExternalFileImportContract::feedbackMessage(result.added.size(), result.duplicates.size(),
-                                                                      result.errors.size()));
+                                                                      result.errors.size()),
+                          result.errors.isEmpty() ? NotchController::ToastKind::done
+                                                  : NotchController::ToastKind::error);
 }
 
 void ItemTransfer::preview(const StashItem &item)

@@ -23,6 +23,7 @@ const QHash<QString, QString> &themeNames()
         {QStringLiteral("display"), QStringLiteral("video-display-symbolic")},
         {QStringLiteral("doc"), QStringLiteral("text-x-generic-symbolic")},
         {QStringLiteral("doc.on.doc"), QStringLiteral("edit-copy-symbolic")},
+        {QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("dialog-warning-symbolic")},
         {QStringLiteral("eye"), QStringLiteral("view-reveal-symbolic")},
         {QStringLiteral("eye.fill"), QStringLiteral("view-reveal-symbolic")},
         {QStringLiteral("folder"), QStringLiteral("folder-symbolic")},

@@ -7,11 +7,14 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QLoggingCategory>
 #include <QMimeData>
 
 #include <memory>
 
 namespace holdra {
+
+Q_LOGGING_CATEGORY(lcDrop, "holdra.drop")
 
 namespace {
 
@@ -53,12 +56,7 @@ Overloaded(Ts...) -> Overloaded<Ts...>;
 
 std::optional<QString> DropImport::Outcome::message() const
 {
-    if (isEmpty())
-        return std::nullopt;
-    const QString message = duplicates.isEmpty()
-        ? (addedCount > 0 ? QStringLiteral("已暂存 %1 项").arg(addedCount) : QString())
-        : ImportFeedback::duplicateFeedback(addedCount, duplicates);
-    return ImportFeedback::withFailures(message, failureCount);
+    return ImportFeedback::dropFeedback(addedCount, duplicates);
 }
 
 QList<DropProvider> DropImport::providers(const QMimeData &data)
@@ -153,9 +151,9 @@ DropImport::Outcome DropImport::run(const QMimeData &data, StashStore &store)
                            },
                        },
                        content->value);
-        } catch (const FileStorageError &) {
+        } catch (const FileStorageError &error) {
             // One unreadable or uncopyable item does not stop the others.
-            ++outcome.failureCount;
+            qCWarning(lcDrop).noquote() << "a dropped item was not stashed:" << error.errorDescription();
         }
     }
     const QList<StashItem> known = staged.isEmpty() ? QList<StashItem>() : store.insert(staged);

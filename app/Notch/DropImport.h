@@ -26,11 +26,10 @@ public:
         int addedCount = 0;
         // Stored items the drop repeated (dragged back in, or the same bytes), each once.
         QList<StashItem> duplicates;
-        // Providers that carried something which could not be stored.
-        int failureCount = 0;
 
-        // Nothing stored, repeated or failed: the drop ends silently.
-        bool isEmpty() const { return addedCount == 0 && duplicates.isEmpty() && failureCount == 0; }
+        // Nothing stored and nothing repeated: the drop ends silently, whatever
+        // failed on the way (failures go to the log).
+        bool isEmpty() const { return addedCount == 0 && duplicates.isEmpty(); }
         // The toast, or nothing for an empty outcome.
         std::optional<QString> message() const;
     };

@@ -154,7 +154,7 @@ void NotchController::setRecorder(RecordingController *recorder)
             if (message.isEmpty())
                 beep();
             else
-                feedback(message);
+                feedback(message, ToastKind::error);
         });
     }
     Q_EMIT recorderChanged();
@@ -1025,7 +1025,7 @@ void NotchController::deleteSelection()
     const int removed = m_store.remove(m_selection->ids());
     setSelection({});
     if (locked > 0 && removed == 0)
-        feedback(QStringLiteral("所选已锁定，先解锁再删除"));
+        feedback(QStringLiteral("所选已锁定，先解锁再删除"), ToastKind::error);
     else if (locked > 0)
         feedback(QStringLiteral("已移入回收站 %1 项，%2 项已锁定").arg(countText(removed), countText(locked)));
     else
@@ -1058,7 +1058,7 @@ void NotchController::removeItems(const QList<StashItem> &items)
     else if (locked == 0)
         feedback(QStringLiteral("已移入回收站 %1 项").arg(countText(removed)));
     else if (removed == 0)
-        feedback(QStringLiteral("已锁定，先解锁再删除"));
+        feedback(QStringLiteral("已锁定，先解锁再删除"), ToastKind::error);
     else
         feedback(QStringLiteral("已移入回收站 %1 项，%2 项已锁定").arg(countText(removed), countText(locked)));
 }
@@ -1157,9 +1157,9 @@ void NotchController::reportRestore(const TrashRestoreResult &result)
     else if (r > 1)
         feedback(QStringLiteral("已恢复 %1 项到暂存").arg(countText(r)));
     else if (d > 0)
-        feedback(QStringLiteral("暂存中已有相同文件，未恢复"));
+        feedback(QStringLiteral("暂存中已有相同文件，未恢复"), ToastKind::error);
     else if (m > 0)
-        feedback(QStringLiteral("原文件已缺失，无法恢复"));
+        feedback(QStringLiteral("原文件已缺失，无法恢复"), ToastKind::error);
 }
 
 void NotchController::submitDraft()
@@ -1174,7 +1174,7 @@ void NotchController::submitDraft()
                 m_store.addText(draft);
             feedback(QStringLiteral("已录入"));
         } catch (const FileStorageError &error) {
-            showToast(error.errorDescription());
+            showToast(error.errorDescription(), ToastKind::error);
         }
     }
     close(false);
@@ -1217,31 +1217,33 @@ void NotchController::drop(const QMimeData &data, const QString &displayID)
 
 // ---------------------------------------------------------------- messages
 
-void NotchController::setToast(const std::optional<QString> &toast)
+void NotchController::setToast(const std::optional<QString> &toast, bool isError)
 {
-    if (m_toast == toast)
+    if (m_toast == toast && m_toastIsError == isError)
         return;
     m_toast = toast;
+    m_toastIsError = isError;
     Q_EMIT toastChanged();
 }
 
-void NotchController::showToast(const QString &message)
+void NotchController::showToast(const QString &message, ToastKind kind)
 {
     if (message.isEmpty())
         return;
-    setToast(message);
+    setToast(message, kind == ToastKind::error);
     const quint64 generation = ++m_toastGeneration;
     m_clock->runAfter(toastDuration, this, [this, generation] {
+        // The kind stays with the text that fades out.
         if (generation == m_toastGeneration)
-            setToast(std::nullopt);
+            setToast(std::nullopt, m_toastIsError);
     });
 }
 
-void NotchController::feedback(const QString &message)
+void NotchController::feedback(const QString &message, ToastKind kind)
 {
     if (m_settings.soundFeedback() && m_environment.playSound)
         m_environment.playSound(SystemSound::Sound::Pop);
-    showToast(message);
+    showToast(message, kind);
 }
 
 void NotchController::beep()
@@ -1316,19 +1318,19 @@ void NotchController::toggleAudioPlayback(const StashItem &item)
     if (item.kind() != StashItemKind::audio)
         return;
     if (m_recorder && m_recorder->isRecording()) {
-        feedback(QStringLiteral("请先停止录音再播放"));
+        feedback(QStringLiteral("请先停止录音再播放"), ToastKind::error);
         return;
     }
     const std::optional<QString> path = m_store.absolutePath(item);
     if (!path || !QFileInfo::exists(*path)) {
-        feedback(QStringLiteral("录音文件不存在"));
+        feedback(QStringLiteral("录音文件不存在"), ToastKind::error);
         return;
     }
     const QUrl url = QUrl::fromLocalFile(*path);
     const quint64 generation = ++m_playerLoadGeneration;
     auto toggle = [this, id = item.id(), url] {
         if (!m_audioPlayer->toggle(id, url))
-            feedback(QStringLiteral("无法播放这段录音"));
+            feedback(QStringLiteral("无法播放这段录音"), ToastKind::error);
     };
     // Pausing and resuming the loaded item need no new player.
     if (m_audioPlayer->isActive(item.id()) || !m_environment.loadAudioPlayer) {

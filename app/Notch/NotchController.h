@@ -59,6 +59,8 @@ class NotchController : public QObject
     Q_PROPERTY(bool isDropTargeted READ isDropTargeted WRITE setDropTargeted NOTIFY isDropTargetedChanged)
     // Empty when no message is shown.
     Q_PROPERTY(QString toast READ toastText NOTIFY toastChanged)
+    // The shown (or last shown) toast tells of something that failed or was refused.
+    Q_PROPERTY(bool toastIsError READ toastIsError NOTIFY toastChanged)
     // Built and sorted on every read: for tests and scripts, never for rows.
     Q_PROPERTY(QStringList selection READ selection NOTIFY selectionChanged)
     Q_PROPERTY(int selectionCount READ selectionCount NOTIFY selectionChanged)
@@ -125,6 +127,9 @@ public:
     static constexpr double displaySideMargins = 40;
     static constexpr int maximumFieldLines = 8;
     static constexpr Clock::Duration toastDuration{1300};
+
+    // A toast confirms what was done, or tells what failed or was refused.
+    enum class ToastKind { done, error };
     static constexpr Clock::Duration autoCloseDelay{1100};
 
     // `store` and `settings` must outlive the controller. Builds the windows at once.
@@ -143,6 +148,7 @@ public:
     bool isDropTargeted() const { return m_isDropTargeted; }
     void setDropTargeted(bool targeted);
     std::optional<QString> toast() const { return m_toast; }
+    bool toastIsError() const { return m_toastIsError; }
     const QSet<QUuid> &selectionSet() const { return m_selection->ids(); }
     // Upper-case identifiers, sorted.
     QStringList selection() const;
@@ -251,9 +257,10 @@ public:
     void drop(const QMimeData &data, const QString &displayID);
 
     // --- messages
-    Q_INVOKABLE void showToast(const QString &message);
+    Q_INVOKABLE void showToast(const QString &message) { showToast(message, ToastKind::done); }
+    void showToast(const QString &message, ToastKind kind);
     // The "Pop" sound when the settings want it, then the toast.
-    void feedback(const QString &message);
+    void feedback(const QString &message, ToastKind kind = ToastKind::done);
     // An action refused as a whole.
     void beep();
 
@@ -355,7 +362,7 @@ private:
     void setOpenState(bool open, const std::optional<QString> &displayID);
     void setShowingTrash(bool show);
     void setVisibleCapsuleDisplayIDs(const QStringList &ids);
-    void setToast(const std::optional<QString> &toast);
+    void setToast(const std::optional<QString> &toast, bool isError);
     std::optional<StashItem> activeItem(const QString &itemID) const;
     QList<StashItem> activeItems(const QStringList &itemIDs) const;
     QList<StashItem> selectedItems() const;
@@ -381,6 +388,7 @@ private:
     std::optional<QString> m_activeDisplayID;
     bool m_isDropTargeted = false;
     std::optional<QString> m_toast;
+    bool m_toastIsError = false;
     PanelSelection *m_selection = new PanelSelection(this);
     int m_listPageRows = 8;
     bool m_isShowingTrash = false;

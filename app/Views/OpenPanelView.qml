@@ -306,6 +306,7 @@ Item {
         readonly property string message: panel.controller ? panel.controller.toast : ""
         property string shownText
         text: shownText
+        isError: panel.controller ? panel.controller.toastIsError : false
         anchors.horizontalCenter: parent.horizontalCenter
         y: parent.height - height - PanelStyle.toastBottomPadding + (visibleState ? 0 : 12)
         opacity: visibleState ? 1 : 0

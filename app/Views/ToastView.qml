@@ -6,6 +6,8 @@ Item {
     id: toast
 
     property string text
+    // A failure or a refusal gets a warning sign, never the success check mark.
+    property bool isError: false
 
     implicitWidth: capsule.width
     implicitHeight: capsule.height
@@ -33,8 +35,9 @@ Item {
             anchors.centerIn: parent
             spacing: PanelStyle.toastSpacing
             TintedIcon {
-                name: "checkmark.circle.fill"
-                color: PanelStyle.green
+                objectName: "toastIcon"
+                name: toast.isError ? "exclamationmark.triangle.fill" : "checkmark.circle.fill"
+                color: toast.isError ? PanelStyle.red : PanelStyle.green
                 width: PanelStyle.toastIconSize
                 height: PanelStyle.toastIconSize
                 anchors.verticalCenter: parent.verticalCenter

@@ -2,12 +2,10 @@
 
 namespace holdra::ImportFeedback {
 
-QString pasteMessage(const PasteboardContent &content, int addedCount)
+QString pasteMessage(const PasteboardContent &content)
 {
-    if (addedCount < 1)
-        return QString();
-    if (std::holds_alternative<PasteboardContent::Files>(content.value))
-        return QStringLiteral("已暂存 %1 个文件").arg(addedCount);
+    if (const auto *files = std::get_if<PasteboardContent::Files>(&content.value))
+        return QStringLiteral("已暂存 %1 个文件").arg(files->urls.size());
     if (std::holds_alternative<PasteboardContent::Image>(content.value))
         return QStringLiteral("已暂存图片");
     if (std::holds_alternative<PasteboardContent::Link>(content.value))
@@ -27,28 +25,22 @@ QString duplicateFeedback(int added, const QList<StashItem> &duplicates)
     return QStringLiteral("已暂存 %1 项，").arg(added) + phrase;
 }
 
-QString withFailures(const QString &message, int failureCount)
-{
-    if (failureCount < 1)
-        return message;
-    const QString failures = QStringLiteral("%1 项失败").arg(failureCount);
-    return message.isEmpty() ? failures : message + QStringLiteral("，") + failures;
-}
-
 std::optional<QString> pasteFeedback(const PasteboardContent &content, const PasteboardCommit &commit)
 {
-    const int failureCount = int(commit.failures.size());
-    if (commit.addedCount < 1 && commit.duplicates.isEmpty()) {
-        if (failureCount == 0)
-            return std::nullopt;
-        // Nothing else to say, so say why: "磁盘空间不足" beats a bare count.
-        if (failureCount == 1)
-            return commit.failures.first().errorDescription();
-        return withFailures(QString(), failureCount);
-    }
-    const QString message = commit.duplicates.isEmpty() ? pasteMessage(content, commit.addedCount)
-                                                        : duplicateFeedback(commit.addedCount, commit.duplicates);
-    return withFailures(message, failureCount);
+    if (commit.addedCount < 1 && commit.duplicates.isEmpty())
+        return std::nullopt;
+    if (commit.duplicates.isEmpty())
+        return pasteMessage(content);
+    return duplicateFeedback(commit.addedCount, commit.duplicates);
+}
+
+std::optional<QString> dropFeedback(int added, const QList<StashItem> &duplicates)
+{
+    if (added < 1 && duplicates.isEmpty())
+        return std::nullopt;
+    if (duplicates.isEmpty())
+        return QStringLiteral("已暂存 %1 项").arg(added);
+    return duplicateFeedback(added, duplicates);
 }
 
 } // namespace holdra::ImportFeedback

@@ -2,9 +2,18 @@
 
 #include "Store/StashStore.h"
 
+#include <QLoggingCategory>
+
 namespace holdra {
 
+Q_LOGGING_CATEGORY(lcPaste, "holdra.paste")
+
 namespace {
+
+void logFailure(const FileStorageError &error)
+{
+    qCWarning(lcPaste).noquote() << "a pasted item was not stashed:" << error.errorDescription();
+}
 
 template<class... Ts>
 struct Overloaded : Ts...
@@ -26,7 +35,8 @@ PasteboardCommit PasteboardCommit::commit(const PasteboardContent &content, Stas
                        StashStore::AddFilesResult added = store.addFiles(files.urls);
                        result.addedCount = int(added.added.size());
                        result.duplicates = std::move(added.duplicates);
-                       result.failures = std::move(added.errors);
+                       for (const FileStorageError &error : std::as_const(added.errors))
+                           logFailure(error);
                    },
                    [&](const PasteboardContent::Image &image) {
                        try {
@@ -35,7 +45,7 @@ PasteboardCommit PasteboardCommit::commit(const PasteboardContent &content, Stas
                            result.addedCount = added.item ? 1 : 0;
                            result.duplicates = std::move(added.duplicates);
                        } catch (const FileStorageError &error) {
-                           result.failures.append(error);
+                           logFailure(error);
                        }
                    },
                    [&](const PasteboardContent::Link &link) {

@@ -2,7 +2,6 @@
 
 #include "Models/StashItem.h"
 #include "Pasteboard/PasteboardContent.h"
-#include "Storage/FileStorageError.h"
 
 #include <QList>
 
@@ -11,15 +10,14 @@ namespace holdra {
 class StashStore;
 
 // The outcome of handing one classified paste to the store: what was really
-// stored, which stored items it repeated and what could not be stored.
+// stored and which stored items it repeated.
 struct PasteboardCommit
 {
     int addedCount = 0;
     QList<StashItem> duplicates;
-    QList<FileStorageError> failures;
 
     // Runs the one store operation that fits `content`. Storage failures are
-    // collected, never thrown.
+    // never thrown: what failed counts as not added and goes to the log.
     static PasteboardCommit commit(const PasteboardContent &content, StashStore &store);
 };
 

@@ -686,17 +686,18 @@ void StashStore::backfillContentHashes()
 
 int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
 {
-    // Only unlocked text items can be trashed here; without any, no file need be read.
-    qsizetype longestText = -1;
+    // Only unlocked text items can be trashed here, and only a copy whose size
+    // one of them allows can repeat it: no other copy is read.
+    QList<TextFileContent::SizeRange> sizes;
+    qint64 largest = -1;
     for (const StashItem &item : std::as_const(m_items)) {
-        if (item.kind() == StashItemKind::text && !item.locked() && item.text())
-            longestText = std::max(longestText, item.text()->size());
+        if (item.kind() == StashItemKind::text && !item.locked() && item.text()) {
+            sizes.append(TextFileContent::possibleFileSizes(*item.text()));
+            largest = std::max(largest, sizes.last().most);
+        }
     }
-    if (longestText < 0)
+    if (sizes.isEmpty())
         return 0;
-    // A file longer than this (UTF-8 at three bytes a unit, each line end doubled by
-    // CR LF, plus a BOM) cannot decode to any of the texts.
-    const qint64 largestMatch = 6 * qint64(longestText) + 4;
 
     QSet<QString> fileTexts;
     for (const StashItem &item : std::as_const(m_items)) {
@@ -705,8 +706,11 @@ int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
         const std::optional<QString> path = absolutePath(item);
         if (!path)
             continue;
+        const qint64 size = QFileInfo(*path).size();
+        if (std::none_of(sizes.cbegin(), sizes.cend(), [size](const auto &range) { return range.contains(size); }))
+            continue;
         // A FIFO in place of the copy is skipped, never waited on.
-        const std::optional<QByteArray> bytes = RegularFile::readAll(*path, largestMatch);
+        const std::optional<QByteArray> bytes = RegularFile::readAll(*path, largest);
         if (!bytes)
             continue;
         if (const std::optional<QString> text = TextFileContent::decoded(*bytes))

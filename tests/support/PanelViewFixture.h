@@ -79,7 +79,7 @@ protected:
                 return std::make_unique<NotchWindow>(controller, id, m_engine, nullptr);
             };
             env.clock = &m_clock;
-            env.playSound = [](SystemSound::Sound) {};
+            env.playSound = [this](SystemSound::Sound sound) { m_sounds.append(sound); };
             env.loadAudioPlayer = [state = m_audioState](const QUrl &, QObject *,
                                                          std::function<void(std::unique_ptr<AudioPlaying>)> loaded) {
                 loaded(std::make_unique<FakeAudioPlayer>(state));
@@ -236,6 +236,7 @@ protected:
 
     QList<NotchDisplay> m_displays;
     ManualClock m_clock;
+    QList<SystemSound::Sound> m_sounds;
     std::shared_ptr<FakeAudioPlayerState> m_audioState = std::make_shared<FakeAudioPlayerState>();
     InMemoryUserDefaults m_defaults;
     AppSettings m_settings{m_defaults};

@@ -23,7 +23,7 @@ const QStringList usedNames{
     QStringLiteral("arrow.up.forward.app"), QStringLiteral("arrow.uturn.backward"),
     QStringLiteral("arrow.uturn.backward.circle.fill"), QStringLiteral("checkmark.circle.fill"),
     QStringLiteral("chevron.up"), QStringLiteral("display"), QStringLiteral("doc"), QStringLiteral("doc.on.doc"),
-    QStringLiteral("eye"), QStringLiteral("eye.fill"), QStringLiteral("folder"),
+    QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("eye"), QStringLiteral("eye.fill"), QStringLiteral("folder"),
     QStringLiteral("folder.badge.gearshape"), QStringLiteral("folder.fill"), QStringLiteral("gearshape"),
     QStringLiteral("globe"), QStringLiteral("laptopcomputer"), QStringLiteral("link"), QStringLiteral("lock"),
     QStringLiteral("lock.fill"), QStringLiteral("lock.open"), QStringLiteral("mic"), QStringLiteral("mic.fill"),

@@ -536,6 +536,7 @@ TEST_F(NotchControllerTest, DeletingASelectionSparesLockedItems)
         c.selectRow(id, true);
     c.deleteSelection();
     EXPECT_EQ(c.toast(), QStringLiteral("已移入回收站 3 项，2 项已锁定"));
+    EXPECT_FALSE(c.toastIsError());
     EXPECT_EQ(m_store->count(), 2);
     EXPECT_TRUE(c.selectionSet().isEmpty());
 
@@ -543,6 +544,7 @@ TEST_F(NotchControllerTest, DeletingASelectionSparesLockedItems)
     c.selectAll();
     c.deleteSelection();
     EXPECT_EQ(c.toast(), QStringLiteral("所选已锁定，先解锁再删除"));
+    EXPECT_TRUE(c.toastIsError()) << "a refusal is no success";
     EXPECT_EQ(m_sounds, QList<SystemSound::Sound>{SystemSound::Sound::Pop});
     EXPECT_EQ(m_store->count(), 2);
 }
@@ -618,10 +620,13 @@ TEST_F(NotchControllerTest, RestoreMessages)
     EXPECT_EQ(c.toast(), QStringLiteral("已恢复 2 项到暂存"));
     c.reportRestore({{item}, {item}, {item, item}});
     EXPECT_EQ(c.toast(), QStringLiteral("已恢复 1 项，1 项重复，2 项文件缺失"));
+    EXPECT_FALSE(c.toastIsError());
     c.reportRestore({{}, {item}, {item}});
     EXPECT_EQ(c.toast(), QStringLiteral("暂存中已有相同文件，未恢复"));
+    EXPECT_TRUE(c.toastIsError());
     c.reportRestore({{}, {}, {item}});
     EXPECT_EQ(c.toast(), QStringLiteral("原文件已缺失，无法恢复"));
+    EXPECT_TRUE(c.toastIsError());
     m_sounds.clear();
     c.reportRestore({});
     EXPECT_TRUE(m_sounds.isEmpty());
@@ -865,6 +870,7 @@ TEST_F(NotchControllerTest, PlaybackProblemsAreToldAndOnlyTheLastPressedRowPlays
     m_playerOpens = false;
     c.toggleAudioPlayback(idOf(first));
     EXPECT_EQ(c.toast(), QStringLiteral("无法播放这段录音"));
+    EXPECT_TRUE(c.toastIsError());
     EXPECT_TRUE(c.audioPlayer().activeItemID().isNull());
 
     QFile::remove(m_store->absolutePath(first).value());

@@ -152,16 +152,24 @@ TEST_F(OpenPanelViewTest, PanelKeysReachTheController)
     EXPECT_FALSE(controller().isOpen());
 }
 
-TEST_F(OpenPanelViewTest, TheToastShowsTheControllersMessage)
+TEST_F(OpenPanelViewTest, TheToastShowsTheControllersMessageAndOnlySuccessGetsTheCheckMark)
 {
     openStore();
     ASSERT_TRUE(showPanel());
     EXPECT_FALSE(isShown("toast"));
+    const auto icon = [&] { return find("toastIcon")->property("name").toString(); };
     controller().showToast(QStringLiteral("已录入"));
     EXPECT_TRUE(waitFor([&] { return isShown("toast"); }));
     EXPECT_EQ(text("toastText"), "已录入");
+    EXPECT_EQ(icon(), "checkmark.circle.fill");
+
+    controller().showToast(QStringLiteral("磁盘空间不足"), NotchController::ToastKind::error);
+    EXPECT_TRUE(waitFor([&] { return text("toastText") == "磁盘空间不足"; }));
+    EXPECT_NE(icon(), "checkmark.circle.fill");
     m_clock.advance(1300ms);
     EXPECT_TRUE(waitFor([&] { return !isShown("toast"); }));
+    // The sign faded out with its text.
+    EXPECT_NE(icon(), "checkmark.circle.fill");
 }
 
 TEST_F(OpenPanelViewTest, DraggingAnEdgeResizesThePanelByTwiceTheMoveAndStoresTheWidthOnRelease)

@@ -14,48 +14,60 @@ StashItem named(const QString &name)
 const PasteboardContent fiveFiles{PasteboardContent::Files{
     {QUrl::fromLocalFile("/a"), QUrl::fromLocalFile("/b"), QUrl::fromLocalFile("/c"), QUrl::fromLocalFile("/d"),
      QUrl::fromLocalFile("/e")}}};
-
-PasteboardCommit commitOf(int added, QList<StashItem> duplicates, int failures)
-{
-    PasteboardCommit commit;
-    commit.addedCount = added;
-    commit.duplicates = std::move(duplicates);
-    for (int i = 0; i < failures; ++i)
-        commit.failures.append(FileStorageError::sourceUnreadable(QStringLiteral("f%1").arg(i)));
-    return commit;
-}
+const PasteboardContent image{PasteboardContent::Image{"x", "png"}};
+const QList<StashItem> report{named(QStringLiteral("报告.pdf"))};
+const QList<StashItem> three{named("a"), named("b"), named("c")};
 
 } // namespace
 
-TEST(ImportFeedbackTest, PasteMessagesCountWhatWasStored)
+TEST(ImportFeedbackTest, PasteToastsOrTheAlertSound)
 {
-    EXPECT_EQ(ImportFeedback::pasteFeedback(fiveFiles, commitOf(3, {}, 2)), QStringLiteral("已暂存 3 个文件，2 项失败"));
-    EXPECT_EQ(ImportFeedback::pasteFeedback(fiveFiles, commitOf(5, {}, 0)), QStringLiteral("已暂存 5 个文件"));
-    EXPECT_EQ(ImportFeedback::pasteFeedback({PasteboardContent::Image{"x", "png"}}, commitOf(1, {}, 0)),
-              QStringLiteral("已暂存图片"));
-    EXPECT_EQ(ImportFeedback::pasteFeedback({PasteboardContent::Link{"https://a/", std::nullopt}}, commitOf(1, {}, 0)),
-              QStringLiteral("已暂存链接"));
-    EXPECT_EQ(ImportFeedback::pasteFeedback({PasteboardContent::Text{"t"}}, commitOf(1, {}, 0)),
-              QStringLiteral("已暂存文字"));
+    struct Case
+    {
+        const char *what;
+        PasteboardContent content;
+        int added;
+        QList<StashItem> duplicates;
+        std::optional<QString> toast;
+    };
+    const QList<Case> cases{
+        // Files count what was pasted: failed copies are not told.
+        {"files, two failed", fiveFiles, 3, {}, QStringLiteral("已暂存 5 个文件")},
+        {"image", image, 1, {}, QStringLiteral("已暂存图片")},
+        {"link", {PasteboardContent::Link{"https://a/", std::nullopt}}, 1, {}, QStringLiteral("已暂存链接")},
+        {"text", {PasteboardContent::Text{"t"}}, 1, {}, QStringLiteral("已暂存文字")},
+        {"one new, one known", fiveFiles, 1, report, QStringLiteral("已暂存 1 项，「报告.pdf」已存在")},
+        {"only known", fiveFiles, 0, three, QStringLiteral("3 项已存在，高亮显示")},
+        {"every file failed", fiveFiles, 0, {}, std::nullopt},
+        {"image not written", image, 0, {}, std::nullopt},
+        {"nothing usable", {PasteboardContent::Empty{}}, 0, {}, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        PasteboardCommit commit;
+        commit.addedCount = c.added;
+        commit.duplicates = c.duplicates;
+        EXPECT_EQ(ImportFeedback::pasteFeedback(c.content, commit), c.toast);
+    }
 }
 
-TEST(ImportFeedbackTest, DuplicatesAreNamedOrCounted)
+TEST(ImportFeedbackTest, DropToastsOrSilence)
 {
-    EXPECT_EQ(ImportFeedback::duplicateFeedback(1, {named(QStringLiteral("报告.pdf"))}),
-              QStringLiteral("已暂存 1 项，「报告.pdf」已存在"));
-    EXPECT_EQ(ImportFeedback::duplicateFeedback(0, {named("a"), named("b"), named("c")}),
-              QStringLiteral("3 项已存在，高亮显示"));
-    EXPECT_EQ(ImportFeedback::pasteFeedback(fiveFiles, commitOf(2, {named("a"), named("b")}, 1)),
-              QStringLiteral("已暂存 2 项，2 项已存在，1 项失败"));
-}
-
-TEST(ImportFeedbackTest, NothingStoredBeepsUnlessSomethingFailed)
-{
-    EXPECT_EQ(ImportFeedback::pasteFeedback({PasteboardContent::Empty{}}, commitOf(0, {}, 0)), std::nullopt);
-    EXPECT_EQ(ImportFeedback::pasteFeedback(fiveFiles, commitOf(0, {}, 5)), QStringLiteral("5 项失败"));
-
-    PasteboardCommit full;
-    full.failures.append(FileStorageError::outOfSpace());
-    EXPECT_EQ(ImportFeedback::pasteFeedback({PasteboardContent::Image{"x", "png"}}, full),
-              FileStorageError::outOfSpace().errorDescription());
+    struct Case
+    {
+        int added;
+        QList<StashItem> duplicates;
+        std::optional<QString> toast;
+    };
+    const QList<Case> cases{
+        {2, {}, QStringLiteral("已暂存 2 项")},
+        {0, report, QStringLiteral("「报告.pdf」已存在，高亮显示")},
+        {1, three, QStringLiteral("已暂存 1 项，3 项已存在")},
+        // Nothing stashed and nothing found again, whatever failed: silence.
+        {0, {}, std::nullopt},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.added);
+        EXPECT_EQ(ImportFeedback::dropFeedback(c.added, c.duplicates), c.toast);
+    }
 }

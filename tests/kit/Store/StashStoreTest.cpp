@@ -106,6 +106,23 @@ TEST_F(StashStoreTest, TextItemsRepeatingAStashedTextFileGoToTheTrash)
     EXPECT_EQ(savedTrash().size(), 2);
 }
 
+TEST_F(StashStoreTest, AShortTextRepeatingALongerDecomposedFileGoesToTheTrashToo)
+{
+    // The file spells each syllable as its jamo: three times the bytes of the text,
+    // with a byte-order mark and CR LF on top. No longer text is there to widen the
+    // sizes looked at.
+    const QString composed = QStringLiteral("한국어\n");
+    QString decomposed = composed.normalized(QString::NormalizationForm_D);
+    decomposed.replace(u'\n', QStringLiteral("\r\n"));
+    const StashItem file = storedItem(QStringLiteral("jamo.txt"), "\xEF\xBB\xBF" + decomposed.toUtf8());
+    const StashItem repeat = textItem(composed);
+    writeItems({repeat, file});
+
+    StashStore &store = openStore();
+    EXPECT_EQ(store.trashCount(), 1);
+    EXPECT_EQ(displayNames(store.items()), QStringList{QStringLiteral("jamo.txt")});
+}
+
 TEST_F(StashStoreTest, WithoutTxtFilesRepeatedTextsStay)
 {
     writeItems({textItem(QStringLiteral("same")), textItem(QStringLiteral("same")),

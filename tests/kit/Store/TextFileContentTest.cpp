@@ -1,0 +1,55 @@
+#include "Store/TextFileContent.h"
+
+#include <QList>
+#include <QStringEncoder>
+#include <QStringList>
+#include <gtest/gtest.h>
+
+using namespace holdra;
+
+namespace {
+
+// The bytes of a file holding `text`: plain UTF-8 with LF, or with a byte-order
+// mark, a U+FEFF and CR LF line ends in UTF-8 or UTF-16 (the largest forms).
+QList<QByteArray> fileForms(const QString &text)
+{
+    QString padded = QChar(0xFEFF) + text;
+    padded.replace(u'\n', QStringLiteral("\r\n"));
+    QStringEncoder utf8(QStringConverter::Utf8);
+    QStringEncoder utf16(QStringConverter::Utf16LE);
+    return {QByteArray(utf8.encode(text)), QByteArray("\xEF\xBB\xBF") + QByteArray(utf8.encode(padded)),
+            QByteArray("\xFF\xFE") + QByteArray(utf16.encode(padded))};
+}
+
+} // namespace
+
+// Every character with a canonical decomposition, in each of its equivalent
+// forms, twice with a line end between: a file holding any form of it that
+// compares equal has a size inside the range of every other form.
+TEST(TextFileContentTest, TheSizeRangeHoldsEveryEquivalentFile)
+{
+    int checked = 0;
+    for (char32_t code = 0; code <= 0x10FFFF; ++code) {
+        if (QChar::decompositionTag(code) != QChar::Canonical)
+            continue;
+        const QString one = QString::fromUcs4(&code, 1);
+        const QString raw = one + u'\n' + one;
+        const QStringList forms{raw, raw.normalized(QString::NormalizationForm_C),
+                                raw.normalized(QString::NormalizationForm_D)};
+        for (const QString &itemText : forms) {
+            const TextFileContent::SizeRange range = TextFileContent::possibleFileSizes(itemText);
+            for (const QString &fileText : forms) {
+                for (const QByteArray &bytes : fileForms(fileText)) {
+                    ASSERT_EQ(TextFileContent::normalized(TextFileContent::decoded(bytes).value()),
+                              TextFileContent::normalized(itemText));
+                    ASSERT_TRUE(range.contains(bytes.size()))
+                        << std::hex << quint32(code) << std::dec << " " << bytes.size() << " not in "
+                        << range.least << ".." << range.most;
+                }
+            }
+        }
+        ++checked;
+    }
+    // Hangul syllables and the precomposed Latin, Greek and others.
+    EXPECT_GT(checked, 13000);
+}
