@@ -75,6 +75,8 @@ class NotchController : public QObject
     Q_PROPERTY(QObject *audioPlayer READ audioPlayerObject CONSTANT)
     // The RecordingController, once one is attached; null before.
     Q_PROPERTY(QObject *recorder READ recorderObject NOTIFY recorderChanged)
+    // False in builds without the update check (HOLDRA_UPDATE_CHECK=OFF).
+    Q_PROPERTY(bool updateCheckAvailable READ updateCheckAvailable CONSTANT)
 
 public:
     enum class ResizeEdge { Leading, Trailing };
@@ -233,6 +235,7 @@ public:
 
     // --- messages
     Q_INVOKABLE void showToast(const QString &message);
+    bool updateCheckAvailable() const { return HOLDRA_UPDATE_CHECK; }
     // The "Pop" sound when the settings want it, then the toast.
     void feedback(const QString &message);
     // An action refused as a whole.
@@ -281,9 +284,10 @@ Q_SIGNALS:
     void dragRequested(const QList<holdra::StashItem> &items, QObject *source);
     void kelvarnAvailabilityRefreshRequested();
     void openKelvarnTodayFolderRequested(const QString &displayID, bool withTargetDisplay);
-    // Ctrl+, and Ctrl+Q in the panel.
+    // Ctrl+, and Ctrl+Q in the panel, and the header's menu (for desktops without a tray).
     void settingsRequested();
     void quitRequested();
+    void updateCheckRequested();
 
 private:
     struct WindowEntry

@@ -1,0 +1,40 @@
+#include "Support/DefaultApplication.h"
+
+#include "Support/ApplicationId.h"
+#include "Support/DesktopEntry.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QMimeDatabase>
+#include <QUrl>
+
+namespace holdra::DefaultApplication {
+
+bool isHoldra(const DesktopEntry &entry)
+{
+    if (entry.desktopID() == QLatin1String(desktopEntryId))
+        return true;
+    const QFileInfo program(entry.executable());
+    if (program.fileName() == u"holdra")
+        return true;
+    const QString self = QCoreApplication::applicationFilePath();
+    return !self.isEmpty() && program.isAbsolute() && program.canonicalFilePath() == QFileInfo(self).canonicalFilePath();
+}
+
+QString openFile(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    const QString type = QMimeDatabase().mimeTypeForFile(info).name();
+    const std::optional<DesktopEntry> handler = DesktopEntry::defaultForMimeType(type);
+    if (!handler)
+        return QStringLiteral("没有可以打开“%1”的应用（%2）").arg(name, type);
+    if (isHoldra(*handler))
+        return QStringLiteral("“%1”（%2）的默认应用是栖物匣自己，请在系统设置中另选一个").arg(name, type);
+    const QString error = handler->launch(QUrl::fromLocalFile(info.absoluteFilePath()));
+    if (!error.isEmpty())
+        return QStringLiteral("无法打开“%1”：%2").arg(name, error);
+    return {};
+}
+
+} // namespace holdra::DefaultApplication
