@@ -81,7 +81,6 @@ void ItemActions::openOrSay(const QUrl &url) const
     const QString error = m_openURL(url);
     if (error.isEmpty())
         return;
-    qCWarning(lcDrag).noquote() << error;
     Q_EMIT failed(error);
 }
 

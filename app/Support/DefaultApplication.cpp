@@ -5,10 +5,13 @@
 
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QLoggingCategory>
 #include <QMimeDatabase>
 #include <QUrl>
 
 namespace holdra::DefaultApplication {
+
+Q_LOGGING_CATEGORY(lcOpen, "holdra.open")
 
 bool isHoldra(const DesktopEntry &entry)
 {
@@ -27,10 +30,14 @@ QString openFile(const QString &path)
     const QString name = info.fileName();
     const QString type = QMimeDatabase().mimeTypeForFile(info).name();
     const std::optional<DesktopEntry> handler = DesktopEntry::defaultForMimeType(type);
-    if (!handler)
-        return QStringLiteral("没有可以打开“%1”的应用（%2）").arg(name, type);
-    if (isHoldra(*handler))
-        return QStringLiteral("“%1”（%2）的默认应用是栖物匣自己，请在系统设置中另选一个").arg(name, type);
+    if (!handler) {
+        qCInfo(lcOpen).noquote() << "no application for" << type;
+        return QStringLiteral("没有可以打开“%1”的应用").arg(name);
+    }
+    if (isHoldra(*handler)) {
+        qCInfo(lcOpen).noquote() << "the default for" << type << "is Holdra itself:" << handler->filePath();
+        return QStringLiteral("“%1”的默认应用是栖物匣自己，请另选一个").arg(name);
+    }
     const QString error = handler->launch(QUrl::fromLocalFile(info.absoluteFilePath()));
     if (!error.isEmpty())
         return QStringLiteral("无法打开“%1”：%2").arg(name, error);
