@@ -30,8 +30,11 @@ HOLDRA_PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev e2fsprogs
   # fuzzing the decoders (libFuzzer ships in the compiler-rt package)
   clang libclang-rt-14-dev
-  # checks of the installed desktop entry and AppStream metadata
-  desktop-file-utils appstream
+  # checks of the installed desktop entry and AppStream metadata, and of the
+  # package (lintian; dpkg-shlibdeps for its library dependencies)
+  desktop-file-utils appstream lintian dpkg-dev
+  # a private session bus for the tests of the file manager and previewer calls
+  dbus-daemon
   xvfb xauth openbox xdotool x11-utils xclip pulseaudio
   # the drag roads: a real file manager beside the shelf, and screen pixels read back
   pcmanfm imagemagick

@@ -37,7 +37,7 @@ namespace holdra {
 AppDelegate::AppDelegate(QObject *parent)
     : QObject(parent)
     , m_settings(m_defaults)
-    , m_updater(std::make_unique<UpdaterModel>(m_defaults))
+    , m_updater(HOLDRA_UPDATE_CHECK ? std::make_unique<UpdaterModel>(m_defaults) : nullptr)
 {
     // The engine owns the providers; rows and buttons draw their symbols and thumbnails through them.
     m_engine.addImageProvider(QStringLiteral("symbol"), new SymbolImageProvider);
@@ -100,6 +100,7 @@ bool AppDelegate::launch()
             Qt::QueuedConnection);
     connect(m_notchController.get(), &NotchController::settingsRequested, this,
             &AppDelegate::settingsWindowRequested);
+    connect(m_notchController.get(), &NotchController::updateCheckRequested, this, &AppDelegate::checkForUpdatesFromPanel);
 
     // Items in and out.
     m_itemTransfer = std::make_unique<ItemTransfer>(*m_notchController, *m_store, &m_defaults);
@@ -113,6 +114,10 @@ bool AppDelegate::launch()
             &AppDelegate::settingsWindowRequested);
     connect(m_statusController.get(), &StatusItemController::quitRequested, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);
+    connect(m_notchController.get(), &NotchController::isOpenChanged, m_statusController.get(), [this] {
+        if (!m_notchController->isOpen())
+            m_statusController->notePanelClosed();
+    });
     m_statusController->show();
 
     watchDisplays();
@@ -133,7 +138,8 @@ bool AppDelegate::launch()
 
     connect(this, &AppDelegate::settingsWindowRequested, this, &AppDelegate::showSettings);
 
-    m_updater->start();
+    if (m_updater)
+        m_updater->start();
     return true;
 }
 
@@ -254,6 +260,21 @@ void AppDelegate::showSaveFailure(const QString &message)
     if (!m_notchController->isOpen())
         m_notchController->open(displayIDUnderMouse().value_or(QString()), true);
     m_notchController->showToast(message, NotchController::ToastKind::error);
+}
+
+void AppDelegate::checkForUpdatesFromPanel()
+{
+    if (!m_updater)
+        return;
+    // The answer of a check asked for in the panel is said in the panel.
+    connect(
+        m_updater.get(), &UpdaterModel::checkFinished, this,
+        [this] {
+            if (m_notchController)
+                m_notchController->showToast(m_updater->statusText());
+        },
+        Qt::SingleShotConnection);
+    m_updater->checkForUpdates();
 }
 
 void AppDelegate::togglePanelUnderPointer()

@@ -75,6 +75,7 @@ Q_SIGNALS:
     void settingsWindowRequested();
 
 private:
+    void checkForUpdatesFromPanel();
     // The display watcher, and the refreshes it drives.
     void watchDisplays();
     void connectCompanion();

@@ -4,12 +4,12 @@
 #include "Notch/DropImport.h"
 #include "Store/StashStore.h"
 #include "Support/AppPaths.h"
+#include "Support/DefaultApplication.h"
 #include "Support/PrivateDirectory.h"
+#include "Support/SessionService.h"
 
 #include <QClipboard>
 #include <QDir>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDesktopServices>
 #include <QDrag>
@@ -61,9 +61,27 @@ QString itemText(const StashItem &item)
 ItemActions::ItemActions(StashStore &store, QObject *parent)
     : QObject(parent)
     , m_store(store)
-    , m_openURL([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+    , m_openURL(&ItemActions::openWithDesktop)
+    , m_bus(QDBusConnection::sessionBus())
     , m_temporaryDirectory(AppPaths::temporaryDirectory())
 {
+}
+
+QString ItemActions::openWithDesktop(const QUrl &url)
+{
+    if (url.isLocalFile())
+        return DefaultApplication::openFile(url.toLocalFile());
+    if (QDesktopServices::openUrl(url))
+        return {};
+    return QStringLiteral("没有可以打开“%1”的应用").arg(url.toDisplayString());
+}
+
+void ItemActions::openOrSay(const QUrl &url) const
+{
+    const QString error = m_openURL(url);
+    if (error.isEmpty())
+        return;
+    Q_EMIT failed(error);
 }
 
 std::optional<QUrl> ItemActions::storedFileURL(const StashItem &item) const
@@ -92,6 +110,7 @@ std::unique_ptr<QMimeData> ItemActions::copyData(const QList<StashItem> &items) 
     QList<QUrl> files;
     QStringList texts;
     QStringList locations;
+    QString imageFile;
     for (const StashItem &item : items) {
         if (item.kind() == StashItemKind::text) {
             texts.append(itemText(item));
@@ -106,17 +125,22 @@ std::unique_ptr<QMimeData> ItemActions::copyData(const QList<StashItem> &items) 
             urls.append(*file);
             files.append(*file);
             locations.append(file->toLocalFile());
+            if (item.kind() == StashItemKind::image && imageFile.isEmpty())
+                imageFile = file->toLocalFile();
         }
     }
     if (urls.isEmpty() && texts.isEmpty())
         return nullptr;
-    auto data = std::make_unique<QMimeData>();
+    auto data = std::make_unique<ItemDragData>();
     if (!urls.isEmpty())
         data->setUrls(urls);
     if (!files.isEmpty())
         data->setData(QStringLiteral("x-special/gnome-copied-files"), gnomeCopiedFiles(files));
     // Editors and terminals get the words when there are any, else where things are.
     data->setText((texts.isEmpty() ? locations : texts).join(u'\n'));
+    // Image editors and chat windows paste pictures, not paths; converted only
+    // when one asks.
+    data->setImageFile(imageFile);
     return data;
 }
 
@@ -133,29 +157,26 @@ void ItemActions::open(const StashItem &item) const
 {
     if (item.kind() == StashItemKind::link) {
         if (const std::optional<QUrl> url = linkURL(item))
-            m_openURL(*url);
+            openOrSay(*url);
         return;
     }
     if (item.kind() != StashItemKind::file && item.kind() != StashItemKind::image)
         return;
     if (const std::optional<QUrl> file = storedFileURL(item))
-        m_openURL(*file);
+        openOrSay(*file);
 }
 
-void ItemActions::reveal(const StashItem &item) const
+void ItemActions::reveal(const StashItem &item)
 {
     const std::optional<QUrl> file = storedFileURL(item);
     if (!file)
         return;
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected() && bus.interface() && bus.interface()->isServiceRegistered(fileManagerService)) {
-        QDBusMessage call = QDBusMessage::createMethodCall(fileManagerService, QStringLiteral("/org/freedesktop/FileManager1"),
-                                                           fileManagerService, QStringLiteral("ShowItems"));
-        call << QStringList{file->toString(QUrl::FullyEncoded)} << QString();
-        if (bus.send(call))
-            return;
-    }
-    m_openURL(QUrl::fromLocalFile(QFileInfo(file->toLocalFile()).absolutePath()));
+    const QUrl folder = QUrl::fromLocalFile(QFileInfo(file->toLocalFile()).absolutePath());
+    QDBusMessage call = QDBusMessage::createMethodCall(fileManagerService, QStringLiteral("/org/freedesktop/FileManager1"),
+                                                       fileManagerService, QStringLiteral("ShowItems"));
+    call << QStringList{file->toString(QUrl::FullyEncoded)} << QString();
+    if (!SessionService::call(m_bus, call, this, [this, folder] { openOrSay(folder); }))
+        openOrSay(folder);
 }
 
 QString ItemActions::textDragDirectory(const StashItem &item) const
@@ -297,7 +318,7 @@ void ItemActions::open(const QString &itemID) const
         open(*found);
 }
 
-void ItemActions::reveal(const QString &itemID) const
+void ItemActions::reveal(const QString &itemID)
 {
     if (const std::optional<StashItem> found = item(itemID))
         reveal(*found);

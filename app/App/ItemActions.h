@@ -2,6 +2,7 @@
 
 #include "Models/StashItem.h"
 
+#include <QDBusConnection>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -28,20 +29,25 @@ class ItemActions : public QObject
     QML_UNCREATABLE("made by the application")
 
 public:
-    // Opens a URL with the desktop's handler; QDesktopServices by default.
-    using URLOpener = std::function<bool(const QUrl &)>;
+    // Opens a URL with the desktop's handler, local files never with Holdra
+    // (DefaultApplication); returns empty on success, else what to tell the user.
+    using URLOpener = std::function<QString(const QUrl &)>;
+    static QString openWithDesktop(const QUrl &url);
 
     explicit ItemActions(StashStore &store, QObject *parent = nullptr);
 
     void setURLOpener(URLOpener opener) { m_openURL = std::move(opener); }
+    // Where the file manager is asked; the session bus by default.
+    void setSessionBus(const QDBusConnection &bus) { m_bus = bus; }
     // Below which dragged text is written as a file, in "HoldraDrag"; Holdra's
     // private temporary directory under $XDG_RUNTIME_DIR by default.
     void setTemporaryDirectory(const QString &path) { m_temporaryDirectory = path; }
 
     // The clipboard data for `items`: text/uri-list of the stored copies and
     // link URLs in item order, x-special/gnome-copied-files for the copies (so
-    // file managers paste the files) and text/plain (the texts, or else the
-    // URLs and paths one per line). Nothing when no item contributes.
+    // file managers paste the files), image/png for the first image and
+    // text/plain (the texts, or else the URLs and paths one per line). Nothing
+    // when no item contributes.
     std::unique_ptr<QMimeData> copyData(const QList<StashItem> &items) const;
     // Replaces the clipboard's contents; an empty list leaves it alone, a list
     // of items that contribute nothing leaves it cleared.
@@ -50,8 +56,9 @@ public:
     // Links in the browser, files and images in their default application;
     // texts and recordings have their own views.
     void open(const StashItem &item) const;
-    // Shows the stored copy selected in the file manager, or at least its folder.
-    void reveal(const StashItem &item) const;
+    // Shows the stored copy selected in the file manager (FileManager1, started
+    // by the bus when need be), or else its folder in the default file manager.
+    void reveal(const StashItem &item);
     // What a drag of the items carries, in item order: the stored copies of
     // files, images and recordings and the .txt files of texts as file URLs
     // (text/uri-list and x-special/gnome-copied-files), links as URLs
@@ -69,12 +76,17 @@ public:
     // Row entry points for QML, by item identifier.
     Q_INVOKABLE void copyItems(const QStringList &itemIDs) const;
     Q_INVOKABLE void open(const QString &itemID) const;
-    Q_INVOKABLE void reveal(const QString &itemID) const;
+    Q_INVOKABLE void reveal(const QString &itemID);
 
     // The folder of dragged-out text files of one item: "HoldraDrag/<ID>".
     QString textDragDirectory(const StashItem &item) const;
 
+Q_SIGNALS:
+    // An item could not be opened or revealed; the sentence says why.
+    void failed(const QString &message) const;
+
 private:
+    void openOrSay(const QUrl &url) const;
     // Writes the text of a text item to its own file, replacing what an earlier
     // drag left there; none when it cannot be written.
     std::optional<QUrl> writeTextFile(const StashItem &item) const;
@@ -85,6 +97,7 @@ private:
 
     StashStore &m_store;
     URLOpener m_openURL;
+    QDBusConnection m_bus;
     QString m_temporaryDirectory;
 };
 

@@ -1,5 +1,8 @@
 #include "App/LoginItem.h"
 
+#include "Support/ApplicationId.h"
+
+#include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -7,6 +10,8 @@
 #include <QSaveFile>
 #include <QSettings>
 #include <QStandardPaths>
+
+#include <algorithm>
 
 namespace holdra::LoginItem {
 
@@ -21,29 +26,33 @@ void logFailure(const QString &description)
 
 QByteArray entryContents()
 {
-    return QByteArrayLiteral("[Desktop Entry]\n"
-                             "Type=Application\n"
-                             "Name=栖物匣\n"
-                             "Name[zh_CN]=栖物匣\n"
-                             "Comment=文件、文字、链接，先栖物匣。\n"
-                             "Exec=holdra\n"
-                             "Icon=holdra\n"
-                             "Terminal=false\n"
-                             "X-GNOME-Autostart-enabled=true\n");
+    return QStringLiteral("[Desktop Entry]\n"
+                          "Type=Application\n"
+                          "Name=Holdra\n"
+                          "Name[zh_CN]=栖物匣\n"
+                          "Comment=Put files, text and links aside at the top of the screen\n"
+                          "Comment[zh_CN]=文件、文字、链接，先栖物匣。\n"
+                          "Exec=%1\n"
+                          "Icon=%2\n"
+                          "Terminal=false\n"
+                          "X-GNOME-Autostart-enabled=true\n")
+        .arg(execValue(QCoreApplication::applicationFilePath()), QLatin1String(applicationId))
+        .toUtf8();
 }
 
-} // namespace
-
-QString autostartEntryPath()
+QString autostartDirectory()
 {
     // GenericConfigLocation is $XDG_CONFIG_HOME, or ~/.config when it is unset or relative.
-    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation)
-        + QStringLiteral("/autostart/holdra.desktop");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + QStringLiteral("/autostart/");
 }
 
-bool isEnabled()
+QString legacyEntryPath()
 {
-    const QString path = autostartEntryPath();
+    return autostartDirectory() + QStringLiteral("holdra.desktop");
+}
+
+bool isEnabledEntry(const QString &path)
+{
     if (!QFileInfo(path).isFile())
         return false;
     QSettings entry(path, QSettings::IniFormat);
@@ -54,17 +63,56 @@ bool isEnabled()
         && gnomeEnabled.compare(QLatin1String("false"), Qt::CaseInsensitive) != 0;
 }
 
+} // namespace
+
+QString autostartEntryPath()
+{
+    return autostartDirectory() + QLatin1String(desktopEntryId);
+}
+
+QString execValue(const QString &program)
+{
+    static const QString reserved = QStringLiteral(" \t\n\"'\\><~|&;$*?#()`");
+    // A percent sign would be read as a field code.
+    const QString literal = QString(program).replace(u'%', QStringLiteral("%%"));
+    const bool quoted = std::any_of(program.begin(), program.end(), [](QChar c) { return reserved.contains(c); });
+    if (!quoted)
+        return literal;
+    QString argument;
+    for (const QChar c : literal) {
+        if (c == u'"' || c == u'`' || c == u'$' || c == u'\\')
+            argument += u'\\';
+        argument += c;
+    }
+    // The whole value is a string of the entry, where a backslash is written twice.
+    argument.replace(u'\\', QStringLiteral("\\\\"));
+    return u'"' + argument + u'"';
+}
+
+bool isEnabled()
+{
+    return isEnabledEntry(autostartEntryPath()) || isEnabledEntry(legacyEntryPath());
+}
+
 void setEnabled(bool enabled)
 {
-    if (enabled == isEnabled())
+    const bool legacy = QFileInfo::exists(legacyEntryPath());
+    if (enabled == isEnabled() && !legacy)
         return;
+    if (legacy) {
+        QFile old(legacyEntryPath());
+        if (!old.remove())
+            logFailure(old.errorString());
+    }
     const QString path = autostartEntryPath();
     if (!enabled) {
         QFile entry(path);
-        if (!entry.remove())
+        if (entry.exists() && !entry.remove())
             logFailure(entry.errorString());
         return;
     }
+    if (isEnabledEntry(path))
+        return;
     if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
         logFailure(QStringLiteral("无法创建目录 %1").arg(QFileInfo(path).absolutePath()));
         return;

@@ -1,12 +1,12 @@
 #include "App/QuickLookCoordinator.h"
+#include "App/ItemActions.h"
 #include "App/WindowPlacement.h"
+#include "Support/SessionService.h"
 
 #include "Support/ByteCount.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDesktopServices>
+#include <QLoggingCategory>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
@@ -16,6 +16,8 @@
 #include <QStringDecoder>
 
 namespace holdra {
+
+Q_LOGGING_CATEGORY(lcPreview, "holdra.preview")
 
 namespace {
 
@@ -46,7 +48,8 @@ QString leadingText(const QString &path, qint64 maximumBytes)
 
 QuickLookCoordinator::QuickLookCoordinator(QObject *parent)
     : QObject(parent)
-    , m_openURL([](const QUrl &url) { return QDesktopServices::openUrl(url); })
+    , m_openURL(&ItemActions::openWithDesktop)
+    , m_bus(QDBusConnection::sessionBus())
 {
 }
 
@@ -61,15 +64,12 @@ void QuickLookCoordinator::present(const QList<QUrl> &urls)
         showOwnWindow(urls.first());
 }
 
-bool QuickLookCoordinator::showInSushi(const QUrl &url) const
+bool QuickLookCoordinator::showInSushi(const QUrl &url)
 {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected() || !bus.interface() || !bus.interface()->isServiceRegistered(sushiService))
-        return false;
     QDBusMessage call = QDBusMessage::createMethodCall(sushiService, QStringLiteral("/org/gnome/NautilusPreviewer"),
                                                        sushiService, QStringLiteral("ShowFile"));
     call << url.toString(QUrl::FullyEncoded) << 0 << false;
-    return bus.send(call);
+    return SessionService::call(m_bus, call, this, [this, url] { showOwnWindow(url); });
 }
 
 bool QuickLookCoordinator::makeWindow()
@@ -79,7 +79,7 @@ bool QuickLookCoordinator::makeWindow()
     component.setData("import Holdra\nItemPreviewWindow {}", QUrl());
     m_window.reset(qobject_cast<QQuickWindow *>(component.create()));
     if (!m_window) {
-        qWarning("preview: %s", qPrintable(component.errorString()));
+        qCWarning(lcPreview).noquote() << component.errorString();
         return false;
     }
     connect(m_window.get(), SIGNAL(openRequested()), this, SLOT(openShownFile()));
@@ -88,8 +88,10 @@ bool QuickLookCoordinator::makeWindow()
 
 void QuickLookCoordinator::openShownFile()
 {
-    if (!m_urls.isEmpty())
-        m_openURL(m_urls.first());
+    if (m_urls.isEmpty())
+        return;
+    if (const QString error = m_openURL(m_urls.first()); !error.isEmpty())
+        Q_EMIT failed(error);
 }
 
 void QuickLookCoordinator::showOwnWindow(const QUrl &url)

@@ -1,15 +1,29 @@
 #include "App/StatusItemController.h"
 
-#include "App/SymbolIcons.h"
 #include "App/UpdaterModel.h"
 #include "Settings/AppSettings.h"
 #include "Store/StashStore.h"
 
 #include <QAction>
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QMenu>
 #include <QSystemTrayIcon>
 
 namespace holdra {
+
+namespace {
+
+// The StatusNotifierItem hosts' registry (KDE, GNOME's AppIndicator extension,
+// snixembed). XEmbed trays announce themselves with a MANAGER message, which
+// Qt's own tray icon follows once it has been shown.
+const QString statusNotifierWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+// A press that closes the open panel as an outside click and the activation
+// of the same click arrive this close together.
+constexpr qint64 sameClickMs = 500;
+
+} // namespace
 
 StatusItemController::StatusItemController(StashStore *store, AppSettings *settings, UpdaterModel *updater,
                                            QObject *parent)
@@ -20,19 +34,18 @@ StatusItemController::StatusItemController(StashStore *store, AppSettings *setti
     , m_menu(std::make_unique<QMenu>())
     , m_trayIcon(new QSystemTrayIcon(this))
 {
-    QIcon icon = SymbolIcons::icon(QStringLiteral("tray.and.arrow.down.fill"));
-    // Drawn in black; the desktop tints a mask icon for light and dark panels.
-    icon.setIsMask(true);
-    m_trayIcon->setIcon(icon);
+    // Two-toned, not a mask: a tinted mask vanishes on trays that tint it wrongly.
+    m_trayIcon->setIcon(QIcon::fromTheme(QStringLiteral("holdra-symbolic"), QIcon(QStringLiteral(":/holdra-symbolic.svg"))));
     m_trayIcon->setToolTip(QStringLiteral("栖物匣 — 文件、文字、链接，先栖物匣。"));
     m_menu->setAccessibleName(QStringLiteral("栖物匣"));
     m_trayIcon->setContextMenu(m_menu.get());
     connect(m_menu.get(), &QMenu::aboutToShow, this, &StatusItemController::menuNeedsUpdate);
     // A left click on the icon opens the panel, as the first row does.
-    connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-        if (reason == QSystemTrayIcon::Trigger)
-            Q_EMIT togglePanelRequested();
-    });
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) { handleActivation(reason); });
+    m_hostWatcher = new QDBusServiceWatcher(statusNotifierWatcher, QDBusConnection::sessionBus(),
+                                            QDBusServiceWatcher::WatchForRegistration, this);
+    connect(m_hostWatcher, &QDBusServiceWatcher::serviceRegistered, this, &StatusItemController::reshow);
     if (m_updater) {
         // A check asked for from the menu answers in a tray message; daily ones stay quiet.
         connect(m_updater, &UpdaterModel::checkFinished, this, [this] {
@@ -53,8 +66,32 @@ StatusItemController::~StatusItemController() = default;
 
 void StatusItemController::show()
 {
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        m_trayIcon->show();
+    m_shown = true;
+    m_trayIcon->show();
+}
+
+void StatusItemController::reshow()
+{
+    if (!m_shown)
+        return;
+    m_trayIcon->hide();
+    m_trayIcon->show();
+}
+
+void StatusItemController::notePanelClosed()
+{
+    m_sincePanelClosed.start();
+}
+
+void StatusItemController::handleActivation(int reason)
+{
+    if (reason != QSystemTrayIcon::Trigger)
+        return;
+    if (m_sincePanelClosed.isValid() && m_sincePanelClosed.elapsed() < sameClickMs) {
+        m_sincePanelClosed.invalidate();
+        return;
+    }
+    Q_EMIT togglePanelRequested();
 }
 
 void StatusItemController::menuNeedsUpdate()
@@ -69,16 +106,18 @@ void StatusItemController::menuNeedsUpdate()
     summary->setEnabled(false);
     m_menu->addSeparator();
 
-    QAction *check = m_menu->addAction(QStringLiteral("检查更新…"));
-    check->setEnabled(m_updater != nullptr);
-    connect(check, &QAction::triggered, this, [this] {
-        if (!m_updater)
-            return;
-        m_reportNextCheck = true;
-        m_updater->checkForUpdates();
-    });
-    QAction *changelog = m_menu->addAction(QStringLiteral("查看更新日志…"));
-    connect(changelog, &QAction::triggered, this, &StatusItemController::openChangelog);
+    // Builds without the update check have no updater and no update rows.
+    if (m_updater) {
+        QAction *check = m_menu->addAction(QStringLiteral("检查更新…"));
+        connect(check, &QAction::triggered, this, [this] {
+            if (!m_updater)
+                return;
+            m_reportNextCheck = true;
+            m_updater->checkForUpdates();
+        });
+        QAction *changelog = m_menu->addAction(QStringLiteral("查看更新日志…"));
+        connect(changelog, &QAction::triggered, this, &StatusItemController::openChangelog);
+    }
 
     QAction *settings = addAction(QStringLiteral("设置…"), &StatusItemController::openSettingsRequested);
     settings->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Comma));

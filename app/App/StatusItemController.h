@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 
 class QAction;
+class QDBusServiceWatcher;
 class QMenu;
 class QSystemTrayIcon;
 
@@ -15,7 +17,8 @@ class UpdaterModel;
 
 // Holdra's permanent handle: the tray icon and its menu. The menu is rebuilt
 // each time it is about to open, so the count and size are always current. Its
-// commands are signals; the application decides what they do.
+// commands are signals; the application decides what they do. The icon follows
+// the tray host: shown when one appears after Holdra, shown again when it restarts.
 class StatusItemController : public QObject
 {
     Q_OBJECT
@@ -27,8 +30,11 @@ public:
     QMenu *menu() const { return m_menu.get(); }
     QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
 
-    // Shows the icon when the desktop has a tray; the rest of Holdra works without one.
+    // Shows the icon now, or as soon as a tray appears; the rest of Holdra works without one.
     void show();
+    // The panel has just closed. A left click on the icon whose press closed the
+    // panel (as a click outside it) must not open it again.
+    void notePanelClosed();
 
     // Clears the menu and fills it anew; also run by the menu's aboutToShow.
     void menuNeedsUpdate();
@@ -42,6 +48,9 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
+    void handleActivation(int reason);
+    // Registers the icon anew with a tray host that has just started.
+    void reshow();
     QAction *addAction(const QString &title, void (StatusItemController::*signal)());
 
     QPointer<StashStore> m_store;
@@ -49,6 +58,9 @@ private:
     QPointer<UpdaterModel> m_updater;
     std::unique_ptr<QMenu> m_menu;
     QSystemTrayIcon *m_trayIcon = nullptr;
+    QDBusServiceWatcher *m_hostWatcher = nullptr;
+    QElapsedTimer m_sincePanelClosed;
+    bool m_shown = false;
     bool m_reportNextCheck = false;
 };
 

@@ -4,9 +4,12 @@
 #include "Integration/ExternalFileImportContract.h"
 #include "Platform/DisplayServerProbe.h"
 #include "Platform/TerminationSignals.h"
+#include "Support/ApplicationId.h"
 
 #include <QApplication>
+#include <QDBusConnection>
 #include <QDir>
+#include <QIcon>
 #include <QMessageBox>
 #include <QQuickWindow>
 #include <QtQml/qqmlextensionplugin.h>
@@ -59,7 +62,12 @@ int main(int argc, char *argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Holdra"));
     QCoreApplication::setOrganizationName(QStringLiteral("Holdra"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HOLDRA_VERSION));
-    QGuiApplication::setDesktopFileName(QStringLiteral("holdra"));
+    QGuiApplication::setDesktopFileName(QLatin1String(holdra::applicationId));
+    // Every window (settings, preview, dialogs) shows the application's icon;
+    // the bundled one when the icon theme lacks it (a build run in place).
+    QGuiApplication::setWindowIcon(
+        QIcon::fromTheme(QLatin1String(holdra::applicationId),
+                         QIcon(QStringLiteral(":/%1.svg").arg(QLatin1String(holdra::applicationId)))));
     // A shelf, not a document window: closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -70,6 +78,9 @@ int main(int argc, char *argv[])
         QMessageBox::critical(nullptr, QStringLiteral("栖物匣"), message);
         return 1;
     }
+    // The desktop's name for Holdra on the session bus; a second shelf never
+    // gets this far (the local socket forwards to the first).
+    QDBusConnection::sessionBus().registerService(QLatin1String(holdra::applicationId));
     if (QCoreApplication::arguments().contains(QLatin1String(holdra::AppDelegate::settingsOption)))
         delegate.showSettings();
     // Logging out or Ctrl+C ends Holdra like its own Quit does.

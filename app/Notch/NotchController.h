@@ -84,6 +84,8 @@ class NotchController : public QObject
     Q_PROPERTY(QObject *audioPlayer READ audioPlayerObject CONSTANT)
     // The RecordingController, once one is attached; null before.
     Q_PROPERTY(QObject *recorder READ recorderObject NOTIFY recorderChanged)
+    // False in builds without the update check (HOLDRA_UPDATE_CHECK=OFF).
+    Q_PROPERTY(bool updateCheckAvailable READ updateCheckAvailable CONSTANT)
 
 public:
     enum class ResizeEdge { Leading, Trailing };
@@ -259,6 +261,7 @@ public:
     // --- messages
     Q_INVOKABLE void showToast(const QString &message) { showToast(message, ToastKind::done); }
     void showToast(const QString &message, ToastKind kind);
+    bool updateCheckAvailable() const { return HOLDRA_UPDATE_CHECK; }
     // The "Pop" sound when the settings want it, then the toast.
     void feedback(const QString &message, ToastKind kind = ToastKind::done);
     // An action refused as a whole.
@@ -309,9 +312,10 @@ Q_SIGNALS:
     void openKelvarnTodayFolderRequested(const QString &displayID, bool withTargetDisplay);
     // A key typed on the list, or Tab, hands the keyboard to the quick-entry field.
     void quickEntryFocusRequested();
-    // Ctrl+, and Ctrl+Q in the panel.
+    // Ctrl+, and Ctrl+Q in the panel, and the header's menu (for desktops without a tray).
     void settingsRequested();
     void quitRequested();
+    void updateCheckRequested();
 
 private:
     struct WindowEntry

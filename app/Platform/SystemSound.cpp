@@ -1,5 +1,7 @@
 #include "Platform/SystemSound.h"
 
+#include "Support/ApplicationId.h"
+
 #include <canberra.h>
 
 namespace holdra {
@@ -41,7 +43,7 @@ bool SystemSound::open()
         m_failed = true;
         return false;
     }
-    ca_context_change_props(m_context, CA_PROP_APPLICATION_NAME, "Holdra", CA_PROP_APPLICATION_ID, "com.holdra.app",
+    ca_context_change_props(m_context, CA_PROP_APPLICATION_NAME, "Holdra", CA_PROP_APPLICATION_ID, applicationId,
                             nullptr);
     m_opened = ca_context_open(m_context) == CA_SUCCESS;
     m_failed = !m_opened;

@@ -63,6 +63,18 @@ std::optional<DesktopEntry> DesktopEntry::defaultForURIScheme(const QString &sch
     return adopt(g_app_info_get_default_for_uri_scheme(scheme.toUtf8().constData()));
 }
 
+std::optional<DesktopEntry> DesktopEntry::defaultForMimeType(const QString &mimeType)
+{
+    if (mimeType.isEmpty())
+        return std::nullopt;
+    return adopt(g_app_info_get_default_for_type(mimeType.toUtf8().constData(), FALSE));
+}
+
+QString DesktopEntry::executable() const
+{
+    return QFile::decodeName(g_app_info_get_executable(G_APP_INFO(infoOf(m_info))));
+}
+
 QString DesktopEntry::desktopID() const
 {
     return QString::fromUtf8(g_app_info_get_id(G_APP_INFO(infoOf(m_info))));

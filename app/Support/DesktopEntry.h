@@ -24,11 +24,15 @@ public:
     static std::optional<DesktopEntry> fromFile(const QString &path);
     // The application the desktop opens `scheme`: URLs with (x-scheme-handler/…).
     static std::optional<DesktopEntry> defaultForURIScheme(const QString &scheme);
+    // The application the desktop opens files of this MIME type with.
+    static std::optional<DesktopEntry> defaultForMimeType(const QString &mimeType);
 
     // "com.tessavel.Kelvarn.desktop"; empty for an entry read from a file
     // outside the applications directories.
     QString desktopID() const;
     QString filePath() const;
+    // The program its Exec= line starts, as written there ("holdra", "/usr/bin/gedit").
+    QString executable() const;
     // A key of the [Desktop Entry] group; nothing when it is absent.
     std::optional<QString> value(const QString &key) const;
 

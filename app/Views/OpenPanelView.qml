@@ -150,6 +150,37 @@ Item {
                 Accessible.name: panel.showingTrash ? "返回暂存" : "回收站，" + panel.trashCount + " 项"
                 onClicked: if (panel.controller) panel.controller.showTrash(!panel.showingTrash)
             }
+            // What the tray menu offers, for desktops that have no tray.
+            PlainButton {
+                objectName: "appMenuButton"
+                symbol: "gearshape"
+                toolTip: "栖物匣菜单"
+                Accessible.name: toolTip
+                onClicked: appMenu.popup(this, 0, height)
+                Menu {
+                    id: appMenu
+                    objectName: "appMenu"
+                    SymbolMenuItem {
+                        objectName: "appMenuSettings"
+                        text: "设置…"
+                        symbol: "gearshape"
+                        onTriggered: panel.controller.settingsRequested()
+                    }
+                    SymbolMenuItem {
+                        objectName: "appMenuUpdate"
+                        text: "检查更新…"
+                        symbol: "arrow.down.circle"
+                        visible: panel.controller && panel.controller.updateCheckAvailable
+                        onTriggered: panel.controller.updateCheckRequested()
+                    }
+                    SymbolMenuItem {
+                        objectName: "appMenuQuit"
+                        text: "退出栖物匣"
+                        symbol: "xmark.circle.fill"
+                        onTriggered: panel.controller.quitRequested()
+                    }
+                }
+            }
             PlainButton {
                 objectName: "collapseButton"
                 symbol: "chevron.up"

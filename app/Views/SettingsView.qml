@@ -308,6 +308,7 @@ Window {
                         }
                         RowLayout {
                             Layout.fillWidth: true
+                            visible: window.updater !== null
                             Label { text: "上次检查"; Layout.fillWidth: true }
                             Label {
                                 objectName: "lastCheckText"
@@ -317,6 +318,8 @@ Window {
                     }
 
                     SettingsSection {
+                        // Builds without the update check have no updater.
+                        visible: window.updater !== null
                         RowLayout {
                             spacing: 12
                             Button {

@@ -16,17 +16,21 @@ set(prefix ${SCRATCH}/prefix)
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 foreach(expected
     bin/holdra
-    share/applications/holdra.desktop
+    share/applications/com.tessavel.Holdra.desktop
     share/metainfo/com.tessavel.Holdra.metainfo.xml
-    share/icons/hicolor/scalable/apps/holdra.svg
-    share/icons/hicolor/16x16/apps/holdra.png
-    share/icons/hicolor/48x48/apps/holdra.png
-    share/icons/hicolor/256x256/apps/holdra.png
+    share/icons/hicolor/scalable/apps/com.tessavel.Holdra.svg
+    share/icons/hicolor/16x16/apps/com.tessavel.Holdra.png
+    share/icons/hicolor/48x48/apps/com.tessavel.Holdra.png
+    share/icons/hicolor/256x256/apps/com.tessavel.Holdra.png
+    share/Thunar/sendto/com.tessavel.Holdra.desktop
+    share/kio/servicemenus/com.tessavel.Holdra.desktop
+    share/nemo/actions/com.tessavel.Holdra.nemo_action
+    "share/holdra/nautilus-scripts/Send to Holdra"
     share/man/man1/holdra.1.gz
     share/bash-completion/completions/holdra
     share/zsh/vendor-completions/_holdra
     share/fish/vendor_completions.d/holdra.fish)
-  if(NOT EXISTS ${prefix}/${expected})
+  if(NOT EXISTS "${prefix}/${expected}")
     message(FATAL_ERROR "not installed: ${expected}")
   endif()
 endforeach()
@@ -55,7 +59,13 @@ endif()
 
 find_program(DESKTOP_FILE_VALIDATE desktop-file-validate)
 if(DESKTOP_FILE_VALIDATE)
-  run(${DESKTOP_FILE_VALIDATE} ${prefix}/share/applications/holdra.desktop)
+  run(${DESKTOP_FILE_VALIDATE} ${prefix}/share/applications/com.tessavel.Holdra.desktop)
+endif()
+# A MimeType= line would make Holdra the default application for whatever it
+# lists on a desktop without defaults (folders, texts).
+file(READ ${prefix}/share/applications/com.tessavel.Holdra.desktop entry)
+if(entry MATCHES "(^|\n)MimeType=")
+  message(FATAL_ERROR "the desktop entry declares MIME types")
 endif()
 find_program(APPSTREAMCLI appstreamcli)
 if(APPSTREAMCLI)
@@ -71,14 +81,31 @@ if(DPKG_DEB)
     message(FATAL_ERROR "expected one .deb, found: ${debs}")
   endif()
   run(${DPKG_DEB} --field ${debs} Depends)
-  foreach(dependency libqt6quick6 qml6-module-qtquick-controls gstreamer1.0-libav fonts-noto-cjk)
+  # Linked libraries come from dpkg-shlibdeps, loaded modules from the list.
+  foreach(dependency libqt6quick6 libc6 qml6-module-qtquick-controls gstreamer1.0-libav qt6-wayland)
     string(FIND "${last_output}" "${dependency}" at)
     if(at EQUAL -1)
       message(FATAL_ERROR "the package does not depend on ${dependency}: ${last_output}")
     endif()
   endforeach()
+  run(${DPKG_DEB} --field ${debs} Recommends)
+  if(NOT last_output MATCHES "fonts-noto-cjk")
+    message(FATAL_ERROR "the package does not recommend fonts-noto-cjk: ${last_output}")
+  endif()
+  find_program(LINTIAN lintian)
+  if(LINTIAN)
+    # Errors fail the test; warnings are printed for whoever reads the log.
+    execute_process(COMMAND ${LINTIAN} --fail-on error --tag-display-limit 0 ${debs}
+                    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    message(STATUS "lintian:\n${out}${err}")
+    if(NOT rc EQUAL 0)
+      message(FATAL_ERROR "lintian found errors:\n${out}${err}")
+    endif()
+  endif()
   run(${DPKG_DEB} --contents ${debs})
-  foreach(path ./usr/bin/holdra ./usr/share/applications/holdra.desktop ./usr/share/metainfo/com.tessavel.Holdra.metainfo.xml
+  foreach(path ./usr/bin/holdra ./usr/share/applications/com.tessavel.Holdra.desktop ./usr/share/metainfo/com.tessavel.Holdra.metainfo.xml
+               ./usr/share/doc/holdra/copyright ./usr/share/doc/holdra/changelog.gz
+               ./usr/share/icons/hicolor/symbolic/apps/holdra-symbolic.svg
                ./usr/share/man/man1/holdra.1.gz ./usr/share/bash-completion/completions/holdra)
     string(FIND "${last_output}" "${path}" at)
     if(at EQUAL -1)

@@ -1,14 +1,17 @@
 #include "App/ItemActions.h"
 #include "Notch/DropImport.h"
+#include "PrivateSessionBus.h"
 #include "StoreFixture.h"
 
 #include <QBuffer>
 #include <QClipboard>
 #include <QDBusConnection>
-#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusVirtualObject>
 #include <QGuiApplication>
 #include <QImage>
 #include <QMimeData>
+#include <QTest>
 
 using namespace holdra;
 using namespace holdra::test;
@@ -24,7 +27,7 @@ protected:
             m_actions = std::make_unique<ItemActions>(openStore());
             m_actions->setURLOpener([this](const QUrl &url) {
                 opened.append(url);
-                return true;
+                return QString();
             });
             m_actions->setTemporaryDirectory(m_dir.filePath("tmp"));
         }
@@ -64,6 +67,18 @@ TEST_F(ItemActionsTest, CopyPutsEveryItemOnTheClipboardInOrder)
     data = actions().copyData({page, image});
     EXPECT_EQ(data->text(), "https://example.com/a\n" + copyOf(image).toLocalFile());
 
+    // A real picture also goes out as a picture.
+    QImage picture(5, 2, QImage::Format_RGB32);
+    picture.fill(Qt::blue);
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    picture.save(&buffer, "PNG");
+    const StashItem realImage = addFile("real.png", png);
+    data = actions().copyData({page, realImage, image});
+    ASSERT_TRUE(data->hasFormat("image/png"));
+    EXPECT_EQ(QImage::fromData(data->data("image/png"), "PNG").size(), QSize(5, 2));
+
     // A link that is no URL goes out as its words.
     data = actions().copyData({link("not a url")});
     EXPECT_TRUE(data->urls().isEmpty());
@@ -102,15 +117,66 @@ TEST_F(ItemActionsTest, OpenHandsLinksAndFilesToTheDesktop)
     EXPECT_EQ(opened, (QList<QUrl>{copyOf(file), QUrl("https://example.com/")}));
 }
 
-TEST_F(ItemActionsTest, RevealWithoutAFileManagerOnTheBusOpensTheFolder)
+namespace {
+
+// A file manager on the bus that records what it is asked to show, and
+// answers with an error when told to.
+class FakeFileManager : public QDBusVirtualObject
 {
-    const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected() && bus.interface()->isServiceRegistered("org.freedesktop.FileManager1"))
-        GTEST_SKIP() << "a file manager answers on this bus";
+public:
+    QString introspect(const QString &) const override { return {}; }
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
+    {
+        if (message.member() != u"ShowItems")
+            return false;
+        shown.append(message.arguments().value(0).toStringList());
+        connection.send(failing ? message.createErrorReply(QStringLiteral("org.freedesktop.DBus.Error.Failed"), "no")
+                                : message.createReply());
+        return true;
+    }
+    QStringList shown;
+    bool failing = false;
+};
+
+} // namespace
+
+TEST_F(ItemActionsTest, RevealAsksTheFileManagerAndElseOpensTheFolder)
+{
+    test::PrivateSessionBus bus;
+    if (!bus.failure().isEmpty())
+        GTEST_SKIP() << bus.failure().toStdString();
     const StashItem file = addFile("doc.pdf", "pdf");
+    const QUrl folder = QUrl::fromLocalFile(QFileInfo(copyOf(file).toLocalFile()).absolutePath());
+    actions().setSessionBus(bus.connect());
+
+    // None on the bus: the folder, at once.
     actions().reveal(file);
     actions().reveal(link("https://example.com/"));
-    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(QFileInfo(copyOf(file).toLocalFile()).absolutePath())});
+    EXPECT_EQ(opened, QList<QUrl>{folder});
+
+    // One the bus can start but that fails to: the folder, once the bus says so.
+    opened.clear();
+    ASSERT_TRUE(bus.addActivatable("org.freedesktop.FileManager1", "/bin/false"));
+    QDBusConnection service = bus.connect();
+    service.call(QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                "org.freedesktop.DBus", "ReloadConfig"));
+    actions().reveal(file);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 15000));
+    EXPECT_EQ(opened, QList<QUrl>{folder});
+
+    // A running one is asked, and answers; an error reply ends in the folder.
+    opened.clear();
+    FakeFileManager manager;
+    ASSERT_TRUE(service.registerVirtualObject("/org/freedesktop/FileManager1", &manager));
+    ASSERT_TRUE(service.registerService("org.freedesktop.FileManager1"));
+    actions().reveal(file);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !manager.shown.isEmpty(); }, 5000));
+    EXPECT_EQ(manager.shown, QStringList{copyOf(file).toString(QUrl::FullyEncoded)});
+    manager.failing = true;
+    actions().reveal(file);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 5000));
+    EXPECT_EQ(opened, QList<QUrl>{folder});
+    EXPECT_EQ(manager.shown.size(), 2);
 }
 
 TEST_F(ItemActionsTest, ADragCarriesEveryItemAndComesBackAsAlreadyStashed)

@@ -2,6 +2,7 @@
 #include "MessageLog.h"
 #include "TempDir.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <gtest/gtest.h>
@@ -36,18 +37,20 @@ private:
 
 TEST_F(LoginItemTest, EnablingWritesOneEntryUnderTheConfigHomeAndDisablingRemovesIt)
 {
-    EXPECT_EQ(LoginItem::autostartEntryPath(), config.filePath(QStringLiteral("autostart/holdra.desktop")));
+    EXPECT_EQ(LoginItem::autostartEntryPath(), config.filePath(QStringLiteral("autostart/com.tessavel.Holdra.desktop")));
     EXPECT_FALSE(LoginItem::isEnabled());
     LoginItem::setEnabled(false);
     EXPECT_FALSE(QFileInfo::exists(LoginItem::autostartEntryPath()));
 
     LoginItem::setEnabled(true);
     EXPECT_TRUE(LoginItem::isEnabled());
-    EXPECT_TRUE(entry().contains("Exec=holdra\n"));
+    // The program that wrote it, not whichever "holdra" comes first on the PATH.
+    EXPECT_TRUE(entry().contains(("Exec=" + LoginItem::execValue(QCoreApplication::applicationFilePath()) + "\n").toUtf8()));
+    EXPECT_TRUE(QFileInfo(QCoreApplication::applicationFilePath()).isAbsolute());
     EXPECT_TRUE(entry().startsWith("[Desktop Entry]\n"));
 
     // Enabling again leaves the user's own edits alone.
-    config.write(QStringLiteral("autostart/holdra.desktop"), entry() + "X-Edited=yes\n");
+    config.write(QStringLiteral("autostart/com.tessavel.Holdra.desktop"), entry() + "X-Edited=yes\n");
     LoginItem::setEnabled(true);
     EXPECT_TRUE(entry().contains("X-Edited=yes"));
 
@@ -58,15 +61,42 @@ TEST_F(LoginItemTest, EnablingWritesOneEntryUnderTheConfigHomeAndDisablingRemove
 
 TEST_F(LoginItemTest, AnEntrySwitchedOffByTheDesktopCountsAsDisabledAndIsReplaced)
 {
-    config.write(QStringLiteral("autostart/holdra.desktop"), "[Desktop Entry]\nType=Application\nExec=holdra\nHidden=true\n");
+    config.write(QStringLiteral("autostart/com.tessavel.Holdra.desktop"), "[Desktop Entry]\nType=Application\nExec=holdra\nHidden=true\n");
     EXPECT_FALSE(LoginItem::isEnabled());
-    config.write(QStringLiteral("autostart/holdra.desktop"),
+    config.write(QStringLiteral("autostart/com.tessavel.Holdra.desktop"),
                  "[Desktop Entry]\nType=Application\nExec=holdra\nX-GNOME-Autostart-enabled=false\n");
     EXPECT_FALSE(LoginItem::isEnabled());
 
     LoginItem::setEnabled(true);
     EXPECT_TRUE(LoginItem::isEnabled());
     EXPECT_FALSE(entry().contains("Autostart-enabled=false"));
+}
+
+TEST_F(LoginItemTest, AnOlderEntryCountsAndIsReplacedOrRemoved)
+{
+    config.write(QStringLiteral("autostart/holdra.desktop"), "[Desktop Entry]\nType=Application\nExec=holdra\n");
+    EXPECT_TRUE(LoginItem::isEnabled());
+    LoginItem::setEnabled(true);
+    EXPECT_FALSE(QFileInfo::exists(config.filePath(QStringLiteral("autostart/holdra.desktop"))));
+    EXPECT_TRUE(LoginItem::isEnabled());
+
+    config.write(QStringLiteral("autostart/holdra.desktop"), "[Desktop Entry]\nType=Application\nExec=holdra\n");
+    LoginItem::setEnabled(false);
+    EXPECT_FALSE(LoginItem::isEnabled());
+    EXPECT_FALSE(QFileInfo::exists(config.filePath(QStringLiteral("autostart/holdra.desktop"))));
+}
+
+TEST(LoginItemExecTest, ProgramPathsAreQuotedAsDesktopEntriesWantThem)
+{
+    const std::pair<const char *, const char *> cases[] = {
+        {"/usr/bin/holdra", "/usr/bin/holdra"},
+        {"/opt/My Apps/holdra", "\"/opt/My Apps/holdra\""},
+        {"/home/a$b/holdra", "\"/home/a\\\\$b/holdra\""},
+        {"/home/50%/holdra", "/home/50%%/holdra"},
+        {"/tmp/\"q\"/holdra", "\"/tmp/\\\\\"q\\\\\"/holdra\""},
+    };
+    for (const auto &[program, expected] : cases)
+        EXPECT_EQ(LoginItem::execValue(QString::fromUtf8(program)), QString::fromUtf8(expected)) << program;
 }
 
 TEST_F(LoginItemTest, AFailureIsLoggedAndLeavesTheEntryAsItWas)

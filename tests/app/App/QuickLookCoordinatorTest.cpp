@@ -21,7 +21,7 @@ TEST(QuickLookCoordinatorTest, WithoutSushiTheOwnWindowShowsWhatTheFileIs)
     QList<QUrl> opened;
     coordinator.setURLOpener([&](const QUrl &url) {
         opened.append(url);
-        return true;
+        return QString();
     });
 
     coordinator.present({});

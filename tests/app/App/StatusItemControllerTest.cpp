@@ -5,6 +5,7 @@
 #include "StoreFixture.h"
 
 #include <QAction>
+#include <QImage>
 #include <QLocale>
 #include <QMenu>
 #include <QSignalSpy>
@@ -42,28 +43,45 @@ protected:
 
 } // namespace
 
-TEST_F(StatusItemControllerTest, TheMenuHasEveryRowInOrderWithTheEmptyStashSummary)
+TEST_F(StatusItemControllerTest, ALeftClickTogglesThePanelOnce)
 {
-    StashStore &store = openStore();
-    StatusItemController controller(&store, &settings, &updater);
-    QMenu *menu = controller.menu();
-    Q_EMIT menu->aboutToShow();
+    StatusItemController controller(&openStore(), &settings, &updater);
+    QSignalSpy toggle(&controller, &StatusItemController::togglePanelRequested);
+    QSystemTrayIcon *icon = controller.trayIcon();
 
-    const QString summary = QStringLiteral("0 个项目 · ") + store.totalByteSizeText();
-    EXPECT_EQ(rows(menu), (QStringList{QStringLiteral("打开暂存面板"), QStringLiteral("—"), summary,
-                                       QStringLiteral("—"), QStringLiteral("检查更新…"),
-                                       QStringLiteral("查看更新日志…"), QStringLiteral("设置…"),
-                                       QStringLiteral("退出栖物匣")}));
-    EXPECT_FALSE(row(menu, summary)->isEnabled());
-    for (const QString &title : {QStringLiteral("打开暂存面板"), QStringLiteral("检查更新…"),
-                                 QStringLiteral("查看更新日志…"), QStringLiteral("设置…"), QStringLiteral("退出栖物匣")})
-        EXPECT_TRUE(row(menu, title)->isEnabled()) << title.toStdString();
-    EXPECT_EQ(row(menu, QStringLiteral("设置…"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+,")));
-    EXPECT_EQ(row(menu, QStringLiteral("退出栖物匣"))->shortcut(), QKeySequence(QStringLiteral("Ctrl+Q")));
-    EXPECT_TRUE(row(menu, QStringLiteral("打开暂存面板"))->shortcut().isEmpty());
+    Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
+    Q_EMIT icon->activated(QSystemTrayIcon::Context);
+    Q_EMIT icon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(toggle.count(), 1);
 
-    EXPECT_EQ(controller.trayIcon()->toolTip(), QStringLiteral("栖物匣 — 文件、文字、链接，先栖物匣。"));
-    EXPECT_FALSE(controller.trayIcon()->icon().isNull());
+    // The press of this click closed the open panel (outside it): the click is spent.
+    controller.notePanelClosed();
+    Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
+    EXPECT_EQ(toggle.count(), 1);
+    // The next click opens it again.
+    Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
+    EXPECT_EQ(toggle.count(), 2);
+}
+
+TEST_F(StatusItemControllerTest, TheTrayIconReadsOnDarkAndLightPanels)
+{
+    StatusItemController controller(&openStore(), &settings, &updater);
+    const QImage image = controller.trayIcon()->icon().pixmap(22, 22).toImage();
+    ASSERT_FALSE(image.isNull());
+    int light = 0;
+    int dark = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() < 200)
+                continue;
+            light += pixel.lightness() > 200;
+            dark += pixel.lightness() < 60;
+        }
+    }
+    // Enough of each that one of them stands out against any panel colour.
+    EXPECT_GT(light, 20);
+    EXPECT_GT(dark, 20);
 }
 
 TEST_F(StatusItemControllerTest, OpeningTheMenuShowsWhatWasAddedWhileItWasClosed)

@@ -2,6 +2,8 @@
 #include "App/SymbolImageProvider.h"
 
 #include <QDir>
+#include <QFile>
+#include <QRegularExpression>
 #include <QImage>
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -16,22 +18,32 @@ using namespace holdra;
 
 namespace {
 
-// The names the views use, written out here so that a name dropped from the
-// table fails loudly instead of drawing nothing.
-const QStringList usedNames{
-    QStringLiteral("arrow.clockwise"), QStringLiteral("arrow.down.circle"), QStringLiteral("arrow.up.forward"),
-    QStringLiteral("arrow.up.forward.app"), QStringLiteral("arrow.uturn.backward"),
-    QStringLiteral("arrow.uturn.backward.circle.fill"), QStringLiteral("checkmark.circle.fill"),
-    QStringLiteral("chevron.up"), QStringLiteral("display"), QStringLiteral("doc"), QStringLiteral("doc.on.doc"),
-    QStringLiteral("exclamationmark.triangle.fill"), QStringLiteral("eye"), QStringLiteral("eye.fill"), QStringLiteral("folder"),
-    QStringLiteral("folder.badge.gearshape"), QStringLiteral("folder.fill"), QStringLiteral("gearshape"),
-    QStringLiteral("globe"), QStringLiteral("laptopcomputer"), QStringLiteral("link"), QStringLiteral("lock"),
-    QStringLiteral("lock.fill"), QStringLiteral("lock.open"), QStringLiteral("mic"), QStringLiteral("mic.fill"),
-    QStringLiteral("note.text"), QStringLiteral("pause.fill"), QStringLiteral("photo"), QStringLiteral("play.fill"),
-    QStringLiteral("square.and.pencil"), QStringLiteral("stop.circle.fill"), QStringLiteral("text.alignleft"),
-    QStringLiteral("trash"), QStringLiteral("tray"), QStringLiteral("tray.and.arrow.down.fill"),
-    QStringLiteral("waveform"), QStringLiteral("xmark.circle.fill"),
-};
+// The symbol names the views name literally: every string on a line that sets
+// a symbol (not one compared against, as in `kind === "audio"`), and every
+// image://symbol/ URL.
+QStringList namesInViews()
+{
+    QStringList names;
+    const QDir views(qEnvironmentVariable("HOLDRA_SOURCE_DIR") + QStringLiteral("/app/Views"));
+    const QRegularExpression symbolLine(QStringLiteral("[sS]ymbol\\w*\\s*:(.*)$"));
+    const QRegularExpression literal(QStringLiteral("(?<!= )\"([a-z][a-z.]*)\""));
+    const QRegularExpression url(QStringLiteral("image://symbol/([a-z.]+)"));
+    for (const QString &file : views.entryList({QStringLiteral("*.qml")})) {
+        QFile qml(views.filePath(file));
+        if (!qml.open(QIODevice::ReadOnly))
+            continue;
+        for (const QString &line : QString::fromUtf8(qml.readAll()).split(u'\n')) {
+            if (const QRegularExpressionMatch match = symbolLine.match(line); match.hasMatch()) {
+                for (const QRegularExpressionMatch &name : literal.globalMatch(match.captured(1)))
+                    names.append(name.captured(1));
+            }
+            for (const QRegularExpressionMatch &name : url.globalMatch(line))
+                names.append(name.captured(1));
+        }
+    }
+    names.removeDuplicates();
+    return names;
+}
 
 int opaquePixels(const QImage &image)
 {
@@ -45,10 +57,14 @@ int opaquePixels(const QImage &image)
 
 } // namespace
 
-TEST(SymbolIconsTest, EveryUsedNameHasAThemeNameAndADrawingThatPaints)
+TEST(SymbolIconsTest, EveryNameTheViewsUseHasAThemeNameAndADrawingThatPaints)
 {
-    EXPECT_EQ(SymbolIcons::symbolNames(), usedNames);
-    for (const QString &name : usedNames) {
+    const QStringList used = namesInViews();
+    ASSERT_GT(used.size(), 20) << "the views were not found";
+    const QStringList table = SymbolIcons::symbolNames();
+    for (const QString &name : used)
+        EXPECT_TRUE(table.contains(name)) << name.toStdString() << " is used but has no icon";
+    for (const QString &name : table) {
         SCOPED_TRACE(name.toStdString());
         EXPECT_TRUE(SymbolIcons::themeIconName(name).endsWith(QLatin1String("-symbolic")));
         const QIcon drawing(SymbolIcons::fallbackPath(name));
@@ -63,7 +79,7 @@ TEST(SymbolIconsTest, EveryUsedNameHasAThemeNameAndADrawingThatPaints)
     // Every bundled drawing belongs to a name in the table.
     const QStringList drawings = QDir(QStringLiteral(":/resources/icons")).entryList({QStringLiteral("*.svg")});
     for (const QString &file : drawings)
-        EXPECT_TRUE(usedNames.contains(file.chopped(4))) << file.toStdString();
+        EXPECT_TRUE(table.contains(file.chopped(4))) << file.toStdString();
 }
 
 TEST(SymbolIconsTest, UnknownNamesGiveNothingAndTheProviderStaysTransparent)

@@ -1,0 +1,47 @@
+#include "Support/DefaultApplication.h"
+
+#include "Support/ApplicationId.h"
+#include "Support/DesktopEntry.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QLoggingCategory>
+#include <QMimeDatabase>
+#include <QUrl>
+
+namespace holdra::DefaultApplication {
+
+Q_LOGGING_CATEGORY(lcOpen, "holdra.open")
+
+bool isHoldra(const DesktopEntry &entry)
+{
+    if (entry.desktopID() == QLatin1String(desktopEntryId))
+        return true;
+    const QFileInfo program(entry.executable());
+    if (program.fileName() == u"holdra")
+        return true;
+    const QString self = QCoreApplication::applicationFilePath();
+    return !self.isEmpty() && program.isAbsolute() && program.canonicalFilePath() == QFileInfo(self).canonicalFilePath();
+}
+
+QString openFile(const QString &path)
+{
+    const QFileInfo info(path);
+    const QString name = info.fileName();
+    const QString type = QMimeDatabase().mimeTypeForFile(info).name();
+    const std::optional<DesktopEntry> handler = DesktopEntry::defaultForMimeType(type);
+    if (!handler) {
+        qCInfo(lcOpen).noquote() << "no application for" << type;
+        return QStringLiteral("没有可以打开“%1”的应用").arg(name);
+    }
+    if (isHoldra(*handler)) {
+        qCInfo(lcOpen).noquote() << "the default for" << type << "is Holdra itself:" << handler->filePath();
+        return QStringLiteral("“%1”的默认应用是栖物匣自己，请另选一个").arg(name);
+    }
+    const QString error = handler->launch(QUrl::fromLocalFile(info.absoluteFilePath()));
+    if (!error.isEmpty())
+        return QStringLiteral("无法打开“%1”：%2").arg(name, error);
+    return {};
+}
+
+} // namespace holdra::DefaultApplication
