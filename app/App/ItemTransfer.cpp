@@ -65,8 +65,12 @@ ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, UserD
     connect(&controller, &NotchController::revealItemRequested, this,
             [this](const StashItem &item) { m_actions.reveal(item); });
     connect(&controller, &NotchController::previewItemRequested, this, &ItemTransfer::preview);
-    connect(&m_actions, &ItemActions::failed, &controller, &NotchController::showToast);
-    connect(&m_quickLook, &QuickLookCoordinator::failed, &controller, &NotchController::showToast);
+    // Opening, revealing or previewing that could not be done is an error toast.
+    const auto showError = [this](const QString &message) {
+        m_controller.showToast(message, NotchController::ToastKind::error);
+    };
+    connect(&m_actions, &ItemActions::failed, this, showError);
+    connect(&m_quickLook, &QuickLookCoordinator::failed, this, showError);
     connect(&controller, &NotchController::dragRequested, this,
             [this](const QList<StashItem> &items, QObject *source) { m_actions.startDrag(items, source); });
     connect(&m_instance, &SingleInstance::filesOpened, this, &ItemTransfer::importExternalFiles);
