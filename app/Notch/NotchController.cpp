@@ -4,6 +4,7 @@
 #include "Models/DraftModel.h"
 #include "Models/DraftTextMetrics.h"
 #include "Pasteboard/WebAddress.h"
+#include "Store/ImportJob.h"
 #include "Platform/X11RawButtonMonitor.h"
 #include "Settings/AppSettings.h"
 #include "Storage/FileStorageError.h"
@@ -190,6 +191,14 @@ QObject *NotchController::settingsObject() const { return &m_settings; }
 QObject *NotchController::draftModelObject() const { return m_draftModel; }
 QObject *NotchController::audioPlayerObject() const { return m_audioPlayer; }
 QObject *NotchController::recorderObject() const { return m_recorder; }
+
+QObject *NotchController::importJobObject() const { return m_importJob; }
+
+void NotchController::setImportJob(ImportJob *job)
+{
+    m_importJob = job;
+    Q_EMIT importJobChanged();
+}
 
 void NotchController::setOpenState(bool open, const std::optional<QString> &displayID)
 {
@@ -752,6 +761,11 @@ bool NotchController::handleKey(int key, int modifiers)
     const bool plain = mods == Qt::NoModifier;
     const bool ctrl = mods == Qt::ControlModifier;
 
+    // Escape first stops copies under way, deleting what they made so far.
+    if (key == Qt::Key_Escape && plain && m_importJob && m_importJob->isBusy()) {
+        m_importJob->cancel();
+        return true;
+    }
     if (m_draftModel->isTyping()) {
         if (key == Qt::Key_Escape && plain) {
             if (m_draftModel->draft().isEmpty())

@@ -31,6 +31,7 @@ namespace holdra {
 
 class AppSettings;
 class DraftModel;
+class ImportJob;
 class RecordingController;
 class FullScreenVisibilityMonitor;
 class StashStore;
@@ -75,6 +76,8 @@ class NotchController : public QObject
     Q_PROPERTY(QObject *audioPlayer READ audioPlayerObject CONSTANT)
     // The RecordingController, once one is attached; null before.
     Q_PROPERTY(QObject *recorder READ recorderObject NOTIFY recorderChanged)
+    // The copies under way (busy, progress), for the capsule's and the panel's bar.
+    Q_PROPERTY(QObject *importJob READ importJobObject NOTIFY importJobChanged)
 
 public:
     enum class ResizeEdge { Leading, Trailing };
@@ -255,6 +258,9 @@ public:
 
     static QString idText(const QUuid &id);
 
+    // The job whose copies Escape stops; owned elsewhere and outliving this.
+    void setImportJob(ImportJob *job);
+
 Q_SIGNALS:
     void isOpenChanged();
     void activeDisplayIDChanged();
@@ -269,6 +275,7 @@ Q_SIGNALS:
     void canOpenKelvarnTodayFolderChanged();
     void visibleCapsuleDisplayIDsChanged();
     void recorderChanged();
+    void importJobChanged();
 
     // Requests for the objects that reach outside the stash.
     void copyRequested(const QList<holdra::StashItem> &items);
@@ -300,6 +307,7 @@ private:
     QObject *draftModelObject() const;
     QObject *audioPlayerObject() const;
     QObject *recorderObject() const;
+    QObject *importJobObject() const;
     void handleRecordingStashed(const StashItem &item);
 
     QList<NotchDisplay> displays() const;
@@ -353,6 +361,7 @@ private:
     X11RawButtonMonitor *m_outsideClickMonitor = nullptr;
 
     bool m_isOpen = false;
+    ImportJob *m_importJob = nullptr;
     std::optional<QString> m_activeDisplayID;
     bool m_isDropTargeted = false;
     std::optional<QString> m_toast;
