@@ -111,7 +111,7 @@ for _ in range(repetitions):
     stall, total, outcome = program("ImportStall", support, large)
     settle()
     stalls.append(stall)
-    totals.append(total)
+    totals.append(float(total))
 fresh()
 
 header = ("| what a user waits for | ours (median) | reference | reference (median) | ratio | target |\n"
