@@ -52,7 +52,13 @@ ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, UserD
     , m_actions(store)
     , m_textPreview(defaults)
     , m_instance(SingleInstance::defaultServerName())
+    , m_import(store)
 {
+    controller.setImportJob(&m_import);
+    connect(&m_import, &ImportJob::finished, this, [this](int batch, const ImportJob::Result &result) {
+        if (const BatchDone done = m_pendingBatches.take(batch))
+            done(result);
+    });
     connect(&controller, &NotchController::pasteRequested, this, &ItemTransfer::handlePaste);
     connect(&controller, &NotchController::dropRequested, this,
             [this](const QMimeData *data, const QString &) { importDrop(*data); });
@@ -82,6 +88,7 @@ ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, UserD
 
 ItemTransfer::~ItemTransfer()
 {
+    m_controller.setImportJob(nullptr);
     m_actions.removeDragScratch();
 }
 
@@ -106,9 +113,25 @@ void ItemTransfer::handlePaste()
     m_controller.feedback(*message);
 }
 
+void ItemTransfer::startImport(const QList<ImportJob::Entry> &entries, BatchDone done)
+{
+    m_pendingBatches.insert(m_import.start(entries), std::move(done));
+}
+
 void ItemTransfer::importDrop(const QMimeData &data)
 {
-    const DropImport::Outcome outcome = DropImport::run(data, m_store);
+    const DropImport::Prepared prepared = DropImport::prepare(data, m_store);
+    if (prepared.entries.isEmpty()) {
+        showDropOutcome(DropImport::finish(prepared, {}));
+        return;
+    }
+    startImport(prepared.entries, [this, prepared](const ImportJob::Result &result) {
+        showDropOutcome(DropImport::finish(prepared, result));
+    });
+}
+
+void ItemTransfer::showDropOutcome(const DropImport::Outcome &outcome)
+{
     const std::optional<QString> message = outcome.message();
     if (!message)
         return;
@@ -125,21 +148,27 @@ void ItemTransfer::importExternalFiles(const QList<QUrl> &urls)
     const QList<QUrl> files = ExternalFileImportContract::normalizedFileURLs(urls);
     if (files.isEmpty())
         return;
-    const StashStore::AddFilesResult result = m_store.addFiles(files);
-    // New items are shown first; with none, the repeated ones.
-    if (!result.added.isEmpty()) {
-        m_controller.setScrollTargetItemID(result.added.first().id());
-        m_controller.requestScrollToTop();
-        if (!result.duplicates.isEmpty())
-            m_controller.setSelection(idsOf(result.duplicates));
-    } else if (!result.duplicates.isEmpty()) {
-        highlight(m_controller, m_store.items(), result.duplicates);
-    }
+    // Opened at once, so that the bar shows the copy going on.
     m_controller.open();
-    m_controller.feedback(ExternalFileImportContract::feedbackMessage(result.added.size(), result.duplicates.size(),
-                                                                      result.errors.size()),
-                          result.errors.isEmpty() ? NotchController::ToastKind::done
-                                                  : NotchController::ToastKind::error);
+    startImport({files.cbegin(), files.cend()}, [this](const ImportJob::Result &result) {
+        if (result.cancelled)
+            return;
+        // New items are shown first; with none, the repeated ones.
+        if (!result.added.isEmpty()) {
+            m_controller.setScrollTargetItemID(result.added.first().id());
+            m_controller.requestScrollToTop();
+            if (!result.duplicates.isEmpty())
+                m_controller.setSelection(idsOf(result.duplicates));
+        } else if (!result.duplicates.isEmpty()) {
+            highlight(m_controller, m_store.items(), result.duplicates);
+        }
+        m_controller.open();
+        m_controller.feedback(ExternalFileImportContract::feedbackMessage(result.added.size(),
+                                                                          result.duplicates.size(),
+                                                                          result.errors.size()),
+                              result.errors.isEmpty() ? NotchController::ToastKind::done
+                                                      : NotchController::ToastKind::error);
+    });
 }
 
 void ItemTransfer::preview(const StashItem &item)

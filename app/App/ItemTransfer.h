@@ -4,10 +4,15 @@
 #include "App/QuickLookCoordinator.h"
 #include "App/SingleInstance.h"
 #include "App/TextPreviewController.h"
+#include "Notch/DropImport.h"
+#include "Store/ImportJob.h"
 
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QUrl>
+
+#include <functional>
 
 class QMimeData;
 
@@ -42,18 +47,26 @@ public:
     ItemActions &actions() { return m_actions; }
     // The socket later invocations reach this instance through.
     SingleInstance &instance() { return m_instance; }
+    ImportJob &importJob() { return m_import; }
 
 Q_SIGNALS:
     // `holdra --settings` from another invocation.
     void settingsRequested();
 
 private:
+    using BatchDone = std::function<void(const ImportJob::Result &)>;
+    // Copies on the worker; `done` runs on the main thread once the batch is committed.
+    void startImport(const QList<ImportJob::Entry> &entries, BatchDone done);
+    void showDropOutcome(const DropImport::Outcome &outcome);
+
     NotchController &m_controller;
     StashStore &m_store;
     ItemActions m_actions;
     TextPreviewController m_textPreview;
     QuickLookCoordinator m_quickLook;
     SingleInstance m_instance;
+    ImportJob m_import;
+    QHash<int, BatchDone> m_pendingBatches;
 };
 
 } // namespace holdra

@@ -112,42 +112,36 @@ QList<StashItem> draggedBackItems(const QMimeData &data, const StashStore &store
 
 } // namespace
 
-DropImport::Outcome DropImport::run(const QMimeData &data, StashStore &store)
+DropImport::Prepared DropImport::prepare(const QMimeData &data, StashStore &store)
 {
-    Outcome outcome;
+    Prepared prepared;
     // Rows dragged back in: nothing is stored again, not even a text's file.
     if (const QList<StashItem> own = draggedBackItems(data, store); !own.isEmpty()) {
-        outcome.duplicates = StashStore::uniqueItems(own);
-        return outcome;
+        prepared.draggedBack = StashStore::uniqueItems(own);
+        return prepared;
     }
-    QList<StashItem> staged;
-    QList<StashItem> draggedBack;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
     for (const DropProvider &provider : providers(data)) {
         const std::optional<DropContent> content = DropDecision::decide(provider);
         if (!content)
             continue;
         try {
+            // Files are left to copy later, off the main thread; data in memory is stored now.
             std::visit(Overloaded{
-                           [&](const DropContent::File &file) {
-                               if (std::optional<StashItem> existing = store.existingItemForManagedUrl(file.url))
-                                   draggedBack.append(*existing);
-                               else
-                                   staged.append(store.stageFile(file.url));
-                           },
+                           [&](const DropContent::File &file) { prepared.entries.append(file.url); },
                            [&](const DropContent::Audio &audio) {
-                               staged.append(
+                               prepared.entries.append(
                                    store.stageAudioData(audio.data, audio.suggestedName, audio.fileExtension));
                            },
                            [&](const DropContent::Image &image) {
-                               staged.append(
+                               prepared.entries.append(
                                    store.stageImageData(image.data, image.suggestedName, image.fileExtension));
                            },
                            [&](const DropContent::Link &link) {
-                               staged.append(StashItem::makeLink(link.url, std::nullopt,
-                                                                 QDateTime::currentDateTimeUtc()));
+                               prepared.entries.append(StashItem::makeLink(link.url, std::nullopt, now));
                            },
                            [&](const DropContent::Text &text) {
-                               staged.append(StashItem::makeText(text.text, QDateTime::currentDateTimeUtc()));
+                               prepared.entries.append(StashItem::makeText(text.text, now));
                            },
                        },
                        content->value);
@@ -156,7 +150,43 @@ DropImport::Outcome DropImport::run(const QMimeData &data, StashStore &store)
             qCWarning(lcDrop).noquote() << "a dropped item was not stashed:" << error.errorDescription();
         }
     }
+    return prepared;
+}
+
+DropImport::Outcome DropImport::finish(const Prepared &prepared, const ImportJob::Result &result)
+{
+    Outcome outcome;
+    if (result.cancelled)
+        return outcome;
+    outcome.addedCount = int(result.added.size());
+    for (const QString &error : result.errors)
+        qCWarning(lcDrop).noquote() << "a dropped item was not stashed:" << error;
+    outcome.duplicates = StashStore::uniqueItems(prepared.draggedBack + result.duplicates);
+    return outcome;
+}
+
+DropImport::Outcome DropImport::run(const QMimeData &data, StashStore &store)
+{
+    const Prepared prepared = prepare(data, store);
+    QList<StashItem> staged;
+    QList<StashItem> draggedBack = prepared.draggedBack;
+    for (const ImportJob::Entry &entry : prepared.entries) {
+        if (const StashItem *item = std::get_if<StashItem>(&entry)) {
+            staged.append(*item);
+            continue;
+        }
+        const QUrl url = std::get<QUrl>(entry);
+        try {
+            if (std::optional<StashItem> existing = store.existingItemForManagedUrl(url))
+                draggedBack.append(*existing);
+            else
+                staged.append(store.stageFile(url));
+        } catch (const FileStorageError &error) {
+            qCWarning(lcDrop).noquote() << "a dropped item was not stashed:" << error.errorDescription();
+        }
+    }
     const QList<StashItem> known = staged.isEmpty() ? QList<StashItem>() : store.insert(staged);
+    Outcome outcome;
     outcome.addedCount = int(staged.size() - known.size());
     outcome.duplicates = StashStore::uniqueItems(draggedBack + known);
     return outcome;

@@ -2,6 +2,7 @@
 
 #include "Models/StashItem.h"
 #include "Pasteboard/DropProvider.h"
+#include "Store/ImportJob.h"
 
 #include <QList>
 #include <QString>
@@ -44,6 +45,19 @@ public:
     // drop of them back onto it finds them already stashed, texts and links too.
     static QString draggedItemsFormat() { return QStringLiteral("application/x-holdra-item-ids"); }
 
+    // A drop made ready to import: its files still to copy (an ImportJob batch),
+    // everything else already made into items, in drop order.
+    struct Prepared
+    {
+        QList<ImportJob::Entry> entries;
+        // Rows of the shelf dragged back in: nothing to import.
+        QList<StashItem> draggedBack;
+    };
+    static Prepared prepare(const QMimeData &data, StashStore &store);
+    // What the drop came to once its batch was committed; nothing to say when it was cancelled.
+    static Outcome finish(const Prepared &prepared, const ImportJob::Result &result);
+
+    // Everything at once, copies included, on the calling thread.
     static Outcome run(const QMimeData &data, StashStore &store);
 };
 

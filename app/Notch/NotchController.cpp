@@ -6,6 +6,7 @@
 #include "Pasteboard/WebAddress.h"
 #include "Models/StashItemKind.h"
 #include "Notch/StashItemPresentation.h"
+#include "Store/ImportJob.h"
 #include "Platform/X11RawButtonMonitor.h"
 #include "Settings/AppSettings.h"
 #include "Storage/FileStorageError.h"
@@ -190,6 +191,14 @@ QObject *NotchController::settingsObject() const { return &m_settings; }
 QObject *NotchController::draftModelObject() const { return m_draftModel; }
 QObject *NotchController::audioPlayerObject() const { return m_audioPlayer; }
 QObject *NotchController::recorderObject() const { return m_recorder; }
+
+QObject *NotchController::importJobObject() const { return m_importJob; }
+
+void NotchController::setImportJob(ImportJob *job)
+{
+    m_importJob = job;
+    Q_EMIT importJobChanged();
+}
 
 void NotchController::setOpenState(bool open, const std::optional<QString> &displayID)
 {
@@ -749,6 +758,11 @@ bool NotchController::handleKey(int key, int modifiers, const QString &text)
     if (!m_isOpen)
         return false;
     const Qt::KeyboardModifiers mods = Qt::KeyboardModifiers(modifiers) & ~Qt::KeypadModifier;
+    // Escape first stops copies under way, deleting what they made so far.
+    if (key == Qt::Key_Escape && mods == Qt::NoModifier && m_importJob && m_importJob->isBusy()) {
+        m_importJob->cancel();
+        return true;
+    }
     if (m_draftModel->isTyping())
         return handleFieldKey(key, mods);
     return handleCommandKey(key, mods) || handleListKey(key, mods, text);

@@ -32,6 +32,7 @@ namespace holdra {
 
 class AppSettings;
 class DraftModel;
+class ImportJob;
 class RecordingController;
 class FullScreenVisibilityMonitor;
 class StashStore;
@@ -86,6 +87,8 @@ class NotchController : public QObject
     Q_PROPERTY(QObject *recorder READ recorderObject NOTIFY recorderChanged)
     // False in builds without the update check (HOLDRA_UPDATE_CHECK=OFF).
     Q_PROPERTY(bool updateCheckAvailable READ updateCheckAvailable CONSTANT)
+    // The copies under way (busy, progress), for the capsule's and the panel's bar.
+    Q_PROPERTY(QObject *importJob READ importJobObject NOTIFY importJobChanged)
 
 public:
     enum class ResizeEdge { Leading, Trailing };
@@ -284,6 +287,9 @@ public:
 
     static QString idText(const QUuid &id);
 
+    // The job whose copies Escape stops; owned elsewhere and outliving this.
+    void setImportJob(ImportJob *job);
+
 Q_SIGNALS:
     void isOpenChanged();
     void activeDisplayIDChanged();
@@ -298,6 +304,7 @@ Q_SIGNALS:
     void canOpenKelvarnTodayFolderChanged();
     void visibleCapsuleDisplayIDsChanged();
     void recorderChanged();
+    void importJobChanged();
 
     // Requests for the objects that reach outside the stash.
     void copyRequested(const QList<holdra::StashItem> &items);
@@ -332,6 +339,7 @@ private:
     QObject *draftModelObject() const;
     QObject *audioPlayerObject() const;
     QObject *recorderObject() const;
+    QObject *importJobObject() const;
     void handleRecordingStashed(const StashItem &item);
 
     QList<NotchDisplay> displays() const;
@@ -389,6 +397,7 @@ private:
     X11RawButtonMonitor *m_outsideClickMonitor = nullptr;
 
     bool m_isOpen = false;
+    ImportJob *m_importJob = nullptr;
     std::optional<QString> m_activeDisplayID;
     bool m_isDropTargeted = false;
     std::optional<QString> m_toast;

@@ -45,4 +45,13 @@ Item {
         anchors.bottom: pill.notched ? parent.bottom : undefined
         anchors.bottomMargin: pill.notched ? 2 : 0
     }
+
+    ImportProgressBar {
+        job: pill.controller ? pill.controller.importJob : null
+        visible: busy && pill.capsuleVisible
+        anchors.left: bar.left
+        anchors.right: bar.right
+        anchors.top: bar.bottom
+        anchors.topMargin: 1
+    }
 }

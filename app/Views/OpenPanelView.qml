@@ -100,6 +100,16 @@ Item {
                                                                          : PanelStyle.outlineWidth
     }
 
+    ImportProgressBar {
+        job: panel.controller ? panel.controller.importJob : null
+        z: 1
+        anchors.left: parent.left
+        anchors.right: parent.right
+        anchors.bottom: parent.bottom
+        anchors.margins: PanelStyle.panelCornerRadius
+        anchors.bottomMargin: 3
+    }
+
     // Clicking the panel's empty parts takes the keys back from the field.
     MouseArea {
         anchors.fill: parent

@@ -1,6 +1,7 @@
 #include "Storage/DiskFileStorage.h"
 
 #include "Storage/AtomicFile.h"
+#include "Storage/ContentDigest.h"
 #include "Storage/FileStorageError.h"
 #include "Storage/TreeCopier.h"
 #include "Storage/TreeRemover.h"
@@ -86,7 +87,8 @@ DiskFileStorage::DiskFileStorage(QString rootDirectory)
 {
 }
 
-StoredFile DiskFileStorage::importFile(const QByteArray &nativeSourcePath)
+StoredFile DiskFileStorage::importFile(const QByteArray &nativeSourcePath,
+                                       const TreeCopier::Progress &progress)
 {
     QByteArray source = nativeSourcePath;
     while (source.size() > 1 && source.endsWith('/'))
@@ -109,10 +111,11 @@ StoredFile DiskFileStorage::importFile(const QByteArray &nativeSourcePath)
     const QString item = newItemName();
     const QString staging = makeItemDirectory(QLatin1String(stagingPrefix) + item);
     try {
-        const qint64 bytes = TreeCopier::copy(source, staging + u'/' + name,
-                                              TreeCopier::DirectoryId{root.st_dev, root.st_ino});
+        const TreeCopier::Copied copied =
+            TreeCopier::copy(source, staging + u'/' + name,
+                             TreeCopier::DirectoryId{root.st_dev, root.st_ino}, progress);
         finishItemDirectory(staging, item);
-        return {item + u'/' + name, bytes, name};
+        return {item + u'/' + name, copied.bytes, name, copied.contentHash};
     } catch (...) {
         discardItemDirectory(staging);
         throw;
@@ -140,7 +143,9 @@ StoredFile DiskFileStorage::importData(const QByteArray &data, const QString &su
         discardItemDirectory(staging);
         throw;
     }
-    return {item + u'/' + name, data.size(), name};
+    ContentDigest digest;
+    digest.update(data.constData(), size_t(data.size()));
+    return {item + u'/' + name, data.size(), name, digest.finishHex()};
 }
 
 void DiskFileStorage::removeUnfinishedImports() const

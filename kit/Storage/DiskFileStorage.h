@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Storage/StashFileStoring.h"
+#include "Storage/TreeCopier.h"
 
 #include <QFile>
 #include <QStringList>
@@ -16,7 +17,10 @@ public:
     explicit DiskFileStorage(QString rootDirectory);
 
     QString rootDirectory() const override { return m_rootDirectory; }
-    StoredFile importFile(const QByteArray &nativeSourcePath) override;
+    StoredFile importFile(const QByteArray &nativeSourcePath) override { return importFile(nativeSourcePath, {}); }
+    // The same, telling `progress` of the bytes copied; it may stop the copy, which
+    // then leaves nothing behind.
+    StoredFile importFile(const QByteArray &nativeSourcePath, const TreeCopier::Progress &progress);
     StoredFile importFile(const QString &sourcePath) { return importFile(QFile::encodeName(sourcePath)); }
     StoredFile importData(const QByteArray &data, const QString &suggestedName,
                           const QString &fileExtension) override;

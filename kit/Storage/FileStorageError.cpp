@@ -41,6 +41,11 @@ FileStorageError FileStorageError::corruptMetadata(const QString &reason)
     return {Kind::corruptMetadata, reason};
 }
 
+FileStorageError FileStorageError::cancelled()
+{
+    return {Kind::cancelled, QString()};
+}
+
 FileStorageError FileStorageError::fromCopyErrno(int errnoValue)
 {
     if (errnoValue == ENOSPC || errnoValue == EDQUOT)
@@ -63,6 +68,8 @@ QString FileStorageError::errorDescription() const
         return QStringLiteral("路径不在暂存目录之内：") + m_payload;
     case Kind::corruptMetadata:
         return QStringLiteral("暂存记录文件已损坏：") + m_payload;
+    case Kind::cancelled:
+        return QStringLiteral("已取消暂存。");
     }
     Q_UNREACHABLE();
     return {};

@@ -26,6 +26,8 @@ public:
         unsafePath,
         // A metadata file that cannot be decoded; the payload says what is wrong.
         corruptMetadata,
+        // The user stopped the import; nothing of it was kept.
+        cancelled,
     };
 
     static FileStorageError sourceUnreadable(const QString &fileName);
@@ -34,6 +36,7 @@ public:
     static FileStorageError systemError(const QString &message);
     static FileStorageError unsafePath(const QString &path);
     static FileStorageError corruptMetadata(const QString &reason);
+    static FileStorageError cancelled();
     // copyFailed, or outOfSpace when `errnoValue` says the disk or the quota is full.
     static FileStorageError fromCopyErrno(int errnoValue);
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <optional>
+
 namespace holdra {
 
 // What the file storage hands back after copying something into it.
@@ -13,6 +15,9 @@ struct StoredFile
     qint64 byteSize = 0;
     // The file name as stored.
     QString originalName;
+    // SHA-256 of the bytes written, when they were hashed on their way in (a
+    // single file or data); a folder has none.
+    std::optional<QString> contentHash = std::nullopt;
 
     friend bool operator==(const StoredFile &, const StoredFile &) = default;
 };

@@ -1,5 +1,6 @@
 #include "Storage/TreeCopier.h"
 
+#include "Storage/ContentDigest.h"
 #include "Storage/FileStorageError.h"
 
 #include <QFile>
@@ -80,17 +81,23 @@ void keepTimes(int fd, const struct stat &source)
     ::futimens(fd, times);
 }
 
-constexpr size_t bufferSize = 1 << 20;
+constexpr size_t bufferSize = 4 << 20;
+// The most one kernel copy is asked for, so that progress and cancelling stay prompt.
+constexpr off_t kernelCopyStep = off_t(64) << 20;
 // Past any real file: reading "to the end" means until a read returns nothing.
 constexpr off_t endOfAnyFile = std::numeric_limits<off_t>::max() / 2;
 
 } // namespace
 
-qint64 TreeCopier::copy(const QByteArray &nativeSource, const QString &destinationPath,
-                        std::optional<DirectoryId> forbidden)
+TreeCopier::TreeCopier() = default;
+TreeCopier::~TreeCopier() = default;
+
+TreeCopier::Copied TreeCopier::copy(const QByteArray &nativeSource, const QString &destinationPath,
+                                    std::optional<DirectoryId> forbidden, const Progress &progress)
 {
     TreeCopier copier;
     copier.m_forbidden = forbidden;
+    copier.m_progress = progress ? &progress : nullptr;
     const QByteArray destination = QFile::encodeName(destinationPath);
     const QString name = QFile::decodeName(nativeSource.mid(nativeSource.lastIndexOf('/') + 1));
     copier.m_topName = name;
@@ -103,8 +110,14 @@ qint64 TreeCopier::copy(const QByteArray &nativeSource, const QString &destinati
     if (::fstat(sourceFd.get(), &status) != 0)
         fail(errno, name);
 
-    if (S_ISREG(status.st_mode))
-        return copier.copyRegularFile(sourceFd.get(), AT_FDCWD, destination.constData(), status, name);
+    if (S_ISREG(status.st_mode)) {
+        // The copy is ours, so the hash of what passes through is the hash of the
+        // stored copy: no second read.
+        copier.m_digest = std::make_unique<ContentDigest>();
+        const qint64 bytes = copier.copyRegularFile(sourceFd.get(), AT_FDCWD, destination.constData(),
+                                                    status, name);
+        return {bytes, copier.m_digest->finishHex()};
+    }
     if (!S_ISDIR(status.st_mode))
         throw FileStorageError::sourceUnreadable(name);
     if (forbidden && *forbidden == DirectoryId{status.st_dev, status.st_ino})
@@ -118,7 +131,7 @@ qint64 TreeCopier::copy(const QByteArray &nativeSource, const QString &destinati
     const qint64 bytes = copier.copyDirectory(sourceFd.get(), destinationFd.get(), name);
     ::fchmod(destinationFd.get(), directoryMode(status.st_mode));
     keepTimes(destinationFd.get(), status);
-    return bytes;
+    return {bytes, std::nullopt};
 }
 
 qint64 TreeCopier::copyRegularFile(int sourceFd, int destinationDirFd, const char *name,
@@ -139,6 +152,9 @@ qint64 TreeCopier::copyRegularFile(int sourceFd, int destinationDirFd, const cha
     for (int attempt = 0;; ++attempt) {
         if (attempt > 0 && ::ftruncate(destinationFd.get(), 0) != 0)
             fail(errno, displayPath);
+        if (m_digest)
+            m_digest->reset();
+        m_hashedTo = 0;
         bytes = copyContents(sourceFd, destinationFd.get(), before.st_size, displayPath);
         struct stat after {};
         if (::fstat(sourceFd, &after) != 0)
@@ -184,19 +200,25 @@ qint64 TreeCopier::copyContents(int sourceFd, int destinationFd, off_t claimedSi
         length = copyRange(sourceFd, destinationFd, claimedSize, endOfAnyFile, displayPath);
     if (::ftruncate(destinationFd, length) != 0)
         fail(errno, displayPath);
+    if (m_digest && length > m_hashedTo)
+        m_digest->updateZeros(qint64(length - m_hashedTo)); // a hole up to the end
     return qint64(length);
 }
 
 off_t TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t to,
                             const QString &displayPath)
 {
+    if (m_digest)
+        return copyThroughBuffers(sourceFd, destinationFd, from, to, displayPath);
     off_t in = from;
     off_t out = from;
     while (m_kernelCopyWorks && in < to) {
         const ssize_t count = ::copy_file_range(sourceFd, &in, destinationFd, &out,
-                                                size_t(std::min<off_t>(to - in, off_t(1) << 30)), 0);
-        if (count > 0)
+                                                size_t(std::min<off_t>(to - in, kernelCopyStep)), 0);
+        if (count > 0) {
+            reportProgress(count);
             continue;
+        }
         if (count == 0) {
             // Some kernels report the files of /proc and /sys as empty here; a
             // plain read says whether this really is the end.
@@ -217,8 +239,18 @@ off_t TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t t
         fail(errno, displayPath);
     }
 
-    std::vector<char> buffer;
+    return copyThroughBuffers(sourceFd, destinationFd, in, to, displayPath);
+}
+
+off_t TreeCopier::copyThroughBuffers(int sourceFd, int destinationFd, off_t from, off_t to,
+                                     const QString &displayPath)
+{
+    if (m_digest && from > m_hashedTo)
+        m_digest->updateZeros(qint64(from - m_hashedTo)); // the hole before this range
+    off_t in = from;
     while (in < to) {
+        // The other buffer may still be hashed; this one is free since the last update.
+        std::vector<char> &buffer = m_buffers[size_t(m_currentBuffer)];
         buffer.resize(bufferSize);
         const ssize_t count = ::pread(sourceFd, buffer.data(), size_t(std::min<off_t>(to - in, off_t(bufferSize))), in);
         if (count < 0) {
@@ -227,7 +259,9 @@ off_t TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t t
             fail(errno, displayPath);
         }
         if (count == 0)
-            return in;
+            break;
+        if (m_digest)
+            m_digest->update(buffer.data(), size_t(count));
         for (ssize_t written = 0; written < count;) {
             const ssize_t step = ::pwrite(destinationFd, buffer.data() + written,
                                           size_t(count - written), in + written);
@@ -239,8 +273,18 @@ off_t TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t t
             written += step;
         }
         in += count;
+        m_currentBuffer ^= 1;
+        reportProgress(count);
     }
+    if (m_digest)
+        m_hashedTo = in;
     return in;
+}
+
+void TreeCopier::reportProgress(qint64 bytes) const
+{
+    if (m_progress && !(*m_progress)(bytes))
+        throw FileStorageError::cancelled();
 }
 
 qint64 TreeCopier::copyDirectory(int sourceDirFd, int destinationDirFd, const QString &displayPath)

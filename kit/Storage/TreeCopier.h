@@ -6,9 +6,15 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <array>
+#include <functional>
+#include <memory>
 #include <optional>
+#include <vector>
 
 namespace holdra {
+
+class ContentDigest;
 
 // Copies a file or a folder tree byte for byte. A symbolic link given as the
 // source is followed; links inside a folder are copied as links and never
@@ -31,11 +37,23 @@ public:
     // `destinationPath`, which must not exist yet, and returns the bytes of the
     // regular files copied. A tree that holds `forbidden` (the storage itself,
     // seen through any path) is refused. Throws FileStorageError.
-    static qint64 copy(const QByteArray &nativeSource, const QString &destinationPath,
-                       std::optional<DirectoryId> forbidden = std::nullopt);
+    struct Copied
+    {
+        qint64 bytes = 0;
+        // SHA-256 of the bytes written, for a single file: hashed as they were copied.
+        std::optional<QString> contentHash;
+    };
+    // Told the bytes copied since it was last called; false stops the copy with
+    // FileStorageError::cancelled().
+    using Progress = std::function<bool(qint64 bytes)>;
+
+    static Copied copy(const QByteArray &nativeSource, const QString &destinationPath,
+                       std::optional<DirectoryId> forbidden = std::nullopt,
+                       const Progress &progress = {});
 
 private:
-    TreeCopier() = default;
+    TreeCopier();
+    ~TreeCopier();
 
     qint64 copyRegularFile(int sourceFd, int destinationDirFd, const char *name,
                            const struct stat &status, const QString &displayPath);
@@ -47,7 +65,19 @@ private:
     // Copies [from, to) and returns where it stopped: `to`, or earlier at the end of the file.
     off_t copyRange(int sourceFd, int destinationFd, off_t from, off_t to, const QString &displayPath);
 
+    // Copies [from, to) through memory, hashing what passes; returns where it stopped.
+    off_t copyThroughBuffers(int sourceFd, int destinationFd, off_t from, off_t to,
+                             const QString &displayPath);
+    void reportProgress(qint64 bytes) const;
+
     bool m_kernelCopyWorks = true;
+    const Progress *m_progress = nullptr;
+    // Two buffers: one is written while the other is still being hashed.
+    std::array<std::vector<char>, 2> m_buffers;
+    int m_currentBuffer = 0;
+    // Declared after the buffers, so that it is gone (its hashing finished) before they are.
+    std::unique_ptr<ContentDigest> m_digest;
+    off_t m_hashedTo = 0;
     std::optional<DirectoryId> m_forbidden;
     QString m_topName;
 };

@@ -207,7 +207,8 @@ QList<StashItem> StashStore::insert(QList<StashItem> candidates)
     for (StashItem &candidate : candidates) {
         hasTxtFile = hasTxtFile || isTxtFileItem(candidate);
         if (StashItemKinds::hasStoredCopy(candidate.kind()) && candidate.relativePath()) {
-            candidate.setContentHash(hashOfStoredCopy(candidate));
+            const QString staged = m_stagedHashes.take(*candidate.relativePath());
+            candidate.setContentHash(staged.isEmpty() ? hashOfStoredCopy(candidate) : staged);
             if (const std::optional<QString> hash = candidate.contentHash()) {
                 const auto known = knownHashes.constFind(*hash);
                 const auto earlier = acceptedHashes.constFind(*hash);
@@ -231,6 +232,9 @@ QList<StashItem> StashStore::insert(QList<StashItem> candidates)
         accepted.append(std::move(candidate));
     }
 
+    // Nothing new: the lists and their file stay as they are.
+    if (accepted.isEmpty())
+        return duplicates;
     const Snapshot before = snapshot();
     QList<StashItem> items = accepted;
     items.append(m_items);
@@ -310,6 +314,7 @@ StashItem StashStore::addAudio(const QByteArray &data, const QString &suggestedN
                                std::optional<double> durationSeconds)
 {
     const StoredFile stored = m_fileStorage->importData(data, suggestedName, QStringLiteral("m4a"));
+    rememberHash(stored);
     const StashItem item = StashItem::makeAudio(stored, durationSeconds, std::nullopt, currentTime());
     m_lastRefusal.reset();
     const QList<StashItem> duplicates = insert({item});
@@ -320,15 +325,13 @@ StashItem StashStore::addAudio(const QByteArray &data, const QString &suggestedN
     return activeItem(item.id()).value_or(item);
 }
 
-StashItem StashStore::stageFile(const QUrl &url)
-{
-    return makeItemForFile(url);
-}
+StashItem StashStore::stageFile(const QUrl &url) { return makeItemForFile(url); }
 
 StashItem StashStore::stageImageData(const QByteArray &data, const QString &suggestedName,
                                      const QString &fileExtension)
 {
     const StoredFile stored = m_fileStorage->importData(data, suggestedName, fileExtension);
+    rememberHash(stored);
     std::optional<QSizeF> size;
     if (const std::optional<QString> path = m_fileStorage->absolutePath(stored.relativePath))
         size = ImageMetadata::pixelSize(*path);
@@ -339,6 +342,7 @@ StashItem StashStore::stageAudioData(const QByteArray &data, const QString &sugg
                                      const QString &fileExtension)
 {
     const StoredFile stored = m_fileStorage->importData(data, suggestedName, fileExtension);
+    rememberHash(stored);
     return StashItem::makeAudio(stored, std::nullopt, stored.originalName, currentTime());
 }
 
@@ -737,10 +741,16 @@ StashItem StashStore::makeItemForFile(const QUrl &url)
     // the command line) stays the file it names instead of turning into U+FFFD.
     const QByteArray nativePath = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
     const StoredFile stored = m_fileStorage->importFile(nativePath);
-    const std::optional<QString> path = m_fileStorage->absolutePath(stored.relativePath);
     // The URL's form may not say it is a folder (a dropped path has no trailing
     // slash), so the copy itself is asked as well.
-    const bool isDirectory = url.path().endsWith(u'/') || (path && QFileInfo(*path).isDir());
+    return itemForStoredFile(stored, url.path().endsWith(u'/'));
+}
+
+StashItem StashStore::itemForStoredFile(const StoredFile &stored, bool isDirectory)
+{
+    rememberHash(stored);
+    const std::optional<QString> path = m_fileStorage->absolutePath(stored.relativePath);
+    isDirectory = isDirectory || (path && QFileInfo(*path).isDir());
     const QDateTime createdAt = currentTime();
 
     switch (StashItem::inferredKind(stored.originalName, isDirectory)) {
@@ -752,6 +762,12 @@ StashItem StashStore::makeItemForFile(const QUrl &url)
     default:
         return StashItem::makeFile(stored, createdAt);
     }
+}
+
+void StashStore::rememberHash(const StoredFile &stored)
+{
+    if (stored.contentHash)
+        m_stagedHashes.insert(stored.relativePath, *stored.contentHash);
 }
 
 std::optional<QString> StashStore::hashOfStoredCopy(const StashItem &item) const

@@ -9,6 +9,7 @@
 #include "Store/TrashRestoreResult.h"
 
 #include <QDateTime>
+#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QSet>
@@ -124,6 +125,9 @@ public:
                              const QString &fileExtension);
     StashItem stageAudioData(const QByteArray &data, const QString &suggestedName,
                              const QString &fileExtension);
+    // The item for a copy that the file storage made of a file or folder (perhaps on
+    // another thread), to commit with insert(); the hash taken while copying is kept.
+    StashItem itemForStoredFile(const StoredFile &stored, bool isDirectory);
     // The active item whose stored copy `url` is, for a stashed item dragged back in.
     std::optional<StashItem> existingItemForManagedUrl(const QUrl &url) const;
 
@@ -186,6 +190,8 @@ private:
 
     StashItem makeItemForFile(const QUrl &url);
     std::optional<QString> hashOfStoredCopy(const StashItem &item) const;
+    // Remembers the hash a copy got while it was written, for insert().
+    void rememberHash(const StoredFile &stored);
     // Item directories that an active item or a trash entry refers to; their
     // copies must never be deleted.
     QSet<QString> referencedItemDirectories() const;
@@ -200,6 +206,9 @@ private:
 
     QList<StashItem> m_items;
     QList<TrashedItem> m_trashItems;
+    // Hashes of fresh copies, by relative path, taken as their bytes were written;
+    // insert() uses them instead of reading the copy again.
+    QHash<QString, QString> m_stagedHashes;
     // Why a list may not be written: its file failed to load and could not be
     // set aside (so it is kept untouched), or the store is only for reading.
     std::optional<FileStorageError> m_itemsRefusal;

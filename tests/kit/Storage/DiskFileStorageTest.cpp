@@ -1,3 +1,4 @@
+#include "Storage/ContentHasher.h"
 #include "Storage/DiskFileStorage.h"
 #include "Storage/FileStorageError.h"
 #include "TempDir.h"
@@ -459,6 +460,8 @@ TEST_F(DiskFileStorageTest, ASparseFileKeepsItsSizeAndItsHoles)
     }
     const StoredFile stored = m_storage.importFile(source);
     EXPECT_EQ(stored.byteSize, size);
+    // The holes count as the zeros they read as.
+    EXPECT_EQ(stored.contentHash, ContentHasher::sha256Hex(root() + u'/' + stored.relativePath));
     const QByteArray copy = QFile::encodeName(root() + u'/' + stored.relativePath);
     struct stat status {};
     ASSERT_EQ(::stat(copy.constData(), &status), 0);
@@ -471,4 +474,45 @@ TEST_F(DiskFileStorageTest, ASparseFileKeepsItsSizeAndItsHoles)
     EXPECT_EQ(file.read(6), "middle");
     ASSERT_TRUE(file.seek(size - 1));
     EXPECT_EQ(file.read(1), QByteArray(1, '\0'));
+}
+
+// The hash taken while copying is the hash of the stored copy, across buffer
+// boundaries and for data; a folder has none.
+TEST_F(DiskFileStorageTest, TheHashTakenWhileCopyingIsTheStoredCopysHash)
+{
+    QByteArray big(9 * 1024 * 1024 + 17, 'a');
+    big[4 * 1024 * 1024 + 3] = 'b';
+    for (const QByteArray &bytes : {QByteArray(), QByteArray("abc"), big}) {
+        const StoredFile stored = m_storage.importFile(m_dir.write(QStringLiteral("source.bin"), bytes));
+        EXPECT_EQ(readStored(stored), bytes);
+        ASSERT_TRUE(stored.contentHash);
+        EXPECT_EQ(stored.contentHash, ContentHasher::sha256Hex(root() + u'/' + stored.relativePath));
+        const StoredFile data = m_storage.importData(bytes, QStringLiteral("data.bin"), QString());
+        EXPECT_EQ(data.contentHash, stored.contentHash);
+    }
+    m_dir.write(QStringLiteral("folder/inner.txt"), "inner");
+    EXPECT_EQ(m_storage.importFile(m_dir.filePath(QStringLiteral("folder"))).contentHash, std::nullopt);
+}
+
+// Stopping an import, of a file or of a folder, leaves no directory behind.
+TEST_F(DiskFileStorageTest, ACancelledImportLeavesNothing)
+{
+    const QString file = m_dir.write(QStringLiteral("big.bin"), QByteArray(9 * 1024 * 1024, 'x'));
+    m_dir.write(QStringLiteral("tree/a.txt"), QByteArray(1024, 'a'));
+    m_dir.write(QStringLiteral("tree/b.txt"), QByteArray(1024, 'b'));
+    for (const QString &source : {file, m_dir.filePath(QStringLiteral("tree"))}) {
+        qint64 seen = 0;
+        const auto stopAfterFirstChunk = [&seen](qint64 bytes) {
+            seen += bytes;
+            return false;
+        };
+        try {
+            m_storage.importFile(QFile::encodeName(source), stopAfterFirstChunk);
+            ADD_FAILURE() << "not cancelled: " << qPrintable(source);
+        } catch (const FileStorageError &error) {
+            EXPECT_EQ(error.kind(), FileStorageError::Kind::cancelled);
+        }
+        EXPECT_GT(seen, 0);
+        EXPECT_EQ(itemDirectories(), QStringList());
+    }
 }

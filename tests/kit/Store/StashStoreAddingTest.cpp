@@ -3,6 +3,8 @@
 
 #include <QImage>
 
+#include <sys/stat.h>
+
 using namespace holdra;
 using namespace holdra::test;
 
@@ -22,11 +24,21 @@ TEST_F(StashStoreAddingTest, TheSameFileTwiceIsReportedAsADuplicate)
     ASSERT_EQ(first.added.size(), 1);
     EXPECT_EQ(first.added.first().contentHash(), ContentHasher::sha256Hex(url.toLocalFile()));
 
+    // Nothing new, nothing written: metadata.json stays the very same file.
+    struct stat before {};
+    ASSERT_EQ(::stat(QFile::encodeName(metadataPath()).constData(), &before), 0);
+    const int saves = m_itemSaves;
     const StashStore::AddFilesResult second = store.addFiles({url});
     EXPECT_TRUE(second.added.isEmpty());
     EXPECT_EQ(second.duplicates, first.added);
     EXPECT_EQ(store.count(), 1);
     EXPECT_EQ(itemDirectoryCount(), 1);
+    EXPECT_EQ(m_itemSaves, saves);
+    struct stat after {};
+    ASSERT_EQ(::stat(QFile::encodeName(metadataPath()).constData(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+    EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
 }
 
 TEST_F(StashStoreAddingTest, IdenticalFilesInOneCallKeepOnlyTheFirst)
