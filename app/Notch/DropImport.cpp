@@ -159,8 +159,8 @@ DropImport::Outcome DropImport::finish(const Prepared &prepared, const ImportJob
     if (result.cancelled)
         return outcome;
     outcome.addedCount = int(result.added.size());
-    for (const QString &error : result.errors)
-        qCWarning(lcDrop).noquote() << "a dropped item was not stashed:" << error;
+    for (const FileStorageError &error : result.errors)
+        qCWarning(lcDrop).noquote() << "a dropped item was not stashed:" << error.errorDescription();
     outcome.duplicates = StashStore::uniqueItems(prepared.draggedBack + result.duplicates);
     return outcome;
 }
