@@ -1,0 +1,32 @@
+#include "Support/DateText.h"
+
+#include <QRegularExpression>
+
+namespace holdra {
+namespace {
+
+// Qt has no medium date style; the long one minus its weekday, with the month abbreviated,
+// is what the desktops call abbreviated.
+QString abbreviatedDatePattern(const QLocale &locale)
+{
+    QString pattern = locale.dateFormat(QLocale::LongFormat);
+    static const QRegularExpression weekday(QStringLiteral("[,，\\s]*d{4}[,，\\s]*"));
+    const QRegularExpressionMatch match = weekday.match(pattern);
+    if (match.hasMatch()) {
+        const bool atEdge = match.capturedStart() == 0 || match.capturedEnd() == pattern.size();
+        pattern.replace(match.capturedStart(), match.capturedLength(), atEdge ? QString() : QStringLiteral(" "));
+    }
+    pattern.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
+    return pattern.trimmed();
+}
+
+} // namespace
+
+QString abbreviatedDateTime(const QDateTime &dateTime, const QLocale &locale)
+{
+    const QDateTime local = dateTime.toLocalTime();
+    return locale.toString(local.date(), abbreviatedDatePattern(locale)) + QLatin1Char(' ')
+        + locale.toString(local.time(), QLocale::ShortFormat);
+}
+
+} // namespace holdra
