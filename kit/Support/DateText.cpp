@@ -20,13 +20,20 @@ QString abbreviatedDatePattern(const QLocale &locale)
     return pattern.trimmed();
 }
 
+// Some locales (C among them) put seconds in their short time; lists never show them.
+QString shortTimePattern(const QLocale &locale)
+{
+    static const QRegularExpression seconds(QStringLiteral("[:.]?s+([.,]z+)?"));
+    return locale.timeFormat(QLocale::ShortFormat).remove(seconds).trimmed();
+}
+
 } // namespace
 
 QString abbreviatedDateTime(const QDateTime &dateTime, const QLocale &locale)
 {
     const QDateTime local = dateTime.toLocalTime();
     return locale.toString(local.date(), abbreviatedDatePattern(locale)) + QLatin1Char(' ')
-        + locale.toString(local.time(), QLocale::ShortFormat);
+        + locale.toString(local.time(), shortTimePattern(locale));
 }
 
 } // namespace holdra

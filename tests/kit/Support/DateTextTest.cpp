@@ -17,6 +17,7 @@ TEST(DateTextTest, AbbreviatedDateWithoutWeekdayAndShortTime)
         {"zh_CN", "2025年1月3日 14:25"},
         {"en_US", "Jan 3, 2025 2:25 PM"},
         {"de_DE", "3. Jan. 2025 14:25"},
+        {"C", "3 Jan 2025 14:25"},
     };
     for (const auto &c : cases) {
         const QLocale locale{QString::fromLatin1(c.locale)};
