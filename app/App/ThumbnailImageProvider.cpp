@@ -2,6 +2,8 @@
 
 #include "Storage/ImageMetadata.h"
 
+#include <QPainter>
+#include <QPainterPath>
 #include <QRunnable>
 #include <QUrl>
 
@@ -14,6 +16,24 @@ namespace holdra {
 namespace {
 
 constexpr int defaultMaxPixel = 96;
+// The rows draw a 34-pt square with 8-pt corners. Qt Quick cannot clip an Image to a
+// rounded shape without a shader, so the thumbnail comes out already cut to it.
+constexpr qreal cornerFraction = 8.0 / 34.0;
+
+QImage roundedSquare(const QImage &image)
+{
+    const int side = std::min(image.width(), image.height());
+    const QRect square((image.width() - side) / 2, (image.height() - side) / 2, side, side);
+    QImage rounded(side, side, QImage::Format_ARGB32_Premultiplied);
+    rounded.fill(Qt::transparent);
+    QPainter painter(&rounded);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    QPainterPath clip;
+    clip.addRoundedRect(QRectF(0, 0, side, side), side * cornerFraction, side * cornerFraction);
+    painter.setClipPath(clip);
+    painter.drawImage(QPoint(0, 0), image, square);
+    return rounded;
+}
 
 class ThumbnailResponse final : public QQuickImageResponse, public QRunnable
 {
@@ -41,7 +61,7 @@ public:
         if (m_cancelled)
             m_error = QStringLiteral("cancelled");
         else if (const std::optional<QImage> image = ImageMetadata::thumbnail(m_path, m_maxPixel))
-            m_image = *image;
+            m_image = roundedSquare(*image);
         else
             m_error = QStringLiteral("no thumbnail for %1").arg(m_path);
         Q_EMIT finished();

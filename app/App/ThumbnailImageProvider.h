@@ -7,8 +7,9 @@ namespace holdra {
 
 // Serves "image://thumbnail/<file URL, percent-encoded as a URI component>" to
 // the item rows: ImageMetadata's upright thumbnail of that file, bounded on the
-// longer side by the requested size (96 px when none is asked for), decoded on
-// a background thread of low priority.
+// longer side by the requested size (96 px when none is asked for), cropped to a
+// centred square with the rows' rounded corners, decoded on a background thread
+// of low priority.
 class ThumbnailImageProvider : public QQuickAsyncImageProvider
 {
 public:

@@ -1,9 +1,9 @@
 #include "App/UpdaterModel.h"
 
 #include "Settings/UserDefaults.h"
+#include "Support/DateText.h"
 
 #include <QDesktopServices>
-#include <QLocale>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QRegularExpression>
@@ -94,10 +94,7 @@ QString UpdaterModel::lastCheckText() const
 {
     if (!m_lastCheckDate)
         return QStringLiteral("从未");
-    const QLocale locale;
-    const QDateTime local = m_lastCheckDate->toLocalTime();
-    return locale.toString(local.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-        + locale.toString(local.time(), QLocale::ShortFormat);
+    return abbreviatedDateTime(*m_lastCheckDate);
 }
 
 QUrl UpdaterModel::changelogURL() const

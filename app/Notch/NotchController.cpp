@@ -710,6 +710,11 @@ void NotchController::applyPanelWidth(double width, bool persist)
         m_settings.setPanelWidth(clamped);
 }
 
+void NotchController::stepPanelWidth(double step)
+{
+    applyPanelWidth(m_panelWidth + step, true);
+}
+
 void NotchController::beginPanelResize(ResizeEdge edge, double mouseScreenX)
 {
     if (!m_isOpen)

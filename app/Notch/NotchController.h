@@ -213,6 +213,8 @@ public:
     Q_INVOKABLE void updatePanelResize(double mouseScreenX);
     // Mouse up on a resize handle: the width is stored in the settings.
     Q_INVOKABLE void endPanelResize();
+    // One keyboard or screen-reader step: clamped like a drag, stored at once.
+    Q_INVOKABLE void stepPanelWidth(double step);
 
     // --- keys and focus of the open panel's window
     // The key table of the open panel; true when the key was taken. `text` is

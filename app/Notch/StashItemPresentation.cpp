@@ -1,8 +1,9 @@
 #include "Notch/StashItemPresentation.h"
 
+#include "Support/DateText.h"
+
 #include <QFileInfo>
 #include <QIcon>
-#include <QLocale>
 #include <QMimeDatabase>
 #include <QStringList>
 #include <QUrl>
@@ -24,14 +25,6 @@ QString kindWord(StashItemKind kind, bool isDirectory)
     if (isDirectory)
         return QStringLiteral("文件夹");
     return StashItemKinds::localizedName(kind);
-}
-
-QString dateTimeText(const QDateTime &dateTime)
-{
-    const QDateTime local = dateTime.toLocalTime();
-    const QLocale locale;
-    return locale.toString(local.date(), QLocale::ShortFormat) + QLatin1Char(' ')
-        + locale.toString(local.time(), QLocale::ShortFormat);
 }
 
 std::optional<QString> linkHost(const std::optional<QString> &urlString)
@@ -57,14 +50,14 @@ QString subtitle(const StashItem &item, bool isDirectory)
         if (const auto host = linkHost(item.urlString()))
             parts.append(*host);
     }
-    parts.append(dateTimeText(item.createdAt()));
+    parts.append(abbreviatedDateTime(item.createdAt()));
     return parts.join(QStringLiteral(" · "));
 }
 
 QString trashSubtitle(const StashItem &item, const QDateTime &trashedAt)
 {
     return StashItemKinds::localizedName(item.kind()) + QStringLiteral(" · 清除于 ")
-        + dateTimeText(trashedAt);
+        + abbreviatedDateTime(trashedAt);
 }
 
 bool isStoredDirectory(const StashItem &item, const std::optional<QString> &absolutePath)

@@ -18,9 +18,6 @@ QUuid idFromText(const QString &text);
 // "文件夹" for a folder stored as a file item, otherwise the kind's own word.
 QString kindWord(StashItemKind kind, bool isDirectory);
 
-// A date the way rows show it: the locale's short date and short time.
-QString dateTimeText(const QDateTime &dateTime);
-
 // The host of a link that parses as a URL with a host.
 std::optional<QString> linkHost(const std::optional<QString> &urlString);
 

@@ -3,6 +3,7 @@
 #include "Models/StashItemKind.h"
 #include "Notch/StashItemPresentation.h"
 #include "Store/StashStore.h"
+#include "Support/DateText.h"
 
 #include <QLocale>
 #include <QUrl>
@@ -78,7 +79,7 @@ QVariant TrashItemListModel::data(const QModelIndex &index, int role) const
     case SubtitleRole:
         return StashItemPresentation::trashSubtitle(item, row.entry.trashedAt);
     case TrashedAtTextRole:
-        return StashItemPresentation::dateTimeText(row.entry.trashedAt);
+        return abbreviatedDateTime(row.entry.trashedAt);
     case AccessibleNameRole:
         return StashItemKinds::localizedName(item.kind()) + QStringLiteral("，") + item.displayName()
             + QStringLiteral("，清除于 ") + QLocale().toString(row.entry.trashedAt.toLocalTime());

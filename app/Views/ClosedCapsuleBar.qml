@@ -135,6 +135,8 @@ Item {
                     anchors.verticalCenter: parent.verticalCenter
                     text: bar.recording ? bar.controller.durationText(bar.recorder.elapsedSeconds) : ""
                     color: "white"
+                    // Even-width digits keep the ticking clock from jittering.
+                    font.family: PanelStyle.monospaceFamily
                     font.pixelSize: 10
                     font.weight: Font.DemiBold
                 }

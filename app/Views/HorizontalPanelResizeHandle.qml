@@ -25,10 +25,10 @@ Item {
         if (handle.controller && handle.controller.isResizingPanel)
             handle.controller.endPanelResize()
     }
-    // The settings' width feeds the controller, which clamps and applies it.
+    // The controller clamps the step to the display and stores the result.
     function adjust(step) {
-        if (handle.controller && handle.controller.settings)
-            handle.controller.settings.panelWidth = handle.controller.panelWidth + step
+        if (handle.controller)
+            handle.controller.stepPanelWidth(step)
     }
 
     Accessible.role: Accessible.Slider

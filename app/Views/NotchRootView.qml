@@ -25,37 +25,39 @@ Item {
 
     focus: true
 
+    // The two views cross-fade: the outgoing one stays loaded, without input,
+    // until it has faded out; without animations the swap is immediate.
     Loader {
         id: closedLoader
         anchors.fill: parent
-        active: !root.panelOpen
+        active: !root.panelOpen || opacity > 0
+        enabled: !root.panelOpen
+        opacity: root.panelOpen ? 0 : 1
+        Behavior on opacity {
+            enabled: root.animated
+            NumberAnimation { duration: 180; easing.type: Easing.InOutQuad }
+        }
         sourceComponent: ClosedPillView {
             controller: root.controller
             displayID: root.displayID
-            opacity: 0
-            Component.onCompleted: opacity = 1
-            Behavior on opacity {
-                enabled: root.animated
-                NumberAnimation { duration: 180; easing.type: Easing.InOutQuad }
-            }
         }
     }
 
     Loader {
         id: openLoader
+        readonly property bool wanted: root.panelOpen && root.openPanelAvailable
         anchors.fill: parent
         // The panel's field and keys need the window's focus to reach it.
         focus: true
-        active: root.panelOpen && root.openPanelAvailable
-        opacity: 0
+        active: wanted || opacity > 0
+        enabled: wanted
+        opacity: wanted ? 1 : 0
         onActiveChanged: {
             if (active)
                 setSource("OpenPanelView.qml", { controller: root.controller, displayID: root.displayID })
-            else
-                opacity = 0
         }
         // The panel takes the keyboard from the capsule it replaces.
-        onLoaded: { opacity = 1; item.forceActiveFocus() }
+        onLoaded: item.forceActiveFocus()
         Behavior on opacity {
             enabled: root.animated
             NumberAnimation { duration: 180; easing.type: Easing.InOutQuad }

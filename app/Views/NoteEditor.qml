@@ -24,8 +24,9 @@ Popup {
     focus: true
     closePolicy: Popup.CloseOnEscape
     padding: PanelStyle.noteEditorPadding
-    width: parent ? Math.min(PanelStyle.noteEditorWidth, parent.width - 16) : PanelStyle.noteEditorWidth
-    height: parent ? Math.min(PanelStyle.noteEditorHeight, parent.height - 16) : PanelStyle.noteEditorHeight
+    // A fixed sheet; only a panel narrower (or shorter) than the sheet squeezes it.
+    width: parent && parent.width < PanelStyle.noteEditorWidth ? parent.width - 16 : PanelStyle.noteEditorWidth
+    height: parent && parent.height < PanelStyle.noteEditorHeight ? parent.height : PanelStyle.noteEditorHeight
     anchors.centerIn: parent
     onAboutToShow: { note = initialNote; field.text = initialNote }
     // Once shown, so that every key goes to the text and none to the panel below.

@@ -145,6 +145,8 @@ Item {
                 symbolSize: PanelStyle.microphoneIconSize
                 label: panel.isRecording ? "录音中 " + PanelTexts.durationText(panel.recorder.elapsedSeconds) : ""
                 labelColor: PanelStyle.primary
+                // Even-width digits keep the ticking clock from jittering.
+                labelFamily: PanelStyle.monospaceFamily
                 toolTip: panel.isRecording ? "停止录音并暂存" : "开始录音"
                 Accessible.name: toolTip
                 onClicked: if (panel.controller) panel.controller.toggleRecording("")

@@ -14,6 +14,7 @@ AbstractButton {
     property color labelColor: symbolColor
     property real labelSize: PanelStyle.captionSize
     property int labelWeight: Font.Normal
+    property string labelFamily: PanelStyle.fontFamily
     property string toolTip
     property real contentSpacing: 4
 
@@ -42,7 +43,7 @@ AbstractButton {
             visible: button.label.length > 0
             text: button.label
             color: button.labelColor
-            font.family: PanelStyle.fontFamily
+            font.family: button.labelFamily
             font.pixelSize: button.labelSize
             font.weight: button.labelWeight
             anchors.verticalCenter: parent.verticalCenter

@@ -31,11 +31,10 @@ Item {
     // Row state; a reused row starts over.
     property bool hovering: hoverArea.containsMouse
     property real lastClickAt: 0
-    property bool isEditingNote: false
 
     signal editNoteRequested(string itemId, string itemName, string note)
 
-    ListView.onReused: { lastClickAt = 0; isEditingNote = false }
+    ListView.onReused: lastClickAt = 0
 
     // The row the arrow keys are on.
     readonly property bool isCurrent: controller !== null && controller !== undefined
@@ -111,7 +110,6 @@ Item {
         menu.popup()
     }
     function editNote() {
-        isEditingNote = true
         editNoteRequested(itemId, displayName, note)
     }
 
@@ -120,6 +118,8 @@ Item {
                      + (notePreview.length > 0 ? "，备注：" + notePreview : "")
                      + (selected ? "，已选中" : "") + (locked ? "，已锁定" : "")
     Accessible.selected: selected
+    // Qt Quick names its one action "press"; the description carries the row's own name for it.
+    Accessible.description: primaryActionName
     Accessible.onPressAction: performPrimaryAction()
 
     Rectangle {

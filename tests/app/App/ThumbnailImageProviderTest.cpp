@@ -1,10 +1,12 @@
 #include "App/ThumbnailImageProvider.h"
+
 #include "TempDir.h"
 
 #include <QImage>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -66,8 +68,23 @@ TEST_F(ThumbnailImageProviderTest, StoredPicturesLoadBoundedWhateverTheirFileNam
     ASSERT_NE(image, nullptr);
     EXPECT_FALSE(child(QStringLiteral("QQuickRectangle"))->isVisible());
     EXPECT_EQ(image->property("status").toInt(), 1 /* Image.Ready */);
-    EXPECT_EQ(image->property("implicitWidth").toReal(), 96);
+    // Cropped to the centred square, as the row's frame shows it.
+    EXPECT_EQ(image->property("implicitWidth").toReal(), 72);
     EXPECT_EQ(image->property("implicitHeight").toReal(), 72);
+
+    // The corners are cut round, so the row's background shows through them.
+    ThumbnailImageProvider provider;
+    std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(
+        QString::fromUtf8(QUrl::toPercentEncoding(QUrl::fromLocalFile(file).toString())), QSize(96, 96)));
+    QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
+    ASSERT_TRUE(finished.count() > 0 || finished.wait(5000));
+    std::unique_ptr<QQuickTextureFactory> factory(response->textureFactory());
+    const QImage served = factory->image();
+    ASSERT_EQ(served.size(), QSize(72, 72));
+    EXPECT_EQ(qAlpha(served.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(served.pixel(71, 71)), 0);
+    EXPECT_EQ(served.pixelColor(36, 36).rgb(), QColor(Qt::darkGreen).rgb());
+    EXPECT_EQ(qAlpha(served.pixel(36, 0)), 255);
 }
 
 TEST_F(ThumbnailImageProviderTest, WhatCannotBeDecodedLeavesThePlaceholder)

@@ -1,4 +1,5 @@
 #include "Notch/StashItemPresentation.h"
+#include "Support/DateText.h"
 
 #include <QLocale>
 #include <gtest/gtest.h>
@@ -16,7 +17,7 @@ StashItem imageItem()
 
 TEST(StashItemPresentationTest, SubtitlesPreferPixelsThenBytesThenTheLinkHost)
 {
-    const QString date = StashItemPresentation::dateTimeText(created);
+    const QString date = abbreviatedDateTime(created);
     const StashItem image = imageItem();
     EXPECT_EQ(StashItemPresentation::subtitle(image, false),
               QStringLiteral("图片 · ") + *image.pixelSizeText() + QStringLiteral(" · ") + date);

@@ -1,4 +1,5 @@
 #include "Notch/TrashItemListModel.h"
+#include "Support/DateText.h"
 
 #include "Notch/StashItemPresentation.h"
 #include "StoreFixture.h"
@@ -36,7 +37,7 @@ TEST_F(TrashItemListModelTest, FollowsTheTrashNewestFirst)
     ASSERT_EQ(model.count(), 2);
     EXPECT_EQ(value(model, 0, TrashItemListModel::DisplayNameRole).toString(), second.displayName());
 
-    const QString expectedLine = QStringLiteral("链接 · 清除于 ") + StashItemPresentation::dateTimeText(m_now);
+    const QString expectedLine = QStringLiteral("链接 · 清除于 ") + abbreviatedDateTime(m_now);
     EXPECT_EQ(value(model, 0, TrashItemListModel::SubtitleRole).toString(), expectedLine);
     EXPECT_TRUE(value(model, 0, TrashItemListModel::AccessibleNameRole)
                     .toString()

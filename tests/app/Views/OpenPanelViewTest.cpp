@@ -195,6 +195,12 @@ TEST_F(OpenPanelViewTest, DraggingAnEdgeResizesThePanelByTwiceTheMoveAndStoresTh
     QMetaObject::invokeMethod(leading, "adjust", Q_ARG(QVariant, 32));
     EXPECT_DOUBLE_EQ(controller().panelWidth(), 412);
     EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 412);
+    // Steps past the widest panel stop at it, and the stored width is the clamped one.
+    for (int i = 0; i < 20; ++i)
+        QMetaObject::invokeMethod(leading, "adjust", Q_ARG(QVariant, 32));
+    EXPECT_LE(controller().panelWidth(), NotchController::maximumPanelWidth);
+    EXPECT_GT(controller().panelWidth(), 412);
+    EXPECT_DOUBLE_EQ(m_settings.panelWidth(), controller().panelWidth());
 }
 
 TEST_F(OpenPanelViewTest, TheListsScrollBarCanBeDraggedBesideTheResizeEdge)

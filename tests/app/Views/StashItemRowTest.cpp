@@ -1,4 +1,5 @@
 #include "Notch/StashItemPresentation.h"
+#include "Support/DateText.h"
 #include "PanelViewFixture.h"
 
 #include <QImage>
@@ -67,7 +68,7 @@ protected:
         QQuickItem *row = rowOf(item);
         return row ? walk(row) : nullptr;
     }
-    QString date(const StashItem &item) const { return StashItemPresentation::dateTimeText(item.createdAt()); }
+    QString date(const StashItem &item) const { return abbreviatedDateTime(item.createdAt()); }
 
     StashItem m_file, m_folder, m_image, m_link, m_text, m_audio;
 };
