@@ -28,6 +28,9 @@ protected:
         return data;
     }
 
+    // Drops and opened files are copied off the main thread; true once committed.
+    bool imported() { return waitFor([this] { return !transfer().importJob().isBusy(); }); }
+
     QUrl missing() const { return QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("gone.txt"))); }
 
     std::unique_ptr<ItemTransfer> m_transfer;
@@ -84,12 +87,14 @@ TEST_F(ItemTransferTest, ADropThatStashesNothingIsSilentAndLeavesTheDragOpenedPa
 
     const std::unique_ptr<QMimeData> failed(filesData({missing(), missing()}));
     transfer().importDrop(*failed);
+    ASSERT_TRUE(imported());
     EXPECT_FALSE(c.toast());
     m_clock.advance(NotchController::autoCloseDelay);
     EXPECT_TRUE(c.isOpen());
 
     const std::unique_ptr<QMimeData> stored(filesData({source(QStringLiteral("a.txt"), "a"), missing()}));
     transfer().importDrop(*stored);
+    ASSERT_TRUE(imported());
     EXPECT_EQ(c.toast(), QStringLiteral("已暂存 1 项"));
     m_clock.advance(NotchController::autoCloseDelay);
     EXPECT_FALSE(c.isOpen());
@@ -104,12 +109,14 @@ TEST_F(ItemTransferTest, FilesOpenedWithHoldraThatOnlyRepeatAreShownAndFailuresA
     NotchController &c = controller();
 
     transfer().importExternalFiles({source(QStringLiteral("again.txt"), "1")});
+    ASSERT_TRUE(imported());
     EXPECT_TRUE(c.isOpen());
     EXPECT_EQ(c.selectionSet(), QSet<QUuid>{bottom.id()});
     EXPECT_EQ(c.scrollTargetItemID(), bottom.id());
     EXPECT_FALSE(c.toastIsError());
 
     transfer().importExternalFiles({source(QStringLiteral("new.txt"), "new"), missing()});
+    ASSERT_TRUE(imported());
     EXPECT_EQ(c.scrollTargetItemID(), m_store->items().first().id());
     EXPECT_EQ(c.toast(), QStringLiteral("已暂存 1 项，1 项失败"));
     EXPECT_TRUE(c.toastIsError());
