@@ -10,8 +10,8 @@ namespace holdra {
 
 // An installed application's desktop entry as GIO (GDesktopAppInfo) reads it:
 // found by desktop ID across the XDG applications directories, routed through
-// the mimeapps.list files, and launched by the rules of the Desktop Entry
-// specification (quoting, field codes, %i %c %k). GLib stays out of this
+// the mimeapps.list files, and launched by freedesktop.org's Desktop Entry
+// rules (quoting, field codes, %i %c %k). GLib stays out of this
 // header, so that Qt code with its `signals` keyword can include it.
 class DesktopEntry
 {
