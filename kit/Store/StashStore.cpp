@@ -13,7 +13,6 @@
 #include "Support/AppPaths.h"
 #include "Support/ByteCount.h"
 
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -29,10 +28,7 @@ Q_LOGGING_CATEGORY(lcStore, "holdra.store")
 
 namespace {
 
-QDateTime currentTime()
-{
-    return QDateTime::currentDateTimeUtc();
-}
+QDateTime currentTime() { return QDateTime::currentDateTimeUtc(); }
 
 // The first component of a stored path: the item directory that remove() deletes.
 QString itemDirectoryOf(const QString &relativePath)
