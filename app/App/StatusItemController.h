@@ -1,34 +1,35 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 
 class QAction;
-class QDBusServiceWatcher;
 class QMenu;
-class QSystemTrayIcon;
 
 namespace holdra {
 
 class AppSettings;
 class StashStore;
+class TrayPresence;
 class UpdaterModel;
 
 // Holdra's permanent handle: the tray icon and its menu. The menu is rebuilt
 // each time it is about to open, so the count and size are always current. Its
-// commands are signals; the application decides what they do. The icon follows
-// the tray host: shown when one appears after Holdra, shown again when it restarts.
+// commands are signals; the application decides what they do. TrayPresence
+// keeps the icon in whichever tray the desktop runs, however late it starts.
 class StatusItemController : public QObject
 {
     Q_OBJECT
 
 public:
-    StatusItemController(StashStore *store, AppSettings *settings, UpdaterModel *updater, QObject *parent = nullptr);
+    StatusItemController(StashStore *store, AppSettings *settings, UpdaterModel *updater,
+                         const QDBusConnection &bus = QDBusConnection::sessionBus(), QObject *parent = nullptr);
     ~StatusItemController() override;
 
     QMenu *menu() const { return m_menu.get(); }
-    QSystemTrayIcon *trayIcon() const { return m_trayIcon; }
+    TrayPresence *tray() const { return m_tray; }
 
     // Shows the icon now, or as soon as a tray appears; the rest of Holdra works without one.
     void show();
@@ -48,19 +49,15 @@ Q_SIGNALS:
     void quitRequested();
 
 private:
-    void handleActivation(int reason);
-    // Registers the icon anew with a tray host that has just started.
-    void reshow();
+    void handleActivation();
     QAction *addAction(const QString &title, void (StatusItemController::*signal)());
 
     QPointer<StashStore> m_store;
     QPointer<AppSettings> m_settings;
     QPointer<UpdaterModel> m_updater;
     std::unique_ptr<QMenu> m_menu;
-    QSystemTrayIcon *m_trayIcon = nullptr;
-    QDBusServiceWatcher *m_hostWatcher = nullptr;
+    TrayPresence *m_tray = nullptr;
     QElapsedTimer m_sincePanelClosed;
-    bool m_shown = false;
     bool m_reportNextCheck = false;
 };
 

@@ -1,41 +1,122 @@
 #include "App/StatusItemController.h"
+#include "App/TrayPresence.h"
 #include "App/UpdaterModel.h"
+#include "Platform/DBusMenuTypes.h"
+#include "Platform/StatusNotifierItem.h"
+#include "PrivateSessionBus.h"
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
 
-#include <QAction>
+#include <QDBusArgument>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <QDBusMetaType>
+#include <QDBusVirtualObject>
 #include <QImage>
-#include <QLocale>
-#include <QMenu>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
+#include <QTest>
 #include <gtest/gtest.h>
 
 using namespace holdra;
 
 namespace {
 
+const QString sniInterface = QStringLiteral("org.kde.StatusNotifierItem");
+const QString menuInterface = QStringLiteral("com.canonical.dbusmenu");
+
+// A tray host's watcher: remembers every item that registers with it.
+class FakeWatcher : public QDBusVirtualObject
+{
+public:
+    QString introspect(const QString &) const override { return {}; }
+    bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
+    {
+        if (message.member() != u"RegisterStatusNotifierItem")
+            return false;
+        registrations.append(message.arguments().value(0).toString());
+        connection.send(message.createReply());
+        return true;
+    }
+    QStringList registrations;
+};
+
 class StatusItemControllerTest : public test::StoreFixture
 {
 protected:
-    QStringList rows(QMenu *menu) const
+    void SetUp() override
     {
-        QStringList titles;
-        for (const QAction *action : menu->actions())
-            titles.append(action->isSeparator() ? QStringLiteral("—") : action->text());
-        return titles;
+        test::StoreFixture::SetUp();
+        if (!bus.failure().isEmpty())
+            GTEST_SKIP() << bus.failure().toStdString();
+        host = bus.connect();
+        registerDBusMenuTypes();
+        registerStatusNotifierTypes();
     }
 
-    QAction *row(QMenu *menu, const QString &title) const
+    std::unique_ptr<StatusItemController> makeController()
     {
-        for (QAction *action : menu->actions()) {
-            if (action->text() == title)
-                return action;
+        auto controller = std::make_unique<StatusItemController>(&openStore(), &settings, &updater, bus.connect());
+        controller->show();
+        itemService = controller->tray()->statusNotifierItem()->serviceName();
+        return controller;
+    }
+
+    // The host calls the item as a tray does; the item answers on the same thread.
+    QDBusMessage call(const QString &path, const QString &interface, const QString &method, const QVariantList &args)
+    {
+        QDBusMessage message = QDBusMessage::createMethodCall(itemService, path, interface, method);
+        message.setArguments(args);
+        return host.call(message, QDBus::BlockWithGui, 5000);
+    }
+
+    QVariant property(const QString &name)
+    {
+        const QDBusMessage reply = call(StatusNotifierItem::objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
+                                        QStringLiteral("Get"), {sniInterface, name});
+        return reply.arguments().value(0).value<QDBusVariant>().variant();
+    }
+
+    // The host's view of the menu: its revision and entries.
+    std::pair<uint, QList<DBusMenuLayoutItem>> layout()
+    {
+        const QDBusMessage reply = call(QStringLiteral("/MenuBar"), menuInterface, QStringLiteral("GetLayout"),
+                                        {0, -1, QStringList()});
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
+            return {0, {}};
+        const auto root = qdbus_cast<DBusMenuLayoutItem>(reply.arguments().at(1).value<QDBusArgument>());
+        return {reply.arguments().at(0).toUInt(), root.children};
+    }
+
+    static QStringList labels(const QList<DBusMenuLayoutItem> &entries)
+    {
+        QStringList texts;
+        for (const DBusMenuLayoutItem &entry : entries)
+            texts.append(entry.properties.value(QStringLiteral("type")).toString() == u"separator"
+                             ? QStringLiteral("—")
+                             : entry.properties.value(QStringLiteral("label")).toString());
+        return texts;
+    }
+
+    static int idOf(const QList<DBusMenuLayoutItem> &entries, const QString &label)
+    {
+        for (const DBusMenuLayoutItem &entry : entries) {
+            if (entry.properties.value(QStringLiteral("label")) == label)
+                return entry.id;
         }
-        return nullptr;
+        return -1;
     }
 
+    QDBusMessage click(int id)
+    {
+        return call(QStringLiteral("/MenuBar"), menuInterface, QStringLiteral("Event"),
+                    {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
+    }
+
+    test::PrivateSessionBus bus;
+    QDBusConnection host{QString()};
+    QString itemService;
     InMemoryUserDefaults defaults;
     AppSettings settings{defaults};
     UpdaterModel updater{defaults, QUrl::fromLocalFile(QStringLiteral("/nonexistent/appcast.xml"))};
@@ -43,81 +124,131 @@ protected:
 
 } // namespace
 
-TEST_F(StatusItemControllerTest, ALeftClickTogglesThePanelOnce)
+TEST_F(StatusItemControllerTest, TheIconFollowsTrayHostsThatStartLateAndRestart)
 {
-    StatusItemController controller(&openStore(), &settings, &updater);
-    QSignalSpy toggle(&controller, &StatusItemController::togglePanelRequested);
-    QSystemTrayIcon *icon = controller.trayIcon();
+    auto controller = makeController();
+    TrayPresence *tray = controller->tray();
+    // No host yet: the XEmbed icon waits for an XEmbed tray.
+    ASSERT_NE(tray->embeddedIcon(), nullptr);
+    EXPECT_TRUE(tray->embeddedIcon()->isVisible());
+    EXPECT_TRUE(itemService.startsWith(QStringLiteral("org.kde.StatusNotifierItem-"))) << itemService.toStdString();
 
-    Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
-    Q_EMIT icon->activated(QSystemTrayIcon::Context);
-    Q_EMIT icon->activated(QSystemTrayIcon::DoubleClick);
-    EXPECT_EQ(toggle.count(), 1);
-
-    // The press of this click closed the open panel (outside it): the click is spent.
-    controller.notePanelClosed();
-    Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
-    EXPECT_EQ(toggle.count(), 1);
-    // The next click opens it again.
-    Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
-    EXPECT_EQ(toggle.count(), 2);
+    FakeWatcher watcher;
+    const QString watcherName = StatusNotifierItem::watcherService();
+    ASSERT_TRUE(host.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), &watcher));
+    for (int start = 1; start <= 2; ++start) {
+        ASSERT_TRUE(host.registerService(watcherName));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.registrations.size() == start; }, 5000)) << start;
+        EXPECT_EQ(watcher.registrations.value(start - 1), itemService);
+        // Never two icons.
+        EXPECT_TRUE(tray->usesStatusNotifier());
+        EXPECT_FALSE(tray->embeddedIcon()->isVisible());
+        // The host stops: the XEmbed icon stands in until it is back.
+        ASSERT_TRUE(host.unregisterService(watcherName));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return tray->embeddedIcon()->isVisible(); }, 5000)) << start;
+    }
+    EXPECT_EQ(watcher.registrations.size(), 2);
 }
 
-TEST_F(StatusItemControllerTest, TheTrayIconReadsOnDarkAndLightPanels)
+TEST_F(StatusItemControllerTest, TheHostReadsTheItemsPropertiesAndADrawableIcon)
 {
-    StatusItemController controller(&openStore(), &settings, &updater);
-    const QImage image = controller.trayIcon()->icon().pixmap(22, 22).toImage();
-    ASSERT_FALSE(image.isNull());
+    auto controller = makeController();
+    EXPECT_EQ(property(QStringLiteral("Id")).toString(), QStringLiteral("com.tessavel.Holdra"));
+    EXPECT_EQ(property(QStringLiteral("Title")).toString(), QStringLiteral("栖物匣"));
+    EXPECT_EQ(property(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
+    EXPECT_EQ(property(QStringLiteral("Category")).toString(), QStringLiteral("ApplicationStatus"));
+    EXPECT_EQ(property(QStringLiteral("IconName")).toString(), QStringLiteral("holdra-symbolic"));
+    EXPECT_EQ(property(QStringLiteral("ItemIsMenu")), QVariant(false));
+    EXPECT_EQ(property(QStringLiteral("Menu")).value<QDBusObjectPath>().path(), QStringLiteral("/MenuBar"));
+    const auto toolTip = qdbus_cast<StatusNotifierToolTip>(property(QStringLiteral("ToolTip")).value<QDBusArgument>());
+    EXPECT_EQ(toolTip.title, QStringLiteral("栖物匣"));
+    EXPECT_EQ(toolTip.text, QStringLiteral("文件、文字、链接，先栖物匣。"));
+
+    // A host that cannot find the icon by name draws the pixels: both a light
+    // and a dark part, so that one of them stands out on any panel colour.
+    const auto images = qdbus_cast<StatusNotifierImageList>(property(QStringLiteral("IconPixmap")).value<QDBusArgument>());
+    auto found = std::find_if(images.begin(), images.end(), [](const StatusNotifierImage &i) { return i.width == 22; });
+    ASSERT_NE(found, images.end());
+    ASSERT_EQ(found->argb.size(), 22 * 22 * 4);
     int light = 0;
     int dark = 0;
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            const QColor pixel = image.pixelColor(x, y);
-            if (pixel.alpha() < 200)
-                continue;
-            light += pixel.lightness() > 200;
-            dark += pixel.lightness() < 60;
-        }
+    for (qsizetype at = 0; at < found->argb.size(); at += 4) {
+        const auto *p = reinterpret_cast<const uchar *>(found->argb.constData() + at);
+        if (p[0] < 200)
+            continue;
+        const QColor pixel(p[1], p[2], p[3]);
+        light += pixel.lightness() > 200;
+        dark += pixel.lightness() < 60;
     }
-    // Enough of each that one of them stands out against any panel colour.
     EXPECT_GT(light, 20);
     EXPECT_GT(dark, 20);
 }
 
-TEST_F(StatusItemControllerTest, OpeningTheMenuShowsWhatWasAddedWhileItWasClosed)
+TEST_F(StatusItemControllerTest, APrimaryClickTogglesThePanelOnceFromEitherTray)
 {
-    StashStore &store = openStore();
-    StatusItemController controller(&store, &settings, &updater);
-    Q_EMIT controller.menu()->aboutToShow();
+    auto controller = makeController();
+    QSignalSpy toggle(controller.get(), &StatusItemController::togglePanelRequested);
+    const QString path = StatusNotifierItem::objectPath();
 
-    store.addText(QStringLiteral("第一条"));
-    store.addText(QStringLiteral("second"));
-    Q_EMIT controller.menu()->aboutToShow();
-    const QString summary = QStringLiteral("2 个项目 · ") + store.totalByteSizeText();
-    ASSERT_NE(row(controller.menu(), summary), nullptr) << rows(controller.menu()).join(u'|').toStdString();
-    // Rebuilt, not appended to.
-    EXPECT_EQ(controller.menu()->actions().size(), 8);
+    EXPECT_EQ(call(path, sniInterface, QStringLiteral("Activate"), {10, 10}).type(), QDBusMessage::ReplyMessage);
+    call(path, sniInterface, QStringLiteral("SecondaryActivate"), {10, 10});
+    call(path, sniInterface, QStringLiteral("Scroll"), {120, QStringLiteral("vertical")});
+    EXPECT_EQ(toggle.count(), 1);
+
+    // The press of this click closed the open panel (outside it): the click is spent.
+    controller->notePanelClosed();
+    call(path, sniInterface, QStringLiteral("Activate"), {10, 10});
+    EXPECT_EQ(toggle.count(), 1);
+    // The next click opens it again.
+    call(path, sniInterface, QStringLiteral("Activate"), {10, 10});
+    EXPECT_EQ(toggle.count(), 2);
+
+    QSystemTrayIcon *icon = controller->tray()->embeddedIcon();
+    ASSERT_NE(icon, nullptr);
+    Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
+    Q_EMIT icon->activated(QSystemTrayIcon::Context);
+    Q_EMIT icon->activated(QSystemTrayIcon::DoubleClick);
+    EXPECT_EQ(toggle.count(), 3);
 }
 
-TEST_F(StatusItemControllerTest, CommandsBecomeSignalsAndAnAskedForCheckRuns)
+TEST_F(StatusItemControllerTest, TheHostShowsTheCurrentMenuAndItsClicksRunTheCommands)
 {
-    StashStore &store = openStore();
-    StatusItemController controller(&store, &settings, &updater);
-    QMenu *menu = controller.menu();
-    Q_EMIT menu->aboutToShow();
+    auto controller = makeController();
+    StashStore &store = *m_store;
+    const auto [firstRevision, before] = layout();
+    const QString emptySummary = QStringLiteral("0 个项目 · ") + store.totalByteSizeText();
+    EXPECT_EQ(labels(before), (QStringList{QStringLiteral("打开暂存面板"), QStringLiteral("—"), emptySummary,
+                                          QStringLiteral("—"), QStringLiteral("检查更新…"), QStringLiteral("查看更新日志…"),
+                                          QStringLiteral("设置…"), QStringLiteral("退出栖物匣")}));
+    ASSERT_EQ(before.size(), 8);
+    EXPECT_EQ(before.at(2).properties.value(QStringLiteral("enabled")), QVariant(false));
+    const QVariant quitKeys = before.at(7).properties.value(QStringLiteral("shortcut"));
+    EXPECT_EQ(qdbus_cast<QList<QStringList>>(quitKeys.value<QDBusArgument>()),
+              (QList<QStringList>{{QStringLiteral("Control"), QStringLiteral("Q")}}));
 
-    QSignalSpy toggle(&controller, &StatusItemController::togglePanelRequested);
-    QSignalSpy openSettings(&controller, &StatusItemController::openSettingsRequested);
-    QSignalSpy quit(&controller, &StatusItemController::quitRequested);
-    row(menu, QStringLiteral("打开暂存面板"))->trigger();
-    row(menu, QStringLiteral("设置…"))->trigger();
-    row(menu, QStringLiteral("退出栖物匣"))->trigger();
-    EXPECT_EQ(toggle.count(), 1);
-    EXPECT_EQ(openSettings.count(), 1);
-    EXPECT_EQ(quit.count(), 1);
+    // What was added while the menu was closed is there when the host opens it.
+    store.addText(QStringLiteral("第一条"));
+    store.addText(QStringLiteral("second"));
+    const QDBusMessage opened = call(QStringLiteral("/MenuBar"), menuInterface, QStringLiteral("AboutToShow"), {0});
+    EXPECT_EQ(opened.arguments().value(0), QVariant(true));
+    const auto [revision, entries] = layout();
+    EXPECT_GT(revision, firstRevision);
+    EXPECT_EQ(labels(entries).value(2), QStringLiteral("2 个项目 · ") + store.totalByteSizeText());
+    EXPECT_EQ(entries.size(), 8);
 
+    QSignalSpy openSettings(controller.get(), &StatusItemController::openSettingsRequested);
+    QSignalSpy quit(controller.get(), &StatusItemController::quitRequested);
     QSignalSpy finished(&updater, &UpdaterModel::checkFinished);
-    row(menu, QStringLiteral("检查更新…"))->trigger();
+    click(entries.at(2).id); // disabled: nothing
+    click(idOf(entries, QStringLiteral("设置…")));
+    EXPECT_TRUE(openSettings.count() == 1 || openSettings.wait(5000));
+    click(idOf(entries, QStringLiteral("退出栖物匣")));
+    EXPECT_TRUE(quit.count() == 1 || quit.wait(5000));
+    click(idOf(entries, QStringLiteral("检查更新…")));
     ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
     EXPECT_EQ(updater.state(), UpdaterModel::State::Failed);
+    EXPECT_EQ(openSettings.count(), 1);
+    EXPECT_EQ(quit.count(), 1);
+    // An entry of the old menu is gone, and the host is told so.
+    EXPECT_EQ(click(before.at(0).id).type(), QDBusMessage::ErrorMessage);
 }
