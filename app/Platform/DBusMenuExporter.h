@@ -39,19 +39,21 @@ public:
     QStringList iconThemePath() const { return {}; }
     uint revision() const { return m_revision; }
 
+    // QtDBus finds parameter types by their spelled names, so these spell out the
+    // lists rather than use the aliases.
 public Q_SLOTS:
     Q_SCRIPTABLE uint GetLayout(int parentId, int recursionDepth, const QStringList &propertyNames,
                                 holdra::DBusMenuLayoutItem &layout);
-    Q_SCRIPTABLE holdra::DBusMenuItemList GetGroupProperties(const QList<int> &ids, const QStringList &propertyNames);
+    Q_SCRIPTABLE QList<holdra::DBusMenuItem> GetGroupProperties(const QList<int> &ids, const QStringList &propertyNames);
     Q_SCRIPTABLE QDBusVariant GetProperty(int id, const QString &name);
     Q_SCRIPTABLE void Event(int id, const QString &eventId, const QDBusVariant &data, uint timestamp);
-    Q_SCRIPTABLE QList<int> EventGroup(const holdra::DBusMenuEventList &events);
+    Q_SCRIPTABLE QList<int> EventGroup(const QList<holdra::DBusMenuEvent> &events);
     Q_SCRIPTABLE bool AboutToShow(int id);
     Q_SCRIPTABLE QList<int> AboutToShowGroup(const QList<int> &ids, QList<int> &idErrors);
 
 Q_SIGNALS:
-    Q_SCRIPTABLE void ItemsPropertiesUpdated(const holdra::DBusMenuItemList &updatedProps,
-                                             const holdra::DBusMenuItemKeysList &removedProps);
+    Q_SCRIPTABLE void ItemsPropertiesUpdated(const QList<holdra::DBusMenuItem> &updatedProps,
+                                             const QList<holdra::DBusMenuItemKeys> &removedProps);
     Q_SCRIPTABLE void LayoutUpdated(uint revision, int parent);
     Q_SCRIPTABLE void ItemActivationRequested(int id, uint timestamp);
 

@@ -6,12 +6,19 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QLoggingCategory>
+#include <QTimer>
 
 namespace holdra {
 
 namespace {
 
 Q_LOGGING_CATEGORY(lcTray, "holdra.tray")
+
+// Watchers may own their name a moment before they serve their object, and
+// answer a registration in that moment with an error: try again, a little later
+// each time (0.2, 0.4, 0.8, 1.6 s).
+constexpr int registrationAttempts = 5;
+constexpr int firstRetryMs = 200;
 
 } // namespace
 
@@ -21,8 +28,11 @@ StatusNotifierItem::StatusNotifierItem(const QDBusConnection &bus, Appearance ap
     , m_bus(bus)
     , m_appearance(std::move(appearance))
     , m_menuPath(menuPath)
+    , m_retryTimer(new QTimer(this))
 {
     registerStatusNotifierTypes();
+    m_retryTimer->setSingleShot(true);
+    connect(m_retryTimer, &QTimer::timeout, this, &StatusNotifierItem::sendRegistration);
 }
 
 StatusNotifierItem::~StatusNotifierItem()
@@ -54,6 +64,14 @@ void StatusNotifierItem::registerWithWatcher()
 {
     if (!publish())
         return;
+    m_retryTimer->stop();
+    m_attempts = 0;
+    sendRegistration();
+}
+
+void StatusNotifierItem::sendRegistration()
+{
+    ++m_attempts;
     QDBusMessage call = QDBusMessage::createMethodCall(watcherService(), QStringLiteral("/StatusNotifierWatcher"),
                                                        watcherService(), QStringLiteral("RegisterStatusNotifierItem"));
     call << m_serviceName;
@@ -62,10 +80,18 @@ void StatusNotifierItem::registerWithWatcher()
         answer->deleteLater();
         const QDBusPendingReply<> reply = *answer;
         if (!reply.isError()) {
+            m_retryTimer->stop();
             Q_EMIT registered();
             return;
         }
-        qCWarning(lcTray) << "The tray host did not take the item:" << reply.error().message();
+        // A watcher that has gone is waited for, not retried.
+        const bool gone = reply.error().type() == QDBusError::ServiceUnknown;
+        if (!gone && m_attempts < registrationAttempts) {
+            m_retryTimer->start(firstRetryMs << (m_attempts - 1));
+            return;
+        }
+        qCWarning(lcTray) << "The tray host did not take the item:" << reply.error().name()
+                          << reply.error().message();
         Q_EMIT registrationFailed(reply.error().message());
     });
 }

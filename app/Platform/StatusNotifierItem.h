@@ -7,6 +7,8 @@
 #include <QObject>
 #include <QPoint>
 
+class QTimer;
+
 namespace holdra {
 
 // Holdra's item in a StatusNotifierItem tray (KDE Plasma, GNOME's AppIndicator
@@ -24,7 +26,7 @@ class StatusNotifierItem : public QObject
     Q_PROPERTY(int WindowId READ windowId)
     Q_PROPERTY(QString IconName READ iconName)
     Q_PROPERTY(QString IconThemePath READ iconThemePath)
-    Q_PROPERTY(holdra::StatusNotifierImageList IconPixmap READ iconPixmap)
+    Q_PROPERTY(QList<holdra::StatusNotifierImage> IconPixmap READ iconPixmap)
     Q_PROPERTY(holdra::StatusNotifierToolTip ToolTip READ toolTip)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
     Q_PROPERTY(QDBusObjectPath Menu READ menu)
@@ -54,7 +56,7 @@ public:
     // The name the item was published under; empty before publish().
     QString serviceName() const { return m_serviceName; }
     // Tells the running watcher about the item; its answer arrives as registered()
-    // or registrationFailed().
+    // or, after a few tries, registrationFailed().
     void registerWithWatcher();
 
     void setStatus(const QString &status);
@@ -92,11 +94,15 @@ Q_SIGNALS:
     void registrationFailed(const QString &message);
 
 private:
+    void sendRegistration();
+
     QDBusConnection m_bus;
     Appearance m_appearance;
     QDBusObjectPath m_menuPath;
     QString m_status = QStringLiteral("Active");
     QString m_serviceName;
+    QTimer *m_retryTimer = nullptr;
+    int m_attempts = 0;
     bool m_ownsName = false;
 };
 
