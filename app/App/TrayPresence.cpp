@@ -95,6 +95,12 @@ void TrayPresence::watcherAppeared()
     m_watcherPresent = true;
     if (!m_shown)
         return;
+    // An item that cannot be served leaves Qt's icon, which then joins this tray
+    // itself, as the one icon.
+    if (!m_item->publish()) {
+        setEmbeddedIconVisible(true);
+        return;
+    }
     // Never two icons: the tray behind the watcher may also take XEmbed icons.
     setEmbeddedIconVisible(false);
     m_item->registerWithWatcher();

@@ -49,7 +49,11 @@ bool StatusNotifierItem::publish()
 {
     if (!m_serviceName.isEmpty())
         return true;
-    if (!m_bus.isConnected() || !m_bus.registerObject(objectPath(), this, QDBusConnection::ExportScriptableContents)) {
+    if (!m_bus.isConnected()) {
+        qCInfo(lcTray) << "No session bus: the tray icon is offered to XEmbed trays only";
+        return false;
+    }
+    if (!m_bus.registerObject(objectPath(), this, QDBusConnection::ExportScriptableContents)) {
         qCWarning(lcTray) << "Cannot serve the tray item on the session bus:" << m_bus.lastError().message();
         return false;
     }

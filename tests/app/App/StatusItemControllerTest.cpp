@@ -162,6 +162,16 @@ TEST_F(StatusItemControllerTest, TheIconFollowsTrayHostsThatStartLateAndRestart)
         EXPECT_TRUE(QTest::qWaitFor([&] { return tray->embeddedIcon()->isVisible(); }, 5000)) << start;
     }
     EXPECT_EQ(watcher.registrations.size(), 2);
+
+    // With a host already there, Qt's own icon is never made: it would join the
+    // host's tray as a second item. A second item takes the connection's name.
+    ASSERT_TRUE(host.registerService(watcherName));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.registrations.size() == 3; }, 5000));
+    StatusItemController second(m_store.get(), &settings, &updater, bus.connect());
+    second.show();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.registrations.size() == 4; }, 5000));
+    EXPECT_EQ(second.tray()->embeddedIcon(), nullptr);
+    EXPECT_TRUE(watcher.registrations.value(3).startsWith(u':')) << watcher.registrations.value(3).toStdString();
 }
 
 TEST_F(StatusItemControllerTest, TheHostReadsTheItemsPropertiesAndADrawableIcon)
