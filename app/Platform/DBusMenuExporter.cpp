@@ -156,28 +156,22 @@ QList<int> DBusMenuExporter::AboutToShowGroup(const QList<int> &ids, QList<int> 
 
 bool DBusMenuExporter::eventFilter(QObject *watched, QEvent *event)
 {
-    if (watched != m_menu)
+    const QEvent::Type type = event->type();
+    if (watched != m_menu
+        || (type != QEvent::ActionAdded && type != QEvent::ActionRemoved && type != QEvent::ActionChanged))
         return false;
-    const auto *actionEvent = static_cast<QActionEvent *>(event);
-    switch (event->type()) {
-    case QEvent::ActionAdded:
-        idOf(actionEvent->action());
-        m_layoutChanged = true;
-        schedulePublish();
-        break;
-    case QEvent::ActionRemoved:
-        m_ids.remove(actionEvent->action());
-        m_layoutChanged = true;
-        schedulePublish();
-        break;
-    case QEvent::ActionChanged:
-        if (const int id = m_ids.value(actionEvent->action()); id != 0 && !m_changedIds.contains(id))
+    QAction *action = static_cast<QActionEvent *>(event)->action();
+    if (type == QEvent::ActionChanged) {
+        if (const int id = m_ids.value(action); id != 0 && !m_changedIds.contains(id))
             m_changedIds.append(id);
-        schedulePublish();
-        break;
-    default:
-        break;
+    } else {
+        if (type == QEvent::ActionAdded)
+            idOf(action);
+        else
+            m_ids.remove(action);
+        m_layoutChanged = true;
     }
+    schedulePublish();
     return false;
 }
 
