@@ -68,8 +68,15 @@ TrayPresence::TrayPresence(QMenu *menu, Look look, const QDBusConnection &bus, Q
     });
     m_watcher = new QDBusServiceWatcher(StatusNotifierItem::watcherService(), m_bus,
                                         QDBusServiceWatcher::WatchForOwnerChange, this);
-    connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, &TrayPresence::watcherAppeared);
-    connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &TrayPresence::watcherVanished);
+    // Owner changes, not just registrations: a new watcher may take the name over
+    // from the old one directly, and knows nothing of the items of its predecessor.
+    connect(m_watcher, &QDBusServiceWatcher::serviceOwnerChanged, this,
+            [this](const QString &, const QString &, const QString &newOwner) {
+                if (newOwner.isEmpty())
+                    watcherVanished();
+                else
+                    watcherAppeared();
+            });
     m_bus.connect(notifications, notificationsPath, notifications, QStringLiteral("ActionInvoked"), this,
                   SLOT(notificationActionInvoked(uint, QString)));
 }

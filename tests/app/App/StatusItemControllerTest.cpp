@@ -165,13 +165,24 @@ TEST_F(StatusItemControllerTest, TheIconFollowsTrayHostsThatStartLateAndRestart)
 
     // With a host already there, Qt's own icon is never made: it would join the
     // host's tray as a second item. A second item takes the connection's name.
-    ASSERT_TRUE(host.registerService(watcherName));
+    ASSERT_TRUE(host.interface()
+                    ->registerService(watcherName, QDBusConnectionInterface::DontQueueService,
+                                      QDBusConnectionInterface::AllowReplacement)
+                    .isValid());
     EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.registrations.size() == 3; }, 5000));
     StatusItemController second(m_store.get(), &settings, &updater, bus.connect());
     second.show();
     EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.registrations.size() == 4; }, 5000));
     EXPECT_EQ(second.tray()->embeddedIcon(), nullptr);
     EXPECT_TRUE(watcher.registrations.value(3).startsWith(u':')) << watcher.registrations.value(3).toStdString();
+
+    // A new watcher takes the name straight over: both items go to it.
+    FakeWatcher successor;
+    QDBusConnection successorBus = bus.connect();
+    ASSERT_TRUE(successorBus.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), &successor));
+    ASSERT_EQ(successorBus.interface()->registerService(watcherName, QDBusConnectionInterface::ReplaceExistingService).value(),
+              QDBusConnectionInterface::ServiceRegistered);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return successor.registrations.size() == 2; }, 5000));
 }
 
 TEST_F(StatusItemControllerTest, TheHostReadsTheItemsPropertiesAndADrawableIcon)
