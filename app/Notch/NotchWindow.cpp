@@ -131,6 +131,13 @@ void NotchWindow::setFrame(const QRectF &frame)
         return;
     const QRect rect = frame.toRect();
     const bool changed = rect != geometry();
+    if (changed && QGuiApplication::platformName() == QLatin1String("wayland")) {
+        // Wayland compositors tile a toplevel that can be resized and float
+        // one of a fixed size (where they like: it cannot ask for a place).
+        setMinimumSize(QSize(0, 0));
+        setMaximumSize(rect.size());
+        setMinimumSize(rect.size());
+    }
     if (changed)
         setGeometry(rect);
     // Sizes the view at once; the resize event from the server may come later.
