@@ -80,8 +80,8 @@ void printNotice(const QString &line)
 
 bool isWaylandSession()
 {
-    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        || qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland");
+    // WAYLAND_DISPLAY alone: a user who unsets it to run Holdra as on X11 gets that.
+    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 }
 
 std::optional<QString> choosePlatform()

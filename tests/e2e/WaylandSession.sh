@@ -11,8 +11,19 @@ e2eUser=holdra-e2e
 if [ "$(id -u)" = 0 ]; then
   id "$e2eUser" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$e2eUser" \
     || { echo "FAIL: cannot create the user $e2eUser"; exit 1; }
-  exec setpriv --reuid="$e2eUser" --regid="$e2eUser" --init-groups \
-    env -i PATH="$PATH" HOME=/tmp LANG=C.UTF-8 HOLDRA_E2E_KEEP="${HOLDRA_E2E_KEEP:-}" "$0" "$holdra"
+  asUser() { setpriv --reuid="$e2eUser" --regid="$e2eUser" --init-groups \
+    env -i PATH="$PATH" HOME=/tmp LANG=C.UTF-8 HOLDRA_E2E_KEEP="${HOLDRA_E2E_KEEP:-}" "$@"; }
+  # A build under root's home is out of the user's reach: the programs beside
+  # the binary (what it may start) are copied where the user can run them.
+  copy=
+  if ! asUser test -x "$holdra"; then
+    copy=$(mktemp -d /tmp/holdra-wayland-bin.XXXXXX) && chmod 755 "$copy"
+    find "$(dirname "$holdra")" -maxdepth 1 -type f -perm -u+x -exec cp {} "$copy/" \;
+    holdra=$copy/$(basename "$holdra")
+  fi
+  asUser "$0" "$holdra"; status=$?
+  [ -z "$copy" ] || rm -rf "$copy"
+  exit "$status"
 fi
 
 for tool in sway swaymsg Xwayland python3; do
