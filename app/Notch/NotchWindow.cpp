@@ -177,6 +177,8 @@ void NotchWindow::refreshHover()
 void NotchWindow::orderFront()
 {
     m_wasActive = false;
+    if (m_hints)
+        X11PanelWindowHints::setTakesKeyboard(this, false);
     setFlag(Qt::WindowDoesNotAcceptFocus, true);
     if (!isVisible())
         show();
@@ -185,6 +187,8 @@ void NotchWindow::orderFront()
 
 void NotchWindow::makeKeyAndOrderFront()
 {
+    if (m_hints)
+        X11PanelWindowHints::setTakesKeyboard(this, true);
     setFlag(Qt::WindowDoesNotAcceptFocus, false);
     if (!isVisible())
         show();

@@ -59,9 +59,7 @@ void X11PanelWindowHints::apply(QWindow *window)
 {
     if (!m_ewmh || !window)
         return;
-    window->setProperty(windowTypeProperty, QVariant(DisplayServerProbe::isWaylandSession()
-                                                         ? dockWindowType | notificationWindowType
-                                                         : dockWindowType));
+    setTakesKeyboard(window, !window->flags().testFlag(Qt::WindowDoesNotAcceptFocus));
     window->removeEventFilter(this);
     window->installEventFilter(this);
 
@@ -72,6 +70,20 @@ void X11PanelWindowHints::apply(QWindow *window)
     const bool mapped = attributes && attributes->map_state != XCB_MAP_STATE_UNMAPPED;
     std::free(attributes);
     applyNow(window, mapped);
+}
+
+void X11PanelWindowHints::setTakesKeyboard(QWindow *window, bool takes)
+{
+    const bool wayland = DisplayServerProbe::isWaylandSession();
+    window->setProperty(windowTypeProperty,
+                        QVariant(wayland && !takes ? dockWindowType | notificationWindowType : dockWindowType));
+    if (!wayland)
+        return;
+    // Qt announces a Tool as a utility, and wlroots gives an unmanaged utility
+    // no keyboard even when clicked.
+    const Qt::WindowType type = takes ? Qt::Window : Qt::Tool;
+    if (window->type() != type)
+        window->setFlags((window->flags() & ~Qt::WindowType_Mask) | type);
 }
 
 void X11PanelWindowHints::setAboveFullScreen(QWindow *window, bool above)

@@ -22,8 +22,9 @@ namespace holdra {
 // Under XWayland the windows always bypass the window manager: Wayland
 // compositors place managed X11 windows themselves (sway centres a floating
 // one, tiles the rest) but show an unmanaged one at its own position, above
-// the managed ones. It is typed as a notification too, so that wlroots does
-// not hand it the keyboard when it appears.
+// the managed ones. While it takes no keyboard it is typed as a notification
+// too, so that wlroots does not hand it the keyboard when it appears; the open
+// panel drops that type, so that a click gives it the keyboard.
 class X11PanelWindowHints : public QObject
 {
     Q_OBJECT
@@ -36,6 +37,10 @@ public:
 
     // Applies the hints now and again whenever the window is shown.
     void apply(QWindow *window);
+
+    // Call before the window's WindowDoesNotAcceptFocus flag changes, which
+    // makes Qt announce the window's types again.
+    static void setTakesKeyboard(QWindow *window, bool takes);
 
     // Managed as a dock (false), or above everything, full-screen windows
     // included (true; always in a Wayland session). A shown window is shown
