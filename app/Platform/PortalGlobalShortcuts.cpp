@@ -156,10 +156,33 @@ void PortalGlobalShortcuts::bindShortcut()
                             }
                             if (response == 0 && takeShortcuts(results.value(QStringLiteral("shortcuts"))))
                                 return setState(State::Bound);
-                            qWarning().noquote() << "Holdra: the desktop did not bind the hot key:" << response;
-                            setState(response == PortalRequest::noPortal ? State::Unavailable : State::Refused);
+                            if (response == 0)
+                                return listShortcuts(); // some desktops answer without the list
                             if (response == userCancelled)
                                 qWarning().noquote() << "Holdra: binding the hot key was cancelled";
+                            else
+                                qWarning().noquote() << "Holdra: the desktop did not bind the hot key:" << response;
+                            setState(response == PortalRequest::noPortal ? State::Unavailable : State::Refused);
+                        });
+}
+
+void PortalGlobalShortcuts::listShortcuts()
+{
+    m_requestPending = true;
+    const quint64 generation = m_generation;
+    const QVariantList arguments{QVariant::fromValue(QDBusObjectPath(m_session)), QVariantMap()};
+    PortalRequest::send(m_bus, QLatin1String(interfaceName), QStringLiteral("ListShortcuts"), arguments, this,
+                        [this, generation](uint response, const QVariantMap &results) {
+                            if (generation != m_generation)
+                                return;
+                            m_requestPending = false;
+                            if (m_wanted && m_wanted != m_sessionKey)
+                                return bind(*m_wanted);
+                            const bool bound =
+                                response == 0 && takeShortcuts(results.value(QStringLiteral("shortcuts")));
+                            if (!bound)
+                                qWarning().noquote() << "Holdra: the desktop lists no binding for the hot key";
+                            setState(bound ? State::Bound : State::Refused);
                         });
 }
 

@@ -56,6 +56,7 @@ private Q_SLOTS:
 private:
     void createSession();
     void bindShortcut();
+    void listShortcuts();
     void closeSession();
     bool takeShortcuts(const QVariant &shortcuts);
     void setState(State state);

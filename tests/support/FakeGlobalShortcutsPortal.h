@@ -35,8 +35,10 @@ public:
         m_bus.unregisterObject(QLatin1String(path), QDBusConnection::UnregisterTree);
     }
 
-    // What the desktop answers to the next BindShortcuts: 0 bound, 1 cancelled.
+    // What the desktop answers to the next BindShortcuts: 0 bound, 1 cancelled;
+    // whether a successful answer carries the list (else only ListShortcuts has it).
     uint bindResponse = 0;
+    bool bindAnswersWithList = true;
     QStringList preferredTriggers;
     QStringList sessions;
     QStringList closedSessions;
@@ -87,11 +89,13 @@ public:
             const QList<PortalShortcut> asked = PortalShortcut::listFrom(arguments.at(1));
             const QString preferred = asked.value(0).properties.value(QStringLiteral("preferred_trigger")).toString();
             preferredTriggers.append(preferred);
+            m_bound = bindResponse == 0 ? shortcuts(asked.value(0).id, triggerFor(preferred)) : QList<PortalShortcut>();
             QVariantMap results;
-            if (bindResponse == 0)
-                results.insert(QStringLiteral("shortcuts"),
-                               QVariant::fromValue(shortcuts(asked.value(0).id, triggerFor(preferred))));
+            if (bindResponse == 0 && bindAnswersWithList)
+                results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(m_bound));
             respond(connection, request, bindResponse, results);
+        } else if (message.member() == QLatin1String("ListShortcuts")) {
+            respond(connection, request, 0, {{QStringLiteral("shortcuts"), QVariant::fromValue(m_bound)}});
         }
         return true;
     }
@@ -111,6 +115,7 @@ private:
     }
 
     QDBusConnection m_bus;
+    QList<PortalShortcut> m_bound;
 };
 
 } // namespace holdra::test
