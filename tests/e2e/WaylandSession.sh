@@ -13,16 +13,19 @@ if [ "$(id -u)" = 0 ]; then
     || { echo "FAIL: cannot create the user $e2eUser"; exit 1; }
   asUser() { setpriv --reuid="$e2eUser" --regid="$e2eUser" --init-groups \
     env -i PATH="$PATH" HOME=/tmp LANG=C.UTF-8 HOLDRA_E2E_KEEP="${HOLDRA_E2E_KEEP:-}" "$@"; }
-  # A build under root's home is out of the user's reach: the programs beside
-  # the binary (what it may start) are copied where the user can run them.
-  copy=
+  # A clone under root's home is out of the user's reach: this script and the
+  # programs beside the binary (what it may start) are copied where it can run them.
+  copy=$(mktemp -d /tmp/holdra-wayland-bin.XXXXXX) && chmod 755 "$copy" || exit 1
   if ! asUser test -x "$holdra"; then
-    copy=$(mktemp -d /tmp/holdra-wayland-bin.XXXXXX) && chmod 755 "$copy"
     find "$(dirname "$holdra")" -maxdepth 1 -type f -perm -u+x -exec cp {} "$copy/" \;
     holdra=$copy/$(basename "$holdra")
   fi
-  asUser "$0" "$holdra"; status=$?
-  [ -z "$copy" ] || rm -rf "$copy"
+  script=$(readlink -f "$0")
+  if ! asUser test -r "$script"; then
+    cp "$script" "$copy/" && script=$copy/$(basename "$script")
+  fi
+  asUser bash "$script" "$holdra"; status=$?
+  rm -rf "$copy"
   exit "$status"
 fi
 
