@@ -174,7 +174,9 @@ freshSession native disable
 startNative "native Wayland"
 echo "ok: native Wayland, window $(cat "$scratch/rects")"
 # DISPLAY names an X server that is not there: Wayland rather than failing.
-export DISPLAY=:$(( 90 + RANDOM % 9 ))
+dead=$(( 600 + RANDOM % 300 ))
+while [ -e "/tmp/.X11-unix/X$dead" ] || [ -e "/tmp/.X$dead-lock" ]; do dead=$(( dead + 1 )); done
+export DISPLAY=:$dead
 startNative "dead DISPLAY"
 stopSession
 echo "ok: native Wayland, one notice: $(cat "$log")"
