@@ -134,9 +134,12 @@ void NotchWindow::setFrame(const QRectF &frame)
     if (changed && QGuiApplication::platformName() == QLatin1String("wayland")) {
         // Wayland compositors tile a toplevel that can be resized and float
         // one of a fixed size (where they like: it cannot ask for a place).
-        setMinimumSize(QSize(0, 0));
-        setMaximumSize(rect.size());
-        setMinimumSize(rect.size());
+        // They decide when it is first shown; later the size is free again,
+        // as fixed sizes keep some from drawing the resized panel.
+        constexpr int noLimit = (1 << 24) - 1; // a window's default maximum in Qt
+        const bool mapped = isVisible();
+        setMinimumSize(mapped ? QSize(0, 0) : rect.size());
+        setMaximumSize(mapped ? QSize(noLimit, noLimit) : rect.size());
     }
     if (changed)
         setGeometry(rect);

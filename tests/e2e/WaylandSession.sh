@@ -164,6 +164,9 @@ startNative() {
   [ "$FLOATING" = 1 ] || fail "$1: sway tiled the capsule: $(cat "$scratch/rects")"
   "$holdra" toggle || fail "$1: holdra toggle failed"
   waitFor 10 "$1: holdra toggle did not open the panel: $(cat "$scratch/rects")" panelIsOpen
+  if command -v grim >/dev/null; then
+    waitFor 10 "$1: sway does not show the open panel" shows $(( X + W / 2 )) $(( Y + H / 2 ))
+  fi
   local lines
   lines=$(grep -c . "$log")
   [ "$lines" -eq 1 ] || fail "$1: expected one notice line, got $lines"
