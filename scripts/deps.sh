@@ -42,6 +42,8 @@ HOLDRA_PACKAGES=(
   x11-xserver-utils
   # the manual page rendered with warnings on, each shell completion parsed by its shell
   man-db zsh fish
+  # a Wayland session for the tests: headless sway with XWayland, and its screenshots
+  sway xwayland grim
 )
 
 holdra_missing_packages() {

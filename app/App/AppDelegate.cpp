@@ -17,6 +17,7 @@
 #include "Notch/NotchController.h"
 #include "Notch/NotchDisplay.h"
 #include "Notch/NotchWindow.h"
+#include "Platform/DisplayServerProbe.h"
 #include "Platform/QtAudioPlayer.h"
 #include "Platform/GStreamerVoiceRecorder.h"
 #include "Platform/X11PanelWindowHints.h"
@@ -78,9 +79,12 @@ bool AppDelegate::launch()
     environment.playSound = [this](SystemSound::Sound sound) { m_sound.play(sound); };
     environment.ownPid = qint32(QCoreApplication::applicationPid());
     environment.watchOutsideClicks = x11;
-    if (x11)
+    // In a Wayland session the X11 window list holds only XWayland's windows,
+    // with no word of which are on screen: the capsule is never hidden on that
+    // (the start-up notice says detection is off).
+    if (x11 && !DisplayServerProbe::isWaylandSession())
         environment.windowList = X11WindowListReader::coverageSource();
-    else
+    else if (!DisplayServerProbe::isWaylandSession())
         qWarning().noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen detection is off"));
     environment.makeWindow = [this](NotchController &controller,
                                     const QString &displayID) -> std::unique_ptr<NotchWindowing> {

@@ -1,27 +1,30 @@
 #include "App/HotKeyManager.h"
 
-#include "Platform/X11HotKeyGrabber.h"
+#include "Platform/DisplayServerProbe.h"
+#include "Platform/HotKeyBackend.h"
+#include "Platform/PortalGlobalShortcuts.h"
+#include "Platform/X11HotKeyBackend.h"
 #include "Settings/AppSettings.h"
 
-#include <QDebug>
+#include <QDBusConnection>
 
 namespace holdra {
 
-namespace {
-
-// The X error a server gives for a key it cannot grab (BadValue); used, too, when
-// the key is on no key of the current keyboard map, so the log always has a code.
-constexpr int badValue = 2;
-constexpr int badAccess = 10;
-
-} // namespace
-
 HotKeyManager::HotKeyManager(AppSettings *settings, QObject *parent)
+    : HotKeyManager(settings, makeBackend(), parent)
+{
+}
+
+HotKeyManager::HotKeyManager(AppSettings *settings, std::unique_ptr<HotKeyBackend> backend, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
-    , m_grabber(new X11HotKeyGrabber(this))
+    , m_backend(std::move(backend))
 {
-    connect(m_grabber, &X11HotKeyGrabber::activated, this, &HotKeyManager::hotKeyPressed);
+    connect(m_backend.get(), &HotKeyBackend::activated, this, [this] {
+        if (!m_suspended)
+            Q_EMIT hotKeyPressed();
+    });
+    connect(m_backend.get(), &HotKeyBackend::stateChanged, this, &HotKeyManager::registrationChanged);
     if (settings) {
         connect(settings, &AppSettings::hotKeyChanged, this, &HotKeyManager::registerHotKey);
         registerHotKey(settings->hotKey());
@@ -29,6 +32,13 @@ HotKeyManager::HotKeyManager(AppSettings *settings, QObject *parent)
 }
 
 HotKeyManager::~HotKeyManager() = default;
+
+std::unique_ptr<HotKeyBackend> HotKeyManager::makeBackend()
+{
+    if (DisplayServerProbe::isWaylandSession())
+        return std::make_unique<PortalGlobalShortcuts>(QDBusConnection::sessionBus());
+    return std::make_unique<X11HotKeyBackend>();
+}
 
 void HotKeyManager::registerHotKey(const GlobalHotKey &hotKey)
 {
@@ -38,7 +48,17 @@ void HotKeyManager::registerHotKey(const GlobalHotKey &hotKey)
 
 bool HotKeyManager::isRegistered() const
 {
-    return m_grabber->isGrabbed();
+    return !m_suspended && m_backend->isBound();
+}
+
+QString HotKeyManager::registrationFailureText() const
+{
+    return m_backend->failureText();
+}
+
+QString HotKeyManager::bindingText() const
+{
+    return m_backend->bindingText();
 }
 
 void HotKeyManager::setSuspended(bool suspended)
@@ -52,46 +72,10 @@ void HotKeyManager::setSuspended(bool suspended)
 
 void HotKeyManager::apply()
 {
-    m_grabber->ungrab();
-    if (m_suspended) {
-        Q_EMIT registrationChanged();
-        return;
-    }
-    const std::optional<quint32> keysym = m_hotKey.x11Keysym();
-    if (!keysym) {
-        // A stored code (from another machine, or an edited file) that no Linux key has.
-        m_grabber->ungrab();
-        qWarning().noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(badValue);
-        setFailure(QStringLiteral("快捷键注册失败：键码 %1 在这里没有对应的键").arg(m_hotKey.keyCode()));
-        return;
-    }
-    const X11HotKeyGrabber::Result result = m_grabber->grab(*keysym, quint16(m_hotKey.x11ModifierMask()));
-
-    switch (result.status) {
-    case X11HotKeyGrabber::Result::Grabbed:
-        setFailure({});
-        return;
-    case X11HotKeyGrabber::Result::Unavailable:
-        // The grabber has said once that there is no X server; there is nothing to retry.
-        setFailure(QStringLiteral("当前桌面不支持全局快捷键"));
-        return;
-    case X11HotKeyGrabber::Result::UnknownKey:
-        qWarning().noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(badValue);
-        // The keysym is on no key of the current keyboard layout.
-        setFailure(QStringLiteral("快捷键注册失败：当前键盘上没有这个键"));
-        return;
-    case X11HotKeyGrabber::Result::Failed:
-        qWarning().noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(result.errorCode);
-        setFailure(result.errorCode == badAccess ? QStringLiteral("快捷键注册失败：已被其他程序占用")
-                                                 : QStringLiteral("快捷键注册失败"));
-        return;
-    }
-}
-
-void HotKeyManager::setFailure(const QString &text)
-{
-    m_failureText = text;
-    Q_EMIT registrationChanged();
+    if (m_suspended)
+        m_backend->release();
+    else
+        m_backend->bind(m_hotKey);
 }
 
 } // namespace holdra

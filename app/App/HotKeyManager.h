@@ -6,34 +6,47 @@
 #include <QPointer>
 #include <QString>
 
+#include <memory>
+
 namespace holdra {
 
 class AppSettings;
-class X11HotKeyGrabber;
+class HotKeyBackend;
 
-// Keeps the settings' hot key grabbed on the X server and reports its presses.
-// Every change of the setting replaces the grab. While suspended (the settings
-// window is recording a new shortcut) nothing is grabbed, so the current
-// shortcut reaches the recorder instead of toggling the panel.
+// Keeps the settings' hot key bound and reports its presses. On an X11
+// desktop the key is grabbed on the X server; in a Wayland session, where an
+// X11 grab only sees X11 windows, the desktop binds it through its
+// GlobalShortcuts portal. Every change of the setting replaces the binding.
+// While suspended (the settings window is recording a new shortcut) presses are
+// not reported, so the current shortcut reaches the recorder instead.
 class HotKeyManager : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool registered READ isRegistered NOTIFY registrationChanged)
     Q_PROPERTY(QString registrationFailureText READ registrationFailureText NOTIFY registrationChanged)
+    Q_PROPERTY(QString bindingText READ bindingText NOTIFY registrationChanged)
     Q_PROPERTY(bool suspended READ isSuspended WRITE setSuspended NOTIFY suspendedChanged)
 
 public:
-    // Follows `settings` from now on and registers its current hot key.
+    // Follows `settings` from now on and registers its current hot key through
+    // the mechanism this session offers.
     explicit HotKeyManager(AppSettings *settings, QObject *parent = nullptr);
+    // The same through `backend`.
+    HotKeyManager(AppSettings *settings, std::unique_ptr<HotKeyBackend> backend, QObject *parent = nullptr);
     ~HotKeyManager() override;
 
-    // Replaces the registration by `hotKey`; remembered, but not grabbed, while suspended.
+    // The mechanism for this session: the portal in a Wayland session, else X11.
+    static std::unique_ptr<HotKeyBackend> makeBackend();
+
+    // Replaces the registration by `hotKey`; remembered, but not bound, while suspended.
     void registerHotKey(const holdra::GlobalHotKey &hotKey);
 
     GlobalHotKey hotKey() const { return m_hotKey; }
     bool isRegistered() const;
     // Empty while the hot key works (or nothing was tried yet); else why it does not.
-    QString registrationFailureText() const { return m_failureText; }
+    QString registrationFailureText() const;
+    // The binding as the desktop reports it, when the desktop owns the binding.
+    QString bindingText() const;
 
     bool isSuspended() const { return m_suspended; }
     Q_INVOKABLE void setSuspended(bool suspended);
@@ -45,12 +58,10 @@ Q_SIGNALS:
 
 private:
     void apply();
-    void setFailure(const QString &text);
 
     QPointer<AppSettings> m_settings;
-    X11HotKeyGrabber *m_grabber = nullptr;
+    std::unique_ptr<HotKeyBackend> m_backend;
     GlobalHotKey m_hotKey = GlobalHotKey::defaultHotKey();
-    QString m_failureText;
     bool m_suspended = false;
 };
 

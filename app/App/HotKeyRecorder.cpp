@@ -41,8 +41,10 @@ HotKeyRecorder::HotKeyRecorder(AppSettings &settings, HotKeyManager *manager, Ke
     , m_keycodeMap(keycodeMap ? std::move(keycodeMap) : KeycodeMap(&X11HotKeyGrabber::unshiftedKeysym))
 {
     connect(&m_settings, &AppSettings::hotKeyChanged, this, &HotKeyRecorder::labelChanged);
-    if (m_manager)
+    if (m_manager) {
         connect(m_manager, &HotKeyManager::registrationChanged, this, &HotKeyRecorder::hintTextChanged);
+        connect(m_manager, &HotKeyManager::registrationChanged, this, &HotKeyRecorder::labelChanged);
+    }
 }
 
 HotKeyRecorder::~HotKeyRecorder()
@@ -52,7 +54,11 @@ HotKeyRecorder::~HotKeyRecorder()
 
 QString HotKeyRecorder::label() const
 {
-    return m_recording ? QString::fromUtf8(recordingLabel) : m_settings.hotKey().keySequenceText();
+    if (m_recording)
+        return QString::fromUtf8(recordingLabel);
+    // A desktop that owns the binding (Wayland's portal) may have chosen another key.
+    const QString desktopBinding = m_manager ? m_manager->bindingText() : QString();
+    return desktopBinding.isEmpty() ? m_settings.hotKey().keySequenceText() : desktopBinding;
 }
 
 QString HotKeyRecorder::hintText() const

@@ -131,6 +131,16 @@ void NotchWindow::setFrame(const QRectF &frame)
         return;
     const QRect rect = frame.toRect();
     const bool changed = rect != geometry();
+    if (changed && QGuiApplication::platformName() == QLatin1String("wayland")) {
+        // Wayland compositors tile a toplevel that can be resized and float
+        // one of a fixed size (where they like: it cannot ask for a place).
+        // They decide when it is first shown; later the size is free again,
+        // as fixed sizes keep some from drawing the resized panel.
+        constexpr int noLimit = (1 << 24) - 1; // a window's default maximum in Qt
+        const bool mapped = isVisible();
+        setMinimumSize(mapped ? QSize(0, 0) : rect.size());
+        setMaximumSize(mapped ? QSize(noLimit, noLimit) : rect.size());
+    }
     if (changed)
         setGeometry(rect);
     // Sizes the view at once; the resize event from the server may come later.
@@ -170,6 +180,8 @@ void NotchWindow::refreshHover()
 void NotchWindow::orderFront()
 {
     m_wasActive = false;
+    if (m_hints)
+        X11PanelWindowHints::setTakesKeyboard(this, false);
     setFlag(Qt::WindowDoesNotAcceptFocus, true);
     if (!isVisible())
         show();
@@ -178,6 +190,8 @@ void NotchWindow::orderFront()
 
 void NotchWindow::makeKeyAndOrderFront()
 {
+    if (m_hints)
+        X11PanelWindowHints::setTakesKeyboard(this, true);
     setFlag(Qt::WindowDoesNotAcceptFocus, false);
     if (!isVisible())
         show();

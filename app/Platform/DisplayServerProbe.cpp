@@ -54,7 +54,35 @@ bool waylandPluginInstalled()
     return !platforms.entryList({QStringLiteral("libqwayland-*.so")}, QDir::Files).isEmpty();
 }
 
+// What a Wayland session gives Holdra, in the one line it prints at the start.
+QString waylandNotice(bool throughXWayland, const QString &deadDisplay)
+{
+    const QString hotKey = QStringLiteral(
+        "the hot key is bound through the desktop's GlobalShortcuts portal where it offers one, "
+        "else bind \"holdra toggle\" in the desktop's keyboard settings; ");
+    const QString fullScreen = QStringLiteral("full-screen detection is off (X11 sees only XWayland windows)");
+    if (throughXWayland)
+        return QStringLiteral("Holdra: Wayland session through XWayland: the capsule is placed at the top centre; ")
+            + hotKey + fullScreen;
+    const QString start = deadDisplay.isEmpty()
+        ? QStringLiteral("Holdra: native Wayland (no XWayland): ")
+        : QStringLiteral("Holdra: the X11 display %1 cannot be reached, native Wayland: ").arg(deadDisplay);
+    return start + QStringLiteral("the capsule is an ordinary window placed by the compositor; ") + hotKey
+        + QStringLiteral("full-screen detection is off");
+}
+
+void printNotice(const QString &line)
+{
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+}
+
 } // namespace
+
+bool isWaylandSession()
+{
+    // WAYLAND_DISPLAY alone: a user who unsets it to run Holdra as on X11 gets that.
+    return !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
 
 std::optional<QString> choosePlatform()
 {
@@ -62,6 +90,8 @@ std::optional<QString> choosePlatform()
         return std::nullopt;
     if (x11Reachable()) {
         qputenv("QT_QPA_PLATFORM", "xcb");
+        if (isWaylandSession())
+            printNotice(waylandNotice(true, {}));
         return std::nullopt;
     }
     const QString display = qEnvironmentVariable("DISPLAY");
@@ -69,12 +99,12 @@ std::optional<QString> choosePlatform()
         if (!waylandPluginInstalled())
             return QStringLiteral("holdra: Wayland 需要 Qt 的 Wayland 插件（软件包 qt6-wayland），它没有安装");
         qputenv("QT_QPA_PLATFORM", "wayland");
-        if (!display.isEmpty())
-            std::fprintf(stderr, "Holdra: the X11 display %s cannot be reached; running on native Wayland\n",
-                         qPrintable(display));
-        else
-            std::fputs("Holdra: no X11 display (native Wayland); the global hot key and full-screen detection are off\n",
-                       stderr);
+        // The notice says what is missing; Qt's own warnings about each missing
+        // protocol (activation, positioning) and its tray's X11-only signal
+        // would only repeat it.
+        if (!qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+            qputenv("QT_LOGGING_RULES", "qt.qpa.wayland*.warning=false\nqt.core.qobject.connect.warning=false");
+        printNotice(waylandNotice(false, display));
         return std::nullopt;
     }
     if (!display.isEmpty())

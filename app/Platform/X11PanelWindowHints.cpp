@@ -1,5 +1,6 @@
 #include "Platform/X11PanelWindowHints.h"
 
+#include "Platform/DisplayServerProbe.h"
 #include "Platform/X11Session.h"
 
 #include <QDebug>
@@ -24,6 +25,9 @@ constexpr uint32_t allDesktops = 0xffffffff;
 // by Qt at the next flag change (the panel switches focus acceptance).
 constexpr auto windowTypeProperty = "_q_xcb_wm_window_type";
 constexpr int dockWindowType = 0x4;
+// _NET_WM_WINDOW_TYPE_NOTIFICATION: wlroots gives the keyboard to an
+// unmanaged window when it is mapped unless its type says it wants none.
+constexpr int notificationWindowType = 0x800;
 
 } // namespace
 
@@ -55,7 +59,7 @@ void X11PanelWindowHints::apply(QWindow *window)
 {
     if (!m_ewmh || !window)
         return;
-    window->setProperty(windowTypeProperty, QVariant(dockWindowType));
+    setTakesKeyboard(window, !window->flags().testFlag(Qt::WindowDoesNotAcceptFocus));
     window->removeEventFilter(this);
     window->installEventFilter(this);
 
@@ -68,8 +72,25 @@ void X11PanelWindowHints::apply(QWindow *window)
     applyNow(window, mapped);
 }
 
+void X11PanelWindowHints::setTakesKeyboard(QWindow *window, bool takes)
+{
+    const bool wayland = DisplayServerProbe::isWaylandSession();
+    window->setProperty(windowTypeProperty,
+                        QVariant(wayland && !takes ? dockWindowType | notificationWindowType : dockWindowType));
+    if (!wayland)
+        return;
+    // Qt announces a Tool as a utility, and wlroots gives an unmanaged utility
+    // no keyboard even when clicked.
+    const Qt::WindowType type = takes ? Qt::Window : Qt::Tool;
+    if (window->type() != type)
+        window->setFlags((window->flags() & ~Qt::WindowType_Mask) | type);
+}
+
 void X11PanelWindowHints::setAboveFullScreen(QWindow *window, bool above)
 {
+    // Under XWayland an unmanaged window is the only one compositors put where
+    // it asks to be: they centre or tile managed ones.
+    above = above || DisplayServerProbe::isWaylandSession();
     if (!window || window->flags().testFlag(Qt::X11BypassWindowManagerHint) == above)
         return;
     // Override-redirect is read when a window is mapped.

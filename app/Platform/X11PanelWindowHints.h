@@ -18,6 +18,13 @@ namespace holdra {
 // Window managers stack a focused full-screen window above docks. A window
 // that is to show over full-screen windows therefore bypasses the window
 // manager instead: the X server stacks it above every managed window.
+//
+// Under XWayland the windows always bypass the window manager: Wayland
+// compositors place managed X11 windows themselves (sway centres a floating
+// one, tiles the rest) but show an unmanaged one at its own position, above
+// the managed ones. While it takes no keyboard it is typed as a notification
+// too, so that wlroots does not hand it the keyboard when it appears; the open
+// panel drops that type, so that a click gives it the keyboard.
 class X11PanelWindowHints : public QObject
 {
     Q_OBJECT
@@ -31,8 +38,13 @@ public:
     // Applies the hints now and again whenever the window is shown.
     void apply(QWindow *window);
 
+    // Call before the window's WindowDoesNotAcceptFocus flag changes, which
+    // makes Qt announce the window's types again.
+    static void setTakesKeyboard(QWindow *window, bool takes);
+
     // Managed as a dock (false), or above everything, full-screen windows
-    // included (true). A shown window is shown again, so that the change takes.
+    // included (true; always in a Wayland session). A shown window is shown
+    // again, so that the change takes.
     static void setAboveFullScreen(QWindow *window, bool above);
 
 protected:

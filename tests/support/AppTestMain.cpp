@@ -21,6 +21,8 @@ Q_IMPORT_QML_PLUGIN(HoldraQmlPlugin)
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    // The suites choose their session; a developer's Wayland desktop is not theirs.
+    qunsetenv("WAYLAND_DISPLAY");
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #ifdef HOLDRA_TEST_START_X_SERVER

@@ -1,0 +1,154 @@
+#include "App/HotKeyManager.h"
+#include "App/HotKeyRecorder.h"
+#include "FakeGlobalShortcutsPortal.h"
+#include "Platform/PortalGlobalShortcuts.h"
+#include "PrivateSessionBus.h"
+#include "Settings/AppSettings.h"
+#include "Settings/InMemoryUserDefaults.h"
+
+#include <QSignalSpy>
+#include <functional>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using namespace holdra;
+using State = PortalGlobalShortcuts::State;
+
+namespace {
+
+// Runs the event loop until `condition` holds, for at most five seconds.
+bool eventually(const std::function<bool()> &condition)
+{
+    return QTest::qWaitFor(condition, 5000);
+}
+
+const GlobalHotKey ctrlShiftK(40, GlobalHotKey::Modifier::Control | GlobalHotKey::Modifier::Shift);
+
+// A private bus with the portal on one connection and Holdra on another.
+class PortalGlobalShortcutsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        if (!bus.failure().isEmpty())
+            GTEST_SKIP() << bus.failure().toStdString();
+    }
+
+    // The manager as the application makes it in a Wayland session.
+    std::unique_ptr<HotKeyManager> makeManager()
+    {
+        auto backend = std::make_unique<PortalGlobalShortcuts>(bus.connect());
+        portal = backend.get();
+        return std::make_unique<HotKeyManager>(&settings, std::move(backend));
+    }
+
+    test::PrivateSessionBus bus;
+    test::FakeGlobalShortcutsPortal desktop{bus.connect()};
+    InMemoryUserDefaults defaults;
+    AppSettings settings{defaults};
+    PortalGlobalShortcuts *portal = nullptr;
+};
+
+} // namespace
+
+TEST(PortalTriggerTest, TheKeyIsAskedForInTheShortcutsSpelling)
+{
+    using M = GlobalHotKey::Modifier;
+    const struct
+    {
+        GlobalHotKey key;
+        const char *trigger;
+    } cases[] = {
+        {GlobalHotKey::defaultHotKey(), "CTRL+ALT+space"},
+        {GlobalHotKey(0, M::Command | M::Shift), "SHIFT+LOGO+a"},
+        {GlobalHotKey(51, M::Control), "CTRL+BackSpace"},
+        {GlobalHotKey(122, M::Option), "ALT+F1"},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(PortalGlobalShortcuts::preferredTrigger(c.key), QLatin1String(c.trigger)) << c.trigger;
+}
+
+TEST_F(PortalGlobalShortcutsTest, TheBoundShortcutTogglesAndShowsTheDesktopsBinding)
+{
+    ASSERT_TRUE(desktop.appear());
+    const auto manager = makeManager();
+    QSignalSpy pressed(manager.get(), &HotKeyManager::hotKeyPressed);
+    HotKeyRecorder recorder(settings, manager.get());
+
+    ASSERT_TRUE(eventually([&] { return manager->isRegistered(); }));
+    EXPECT_EQ(desktop.preferredTriggers, QStringList{QStringLiteral("CTRL+ALT+space")});
+    const QString shown = test::FakeGlobalShortcutsPortal::triggerFor(QStringLiteral("CTRL+ALT+space"));
+    EXPECT_EQ(manager->bindingText(), shown);
+    EXPECT_EQ(recorder.label(), shown);
+    EXPECT_TRUE(manager->registrationFailureText().isEmpty());
+
+    const QString session = desktop.sessions.value(0);
+    desktop.activate(session, QStringLiteral("toggle-panel"));
+    ASSERT_TRUE(eventually([&] { return pressed.count() == 1; }));
+    // Another session's or another shortcut's activation is not ours. The user
+    // rebinding it in the desktop's own settings is reported after them.
+    desktop.activate(session + QStringLiteral("x"), QStringLiteral("toggle-panel"));
+    desktop.activate(session, QStringLiteral("other"));
+    desktop.changeTrigger(session, QStringLiteral("toggle-panel"), QStringLiteral("Super+H"));
+    ASSERT_TRUE(eventually([&] { return recorder.label() == QStringLiteral("Super+H"); }));
+    EXPECT_EQ(pressed.count(), 1);
+
+    // While a new key is being recorded the shortcut does nothing.
+    manager->setSuspended(true);
+    desktop.activate(session, QStringLiteral("toggle-panel"));
+    desktop.changeTrigger(session, QStringLiteral("toggle-panel"), QStringLiteral("Super+J"));
+    ASSERT_TRUE(eventually([&] { return recorder.label() == QStringLiteral("Super+J"); }));
+    manager->setSuspended(false);
+    desktop.activate(session, QStringLiteral("toggle-panel"));
+    ASSERT_TRUE(eventually([&] { return pressed.count() == 2; }));
+    EXPECT_EQ(desktop.sessions.size(), 1) << "suspending must not ask the desktop again";
+}
+
+TEST_F(PortalGlobalShortcutsTest, ANewKeyIsAskedForInANewSessionAndTheOldOneClosed)
+{
+    // This desktop answers the binding without the list; the binding is listed after.
+    desktop.bindAnswersWithList = false;
+    ASSERT_TRUE(desktop.appear());
+    const auto manager = makeManager();
+    ASSERT_TRUE(eventually([&] { return manager->isRegistered(); }));
+    EXPECT_EQ(manager->bindingText(), test::FakeGlobalShortcutsPortal::triggerFor(QStringLiteral("CTRL+ALT+space")));
+
+    settings.setHotKey(ctrlShiftK);
+    ASSERT_TRUE(eventually([&] { return desktop.preferredTriggers.size() == 2; }));
+    EXPECT_EQ(desktop.preferredTriggers.last(), QStringLiteral("CTRL+SHIFT+k"));
+    ASSERT_TRUE(eventually([&] { return manager->isRegistered(); }));
+    ASSERT_EQ(desktop.sessions.size(), 2);
+    ASSERT_TRUE(eventually([&] { return desktop.closedSessions == QStringList{desktop.sessions.first()}; }));
+
+    QSignalSpy pressed(manager.get(), &HotKeyManager::hotKeyPressed);
+    desktop.activate(desktop.sessions.first(), QStringLiteral("toggle-panel"));
+    desktop.activate(desktop.sessions.last(), QStringLiteral("toggle-panel"));
+    ASSERT_TRUE(eventually([&] { return pressed.count() == 1; }));
+    // The old session's activation, sent first, would have arrived by now.
+    EXPECT_EQ(pressed.count(), 1);
+}
+
+TEST_F(PortalGlobalShortcutsTest, WithoutPortalOrBindingTheSettingsTellHowToBindTheCommand)
+{
+    // No portal yet: the desktop offers no global shortcuts.
+    const auto manager = makeManager();
+    ASSERT_TRUE(eventually([&] { return portal->state() == State::Unavailable; }));
+    EXPECT_FALSE(manager->isRegistered());
+    EXPECT_TRUE(manager->registrationFailureText().contains(QStringLiteral("holdra toggle")));
+
+    // The portal starts later; the user cancels its dialog.
+    desktop.bindResponse = 1;
+    ASSERT_TRUE(desktop.appear());
+    ASSERT_TRUE(eventually([&] { return portal->state() == State::Refused; }));
+    EXPECT_TRUE(manager->registrationFailureText().contains(QStringLiteral("holdra toggle")));
+
+    // The portal goes with the session bus's service and comes back: asked again.
+    desktop.vanish();
+    ASSERT_TRUE(eventually([&] { return portal->state() == State::Unavailable; }));
+    desktop.bindResponse = 0;
+    ASSERT_TRUE(desktop.appear());
+    ASSERT_TRUE(eventually([&] { return manager->isRegistered(); }));
+    QSignalSpy pressed(manager.get(), &HotKeyManager::hotKeyPressed);
+    desktop.activate(desktop.sessions.last(), QStringLiteral("toggle-panel"));
+    ASSERT_TRUE(eventually([&] { return pressed.count() == 1; }));
+}
