@@ -119,8 +119,10 @@ void PortalGlobalShortcuts::createSession()
                                 return;
                             m_requestPending = false;
                             if (response != 0) {
-                                qWarning().noquote() << "Holdra: the GlobalShortcuts portal gave no session:"
-                                                     << response << results.value(QStringLiteral("error")).toString();
+                                // A desktop without the portal is already named in the start-up notice.
+                                if (response != PortalRequest::noPortal)
+                                    qWarning().noquote() << "Holdra: the GlobalShortcuts portal gave no session:"
+                                                         << response << results.value(QStringLiteral("error")).toString();
                                 setState(response == PortalRequest::noPortal ? State::Unavailable : State::Refused);
                                 return;
                             }
