@@ -21,7 +21,7 @@
 #include "Platform/GStreamerVoiceRecorder.h"
 #include "Platform/X11PanelWindowHints.h"
 #include "Platform/X11Session.h"
-#include "Platform/X11WindowListReader.h"
+#include "Platform/X11WindowListWatcher.h"
 #include "Support/DisplayReconfigurationMonitor.h"
 #include "Support/DisplayWatcher.h"
 #include "Support/KelvarnLocator.h"
@@ -79,7 +79,7 @@ bool AppDelegate::launch()
     environment.ownPid = qint32(QCoreApplication::applicationPid());
     environment.watchOutsideClicks = x11;
     if (x11)
-        environment.windowList = X11WindowListReader::coverageSource();
+        environment.windowList = [] { return std::make_unique<X11WindowListWatcher>(); };
     else
         qWarning().noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen detection is off"));
     environment.makeWindow = [this](NotchController &controller,
