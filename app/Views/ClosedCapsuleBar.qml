@@ -1,5 +1,7 @@
 import QtQuick
-import QtQuick.Controls
+// Templates, not Controls: the closed capsule is on screen from the first
+// frame and must not wait for a control style to load.
+import QtQuick.Templates as T
 import Holdra
 
 // The visible capsule: the microphone, the tray with the item count and, while
@@ -44,7 +46,7 @@ Item {
         }
     }
 
-    component Segment: AbstractButton {
+    component Segment: T.AbstractButton {
         id: segment
         property string help
         hoverEnabled: true
