@@ -49,6 +49,11 @@ Item {
     component Segment: T.AbstractButton {
         id: segment
         property string help
+        // A bare template has no size of its own: as large as what it shows.
+        implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset,
+                                implicitContentWidth + leftPadding + rightPadding)
+        implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset,
+                                 implicitContentHeight + topPadding + bottomPadding)
         hoverEnabled: true
         Accessible.name: help
         background: Item {}
