@@ -37,3 +37,12 @@ done
 
 python3 bench/report.py "$results" "$scratch" bench/RESULTS.md
 python3 bench/user_waits.py build-bench/bench "$scratch" bench/RESULTS.md
+
+# Start-up, memory and idle of the real binary beside a bare Qt Quick window:
+# a build of just those two programs.
+launcher=()
+command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+cmake -S . -B build-bench-gui -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
+      -DHOLDRA_BUILD_APP=ON -DHOLDRA_BUILD_BENCH=ON -DHOLDRA_BUILD_TESTS=OFF >/dev/null
+cmake --build build-bench-gui --parallel "$(nproc)" --target holdra BareQuickWindow >/dev/null
+python3 bench/gui_rows.py build-bench-gui/holdra build-bench-gui/bench/BareQuickWindow bench/RESULTS.md

@@ -1,5 +1,6 @@
 #include "App/AppDelegate.h"
 #include "App/ConnectedDisplayList.h"
+#include "App/FirstFrame.h"
 #include "App/HotKeyManager.h"
 #include "App/HotKeyRecorder.h"
 #include "App/ItemTransfer.h"
@@ -22,7 +23,7 @@
 #include "Platform/GStreamerVoiceRecorder.h"
 #include "Platform/X11PanelWindowHints.h"
 #include "Platform/X11Session.h"
-#include "Platform/X11WindowListReader.h"
+#include "Platform/X11WindowListWatcher.h"
 #include "Support/DisplayReconfigurationMonitor.h"
 #include "Support/DisplayWatcher.h"
 #include "Support/KelvarnLocator.h"
@@ -83,7 +84,7 @@ bool AppDelegate::launch()
     // with no word of which are on screen: the capsule is never hidden on that
     // (the start-up notice says detection is off).
     if (x11 && !DisplayServerProbe::isWaylandSession())
-        environment.windowList = X11WindowListReader::coverageSource();
+        environment.windowList = [] { return std::make_unique<X11WindowListWatcher>(); };
     else if (!DisplayServerProbe::isWaylandSession())
         qWarning().noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen detection is off"));
     environment.makeWindow = [this](NotchController &controller,
@@ -122,19 +123,11 @@ bool AppDelegate::launch()
         if (!m_notchController->isOpen())
             m_statusController->notePanelClosed();
     });
-    m_statusController->show();
-
     watchDisplays();
 
     // Files named on the command line of this first start, once everything they may touch exists.
     m_itemTransfer->importExternalFiles(ExternalFileImportContract::fileURLsFromArguments(
         withoutOptions(QCoreApplication::arguments().mid(1)), QDir::currentPath()));
-
-    // The setting shows what the desktop will really do at the next login, and
-    // the entry follows the setting from now on, starting with its current value.
-    m_settings.setLaunchAtLogin(LoginItem::isEnabled());
-    LoginItem::setEnabled(m_settings.launchAtLogin());
-    connect(&m_settings, &AppSettings::launchAtLoginChanged, this, [](bool enabled) { LoginItem::setEnabled(enabled); });
 
     // Registers the settings' hot key now and again on every change of it.
     m_hotKeyManager = std::make_unique<HotKeyManager>(&m_settings);
@@ -142,9 +135,25 @@ bool AppDelegate::launch()
 
     connect(this, &AppDelegate::settingsWindowRequested, this, &AppDelegate::showSettings);
 
+    // What the capsule does not need comes after it is on screen.
+    FirstFrame::whenShown(this, [this] { finishLaunching(); }, std::chrono::seconds(2));
+    return true;
+}
+
+void AppDelegate::finishLaunching()
+{
+    m_statusController->show();
+
+    // The setting shows what the desktop will really do at the next login, and
+    // the entry follows the setting from now on, starting with its current value.
+    m_settings.setLaunchAtLogin(LoginItem::isEnabled());
+    LoginItem::setEnabled(m_settings.launchAtLogin());
+    connect(&m_settings, &AppSettings::launchAtLoginChanged, this, [](bool enabled) { LoginItem::setEnabled(enabled); });
+
     if (m_updater)
         m_updater->start();
-    return true;
+    m_launchFinished = true;
+    Q_EMIT launchFinished();
 }
 
 void AppDelegate::watchDisplays()

@@ -47,6 +47,9 @@ public:
     // launchError(), when the store cannot be opened (another Holdra holds it).
     bool launch();
     QString launchError() const { return m_launchError; }
+    // The tray, the login item and the update schedule start once the first
+    // capsule is on screen (or a moment later when none shows).
+    bool isLaunchFinished() const { return m_launchFinished; }
 
     StashStore *store() const { return m_store.get(); }
     AppSettings &settings() { return m_settings; }
@@ -73,8 +76,10 @@ Q_SIGNALS:
     // After every stable display configuration, once the windows are re-placed.
     void displayConfigurationDidStabilize();
     void settingsWindowRequested();
+    void launchFinished();
 
 private:
+    void finishLaunching();
     void checkForUpdatesFromPanel();
     // The display watcher, and the refreshes it drives.
     void watchDisplays();
@@ -108,6 +113,7 @@ private:
     std::unique_ptr<HotKeyRecorder> m_settingsRecorder;
     std::unique_ptr<SettingsWindow> m_settingsWindow;
     QString m_launchError;
+    bool m_launchFinished = false;
 };
 
 } // namespace holdra

@@ -1,4 +1,5 @@
 #include "App/AppDelegate.h"
+#include "App/FirstFrame.h"
 #include "App/SingleInstance.h"
 #include "Cli/CommandLine.h"
 #include "Integration/ExternalFileImportContract.h"
@@ -78,6 +79,7 @@ int main(int argc, char *argv[])
         QMessageBox::critical(nullptr, QStringLiteral("栖物匣"), message);
         return 1;
     }
+    holdra::FirstFrame::reportIfRequested();
     // The desktop's name for Holdra on the session bus; a second shelf never
     // gets this far (the local socket forwards to the first).
     QDBusConnection::sessionBus().registerService(QLatin1String(holdra::applicationId));

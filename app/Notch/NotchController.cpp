@@ -95,7 +95,7 @@ NotchController::NotchController(StashStore &store, AppSettings &settings, Envir
                     bounds.append({display.id, display.nativeGeometry()});
                 return bounds;
             },
-            m_environment.windowList, *m_clock, m_environment.ownPid, this);
+            m_environment.windowList, m_environment.ownPid, this);
         connect(m_fullScreenVisibilityMonitor, &FullScreenVisibilityMonitor::coverageChanged, this,
                 &NotchController::applyFullScreenCoverage);
         m_fullScreenVisibilityMonitor->start();

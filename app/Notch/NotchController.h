@@ -6,7 +6,6 @@
 #include "Notch/NotchMetrics.h"
 #include "Notch/NotchWindowing.h"
 #include "Notch/PanelSelection.h"
-#include "Notch/WindowCoverageSnapshot.h"
 #include "Platform/SystemSound.h"
 #include "Settings/DisplayAttachmentSelection.h"
 #include "Store/TrashRestoreResult.h"
@@ -35,6 +34,7 @@ class DraftModel;
 class ImportJob;
 class RecordingController;
 class FullScreenVisibilityMonitor;
+class WindowListSource;
 class StashStore;
 class X11RawButtonMonitor;
 
@@ -116,8 +116,9 @@ public:
         std::function<void(const QUrl &fileURL, QObject *context,
                            std::function<void(std::unique_ptr<AudioPlaying>)> loaded)>
             loadAudioPlayer;
-        // Read on a worker thread for full-screen detection; no polling when empty.
-        std::function<QList<WindowCoverageSnapshot>()> windowList;
+        // Makes, on a worker thread, the window list that full-screen detection
+        // follows; no detection when empty.
+        std::function<std::unique_ptr<WindowListSource>()> windowList;
         qint32 ownPid = 0;
         // Presses anywhere on the X display close the open panel.
         bool watchOutsideClicks = false;

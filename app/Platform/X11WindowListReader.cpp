@@ -3,6 +3,7 @@
 #include "Platform/X11Session.h"
 
 #include <QDebug>
+#include <QSet>
 
 #include <xcb/xcb.h>
 #include <xcb/xcb_ewmh.h>
@@ -15,6 +16,7 @@ namespace holdra {
 namespace {
 
 constexpr quint32 allDesktops = 0xffffffff;
+constexpr uint32_t watchMask = XCB_EVENT_MASK_PROPERTY_CHANGE | XCB_EVENT_MASK_STRUCTURE_NOTIFY;
 
 template<typename Reply>
 using ReplyPointer = std::unique_ptr<Reply, decltype(&std::free)>;
@@ -41,6 +43,36 @@ struct X11WindowListReader::Connection
     xcb_ewmh_connection_t ewmh{};
     bool atomsReady = false;
     xcb_atom_t opacity = XCB_ATOM_NONE;
+    bool watching = false;
+    // The windows whose changes are already reported to us.
+    QSet<xcb_window_t> watched;
+
+    // The properties read() depends on, on the root or on a client.
+    bool matters(xcb_atom_t atom) const
+    {
+        return atom == ewmh._NET_CLIENT_LIST_STACKING || atom == ewmh._NET_CLIENT_LIST
+               || atom == ewmh._NET_ACTIVE_WINDOW || atom == ewmh._NET_CURRENT_DESKTOP
+               || atom == ewmh._NET_WM_STATE || atom == ewmh._NET_WM_WINDOW_TYPE
+               || atom == ewmh._NET_WM_DESKTOP || atom == ewmh._NET_WM_PID || atom == opacity;
+    }
+
+    bool matters(const xcb_generic_event_t &event) const
+    {
+        switch (event.response_type & ~0x80) {
+        case XCB_PROPERTY_NOTIFY:
+            return matters(reinterpret_cast<const xcb_property_notify_event_t &>(event).atom);
+        case XCB_CONFIGURE_NOTIFY:
+        case XCB_MAP_NOTIFY:
+        case XCB_UNMAP_NOTIFY:
+        case XCB_DESTROY_NOTIFY:
+        case XCB_REPARENT_NOTIFY:
+        case XCB_GRAVITY_NOTIFY:
+            return true;
+        default:
+            // Errors included: a window that vanished before its watch arrived.
+            return false;
+        }
+    }
 };
 
 X11WindowListReader::X11WindowListReader()
@@ -102,8 +134,13 @@ QList<X11WindowListReader::Window> X11WindowListReader::read() const
     QList<Pending> pending;
     pending.reserve(qsizetype(stacking.windows_len));
     const xcb_window_t root = ewmh->screens[0]->root;
+    QSet<xcb_window_t> listed;
     for (uint32_t i = 0; i < stacking.windows_len; ++i) {
         const xcb_window_t window = stacking.windows[i];
+        // The server handles requests in order: the watch precedes the reads below.
+        if (m_connection->watching && !m_connection->watched.contains(window))
+            xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &watchMask);
+        listed.insert(window);
         pending.append({window,
                         xcb_get_window_attributes(connection, window),
                         xcb_get_geometry(connection, window),
@@ -115,6 +152,7 @@ QList<X11WindowListReader::Window> X11WindowListReader::read() const
                         xcb_ewmh_get_wm_desktop(ewmh, window)});
     }
     xcb_ewmh_get_windows_reply_wipe(&stacking);
+    m_connection->watched = std::move(listed);
 
     // Every reply is taken, even for a window that vanished meanwhile, so
     // that none is left queued on the connection.
@@ -165,24 +203,36 @@ QList<X11WindowListReader::Window> X11WindowListReader::read() const
     return windows;
 }
 
-std::function<QList<WindowCoverageSnapshot>()> X11WindowListReader::coverageSource()
+void X11WindowListReader::watchChanges()
 {
-    auto reader = std::make_shared<std::unique_ptr<X11WindowListReader>>();
-    return [reader] {
-        if (!*reader)
-            *reader = std::make_unique<X11WindowListReader>();
-        QList<WindowCoverageSnapshot> windows;
-        for (const Window &window : (*reader)->read()) {
-            WindowCoverageSnapshot snapshot;
-            snapshot.ownerPID = window.ownerPid;
-            snapshot.layer = window.layer;
-            snapshot.alpha = window.alpha;
-            snapshot.bounds = QRectF(window.bounds);
-            snapshot.onScreen = window.onScreen;
-            windows.append(snapshot);
-        }
-        return windows;
-    };
+    if (!m_connection || m_connection->watching)
+        return;
+    m_connection->watching = true;
+    xcb_change_window_attributes(m_connection->connection, m_connection->ewmh.screens[0]->root, XCB_CW_EVENT_MASK,
+                                 &watchMask);
+    xcb_flush(m_connection->connection);
+}
+
+int X11WindowListReader::socketDescriptor() const
+{
+    return m_connection ? xcb_get_file_descriptor(m_connection->connection) : -1;
+}
+
+bool X11WindowListReader::takeChanges() const
+{
+    if (!m_connection)
+        return false;
+    bool changed = false;
+    while (xcb_generic_event_t *event = xcb_poll_for_event(m_connection->connection)) {
+        changed = changed || m_connection->matters(*event);
+        std::free(event);
+    }
+    return changed;
+}
+
+bool X11WindowListReader::isConnected() const
+{
+    return m_connection && !xcb_connection_has_error(m_connection->connection);
 }
 
 } // namespace holdra

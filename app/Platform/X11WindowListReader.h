@@ -1,17 +1,14 @@
 #pragma once
 
-#include "Notch/WindowCoverageSnapshot.h"
-
 #include <QList>
 #include <QRect>
 
-#include <functional>
 #include <memory>
 
 namespace holdra {
 
 // Reads the window manager's client list (_NET_CLIENT_LIST_STACKING) into plain
-// records. It keeps a connection of its own to the X server, so it may run on a
+// records, and can watch it for changes. It keeps a connection of its own to the X server, so it may run on a
 // worker thread while Qt's connection serves the main thread; create it
 // anywhere, but call read() from one thread at a time.
 class X11WindowListReader
@@ -30,10 +27,6 @@ public:
     X11WindowListReader();
     ~X11WindowListReader();
 
-    // The window list as the full-screen rule reads it, from a reader made on
-    // first use by the thread that polls.
-    static std::function<QList<WindowCoverageSnapshot>()> coverageSource();
-
     X11WindowListReader(const X11WindowListReader &) = delete;
     X11WindowListReader &operator=(const X11WindowListReader &) = delete;
 
@@ -42,6 +35,19 @@ public:
     // Every managed window, bottom to top. Two round trips whatever the number
     // of windows: the list first, then all per-window requests in one batch.
     QList<Window> read() const;
+
+    // From now on the server reports changes of the list, of the current
+    // desktop and of each listed window's state, type, opacity, desktop,
+    // mapping and geometry; every read() extends the watch to new windows
+    // before it asks about them, so no change slips between the two.
+    void watchChanges();
+    // The connection's socket, readable when reports are waiting; -1 without one.
+    int socketDescriptor() const;
+    // Takes every report off the connection: true when one may change what
+    // read() returns.
+    bool takeChanges() const;
+    // False once the X server is gone; nothing more will be reported.
+    bool isConnected() const;
 
 private:
     struct Connection;

@@ -4,47 +4,64 @@ namespace holdra {
 
 namespace {
 
-// Lives on the monitor's thread and owns the window-list source there.
+// Lives on the monitor's thread and owns the window-list source there, so the
+// source's notifications are handled on that thread too.
 class WindowListWorker : public QObject
 {
     Q_OBJECT
 
 public:
-    WindowListWorker(FullScreenVisibilityMonitor::WindowListSource source, qint32 ownPid)
-        : m_source(std::move(source))
+    WindowListWorker(FullScreenVisibilityMonitor::WindowListFactory factory, qint32 ownPid)
+        : m_factory(std::move(factory))
         , m_ownPid(ownPid)
     {
     }
 
-    void check(const QList<FullScreenWindowDetector::DisplayBounds> &displays)
+    void checkDisplays(const QList<FullScreenWindowDetector::DisplayBounds> &displays)
     {
-        const QList<WindowCoverageSnapshot> windows = m_source ? m_source() : QList<WindowCoverageSnapshot>();
-        Q_EMIT checked(FullScreenWindowDetector::coveredDisplayIDs(displays, windows, m_ownPid));
+        m_displays = displays;
+        if (!m_source && m_factory) {
+            m_source = std::exchange(m_factory, nullptr)();
+            if (m_source)
+                connect(m_source.get(), &WindowListSource::changed, this, &WindowListWorker::check);
+        }
+        if (!m_displays.isEmpty())
+            check();
     }
 
 Q_SIGNALS:
     void checked(const QSet<QString> &covered);
 
 private:
-    FullScreenVisibilityMonitor::WindowListSource m_source;
+    void check()
+    {
+        // With no displays there is nothing to cover: the list is not read.
+        if (m_displays.isEmpty())
+            return;
+        const QList<WindowCoverageSnapshot> windows = m_source ? m_source->read() : QList<WindowCoverageSnapshot>();
+        Q_EMIT checked(FullScreenWindowDetector::coveredDisplayIDs(m_displays, windows, m_ownPid));
+    }
+
+    FullScreenVisibilityMonitor::WindowListFactory m_factory;
+    std::unique_ptr<WindowListSource> m_source;
+    QList<FullScreenWindowDetector::DisplayBounds> m_displays;
     qint32 m_ownPid;
 };
 
 } // namespace
 
 FullScreenVisibilityMonitor::FullScreenVisibilityMonitor(BoundsProvider boundsProvider,
-                                                         WindowListSource windowList, Clock &clock,
-                                                         qint32 ownPid, QObject *parent)
+                                                         WindowListFactory windowList, qint32 ownPid,
+                                                         QObject *parent)
     : QObject(parent)
     , m_boundsProvider(std::move(boundsProvider))
-    , m_clock(clock)
 {
     qRegisterMetaType<QList<FullScreenWindowDetector::DisplayBounds>>();
     auto *worker = new WindowListWorker(std::move(windowList), ownPid);
     worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, worker, &QObject::deleteLater);
-    connect(this, &FullScreenVisibilityMonitor::checkRequested, worker, &WindowListWorker::check);
-    connect(worker, &WindowListWorker::checked, this, &FullScreenVisibilityMonitor::finishCheck);
+    connect(this, &FullScreenVisibilityMonitor::checkRequested, worker, &WindowListWorker::checkDisplays);
+    connect(worker, &WindowListWorker::checked, this, &FullScreenVisibilityMonitor::coverageChanged);
     m_thread.setObjectName(QStringLiteral("Holdra window list"));
     m_thread.start(QThread::LowPriority);
 }
@@ -61,36 +78,15 @@ void FullScreenVisibilityMonitor::start()
         return;
     m_started = true;
     refreshNow();
-    scheduleTick();
-}
-
-void FullScreenVisibilityMonitor::scheduleTick()
-{
-    m_clock.runAfter(pollInterval, this, [this] {
-        refreshNow();
-        scheduleTick();
-    });
 }
 
 void FullScreenVisibilityMonitor::refreshNow()
 {
-    if (m_checking)
-        return;
     const QList<FullScreenWindowDetector::DisplayBounds> displays =
         m_boundsProvider ? m_boundsProvider() : QList<FullScreenWindowDetector::DisplayBounds>();
-    // With no displays there is nothing to cover: the window list is not read.
-    if (displays.isEmpty()) {
+    if (displays.isEmpty())
         Q_EMIT coverageChanged({});
-        return;
-    }
-    m_checking = true;
     Q_EMIT checkRequested(displays);
-}
-
-void FullScreenVisibilityMonitor::finishCheck(const QSet<QString> &covered)
-{
-    m_checking = false;
-    Q_EMIT coverageChanged(covered);
 }
 
 } // namespace holdra

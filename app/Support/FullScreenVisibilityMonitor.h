@@ -1,8 +1,7 @@
 #pragma once
 
 #include "Notch/FullScreenWindowDetector.h"
-#include "Notch/WindowCoverageSnapshot.h"
-#include "Support/Clock.h"
+#include "Support/WindowListSource.h"
 
 #include <QList>
 #include <QObject>
@@ -11,33 +10,32 @@
 #include <QThread>
 
 #include <functional>
+#include <memory>
 
 namespace holdra {
 
-// Polls the window list every 0.35 s and reports which displays another
-// program's full-screen window covers. The list is read on a worker thread so a
-// slow X server never stalls the main thread; a tick that falls inside a running
-// check is dropped. Every result is reported, changed or not.
+// Reports which displays another program's full-screen window covers, each
+// time the window list says it changed: nothing runs while the desktop is
+// still. The list is read on a worker thread so a slow X server never stalls
+// the main thread. Every result is reported, changed or not.
 class FullScreenVisibilityMonitor : public QObject
 {
     Q_OBJECT
 
 public:
     using BoundsProvider = std::function<QList<FullScreenWindowDetector::DisplayBounds>()>;
-    // Runs on the worker thread, one call at a time.
-    using WindowListSource = std::function<QList<WindowCoverageSnapshot>()>;
+    // Called once, on the worker thread, which then owns and reads the source.
+    using WindowListFactory = std::function<std::unique_ptr<WindowListSource>()>;
 
-    static constexpr Clock::Duration pollInterval{350};
-
-    // `clock` must outlive the monitor; `ownPid` is left out of the rule.
-    FullScreenVisibilityMonitor(BoundsProvider boundsProvider, WindowListSource windowList,
-                                Clock &clock, qint32 ownPid, QObject *parent = nullptr);
+    // `ownPid` is left out of the rule.
+    FullScreenVisibilityMonitor(BoundsProvider boundsProvider, WindowListFactory windowList, qint32 ownPid,
+                                QObject *parent = nullptr);
     ~FullScreenVisibilityMonitor() override;
 
-    // Checks at once, then every pollInterval. Starting twice does nothing.
+    // Checks at once, then whenever the window list changes. Starting twice does nothing.
     void start();
+    // Checks again with the displays as they are now (after a display change).
     void refreshNow();
-    bool isChecking() const { return m_checking; }
 
 Q_SIGNALS:
     void coverageChanged(const QSet<QString> &coveredDisplayIDs);
@@ -45,14 +43,9 @@ Q_SIGNALS:
     void checkRequested(const QList<holdra::FullScreenWindowDetector::DisplayBounds> &displays);
 
 private:
-    void scheduleTick();
-    void finishCheck(const QSet<QString> &covered);
-
     BoundsProvider m_boundsProvider;
-    Clock &m_clock;
     QThread m_thread;
     bool m_started = false;
-    bool m_checking = false;
 };
 
 } // namespace holdra

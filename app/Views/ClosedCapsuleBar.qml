@@ -1,5 +1,7 @@
 import QtQuick
-import QtQuick.Controls
+// Templates, not Controls: the closed capsule is on screen from the first
+// frame and must not wait for a control style to load.
+import QtQuick.Templates as T
 import Holdra
 
 // The visible capsule: the microphone, the tray with the item count and, while
@@ -44,9 +46,14 @@ Item {
         }
     }
 
-    component Segment: AbstractButton {
+    component Segment: T.AbstractButton {
         id: segment
         property string help
+        // A bare template has no size of its own: as large as what it shows.
+        implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset,
+                                implicitContentWidth + leftPadding + rightPadding)
+        implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset,
+                                 implicitContentHeight + topPadding + bottomPadding)
         hoverEnabled: true
         Accessible.name: help
         background: Item {}

@@ -3,6 +3,7 @@
 #include "Notch/NotchController.h"
 #include "TempDir.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace holdra::test {
@@ -28,6 +29,8 @@ TEST_F(AppDelegateTest, LaunchBuildsTheCapsuleAndTheTogglesWork)
     NotchController *controller = delegate.notchController();
     ASSERT_NE(controller, nullptr);
     EXPECT_EQ(controller->windowDisplayIDs().size(), 1) << "one capsule on the offscreen display";
+    // The tray and the update schedule follow the capsule's first frame.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return delegate.isLaunchFinished(); }, 5000));
 
     delegate.togglePanel();
     EXPECT_TRUE(controller->isOpen());

@@ -3,7 +3,7 @@
 #include "Notch/NotchWindow.h"
 #include "Platform/X11PanelWindowHints.h"
 #include "Platform/X11Session.h"
-#include "Platform/X11WindowListReader.h"
+#include "Platform/X11WindowListWatcher.h"
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
@@ -124,7 +124,7 @@ protected:
             return std::make_unique<NotchWindow>(controller, id, m_engine, m_hints.get());
         };
         env.watchOutsideClicks = true;
-        env.windowList = X11WindowListReader::coverageSource();
+        env.windowList = [] { return std::make_unique<X11WindowListWatcher>(); };
         env.ownPid = qint32(QCoreApplication::applicationPid());
         m_controller = std::make_unique<NotchController>(*m_store, m_settings, std::move(env));
         QObject::connect(m_watcher.get(), &DisplayWatcher::displaysChanged, m_controller.get(),

@@ -29,6 +29,13 @@ TEST_F(NotchRootViewTest, TheCapsuleShowsTheItemCountOnlyWhenThereAreItems)
     EXPECT_TRUE(isShown("itemCountText"));
     EXPECT_EQ(text("itemCountText"), QStringLiteral("1"));
     EXPECT_TRUE(isShown("traySegment"));
+    // Each button is as large as its glyph, or it could be neither seen nor clicked.
+    for (const char *name : {"micSegment", "traySegment"}) {
+        const QQuickItem *segment = find(name);
+        ASSERT_NE(segment, nullptr) << name;
+        EXPECT_GE(segment->width(), 13) << name;
+        EXPECT_GE(segment->height(), 13) << name;
+    }
 }
 
 TEST_F(NotchRootViewTest, TheCompanionSegmentFollowsTheController)

@@ -1,0 +1,7 @@
+#include "Support/WindowListSource.h"
+
+namespace holdra {
+
+WindowListSource::~WindowListSource() = default;
+
+} // namespace holdra

@@ -1,0 +1,211 @@
+"""Start-up, memory and idle of the real binary beside a bare Qt Quick window,
+under a private Xvfb with openbox, and writes them between this script's markers
+in RESULTS.md.
+
+Usage: gui_rows.py HOLDRA_BINARY BARE_WINDOW_BINARY OUTPUT_MD [REPETITIONS] [IDLE_SECONDS]
+
+Start-up is the time from spawning the program to its first frame on screen
+(both print "first-frame <ns>" when HOLDRA_REPORT_FIRST_FRAME is set); RSS is
+read a settling while later. Idle counts CPU ticks (utime + stime) and context
+switches (voluntary + involuntary, every thread) of both programs running side
+by side with nothing happening, the panel closed.
+"""
+import os
+import re
+import shutil
+import signal
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+holdra, bare, output = sys.argv[1:4]
+repetitions = int(sys.argv[4]) if len(sys.argv) > 4 else 5
+idle_seconds = int(sys.argv[5]) if len(sys.argv) > 5 else 60
+settle_seconds = 3
+marker = "idle"
+
+
+def start_x(scratch):
+    read_end, write_end = os.pipe()
+    server = subprocess.Popen(["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1920x1080x24", "-nolisten", "tcp"],
+                              pass_fds=(write_end,), stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    number = b""
+    while not number.endswith(b"\n"):
+        chunk = os.read(read_end, 16)
+        if not chunk:
+            raise RuntimeError("Xvfb named no display")
+        number += chunk
+    display = ":" + number.decode().strip()
+    os.close(read_end)
+    env = dict(os.environ, DISPLAY=display, QT_QPA_PLATFORM="xcb")
+    for name in ("XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR", "TMPDIR"):
+        path = os.path.join(scratch, name.lower())
+        os.makedirs(path, mode=0o700, exist_ok=True)
+        env[name] = path
+    env.pop("DBUS_SESSION_BUS_ADDRESS", None)
+    wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    # openbox sets the work area last, after the list of what it supports.
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        probe = subprocess.run(["xprop", "-root", "_NET_WORKAREA"], env=env, capture_output=True, text=True)
+        if "=" in probe.stdout:
+            break
+        time.sleep(0.05)
+    return server, wm, env
+
+
+def launch(binary, env):
+    """Spawns with the first-frame report on; returns (process, ms to first frame)."""
+    run_env = dict(env, HOLDRA_REPORT_FIRST_FRAME="1")
+    started = time.monotonic_ns()
+    process = subprocess.Popen([binary], env=run_env, stderr=subprocess.PIPE, stdout=subprocess.DEVNULL, text=True)
+    for line in process.stderr:
+        match = re.match(r"first-frame (\d+)", line)
+        if match:
+            # Drain the rest so the program never blocks on a full pipe.
+            drain = subprocess.Popen(["cat"], stdin=process.stderr, stdout=subprocess.DEVNULL)
+            process.drain = drain
+            return process, (int(match.group(1)) - started) / 1e6
+    raise RuntimeError(f"{binary} exited without a first frame")
+
+
+def stop(process):
+    process.send_signal(signal.SIGTERM)
+    try:
+        process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+        process.wait()
+    process.drain.wait()
+
+
+def rss_mb(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1]) / 1024
+    return 0.0
+
+
+def activity(pid):
+    """{thread id: (CPU ticks, context switches)} for every thread of the process."""
+    threads = {}
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/stat") as stat:
+                fields = stat.read().rsplit(")", 1)[1].split()
+            switches = 0
+            with open(f"/proc/{pid}/task/{task}/status") as status:
+                for line in status:
+                    if line.startswith(("voluntary_ctxt_switches", "nonvoluntary_ctxt_switches")):
+                        switches += int(line.split()[1])
+            threads[task] = (int(fields[11]) + int(fields[12]), switches)
+        except FileNotFoundError:
+            pass  # a thread that ended meanwhile
+    return threads
+
+
+def growth(before, after):
+    """What the threads alive at the end did since the start (new ones: all of it)."""
+    ticks = switches = 0
+    for tid, (t, c) in after.items():
+        t0, c0 = before.get(tid, (0, 0))
+        ticks += t - t0
+        switches += c - c0
+    return ticks, switches
+
+
+def measure_start(env):
+    rows = {"holdra": ([], []), "bare": ([], [])}
+    for _ in range(repetitions):
+        # Alternating, so that a slow moment of the machine hits both alike.
+        for name, binary in (("bare", bare), ("holdra", holdra)):
+            process, ms = launch(binary, env)
+            time.sleep(settle_seconds)
+            rows[name][0].append(ms)
+            rows[name][1].append(rss_mb(process.pid))
+            stop(process)
+    return {name: (statistics.median(t), statistics.median(m), t) for name, (t, m) in rows.items()}
+
+
+def measure_idle(env):
+    processes = {name: launch(binary, env)[0] for name, binary in (("bare", bare), ("holdra", holdra))}
+    time.sleep(settle_seconds)
+    before = {name: activity(p.pid) for name, p in processes.items()}
+    time.sleep(idle_seconds)
+    after = {name: activity(p.pid) for name, p in processes.items()}
+    threads = {name: len(os.listdir(f"/proc/{p.pid}/task")) for name, p in processes.items()}
+    for process in processes.values():
+        stop(process)
+    return {name: (*growth(before[name], after[name]), threads[name]) for name in processes}
+
+
+def verdict(ratio, goal, what):
+    if ratio <= goal:
+        return f"{what} meets its goal ({ratio:.2f}× ≤ {goal}×)."
+    return f"{what} falls short: {ratio:.2f}× against {goal}×, {(ratio / goal - 1) * 100:.0f} % over."
+
+
+def write(text):
+    begin, end = f"<!-- begin:{marker} -->", f"<!-- end:{marker} -->"
+    current = open(output).read() if os.path.exists(output) else ""
+    block = f"{begin}\n{text}{end}"
+    if begin in current and end in current:
+        head, rest = current.split(begin, 1)
+        current = head + block + rest.split(end, 1)[1]
+    else:
+        current = current.rstrip("\n") + "\n\n" + block + "\n"
+    with open(output, "w") as out:
+        out.write(current)
+
+
+def main():
+    scratch = tempfile.mkdtemp(prefix="holdra-gui-bench.")
+    server, wm, env = start_x(scratch)
+    try:
+        start = measure_start(env)
+        idle = measure_idle(env)
+    finally:
+        wm.terminate()
+        server.terminate()
+        wm.wait()
+        server.wait()
+        shutil.rmtree(scratch, ignore_errors=True)
+
+    (h_ms, h_rss, h_all), (b_ms, b_rss, b_all) = start["holdra"], start["bare"]
+    h_ticks, h_switches, h_threads = idle["holdra"]
+    b_ticks, b_switches, b_threads = idle["bare"]
+    per_minute = 60 / idle_seconds
+    text = (
+        "### Start-up, memory and idle (real binary under Xvfb + openbox)\n\n"
+        f"Medians of {repetitions} alternating runs; idle over {idle_seconds} s, both programs side by side, "
+        f"panel closed, after {settle_seconds} s of settling. Written by `bench/gui_rows.py`.\n\n"
+        "| measure | Holdra | bare Qt Quick window | ratio | goal | before (per issue 23) |\n"
+        "|---|---|---|---|---|---|\n"
+        f"| start to first frame | {h_ms:.0f} ms | {b_ms:.0f} ms | {h_ms / b_ms:.2f}× | ≤ 1.2× | 131–206 ms, 1.3× |\n"
+        f"| RSS after start | {h_rss:.0f} MB | {b_rss:.0f} MB | {h_rss / b_rss:.2f}× | ≤ 1.1× | 139 MB, 1.16× |\n"
+        f"| idle CPU ticks a minute | {h_ticks * per_minute:.0f} | {b_ticks * per_minute:.0f} | — | ≤ 1 | 14–16 |\n"
+        f"| idle wake-ups (context switches) a minute | {h_switches * per_minute:.0f} | {b_switches * per_minute:.0f} | — "
+        "| < 100 | ~3,400 |\n"
+        f"| threads | {h_threads} | {b_threads} | — | — | |\n\n"
+        f"Every start-up run, ms: Holdra {', '.join(f'{v:.0f}' for v in h_all)}; "
+        f"bare {', '.join(f'{v:.0f}' for v in b_all)}.\n\n"
+        f"{verdict(h_ms / b_ms, 1.2, 'Start-up')} {verdict(h_rss / b_rss, 1.1, 'Memory')} "
+        "On this shared 2-core machine single start-ups spread widely (see the runs above). Profiled (perf, first "
+        "frame): a quarter of Holdra's start is the dynamic loader binding symbols across the ~150 "
+        "libraries mapped at start, against ~110 for the bare window; the difference is what the "
+        "executable links although the capsule needs none of it before a voice note or a sound "
+        "plays: Qt Multimedia (with libpulse, libsndfile and its codecs), libcanberra, GStreamer, "
+        "GIO, Qt Widgets, Network, DBus and OpenSSL. Closing that gap means loading the audio and "
+        "sound adapters as plugins on first use; not done yet. Done: the capsule no longer loads a "
+        "Qt Quick Controls style, and the tray, login item and update schedule wait for the first "
+        "frame.\n\n"
+    )
+    write(text)
+    print(text)
+
+
+main()
