@@ -91,9 +91,10 @@ void StashItemListModel::synchronize()
     if (m_store) {
         const QList<StashItem> &items = m_store->items();
         target.reserve(items.size());
+        int next = 0;
         for (const StashItem &item : items) {
             // An unchanged item keeps its row and what it found on disk.
-            const StashItemRowData *existing = rowWithKey(item.id());
+            const StashItemRowData *existing = rowWithKey(item.id(), next);
             target.append(existing && existing->item == item ? *existing : StashItemRowData{item, {}, {}});
             locked += item.locked() ? 1 : 0;
         }

@@ -43,8 +43,9 @@ void TrashItemListModel::synchronize()
     if (m_store) {
         const QList<TrashedItem> &entries = m_store->trashItems();
         target.reserve(entries.size());
+        int next = 0;
         for (const TrashedItem &entry : entries) {
-            const TrashItemRowData *existing = rowWithKey(entry.id());
+            const TrashItemRowData *existing = rowWithKey(entry.id(), next);
             target.append(existing && existing->entry == entry ? *existing : TrashItemRowData{entry, {}});
         }
     }
