@@ -71,21 +71,24 @@ for args, what in (("100000/0", "steady, three rows a frame"), ("100000/1", "far
 
 # Written with the figures of the run that was committed; a new run keeps them.
 NOTES = """Notes. The wall times count waits for the processor: the box has 2 cores shared with other
-builds (load average 9–14 while these ran), so the main thread's processor time is given beside
-them as the figure that does not depend on the load as much.
-- Opening: not met as measured here. What an open costs no longer depends on the stash (38–50 ms
-  of main-thread processor time at 10,000 and 100,000 alike, 14–17 ms with none); it is making the
-  panel's view and its dozen or so visible rows, about 2.5 ms of processor time a row. Before,
-  both lists were built at every open (a realpath pair and a stat per item, theme probes per file).
-  Making each row's nine-entry context menu only when it is opened took an open at 10,000 from
-  81 to 40 ms of processor time in one pair of runs. Lighter rows are the next step.
+builds (load average 6–14 while these ran), so the main thread's processor time up to the frame
+is given beside them as the figure that depends less on the load.
+- Opening: not met as measured here at 10,000 (later opens 59 ms mean, 88 ms slowest) nor for
+  every open at 100,000 (87 ms mean, 145 ms slowest); the processor time to the first frame is
+  30–47 ms at 10,000 and 100,000 alike (19 ms with none), so on an idle box the means would sit
+  near the targets and the slowest opens are the load. What an open costs no longer depends on
+  the stash: before, both lists were built at every open (a realpath pair and a stat per item,
+  theme probes per file type). What is left is making the panel's view and its visible rows,
+  about 2.5 ms of processor time a row: rows now make their nine-entry context menu only when it
+  is opened (an open at 10,000 went from 81 to 40 ms of processor time in one pair of runs), and
+  the first frame makes only the rows it shows (a further quarter less). Lighter rows are next.
 - Memory: met. Resident memory stays flat across twenty opens (a few KiB per open); the real
   binary under Xvfb with 10,000 items held 202–205 MB over twelve opens, without a trend.
-- Scrolling 100,000 rows: the main thread spends 2–6 ms a frame; the wall figures, 95th
-  percentile 16–25 ms, include the waits for the shared processor.
-- Following the store: a change makes the list compare the whole new list (52 ms of processor
-  time at 100,000, half of what it was before the one-place shortcut); for scale,
-  one `holdra add --text` at 100,000 items took 592 ms in the issue's measure."""
+- Scrolling 100,000 rows: the main thread spends 2–8 ms a frame and the 95th percentile of the
+  wall time is under 16 ms; single frames up to 25–39 ms are waits for the shared processor.
+- Following the store: a change makes the list compare the whole new list (51 ms of processor
+  time at 100,000, half of what it was before the one-place shortcut); for scale, one
+  `holdra add --text` at 100,000 items took 592 ms in the issue's measure."""
 
 block = "\n".join([
     BEGIN,
