@@ -6,10 +6,11 @@ cd "$(dirname "$0")/.."
 . scripts/deps.sh
 holdra_ensure_deps
 
-# Only the kit and the benchmarks: the app is not needed to measure them.
+# The kit, the application's code the panel's measures need, and the
+# benchmarks: not the application itself, its packaging or the suites.
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release \
-      -DHOLDRA_BUILD_APP=OFF -DHOLDRA_BUILD_BENCH=ON -DHOLDRA_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench --parallel "$(nproc)" >/dev/null
+      -DHOLDRA_BUILD_APP=ON -DHOLDRA_BUILD_BENCH=ON -DHOLDRA_BUILD_TESTS=OFF >/dev/null
+cmake --build build-bench --parallel "$(nproc)" --target holdra_bench >/dev/null
 
 scratch="$(mktemp -d "${TMPDIR:-/tmp}/holdra-bench.XXXXXX")"
 trap 'rm -rf "$scratch"' EXIT
@@ -38,11 +39,11 @@ done
 python3 bench/report.py "$results" "$scratch" bench/RESULTS.md
 python3 bench/user_waits.py build-bench/bench "$scratch" bench/RESULTS.md
 
-# Start-up, memory and idle of the real binary beside a bare Qt Quick window:
-# a build of just those two programs.
-launcher=()
-command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
-cmake -S . -B build-bench-gui -G Ninja -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" \
-      -DHOLDRA_BUILD_APP=ON -DHOLDRA_BUILD_BENCH=ON -DHOLDRA_BUILD_TESTS=OFF >/dev/null
-cmake --build build-bench-gui --parallel "$(nproc)" --target holdra BareQuickWindow >/dev/null
-python3 bench/gui_rows.py build-bench-gui/holdra build-bench-gui/bench/BareQuickWindow bench/RESULTS.md
+# The open panel: opens at 0, 10,000 and 100,000 items and scrolling at 100,000.
+QT_QPA_PLATFORM=offscreen build-bench/bench/panel/PanelViewBench --benchmark_format=json \
+    --benchmark_out="$scratch/panel.json" --benchmark_out_format=json >/dev/null
+python3 bench/panel_report.py "$scratch/panel.json" bench/RESULTS.md
+
+# Start-up, memory and idle of the real binary beside a bare Qt Quick window.
+cmake --build build-bench --parallel "$(nproc)" --target holdra >/dev/null
+python3 bench/gui_rows.py build-bench/holdra build-bench/bench/BareQuickWindow bench/RESULTS.md

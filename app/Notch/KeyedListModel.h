@@ -17,6 +17,10 @@ namespace holdra {
 // state, and a change to one row of a long list costs no reset.
 //
 // Row needs `QUuid key() const` and `operator==` for "shows the same".
+//
+// Most changes touch one place of a long list (an item added on top, one
+// removed): those are found by walking in from both ends, and row keys are
+// hashed by position only when rows really moved.
 template<typename Row>
 class KeyedListModel : public QAbstractListModel
 {
@@ -42,17 +46,70 @@ protected:
         const int row = rowOf(key);
         return row < 0 ? nullptr : &m_rows[row];
     }
+    // The same, for keys asked in the order of a new list: looks a few rows on
+    // from `next` (the row after the last one found, updated) before hashing
+    // the positions, and a key that is not listed costs no positions at all.
+    const Row *rowWithKey(const QUuid &key, int &next) const
+    {
+        constexpr int lookAhead = 8;
+        for (int i = next; i < std::min<qsizetype>(next + lookAhead, m_rows.size()); ++i) {
+            if (m_rows[i].key() == key) {
+                next = i + 1;
+                return &m_rows[i];
+            }
+        }
+        const int row = m_keys.contains(key) ? rowOf(key) : -1;
+        if (row < 0)
+            return nullptr;
+        next = row + 1;
+        return &m_rows[row];
+    }
 
     void replaceRows(const QList<Row> &target)
     {
-        removeRowsMissingFrom(target);
-        moveRowsIntoOrderOf(target);
-        insertRowsNewIn(target);
+        if (!replaceOneRun(target)) {
+            removeRowsMissingFrom(target);
+            moveRowsIntoOrderOf(target);
+            insertRowsNewIn(target);
+        }
         updateChangedRows(target);
         m_positions.reset();
     }
 
 private:
+    // Rows inserted or removed in one run, the rest in place: reported as such.
+    // False, with nothing changed, when the change is anything else.
+    bool replaceOneRun(const QList<Row> &target)
+    {
+        const qsizetype oldSize = m_rows.size();
+        const qsizetype newSize = target.size();
+        const qsizetype common = std::min(oldSize, newSize);
+        qsizetype head = 0;
+        while (head < common && m_rows[head].key() == target[head].key())
+            ++head;
+        qsizetype tail = 0;
+        while (tail < common - head && m_rows[oldSize - 1 - tail].key() == target[newSize - 1 - tail].key())
+            ++tail;
+        if (head + tail == oldSize && newSize > oldSize) {
+            beginInsertRows({}, int(head), int(newSize - tail - 1));
+            for (qsizetype i = head; i < newSize - tail; ++i) {
+                m_rows.insert(i, target[i]);
+                m_keys.insert(target[i].key());
+            }
+            endInsertRows();
+            return true;
+        }
+        if (head + tail == newSize && oldSize > newSize) {
+            beginRemoveRows({}, int(head), int(oldSize - tail - 1));
+            for (qsizetype i = head; i < oldSize - tail; ++i)
+                m_keys.remove(m_rows[i].key());
+            m_rows.remove(head, oldSize - tail - head);
+            endRemoveRows();
+            return true;
+        }
+        return head + tail == oldSize && oldSize == newSize;
+    }
+
     const QHash<QUuid, int> &positions() const
     {
         if (!m_positions) {
@@ -91,6 +148,8 @@ private:
             while (first > 0 && !kept.contains(m_rows[first - 1].key()))
                 --first;
             beginRemoveRows({}, first, last);
+            for (int i = first; i <= last; ++i)
+                m_keys.remove(m_rows[i].key());
             m_rows.remove(first, last - first + 1);
             endRemoveRows();
             last = first - 1;
@@ -170,8 +229,10 @@ private:
             while (end < target.size() && isNew[end])
                 ++end;
             beginInsertRows({}, i, end - 1);
-            for (int j = i; j < end; ++j)
+            for (int j = i; j < end; ++j) {
                 m_rows.insert(j, target[j]);
+                m_keys.insert(target[j].key());
+            }
             endInsertRows();
             i = end - 1;
         }
@@ -193,6 +254,8 @@ private:
     }
 
     QList<Row> m_rows;
+    // The keys of m_rows: stays right through moves, unlike positions.
+    QSet<QUuid> m_keys;
     mutable std::optional<QHash<QUuid, int>> m_positions;
 };
 

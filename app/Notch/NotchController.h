@@ -6,6 +6,8 @@
 #include "Notch/NotchMetrics.h"
 #include "Notch/NotchWindowing.h"
 #include "Notch/PanelSelection.h"
+#include "Notch/StashItemListModel.h"
+#include "Notch/TrashItemListModel.h"
 #include "Platform/SystemSound.h"
 #include "Settings/DisplayAttachmentSelection.h"
 #include "Store/TrashRestoreResult.h"
@@ -67,6 +69,9 @@ class NotchController : public QObject
     Q_PROPERTY(int selectionCount READ selectionCount NOTIFY selectionChanged)
     // The selection as the list reads it: one lookup per row.
     Q_PROPERTY(holdra::PanelSelection *rowSelection READ rowSelection CONSTANT)
+    // The panel's lists live as long as the controller: opening the panel builds no rows.
+    Q_PROPERTY(holdra::StashItemListModel *stashItems READ stashItems CONSTANT)
+    Q_PROPERTY(holdra::TrashItemListModel *trashItems READ trashItems CONSTANT)
     // Rows in one page of the list, for PageUp and PageDown; written by the list.
     Q_PROPERTY(int listPageRows READ listPageRows WRITE setListPageRows)
     Q_PROPERTY(bool isShowingTrash READ isShowingTrash NOTIFY isShowingTrashChanged)
@@ -160,6 +165,8 @@ public:
     QStringList selection() const;
     int selectionCount() const { return m_selection->count(); }
     PanelSelection *rowSelection() const { return m_selection; }
+    StashItemListModel *stashItems() const { return m_stashItems; }
+    TrashItemListModel *trashItems() const { return m_trashItems; }
     int listPageRows() const { return m_listPageRows; }
     void setListPageRows(int rows) { m_listPageRows = qMax(1, rows); }
     // Replaces the selection, e.g. with the duplicates an import found.
@@ -406,6 +413,8 @@ private:
     std::optional<QString> m_toast;
     bool m_toastIsError = false;
     PanelSelection *m_selection = new PanelSelection(this);
+    StashItemListModel *m_stashItems = new StashItemListModel(&m_store, m_selection, this);
+    TrashItemListModel *m_trashItems = new TrashItemListModel(&m_store, this);
     int m_listPageRows = 8;
     bool m_isShowingTrash = false;
     int m_scrollToTopRequest = 0;

@@ -16,6 +16,13 @@ StashItemListModel::StashItemListModel(QObject *parent)
 {
 }
 
+StashItemListModel::StashItemListModel(StashStore *store, PanelSelection *selection, QObject *parent)
+    : KeyedListModel(parent)
+{
+    setSelection(selection);
+    setStore(store);
+}
+
 void StashItemListModel::setStore(StashStore *store)
 {
     if (m_store == store)
@@ -84,10 +91,11 @@ void StashItemListModel::synchronize()
     if (m_store) {
         const QList<StashItem> &items = m_store->items();
         target.reserve(items.size());
+        int next = 0;
         for (const StashItem &item : items) {
-            // An unchanged item keeps its row: no new look at the disk for it.
-            const StashItemRowData *existing = rowWithKey(item.id());
-            target.append(existing && existing->item == item ? *existing : makeRow(item));
+            // An unchanged item keeps its row and what it found on disk.
+            const StashItemRowData *existing = rowWithKey(item.id(), next);
+            target.append(existing && existing->item == item ? *existing : StashItemRowData{item, {}, {}});
             locked += item.locked() ? 1 : 0;
         }
     }
@@ -100,15 +108,18 @@ void StashItemListModel::synchronize()
         Q_EMIT lockedCountChanged();
 }
 
-StashItemRowData StashItemListModel::makeRow(const StashItem &item) const
+const StoredCopyLook &StashItemListModel::copyOf(const StashItemRowData &row) const
 {
-    StashItemRowData row;
-    row.item = item;
-    row.absolutePath = m_store->absolutePath(item);
-    row.isDirectory = StashItemPresentation::isStoredDirectory(item, row.absolutePath);
-    if (item.kind() == StashItemKind::file)
-        row.fileIconName = StashItemPresentation::fileIconName(row.absolutePath, row.isDirectory);
-    return row;
+    if (!row.copy)
+        row.copy = m_store ? StoredCopyLook::of(*m_store, row.item, m_fileIcons) : StoredCopyLook();
+    return *row.copy;
+}
+
+const QString &StashItemListModel::subtitleOf(const StashItemRowData &row) const
+{
+    if (!row.subtitle)
+        row.subtitle = StashItemPresentation::subtitle(row.item, copyOf(row).isDirectory);
+    return *row.subtitle;
 }
 
 QVariant StashItemListModel::data(const QModelIndex &index, int role) const
@@ -130,19 +141,19 @@ QVariant StashItemListModel::data(const QModelIndex &index, int role) const
     case NotePreviewRole:
         return item.notePreview().value_or(QString());
     case KindWordRole:
-        return StashItemPresentation::kindWord(item.kind(), row.isDirectory);
+        return StashItemPresentation::kindWord(item.kind(), copyOf(row).isDirectory);
     case SubtitleRole:
-        return StashItemPresentation::subtitle(item, row.isDirectory);
+        return subtitleOf(row);
     case LockedRole:
         return item.locked();
     case IsDirectoryRole:
-        return row.isDirectory;
+        return copyOf(row).isDirectory;
     case HasStoredFileRole:
-        return row.absolutePath.has_value();
+        return copyOf(row).absolutePath.has_value();
     case FileUrlRole:
-        return row.absolutePath ? QUrl::fromLocalFile(*row.absolutePath) : QUrl();
+        return copyOf(row).absolutePath ? QUrl::fromLocalFile(*copyOf(row).absolutePath) : QUrl();
     case FileIconNameRole:
-        return row.fileIconName;
+        return copyOf(row).fileIconName;
     case SymbolNameRole:
         return StashItemKinds::symbolName(item.kind());
     case TextRole:

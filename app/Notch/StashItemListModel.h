@@ -1,8 +1,10 @@
 #pragma once
 
 #include "Models/StashItem.h"
+#include "Notch/FileIconNames.h"
 #include "Notch/KeyedListModel.h"
 #include "Notch/PanelSelection.h"
+#include "Notch/StoredCopyLook.h"
 #include "Store/StashStore.h"
 
 #include <QPointer>
@@ -12,20 +14,18 @@
 
 namespace holdra {
 
-// One row per active stashed item, in the store's order, with everything a row
-// shows already worked out. Follows the store's changes row by row.
+// One row per active stashed item, in the store's order. What the row shows of
+// the stored copy, and its subtitle, are worked out when a view first asks, so
+// a long list costs only the rows on screen.
 struct StashItemRowData
 {
     StashItem item;
-    std::optional<QString> absolutePath;
-    bool isDirectory = false;
-    QString fileIconName;
+    mutable std::optional<StoredCopyLook> copy;
+    mutable std::optional<QString> subtitle;
 
     QUuid key() const { return item.id(); }
-    friend bool operator==(const StashItemRowData &a, const StashItemRowData &b)
-    {
-        return a.item == b.item && a.absolutePath == b.absolutePath && a.isDirectory == b.isDirectory;
-    }
+    // The looks follow from the item, so the item alone says whether a row changed.
+    friend bool operator==(const StashItemRowData &a, const StashItemRowData &b) { return a.item == b.item; }
 };
 
 class StashItemListModel : public KeyedListModel<StashItemRowData>
@@ -61,6 +61,7 @@ public:
     Q_ENUM(Role)
 
     explicit StashItemListModel(QObject *parent = nullptr);
+    StashItemListModel(StashStore *store, PanelSelection *selection, QObject *parent = nullptr);
 
     StashStore *store() const { return m_store; }
     void setStore(StashStore *store);
@@ -90,9 +91,11 @@ Q_SIGNALS:
 private:
     void synchronize();
     void showSelectionChange(const QList<QUuid> &added, const QList<QUuid> &removed);
-    StashItemRowData makeRow(const StashItem &item) const;
+    const StoredCopyLook &copyOf(const StashItemRowData &row) const;
+    const QString &subtitleOf(const StashItemRowData &row) const;
 
     QPointer<StashStore> m_store;
+    mutable FileIconNames m_fileIcons;
     QPointer<PanelSelection> m_selection;
     int m_lockedCount = 0;
 };

@@ -3,8 +3,6 @@
 #include "Support/DateText.h"
 
 #include <QFileInfo>
-#include <QIcon>
-#include <QMimeDatabase>
 #include <QStringList>
 #include <QUrl>
 
@@ -63,22 +61,6 @@ QString trashSubtitle(const StashItem &item, const QDateTime &trashedAt)
 bool isStoredDirectory(const StashItem &item, const std::optional<QString> &absolutePath)
 {
     return item.kind() == StashItemKind::file && absolutePath && QFileInfo(*absolutePath).isDir();
-}
-
-QString fileIconName(const std::optional<QString> &absolutePath, bool isDirectory)
-{
-    if (isDirectory)
-        return QStringLiteral("folder");
-    if (!absolutePath)
-        return {};
-    // By name first: reading contents of every listed file would stall the list.
-    const QMimeType type = QMimeDatabase().mimeTypeForFile(*absolutePath, QMimeDatabase::MatchExtension);
-    // Themes rarely draw every type; the generic icon ("x-office-document") is next best.
-    for (const QString &name : {type.iconName(), type.genericIconName()}) {
-        if (QIcon::hasThemeIcon(name))
-            return name;
-    }
-    return {};
 }
 
 } // namespace holdra::StashItemPresentation

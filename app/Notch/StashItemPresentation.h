@@ -31,8 +31,4 @@ QString trashSubtitle(const StashItem &item, const QDateTime &trashedAt);
 // True for a file item whose stored copy exists and is a folder.
 bool isStoredDirectory(const StashItem &item, const std::optional<QString> &absolutePath);
 
-// The icon theme's name for what a stored copy holds ("folder" for folders);
-// empty when the theme has none, and the row draws the kind's symbol.
-QString fileIconName(const std::optional<QString> &absolutePath, bool isDirectory);
-
 } // namespace holdra::StashItemPresentation

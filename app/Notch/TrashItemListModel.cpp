@@ -15,6 +15,12 @@ TrashItemListModel::TrashItemListModel(QObject *parent)
 {
 }
 
+TrashItemListModel::TrashItemListModel(StashStore *store, QObject *parent)
+    : KeyedListModel(parent)
+{
+    setStore(store);
+}
+
 void TrashItemListModel::setStore(StashStore *store)
 {
     if (m_store == store)
@@ -37,9 +43,10 @@ void TrashItemListModel::synchronize()
     if (m_store) {
         const QList<TrashedItem> &entries = m_store->trashItems();
         target.reserve(entries.size());
+        int next = 0;
         for (const TrashedItem &entry : entries) {
-            const TrashItemRowData *existing = rowWithKey(entry.id());
-            target.append(existing && existing->entry == entry ? *existing : makeRow(entry));
+            const TrashItemRowData *existing = rowWithKey(entry.id(), next);
+            target.append(existing && existing->entry == entry ? *existing : TrashItemRowData{entry, {}});
         }
     }
     replaceRows(target);
@@ -47,16 +54,11 @@ void TrashItemListModel::synchronize()
         Q_EMIT countChanged();
 }
 
-TrashItemRowData TrashItemListModel::makeRow(const TrashedItem &entry) const
+const StoredCopyLook &TrashItemListModel::copyOf(const TrashItemRowData &row) const
 {
-    TrashItemRowData row;
-    row.entry = entry;
-    row.absolutePath = m_store->absolutePath(entry.item);
-    if (entry.item.kind() == StashItemKind::file) {
-        const bool isDirectory = StashItemPresentation::isStoredDirectory(entry.item, row.absolutePath);
-        row.fileIconName = StashItemPresentation::fileIconName(row.absolutePath, isDirectory);
-    }
-    return row;
+    if (!row.copy)
+        row.copy = m_store ? StoredCopyLook::of(*m_store, row.entry.item, m_fileIcons) : StoredCopyLook();
+    return *row.copy;
 }
 
 QVariant TrashItemListModel::data(const QModelIndex &index, int role) const
@@ -84,11 +86,11 @@ QVariant TrashItemListModel::data(const QModelIndex &index, int role) const
         return StashItemKinds::localizedName(item.kind()) + QStringLiteral("，") + item.displayName()
             + QStringLiteral("，清除于 ") + QLocale().toString(row.entry.trashedAt.toLocalTime());
     case HasStoredFileRole:
-        return row.absolutePath.has_value();
+        return copyOf(row).absolutePath.has_value();
     case FileUrlRole:
-        return row.absolutePath ? QUrl::fromLocalFile(*row.absolutePath) : QUrl();
+        return copyOf(row).absolutePath ? QUrl::fromLocalFile(*copyOf(row).absolutePath) : QUrl();
     case FileIconNameRole:
-        return row.fileIconName;
+        return copyOf(row).fileIconName;
     case SymbolNameRole:
         return StashItemKinds::symbolName(item.kind());
     default:

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "Models/TrashedItem.h"
+#include "Notch/FileIconNames.h"
 #include "Notch/KeyedListModel.h"
+#include "Notch/StoredCopyLook.h"
 #include "Store/StashStore.h"
 
 #include <QPointer>
@@ -11,17 +13,14 @@
 
 namespace holdra {
 
+// The stored copy is looked at when a view first asks for the row.
 struct TrashItemRowData
 {
     TrashedItem entry;
-    std::optional<QString> absolutePath;
-    QString fileIconName;
+    mutable std::optional<StoredCopyLook> copy;
 
     QUuid key() const { return entry.id(); }
-    friend bool operator==(const TrashItemRowData &a, const TrashItemRowData &b)
-    {
-        return a.entry == b.entry && a.absolutePath == b.absolutePath;
-    }
+    friend bool operator==(const TrashItemRowData &a, const TrashItemRowData &b) { return a.entry == b.entry; }
 };
 
 // One row per trash entry, newest first, following the store's trash row by row.
@@ -49,6 +48,7 @@ public:
     Q_ENUM(Role)
 
     explicit TrashItemListModel(QObject *parent = nullptr);
+    explicit TrashItemListModel(StashStore *store, QObject *parent = nullptr);
 
     StashStore *store() const { return m_store; }
     void setStore(StashStore *store);
@@ -63,9 +63,10 @@ Q_SIGNALS:
 
 private:
     void synchronize();
-    TrashItemRowData makeRow(const TrashedItem &entry) const;
+    const StoredCopyLook &copyOf(const TrashItemRowData &row) const;
 
     QPointer<StashStore> m_store;
+    mutable FileIconNames m_fileIcons;
 };
 
 } // namespace holdra

@@ -20,11 +20,14 @@ Item {
     readonly property bool isRecording: recorder ? recorder.isRecording : false
     property bool confirmingClear: false
 
-    readonly property int itemCount: stashItems.count
-    readonly property int trashCount: trashItems.count
+    // The controller's lists, which outlive the panel.
+    readonly property StashItemListModel stashItems: controller ? controller.stashItems : null
+    readonly property TrashItemListModel trashItems: controller ? controller.trashItems : null
+    readonly property int itemCount: stashItems ? stashItems.count : 0
+    readonly property int trashCount: trashItems ? trashItems.count : 0
     readonly property bool allSelected: itemCount > 0 && selectionCount === itemCount
     readonly property string clearAllMessage: {
-        const locked = stashItems.lockedCount
+        const locked = stashItems ? stashItems.lockedCount : 0
         let message = (itemCount - locked) + " 个未锁定项目将保留在回收站 30 天，期间可以恢复。"
         if (locked > 0)
             message += "（" + locked + " 项已锁定，将继续保留在暂存中）"
@@ -33,13 +36,6 @@ Item {
 
     focus: true
     clip: false
-
-    StashItemListModel {
-        id: stashItems
-        store: panel.store
-        selection: panel.controller ? panel.controller.rowSelection : null
-    }
-    TrashItemListModel { id: trashItems; store: panel.store }
 
     function toggleSelectAll() {
         if (!controller)
@@ -60,7 +56,7 @@ Item {
             return
         const target = controller.scrollTargetItemID.length > 0
             ? controller.scrollTargetItemID
-            : (stashItems.count > 0 ? stashItems.data(stashItems.index(0, 0), StashItemListModel.ItemIdRole) : "")
+            : (itemCount > 0 ? stashItems.data(stashItems.index(0, 0), StashItemListModel.ItemIdRole) : "")
         if (target.length === 0 || !stashList.item)
             return
         stashList.item.scrollToId(target)
@@ -228,7 +224,7 @@ Item {
                 anchors.rightMargin: PanelStyle.handleWidth
                 active: !panel.showingTrash && panel.itemCount > 0
                 sourceComponent: PanelList {
-                    model: stashItems
+                    model: panel.stashItems
                     onHeightChanged: if (panel.controller) panel.controller.listPageRows = pageRows
                     Component.onCompleted: if (panel.controller) panel.controller.listPageRows = pageRows
                     delegate: StashItemRow {
@@ -247,7 +243,7 @@ Item {
                 anchors.rightMargin: PanelStyle.handleWidth
                 active: panel.showingTrash && panel.trashCount > 0
                 sourceComponent: PanelList {
-                    model: trashItems
+                    model: panel.trashItems
                     delegate: TrashItemRow {
                         x: PanelStyle.listPadding - PanelStyle.handleWidth
                         width: ListView.view.width - x - PanelStyle.listPadding
@@ -383,7 +379,7 @@ Item {
         objectName: "noteEditor"
         property string itemId
         parent: panel
-        onSaved: note => stashItems.setNote(itemId, note)
+        onSaved: note => panel.stashItems.setNote(itemId, note)
     }
 
     ClearAllConfirmation {

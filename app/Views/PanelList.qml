@@ -11,6 +11,14 @@ ListView {
     bottomMargin: PanelStyle.listPadding
     clip: true
     reuseItems: true
+    // The panel's first frame makes only the rows it shows; the rows kept
+    // ready beyond the edges (Qt's usual 320 pixels) follow after it.
+    cacheBuffer: 0
+    Connections {
+        target: list.Window.window
+        enabled: list.cacheBuffer === 0
+        function onFrameSwapped() { list.cacheBuffer = 320 }
+    }
     boundsBehavior: Flickable.StopAtBounds
     ScrollBar.vertical: ScrollBar { objectName: "listScrollBar" }
 

@@ -106,8 +106,12 @@ Item {
         lastClickAt = now
     }
     function openContextMenu() {
-        menu.effectiveIds = controller ? controller.effectiveItems(itemId) : [itemId]
-        menu.popup()
+        // Made at the first use: a menu per row would make every shown row,
+        // and so every open of the panel, several times dearer.
+        if (!contextMenu)
+            contextMenu = contextMenuComponent.createObject(row)
+        contextMenu.effectiveIds = controller ? controller.effectiveItems(itemId) : [itemId]
+        contextMenu.popup()
     }
     function editNote() {
         editNoteRequested(itemId, displayName, note)
@@ -304,77 +308,81 @@ Item {
         }
     }
 
-    Menu {
-        id: menu
-        objectName: "rowMenu"
-        property var effectiveIds: []
-        readonly property int effectiveCount: effectiveIds.length
-        readonly property bool counted: effectiveCount >= 2
-        readonly property bool allLocked: row.ListView.view && row.ListView.view.model
-                                          ? row.ListView.view.model.allLocked(effectiveIds) : row.locked
-        function counting(word) { return counted ? word + " " + effectiveCount + " 项" : word }
+    property Menu contextMenu: null
+    Component {
+        id: contextMenuComponent
+        Menu {
+            id: menu
+            objectName: "rowMenu"
+            property var effectiveIds: []
+            readonly property int effectiveCount: effectiveIds.length
+            readonly property bool counted: effectiveCount >= 2
+            readonly property bool allLocked: row.ListView.view && row.ListView.view.model
+                                              ? row.ListView.view.model.allLocked(effectiveIds) : row.locked
+            function counting(word) { return counted ? word + " " + effectiveCount + " 项" : word }
 
-        SymbolMenuItem {
-            objectName: "menuCopy"
-            text: menu.counting("复制")
-            symbol: "doc.on.doc"
-            onTriggered: row.controller.copyItems(menu.effectiveIds)
-        }
-        SymbolMenuItem {
-            objectName: "menuLock"
-            text: menu.counting(menu.allLocked ? "解锁" : "锁定")
-            symbol: menu.allLocked ? "lock.open" : "lock"
-            onTriggered: row.controller.toggleLock(menu.effectiveIds)
-        }
-        SymbolMenuItem {
-            objectName: "menuNote"
-            text: menu.counted ? (row.note.length > 0 ? "编辑此项目备注" : "为此项目添加备注")
-                               : (row.note.length > 0 ? "编辑备注" : "添加备注")
-            symbol: "note.text"
-            onTriggered: row.editNote()
-        }
-        SymbolMenuItem {
-            objectName: "menuPreviewText"
-            visible: row.kind === "text"
-            text: "预览原文"
-            symbol: "eye"
-            onTriggered: row.controller.previewItem(row.itemId)
-        }
-        SymbolMenuItem {
-            objectName: "menuPlay"
-            visible: row.kind === "audio"
-            text: row.isAudioPlaying ? "暂停" : "播放"
-            symbol: row.isAudioPlaying ? "pause.fill" : "play.fill"
-            onTriggered: row.toggleAudio()
-        }
-        SymbolMenuItem {
-            objectName: "menuOpen"
-            visible: row.kind === "file" || row.kind === "image" || row.kind === "link"
-            text: "打开"
-            symbol: "arrow.up.forward.app"
-            onTriggered: row.controller.openItem(row.itemId)
-        }
-        SymbolMenuItem {
-            objectName: "menuQuickLook"
-            visible: row.kind === "file" || row.kind === "image"
-            text: "快速预览"
-            symbol: "eye"
-            onTriggered: if (row.hasStoredFile) row.controller.previewItem(row.itemId)
-        }
-        SymbolMenuItem {
-            objectName: "menuReveal"
-            visible: row.kind === "file" || row.kind === "image" || row.kind === "audio"
-            text: "在文件管理器中显示"
-            symbol: "folder"
-            onTriggered: if (row.hasStoredFile) row.controller.revealItem(row.itemId)
-        }
-        MenuSeparator {}
-        SymbolMenuItem {
-            objectName: "menuRemove"
-            text: menu.counting("移到回收站")
-            symbol: "trash"
-            destructive: true
-            onTriggered: row.controller.removeItems(menu.effectiveIds)
+            SymbolMenuItem {
+                objectName: "menuCopy"
+                text: menu.counting("复制")
+                symbol: "doc.on.doc"
+                onTriggered: row.controller.copyItems(menu.effectiveIds)
+            }
+            SymbolMenuItem {
+                objectName: "menuLock"
+                text: menu.counting(menu.allLocked ? "解锁" : "锁定")
+                symbol: menu.allLocked ? "lock.open" : "lock"
+                onTriggered: row.controller.toggleLock(menu.effectiveIds)
+            }
+            SymbolMenuItem {
+                objectName: "menuNote"
+                text: menu.counted ? (row.note.length > 0 ? "编辑此项目备注" : "为此项目添加备注")
+                                   : (row.note.length > 0 ? "编辑备注" : "添加备注")
+                symbol: "note.text"
+                onTriggered: row.editNote()
+            }
+            SymbolMenuItem {
+                objectName: "menuPreviewText"
+                visible: row.kind === "text"
+                text: "预览原文"
+                symbol: "eye"
+                onTriggered: row.controller.previewItem(row.itemId)
+            }
+            SymbolMenuItem {
+                objectName: "menuPlay"
+                visible: row.kind === "audio"
+                text: row.isAudioPlaying ? "暂停" : "播放"
+                symbol: row.isAudioPlaying ? "pause.fill" : "play.fill"
+                onTriggered: row.toggleAudio()
+            }
+            SymbolMenuItem {
+                objectName: "menuOpen"
+                visible: row.kind === "file" || row.kind === "image" || row.kind === "link"
+                text: "打开"
+                symbol: "arrow.up.forward.app"
+                onTriggered: row.controller.openItem(row.itemId)
+            }
+            SymbolMenuItem {
+                objectName: "menuQuickLook"
+                visible: row.kind === "file" || row.kind === "image"
+                text: "快速预览"
+                symbol: "eye"
+                onTriggered: if (row.hasStoredFile) row.controller.previewItem(row.itemId)
+            }
+            SymbolMenuItem {
+                objectName: "menuReveal"
+                visible: row.kind === "file" || row.kind === "image" || row.kind === "audio"
+                text: "在文件管理器中显示"
+                symbol: "folder"
+                onTriggered: if (row.hasStoredFile) row.controller.revealItem(row.itemId)
+            }
+            MenuSeparator {}
+            SymbolMenuItem {
+                objectName: "menuRemove"
+                text: menu.counting("移到回收站")
+                symbol: "trash"
+                destructive: true
+                onTriggered: row.controller.removeItems(menu.effectiveIds)
+            }
         }
     }
 }

@@ -32,6 +32,15 @@ public:
         return role == Qt::DisplayRole ? rows()[index.row()].text : QVariant();
     }
     void set(const QList<Row> &target) { replaceRows(target); }
+    // Looks keys up in the order of `keys`, as a model following a new list does.
+    QList<const Row *> findInOrder(const QList<Row> &keys) const
+    {
+        QList<const Row *> found;
+        int next = 0;
+        for (const Row &row : keys)
+            found.append(rowWithKey(row.id, next));
+        return found;
+    }
     QStringList texts() const
     {
         QStringList out;
@@ -59,25 +68,61 @@ QStringList textsOf(const QList<Row> &rows)
     return out;
 }
 
+// A target made of the current rows by one local edit (a run inserted or
+// removed, a text changed) or by anything at all (shuffled, thinned out).
+QList<Row> nextTarget(const QList<Row> &current, const QList<Row> &pool, QRandomGenerator &random)
+{
+    QList<Row> target;
+    const int at = current.isEmpty() ? 0 : random.bounded(int(current.size()) + 1);
+    switch (random.bounded(4)) {
+    case 0: // a run of new rows
+        target = current;
+        for (int i = random.bounded(1, 4); i > 0; --i)
+            target.insert(at, Row{QUuid::createUuid(), QStringLiteral("new")});
+        return target;
+    case 1: // a run of rows gone
+        target = current;
+        target.remove(std::min<qsizetype>(at, target.size()),
+                      std::min<qsizetype>(random.bounded(1, 4), target.size() - std::min<qsizetype>(at, target.size())));
+        return target;
+    default:
+        for (const Row &row : pool) {
+            if (random.bounded(3) != 0)
+                target.append(row);
+        }
+        std::shuffle(target.begin(), target.end(), random);
+        if (random.bounded(2) == 0 && !target.isEmpty())
+            target[random.bounded(int(target.size()))].text += QStringLiteral("*");
+        return target;
+    }
+}
+
 TEST(KeyedListModelTest, ReachesAnyTargetThroughConsistentSignals)
 {
     Model model;
     QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
     QList<Row> pool = makeRows(40);
     QRandomGenerator random(7);
-    for (int round = 0; round < 200; ++round) {
-        QList<Row> target;
-        for (const Row &row : pool) {
-            if (random.bounded(3) != 0)
-                target.append(row);
-        }
-        std::shuffle(target.begin(), target.end(), random);
-        if (random.bounded(4) == 0 && !target.isEmpty())
-            target[random.bounded(int(target.size()))].text += QStringLiteral("*");
+    QList<Row> previous;
+    for (int round = 0; round < 400; ++round) {
+        const QList<Row> target = nextTarget(previous, pool, random);
         model.set(target);
         ASSERT_EQ(model.texts(), textsOf(target)) << "round " << round;
         for (int i = 0; i < target.size(); ++i)
             ASSERT_EQ(model.rowOf(target[i].id), i);
+        // The ordered lookups find every listed row, and none of the rows that went.
+        const QList<const Row *> found = model.findInOrder(target);
+        for (int i = 0; i < target.size(); ++i)
+            ASSERT_TRUE(found[i] && found[i]->id == target[i].id) << "round " << round << ", row " << i;
+        const QList<const Row *> earlier = model.findInOrder(previous);
+        for (int i = 0; i < previous.size(); ++i) {
+            const bool listed = model.rowOf(previous[i].id) >= 0;
+            ASSERT_EQ(earlier[i] != nullptr, listed) << "round " << round;
+            if (earlier[i]) {
+                ASSERT_EQ(earlier[i]->id, previous[i].id) << "round " << round;
+            }
+        }
+        previous = target;
     }
     EXPECT_EQ(model.resets, 0);
 }

@@ -4,6 +4,8 @@
 #include "StoreFixture.h"
 
 #include <QAbstractItemModelTester>
+#include <QDir>
+#include <QFile>
 #include <QIcon>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -124,6 +126,24 @@ TEST_F(StashItemListModelTest, RolesDescribeEveryKind)
     EXPECT_FALSE(id.startsWith('{'));
     EXPECT_FALSE(value(model, textRow, StashItemListModel::HasStoredFileRole).toBool());
     EXPECT_EQ(value(model, textRow, StashItemListModel::TextRole).toString(), "hello");
+}
+
+// Rows look at their stored copies only when a view asks for them, so a long
+// list costs the disk nothing for the rows nobody shows.
+TEST_F(StashItemListModelTest, ARowLooksAtItsCopyWhenFirstAskedFor)
+{
+    StashStore &store = openStore();
+    const auto files = store.addFiles({source(QStringLiteral("later.pdf"), "x")});
+    ASSERT_EQ(files.added.size(), 1);
+    StashItemListModel model(&store, nullptr);
+    ASSERT_EQ(model.rowCount(), 1);
+
+    const QString path = store.absolutePath(files.added.first()).value_or(QString());
+    ASSERT_TRUE(QFile::remove(path));
+    ASSERT_TRUE(QDir().mkdir(path));
+    EXPECT_TRUE(value(model, 0, StashItemListModel::IsDirectoryRole).toBool());
+    EXPECT_EQ(value(model, 0, StashItemListModel::KindWordRole).toString(), "文件夹");
+    EXPECT_EQ(value(model, 0, StashItemListModel::FileIconNameRole).toString(), "folder");
 }
 
 TEST_F(StashItemListModelTest, TenThousandItemsChangeRowByRow)

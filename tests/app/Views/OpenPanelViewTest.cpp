@@ -126,6 +126,34 @@ TEST_F(OpenPanelViewTest, TheTrashViewHasItsOwnTitleListAndFooter)
     EXPECT_TRUE(isShown("trashEmptyState"));
 }
 
+// The lists belong to the controller: closing the panel keeps them, they follow
+// the store meanwhile, and the next open shows them as they are.
+TEST_F(OpenPanelViewTest, TheListsOutliveThePanelAndFollowTheStoreWhileItIsClosed)
+{
+    openStore();
+    m_store->addText(QStringLiteral("first"));
+    ASSERT_TRUE(showPanel());
+    const auto shownModel = [&] {
+        QQuickItem *loader = find("stashList");
+        QObject *list = loader ? loader->property("item").value<QObject *>() : nullptr;
+        return list ? list->property("model").value<QObject *>() : nullptr;
+    };
+    EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName") == QStringList{"first"}; }));
+    EXPECT_EQ(shownModel(), controller().stashItems());
+
+    controller().close(false);
+    EXPECT_TRUE(waitFor([&] { return isShown("traySegment"); }));
+    const StashItem second = m_store->addText(QStringLiteral("second"));
+    m_store->remove(QSet<QUuid>{second.id()});
+    m_store->addText(QStringLiteral("third"));
+    EXPECT_EQ(controller().stashItems()->count(), 2);
+    EXPECT_EQ(controller().trashItems()->count(), 1);
+
+    ASSERT_TRUE(showPanel());
+    EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName") == QStringList{"third", "first"}; }));
+    EXPECT_EQ(shownModel(), controller().stashItems());
+}
+
 TEST_F(OpenPanelViewTest, PanelKeysReachTheController)
 {
     openStore();
