@@ -37,3 +37,5 @@ done
 
 python3 bench/report.py "$results" "$scratch" bench/RESULTS.md
 python3 bench/user_waits.py build-bench/bench "$scratch" bench/RESULTS.md
+# The panel's search needs the application's code: a tree of its own, one target built.
+python3 bench/search_report.py build-bench-search bench/RESULTS.md

@@ -5,6 +5,7 @@
 #include "Notch/NotchDisplay.h"
 #include "Notch/NotchMetrics.h"
 #include "Notch/NotchWindowing.h"
+#include "Notch/PanelSearch.h"
 #include "Notch/PanelSelection.h"
 #include "Notch/WindowCoverageSnapshot.h"
 #include "Platform/SystemSound.h"
@@ -67,6 +68,8 @@ class NotchController : public QObject
     Q_PROPERTY(int selectionCount READ selectionCount NOTIFY selectionChanged)
     // The selection as the list reads it: one lookup per row.
     Q_PROPERTY(holdra::PanelSelection *rowSelection READ rowSelection CONSTANT)
+    // The filter field and the rows it lets through.
+    Q_PROPERTY(holdra::PanelSearch *search READ search CONSTANT)
     // Rows in one page of the list, for PageUp and PageDown; written by the list.
     Q_PROPERTY(int listPageRows READ listPageRows WRITE setListPageRows)
     Q_PROPERTY(bool isShowingTrash READ isShowingTrash NOTIFY isShowingTrashChanged)
@@ -159,6 +162,7 @@ public:
     QStringList selection() const;
     int selectionCount() const { return m_selection->count(); }
     PanelSelection *rowSelection() const { return m_selection; }
+    PanelSearch *search() const { return m_search; }
     int listPageRows() const { return m_listPageRows; }
     void setListPageRows(int rows) { m_listPageRows = qMax(1, rows); }
     // Replaces the selection, e.g. with the duplicates an import found.
@@ -405,6 +409,7 @@ private:
     std::optional<QString> m_toast;
     bool m_toastIsError = false;
     PanelSelection *m_selection = new PanelSelection(this);
+    PanelSearch *m_search = new PanelSearch(m_store, *m_selection, this);
     int m_listPageRows = 8;
     bool m_isShowingTrash = false;
     int m_scrollToTopRequest = 0;
