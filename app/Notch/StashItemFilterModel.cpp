@@ -79,6 +79,8 @@ void StashItemFilterModel::watchSource(QAbstractItemModel *source)
                     forgetKeys(topLeft.row(), bottomRight.row());
             });
     connect(source, &QAbstractItemModel::modelReset, this, &StashItemFilterModel::forgetAllKeys);
+    // A panel's model goes with its view; its keys go with it.
+    connect(source, &QObject::destroyed, this, [this] { m_keys = {}; });
     connect(source, &QAbstractItemModel::layoutChanged, this, &StashItemFilterModel::forgetAllKeys);
 }
 

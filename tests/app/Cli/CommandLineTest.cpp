@@ -229,7 +229,9 @@ TEST_F(CommandLineTest, NotesAreSetAndClearedAndFoundBySearchAsTheirTextAndLinks
     EXPECT_EQ(found({QStringLiteral("纪要")}), 1) << "the note";
     EXPECT_EQ(found({QStringLiteral("ＲＥＭＥＭＢＥＲ")}), 1) << "full width, other case";
     EXPECT_EQ(found({QStringLiteral("report")}), 2) << "a link address and a text";
-    EXPECT_EQ(found({QStringLiteral("example.org/report"), QStringLiteral("--json")}), 1);
+    const Outcome json = holdra({QStringLiteral("list"), QStringLiteral("--json"), QStringLiteral("--search"),
+                                 QStringLiteral("example.org/report")});
+    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).array().size(), 1);
     EXPECT_EQ(found({QStringLiteral("nowhere")}), 0);
 
     EXPECT_EQ(holdra({QStringLiteral("rm"), id}).status, 0);
