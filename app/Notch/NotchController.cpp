@@ -873,7 +873,7 @@ bool NotchController::handleListKey(int key, Qt::KeyboardModifiers mods, const Q
         Q_EMIT quickEntryFocusRequested();
         return true;
     }
-    // A character typed on the list is the start of a quick entry.
+    // A character typed on the list goes on the open search, or starts a quick entry.
     const bool typing = (mods & ~Qt::ShiftModifier) == Qt::NoModifier && !text.isEmpty()
                         && text.at(0).isPrint() && !text.at(0).isSpace();
     if (typing && m_search->isActive()) {

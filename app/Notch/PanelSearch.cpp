@@ -26,7 +26,7 @@ void PanelSearch::setQuery(const QString &query)
 
 void PanelSearch::begin()
 {
-    m_results->prepareKeys();
+    m_results->prepareKeysWhileIdle();
     if (!m_isActive) {
         m_isActive = true;
         Q_EMIT isActiveChanged();

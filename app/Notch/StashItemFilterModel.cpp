@@ -1,6 +1,7 @@
 #include "Notch/StashItemFilterModel.h"
 
 #include <QMetaObject>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -46,7 +47,7 @@ void StashItemFilterModel::setSourceModel(QAbstractItemModel *source)
         // before it filters the changed rows.
         watchSource(source);
     }
-    m_keys.assign(source ? size_t(source->rowCount()) : 0, std::nullopt);
+    m_rows.assign(source ? size_t(source->rowCount()) : 0, RowState());
     QSortFilterProxyModel::setSourceModel(source);
     announceCount();
 }
@@ -54,14 +55,14 @@ void StashItemFilterModel::setSourceModel(QAbstractItemModel *source)
 void StashItemFilterModel::watchSource(QAbstractItemModel *source)
 {
     connect(source, &QAbstractItemModel::rowsInserted, this, [this](const QModelIndex &parent, int first, int last) {
-        if (!parent.isValid() && size_t(first) <= m_keys.size())
-            m_keys.insert(m_keys.begin() + first, size_t(last - first + 1), std::nullopt);
+        if (!parent.isValid() && size_t(first) <= m_rows.size())
+            m_rows.insert(m_rows.begin() + first, size_t(last - first + 1), RowState());
         else
             forgetAllKeys();
     });
     connect(source, &QAbstractItemModel::rowsRemoved, this, [this](const QModelIndex &parent, int first, int last) {
-        if (!parent.isValid() && size_t(last) < m_keys.size())
-            m_keys.erase(m_keys.begin() + first, m_keys.begin() + last + 1);
+        if (!parent.isValid() && size_t(last) < m_rows.size())
+            m_rows.erase(m_rows.begin() + first, m_rows.begin() + last + 1);
         else
             forgetAllKeys();
     });
@@ -80,51 +81,51 @@ void StashItemFilterModel::watchSource(QAbstractItemModel *source)
             });
     connect(source, &QAbstractItemModel::modelReset, this, &StashItemFilterModel::forgetAllKeys);
     // A panel's model goes with its view; its keys go with it.
-    connect(source, &QObject::destroyed, this, [this] { m_keys = {}; });
+    connect(source, &QObject::destroyed, this, [this] { m_rows = {}; });
     connect(source, &QAbstractItemModel::layoutChanged, this, &StashItemFilterModel::forgetAllKeys);
 }
 
 void StashItemFilterModel::forgetAllKeys()
 {
-    m_keys.assign(sourceModel() ? size_t(sourceModel()->rowCount()) : 0, std::nullopt);
+    m_rows.assign(sourceModel() ? size_t(sourceModel()->rowCount()) : 0, RowState());
 }
 
 void StashItemFilterModel::forgetKeys(int first, int last)
 {
-    for (int row = std::max(first, 0); row <= last && size_t(row) < m_keys.size(); ++row)
-        m_keys[size_t(row)].reset();
+    for (int row = std::max(first, 0); row <= last && size_t(row) < m_rows.size(); ++row)
+        m_rows[size_t(row)] = RowState();
 }
 
 void StashItemFilterModel::moveKeys(int first, int last, int destination)
 {
-    if (first < 0 || size_t(last) >= m_keys.size() || size_t(destination) > m_keys.size()) {
+    if (first < 0 || size_t(last) >= m_rows.size() || size_t(destination) > m_rows.size()) {
         forgetAllKeys();
         return;
     }
     // `destination` is counted before the move, as the signal gives it.
-    const auto begin = m_keys.begin();
+    const auto begin = m_rows.begin();
     if (destination < first)
         std::rotate(begin + destination, begin + first, begin + last + 1);
     else if (destination > last + 1)
         std::rotate(begin + first, begin + last + 1, begin + destination);
 }
 
-const QString &StashItemFilterModel::keyOf(int sourceRow) const
+StashItemFilterModel::RowState &StashItemFilterModel::stateOf(int sourceRow) const
 {
     const QAbstractItemModel *source = sourceModel();
-    if (m_keys.size() != size_t(source->rowCount()))
-        m_keys.assign(size_t(source->rowCount()), std::nullopt);
-    std::optional<QString> &key = m_keys[size_t(sourceRow)];
-    if (!key) {
+    if (m_rows.size() != size_t(source->rowCount()))
+        m_rows.assign(size_t(source->rowCount()), RowState());
+    RowState &state = m_rows[size_t(sourceRow)];
+    if (!state.key) {
         const QModelIndex index = source->index(sourceRow, 0);
         QString fields[4];
         for (size_t i = 0; i < m_searchRoles.size(); ++i) {
             if (m_searchRoles[i] >= 0)
                 fields[i] = source->data(index, m_searchRoles[i]).toString();
         }
-        key = ItemSearch::key(fields[0], fields[1], fields[2], fields[3]);
+        state.key = ItemSearch::key(fields[0], fields[1], fields[2], fields[3]);
     }
-    return *key;
+    return state;
 }
 
 void StashItemFilterModel::prepareKeys() const
@@ -132,14 +133,40 @@ void StashItemFilterModel::prepareKeys() const
     if (!sourceModel())
         return;
     for (int row = 0, rows = sourceModel()->rowCount(); row < rows; ++row)
-        keyOf(row);
+        stateOf(row);
+}
+
+void StashItemFilterModel::prepareKeysWhileIdle()
+{
+    if (m_nextRowToPrepare >= 0)
+        return;
+    m_nextRowToPrepare = 0;
+    QTimer::singleShot(0, this, &StashItemFilterModel::prepareNextSlice);
+}
+
+void StashItemFilterModel::prepareNextSlice()
+{
+    // About 5 ms of work on a slow machine.
+    constexpr int sliceRows = 4000;
+    const int rows = sourceModel() ? sourceModel()->rowCount() : 0;
+    const int end = std::min(rows, m_nextRowToPrepare + sliceRows);
+    for (int row = m_nextRowToPrepare; row < end; ++row)
+        stateOf(row);
+    // Rows that came or went meanwhile are worked out when first needed.
+    m_nextRowToPrepare = end < rows ? end : -1;
+    if (m_nextRowToPrepare >= 0)
+        QTimer::singleShot(0, this, &StashItemFilterModel::prepareNextSlice);
 }
 
 bool StashItemFilterModel::filterAcceptsRow(int sourceRow, const QModelIndex &sourceParent) const
 {
     if (m_search.isEmpty() || sourceParent.isValid())
         return true;
-    return m_search.matches(keyOf(sourceRow));
+    RowState &state = stateOf(sourceRow);
+    if (m_narrowing && !state.shown)
+        return false;
+    state.shown = m_search.matches(*state.key);
+    return state.shown;
 }
 
 void StashItemFilterModel::setQuery(const QString &typed)
@@ -149,6 +176,8 @@ void StashItemFilterModel::setQuery(const QString &typed)
     m_typed = typed;
     ItemSearch next(typed);
     if (next.needle() != m_search.needle()) {
+        // After an empty query no row was judged.
+        m_narrowing = !m_search.isEmpty() && next.narrows(m_search);
         m_search = std::move(next);
         // One layout change rather than a removal per run of hidden rows: a view
         // of 100,000 rows rebuilds only what it shows.
@@ -173,6 +202,17 @@ int StashItemFilterModel::indexOfId(const QString &itemId) const
             return row;
     }
     return -1;
+}
+
+bool StashItemFilterModel::allLocked(const QStringList &itemIds) const
+{
+    bool locked = false;
+    if (QAbstractItemModel *source = sourceModel();
+        source && source->metaObject()->indexOfMethod("allLocked(QStringList)") >= 0) {
+        QMetaObject::invokeMethod(source, "allLocked", Qt::DirectConnection, Q_RETURN_ARG(bool, locked),
+                                  Q_ARG(QStringList, itemIds));
+    }
+    return locked;
 }
 
 QList<int> StashItemFilterModel::sourceRows() const

@@ -38,11 +38,18 @@ public:
     // The row of an item id (upper-case text), or -1; as the source model's
     // indexOfId() where it has one.
     Q_INVOKABLE int indexOfId(const QString &itemId) const;
+    // The source model's allLocked(), which the rows' menus ask the list's model.
+    Q_INVOKABLE bool allLocked(const QStringList &itemIds) const;
     // The source rows that are shown, in order.
     QList<int> sourceRows() const;
-    // Works out every key now, e.g. when the search field opens, so that the
-    // first keystroke costs no more than the next.
+    // Works out every key now.
     void prepareKeys() const;
+    // Works out the keys a slice at a time while the event loop is idle, e.g.
+    // from when the search field opens, so that the first keystroke costs no
+    // more than the next and opening the field costs no frame. A keystroke
+    // before the end works out the rest itself.
+    void prepareKeysWhileIdle();
+    bool isPreparingKeys() const { return m_nextRowToPrepare >= 0; }
 
 Q_SIGNALS:
     void queryChanged();
@@ -56,16 +63,29 @@ private:
     void forgetAllKeys();
     void forgetKeys(int first, int last);
     void moveKeys(int first, int last, int destination);
-    const QString &keyOf(int sourceRow) const;
     void announceCount();
+    void prepareNextSlice();
 
     QString m_typed;
     ItemSearch m_search;
     // Name, note, text, link address; -1 for a role the source lacks.
     std::array<int, 4> m_searchRoles{-1, -1, -1, -1};
     int m_idRole = -1;
-    // One entry per source row, none until first needed.
-    mutable std::vector<std::optional<QString>> m_keys;
+    struct RowState
+    {
+        // Worked out when first needed.
+        std::optional<QString> key;
+        // What the last query that judged this row said.
+        bool shown = true;
+    };
+    RowState &stateOf(int sourceRow) const;
+
+    // One entry per source row.
+    mutable std::vector<RowState> m_rows;
+    // The query only narrows the last one: a row it hid stays hidden.
+    bool m_narrowing = false;
+    // The row the idle preparation goes on from; -1 when none is under way.
+    int m_nextRowToPrepare = -1;
     int m_announcedCount = 0;
 };
 

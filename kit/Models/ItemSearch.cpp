@@ -17,12 +17,27 @@ ItemSearch::ItemSearch(const QString &typed)
 {
     // Folding can bring white space in (an ideographic space becomes a plain one).
     m_needle = m_needle.trimmed();
-    m_matcher.setPattern(m_needle);
+    if (m_needle.size() >= 3)
+        m_matcher.setPattern(m_needle);
 }
 
 bool ItemSearch::matches(QStringView key) const
 {
-    return m_needle.isEmpty() || m_matcher.indexIn(key) >= 0;
+    if (m_needle.isEmpty())
+        return true;
+    if (m_needle.size() >= 3)
+        return m_matcher.indexIn(key) >= 0;
+    // One or two characters (two Chinese ones are a typical query) give a
+    // skip-table search no stride: a vectorised scan for the first character,
+    // then a comparison, is faster.
+    const QChar first = m_needle.front();
+    const QStringView rest = QStringView(m_needle).sliced(1);
+    const qsizetype lastStart = key.size() - m_needle.size();
+    for (qsizetype at = key.indexOf(first); at >= 0 && at <= lastStart; at = key.indexOf(first, at + 1)) {
+        if (key.sliced(at + 1, rest.size()) == rest)
+            return true;
+    }
+    return false;
 }
 
 bool ItemSearch::matches(const StashItem &item) const

@@ -39,6 +39,7 @@ public:
 
 private:
     QString m_needle;
+    // For queries of three characters and more, which skip along a key in strides.
     QStringMatcher m_matcher;
 };
 

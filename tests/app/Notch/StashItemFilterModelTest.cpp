@@ -6,6 +6,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace holdra::test {
@@ -68,11 +69,39 @@ TEST_F(StashItemFilterModelTest, KeptKeysFollowInsertionsMovesRemovalsAndEdits)
     EXPECT_EQ(shown(), (QStringList{"e report", "a report"}));
     EXPECT_EQ(m_filter.indexOfId(StashItemPresentation::idText(a.id())), 1);
     EXPECT_EQ(m_filter.indexOfId(StashItemPresentation::idText(b.id())), -1) << "hidden";
+    EXPECT_TRUE(m_filter.allLocked({StashItemPresentation::idText(b.id())})) << "as the list model answers";
+    EXPECT_FALSE(m_filter.allLocked({StashItemPresentation::idText(a.id())}));
     EXPECT_EQ(m_filter.sourceRows(), (QList<int>{1, 3}));
 
     m_filter.setQuery(QStringLiteral("  "));
     EXPECT_FALSE(m_filter.isFiltering());
     EXPECT_EQ(shown(), (QStringList{"b", "e report", "d", "a report"}));
+}
+
+// Rows a query hid are skipped while the next query only narrows it; any
+// other change of query judges every row again.
+TEST_F(StashItemFilterModelTest, OnlyANarrowingQueryTrustsTheRowsTheLastOneHid)
+{
+    for (const char *text : {"abc", "bcd", "xbc", "ab"})
+        m_store->addText(QString::fromLatin1(text));
+    const struct
+    {
+        const char *query;
+        QStringList shown;
+    } steps[] = {
+        {"ab", {"ab", "abc"}},
+        {"b", {"ab", "xbc", "bcd", "abc"}},
+        {"bc", {"xbc", "bcd", "abc"}},
+        {"bcd", {"bcd"}},
+        {"", {"ab", "xbc", "bcd", "abc"}},
+        {"x", {"xbc"}},
+        {"xb", {"xbc"}},
+        {"c", {"xbc", "bcd", "abc"}},
+    };
+    for (const auto &step : steps) {
+        m_filter.setQuery(QString::fromLatin1(step.query));
+        EXPECT_EQ(shown(), step.shown) << step.query;
+    }
 }
 
 TEST_F(StashItemFilterModelTest, ANewSourceOrNoneStartsAfresh)
@@ -86,6 +115,12 @@ TEST_F(StashItemFilterModelTest, ANewSourceOrNoneStartsAfresh)
     EXPECT_EQ(m_filter.count(), 0);
     other.setStore(m_store.get());
     EXPECT_EQ(shown(), QStringList{"纪要"}) << "rows of a model that fills later";
+
+    // Idle preparation ends, also when the rows go meanwhile.
+    m_filter.prepareKeysWhileIdle();
+    EXPECT_TRUE(m_filter.isPreparingKeys());
+    m_store->removeAll();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !m_filter.isPreparingKeys(); }, 5000));
 
     m_filter.setSourceModel(nullptr);
     EXPECT_EQ(m_filter.count(), 0);
