@@ -47,3 +47,6 @@ python3 bench/panel_report.py "$scratch/panel.json" bench/RESULTS.md
 # Start-up, memory and idle of the real binary beside a bare Qt Quick window.
 cmake --build build-bench --parallel "$(nproc)" --target holdra >/dev/null
 python3 bench/gui_rows.py build-bench/holdra build-bench/bench/BareQuickWindow bench/RESULTS.md
+
+# The panel's search at 100,000 items.
+python3 bench/search_report.py build-bench bench/RESULTS.md

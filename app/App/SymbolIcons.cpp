@@ -36,6 +36,7 @@ const QHash<QString, QString> &themeNames()
         {QStringLiteral("lock"), QStringLiteral("changes-prevent-symbolic")},
         {QStringLiteral("lock.fill"), QStringLiteral("changes-prevent-symbolic")},
         {QStringLiteral("lock.open"), QStringLiteral("changes-allow-symbolic")},
+        {QStringLiteral("magnifyingglass"), QStringLiteral("edit-find-symbolic")},
         {QStringLiteral("mic"), QStringLiteral("audio-input-microphone-symbolic")},
         {QStringLiteral("mic.fill"), QStringLiteral("audio-input-microphone-symbolic")},
         {QStringLiteral("note.text"), QStringLiteral("accessories-text-editor-symbolic")},

@@ -3,6 +3,7 @@
 #include "Cli/ItemFormatter.h"
 #include "Cli/ItemIdResolver.h"
 #include "Integration/ExternalFileImportContract.h"
+#include "Models/ItemSearch.h"
 #include "Pasteboard/WebAddress.h"
 #include "Storage/FileStorageError.h"
 #include "Storage/MetadataCodec.h"
@@ -167,23 +168,49 @@ int StashCommands::list(const QStringList &arguments)
 {
     bool trash = false;
     bool json = false;
-    for (const QString &argument : arguments) {
+    std::optional<ItemSearch> search;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
         if (argument == u"--trash")
             trash = true;
         else if (argument == u"--json")
             json = true;
+        else if (argument == u"--search" && i + 1 < arguments.size())
+            search.emplace(arguments[++i]);
+        else if (argument == u"--search")
+            return usage(QStringLiteral("--search 后面要跟要找的文字"));
         else
-            return usage(QStringLiteral("list 只接受 --trash 和 --json，不接受“%1”").arg(argument));
+            return usage(QStringLiteral("list 只接受 --trash、--json 和 --search，不接受“%1”").arg(argument));
     }
+    if (trash) {
+        QList<TrashedItem> matching;
+        if (search) {
+            for (const TrashedItem &entry : m_store.trashItems()) {
+                if (search->matches(entry.item))
+                    matching.append(entry);
+            }
+        }
+        const QList<TrashedItem> &entries = search ? matching : m_store.trashItems();
+        if (json) {
+            m_out << QString::fromUtf8(MetadataCodec::encodeTrash(entries)) << '\n';
+        } else {
+            for (const TrashedItem &entry : entries)
+                m_out << ItemFormatter::line(entry) << '\n';
+        }
+        return 0;
+    }
+    QList<StashItem> matching;
+    if (search) {
+        for (const StashItem &item : m_store.items()) {
+            if (search->matches(item))
+                matching.append(item);
+        }
+    }
+    const QList<StashItem> &items = search ? matching : m_store.items();
     if (json) {
-        m_out << QString::fromUtf8(trash ? MetadataCodec::encodeTrash(m_store.trashItems())
-                                         : MetadataCodec::encodeItems(m_store.items()))
-              << '\n';
-    } else if (trash) {
-        for (const TrashedItem &entry : m_store.trashItems())
-            m_out << ItemFormatter::line(entry) << '\n';
+        m_out << QString::fromUtf8(MetadataCodec::encodeItems(items)) << '\n';
     } else {
-        for (const StashItem &item : m_store.items())
+        for (const StashItem &item : items)
             m_out << ItemFormatter::line(item) << '\n';
     }
     return 0;

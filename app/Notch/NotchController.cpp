@@ -65,6 +65,8 @@ NotchController::NotchController(StashStore &store, AppSettings &settings, Envir
         m_environment.displays = [] { return QList<NotchDisplay>(); };
 
     connect(m_selection, &PanelSelection::changed, this, &NotchController::selectionChanged);
+    // The search filters the list the panel shows, which lives as long as this.
+    m_search->results()->setSourceModel(m_stashItems);
     connect(m_draftModel, &DraftModel::submitRequested, this, &NotchController::submitDraft);
     connect(m_draftModel, &DraftModel::draftDidChange, this, &NotchController::handleDraftDidChange);
 
@@ -217,6 +219,8 @@ void NotchController::setShowingTrash(bool show)
     if (m_isShowingTrash == show)
         return;
     m_isShowingTrash = show;
+    if (show)
+        m_search->dismiss();
     Q_EMIT isShowingTrashChanged();
 }
 
@@ -586,6 +590,7 @@ void NotchController::close(bool removingActiveWindow)
     m_draftModel->setDraft(QString());
     m_draftModel->setTyping(false);
     m_selection->reset();
+    m_search->dismiss();
     setShowingTrash(false);
 
     if (!id)
@@ -797,6 +802,8 @@ bool NotchController::handleCommandKey(int key, Qt::KeyboardModifiers mods)
     const bool plain = mods == Qt::NoModifier;
     const bool ctrl = mods == Qt::ControlModifier;
     if (key == Qt::Key_Escape && plain) {
+        if (m_search->dismiss())
+            return true;
         if (m_selection->count() == 0)
             close(false);
         else
@@ -805,6 +812,10 @@ bool NotchController::handleCommandKey(int key, Qt::KeyboardModifiers mods)
     }
     if (ctrl && key == Qt::Key_A) {
         selectAll();
+        return true;
+    }
+    if (ctrl && key == Qt::Key_F && !m_isShowingTrash) {
+        m_search->begin();
         return true;
     }
     if (ctrl && key == Qt::Key_C) {
@@ -837,7 +848,7 @@ bool NotchController::handleListKey(int key, Qt::KeyboardModifiers mods, const Q
     const bool plain = mods == Qt::NoModifier;
     const bool extend = mods == Qt::ShiftModifier;
     if (plain || extend) {
-        const QList<StashItem> &order = m_store.items();
+        const QList<StashItem> order = m_search->visibleItems(m_store.items());
         switch (key) {
         case Qt::Key_Up: return m_selection->moveBy(order, -1, extend);
         case Qt::Key_Down: return m_selection->moveBy(order, 1, extend);
@@ -864,9 +875,14 @@ bool NotchController::handleListKey(int key, Qt::KeyboardModifiers mods, const Q
         Q_EMIT quickEntryFocusRequested();
         return true;
     }
-    // A character typed on the list is the start of a quick entry.
+    // A character typed on the list goes on the open search, or starts a quick entry.
     const bool typing = (mods & ~Qt::ShiftModifier) == Qt::NoModifier && !text.isEmpty()
                         && text.at(0).isPrint() && !text.at(0).isSpace();
+    if (typing && m_search->isActive()) {
+        m_search->setQuery(m_search->query() + text);
+        m_search->begin();
+        return true;
+    }
     if (typing) {
         m_draftModel->setDraft(m_draftModel->draft() + text);
         Q_EMIT quickEntryFocusRequested();
@@ -907,7 +923,7 @@ QList<StashItem> NotchController::activeItems(const QStringList &itemIDs) const
 QList<StashItem> NotchController::selectedItems() const
 {
     QList<StashItem> items;
-    for (const StashItem &item : m_store.items()) {
+    for (const StashItem &item : m_search->visibleItems(m_store.items())) {
         if (m_selection->contains(item.id()))
             items.append(item);
     }
@@ -928,14 +944,14 @@ void NotchController::selectRow(const QString &itemID, bool additive)
 void NotchController::selectRange(const QString &itemID)
 {
     if (const std::optional<QUuid> id = parsedID(itemID))
-        m_selection->extendTo(m_store.items(), *id);
+        m_selection->extendTo(m_search->visibleItems(m_store.items()), *id);
 }
 
 void NotchController::selectAll()
 {
     if (m_isShowingTrash)
         return;
-    m_selection->selectAll(m_store.items());
+    m_selection->selectAll(m_search->visibleItems(m_store.items()));
 }
 
 void NotchController::clearSelection()
@@ -1041,7 +1057,8 @@ void NotchController::deleteSelection()
             unlocked.insert(item.id());
     }
     stopPlaybackIfPlayingAny(unlocked);
-    const int removed = m_store.remove(m_selection->ids());
+    // Only what is shown: a row hidden by the search is never trashed unseen.
+    const int removed = m_store.remove(unlocked);
     setSelection({});
     if (locked > 0 && removed == 0)
         feedback(QStringLiteral("所选已锁定，先解锁再删除"), ToastKind::error);

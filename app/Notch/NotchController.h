@@ -5,6 +5,7 @@
 #include "Notch/NotchDisplay.h"
 #include "Notch/NotchMetrics.h"
 #include "Notch/NotchWindowing.h"
+#include "Notch/PanelSearch.h"
 #include "Notch/PanelSelection.h"
 #include "Notch/StashItemListModel.h"
 #include "Notch/TrashItemListModel.h"
@@ -72,6 +73,8 @@ class NotchController : public QObject
     // The panel's lists live as long as the controller: opening the panel builds no rows.
     Q_PROPERTY(holdra::StashItemListModel *stashItems READ stashItems CONSTANT)
     Q_PROPERTY(holdra::TrashItemListModel *trashItems READ trashItems CONSTANT)
+    // The filter field and the rows it lets through.
+    Q_PROPERTY(holdra::PanelSearch *search READ search CONSTANT)
     // Rows in one page of the list, for PageUp and PageDown; written by the list.
     Q_PROPERTY(int listPageRows READ listPageRows WRITE setListPageRows)
     Q_PROPERTY(bool isShowingTrash READ isShowingTrash NOTIFY isShowingTrashChanged)
@@ -167,6 +170,7 @@ public:
     PanelSelection *rowSelection() const { return m_selection; }
     StashItemListModel *stashItems() const { return m_stashItems; }
     TrashItemListModel *trashItems() const { return m_trashItems; }
+    PanelSearch *search() const { return m_search; }
     int listPageRows() const { return m_listPageRows; }
     void setListPageRows(int rows) { m_listPageRows = qMax(1, rows); }
     // Replaces the selection, e.g. with the duplicates an import found.
@@ -415,6 +419,7 @@ private:
     PanelSelection *m_selection = new PanelSelection(this);
     StashItemListModel *m_stashItems = new StashItemListModel(&m_store, m_selection, this);
     TrashItemListModel *m_trashItems = new TrashItemListModel(&m_store, this);
+    PanelSearch *m_search = new PanelSearch(m_store, *m_selection, this);
     int m_listPageRows = 8;
     bool m_isShowingTrash = false;
     int m_scrollToTopRequest = 0;

@@ -25,7 +25,12 @@ Item {
     readonly property TrashItemListModel trashItems: controller ? controller.trashItems : null
     readonly property int itemCount: stashItems ? stashItems.count : 0
     readonly property int trashCount: trashItems ? trashItems.count : 0
-    readonly property bool allSelected: itemCount > 0 && selectionCount === itemCount
+    readonly property var search: controller ? controller.search : null
+    readonly property bool searching: search !== null && search.isActive && !showingTrash
+    readonly property bool filtering: search !== null && search.results.isFiltering
+    // The rows the search lets through; all of them without a query.
+    readonly property int shownCount: filtering ? search.results.count : itemCount
+    readonly property bool allSelected: shownCount > 0 && selectionCount === shownCount
     readonly property string clearAllMessage: {
         const locked = stashItems ? stashItems.lockedCount : 0
         let message = (itemCount - locked) + " 个未锁定项目将保留在回收站 30 天，期间可以恢复。"
@@ -54,9 +59,10 @@ Item {
     function scrollToRequestedRow() {
         if (!controller || showingTrash)
             return
+        const rows = filtering ? search.results : stashItems
         const target = controller.scrollTargetItemID.length > 0
             ? controller.scrollTargetItemID
-            : (itemCount > 0 ? stashItems.data(stashItems.index(0, 0), StashItemListModel.ItemIdRole) : "")
+            : (rows && rows.count > 0 ? rows.data(rows.index(0, 0), StashItemListModel.ItemIdRole) : "")
         if (target.length === 0 || !stashList.item)
             return
         stashList.item.scrollToId(target)
@@ -73,6 +79,11 @@ Item {
         target: panel.controller
         function onScrollToTopRequestChanged() { panel.scrollToRequestedRow() }
         function onQuickEntryFocusRequested() { panel.focusQuickEntry() }
+    }
+    Connections {
+        target: panel.search
+        function onFocusRequested() { if (searchLine.item) searchLine.item.takeFocus() }
+        function onDismissed() { panel.forceActiveFocus() }
     }
     // The list follows the keyboard's row.
     Connections {
@@ -149,6 +160,22 @@ Item {
             }
             Item { Layout.fillWidth: true }
             PlainButton {
+                objectName: "searchButton"
+                visible: !panel.showingTrash
+                symbol: "magnifyingglass"
+                symbolColor: panel.searching ? PanelStyle.accent : PanelStyle.secondary
+                toolTip: "搜索（Ctrl+F）"
+                Accessible.name: "搜索"
+                onClicked: {
+                    if (!panel.search)
+                        return
+                    if (panel.searching)
+                        panel.search.dismiss()
+                    else
+                        panel.search.begin()
+                }
+            }
+            PlainButton {
                 objectName: "trashToggle"
                 symbol: panel.showingTrash ? "tray" : "trash"
                 label: !panel.showingTrash && panel.trashCount > 0 ? String(panel.trashCount) : ""
@@ -198,6 +225,22 @@ Item {
             }
         }
 
+        Loader {
+            id: searchLine
+            objectName: "searchLine"
+            Layout.fillWidth: true
+            active: panel.searching
+            visible: active
+            sourceComponent: SearchField {
+                controller: panel.controller
+                onLeaveRequested: selectFirst => {
+                    panel.forceActiveFocus()
+                    if (selectFirst && panel.controller && panel.shownCount > 0)
+                        panel.controller.handleKey(Qt.Key_Home, Qt.NoModifier, "")
+                }
+            }
+        }
+
         PanelDivider { Layout.fillWidth: true }
 
         // Content
@@ -215,6 +258,15 @@ Item {
                 anchors.centerIn: parent
                 visible: !panel.showingTrash && panel.itemCount === 0
             }
+            Text {
+                objectName: "noMatches"
+                anchors.centerIn: parent
+                visible: !panel.showingTrash && panel.itemCount > 0 && panel.shownCount === 0
+                text: "没有匹配的项目"
+                color: PanelStyle.secondary
+                font.family: PanelStyle.fontFamily
+                font.pixelSize: PanelStyle.captionSize + 2
+            }
             // The lists lie between the resize edges, so their scroll bars can be dragged.
             Loader {
                 id: stashList
@@ -224,7 +276,9 @@ Item {
                 anchors.rightMargin: PanelStyle.handleWidth
                 active: !panel.showingTrash && panel.itemCount > 0
                 sourceComponent: PanelList {
-                    model: panel.stashItems
+                    // The stash's own model unless a query is in force, so that
+                    // moves and insertions animate as they always have.
+                    model: panel.filtering ? panel.search.results : panel.stashItems
                     onHeightChanged: if (panel.controller) panel.controller.listPageRows = pageRows
                     Component.onCompleted: if (panel.controller) panel.controller.listPageRows = pageRows
                     delegate: StashItemRow {
@@ -266,7 +320,7 @@ Item {
 
             PlainButton {
                 objectName: "selectAllToggle"
-                visible: !panel.showingTrash && panel.itemCount > 0
+                visible: !panel.showingTrash && panel.shownCount > 0
                 label: panel.allSelected ? "取消全选" : "全选"
                 labelColor: PanelStyle.secondary
                 toolTip: panel.allSelected ? "取消全部选择" : "选择全部项目（Ctrl+A）"
@@ -278,7 +332,9 @@ Item {
                       ? panel.trashCount + " 项 · " + (panel.store ? panel.store.trashByteSizeText : "") + " · 保留 30 天"
                       : panel.selectionCount > 0
                         ? "已选 " + panel.selectionCount + " 项"
-                        : panel.itemCount + " 个项目 · " + (panel.store ? panel.store.activeByteSizeText : "")
+                        : panel.filtering
+                          ? "找到 " + panel.shownCount + " 项 · 共 " + panel.itemCount + " 个项目"
+                          : panel.itemCount + " 个项目 · " + (panel.store ? panel.store.activeByteSizeText : "")
                 color: PanelStyle.secondary
                 font.family: PanelStyle.fontFamily
                 font.pixelSize: PanelStyle.captionSize

@@ -121,6 +121,9 @@ QtObject {
     readonly property real noteEditorFillOpacity: 0.08
     readonly property real noteEditorOutlineOpacity: 0.2
 
+    // Search line
+    readonly property real searchVerticalPadding: 6
+
     // Quick entry
     readonly property real entrySpacing: 8
     readonly property real entryHorizontalPadding: 14

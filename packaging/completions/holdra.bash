@@ -16,7 +16,8 @@ _holdra()
             elif [ "${COMP_WORDS[2]}" != --text ]; then
                 mapfile -t COMPREPLY < <(compgen -f -- "$cur")
             fi ;;
-        list) mapfile -t COMPREPLY < <(compgen -W "--trash --json" -- "$cur") ;;
+        list) [ "${COMP_WORDS[COMP_CWORD-1]}" = --search ] ||
+                  mapfile -t COMPREPLY < <(compgen -W "--trash --json --search" -- "$cur") ;;
         show | check) mapfile -t COMPREPLY < <(compgen -W "--json" -- "$cur") ;;
         restore) mapfile -t COMPREPLY < <(compgen -W "--all" -- "$cur") ;;
         --settings) mapfile -t COMPREPLY < <(compgen -f -- "$cur") ;;

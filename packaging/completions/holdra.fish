@@ -19,6 +19,7 @@ complete -c holdra -n "not __fish_seen_subcommand_from $commands" -l version -d 
 
 complete -c holdra -n '__fish_seen_subcommand_from add' -l text -d 'Stash text (- reads standard input)'
 complete -c holdra -n '__fish_seen_subcommand_from list' -l trash -d 'The trash'
+complete -c holdra -n '__fish_seen_subcommand_from list' -l search -x -d 'Only items whose name, note, text or link contain TEXT'
 complete -c holdra -n '__fish_seen_subcommand_from list show check' -l json -d 'As JSON'
 complete -c holdra -n '__fish_seen_subcommand_from restore' -l all -d 'Everything in the trash'
 complete -c holdra -n '__fish_seen_subcommand_from rm lock unlock note path show restore clear toggle check' -f

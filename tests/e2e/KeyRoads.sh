@@ -2,8 +2,9 @@
 # The keyboard roads of the real holdra binary on a private X server: keys typed
 # into the quick entry and the note editor edit the text even with a row
 # selected, Escape closes one layer at a time, the list is walked with the
-# arrows and what Return, Ctrl+C and Delete do lands on the walked-to row, and
-# a character typed on the list starts a quick entry.
+# arrows and what Return, Ctrl+C and Delete do lands on the walked-to row, the
+# search narrows what Ctrl+A reaches, and a character typed on the list starts a
+# quick entry.
 #
 # Usage: KeyRoads.sh HOLDRA_BINARY [SCREENSHOT_DIR]
 set -uo pipefail
@@ -59,6 +60,17 @@ xdotool key End Delete
 inTrash() { grep -q '"row three"' "$stash/trash.json"; }
 waitFor 15 "Delete did not trash the last row" inTrash
 [ "$(count)" -eq 3 ] || fail "Delete removed more than the walked-to row: $(texts)"
+
+# Ctrl+F filters the list as typed, in any case; Down walks into what it shows,
+# and Ctrl+A and Ctrl+C reach only those rows. Escape clears the search, a
+# second one the selection, and the panel stays.
+xdotool key ctrl+f
+xdotool type --delay 15 "ROW"
+xdotool key Down ctrl+a ctrl+c
+waitFor 5 "Ctrl+A in a search did not take just the rows shown" clipboardIs "$(printf 'row one\nrow two')"
+shot keys-search
+xdotool key Escape Escape
+panelIsOpen || fail "Escape in a search closed the panel"
 
 # A character typed on the list starts the quick entry; Escape clears it, a
 # second Escape closes the panel, and nothing was stashed.

@@ -214,12 +214,31 @@ TEST_F(CommandLineTest, LockedItemsStayOnRemoveAndClearAndRestoreReportsItsOutco
     EXPECT_EQ(holdra({QStringLiteral("list"), QStringLiteral("--trash")}).lines().size(), 1);
 }
 
-TEST_F(CommandLineTest, NotesAreSetAndCleared)
+TEST_F(CommandLineTest, NotesAreSetAndClearedAndFoundBySearchAsTheirTextAndLinksAre)
 {
     holdra({QStringLiteral("add"), QStringLiteral("--text"), QStringLiteral("with a note")});
     const QString id = holdra({QStringLiteral("list")}).firstId();
-    EXPECT_EQ(holdra({QStringLiteral("note"), id, QStringLiteral("  remember  ")}).status, 0);
-    EXPECT_EQ(storedItems().at(0).note(), QStringLiteral("remember"));
+    EXPECT_EQ(holdra({QStringLiteral("note"), id, QStringLiteral("  会议纪要 Remember  ")}).status, 0);
+    EXPECT_EQ(storedItems().at(0).note(), QStringLiteral("会议纪要 Remember"));
+    holdra({QStringLiteral("add"), QStringLiteral("--text"), QStringLiteral("https://Example.org/Report")});
+    holdra({QStringLiteral("add"), QStringLiteral("--text"), QStringLiteral("第二段落里有 Report 这个词")});
+
+    const auto found = [&](const QStringList &extra) {
+        return holdra(QStringList{QStringLiteral("list"), QStringLiteral("--search")} + extra).lines().size();
+    };
+    EXPECT_EQ(found({QStringLiteral("纪要")}), 1) << "the note";
+    EXPECT_EQ(found({QStringLiteral("ＲＥＭＥＭＢＥＲ")}), 1) << "full width, other case";
+    EXPECT_EQ(found({QStringLiteral("report")}), 2) << "a link address and a text";
+    const Outcome json = holdra({QStringLiteral("list"), QStringLiteral("--json"), QStringLiteral("--search"),
+                                 QStringLiteral("example.org/report")});
+    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).array().size(), 1);
+    EXPECT_EQ(found({QStringLiteral("nowhere")}), 0);
+
+    EXPECT_EQ(holdra({QStringLiteral("rm"), id}).status, 0);
+    EXPECT_EQ(found({QStringLiteral("纪要"), QStringLiteral("--trash")}), 1) << "the trash is searched too";
+    EXPECT_EQ(found({QStringLiteral("纪要")}), 0);
+
+    EXPECT_EQ(holdra({QStringLiteral("restore"), id}).status, 0);
     EXPECT_EQ(holdra({QStringLiteral("note"), id}).status, 0);
     EXPECT_FALSE(storedItems().at(0).note().has_value());
 }
@@ -228,6 +247,7 @@ TEST_F(CommandLineTest, UsageErrorsExitTwoAndTouchNothing)
 {
     EXPECT_EQ(holdra({QStringLiteral("add")}).status, 2);
     EXPECT_EQ(holdra({QStringLiteral("list"), QStringLiteral("--bogus")}).status, 2);
+    EXPECT_EQ(holdra({QStringLiteral("list"), QStringLiteral("--search")}).status, 2);
     EXPECT_EQ(holdra({QStringLiteral("note")}).status, 2);
     EXPECT_EQ(holdra({QStringLiteral("check"), QStringLiteral("extra")}).status, 2);
     const Outcome help = holdra({QStringLiteral("--help")});

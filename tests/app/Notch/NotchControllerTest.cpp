@@ -7,6 +7,7 @@
 #include "ManualClock.h"
 #include "Models/DraftModel.h"
 #include "Models/DraftTextMetrics.h"
+#include "Notch/StashItemListModel.h"
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
@@ -462,6 +463,74 @@ TEST_F(NotchControllerTest, TheKeyboardWalksAndExtendsTheSelection)
     c.showTrash(true);
     EXPECT_FALSE(c.handleKey(Qt::Key_Down, Qt::NoModifier));
     EXPECT_FALSE(c.handleKey(Qt::Key_Y, Qt::NoModifier, QStringLiteral("y")));
+}
+
+// The search narrows what the keys, ranges and actions reach, with the panel's
+// list model behind it as in the app, and without one (no panel shown).
+TEST_F(NotchControllerTest, TheSearchNarrowsSelectionKeysAndActionsToTheRowsItShows)
+{
+    {
+        openStore().removeAll();
+        for (const char *text : {"apple pie", "banana", "Apple juice", "cherry", "https://APPLE.example"})
+            addText(QString::fromUtf8(text));
+        NotchController &c = controller();
+        const auto selected = [&] {
+            QStringList texts;
+            for (const StashItem &item : m_store->items()) {
+                if (c.selectionSet().contains(item.id()))
+                    texts.append(item.text().value_or(item.urlString().value_or(QString())));
+            }
+            return texts;
+        };
+        c.open();
+        QSignalSpy focus(c.search(), &PanelSearch::focusRequested);
+        c.selectRow(idOf(m_store->items()[3]), false); // banana
+        EXPECT_TRUE(c.handleKey(Qt::Key_F, Qt::ControlModifier));
+        EXPECT_TRUE(c.search()->isActive());
+        EXPECT_EQ(focus.count(), 1);
+
+        c.search()->setQuery(QStringLiteral("ａｐｐｌｅ"));
+        EXPECT_TRUE(selected().isEmpty()) << "a hidden row leaves the selection";
+        EXPECT_TRUE(c.handleKey(Qt::Key_A, Qt::ControlModifier));
+        EXPECT_EQ(selected(), (QStringList{"https://APPLE.example", "Apple juice", "apple pie"}));
+
+        // Escape: first the search goes (the selection stays), then the selection, then the panel.
+        EXPECT_TRUE(c.handleKey(Qt::Key_Escape, Qt::NoModifier));
+        EXPECT_FALSE(c.search()->isActive());
+        EXPECT_TRUE(c.search()->query().isEmpty());
+        EXPECT_EQ(selected().size(), 3);
+        EXPECT_TRUE(c.handleKey(Qt::Key_Escape, Qt::NoModifier));
+        EXPECT_TRUE(selected().isEmpty());
+        EXPECT_TRUE(c.isOpen());
+
+        // The keyboard and Shift ranges walk the shown rows only; typing on the list extends the query.
+        c.search()->begin();
+        c.search()->setQuery(QStringLiteral("e"));
+        EXPECT_TRUE(c.handleKey(Qt::Key_P, Qt::NoModifier, QStringLiteral("p")));
+        EXPECT_EQ(c.search()->query(), QStringLiteral("ep"));
+        c.search()->setQuery(QStringLiteral("p"));
+        EXPECT_TRUE(c.handleKey(Qt::Key_Down, Qt::NoModifier));
+        EXPECT_TRUE(c.handleKey(Qt::Key_Down, Qt::NoModifier));
+        EXPECT_EQ(selected(), QStringList{"Apple juice"});
+        c.selectRange(idOf(m_store->items()[4]));
+        EXPECT_EQ(selected(), (QStringList{"Apple juice", "apple pie"}));
+
+        // Trashing takes the shown selection; banana and cherry were never in reach.
+        EXPECT_TRUE(c.handleKey(Qt::Key_Delete, Qt::NoModifier));
+        EXPECT_EQ(c.toast(), QStringLiteral("已移入回收站 2 项"));
+        EXPECT_EQ(m_store->count(), 3);
+
+        c.showTrash(true);
+        EXPECT_FALSE(c.search()->isActive()) << "the trash is not searched";
+        EXPECT_FALSE(c.handleKey(Qt::Key_F, Qt::ControlModifier));
+        c.showTrash(false);
+        c.search()->begin();
+        c.search()->setQuery(QStringLiteral("cherry"));
+        c.close();
+        EXPECT_FALSE(c.search()->isActive());
+        EXPECT_EQ(c.search()->results()->count(), 3);
+        m_controller.reset();
+    }
 }
 
 // ---------------------------------------------------------------- selection and actions

@@ -180,6 +180,57 @@ TEST_F(OpenPanelViewTest, PanelKeysReachTheController)
     EXPECT_FALSE(controller().isOpen());
 }
 
+TEST_F(OpenPanelViewTest, CtrlFFiltersTheRowsAsTypedAndEscapeClearsTheSearchBeforeAnythingElse)
+{
+    openStore();
+    m_store->addText(QStringLiteral("会议纪要 Report"));
+    m_store->addText(QStringLiteral("购物清单"));
+    const StashItem link = m_store->addText(QStringLiteral("https://example.org/report"));
+    ASSERT_TRUE(showPanel());
+    ASSERT_TRUE(waitFor([&] { return visibleTexts("rowName").size() == 3; }));
+    controller().selectRow(idOf(link), false);
+
+    key(Qt::Key_F, Qt::ControlModifier);
+    ASSERT_TRUE(waitFor([&] { return focusIsIn("searchInput"); }));
+    EXPECT_EQ(find("searchInput")->property("placeholderText").toString(), "搜索");
+    typeText(QStringLiteral("ＲＥＰＯＲＴ"));
+    EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").size() == 2; })) << visibleTexts("rowName").join(u',').toStdString();
+    EXPECT_EQ(text("footerText"), "已选 1 项");
+    typeText(QStringLiteral("纪要"));
+    EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").isEmpty() && isShown("noMatches"); }));
+    EXPECT_EQ(text("noMatches"), "没有匹配的项目");
+    EXPECT_TRUE(controller().selection().isEmpty()) << "a hidden row does not stay selected";
+
+    // Down from the field walks into the results.
+    for (int i = 0; i < 2; ++i)
+        key(Qt::Key_Backspace);
+    EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").size() == 2; }));
+    EXPECT_EQ(text("footerText"), "找到 2 项 · 共 3 个项目");
+    key(Qt::Key_Down);
+    EXPECT_TRUE(waitFor([&] { return !focusIsIn("searchInput"); }));
+    EXPECT_EQ(controller().selection(), QStringList{idOf(link)});
+    key(Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(controller().selection().size(), 2);
+    EXPECT_EQ(find("selectAllToggle")->property("label").toString(), "取消全选");
+
+    // Escape: the search goes and every row is back, the selection stays; then as before.
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").size() == 3 && !isShown("searchInput"); }));
+    EXPECT_EQ(controller().selection().size(), 2);
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(controller().selection().isEmpty());
+    EXPECT_TRUE(controller().isOpen());
+
+    // The header's button opens the field too.
+    ASSERT_TRUE(click(find("searchButton")));
+    EXPECT_TRUE(waitFor([&] { return focusIsIn("searchInput"); }));
+    typeText(QStringLiteral("清单"));
+    EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName") == QStringList{"购物清单"}; }));
+    saveScreenshot(QStringLiteral("panel-search"));
+    key(Qt::Key_Escape);
+    EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").size() == 3; }));
+}
+
 TEST_F(OpenPanelViewTest, TheToastShowsTheControllersMessageAndOnlySuccessGetsTheCheckMark)
 {
     openStore();
