@@ -201,7 +201,7 @@ qint64 TreeCopier::copyContents(int sourceFd, int destinationFd, off_t claimedSi
     if (::ftruncate(destinationFd, length) != 0)
         fail(errno, displayPath);
     if (m_digest && length > m_hashedTo)
-        m_digest->updateZeros(qint64(length - m_hashedTo)); // a hole up to the end
+        hashHole(qint64(length - m_hashedTo)); // a hole up to the end
     return qint64(length);
 }
 
@@ -246,7 +246,7 @@ off_t TreeCopier::copyThroughBuffers(int sourceFd, int destinationFd, off_t from
                                      const QString &displayPath)
 {
     if (m_digest && from > m_hashedTo)
-        m_digest->updateZeros(qint64(from - m_hashedTo)); // the hole before this range
+        hashHole(qint64(from - m_hashedTo)); // the hole before this range
     off_t in = from;
     while (in < to) {
         // The other buffer may still be hashed; this one is free since the last update.
@@ -279,6 +279,17 @@ off_t TreeCopier::copyThroughBuffers(int sourceFd, int destinationFd, off_t from
     if (m_digest)
         m_hashedTo = in;
     return in;
+}
+
+void TreeCopier::hashHole(qint64 bytes)
+{
+    // A hole of a terabyte takes minutes to hash: it moves the bar and can be stopped like data.
+    while (bytes > 0) {
+        const qint64 step = std::min<qint64>(bytes, kernelCopyStep);
+        m_digest->updateZeros(step);
+        reportProgress(step);
+        bytes -= step;
+    }
 }
 
 void TreeCopier::reportProgress(qint64 bytes) const

@@ -68,6 +68,8 @@ private:
     // Copies [from, to) through memory, hashing what passes; returns where it stopped.
     off_t copyThroughBuffers(int sourceFd, int destinationFd, off_t from, off_t to,
                              const QString &displayPath);
+    // Hashes the zeros of a hole, reporting them as copied.
+    void hashHole(qint64 bytes);
     void reportProgress(qint64 bytes) const;
 
     bool m_kernelCopyWorks = true;

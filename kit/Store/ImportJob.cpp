@@ -34,6 +34,7 @@ struct ImportJob::Batch
     QString rootDirectory;
     QList<Entry> entries;
     QList<StashItem> draggedBack;
+    Done done;
     // Written by the worker, read on the main thread once the batch is handed back.
     QList<Copied> copies;
     std::atomic<bool> cancelled = false;
@@ -68,10 +69,11 @@ ImportJob::~ImportJob()
     }
 }
 
-int ImportJob::start(const QList<Entry> &entries)
+int ImportJob::start(const QList<Entry> &entries, Done done)
 {
     auto batch = std::make_shared<Batch>();
     batch->number = m_nextBatch++;
+    batch->done = std::move(done);
     batch->rootDirectory = m_rootDirectory;
     for (const Entry &entry : entries) {
         const QUrl *url = std::get_if<QUrl>(&entry);
@@ -182,6 +184,8 @@ void ImportJob::commit(const std::shared_ptr<Batch> &batch)
         Q_EMIT progressChanged();
         Q_EMIT busyChanged();
     }
+    if (batch->done)
+        batch->done(result);
     Q_EMIT finished(batch->number, result);
 }
 

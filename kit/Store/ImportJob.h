@@ -10,6 +10,7 @@
 #include <QUrl>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <variant>
 
@@ -49,8 +50,10 @@ public:
     // Stops what is running and waits for the worker, deleting its copies.
     ~ImportJob() override;
 
-    // Queues a batch; finished() reports it with the returned number.
-    int start(const QList<Entry> &entries);
+    using Done = std::function<void(const Result &result)>;
+    // Queues a batch; finished() reports it with the returned number, and `done`
+    // (when given) is called with the same result just before.
+    int start(const QList<Entry> &entries, Done done = {});
     // Stops every batch queued so far; their copies, finished or half made, are deleted.
     Q_INVOKABLE void cancel();
 
