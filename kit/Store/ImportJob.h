@@ -5,6 +5,8 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
+#include <QUuid>
 #include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
@@ -74,6 +76,9 @@ private:
     static void copyAll(Batch &batch);
     void commit(const std::shared_ptr<Batch> &batch);
     void sampleProgress();
+    QSet<QUuid> activeIds() const;
+    // Copies on the main thread: only when the item a file repeated was removed while it was read.
+    QList<StashItem> copyNow(const QUrl &url, Result &result);
 
     StashStore &m_store;
     QString m_rootDirectory;
