@@ -11,7 +11,6 @@
 #include "App/ThumbnailImageProvider.h"
 #include "App/UpdaterModel.h"
 #include "Audio/RecordingController.h"
-#include "Cli/CommandLine.h"
 #include "Integration/ExternalFileImportContract.h"
 #include "Integration/KelvarnIntegrationContract.h"
 
@@ -174,11 +173,8 @@ void AppDelegate::watchDisplays()
 
 void AppDelegate::connectCommandLine()
 {
-    // A terminal's changes are made on this store, so the panel shows them at
-    // once, and never wait for the writer lock this instance holds.
+    // The transfer carries forwarded commands out; toggling is the panel's.
     SingleInstance &instance = m_itemTransfer->instance();
-    instance.setCommandHandler(
-        [this](const cli::CommandRequest &request) { return cli::CommandLine::execute(*m_store, request); });
     connect(&instance, &SingleInstance::toggleRequested, this, &AppDelegate::togglePanelUnderPointer);
 }
 

@@ -53,12 +53,9 @@ ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, UserD
     , m_textPreview(defaults)
     , m_instance(SingleInstance::defaultServerName())
     , m_import(store)
+    , m_commands(store, m_import)
 {
     controller.setImportJob(&m_import);
-    connect(&m_import, &ImportJob::finished, this, [this](int batch, const ImportJob::Result &result) {
-        if (const BatchDone done = m_pendingBatches.take(batch))
-            done(result);
-    });
     connect(&controller, &NotchController::pasteRequested, this, &ItemTransfer::handlePaste);
     connect(&controller, &NotchController::dropRequested, this,
             [this](const QMimeData *data, const QString &) { importDrop(*data); });
@@ -82,6 +79,11 @@ ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, UserD
     connect(&m_instance, &SingleInstance::filesOpened, this, &ItemTransfer::importExternalFiles);
     connect(&m_instance, &SingleInstance::showRequested, this, [this] { m_controller.open(); });
     connect(&m_instance, &SingleInstance::settingsRequested, this, &ItemTransfer::settingsRequested);
+    // A terminal's changes are made on this store, so the panel shows them at
+    // once, and never wait for the writer lock this instance holds.
+    m_instance.setCommandHandler([this](const cli::CommandRequest &request, const SingleInstance::Reply &reply) {
+        m_commands.handle(request, reply);
+    });
     // What a crash left behind; nothing of it can be in use.
     m_actions.removeDragScratch();
 }
@@ -102,7 +104,19 @@ void ItemTransfer::handlePaste()
     const QClipboard *clipboard = QGuiApplication::clipboard();
     const PasteboardContent content =
         PasteboardImporter::classify(PasteboardReader(clipboard ? clipboard->mimeData() : nullptr));
-    const PasteboardCommit commit = PasteboardCommit::commit(content, m_store);
+    // Pasted files may be big: they are copied like a drop, in turn with the drops before them.
+    if (const auto *files = std::get_if<PasteboardContent::Files>(&content.value)) {
+        m_import.start({files->urls.cbegin(), files->urls.cend()}, [this, content](const ImportJob::Result &result) {
+            if (!result.cancelled)
+                showPasteOutcome(content, PasteboardCommit::fromImport(result));
+        });
+        return;
+    }
+    showPasteOutcome(content, PasteboardCommit::commit(content, m_store));
+}
+
+void ItemTransfer::showPasteOutcome(const PasteboardContent &content, const PasteboardCommit &commit)
+{
     const std::optional<QString> message = ImportFeedback::pasteFeedback(content, commit);
     if (!message) {
         m_controller.beep();
@@ -113,11 +127,6 @@ void ItemTransfer::handlePaste()
     m_controller.feedback(*message);
 }
 
-void ItemTransfer::startImport(const QList<ImportJob::Entry> &entries, BatchDone done)
-{
-    m_pendingBatches.insert(m_import.start(entries), std::move(done));
-}
-
 void ItemTransfer::importDrop(const QMimeData &data)
 {
     const DropImport::Prepared prepared = DropImport::prepare(data, m_store);
@@ -125,7 +134,7 @@ void ItemTransfer::importDrop(const QMimeData &data)
         showDropOutcome(DropImport::finish(prepared, {}));
         return;
     }
-    startImport(prepared.entries, [this, prepared](const ImportJob::Result &result) {
+    m_import.start(prepared.entries, [this, prepared](const ImportJob::Result &result) {
         showDropOutcome(DropImport::finish(prepared, result));
     });
 }
@@ -150,7 +159,7 @@ void ItemTransfer::importExternalFiles(const QList<QUrl> &urls)
         return;
     // Opened at once, so that the bar shows the copy going on.
     m_controller.open();
-    startImport({files.cbegin(), files.cend()}, [this](const ImportJob::Result &result) {
+    m_import.start({files.cbegin(), files.cend()}, [this](const ImportJob::Result &result) {
         if (result.cancelled)
             return;
         // New items are shown first; with none, the repeated ones.

@@ -1,18 +1,17 @@
 #pragma once
 
+#include "App/CommandQueue.h"
 #include "App/ItemActions.h"
 #include "App/QuickLookCoordinator.h"
 #include "App/SingleInstance.h"
 #include "App/TextPreviewController.h"
 #include "Notch/DropImport.h"
+#include "Pasteboard/PasteboardCommit.h"
 #include "Store/ImportJob.h"
 
-#include <QHash>
 #include <QList>
 #include <QObject>
 #include <QUrl>
-
-#include <functional>
 
 class QMimeData;
 
@@ -54,9 +53,7 @@ Q_SIGNALS:
     void settingsRequested();
 
 private:
-    using BatchDone = std::function<void(const ImportJob::Result &)>;
-    // Copies on the worker; `done` runs on the main thread once the batch is committed.
-    void startImport(const QList<ImportJob::Entry> &entries, BatchDone done);
+    void showPasteOutcome(const PasteboardContent &content, const PasteboardCommit &commit);
     void showDropOutcome(const DropImport::Outcome &outcome);
 
     NotchController &m_controller;
@@ -66,7 +63,8 @@ private:
     QuickLookCoordinator m_quickLook;
     SingleInstance m_instance;
     ImportJob m_import;
-    QHash<int, BatchDone> m_pendingBatches;
+    // Forwarded commands; an `add` copies on m_import like a drop.
+    CommandQueue m_commands;
 };
 
 } // namespace holdra

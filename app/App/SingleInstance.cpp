@@ -11,6 +11,7 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLoggingCategory>
+#include <QPointer>
 #include <QStandardPaths>
 
 #include <optional>
@@ -211,15 +212,22 @@ void SingleInstance::read(QLocalSocket *socket)
 
 void SingleInstance::answerCommand(QLocalSocket *socket, const QByteArray &payload)
 {
-    cli::CommandReply reply;
+    // The terminal may have given up (Ctrl+C) before a late answer is ready.
+    const Reply reply = [socket = QPointer<QLocalSocket>(socket)](const cli::CommandReply &answer) {
+        if (!socket)
+            return;
+        socket->write(frame(replyHeader, answer.encode()));
+        socket->flush();
+        socket->disconnectFromServer();
+    };
     const std::optional<cli::CommandRequest> request = cli::CommandRequest::decode(payload);
-    if (request && m_commandHandler)
-        reply = m_commandHandler(*request);
-    else
-        reply.err = "holdra: 正在运行的 Holdra 无法接受这个命令\n";
-    socket->write(frame(replyHeader, reply.encode()));
-    socket->flush();
-    socket->disconnectFromServer();
+    if (request && m_commandHandler) {
+        m_commandHandler(*request, reply);
+        return;
+    }
+    cli::CommandReply refused;
+    refused.err = "holdra: 正在运行的 Holdra 无法接受这个命令\n";
+    reply(refused);
 }
 
 bool SingleInstance::forward(const QString &serverName, const QList<QUrl> &urls, int timeoutMs)

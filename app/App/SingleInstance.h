@@ -65,7 +65,10 @@ public:
                                                            int replyTimeoutMs = 120000);
 
     // Carries out forwarded commands; without one they are answered with a failure.
-    using CommandHandler = std::function<cli::CommandReply(const cli::CommandRequest &)>;
+    // The handler calls `reply` once the command is done, perhaps from a later
+    // turn of the event loop (a big copy); the terminal waits for it.
+    using Reply = std::function<void(const cli::CommandReply &)>;
+    using CommandHandler = std::function<void(const cli::CommandRequest &, Reply reply)>;
     void setCommandHandler(CommandHandler handler) { m_commandHandler = std::move(handler); }
 
 Q_SIGNALS:

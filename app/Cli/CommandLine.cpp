@@ -3,6 +3,7 @@
 #include "App/SingleInstance.h"
 #include "Cli/StashCheck.h"
 #include "Cli/StashCommands.h"
+#include "Store/ImportJob.h"
 #include "Store/StashStore.h"
 #include "Support/AppPaths.h"
 #include "Support/BuildNumber.h"
@@ -211,42 +212,93 @@ QString CommandLine::usage()
         "退出状态：0 完成，1 有操作失败（原因写在标准错误），2 用法错误。\n");
 }
 
-CommandReply CommandLine::execute(StashStore &store, const CommandRequest &request)
+namespace {
+
+// A command's arguments as text, its output streams and its commands over the
+// store, kept together while a copy for it goes on.
+struct Execution
 {
-    QStringList arguments;
-    for (const QByteArray &argument : request.arguments)
-        arguments.append(QString::fromLocal8Bit(argument));
-    const QString name = arguments.value(0);
-    const QStringList rest = arguments.mid(1);
+    Execution(StashStore &store, const CommandRequest &request)
+        : out(&outText)
+        , err(&errText)
+        , commands(store, out, err)
+        , workingDirectory(QFile::decodeName(request.workingDirectory))
+        , rawArguments(request.arguments.mid(1))
+    {
+        for (const QByteArray &argument : request.arguments)
+            arguments.append(QString::fromLocal8Bit(argument));
+        input.setData(request.input.value_or(QByteArray()));
+        input.open(QIODevice::ReadOnly);
+    }
+
+    QString name() const { return arguments.value(0); }
+    QStringList rest() const { return arguments.mid(1); }
+
+    int run()
+    {
+        if (name() == u"add")
+            return commands.add(rest(), workingDirectory, input, rawArguments);
+        if (name() == u"rm")
+            return commands.remove(rest());
+        if (name() == u"clear")
+            return commands.clear(rest());
+        if (name() == u"restore")
+            return commands.restore(rest());
+        if (name() == u"lock" || name() == u"unlock")
+            return commands.setLocked(name() == u"lock", rest());
+        if (name() == u"note")
+            return commands.note(rest());
+        err << "holdra: 未知命令“" << name() << "”\n";
+        return 2;
+    }
+
+    CommandReply reply(int status)
+    {
+        out.flush();
+        err.flush();
+        return {status, outText.toUtf8(), errText.toUtf8()};
+    }
+
     QString outText;
     QString errText;
-    QTextStream out(&outText);
-    QTextStream err(&errText);
+    QTextStream out;
+    QTextStream err;
+    StashCommands commands;
+    QString workingDirectory;
+    QList<QByteArray> rawArguments;
+    QStringList arguments;
     QBuffer input;
-    input.setData(request.input.value_or(QByteArray()));
-    input.open(QIODevice::ReadOnly);
+};
 
-    int status = 2;
-    {
-        StashCommands commands(store, out, err);
-        if (name == u"add")
-            status = commands.add(rest, QFile::decodeName(request.workingDirectory), input, request.arguments.mid(1));
-        else if (name == u"rm")
-            status = commands.remove(rest);
-        else if (name == u"clear")
-            status = commands.clear(rest);
-        else if (name == u"restore")
-            status = commands.restore(rest);
-        else if (name == u"lock" || name == u"unlock")
-            status = commands.setLocked(name == u"lock", rest);
-        else if (name == u"note")
-            status = commands.note(rest);
-        else
-            err << "holdra: 未知命令“" << name << "”\n";
+} // namespace
+
+CommandReply CommandLine::execute(StashStore &store, const CommandRequest &request)
+{
+    Execution execution(store, request);
+    return execution.reply(execution.run());
+}
+
+void CommandLine::execute(StashStore &store, ImportJob &job, const CommandRequest &request, Done done)
+{
+    auto execution = std::make_shared<Execution>(store, request);
+    if (execution->name() != u"add") {
+        done(execution->reply(execution->run()));
+        return;
     }
-    out.flush();
-    err.flush();
-    return {status, outText.toUtf8(), errText.toUtf8()};
+    const StashCommands::FilesToAdd files = execution->commands.prepareAdd(
+        execution->rest(), execution->workingDirectory, execution->input, execution->rawArguments);
+    if (files.status) {
+        done(execution->reply(*files.status));
+        return;
+    }
+    job.start({files.urls.cbegin(), files.urls.cend()},
+              [execution, failures = files.failures, done = std::move(done)](const ImportJob::Result &result) {
+                  StashStore::AddFilesResult added{result.added, result.errors, result.duplicates};
+                  // Stopped from the panel (Escape): nothing of it was kept, which is no success.
+                  if (result.cancelled)
+                      added.errors.append(FileStorageError::cancelled());
+                  done(execution->reply(execution->commands.finishAdd(added, failures)));
+              });
 }
 
 std::optional<int> CommandLine::runIfCommand(int argc, char **argv)

@@ -5,9 +5,11 @@
 
 #include <QStringList>
 
+#include <functional>
 #include <optional>
 
 namespace holdra {
+class ImportJob;
 class StashStore;
 }
 
@@ -30,6 +32,11 @@ public:
     // what it prints and its exit status. The running Holdra answers forwarded
     // commands with it; a command without one runs it on its own store.
     static CommandReply execute(StashStore &store, const CommandRequest &request);
+    // The same for the running Holdra, which must keep drawing: the files of an
+    // `add` are copied on `job`'s worker, in turn with the drops before them,
+    // and `done` gets the reply once they are committed (at once for the rest).
+    using Done = std::function<void(const CommandReply &reply)>;
+    static void execute(StashStore &store, ImportJob &job, const CommandRequest &request, Done done);
 
     static QString usage();
 };

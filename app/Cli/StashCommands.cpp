@@ -84,14 +84,23 @@ QList<QUuid> StashCommands::resolve(const QStringList &typed, bool inTrash, int 
 int StashCommands::add(const QStringList &arguments, const QString &workingDirectory, QIODevice &input,
                        const QList<QByteArray> &rawArguments)
 {
+    const FilesToAdd files = prepareAdd(arguments, workingDirectory, input, rawArguments);
+    if (files.status)
+        return *files.status;
+    return finishAdd(m_store.addFiles(files.urls), files.failures);
+}
+
+StashCommands::FilesToAdd StashCommands::prepareAdd(const QStringList &arguments, const QString &workingDirectory,
+                                                    QIODevice &input, const QList<QByteArray> &rawArguments)
+{
     if (arguments.isEmpty())
-        return usage(QStringLiteral("add 需要路径，或 --text 文字"));
+        return {{}, 0, usage(QStringLiteral("add 需要路径，或 --text 文字"))};
 
     if (arguments.first() == u"--text") {
         if (arguments.size() != 2)
-            return usage(QStringLiteral("add --text 只接受一段文字（或用 - 从标准输入读取）"));
+            return {{}, 0, usage(QStringLiteral("add --text 只接受一段文字（或用 - 从标准输入读取）"))};
         if (arguments.at(1) != u"-")
-            return addText(arguments.at(1));
+            return {{}, 0, addText(arguments.at(1))};
         QStringDecoder decoder(QStringDecoder::Utf8);
         QString text = decoder.decode(input.readAll());
         // `echo … | holdra add --text -` means the words, not the newline echo adds.
@@ -99,9 +108,9 @@ int StashCommands::add(const QStringList &arguments, const QString &workingDirec
             text.chop(text.endsWith(QLatin1String("\r\n")) ? 2 : 1);
         if (decoder.hasError()) {
             m_err << "holdra: 标准输入不是 UTF-8 文字\n";
-            return 1;
+            return {{}, 0, 1};
         }
-        return addText(text);
+        return {{}, 0, addText(text)};
     }
 
     QStringList paths = arguments;
@@ -112,29 +121,31 @@ int StashCommands::add(const QStringList &arguments, const QString &workingDirec
             rawPaths.removeFirst();
     }
     if (paths.isEmpty())
-        return usage(QStringLiteral("add 需要路径"));
+        return {{}, 0, usage(QStringLiteral("add 需要路径"))};
 
     // Arguments that are not file locations at all are reported, not dropped silently.
-    int failures = 0;
-    QList<QUrl> urls;
+    FilesToAdd files;
     for (qsizetype i = 0; i < paths.size(); ++i) {
         const QString &path = paths.at(i);
         if (const std::optional<QUrl> native = nativeFileUrl(rawPaths.value(i), workingDirectory)) {
-            urls.append(*native);
+            files.urls.append(*native);
             continue;
         }
         const QList<QUrl> found = ExternalFileImportContract::fileURLsFromArguments({path}, workingDirectory);
         if (found.isEmpty()) {
             m_err << "holdra: “" << path << "”不是本地文件\n";
-            ++failures;
-        } else if (!urls.contains(found.first())) {
-            urls.append(found.first());
+            ++files.failures;
+        } else if (!files.urls.contains(found.first())) {
+            files.urls.append(found.first());
         }
     }
-    if (urls.isEmpty())
-        return 1;
+    if (files.urls.isEmpty())
+        files.status = 1;
+    return files;
+}
 
-    const StashStore::AddFilesResult result = m_store.addFiles(urls);
+int StashCommands::finishAdd(const StashStore::AddFilesResult &result, int failures)
+{
     if (takeRefusal()) {
         for (const FileStorageError &error : result.errors)
             m_err << "holdra: " << error.errorDescription() << '\n';

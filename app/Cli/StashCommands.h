@@ -1,17 +1,16 @@
 #pragma once
 
+#include "Store/StashStore.h"
+
 #include <QObject>
 #include <QStringList>
 #include <QTextStream>
 #include <QUuid>
 
+#include <optional>
 #include <utility>
 
 class QIODevice;
-
-namespace holdra {
-class StashStore;
-}
 
 namespace holdra::cli {
 
@@ -32,6 +31,20 @@ public:
     // that is not UTF-8 is taken from there.
     int add(const QStringList &arguments, const QString &workingDirectory, QIODevice &input,
             const QList<QByteArray> &rawArguments = {});
+
+    // `add` in two halves, so that the files can be copied elsewhere (off the
+    // main thread) between them: the files named, or the status when nothing is
+    // left to copy (a text, a usage error, no local file at all).
+    struct FilesToAdd
+    {
+        QList<QUrl> urls;
+        int failures = 0;
+        std::optional<int> status;
+    };
+    FilesToAdd prepareAdd(const QStringList &arguments, const QString &workingDirectory, QIODevice &input,
+                          const QList<QByteArray> &rawArguments = {});
+    // Reports what became of the files: the same lines and status as add().
+    int finishAdd(const StashStore::AddFilesResult &result, int failures);
     int list(const QStringList &arguments);
     int show(const QStringList &arguments);
     int path(const QStringList &arguments);

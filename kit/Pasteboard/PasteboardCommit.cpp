@@ -24,20 +24,31 @@ struct Overloaded : Ts...
 template<class... Ts>
 Overloaded(Ts...) -> Overloaded<Ts...>;
 
+// The files at once, for a caller without an import job.
+ImportJob::Result addNow(const PasteboardContent::Files &files, StashStore &store)
+{
+    StashStore::AddFilesResult added = store.addFiles(files.urls);
+    return {added.added, added.duplicates, added.errors, false};
+}
+
 } // namespace
+
+PasteboardCommit PasteboardCommit::fromImport(const ImportJob::Result &imported)
+{
+    PasteboardCommit result;
+    result.addedCount = int(imported.added.size());
+    result.duplicates = imported.duplicates;
+    for (const FileStorageError &error : imported.errors)
+        logFailure(error);
+    return result;
+}
 
 PasteboardCommit PasteboardCommit::commit(const PasteboardContent &content, StashStore &store)
 {
     PasteboardCommit result;
     std::visit(Overloaded{
                    [](const PasteboardContent::Empty &) {},
-                   [&](const PasteboardContent::Files &files) {
-                       StashStore::AddFilesResult added = store.addFiles(files.urls);
-                       result.addedCount = int(added.added.size());
-                       result.duplicates = std::move(added.duplicates);
-                       for (const FileStorageError &error : std::as_const(added.errors))
-                           logFailure(error);
-                   },
+                   [&](const PasteboardContent::Files &files) { result = fromImport(addNow(files, store)); },
                    [&](const PasteboardContent::Image &image) {
                        try {
                            StashStore::ImageDataResult added =

@@ -2,6 +2,7 @@
 
 #include "Models/StashItem.h"
 #include "Pasteboard/PasteboardContent.h"
+#include "Store/ImportJob.h"
 
 #include <QList>
 
@@ -16,9 +17,12 @@ struct PasteboardCommit
     int addedCount = 0;
     QList<StashItem> duplicates;
 
-    // Runs the one store operation that fits `content`. Storage failures are
-    // never thrown: what failed counts as not added and goes to the log.
+    // Runs the one store operation that fits `content`, for everything but files,
+    // which are copied off the main thread (see fromImport()). Storage failures
+    // are never thrown: what failed counts as not added and goes to the log.
     static PasteboardCommit commit(const PasteboardContent &content, StashStore &store);
+    // The outcome of pasted files once the import job committed them; failures go to the log.
+    static PasteboardCommit fromImport(const ImportJob::Result &result);
 };
 
 } // namespace holdra

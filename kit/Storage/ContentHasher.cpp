@@ -39,7 +39,11 @@ std::optional<QString> sha256Hex(const QString &filePath)
     if (fd < 0)
         return std::nullopt;
     const FdCloser closer{fd};
+    return sha256Hex(fd);
+}
 
+std::optional<QString> sha256Hex(int fd)
+{
     struct stat status {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
@@ -50,8 +54,9 @@ std::optional<QString> sha256Hex(const QString &filePath)
         return std::nullopt;
 
     std::vector<unsigned char> buffer(chunkSize);
+    off_t offset = 0;
     for (;;) {
-        const ssize_t count = ::read(fd, buffer.data(), buffer.size());
+        const ssize_t count = ::pread(fd, buffer.data(), buffer.size(), offset);
         if (count < 0) {
             if (errno == EINTR)
                 continue;
@@ -59,6 +64,7 @@ std::optional<QString> sha256Hex(const QString &filePath)
         }
         if (count == 0)
             break;
+        offset += count;
         if (EVP_DigestUpdate(context.get(), buffer.data(), static_cast<size_t>(count)) != 1)
             return std::nullopt;
     }

@@ -117,6 +117,7 @@ StoredFile DiskFileStorage::importFile(const QByteArray &nativeSourcePath,
         const TreeCopier::Copied copied =
             TreeCopier::copy(source, staging + u'/' + name,
                              TreeCopier::DirectoryId{root.st_dev, root.st_ino}, progress);
+        makeDurable(staging, name, S_ISDIR(status.st_mode));
         finishItemDirectory(staging, item);
         return {item + u'/' + name, copied.bytes, name, copied.contentHash};
     } catch (...) {
@@ -265,11 +266,35 @@ QString DiskFileStorage::makeItemDirectory(const QString &name) const
     return path;
 }
 
+void DiskFileStorage::makeDurable(const QString &stagingPath, const QString &name, bool isDirectory)
+{
+    // The metadata that will name this copy is synced; the copy must be on disk
+    // before it, or a power cut leaves an item of zeros. A folder is synced as a
+    // whole, with one call for the file system, instead of file by file.
+    const auto sync = [](const QString &path, int flags, int (*call)(int)) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | flags);
+        const int error = fd < 0 || call(fd) != 0 ? errno : 0;
+        if (fd >= 0)
+            ::close(fd);
+        if (error != 0)
+            throw FileStorageError::fromCopyErrno(error);
+    };
+    if (!isDirectory)
+        sync(stagingPath + u'/' + name, 0, ::fdatasync);
+    sync(stagingPath, O_DIRECTORY, isDirectory ? ::syncfs : ::fsync);
+}
+
 void DiskFileStorage::finishItemDirectory(const QString &stagingPath, const QString &item) const
 {
     const QString path = m_rootDirectory + u'/' + item;
     if (::rename(QFile::encodeName(stagingPath).constData(), QFile::encodeName(path).constData()) != 0)
         throw FileStorageError::fromCopyErrno(errno);
+    // The new name reaches the disk with the root's directory.
+    const int rootFd = ::open(QFile::encodeName(m_rootDirectory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (rootFd >= 0) {
+        ::fsync(rootFd);
+        ::close(rootFd);
+    }
 }
 
 void DiskFileStorage::discardItemDirectory(const QString &path) const

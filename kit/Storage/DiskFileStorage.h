@@ -46,7 +46,9 @@ private:
     static QString newItemName();
     // Makes a private directory of that name under the root; returns its path.
     QString makeItemDirectory(const QString &name) const;
-    // Gives a finished copy's directory its item name.
+    // Puts a finished copy's bytes on the disk; throws FileStorageError.
+    static void makeDurable(const QString &stagingPath, const QString &name, bool isDirectory);
+    // Gives a finished copy's directory its item name, durably.
     void finishItemDirectory(const QString &stagingPath, const QString &item) const;
     void discardItemDirectory(const QString &path) const;
     // The components of a relative path that may name something under the root.

@@ -141,9 +141,8 @@ qint64 TreeCopier::copyRegularFile(int sourceFd, int destinationDirFd, const cha
                               fileMode(status.st_mode)));
     if (!destinationFd.valid())
         fail(errno, displayPath);
-    // A regular file opened with O_NONBLOCK reads as usual; clear it anyway so
-    // that every read path behaves the same.
-    ::fcntl(sourceFd, F_SETFL, ::fcntl(sourceFd, F_GETFL) & ~O_NONBLOCK);
+    // A regular file opened with O_NONBLOCK (so that a FIFO put in its place
+    // could not block) reads as usual.
 
     // A file written to while it is read would be stored as neither version: it
     // is read once more, and refused when it changes again.
@@ -155,7 +154,7 @@ qint64 TreeCopier::copyRegularFile(int sourceFd, int destinationDirFd, const cha
         if (m_digest)
             m_digest->reset();
         m_hashedTo = 0;
-        bytes = copyContents(sourceFd, destinationFd.get(), before.st_size, displayPath);
+        bytes = copyContents(sourceFd, destinationFd.get(), before, displayPath);
         struct stat after {};
         if (::fstat(sourceFd, &after) != 0)
             fail(errno, displayPath);
@@ -171,8 +170,15 @@ qint64 TreeCopier::copyRegularFile(int sourceFd, int destinationDirFd, const cha
     return bytes;
 }
 
-qint64 TreeCopier::copyContents(int sourceFd, int destinationFd, off_t claimedSize, const QString &displayPath)
+qint64 TreeCopier::copyContents(int sourceFd, int destinationFd, const struct stat &source, const QString &displayPath)
 {
+    const off_t claimedSize = source.st_size;
+    // A file with as many blocks as bytes has no holes: one range, no extents to ask
+    // for, and its size is right once written (what a folder of small files needs).
+    if (source.st_blocks * 512 >= source.st_size) {
+        const off_t length = copyRange(sourceFd, destinationFd, 0, claimedSize, displayPath);
+        return qint64(length < claimedSize ? length : copyRange(sourceFd, destinationFd, claimedSize, endOfAnyFile, displayPath));
+    }
     // Only the data extents are copied, so the holes of a sparse file (a disk
     // image, a VM disk) stay holes instead of being written out as zeros.
     off_t length = claimedSize;
@@ -201,7 +207,7 @@ qint64 TreeCopier::copyContents(int sourceFd, int destinationFd, off_t claimedSi
     if (::ftruncate(destinationFd, length) != 0)
         fail(errno, displayPath);
     if (m_digest && length > m_hashedTo)
-        m_digest->updateZeros(qint64(length - m_hashedTo)); // a hole up to the end
+        hashHole(qint64(length - m_hashedTo)); // a hole up to the end
     return qint64(length);
 }
 
@@ -216,14 +222,16 @@ off_t TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t t
         const ssize_t count = ::copy_file_range(sourceFd, &in, destinationFd, &out,
                                                 size_t(std::min<off_t>(to - in, kernelCopyStep)), 0);
         if (count > 0) {
+            startWriteback(destinationFd, out - count, count);
             reportProgress(count);
             continue;
         }
         if (count == 0) {
             // Some kernels report the files of /proc and /sys as empty here; a
-            // plain read says whether this really is the end.
+            // plain read says whether this really is the end, unless the kernel
+            // copied this file's first bytes already.
             char probe = 0;
-            if (::pread(sourceFd, &probe, 1, in) <= 0)
+            if (in > 0 || ::pread(sourceFd, &probe, 1, in) <= 0)
                 return in;
             m_kernelCopyWorks = false;
             break;
@@ -246,7 +254,7 @@ off_t TreeCopier::copyThroughBuffers(int sourceFd, int destinationFd, off_t from
                                      const QString &displayPath)
 {
     if (m_digest && from > m_hashedTo)
-        m_digest->updateZeros(qint64(from - m_hashedTo)); // the hole before this range
+        hashHole(qint64(from - m_hashedTo)); // the hole before this range
     off_t in = from;
     while (in < to) {
         // The other buffer may still be hashed; this one is free since the last update.
@@ -272,6 +280,7 @@ off_t TreeCopier::copyThroughBuffers(int sourceFd, int destinationFd, off_t from
             }
             written += step;
         }
+        startWriteback(destinationFd, in, count);
         in += count;
         m_currentBuffer ^= 1;
         reportProgress(count);
@@ -279,6 +288,25 @@ off_t TreeCopier::copyThroughBuffers(int sourceFd, int destinationFd, off_t from
     if (m_digest)
         m_hashedTo = in;
     return in;
+}
+
+void TreeCopier::startWriteback(int destinationFd, off_t offset, qint64 bytes)
+{
+    // The copy is synced before it is kept: the disk starts on a big file's bytes
+    // while the rest is still read, so that the sync at the end waits for little.
+    if (bytes >= qint64(bufferSize))
+        ::sync_file_range(destinationFd, offset, off_t(bytes), SYNC_FILE_RANGE_WRITE);
+}
+
+void TreeCopier::hashHole(qint64 bytes)
+{
+    // A hole of a terabyte takes minutes to hash: it moves the bar and can be stopped like data.
+    while (bytes > 0) {
+        const qint64 step = std::min<qint64>(bytes, kernelCopyStep);
+        m_digest->updateZeros(step);
+        reportProgress(step);
+        bytes -= step;
+    }
 }
 
 void TreeCopier::reportProgress(qint64 bytes) const

@@ -61,13 +61,16 @@ private:
     void copyEntry(int sourceDirFd, int destinationDirFd, const char *name, const QString &path,
                    qint64 &total);
     // One pass over the file's bytes, holes kept as holes; returns how many bytes it had.
-    qint64 copyContents(int sourceFd, int destinationFd, off_t claimedSize, const QString &displayPath);
+    qint64 copyContents(int sourceFd, int destinationFd, const struct stat &source, const QString &displayPath);
     // Copies [from, to) and returns where it stopped: `to`, or earlier at the end of the file.
     off_t copyRange(int sourceFd, int destinationFd, off_t from, off_t to, const QString &displayPath);
 
     // Copies [from, to) through memory, hashing what passes; returns where it stopped.
     off_t copyThroughBuffers(int sourceFd, int destinationFd, off_t from, off_t to,
                              const QString &displayPath);
+    static void startWriteback(int destinationFd, off_t offset, qint64 bytes);
+    // Hashes the zeros of a hole, reporting them as copied.
+    void hashHole(qint64 bytes);
     void reportProgress(qint64 bytes) const;
 
     bool m_kernelCopyWorks = true;

@@ -1,6 +1,7 @@
 #include "Store/ImportJob.h"
 
 #include "Storage/DiskFileStorage.h"
+#include "Store/DuplicateProbe.h"
 #include "Store/StashStore.h"
 
 #include <QFileInfo>
@@ -13,12 +14,6 @@ namespace {
 // Often enough for a bar that moves smoothly; rarely enough to cost nothing.
 constexpr int progressInterval = 50;
 
-QByteArray nativePathOf(const QUrl &url)
-{
-    // The path's bytes as the URL carries them, so that a name that is not UTF-8 is still found.
-    return QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-}
-
 } // namespace
 
 struct ImportJob::Copied
@@ -26,6 +21,8 @@ struct ImportJob::Copied
     QUrl url;
     std::optional<StoredFile> stored;
     std::optional<FileStorageError> error;
+    // The stored item whose bytes the file has: read, not copied.
+    std::optional<StashItem> repeated;
 };
 
 struct ImportJob::Batch
@@ -34,6 +31,8 @@ struct ImportJob::Batch
     QString rootDirectory;
     QList<Entry> entries;
     QList<StashItem> draggedBack;
+    DuplicateProbe probe;
+    Done done;
     // Written by the worker, read on the main thread once the batch is handed back.
     QList<Copied> copies;
     std::atomic<bool> cancelled = false;
@@ -68,10 +67,12 @@ ImportJob::~ImportJob()
     }
 }
 
-int ImportJob::start(const QList<Entry> &entries)
+int ImportJob::start(const QList<Entry> &entries, Done done)
 {
     auto batch = std::make_shared<Batch>();
     batch->number = m_nextBatch++;
+    batch->done = std::move(done);
+    batch->probe = DuplicateProbe(m_store.items());
     batch->rootDirectory = m_rootDirectory;
     for (const Entry &entry : entries) {
         const QUrl *url = std::get_if<QUrl>(&entry);
@@ -119,14 +120,18 @@ void ImportJob::copyAll(Batch &batch)
         const QUrl *url = std::get_if<QUrl>(&entry);
         if (!url)
             continue;
-        Copied copy{*url, std::nullopt, std::nullopt};
+        Copied copy{*url, std::nullopt, std::nullopt, std::nullopt};
         try {
             if (batch.cancelled)
                 throw FileStorageError::cancelled();
             if (!url->isLocalFile())
                 throw FileStorageError::sourceUnreadable(url->fileName().isEmpty() ? url->toDisplayString()
                                                                                    : url->fileName());
-            copy.stored = storage.importFile(nativePathOf(*url), progress);
+            copy.repeated = batch.probe.repeatedItem(*url);
+            if (!copy.repeated)
+                copy.stored = storage.importFile(DuplicateProbe::nativePathOf(*url), progress);
+            else
+                progress(DiskFileStorage::byteSize(url->toLocalFile()));
         } catch (const FileStorageError &error) {
             copy.error = error;
         }
@@ -140,6 +145,8 @@ void ImportJob::commit(const std::shared_ptr<Batch> &batch)
     Result result;
     result.cancelled = batch->cancelled;
     QList<StashItem> candidates;
+    QList<StashItem> repeated;
+    const QSet<QUuid> active = activeIds();
     qsizetype next = 0;
     for (const Entry &entry : std::as_const(batch->entries)) {
         if (const StashItem *ready = std::get_if<StashItem>(&entry)) {
@@ -147,7 +154,12 @@ void ImportJob::commit(const std::shared_ptr<Batch> &batch)
             continue;
         }
         const Copied &copy = batch->copies.at(next++);
-        if (copy.stored)
+        if (copy.repeated) {
+            if (active.contains(copy.repeated->id()))
+                repeated.append(*copy.repeated);
+            else if (!result.cancelled)
+                candidates.append(copyNow(copy.url, result)); // the item it repeated went meanwhile
+        } else if (copy.stored)
             candidates.append(m_store.itemForStoredFile(*copy.stored, copy.url.path().endsWith(u'/')));
         else if (copy.error->kind() != FileStorageError::Kind::cancelled)
             result.errors.append(*copy.error);
@@ -166,14 +178,12 @@ void ImportJob::commit(const std::shared_ptr<Batch> &batch)
         result.duplicates = StashStore::uniqueItems(batch->draggedBack);
     } else {
         const QList<StashItem> known = m_store.insert(candidates);
-        QSet<QUuid> kept;
-        for (const StashItem &item : m_store.items())
-            kept.insert(item.id());
+        const QSet<QUuid> kept = activeIds();
         for (const StashItem &candidate : std::as_const(candidates)) {
             if (kept.contains(candidate.id()))
                 result.added.append(candidate);
         }
-        result.duplicates = StashStore::uniqueItems(batch->draggedBack + known);
+        result.duplicates = StashStore::uniqueItems(batch->draggedBack + repeated + known);
     }
 
     if (--m_running == 0) {
@@ -182,7 +192,27 @@ void ImportJob::commit(const std::shared_ptr<Batch> &batch)
         Q_EMIT progressChanged();
         Q_EMIT busyChanged();
     }
+    if (batch->done)
+        batch->done(result);
     Q_EMIT finished(batch->number, result);
+}
+
+QSet<QUuid> ImportJob::activeIds() const
+{
+    QSet<QUuid> ids;
+    for (const StashItem &item : m_store.items())
+        ids.insert(item.id());
+    return ids;
+}
+
+QList<StashItem> ImportJob::copyNow(const QUrl &url, Result &result)
+{
+    try {
+        return {m_store.stageFile(url)};
+    } catch (const FileStorageError &error) {
+        result.errors.append(error);
+        return {};
+    }
 }
 
 void ImportJob::sampleProgress()

@@ -5,11 +5,14 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
+#include <QUuid>
 #include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
 
 #include <atomic>
+#include <functional>
 #include <memory>
 #include <variant>
 
@@ -49,8 +52,10 @@ public:
     // Stops what is running and waits for the worker, deleting its copies.
     ~ImportJob() override;
 
-    // Queues a batch; finished() reports it with the returned number.
-    int start(const QList<Entry> &entries);
+    using Done = std::function<void(const Result &result)>;
+    // Queues a batch; finished() reports it with the returned number, and `done`
+    // (when given) is called with the same result just before.
+    int start(const QList<Entry> &entries, Done done = {});
     // Stops every batch queued so far; their copies, finished or half made, are deleted.
     Q_INVOKABLE void cancel();
 
@@ -71,6 +76,9 @@ private:
     static void copyAll(Batch &batch);
     void commit(const std::shared_ptr<Batch> &batch);
     void sampleProgress();
+    QSet<QUuid> activeIds() const;
+    // Copies on the main thread: only when the item a file repeated was removed while it was read.
+    QList<StashItem> copyNow(const QUrl &url, Result &result);
 
     StashStore &m_store;
     QString m_rootDirectory;

@@ -9,6 +9,7 @@
 #include "Storage/RegularFile.h"
 #include "Storage/SupportDirectory.h"
 #include "Storage/WriterLock.h"
+#include "Store/DuplicateProbe.h"
 #include "Store/TextFileContent.h"
 #include "Support/AppPaths.h"
 #include "Support/ByteCount.h"
@@ -265,8 +266,11 @@ StashStore::AddFilesResult StashStore::addFiles(const QList<QUrl> &urls)
     AddFilesResult result;
     QList<StashItem> managed;
     QList<StashItem> candidates;
+    // A file with the bytes of a stored item is only read, never copied.
+    const DuplicateProbe probe(m_items);
     for (const QUrl &url : urls) {
-        if (const std::optional<StashItem> existing = existingItemForManagedUrl(url)) {
+        std::optional<StashItem> existing = existingItemForManagedUrl(url);
+        if (existing || (existing = probe.repeatedItem(url))) {
             managed.append(*existing);
             continue;
         }
@@ -733,10 +737,8 @@ StashItem StashStore::makeItemForFile(const QUrl &url)
     if (!url.isLocalFile())
         throw FileStorageError::sourceUnreadable(url.fileName().isEmpty() ? url.toDisplayString()
                                                                           : url.fileName());
-    // The path's bytes as the URL carries them: a name that is not UTF-8 (from
-    // the command line) stays the file it names instead of turning into U+FFFD.
-    const QByteArray nativePath = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
-    const StoredFile stored = m_fileStorage->importFile(nativePath);
+    // A name that is not UTF-8 (from the command line) stays the file it names instead of turning into U+FFFD.
+    const StoredFile stored = m_fileStorage->importFile(DuplicateProbe::nativePathOf(url));
     // The URL's form may not say it is a folder (a dropped path has no trailing
     // slash), so the copy itself is asked as well.
     return itemForStoredFile(stored, url.path().endsWith(u'/'));

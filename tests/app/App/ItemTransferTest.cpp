@@ -1,9 +1,14 @@
 #include "App/ItemTransfer.h"
+#include "Cli/ItemFormatter.h"
 #include "PanelViewFixture.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QMimeData>
+#include <QScopeGuard>
+#include <QTimer>
+
+#include <future>
 
 using namespace holdra;
 using namespace holdra::test;
@@ -32,6 +37,49 @@ protected:
     bool imported() { return waitFor([this] { return !transfer().importJob().isBusy(); }); }
 
     QUrl missing() const { return QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("gone.txt"))); }
+
+    // A file of 256 GiB that is all hole: its copy is instant but hashing its
+    // zeros takes minutes, so an import of it is still running whenever looked at.
+    QUrl endlessFile() const
+    {
+        QFile file(m_dir.write(QStringLiteral("sources/disk.img"), {}));
+        const bool made = file.resize(qint64(256) << 30);
+        EXPECT_TRUE(made) << "this file system has no sparse files";
+        return QUrl::fromLocalFile(file.fileName());
+    }
+
+    // While the job copies, the main thread's event loop keeps turning (a 1 ms
+    // heartbeat ticks) and the progress it shows moves.
+    ::testing::AssertionResult keepsRunningWhileCopying()
+    {
+        ImportJob &job = transfer().importJob();
+        int beats = 0;
+        QTimer heartbeat;
+        QObject::connect(&heartbeat, &QTimer::timeout, [&beats] { ++beats; });
+        heartbeat.start(1);
+        if (!waitFor([&] { return beats >= 5 && job.bytesDone() > 0; }))
+            return ::testing::AssertionFailure() << beats << " beats, " << job.bytesDone() << " bytes done";
+        if (!job.isBusy() || job.bytesDone() >= job.bytesTotal())
+            return ::testing::AssertionFailure() << "the copy was over before the event loop turned";
+        return ::testing::AssertionSuccess();
+    }
+
+    // A command as `holdra` in a terminal forwards it, answered on another thread.
+    std::future<std::optional<cli::CommandReply>> forward(const QList<QByteArray> &arguments)
+    {
+        cli::CommandRequest request;
+        request.arguments = arguments;
+        request.workingDirectory = QFile::encodeName(m_dir.path());
+        return std::async(std::launch::async, [name = transfer().instance().serverName(), request] {
+            return SingleInstance::forwardCommand(name, request);
+        });
+    }
+
+    template<typename T>
+    static bool ready(const std::future<T> &future)
+    {
+        return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+    }
 
     std::unique_ptr<ItemTransfer> m_transfer;
 };
@@ -66,6 +114,7 @@ TEST_F(ItemTransferTest, APasteToastsSelectsAndScrollsToRepeatsOrBeepsWhenNothin
         m_sounds.clear();
         QGuiApplication::clipboard()->setMimeData(filesData(test.urls));
         transfer().handlePaste();
+        ASSERT_TRUE(imported());
         EXPECT_EQ(c.toast(), test.toast);
         EXPECT_EQ(m_sounds.contains(SystemSound::Sound::Alert), test.alert);
     }
@@ -74,6 +123,7 @@ TEST_F(ItemTransferTest, APasteToastsSelectsAndScrollsToRepeatsOrBeepsWhenNothin
     QGuiApplication::clipboard()->setMimeData(filesData({source(QStringLiteral("again.txt"), "1")}));
     const int requests = c.scrollToTopRequest();
     transfer().handlePaste();
+    ASSERT_TRUE(imported());
     EXPECT_EQ(c.selectionSet(), QSet<QUuid>{bottom.id()});
     EXPECT_EQ(c.scrollTargetItemID(), bottom.id());
     EXPECT_EQ(c.scrollToTopRequest(), requests + 1);
@@ -120,4 +170,74 @@ TEST_F(ItemTransferTest, FilesOpenedWithHoldraThatOnlyRepeatAreShownAndFailuresA
     EXPECT_EQ(c.scrollTargetItemID(), m_store->items().first().id());
     EXPECT_EQ(c.toast(), QStringLiteral("已暂存 1 项，1 项失败"));
     EXPECT_TRUE(c.toastIsError());
+}
+
+// Pasting a huge file never holds the main thread: the paste returns at once,
+// the event loop turns while the bytes are copied, and Escape's cancel leaves
+// neither an item nor a copy, nor a toast.
+TEST_F(ItemTransferTest, AHugePastedFileIsCopiedWhileTheEventLoopTurnsAndCancelLeavesNothing)
+{
+    openStore();
+    QGuiApplication::clipboard()->setMimeData(filesData({endlessFile()}));
+    transfer().handlePaste();
+    EXPECT_TRUE(transfer().importJob().isBusy());
+    EXPECT_TRUE(keepsRunningWhileCopying());
+
+    transfer().importJob().cancel();
+    ASSERT_TRUE(imported());
+    EXPECT_EQ(m_store->count(), 0);
+    EXPECT_EQ(itemDirectoryCount(), 0);
+    EXPECT_FALSE(controller().toast());
+}
+
+// `holdra add` beside the running shelf: the shelf copies on its worker and
+// keeps turning, the terminal gets the same lines and status as a command run
+// alone once the commit is done, and a later command waits its turn.
+TEST_F(ItemTransferTest, AForwardedAddCopiesOffTheMainThreadAndAnswersInTurnOnceCommitted)
+{
+    const QByteArray runtime = QFile::encodeName(m_dir.mkdir(QStringLiteral("runtime")));
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime);
+    const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", oldRuntime); });
+    QFile::setPermissions(QString::fromLocal8Bit(runtime), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    openStore();
+    m_store->addFiles({source(QStringLiteral("old.txt"), "old")});
+    ASSERT_TRUE(transfer().listenForOtherInstances());
+
+    auto mixed = forward({"add", QFile::encodeName(source(QStringLiteral("new.txt"), "new").toLocalFile()),
+                          QFile::encodeName(source(QStringLiteral("again.txt"), "old").toLocalFile()), "gone.txt"});
+    ASSERT_TRUE(waitFor([&] { return ready(mixed); }));
+    const std::optional<cli::CommandReply> answer = mixed.get();
+    ASSERT_TRUE(answer);
+    EXPECT_EQ(answer->status, 1);
+    const QList<QByteArray> lines = answer->out.split('\n');
+    ASSERT_EQ(lines.size(), 3) << answer->out.constData();
+    const StashItem added = m_store->items().first();
+    EXPECT_EQ(added.displayName(), QStringLiteral("new.txt"));
+    EXPECT_EQ(QString::fromUtf8(lines[0]), cli::ItemFormatter::line(added));
+    EXPECT_EQ(QString::fromUtf8(lines[1]), cli::ItemFormatter::line(m_store->items().last()) + QStringLiteral("\t「old.txt」已存在"));
+    EXPECT_TRUE(answer->err.contains("gone.txt")) << answer->err.constData();
+
+    auto huge = forward({"add", QFile::encodeName(endlessFile().toLocalFile())});
+    ASSERT_TRUE(waitFor([&] { return transfer().importJob().isBusy(); }));
+    auto later = forward({"add", "--text", "after the disk image"});
+    EXPECT_TRUE(keepsRunningWhileCopying());
+    EXPECT_FALSE(ready(huge));
+    EXPECT_FALSE(ready(later));
+    EXPECT_EQ(m_store->count(), 2);
+
+    // Escape in the panel stops it: the terminal is told, nothing was kept, and the next command runs.
+    transfer().importJob().cancel();
+    ASSERT_TRUE(waitFor([&] { return ready(huge) && ready(later); }));
+    const std::optional<cli::CommandReply> stopped = huge.get();
+    ASSERT_TRUE(stopped);
+    EXPECT_EQ(stopped->status, 1);
+    EXPECT_EQ(stopped->out, QByteArray());
+    EXPECT_TRUE(stopped->err.contains("已取消暂存")) << stopped->err.constData();
+    const std::optional<cli::CommandReply> text = later.get();
+    ASSERT_TRUE(text);
+    EXPECT_EQ(text->status, 0);
+    EXPECT_EQ(displayNames(m_store->items()).first(), QStringLiteral("after the disk image"));
+    EXPECT_EQ(m_store->count(), 3);
+    EXPECT_EQ(itemDirectoryCount(), 2);
 }

@@ -120,9 +120,9 @@ TEST(SingleInstanceTest, ACommandIsCarriedOutByTheRunningInstanceAndAnsweredWhol
     SingleInstance running(name);
     ASSERT_TRUE(running.listen());
     std::optional<cli::CommandRequest> received;
-    running.setCommandHandler([&received](const cli::CommandRequest &request) {
+    running.setCommandHandler([&received](const cli::CommandRequest &request, const SingleInstance::Reply &reply) {
         received = request;
-        return cli::CommandReply{2, QByteArray(1 << 20, 'o'), "usage\n"};
+        reply(cli::CommandReply{2, QByteArray(1 << 20, 'o'), "usage\n"});
     });
     QSignalSpy toggled(&running, &SingleInstance::toggleRequested);
 
