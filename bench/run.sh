@@ -37,3 +37,4 @@ done
 
 python3 bench/report.py "$results" "$scratch" bench/RESULTS.md
 python3 bench/user_waits.py build-bench/bench "$scratch" bench/RESULTS.md
+python3 bench/cli_waits.py build-bench build-bench/bench "$scratch" bench/RESULTS.md

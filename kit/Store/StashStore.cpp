@@ -3,7 +3,6 @@
 #include "Storage/AtomicFile.h"
 #include "Storage/ContentHasher.h"
 #include "Storage/DiskFileStorage.h"
-#include "Storage/ImageMetadata.h"
 #include "Storage/JSONMetadataStore.h"
 #include "Storage/JSONTrashMetadataStore.h"
 #include "Storage/RegularFile.h"
@@ -329,8 +328,9 @@ StashItem StashStore::stageImageData(const QByteArray &data, const QString &sugg
     const StoredFile stored = m_fileStorage->importData(data, suggestedName, fileExtension);
     rememberHash(stored);
     std::optional<QSizeF> size;
-    if (const std::optional<QString> path = m_fileStorage->absolutePath(stored.relativePath))
-        size = ImageMetadata::pixelSize(*path);
+    const std::optional<QString> path = m_fileStorage->absolutePath(stored.relativePath);
+    if (path && m_pixelSizeReader)
+        size = m_pixelSizeReader(*path);
     return StashItem::makeImage(stored, size, currentTime());
 }
 
@@ -698,6 +698,7 @@ int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
     }
     if (sizes.isEmpty())
         return 0;
+    sizes = TextFileContent::merged(std::move(sizes));
 
     QSet<QString> fileTexts;
     for (const StashItem &item : std::as_const(m_items)) {
@@ -707,7 +708,7 @@ int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
         if (!path)
             continue;
         const qint64 size = QFileInfo(*path).size();
-        if (std::none_of(sizes.cbegin(), sizes.cend(), [size](const auto &range) { return range.contains(size); }))
+        if (!TextFileContent::contains(sizes, size))
             continue;
         // A FIFO in place of the copy is skipped, never waited on.
         const std::optional<QByteArray> bytes = RegularFile::readAll(*path, largest);
@@ -753,7 +754,7 @@ StashItem StashStore::itemForStoredFile(const StoredFile &stored, bool isDirecto
     case StashItemKind::audio:
         return StashItem::makeAudio(stored, std::nullopt, stored.originalName, createdAt);
     case StashItemKind::image:
-        return StashItem::makeImage(stored, path ? ImageMetadata::pixelSize(*path) : std::nullopt,
+        return StashItem::makeImage(stored, path && m_pixelSizeReader ? m_pixelSizeReader(*path) : std::nullopt,
                                     createdAt);
     default:
         return StashItem::makeFile(stored, createdAt);

@@ -2,6 +2,8 @@
 
 #include <QStringDecoder>
 
+#include <algorithm>
+
 namespace holdra::TextFileContent {
 
 std::optional<QString> decoded(const QByteArray &bytes)
@@ -55,6 +57,28 @@ SizeRange possibleFileSizes(const QString &text)
     const qint64 lineEnds = decomposed.count(u'\n');
     return {(characters + longestCanonicalDecomposition - 1) / longestCanonicalDecomposition,
             4 * (characters + lineEnds) + longestMarks};
+}
+
+QList<SizeRange> merged(QList<SizeRange> ranges)
+{
+    std::sort(ranges.begin(), ranges.end(),
+              [](const SizeRange &a, const SizeRange &b) { return a.least < b.least; });
+    QList<SizeRange> result;
+    for (const SizeRange &range : std::as_const(ranges)) {
+        if (!result.isEmpty() && range.least <= result.last().most + 1)
+            result.last().most = std::max(result.last().most, range.most);
+        else
+            result.append(range);
+    }
+    return result;
+}
+
+bool contains(const QList<SizeRange> &merged, qint64 size)
+{
+    // The last range starting at or below `size` is the only one that can hold it.
+    const auto after = std::upper_bound(merged.cbegin(), merged.cend(), size,
+                                        [](qint64 value, const SizeRange &range) { return value < range.least; });
+    return after != merged.cbegin() && std::prev(after)->contains(size);
 }
 
 } // namespace holdra::TextFileContent

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <optional>
@@ -26,5 +27,11 @@ struct SizeRange
     bool contains(qint64 size) const { return least <= size && size <= most; }
 };
 SizeRange possibleFileSizes(const QString &text);
+
+// The same sizes as `ranges`, as sorted ranges that neither overlap nor touch,
+// so that a size is looked up in logarithmic time among many texts.
+QList<SizeRange> merged(QList<SizeRange> ranges);
+// Whether a range of `merged` (sorted as merged() leaves them) holds `size`.
+bool contains(const QList<SizeRange> &merged, qint64 size);
 
 } // namespace holdra::TextFileContent

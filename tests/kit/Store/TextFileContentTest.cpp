@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 using namespace holdra;
 
 namespace {
@@ -52,4 +54,19 @@ TEST(TextFileContentTest, TheSizeRangeHoldsEveryEquivalentFile)
     }
     // Hangul syllables and the precomposed Latin, Greek and others.
     EXPECT_GT(checked, 13000);
+}
+
+// Many texts' ranges are merged once and each stored file's size looked up in
+// them: a size is found exactly when one of the original ranges holds it.
+TEST(TextFileContentTest, MergedRangesHoldExactlyTheSizesOfTheOriginalOnes)
+{
+    const QList<TextFileContent::SizeRange> ranges{{5, 10}, {1, 3}, {11, 12}, {20, 25}, {8, 9}, {40, 40}};
+    const QList<TextFileContent::SizeRange> merged = TextFileContent::merged(ranges);
+    ASSERT_EQ(merged.size(), 4);
+    for (qint64 size = -1; size <= 45; ++size) {
+        const bool inAny = std::any_of(ranges.cbegin(), ranges.cend(),
+                                       [size](const TextFileContent::SizeRange &range) { return range.contains(size); });
+        EXPECT_EQ(TextFileContent::contains(merged, size), inAny) << size;
+    }
+    EXPECT_FALSE(TextFileContent::contains({}, 0));
 }
