@@ -84,6 +84,9 @@ void removeEntry(const QString &path)
 
 DiskFileStorage::DiskFileStorage(QString rootDirectory)
     : m_rootDirectory(QDir::cleanPath(std::move(rootDirectory)))
+    // Resolved once: every path check compares against it, and a list of
+    // thousands of items checks one path per row it shows.
+    , m_resolvedRoot(resolvedLocation(m_rootDirectory) + u'/')
 {
 }
 
@@ -303,7 +306,7 @@ QString DiskFileStorage::resolvedLocation(const QString &path)
 
 bool DiskFileStorage::liesBelowRoot(const QString &path) const
 {
-    return resolvedLocation(path).startsWith(resolvedLocation(m_rootDirectory) + u'/');
+    return resolvedLocation(path).startsWith(m_resolvedRoot);
 }
 
 } // namespace holdra

@@ -56,6 +56,8 @@ private:
     bool liesBelowRoot(const QString &path) const;
 
     QString m_rootDirectory;
+    // Where the root really lies, with a trailing "/".
+    QString m_resolvedRoot;
 };
 
 } // namespace holdra

@@ -689,26 +689,24 @@ int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
     // Only unlocked text items can be trashed here, and only a copy whose size
     // one of them allows can repeat it: no other copy is read.
     QList<TextFileContent::SizeRange> sizes;
-    qint64 largest = -1;
     for (const StashItem &item : std::as_const(m_items)) {
-        if (item.kind() == StashItemKind::text && !item.locked() && item.text()) {
+        if (item.kind() == StashItemKind::text && !item.locked() && item.text())
             sizes.append(TextFileContent::possibleFileSizes(*item.text()));
-            largest = std::max(largest, sizes.last().most);
-        }
     }
     if (sizes.isEmpty())
         return 0;
     sizes = TextFileContent::merged(std::move(sizes));
+    const qint64 largest = sizes.last().most;
 
     QSet<QString> fileTexts;
     for (const StashItem &item : std::as_const(m_items)) {
         if (!isTxtFileItem(item) || !item.relativePath())
             continue;
-        const std::optional<QString> path = absolutePath(item);
+        // The size alone is asked first; only a copy that may match has its path checked and is read.
+        const qint64 size = QFileInfo(m_fileStorage->rootDirectory() + u'/' + *item.relativePath()).size();
+        const std::optional<QString> path =
+            TextFileContent::contains(sizes, size) ? absolutePath(item) : std::nullopt;
         if (!path)
-            continue;
-        const qint64 size = QFileInfo(*path).size();
-        if (!TextFileContent::contains(sizes, size))
             continue;
         // A FIFO in place of the copy is skipped, never waited on.
         const std::optional<QByteArray> bytes = RegularFile::readAll(*path, largest);

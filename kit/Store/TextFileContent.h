@@ -17,16 +17,17 @@ std::optional<QString> decoded(const QByteArray &bytes);
 // normalisation form C, so that canonically equivalent texts compare equal.
 QString normalized(QString text);
 
-// The sizes in bytes, both included, that a stored file can have when its
-// decoded text is `normalized` to the same as `text`, whichever encoding,
-// line ends and canonically equivalent form the file uses.
+// Ranges of sizes in bytes, both ends included, that a stored file can have
+// when its decoded text is `normalized` to the same as `text`, whichever
+// encoding, line ends and canonically equivalent form the file uses: one for
+// UTF-8, one for UTF-16.
 struct SizeRange
 {
     qint64 least = 0;
     qint64 most = 0;
     bool contains(qint64 size) const { return least <= size && size <= most; }
 };
-SizeRange possibleFileSizes(const QString &text);
+QList<SizeRange> possibleFileSizes(const QString &text);
 
 // The same sizes as `ranges`, as sorted ranges that neither overlap nor touch,
 // so that a size is looked up in logarithmic time among many texts.
