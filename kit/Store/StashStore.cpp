@@ -8,6 +8,7 @@
 #include "Storage/RegularFile.h"
 #include "Storage/SupportDirectory.h"
 #include "Storage/WriterLock.h"
+#include "Store/TextCopyMemo.h"
 #include "Store/TextFileContent.h"
 #include "Support/AppPaths.h"
 #include "Support/ByteCount.h"
@@ -116,6 +117,7 @@ StashStore::Opening StashStore::open(const QString &supportDirectory, int trashR
     auto store = std::make_unique<StashStore>(std::move(metadata), std::move(trash), std::move(storage),
                                               trashRetentionDays, std::move(now));
     store->m_lock = std::move(lock);
+    store->m_textMemoPath = TextCopyMemo::defaultPath(directory.path());
     store->load();
     return {std::move(store), QString()};
 }
@@ -698,23 +700,23 @@ int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
     sizes = TextFileContent::merged(std::move(sizes));
     const qint64 largest = sizes.last().most;
 
+    TextCopyMemo memo(m_textMemoPath);
     QSet<QString> fileTexts;
     for (const StashItem &item : std::as_const(m_items)) {
-        if (!isTxtFileItem(item) || !item.relativePath())
+        // Only a copy whose size some text allows is looked into, and one read before is recalled.
+        const TextCopyMemo::Copy copy = isTxtFileItem(item) && item.relativePath()
+            ? TextCopyMemo::look(m_fileStorage->rootDirectory() + u'/' + *item.relativePath()) : TextCopyMemo::Copy();
+        if (!TextFileContent::contains(sizes, copy.size))
             continue;
-        // The size alone is asked first; only a copy that may match has its path checked and is read.
-        const qint64 size = QFileInfo(m_fileStorage->rootDirectory() + u'/' + *item.relativePath()).size();
-        const std::optional<QString> path =
-            TextFileContent::contains(sizes, size) ? absolutePath(item) : std::nullopt;
-        if (!path)
-            continue;
+        std::optional<std::optional<QString>> text = memo.recalled(*item.relativePath(), copy);
+        const std::optional<QString> path = text ? std::nullopt : absolutePath(item);
         // A FIFO in place of the copy is skipped, never waited on.
-        const std::optional<QByteArray> bytes = RegularFile::readAll(*path, largest);
-        if (!bytes)
-            continue;
-        if (const std::optional<QString> text = TextFileContent::decoded(*bytes))
-            fileTexts.insert(TextFileContent::normalized(*text));
+        if (const std::optional<QByteArray> bytes = path ? RegularFile::readAll(*path, largest) : std::nullopt)
+            memo.remember(*item.relativePath(), copy, text.emplace(TextFileContent::normalizedText(*bytes)));
+        if (text && *text)
+            fileTexts.insert(**text);
     }
+    memo.save();
     if (fileTexts.isEmpty())
         return 0;
 

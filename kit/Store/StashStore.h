@@ -223,6 +223,8 @@ private:
     std::optional<FileStorageError> m_lastRefusal;
     bool m_reading = false;
     PixelSizeReader m_pixelSizeReader;
+    // Where what the .txt copies hold is remembered between runs; empty: nowhere.
+    QString m_textMemoPath;
 };
 
 } // namespace holdra

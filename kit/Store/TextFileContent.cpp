@@ -62,6 +62,12 @@ QString normalized(QString text)
     return withoutMarkAndCRs(std::move(text)).normalized(QString::NormalizationForm_C);
 }
 
+std::optional<QString> normalizedText(const QByteArray &bytes)
+{
+    const std::optional<QString> text = decoded(bytes);
+    return text ? std::optional(normalized(*text)) : std::nullopt;
+}
+
 QList<SizeRange> possibleFileSizes(const QString &text)
 {
     // Canonically equivalent texts share one decomposed form D, and every

@@ -13,6 +13,9 @@ namespace holdra::TextFileContent {
 // do not decode.
 std::optional<QString> decoded(const QByteArray &bytes);
 
+// The stored bytes' text, decoded() and normalized(); nothing when they do not decode.
+std::optional<QString> normalizedText(const QByteArray &bytes);
+
 // Without a leading U+FEFF, every CR LF and lone CR made LF, and in
 // normalisation form C, so that canonically equivalent texts compare equal.
 QString normalized(QString text);
