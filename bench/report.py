@@ -108,9 +108,15 @@ try:
         cpu = next(line.split(":", 1)[1].strip() for line in info if line.startswith("model name"))
 except (OSError, StopIteration):
     pass
+# Only this script's block is replaced: the other measures write blocks of their own.
+BEGIN, END = "<!-- begin:kit -->", "<!-- end:kit -->"
+block = (f"{BEGIN}\nMeasured by `bench/run.sh` on {time.strftime('%Y-%m-%d')}, {platform.machine()}, "
+         f"{os.cpu_count()} cores ({cpu}); each figure is the fastest of its repetitions, "
+         "inputs warm in the page cache for ours and the references alike.\n\n" + table + END)
+text = open(output).read() if os.path.exists(output) else "# Benchmark results\n\n"
+if BEGIN in text and END in text:
+    text = text[:text.index(BEGIN)] + block + text[text.index(END) + len(END):]
+else:
+    text = text.rstrip("\n") + "\n\n" + block + "\n"
 with open(output, "w") as out:
-    out.write("# Benchmark results\n\n")
-    out.write(f"Measured by `bench/run.sh` on {time.strftime('%Y-%m-%d')}, {platform.machine()}, "
-              f"{os.cpu_count()} cores ({cpu}); each figure is the fastest of its repetitions, "
-              "inputs warm in the page cache for ours and the references alike.\n\n")
-    out.write(table)
+    out.write(text)

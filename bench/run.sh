@@ -44,9 +44,12 @@ QT_QPA_PLATFORM=offscreen build-bench/bench/panel/PanelViewBench --benchmark_for
     --benchmark_out="$scratch/panel.json" --benchmark_out_format=json >/dev/null
 python3 bench/panel_report.py "$scratch/panel.json" bench/RESULTS.md
 
-# Start-up, memory and idle of the real binary beside a bare Qt Quick window.
-cmake --build build-bench --parallel "$(nproc)" --target holdra >/dev/null
+# The command line, the start-up, memory and idle of the real programs beside
+# a minimal QtCore program and a bare Qt Quick window.
+cmake --build build-bench --parallel "$(nproc)" --target holdra holdra-gui >/dev/null
+python3 bench/cli_waits.py build-bench build-bench/bench "$scratch" bench/RESULTS.md
 python3 bench/gui_rows.py build-bench/holdra build-bench/bench/BareQuickWindow bench/RESULTS.md
 
 # The panel's search at 100,000 items.
 python3 bench/search_report.py build-bench bench/RESULTS.md
+

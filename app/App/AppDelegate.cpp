@@ -13,6 +13,7 @@
 #include "Audio/RecordingController.h"
 #include "Integration/ExternalFileImportContract.h"
 #include "Integration/KelvarnIntegrationContract.h"
+#include "Storage/ImageMetadata.h"
 
 #include "Notch/NotchController.h"
 #include "Notch/NotchDisplay.h"
@@ -67,6 +68,7 @@ bool AppDelegate::launch()
         return false;
     }
     m_store = std::move(opening.store);
+    m_store->setPixelSizeReader(&ImageMetadata::pixelSize);
 
     const bool x11 = X11Session::isAvailable();
     if (x11)

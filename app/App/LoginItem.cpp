@@ -1,6 +1,7 @@
 #include "App/LoginItem.h"
 
 #include "Support/ApplicationId.h"
+#include "Support/ProgramLocations.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -36,7 +37,7 @@ QByteArray entryContents()
                           "Icon=%2\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(execValue(QCoreApplication::applicationFilePath()), QLatin1String(applicationId))
+        .arg(execValue(ProgramLocations::publicProgram(QCoreApplication::applicationFilePath())), QLatin1String(applicationId))
         .toUtf8();
 }
 

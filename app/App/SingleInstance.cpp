@@ -1,11 +1,10 @@
 #include "App/SingleInstance.h"
 
+#include "Cli/InstanceClient.h"
+#include "Cli/InstanceProtocol.h"
 #include "Integration/ExternalFileImportContract.h"
-#include "Support/AppPaths.h"
 #include "Support/PrivateDirectory.h"
 
-#include <QCryptographicHash>
-#include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalServer>
@@ -22,45 +21,7 @@ namespace holdra {
 
 namespace {
 
-// A request is a header line, one URL per line and an empty line; the answer is one line.
-constexpr QByteArrayView requestHeader = "holdra-open 1";
-constexpr QByteArrayView settingsHeader = "holdra-settings 1";
-constexpr QByteArrayView toggleHeader = "holdra-toggle 1";
-constexpr QByteArrayView commandHeader = "holdra-command 1";
-constexpr QByteArrayView replyHeader = "holdra-reply 1";
-constexpr QByteArrayView acceptedReply = "ok";
-// Forwarded lists are file names and texts, not bulk data.
-constexpr qint64 maximumRequestSize = 64 * 1024 * 1024;
-// The length line of a framed message: a decimal number.
-constexpr qsizetype maximumLengthLine = 20;
-
-// "HEADER\nLENGTH\nPAYLOAD": binary payloads need their length, not an end mark.
-QByteArray frame(QByteArrayView header, const QByteArray &payload)
-{
-    return header.toByteArray() + '\n' + QByteArray::number(payload.size()) + '\n' + payload;
-}
-
-struct Frame
-{
-    enum State { Incomplete, Complete, Malformed } state = Incomplete;
-    QByteArray payload;
-};
-
-// The payload of the framed message at the start of `buffered`, which begins with `header` and a newline.
-Frame unframe(const QByteArray &buffered, QByteArrayView header)
-{
-    const qsizetype lengthStart = header.size() + 1;
-    const qsizetype lengthEnd = buffered.indexOf('\n', lengthStart);
-    if (lengthEnd < 0)
-        return {buffered.size() - lengthStart > maximumLengthLine ? Frame::Malformed : Frame::Incomplete, {}};
-    bool ok = false;
-    const qint64 length = buffered.mid(lengthStart, lengthEnd - lengthStart).toLongLong(&ok);
-    if (!ok || length < 0 || length > maximumRequestSize)
-        return {Frame::Malformed, {}};
-    if (buffered.size() - lengthEnd - 1 < length)
-        return {Frame::Incomplete, {}};
-    return {Frame::Complete, buffered.mid(lengthEnd + 1, length)};
-}
+using namespace cli::InstanceProtocol;
 
 Q_LOGGING_CATEGORY(lcInstance, "holdra.instance")
 
@@ -96,12 +57,7 @@ SingleInstance::~SingleInstance() = default;
 
 QString SingleInstance::defaultServerName()
 {
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    const QByteArray digest = QCryptographicHash::hash(data.toUtf8(), QCryptographicHash::Sha256).toHex().left(16);
-    const QString directory = AppPaths::temporaryDirectory();
-    if (directory.isEmpty())
-        return {};
-    return QDir(directory).filePath(QStringLiteral("instance-") + QString::fromLatin1(digest));
+    return cli::InstanceClient::defaultServerName();
 }
 
 bool SingleInstance::listen()
@@ -192,7 +148,7 @@ void SingleInstance::read(QLocalSocket *socket)
         Q_EMIT toggleRequested();
         return;
     }
-    if (header != requestHeader) {
+    if (header != openHeader) {
         socket->abort();
         return;
     }
@@ -232,84 +188,24 @@ void SingleInstance::answerCommand(QLocalSocket *socket, const QByteArray &paylo
 
 bool SingleInstance::forward(const QString &serverName, const QList<QUrl> &urls, int timeoutMs)
 {
-    QByteArray request = requestHeader.toByteArray() + '\n';
-    for (const QUrl &url : urls)
-        request += url.toEncoded() + '\n';
-    request += '\n';
-    return send(serverName, request, timeoutMs);
+    return cli::InstanceClient::forward(serverName, urls, timeoutMs);
 }
 
 bool SingleInstance::forwardSettingsRequest(const QString &serverName, int timeoutMs)
 {
-    return send(serverName, settingsHeader.toByteArray() + "\n\n", timeoutMs);
+    return cli::InstanceClient::forwardSettingsRequest(serverName, timeoutMs);
 }
 
 bool SingleInstance::forwardToggleRequest(const QString &serverName, int timeoutMs)
 {
-    return send(serverName, toggleHeader.toByteArray() + "\n\n", timeoutMs);
+    return cli::InstanceClient::forwardToggleRequest(serverName, timeoutMs);
 }
 
 std::optional<cli::CommandReply> SingleInstance::forwardCommand(const QString &serverName,
                                                                 const cli::CommandRequest &request,
                                                                 int connectTimeoutMs, int replyTimeoutMs)
 {
-    if (!QDir::isAbsolutePath(serverName))
-        return std::nullopt;
-    QLocalSocket socket;
-    socket.connectToServer(serverName);
-    if (!socket.waitForConnected(connectTimeoutMs) || !isOwnUser(socket, serverName))
-        return std::nullopt;
-    // From here the running instance may carry the command out: it is never run a second time here.
-    cli::CommandReply failed;
-    failed.err = "holdra: 正在运行的 Holdra 没有回应；用 'holdra list' 查看它做了什么\n";
-    const QDeadlineTimer deadline(replyTimeoutMs);
-    socket.write(frame(commandHeader, request.encode()));
-    while (socket.bytesToWrite() > 0) {
-        if (!socket.waitForBytesWritten(int(qMax<qint64>(deadline.remainingTime(), 0))))
-            return failed;
-    }
-    const QByteArray expected = replyHeader.toByteArray() + '\n';
-    QByteArray buffered;
-    for (;;) {
-        if (buffered.size() >= expected.size() && !buffered.startsWith(expected))
-            return failed;
-        if (buffered.startsWith(expected)) {
-            const Frame answer = unframe(buffered, replyHeader);
-            if (answer.state == Frame::Malformed)
-                return failed;
-            if (answer.state == Frame::Complete)
-                return cli::CommandReply::decode(answer.payload).value_or(failed);
-        }
-        // The answer may come with the end of the connection.
-        const bool more = socket.waitForReadyRead(int(qMax<qint64>(deadline.remainingTime(), 0)));
-        const QByteArray received = socket.readAll();
-        if (!more && received.isEmpty())
-            return failed;
-        buffered += received;
-    }
-}
-
-bool SingleInstance::send(const QString &serverName, const QByteArray &request, int timeoutMs)
-{
-    if (!QDir::isAbsolutePath(serverName))
-        return false;
-    QLocalSocket socket;
-    socket.connectToServer(serverName);
-    if (!socket.waitForConnected(timeoutMs))
-        return false;
-    // Another user's server would learn the file names, and this start would end for nothing.
-    if (!isOwnUser(socket, serverName))
-        return false;
-    socket.write(request);
-    if (!socket.waitForBytesWritten(timeoutMs))
-        return false;
-    QByteArray reply;
-    while (!reply.contains('\n')) {
-        if (!socket.waitForReadyRead(timeoutMs))
-            return false;
-        reply += socket.readAll();
-    }
-    return reply.startsWith(acceptedReply.toByteArray() + '\n');
+    return cli::InstanceClient::forwardCommand(serverName, request, connectTimeoutMs, replyTimeoutMs);
 }
 
 } // namespace holdra

@@ -23,10 +23,9 @@ namespace holdra {
 // the server drops other users' connections, and a client never hands its
 // files to a server run by someone else.
 //
-// A request is a typed, versioned header line ("holdra-open 1"), its payload
-// lines and an empty line; the answer is one line. A command ("holdra-command 1")
-// carries its payload as a length line and that many bytes, and so does its
-// answer ("holdra-reply 1"). New request types only need a header of their own.
+// The serving side of the instance socket (cli::InstanceProtocol says what
+// travels over it); the asking side is cli::InstanceClient, whose functions
+// are offered here too.
 class SingleInstance : public QObject
 {
     Q_OBJECT
@@ -80,7 +79,6 @@ Q_SIGNALS:
     void toggleRequested();
 
 private:
-    static bool send(const QString &serverName, const QByteArray &request, int timeoutMs);
     void accept();
     void read(QLocalSocket *socket);
     void answerCommand(QLocalSocket *socket, const QByteArray &payload);

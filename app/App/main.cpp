@@ -4,6 +4,7 @@
 #include "Cli/CommandLine.h"
 #include "Integration/ExternalFileImportContract.h"
 #include "Platform/DisplayServerProbe.h"
+#include "Storage/ImageMetadata.h"
 #include "Platform/TerminationSignals.h"
 #include "Support/ApplicationId.h"
 
@@ -47,7 +48,9 @@ bool forwardedToRunningInstance(int argc, char *argv[])
 int main(int argc, char *argv[])
 {
     // Terminal commands run without a display and never start the application.
-    if (const std::optional<int> status = holdra::cli::CommandLine::runIfCommand(argc, argv))
+    // `holdra` runs most of them itself; adding files comes here, for the image decoders.
+    if (const std::optional<int> status =
+            holdra::cli::CommandLine::runIfCommand(argc, argv, &holdra::ImageMetadata::pixelSize))
         return *status;
     if (forwardedToRunningInstance(argc, argv))
         return 0;

@@ -1,6 +1,6 @@
 #include "Cli/CommandLine.h"
 
-#include "App/SingleInstance.h"
+#include "Cli/InstanceClient.h"
 #include "Cli/StashCheck.h"
 #include "Cli/StashCommands.h"
 #include "Store/ImportJob.h"
@@ -95,12 +95,12 @@ int runReading(const QString &name, const QStringList &arguments)
 
 // The running Holdra keeps the stash and its panel; it carries the change out.
 // Without one, this process takes the writer lock in turn with other commands.
-int runChanging(const CommandRequest &request)
+int runChanging(const CommandRequest &request, const StashStore::PixelSizeReader &pixelSizes)
 {
-    const QString server = SingleInstance::defaultServerName();
+    const QString server = InstanceClient::defaultServerName();
     const QDeadlineTimer deadline(StashStore::writerPatience);
     for (;;) {
-        if (const std::optional<CommandReply> reply = SingleInstance::forwardCommand(server, request))
+        if (const std::optional<CommandReply> reply = InstanceClient::forwardCommand(server, request))
             return printed(*reply);
         const std::chrono::milliseconds slice =
             server.isEmpty() ? StashStore::writerPatience
@@ -110,8 +110,10 @@ int runChanging(const CommandRequest &request)
         waited.start();
         StashStore::Opening opening = StashStore::open(AppPaths::supportDirectory(),
                                                        StashStore::defaultTrashRetentionDays, {}, slice);
-        if (opening.store)
+        if (opening.store) {
+            opening.store->setPixelSizeReader(pixelSizes);
             return printed(CommandLine::execute(*opening.store, request));
+        }
         // Only a busy lock is worth another try; anything else fails at once.
         if (deadline.hasExpired() || waited.elapsed() < slice.count() || server.isEmpty()) {
             QTextStream(stderr) << "holdra: " << opening.errorMessage << '\n';
@@ -124,7 +126,7 @@ int runToggle(const QStringList &arguments)
 {
     if (!arguments.isEmpty())
         return usageError(QStringLiteral("toggle 不接受参数"));
-    if (SingleInstance::forwardToggleRequest(SingleInstance::defaultServerName()))
+    if (InstanceClient::forwardToggleRequest(InstanceClient::defaultServerName()))
         return 0;
     QTextStream(stderr) << "holdra: Holdra 没有在运行\n";
     return 1;
@@ -301,7 +303,17 @@ void CommandLine::execute(StashStore &store, ImportJob &job, const CommandReques
               });
 }
 
-std::optional<int> CommandLine::runIfCommand(int argc, char **argv)
+bool CommandLine::needsGraphicalProgram(int argc, char **argv)
+{
+    const QByteArrayView name = argc > 1 ? QByteArrayView(argv[1]) : QByteArrayView();
+    if (name == "add")
+        return argc > 2 && QByteArrayView(argv[2]) != "--text";
+    const QString command = QString::fromLocal8Bit(name);
+    return !readingCommands.contains(command) && !changingCommands.contains(command) && command != u"toggle"
+           && !helpOptions.contains(command) && command != u"--version";
+}
+
+std::optional<int> CommandLine::runIfCommand(int argc, char **argv, const StashStore::PixelSizeReader &pixelSizes)
 {
     QStringList typed;
     for (int i = 1; i < argc; ++i)
@@ -324,7 +336,7 @@ std::optional<int> CommandLine::runIfCommand(int argc, char **argv)
         return runReading(name, rest);
     if (name == u"toggle")
         return runToggle(rest);
-    return runChanging(requestFrom(argc, argv));
+    return runChanging(requestFrom(argc, argv), pixelSizes);
 }
 
 } // namespace holdra::cli

@@ -2,6 +2,7 @@
 
 #include "Cli/CommandReply.h"
 #include "Cli/CommandRequest.h"
+#include "Store/StashStore.h"
 
 #include <QStringList>
 
@@ -25,8 +26,15 @@ class CommandLine
 {
 public:
     // The exit status when the arguments were a command or could not be
-    // started with; nothing when the application is to start.
-    static std::optional<int> runIfCommand(int argc, char **argv);
+    // started with; nothing when the application is to start. Files added
+    // here get their image sizes from `pixelSizes`.
+    static std::optional<int> runIfCommand(int argc, char **argv,
+                                           const StashStore::PixelSizeReader &pixelSizes = {});
+
+    // Whether the arguments are for the graphical program: starting the shelf
+    // (no arguments, files, --settings, or whatever is not a command) and
+    // adding files, whose images are measured with its decoders.
+    static bool needsGraphicalProgram(int argc, char **argv);
 
     // Carries out a changing command on `store` as if typed in a terminal:
     // what it prints and its exit status. The running Holdra answers forwarded

@@ -2,6 +2,7 @@
 
 #include "Support/ApplicationId.h"
 #include "Support/DesktopEntry.h"
+#include "Support/ProgramLocations.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -20,8 +21,14 @@ bool isHoldra(const DesktopEntry &entry)
     const QFileInfo program(entry.executable());
     if (program.fileName() == u"holdra")
         return true;
+    if (!program.isAbsolute())
+        return false;
     const QString self = QCoreApplication::applicationFilePath();
-    return !self.isEmpty() && program.isAbsolute() && program.canonicalFilePath() == QFileInfo(self).canonicalFilePath();
+    for (const QString &own : {self, ProgramLocations::publicProgram(self)}) {
+        if (!own.isEmpty() && program.canonicalFilePath() == QFileInfo(own).canonicalFilePath())
+            return true;
+    }
+    return false;
 }
 
 QString openFile(const QString &path)

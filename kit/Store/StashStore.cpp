@@ -3,13 +3,13 @@
 #include "Storage/AtomicFile.h"
 #include "Storage/ContentHasher.h"
 #include "Storage/DiskFileStorage.h"
-#include "Storage/ImageMetadata.h"
 #include "Storage/JSONMetadataStore.h"
 #include "Storage/JSONTrashMetadataStore.h"
 #include "Storage/RegularFile.h"
 #include "Storage/SupportDirectory.h"
 #include "Storage/WriterLock.h"
 #include "Store/DuplicateProbe.h"
+#include "Store/TextCopyMemo.h"
 #include "Store/TextFileContent.h"
 #include "Support/AppPaths.h"
 #include "Support/ByteCount.h"
@@ -118,6 +118,7 @@ StashStore::Opening StashStore::open(const QString &supportDirectory, int trashR
     auto store = std::make_unique<StashStore>(std::move(metadata), std::move(trash), std::move(storage),
                                               trashRetentionDays, std::move(now));
     store->m_lock = std::move(lock);
+    store->m_textMemoPath = TextCopyMemo::defaultPath(directory.path());
     store->load();
     return {std::move(store), QString()};
 }
@@ -333,8 +334,9 @@ StashItem StashStore::stageImageData(const QByteArray &data, const QString &sugg
     const StoredFile stored = m_fileStorage->importData(data, suggestedName, fileExtension);
     rememberHash(stored);
     std::optional<QSizeF> size;
-    if (const std::optional<QString> path = m_fileStorage->absolutePath(stored.relativePath))
-        size = ImageMetadata::pixelSize(*path);
+    const std::optional<QString> path = m_fileStorage->absolutePath(stored.relativePath);
+    if (path && m_pixelSizeReader)
+        size = m_pixelSizeReader(*path);
     return StashItem::makeImage(stored, size, currentTime());
 }
 
@@ -693,33 +695,32 @@ int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
     // Only unlocked text items can be trashed here, and only a copy whose size
     // one of them allows can repeat it: no other copy is read.
     QList<TextFileContent::SizeRange> sizes;
-    qint64 largest = -1;
     for (const StashItem &item : std::as_const(m_items)) {
-        if (item.kind() == StashItemKind::text && !item.locked() && item.text()) {
+        if (item.kind() == StashItemKind::text && !item.locked() && item.text())
             sizes.append(TextFileContent::possibleFileSizes(*item.text()));
-            largest = std::max(largest, sizes.last().most);
-        }
     }
     if (sizes.isEmpty())
         return 0;
+    sizes = TextFileContent::merged(std::move(sizes));
+    const qint64 largest = sizes.last().most;
 
+    TextCopyMemo memo(m_textMemoPath);
     QSet<QString> fileTexts;
     for (const StashItem &item : std::as_const(m_items)) {
-        if (!isTxtFileItem(item) || !item.relativePath())
+        // Only a copy whose size some text allows is looked into, and one read before is recalled.
+        const TextCopyMemo::Copy copy = isTxtFileItem(item) && item.relativePath()
+            ? TextCopyMemo::look(m_fileStorage->rootDirectory() + u'/' + *item.relativePath()) : TextCopyMemo::Copy();
+        if (!TextFileContent::contains(sizes, copy.size))
             continue;
-        const std::optional<QString> path = absolutePath(item);
-        if (!path)
-            continue;
-        const qint64 size = QFileInfo(*path).size();
-        if (std::none_of(sizes.cbegin(), sizes.cend(), [size](const auto &range) { return range.contains(size); }))
-            continue;
+        std::optional<std::optional<QString>> text = memo.recalled(*item.relativePath(), copy);
+        const std::optional<QString> path = text ? std::nullopt : absolutePath(item);
         // A FIFO in place of the copy is skipped, never waited on.
-        const std::optional<QByteArray> bytes = RegularFile::readAll(*path, largest);
-        if (!bytes)
-            continue;
-        if (const std::optional<QString> text = TextFileContent::decoded(*bytes))
-            fileTexts.insert(TextFileContent::normalized(*text));
+        if (const std::optional<QByteArray> bytes = path ? RegularFile::readAll(*path, largest) : std::nullopt)
+            memo.remember(*item.relativePath(), copy, text.emplace(TextFileContent::normalizedText(*bytes)));
+        if (text && *text)
+            fileTexts.insert(**text);
     }
+    memo.save();
     if (fileTexts.isEmpty())
         return 0;
 
@@ -755,7 +756,7 @@ StashItem StashStore::itemForStoredFile(const StoredFile &stored, bool isDirecto
     case StashItemKind::audio:
         return StashItem::makeAudio(stored, std::nullopt, stored.originalName, createdAt);
     case StashItemKind::image:
-        return StashItem::makeImage(stored, path ? ImageMetadata::pixelSize(*path) : std::nullopt,
+        return StashItem::makeImage(stored, path && m_pixelSizeReader ? m_pixelSizeReader(*path) : std::nullopt,
                                     createdAt);
     default:
         return StashItem::makeFile(stored, createdAt);

@@ -13,6 +13,7 @@
 #include <QList>
 #include <QObject>
 #include <QSet>
+#include <QSizeF>
 #include <QUrl>
 #include <QUuid>
 
@@ -91,6 +92,12 @@ public:
     // A store for looking only: no lock, nothing created, repaired or written
     // (also on a full disk or a read-only directory); every change is refused.
     static Opening openForReading(const QString &supportDirectory);
+
+    // Reads an image's pixel size for new image items. The store needs no image
+    // decoders itself; whoever adds images gives it a reader (ImageMetadata's).
+    using PixelSizeReader = std::function<std::optional<QSizeF>(const QString &filePath)>;
+    void setPixelSizeReader(PixelSizeReader reader) { m_pixelSizeReader = std::move(reader); }
+    bool readsPixelSizes() const { return bool(m_pixelSizeReader); }
 
     const QList<StashItem> &items() const { return m_items; }
     const QList<TrashedItem> &trashItems() const { return m_trashItems; }
@@ -215,6 +222,9 @@ private:
     std::optional<FileStorageError> m_trashRefusal;
     std::optional<FileStorageError> m_lastRefusal;
     bool m_reading = false;
+    PixelSizeReader m_pixelSizeReader;
+    // Where what the .txt copies hold is remembered between runs; empty: nowhere.
+    QString m_textMemoPath;
 };
 
 } // namespace holdra

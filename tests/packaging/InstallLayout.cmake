@@ -16,6 +16,7 @@ set(prefix ${SCRATCH}/prefix)
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 foreach(expected
     bin/holdra
+    ${CMAKE_INSTALL_LIBEXECDIR}/holdra/holdra-gui
     share/applications/com.tessavel.Holdra.desktop
     share/metainfo/com.tessavel.Holdra.metainfo.xml
     share/icons/hicolor/scalable/apps/com.tessavel.Holdra.svg
@@ -34,6 +35,14 @@ foreach(expected
     message(FATAL_ERROR "not installed: ${expected}")
   endif()
 endforeach()
+
+# The installed `holdra` reaches the installed shelf: a start with a missing
+# file is refused by the shelf itself, which `holdra` only starts.
+execute_process(COMMAND ${prefix}/bin/holdra /nonexistent/holdra-layout-probe
+                RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT rc EQUAL 1 OR NOT err MATCHES "没有这个文件或文件夹")
+  message(FATAL_ERROR "the installed holdra does not start the installed shelf (${rc}): ${err}")
+endif()
 
 # The manual page must render without a warning, and each completion must parse in its shell.
 find_program(MAN man)
@@ -103,7 +112,7 @@ if(DPKG_DEB)
     endif()
   endif()
   run(${DPKG_DEB} --contents ${debs})
-  foreach(path ./usr/bin/holdra ./usr/share/applications/com.tessavel.Holdra.desktop ./usr/share/metainfo/com.tessavel.Holdra.metainfo.xml
+  foreach(path ./usr/bin/holdra ./usr/${CMAKE_INSTALL_LIBEXECDIR}/holdra/holdra-gui ./usr/share/applications/com.tessavel.Holdra.desktop ./usr/share/metainfo/com.tessavel.Holdra.metainfo.xml
                ./usr/share/doc/holdra/copyright ./usr/share/doc/holdra/changelog.gz
                ./usr/share/icons/hicolor/symbolic/apps/holdra-symbolic.svg
                ./usr/share/man/man1/holdra.1.gz ./usr/share/bash-completion/completions/holdra)

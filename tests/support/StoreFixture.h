@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Storage/DiskFileStorage.h"
+#include "Storage/ImageMetadata.h"
 #include "Storage/JSONMetadataStore.h"
 #include "Storage/JSONTrashMetadataStore.h"
 #include "Store/StashStore.h"
@@ -59,6 +60,7 @@ protected:
             std::make_unique<CountingStore<TrashMetadataStoring, JSONTrashMetadataStore, TrashedItem>>(
                 trashPath(), m_trashSaves, m_setAsideFails),
             std::make_unique<DiskFileStorage>(root()), 30, [this] { return m_now; });
+        m_store->setPixelSizeReader(&ImageMetadata::pixelSize);
         m_store->load();
         return *m_store;
     }

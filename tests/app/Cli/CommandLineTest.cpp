@@ -3,6 +3,7 @@
 #include "TempDir.h"
 
 #include <QDir>
+#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -115,6 +116,14 @@ TEST_F(CommandLineTest, AddsFilesInOrderReportsDuplicatesAndKeepsGoingPastUnread
     EXPECT_EQ(again.status, 0);
     EXPECT_TRUE(again.out.contains(QStringLiteral("「a.txt」已存在")));
     EXPECT_EQ(storedItems().size(), 3);
+
+    // An image is measured as it is stashed, from a terminal too.
+    QImage image(30, 20, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    ASSERT_TRUE(image.save(m_home.filePath(QStringLiteral("photo.png"))));
+    EXPECT_EQ(holdra({QStringLiteral("add"), QStringLiteral("photo.png")}).status, 0);
+    ASSERT_EQ(storedItems().size(), 4);
+    EXPECT_EQ(storedItems().first().pixelSizeText(), QStringLiteral("30 × 20"));
 }
 
 // A file name is bytes; typed ones that are not UTF-8 still name their file.
