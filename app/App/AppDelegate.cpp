@@ -1,4 +1,5 @@
 #include "App/AppDelegate.h"
+#include "App/AppLogging.h"
 #include "App/ConnectedDisplayList.h"
 #include "App/HotKeyManager.h"
 #include "App/HotKeyRecorder.h"
@@ -22,6 +23,7 @@
 #include "Platform/X11PanelWindowHints.h"
 #include "Platform/X11Session.h"
 #include "Platform/X11WindowListReader.h"
+#include "Support/AppPaths.h"
 #include "Support/DisplayReconfigurationMonitor.h"
 #include "Support/DisplayWatcher.h"
 #include "Support/KelvarnLocator.h"
@@ -66,6 +68,8 @@ bool AppDelegate::launch()
         return false;
     }
     m_store = std::move(opening.store);
+    qCDebug(lcStore).noquote() << "stash in" << AppPaths::supportDirectory() << "-" << m_store->count() << "items,"
+                               << m_store->trashCount() << "in the trash";
 
     const bool x11 = X11Session::isAvailable();
     if (x11)
@@ -81,7 +85,7 @@ bool AppDelegate::launch()
     if (x11)
         environment.windowList = X11WindowListReader::coverageSource();
     else
-        qWarning().noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen detection is off"));
+        qCWarning(lcX11).noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen detection is off"));
     environment.makeWindow = [this](NotchController &controller,
                                     const QString &displayID) -> std::unique_ptr<NotchWindowing> {
         return std::make_unique<NotchWindow>(controller, displayID, m_engine, m_panelHints.get());

@@ -1,5 +1,6 @@
 #include "App/HotKeyManager.h"
 
+#include "App/AppLogging.h"
 #include "Platform/X11HotKeyGrabber.h"
 #include "Settings/AppSettings.h"
 
@@ -61,7 +62,7 @@ void HotKeyManager::apply()
     if (!keysym) {
         // A stored code (from another machine, or an edited file) that no Linux key has.
         m_grabber->ungrab();
-        qWarning().noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(badValue);
+        qCWarning(lcHotKey).noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(badValue);
         setFailure(QStringLiteral("快捷键注册失败：键码 %1 在这里没有对应的键").arg(m_hotKey.keyCode()));
         return;
     }
@@ -69,6 +70,7 @@ void HotKeyManager::apply()
 
     switch (result.status) {
     case X11HotKeyGrabber::Result::Grabbed:
+        qCDebug(lcHotKey).noquote() << "registered" << m_hotKey.displayString();
         setFailure({});
         return;
     case X11HotKeyGrabber::Result::Unavailable:
@@ -76,12 +78,12 @@ void HotKeyManager::apply()
         setFailure(QStringLiteral("当前桌面不支持全局快捷键"));
         return;
     case X11HotKeyGrabber::Result::UnknownKey:
-        qWarning().noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(badValue);
+        qCWarning(lcHotKey).noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(badValue);
         // The keysym is on no key of the current keyboard layout.
         setFailure(QStringLiteral("快捷键注册失败：当前键盘上没有这个键"));
         return;
     case X11HotKeyGrabber::Result::Failed:
-        qWarning().noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(result.errorCode);
+        qCWarning(lcHotKey).noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(result.errorCode);
         setFailure(result.errorCode == badAccess ? QStringLiteral("快捷键注册失败：已被其他程序占用")
                                                  : QStringLiteral("快捷键注册失败"));
         return;

@@ -1,4 +1,6 @@
 #include "App/AppDelegate.h"
+#include "App/AppLogging.h"
+#include "App/SettingsWindow.h"
 #include "App/SingleInstance.h"
 #include "Cli/CommandLine.h"
 #include "Integration/ExternalFileImportContract.h"
@@ -48,6 +50,10 @@ int main(int argc, char *argv[])
     // Terminal commands run without a display and never start the application.
     if (const std::optional<int> status = holdra::cli::CommandLine::runIfCommand(argc, argv))
         return *status;
+    // From here on Holdra runs as the shelf: its log lines carry time, area and
+    // level, so that a report or the journal can be read without the terminal
+    // session they came from. QT_MESSAGE_PATTERN still overrides it.
+    qSetMessagePattern(QLatin1String(holdra::logMessagePattern));
     if (forwardedToRunningInstance(argc, argv))
         return 0;
 
@@ -74,13 +80,15 @@ int main(int argc, char *argv[])
     holdra::AppDelegate delegate;
     if (!delegate.launch()) {
         const QString message = delegate.launchError();
-        std::fprintf(stderr, "Holdra: %s\n", qPrintable(message));
+        qCCritical(holdra::lcApp).noquote() << "cannot start:" << message;
         QMessageBox::critical(nullptr, QStringLiteral("栖物匣"), message);
         return 1;
     }
     // The desktop's name for Holdra on the session bus; a second shelf never
     // gets this far (the local socket forwards to the first).
     QDBusConnection::sessionBus().registerService(QLatin1String(holdra::applicationId));
+    qCInfo(holdra::lcApp).noquote() << "Holdra" << holdra::SettingsWindow::versionText() << "started on"
+                                    << QGuiApplication::platformName();
     if (QCoreApplication::arguments().contains(QLatin1String(holdra::AppDelegate::settingsOption)))
         delegate.showSettings();
     // Logging out or Ctrl+C ends Holdra like its own Quit does.

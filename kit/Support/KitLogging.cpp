@@ -1,0 +1,10 @@
+#include "Support/KitLogging.h"
+
+namespace holdra {
+
+Q_LOGGING_CATEGORY(lcStore, "holdra.store", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcStorage, "holdra.storage", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcImport, "holdra.import", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcAudio, "holdra.audio", QtInfoMsg)
+
+} // namespace holdra
