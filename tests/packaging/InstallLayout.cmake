@@ -139,6 +139,8 @@ if(DPKG_DEB)
   if(LINTIAN)
     # Errors fail the test; warnings are printed for whoever reads the log.
     # Its hardening tags are warnings and infos; in a hardened build they fail the test too.
+    # Accepted: debug-file-with-no-debug-symbols, when the build has no -g and
+    # holdra-dbgsym holds the symbol table alone.
     execute_process(COMMAND ${LINTIAN} --fail-on error --display-info --tag-display-limit 0 ${debs} ${dbgsyms}
                     RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
     message(STATUS "lintian:\n${out}${err}")
