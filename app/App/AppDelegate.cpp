@@ -1,4 +1,5 @@
 #include "App/AppDelegate.h"
+#include "App/AppLogging.h"
 #include "App/ConnectedDisplayList.h"
 #include "App/FirstFrame.h"
 #include "App/HotKeyManager.h"
@@ -24,6 +25,7 @@
 #include "Platform/X11PanelWindowHints.h"
 #include "Platform/X11Session.h"
 #include "Platform/X11WindowListWatcher.h"
+#include "Support/AppPaths.h"
 #include "Support/DisplayReconfigurationMonitor.h"
 #include "Support/DisplayWatcher.h"
 #include "Support/KelvarnLocator.h"
@@ -69,6 +71,8 @@ bool AppDelegate::launch()
     }
     m_store = std::move(opening.store);
     m_store->setPixelSizeReader(&ImageMetadata::pixelSize);
+    qCDebug(lcStore).noquote() << "stash in" << AppPaths::supportDirectory() << "-" << m_store->count() << "items,"
+                               << m_store->trashCount() << "in the trash";
 
     const bool x11 = X11Session::isAvailable();
     if (x11)
@@ -87,7 +91,7 @@ bool AppDelegate::launch()
     if (x11 && !DisplayServerProbe::isWaylandSession())
         environment.windowList = [] { return std::make_unique<X11WindowListWatcher>(); };
     else if (!DisplayServerProbe::isWaylandSession())
-        qWarning().noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen detection is off"));
+        qCWarning(lcX11).noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen detection is off"));
     environment.makeWindow = [this](NotchController &controller,
                                     const QString &displayID) -> std::unique_ptr<NotchWindowing> {
         return std::make_unique<NotchWindow>(controller, displayID, m_engine, m_panelHints.get());

@@ -1,5 +1,6 @@
 #include "App/HotKeyManager.h"
 
+#include "App/AppLogging.h"
 #include "Platform/DisplayServerProbe.h"
 #include "Platform/HotKeyBackend.h"
 #include "Platform/PortalGlobalShortcuts.h"

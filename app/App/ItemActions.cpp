@@ -1,5 +1,6 @@
 #include "App/ItemActions.h"
 
+#include "App/AppLogging.h"
 #include "App/ItemDragData.h"
 #include "Notch/DropImport.h"
 #include "Store/StashStore.h"
@@ -15,7 +16,6 @@
 #include <QDrag>
 #include <QFileInfo>
 #include <QGuiApplication>
-#include <QLoggingCategory>
 #include <QQuickItem>
 #include <QQuickWindow>
 #include <QMimeData>
@@ -23,8 +23,6 @@
 #include <QTimer>
 
 namespace holdra {
-
-Q_LOGGING_CATEGORY(lcDrag, "holdra.drag")
 
 namespace {
 
@@ -190,12 +188,12 @@ std::optional<QUrl> ItemActions::writeTextFile(const StashItem &item) const
     // A renamed item must not leave its older file behind.
     QDir(directory).removeRecursively();
     if (const QString error = PrivateDirectory::make(m_temporaryDirectory, textDragFolder(item)); !error.isEmpty()) {
-        qCWarning(lcDrag).noquote() << "Holdra: no folder for a dragged text:" << error;
+        qCWarning(lcDrag).noquote() << "no folder for a dragged text:" << error;
         return std::nullopt;
     }
     QSaveFile file(QDir(directory).filePath(item.txtFileName()));
     if (!file.open(QIODevice::WriteOnly) || file.write(itemText(item).toUtf8()) < 0 || !file.commit()) {
-        qCWarning(lcDrag).noquote() << "Holdra: a dragged text was not written:" << file.errorString();
+        qCWarning(lcDrag).noquote() << "a dragged text was not written:" << file.errorString();
         return std::nullopt;
     }
     return QUrl::fromLocalFile(file.fileName());

@@ -1,5 +1,6 @@
 #include "App/LoginItem.h"
 
+#include "App/AppLogging.h"
 #include "Support/ApplicationId.h"
 #include "Support/ProgramLocations.h"
 
@@ -22,7 +23,7 @@ constexpr auto desktopGroup = "Desktop Entry";
 
 void logFailure(const QString &description)
 {
-    qWarning().noquote() << QStringLiteral("[Holdra] 登录项设置失败：") + description;
+    qCWarning(lcLoginItem).noquote() << QStringLiteral("[Holdra] 登录项设置失败：") + description;
 }
 
 QByteArray entryContents()

@@ -1,4 +1,5 @@
 #include "App/QuickLookCoordinator.h"
+#include "App/AppLogging.h"
 #include "App/ItemActions.h"
 #include "App/WindowPlacement.h"
 #include "Support/SessionService.h"
@@ -6,7 +7,6 @@
 #include "Support/ByteCount.h"
 
 #include <QDBusMessage>
-#include <QLoggingCategory>
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
@@ -16,8 +16,6 @@
 #include <QStringDecoder>
 
 namespace holdra {
-
-Q_LOGGING_CATEGORY(lcPreview, "holdra.preview")
 
 namespace {
 
@@ -79,7 +77,7 @@ bool QuickLookCoordinator::makeWindow()
     component.setData("import Holdra\nItemPreviewWindow {}", QUrl());
     m_window.reset(qobject_cast<QQuickWindow *>(component.create()));
     if (!m_window) {
-        qCWarning(lcPreview).noquote() << component.errorString();
+        qCWarning(lcViews).noquote() << component.errorString();
         return false;
     }
     connect(m_window.get(), SIGNAL(openRequested()), this, SLOT(openShownFile()));

@@ -1,5 +1,6 @@
 #include "App/SettingsWindow.h"
 
+#include "App/AppLogging.h"
 #include "App/ConnectedDisplayList.h"
 #include "App/HotKeyManager.h"
 #include "App/HotKeyRecorder.h"
@@ -62,7 +63,7 @@ bool SettingsWindow::create()
     // Qt 6.4 crashes creating from a component that failed to load.
     if (!component.isReady()) {
         m_error = component.errorString();
-        qWarning().noquote() << "Holdra: the settings window could not be made:" << m_error;
+        qCWarning(lcViews).noquote() << "the settings window could not be made:" << m_error;
         return false;
     }
     QObject *object = component.createWithInitialProperties(properties);
@@ -70,7 +71,7 @@ bool SettingsWindow::create()
     if (!window) {
         delete object;
         m_error = component.errorString();
-        qWarning().noquote() << "Holdra: the settings window could not be made:" << m_error;
+        qCWarning(lcViews).noquote() << "the settings window could not be made:" << m_error;
         return false;
     }
     m_window.reset(window);

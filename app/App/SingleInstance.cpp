@@ -1,5 +1,6 @@
 #include "App/SingleInstance.h"
 
+#include "App/AppLogging.h"
 #include "Cli/InstanceClient.h"
 #include "Cli/InstanceProtocol.h"
 #include "Integration/ExternalFileImportContract.h"
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLoggingCategory>
 #include <QPointer>
 #include <QStandardPaths>
 
@@ -22,8 +22,6 @@ namespace holdra {
 namespace {
 
 using namespace cli::InstanceProtocol;
-
-Q_LOGGING_CATEGORY(lcInstance, "holdra.instance")
 
 // The user at the other end, as the kernel recorded it when the connection was made.
 std::optional<uid_t> peerUid(const QLocalSocket &socket)
@@ -40,8 +38,8 @@ bool isOwnUser(const QLocalSocket &socket, const QString &serverName)
     const std::optional<uid_t> uid = peerUid(socket);
     if (uid && *uid == ::geteuid())
         return true;
-    qCWarning(lcInstance).nospace() << "refused a connection with uid " << (uid ? qint64(*uid) : -1) << " on "
-                                    << serverName;
+    qCWarning(lcIpc).nospace() << "refused a connection with uid " << (uid ? qint64(*uid) : -1) << " on "
+                               << serverName;
     return false;
 }
 
@@ -66,11 +64,11 @@ bool SingleInstance::listen()
         return true;
     // A relative name would land in the shared temporary directory.
     if (!QDir::isAbsolutePath(m_serverName)) {
-        qCWarning(lcInstance) << "no private place for the instance socket";
+        qCWarning(lcIpc) << "no private place for the instance socket";
         return false;
     }
     if (const QString error = PrivateDirectory::make(QFileInfo(m_serverName).path()); !error.isEmpty()) {
-        qCWarning(lcInstance).noquote() << "instance socket:" << error;
+        qCWarning(lcIpc).noquote() << "instance socket:" << error;
         return false;
     }
     {
@@ -90,6 +88,7 @@ bool SingleInstance::listen()
     }
     m_server = server;
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::accept);
+    qCDebug(lcIpc).noquote() << "listening on" << m_server->fullServerName();
     return true;
 }
 
@@ -126,6 +125,7 @@ void SingleInstance::read(QLocalSocket *socket)
         if (request.state != Frame::Complete)
             return;
         socket->readAll();
+        qCDebug(lcIpc) << "forwarded command of" << request.payload.size() << "bytes";
         answerCommand(socket, request.payload);
         return;
     }
@@ -134,6 +134,7 @@ void SingleInstance::read(QLocalSocket *socket)
     socket->readAll();
     QList<QByteArray> lines = buffered.chopped(2).split('\n');
     const QByteArray header = lines.isEmpty() ? QByteArray() : lines.takeFirst();
+    qCDebug(lcIpc) << "request" << header << "naming" << lines.size() << "files";
     if (header == settingsHeader && lines.isEmpty()) {
         socket->write(acceptedReply.toByteArray() + '\n');
         socket->flush();

@@ -1,4 +1,5 @@
 #include "App/TextPreviewController.h"
+#include "App/AppLogging.h"
 #include "App/WindowPlacement.h"
 
 #include "Settings/UserDefaults.h"
@@ -56,7 +57,7 @@ bool TextPreviewController::makeWindow()
     component.setData("import Holdra\nTextPreviewWindow {}", QUrl());
     m_window.reset(qobject_cast<QQuickWindow *>(component.create()));
     if (!m_window) {
-        qWarning("text preview: %s", qPrintable(component.errorString()));
+        qCWarning(lcViews, "text preview: %s", qPrintable(component.errorString()));
         return false;
     }
     const std::optional<QString> saved = m_defaults ? m_defaults->stringValue(QLatin1String(geometryKey)) : std::nullopt;

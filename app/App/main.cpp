@@ -1,5 +1,7 @@
 #include "App/AppDelegate.h"
+#include "App/AppLogging.h"
 #include "App/FirstFrame.h"
+#include "App/SettingsWindow.h"
 #include "App/SingleInstance.h"
 #include "Cli/CommandLine.h"
 #include "Integration/ExternalFileImportContract.h"
@@ -52,6 +54,10 @@ int main(int argc, char *argv[])
     if (const std::optional<int> status =
             holdra::cli::CommandLine::runIfCommand(argc, argv, &holdra::ImageMetadata::pixelSize))
         return *status;
+    // From here on Holdra runs as the shelf: its log lines carry time, area and
+    // level, so that a report or the journal can be read without the terminal
+    // session they came from. QT_MESSAGE_PATTERN still overrides it.
+    qSetMessagePattern(QLatin1String(holdra::logMessagePattern));
     if (forwardedToRunningInstance(argc, argv))
         return 0;
 
@@ -78,7 +84,7 @@ int main(int argc, char *argv[])
     holdra::AppDelegate delegate;
     if (!delegate.launch()) {
         const QString message = delegate.launchError();
-        std::fprintf(stderr, "Holdra: %s\n", qPrintable(message));
+        qCCritical(holdra::lcApp).noquote() << "cannot start:" << message;
         QMessageBox::critical(nullptr, QStringLiteral("栖物匣"), message);
         return 1;
     }
@@ -86,6 +92,8 @@ int main(int argc, char *argv[])
     // The desktop's name for Holdra on the session bus; a second shelf never
     // gets this far (the local socket forwards to the first).
     QDBusConnection::sessionBus().registerService(QLatin1String(holdra::applicationId));
+    qCInfo(holdra::lcApp).noquote() << "Holdra" << holdra::SettingsWindow::versionText() << "started on"
+                                    << QGuiApplication::platformName();
     if (QCoreApplication::arguments().contains(QLatin1String(holdra::AppDelegate::settingsOption)))
         delegate.showSettings();
     // Logging out or Ctrl+C ends Holdra like its own Quit does.

@@ -2,6 +2,7 @@
 
 #include "Cli/InstanceProtocol.h"
 #include "Support/AppPaths.h"
+#include "Support/KitLogging.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>
@@ -24,7 +25,6 @@ namespace holdra::cli {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcInstance, "holdra.instance")
 
 int remainingMs(const QDeadlineTimer &deadline)
 {
@@ -89,7 +89,7 @@ bool Connection::isOwnUser(const QString &path) const
     const bool known = ::getsockopt(m_fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0;
     if (known && credentials.uid == ::geteuid())
         return true;
-    qCWarning(lcInstance).nospace() << "refused a connection with uid " << (known ? qint64(credentials.uid) : -1)
+    qCWarning(lcIpc).nospace() << "refused a connection with uid " << (known ? qint64(credentials.uid) : -1)
                                     << " on " << path;
     return false;
 }

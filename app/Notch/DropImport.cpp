@@ -4,17 +4,15 @@
 #include "Pasteboard/DropFileURLDecoder.h"
 #include "Pasteboard/ImportFeedback.h"
 #include "Store/StashStore.h"
+#include "Support/KitLogging.h"
 
 #include <QDateTime>
 #include <QHash>
-#include <QLoggingCategory>
 #include <QMimeData>
 
 #include <memory>
 
 namespace holdra {
-
-Q_LOGGING_CATEGORY(lcDrop, "holdra.drop")
 
 namespace {
 
@@ -147,7 +145,7 @@ DropImport::Prepared DropImport::prepare(const QMimeData &data, StashStore &stor
                        content->value);
         } catch (const FileStorageError &error) {
             // One unreadable or uncopyable item does not stop the others.
-            qCWarning(lcDrop).noquote() << "a dropped item was not stashed:" << error.errorDescription();
+            qCWarning(lcImport).noquote() << "a dropped item was not stashed:" << error.errorDescription();
         }
     }
     return prepared;
@@ -160,7 +158,7 @@ DropImport::Outcome DropImport::finish(const Prepared &prepared, const ImportJob
         return outcome;
     outcome.addedCount = int(result.added.size());
     for (const FileStorageError &error : result.errors)
-        qCWarning(lcDrop).noquote() << "a dropped item was not stashed:" << error.errorDescription();
+        qCWarning(lcImport).noquote() << "a dropped item was not stashed:" << error.errorDescription();
     outcome.duplicates = StashStore::uniqueItems(prepared.draggedBack + result.duplicates);
     return outcome;
 }
@@ -182,7 +180,7 @@ DropImport::Outcome DropImport::run(const QMimeData &data, StashStore &store)
             else
                 staged.append(store.stageFile(url));
         } catch (const FileStorageError &error) {
-            qCWarning(lcDrop).noquote() << "a dropped item was not stashed:" << error.errorDescription();
+            qCWarning(lcImport).noquote() << "a dropped item was not stashed:" << error.errorDescription();
         }
     }
     const QList<StashItem> known = staged.isEmpty() ? QList<StashItem>() : store.insert(staged);

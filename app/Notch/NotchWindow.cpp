@@ -1,5 +1,6 @@
 #include "Notch/NotchWindow.h"
 
+#include "App/AppLogging.h"
 #include "Notch/BottomRoundedRectangle.h"
 #include "Notch/NotchController.h"
 #include "Platform/X11PanelWindowHints.h"
@@ -69,7 +70,7 @@ bool NotchWindow::isOpenPanelViewAvailable()
     static const bool available = [] {
         const bool exists = QFile::exists(openPanelViewResource);
         if (!exists)
-            qWarning("Holdra: the open panel view is not part of this build; the panel stays empty");
+            qCWarning(lcViews, "the open panel view is not part of this build; the panel stays empty");
         return exists;
     }();
     return available;
@@ -80,7 +81,7 @@ void NotchWindow::createRootView(QQmlEngine &engine)
     QQmlComponent component(&engine);
     component.setData("import Holdra\nNotchRootView {}", QUrl());
     if (!component.isReady()) {
-        qWarning().noquote() << "Holdra: the capsule view failed to load:" << component.errorString();
+        qCWarning(lcViews).noquote() << "the capsule view failed to load:" << component.errorString();
         return;
     }
     QObject *object = component.createWithInitialProperties(
@@ -89,7 +90,7 @@ void NotchWindow::createRootView(QQmlEngine &engine)
          {QStringLiteral("openPanelAvailable"), isOpenPanelViewAvailable()}});
     m_root = qobject_cast<QQuickItem *>(object);
     if (!m_root) {
-        qWarning().noquote() << "Holdra: the capsule view failed to load:" << component.errorString();
+        qCWarning(lcViews).noquote() << "the capsule view failed to load:" << component.errorString();
         delete object;
         return;
     }

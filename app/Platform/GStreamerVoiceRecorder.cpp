@@ -1,7 +1,8 @@
 #include "Platform/GStreamerVoiceRecorder.h"
 
+#include "Support/KitLogging.h"
+
 #include <QFile>
-#include <QLoggingCategory>
 #include <QMediaDevices>
 
 #include <gst/gst.h>
@@ -9,8 +10,6 @@
 #include <utility>
 
 namespace holdra {
-
-Q_LOGGING_CATEGORY(lcVoiceRecorder, "holdra.recording.gstreamer")
 
 namespace {
 
@@ -49,14 +48,14 @@ std::unique_ptr<VoiceRecorder> GStreamerVoiceRecorder::make(const QString &fileP
 {
     const QAudioDevice device = QMediaDevices::defaultAudioInput();
     if (device.isNull()) {
-        qCWarning(lcVoiceRecorder) << "no audio input device";
+        qCWarning(lcAudio) << "no audio input device";
         return nullptr;
     }
     if (!gst_is_initialized())
         gst_init(nullptr, nullptr);
     const char *encoder = aacEncoder();
     if (!encoder) {
-        qCWarning(lcVoiceRecorder) << "no AAC encoder (gstreamer1.0-libav) is installed";
+        qCWarning(lcAudio) << "no AAC encoder (gstreamer1.0-libav) is installed";
         return nullptr;
     }
     // aacparse hands the muxer the stream's codec data; mp4mux writes the
@@ -67,7 +66,7 @@ std::unique_ptr<VoiceRecorder> GStreamerVoiceRecorder::make(const QString &fileP
     GError *error = nullptr;
     GstElement *pipeline = gst_parse_launch(description.constData(), &error);
     if (error) {
-        qCWarning(lcVoiceRecorder) << "the recording pipeline cannot be made:" << error->message;
+        qCWarning(lcAudio) << "the recording pipeline cannot be made:" << error->message;
         g_error_free(error);
         if (pipeline)
             gst_object_unref(pipeline);
@@ -94,7 +93,7 @@ GStreamerVoiceRecorder::GStreamerVoiceRecorder(GstElement *pipeline, QAudioDevic
     m_finishTimeout.setSingleShot(true);
     m_finishTimeout.setInterval(finishTimeout);
     connect(&m_finishTimeout, &QTimer::timeout, this, [this] {
-        qCWarning(lcVoiceRecorder) << "the recording was not finished in time; keeping what was written";
+        qCWarning(lcAudio) << "the recording was not finished in time; keeping what was written";
         finish();
     });
 }
@@ -109,7 +108,7 @@ bool GStreamerVoiceRecorder::record()
 {
     if (gst_element_set_state(m_pipeline, GST_STATE_PLAYING) == GST_STATE_CHANGE_FAILURE) {
         pollBus();
-        qCWarning(lcVoiceRecorder) << "recording did not start";
+        qCWarning(lcAudio) << "recording did not start";
         gst_element_set_state(m_pipeline, GST_STATE_NULL);
         return false;
     }
@@ -118,7 +117,7 @@ bool GStreamerVoiceRecorder::record()
     GstState state = GST_STATE_NULL;
     gst_element_get_state(m_pipeline, &state, nullptr, 2 * GST_SECOND);
     if (state != GST_STATE_PLAYING) {
-        qCWarning(lcVoiceRecorder) << "the microphone did not open";
+        qCWarning(lcAudio) << "the microphone did not open";
         gst_element_set_state(m_pipeline, GST_STATE_NULL);
         return false;
     }
@@ -160,14 +159,14 @@ void GStreamerVoiceRecorder::pollBus()
             finish();
             break;
         case GST_MESSAGE_ERROR:
-            qCWarning(lcVoiceRecorder) << "recording failed:" << messageText(message);
+            qCWarning(lcAudio) << "recording failed:" << messageText(message);
             if (m_finished)
                 finish();
             else
                 reportInterruption();
             break;
         default:
-            qCInfo(lcVoiceRecorder) << messageText(message);
+            qCInfo(lcAudio) << messageText(message);
             break;
         }
         gst_message_unref(message);
@@ -182,7 +181,7 @@ void GStreamerVoiceRecorder::pollBus()
 void GStreamerVoiceRecorder::checkDeviceStillThere()
 {
     if (!m_finished && !m_interruptionReported && !QMediaDevices::audioInputs().contains(m_device)) {
-        qCWarning(lcVoiceRecorder) << "the microphone went away";
+        qCWarning(lcAudio) << "the microphone went away";
         reportInterruption();
     }
 }

@@ -1,5 +1,7 @@
 #include "Platform/PortalGlobalShortcuts.h"
 
+#include "App/AppLogging.h"
+
 #include "Platform/PortalRequest.h"
 #include "Platform/PortalShortcut.h"
 
@@ -121,7 +123,7 @@ void PortalGlobalShortcuts::createSession()
                             if (response != 0) {
                                 // A desktop without the portal is already named in the start-up notice.
                                 if (response != PortalRequest::noPortal)
-                                    qWarning().noquote() << "Holdra: the GlobalShortcuts portal gave no session:"
+                                    qCWarning(lcHotKey).noquote() << "the GlobalShortcuts portal gave no session:"
                                                          << response << results.value(QStringLiteral("error")).toString();
                                 setState(response == PortalRequest::noPortal ? State::Unavailable : State::Refused);
                                 return;
@@ -161,9 +163,9 @@ void PortalGlobalShortcuts::bindShortcut()
                             if (response == 0)
                                 return listShortcuts(); // some desktops answer without the list
                             if (response == userCancelled)
-                                qWarning().noquote() << "Holdra: binding the hot key was cancelled";
+                                qCWarning(lcHotKey).noquote() << "binding the hot key was cancelled";
                             else
-                                qWarning().noquote() << "Holdra: the desktop did not bind the hot key:" << response;
+                                qCWarning(lcHotKey).noquote() << "the desktop did not bind the hot key:" << response;
                             setState(response == PortalRequest::noPortal ? State::Unavailable : State::Refused);
                         });
 }
@@ -183,7 +185,7 @@ void PortalGlobalShortcuts::listShortcuts()
                             const bool bound =
                                 response == 0 && takeShortcuts(results.value(QStringLiteral("shortcuts")));
                             if (!bound)
-                                qWarning().noquote() << "Holdra: the desktop lists no binding for the hot key";
+                                qCWarning(lcHotKey).noquote() << "the desktop lists no binding for the hot key";
                             setState(bound ? State::Bound : State::Refused);
                         });
 }

@@ -1,7 +1,8 @@
 #include "Platform/QtAudioPlayer.h"
 
+#include "Support/KitLogging.h"
+
 #include <QCoreApplication>
-#include <QLoggingCategory>
 #include <QPointer>
 #include <QTimer>
 
@@ -9,8 +10,6 @@
 #include <utility>
 
 namespace holdra {
-
-Q_LOGGING_CATEGORY(lcAudioPlayer, "holdra.playback")
 
 QtAudioPlayer::QtAudioPlayer()
 {
@@ -20,7 +19,7 @@ QtAudioPlayer::QtAudioPlayer()
             m_playing = false;
     });
     connect(&m_player, &QMediaPlayer::errorOccurred, this, [this](QMediaPlayer::Error, const QString &text) {
-        qCWarning(lcAudioPlayer) << "playback failed:" << text;
+        qCWarning(lcAudio) << "playback failed:" << text;
         m_playing = false;
     });
 }
@@ -62,7 +61,7 @@ void QtAudioPlayer::load(const QUrl &fileURL, QObject *context, Loaded loaded)
     QObject::connect(&player->m_player, &QMediaPlayer::errorOccurred, timeout,
                      [finishOnce](QMediaPlayer::Error, const QString &) mutable { finishOnce(false); });
     QObject::connect(timeout, &QTimer::timeout, timeout, [finishOnce]() mutable {
-        qCWarning(lcAudioPlayer) << "the file did not open in time";
+        qCWarning(lcAudio) << "the file did not open in time";
         finishOnce(false);
     });
     timeout->start(loadTimeout);

@@ -1,5 +1,7 @@
 #include "Platform/StatusNotifierItem.h"
 
+#include "App/AppLogging.h"
+
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -12,7 +14,6 @@ namespace holdra {
 
 namespace {
 
-Q_LOGGING_CATEGORY(lcTray, "holdra.tray")
 
 // Watchers may own their name a moment before they serve their object, and
 // answer a registration in that moment with an error: try again, a little later

@@ -1,6 +1,7 @@
 #include "Platform/TerminationSignals.h"
 
-#include <QLoggingCategory>
+#include "App/AppLogging.h"
+
 #include <QSocketNotifier>
 
 #include <cerrno>
@@ -11,8 +12,6 @@
 #include <unistd.h>
 
 namespace holdra {
-
-Q_LOGGING_CATEGORY(lcTermination, "holdra.signals")
 
 namespace {
 
@@ -36,11 +35,11 @@ TerminationSignals::TerminationSignals(QObject *parent)
     : QObject(parent)
 {
     if (s_fds[0] != -1) {
-        qCWarning(lcTermination) << "termination signals are already handled";
+        qCWarning(lcApp) << "termination signals are already handled";
         return;
     }
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0, s_fds) != 0) {
-        qCWarning(lcTermination) << "no socket pair for signals:" << strerror(errno);
+        qCWarning(lcApp) << "no socket pair for signals:" << strerror(errno);
         s_fds[0] = s_fds[1] = -1;
         return;
     }
@@ -74,7 +73,7 @@ void TerminationSignals::readPending()
 {
     unsigned char byte = 0;
     while (::read(s_fds[1], &byte, 1) == 1) {
-        qCInfo(lcTermination) << "quitting on signal" << int(byte);
+        qCInfo(lcApp) << "quitting on signal" << int(byte);
         Q_EMIT terminationRequested(int(byte));
     }
 }

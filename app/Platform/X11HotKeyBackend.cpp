@@ -1,5 +1,7 @@
 #include "Platform/X11HotKeyBackend.h"
 
+#include "App/AppLogging.h"
+
 #include "Platform/X11HotKeyGrabber.h"
 
 #include <QDebug>
@@ -41,13 +43,14 @@ void X11HotKeyBackend::bind(const GlobalHotKey &hotKey)
     const std::optional<quint32> keysym = hotKey.x11Keysym();
     if (!keysym) {
         // A stored code (from another machine, or an edited file) that no Linux key has.
-        qWarning().noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(badValue);
+        qCWarning(lcHotKey).noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(badValue);
         setFailure(QStringLiteral("快捷键注册失败：键码 %1 在这里没有对应的键").arg(hotKey.keyCode()));
         return;
     }
     const X11HotKeyGrabber::Result result = m_grabber->grab(*keysym, quint16(hotKey.x11ModifierMask()));
     switch (result.status) {
     case X11HotKeyGrabber::Result::Grabbed:
+        qCDebug(lcHotKey).noquote() << "registered" << hotKey.displayString();
         setFailure({});
         return;
     case X11HotKeyGrabber::Result::Unavailable:
@@ -55,12 +58,12 @@ void X11HotKeyBackend::bind(const GlobalHotKey &hotKey)
         setFailure(QStringLiteral("当前桌面不支持全局快捷键"));
         return;
     case X11HotKeyGrabber::Result::UnknownKey:
-        qWarning().noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(badValue);
+        qCWarning(lcHotKey).noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(badValue);
         // The keysym is on no key of the current keyboard layout.
         setFailure(QStringLiteral("快捷键注册失败：当前键盘上没有这个键"));
         return;
     case X11HotKeyGrabber::Result::Failed:
-        qWarning().noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(result.errorCode);
+        qCWarning(lcHotKey).noquote() << QStringLiteral("[Holdra] 快捷键注册失败：status=%1").arg(result.errorCode);
         setFailure(result.errorCode == badAccess ? QStringLiteral("快捷键注册失败：已被其他程序占用")
                                                  : QStringLiteral("快捷键注册失败"));
         return;

@@ -1,5 +1,6 @@
 #include "Platform/X11HotKeyGrabber.h"
 
+#include "App/AppLogging.h"
 #include "Platform/X11Session.h"
 
 #include <QCoreApplication>
@@ -57,7 +58,7 @@ X11HotKeyGrabber::X11HotKeyGrabber(QObject *parent)
     , m_connection(X11Session::qtConnection())
 {
     if (!m_connection) {
-        qWarning().noquote() << X11Session::unavailableMessage(QStringLiteral("the global hot key is off"));
+        qCWarning(lcHotKey).noquote() << X11Session::unavailableMessage(QStringLiteral("the global hot key is off"));
         return;
     }
     m_root = X11Session::rootWindow(m_connection);

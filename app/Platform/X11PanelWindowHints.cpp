@@ -1,5 +1,6 @@
 #include "Platform/X11PanelWindowHints.h"
 
+#include "App/AppLogging.h"
 #include "Platform/DisplayServerProbe.h"
 #include "Platform/X11Session.h"
 
@@ -42,7 +43,7 @@ X11PanelWindowHints::X11PanelWindowHints(QObject *parent)
 {
     xcb_connection_t *connection = X11Session::qtConnection();
     if (!connection) {
-        qWarning().noquote() << X11Session::unavailableMessage(
+        qCWarning(lcX11).noquote() << X11Session::unavailableMessage(
             QStringLiteral("the capsule is not pinned to every workspace"));
         return;
     }
@@ -50,7 +51,7 @@ X11PanelWindowHints::X11PanelWindowHints(QObject *parent)
     if (xcb_ewmh_init_atoms_replies(&ewmh->connection, xcb_ewmh_init_atoms(connection, &ewmh->connection), nullptr))
         m_ewmh = std::move(ewmh);
     else
-        qWarning().noquote() << "Holdra: the X server answers no EWMH atoms; the capsule is not pinned to every workspace";
+        qCWarning(lcX11).noquote() << "the X server answers no EWMH atoms; the capsule is not pinned to every workspace";
 }
 
 X11PanelWindowHints::~X11PanelWindowHints() = default;

@@ -1,5 +1,6 @@
 #include "Platform/X11RawButtonMonitor.h"
 
+#include "App/AppLogging.h"
 #include "Platform/X11Session.h"
 
 #include <QDebug>
@@ -31,7 +32,7 @@ X11RawButtonMonitor::X11RawButtonMonitor(QObject *parent)
 {
     const QString off = QStringLiteral("clicks outside the panel are noticed only through focus loss");
     if (!X11Session::isAvailable()) {
-        qWarning().noquote() << X11Session::unavailableMessage(off);
+        qCWarning(lcX11).noquote() << X11Session::unavailableMessage(off);
         return;
     }
     xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
@@ -44,7 +45,7 @@ X11RawButtonMonitor::X11RawButtonMonitor(QObject *parent)
                            : nullptr);
     if (!version || version->major_version < 2) {
         xcb_disconnect(connection);
-        qWarning().noquote() << "Holdra: the X server has no XInput 2;" << off;
+        qCWarning(lcX11).noquote() << "the X server has no XInput 2;" << off;
         return;
     }
     m_connection = connection;
@@ -107,7 +108,7 @@ void X11RawButtonMonitor::readEvents()
         // The server went away: a dead socket would keep the notifier firing.
         m_notifier->setEnabled(false);
         m_active = false;
-        qWarning().noquote() << "Holdra: lost the X11 connection; clicks outside the panel are noticed only through focus loss";
+        qCWarning(lcX11).noquote() << "lost the X11 connection; clicks outside the panel are noticed only through focus loss";
     }
 }
 

@@ -28,7 +28,7 @@ quint32 rootWindow(xcb_connection_t *connection)
 QString unavailableMessage(const QString &whatIsOff)
 {
     const QString platform = qGuiApp ? QGuiApplication::platformName() : QStringLiteral("none");
-    return QStringLiteral("Holdra: no X11 display (platform \"%1\"); %2").arg(platform, whatIsOff);
+    return QStringLiteral("no X11 display (platform \"%1\"); %2").arg(platform, whatIsOff);
 }
 
 } // namespace holdra::X11Session

@@ -21,7 +21,7 @@ xcb_connection_t *qtConnection();
 quint32 rootWindow(xcb_connection_t *connection);
 
 // One line for stderr saying what is off and why, e.g.
-// "Holdra: no X11 display (platform "wayland"); the global hot key is off".
+// "no X11 display (platform "wayland"); the global hot key is off".
 QString unavailableMessage(const QString &whatIsOff);
 
 } // namespace X11Session

@@ -1,5 +1,6 @@
 #include "Platform/X11WindowListReader.h"
 
+#include "App/AppLogging.h"
 #include "Platform/X11Session.h"
 
 #include <QDebug>
@@ -78,13 +79,13 @@ struct X11WindowListReader::Connection
 X11WindowListReader::X11WindowListReader()
 {
     if (!X11Session::isAvailable()) {
-        qWarning().noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen windows are not detected"));
+        qCWarning(lcX11).noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen windows are not detected"));
         return;
     }
     xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
     if (xcb_connection_has_error(connection)) {
         xcb_disconnect(connection);
-        qWarning().noquote() << "Holdra: cannot open a second X11 connection; full-screen windows are not detected";
+        qCWarning(lcX11).noquote() << "cannot open a second X11 connection; full-screen windows are not detected";
         return;
     }
     auto state = std::make_unique<Connection>(connection);
@@ -94,7 +95,7 @@ X11WindowListReader::X11WindowListReader()
     state->atomsReady = xcb_ewmh_init_atoms_replies(&state->ewmh, ewmhCookies, nullptr);
     auto opacityReply = own(xcb_intern_atom_reply(connection, opacityCookie, nullptr));
     if (!state->atomsReady) {
-        qWarning().noquote() << "Holdra: the X server answers no EWMH atoms; full-screen windows are not detected";
+        qCWarning(lcX11).noquote() << "the X server answers no EWMH atoms; full-screen windows are not detected";
         return;
     }
     if (opacityReply)

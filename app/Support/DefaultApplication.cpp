@@ -1,18 +1,16 @@
 #include "Support/DefaultApplication.h"
 
+#include "App/AppLogging.h"
 #include "Support/ApplicationId.h"
 #include "Support/DesktopEntry.h"
 #include "Support/ProgramLocations.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QMimeDatabase>
 #include <QUrl>
 
 namespace holdra::DefaultApplication {
-
-Q_LOGGING_CATEGORY(lcOpen, "holdra.open")
 
 bool isHoldra(const DesktopEntry &entry)
 {
@@ -38,11 +36,11 @@ QString openFile(const QString &path)
     const QString type = QMimeDatabase().mimeTypeForFile(info).name();
     const std::optional<DesktopEntry> handler = DesktopEntry::defaultForMimeType(type);
     if (!handler) {
-        qCInfo(lcOpen).noquote() << "no application for" << type;
+        qCInfo(lcIntegration).noquote() << "no application for" << type;
         return QStringLiteral("没有可以打开“%1”的应用").arg(name);
     }
     if (isHoldra(*handler)) {
-        qCInfo(lcOpen).noquote() << "the default for" << type << "is Holdra itself:" << handler->filePath();
+        qCInfo(lcIntegration).noquote() << "the default for" << type << "is Holdra itself:" << handler->filePath();
         return QStringLiteral("“%1”的默认应用是栖物匣自己，请另选一个").arg(name);
     }
     const QString error = handler->launch(QUrl::fromLocalFile(info.absoluteFilePath()));

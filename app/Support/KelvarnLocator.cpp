@@ -1,17 +1,15 @@
 #include "Support/KelvarnLocator.h"
 
+#include "App/AppLogging.h"
 #include "Integration/KelvarnIntegrationContract.h"
 #include "Support/DesktopEntry.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QLoggingCategory>
 
 namespace holdra {
 
 namespace {
-
-Q_LOGGING_CATEGORY(lcKelvarn, "holdra.kelvarn")
 
 constexpr auto desktopSuffix = ".desktop";
 
@@ -129,11 +127,11 @@ bool KelvarnLocator::launch(const Lookup &lookup, const QUrl &url)
     const std::optional<DesktopEntry> handler =
         DesktopEntry::fromFile(lookup.schemeHandlerApplicationURL.value_or(QUrl()).toLocalFile());
     if (!handler) {
-        qCWarning(lcKelvarn) << "Kelvarn's entry can no longer be used";
+        qCWarning(lcIntegration) << "Kelvarn's entry can no longer be used";
         return false;
     }
     if (const QString error = handler->launch(url); !error.isEmpty()) {
-        qCWarning(lcKelvarn).noquote() << "Kelvarn did not start:" << error;
+        qCWarning(lcIntegration).noquote() << "Kelvarn did not start:" << error;
         return false;
     }
     return true;

@@ -1,14 +1,13 @@
 #include "Support/SessionService.h"
 
+#include "App/AppLogging.h"
+
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusReply>
-#include <QLoggingCategory>
 
 namespace holdra::SessionService {
-
-Q_LOGGING_CATEGORY(lcSession, "holdra.dbus")
 
 namespace {
 
@@ -38,7 +37,7 @@ bool call(const QDBusConnection &bus, const QDBusMessage &call, QObject *context
                          watcher->deleteLater();
                          if (!watcher->isError())
                              return;
-                         qCInfo(lcSession).noquote() << watcher->error().name() << watcher->error().message();
+                         qCInfo(lcIntegration).noquote() << watcher->error().name() << watcher->error().message();
                          onError();
                      });
     return true;

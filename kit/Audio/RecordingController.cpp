@@ -3,13 +3,13 @@
 #include "Storage/FileStorageError.h"
 #include "Store/StashStore.h"
 #include "Support/AppPaths.h"
+#include "Support/KitLogging.h"
 #include "Support/PrivateDirectory.h"
 
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QPointer>
 #include <QUuid>
 
@@ -19,8 +19,6 @@
 #include <utility>
 
 namespace holdra {
-
-Q_LOGGING_CATEGORY(lcRecording, "holdra.recording")
 
 namespace {
 
@@ -149,7 +147,7 @@ void RecordingController::begin()
     if (m_recorder)
         return;
     if (const QString error = prepareScratchDirectory(); !error.isEmpty()) {
-        qCWarning(lcRecording).noquote() << "no scratch directory:" << error;
+        qCWarning(lcAudio).noquote() << "no scratch directory:" << error;
         m_feedback(startFailedMessage);
         return;
     }
@@ -237,7 +235,7 @@ void RecordingController::finishStop(double duration)
 void RecordingController::handleInterruption()
 {
     if (m_isRecording) {
-        qCWarning(lcRecording) << "recording ended by itself; keeping what was recorded";
+        qCWarning(lcAudio) << "recording ended by itself; keeping what was recorded";
         stopAndStash();
     }
 }
@@ -246,7 +244,7 @@ void RecordingController::setAside(const QString &path, const QString &name, dou
 {
     const QString target = keptDirectory() + QLatin1Char('/') + keptFileName(name, duration);
     if (!PrivateDirectory::make(m_scratchDirectory, keptSubdirectory).isEmpty() || !QFile::rename(path, target))
-        qCWarning(lcRecording) << "could not set aside the recording" << path;
+        qCWarning(lcAudio) << "could not set aside the recording" << path;
 }
 
 void RecordingController::recoverScratchFiles()
@@ -255,7 +253,7 @@ void RecordingController::recoverScratchFiles()
         return;
     // Only a directory that nobody else can write to is trusted to hold our recordings.
     if (const QString error = prepareScratchDirectory(); !error.isEmpty()) {
-        qCWarning(lcRecording).noquote() << "scratch directory left alone:" << error;
+        qCWarning(lcAudio).noquote() << "scratch directory left alone:" << error;
         return;
     }
     const QDir scratch(m_scratchDirectory);
@@ -273,7 +271,7 @@ QList<StashItem> RecordingController::stashKeptRecordings()
     if (m_scratchDirectory.isEmpty() || !kept.exists())
         return stashed;
     if (const QString error = PrivateDirectory::make(m_scratchDirectory, keptSubdirectory); !error.isEmpty()) {
-        qCWarning(lcRecording).noquote() << "set-aside recordings left alone:" << error;
+        qCWarning(lcAudio).noquote() << "set-aside recordings left alone:" << error;
         return stashed;
     }
     QList<QFileInfo> files = kept.entryInfoList({QStringLiteral("*") + extension}, QDir::Files);
@@ -289,7 +287,7 @@ QList<StashItem> RecordingController::stashKeptRecordings()
         try {
             stashed.append(m_store.addAudio(*data, parsed->suggestedName, parsed->duration));
         } catch (const FileStorageError &error) {
-            qCWarning(lcRecording) << "a set-aside recording still cannot be stashed:" << error.errorDescription();
+            qCWarning(lcAudio) << "a set-aside recording still cannot be stashed:" << error.errorDescription();
             break;
         }
         QFile::remove(file.filePath());
@@ -313,7 +311,7 @@ bool RecordingController::finishBeforeQuit(std::chrono::milliseconds bound)
     deadline.start(bound);
     loop.exec();
     if (m_isFinishing)
-        qCWarning(lcRecording) << "the recording was not finished before quitting; it is lost";
+        qCWarning(lcAudio) << "the recording was not finished before quitting; it is lost";
     return !m_isFinishing;
 }
 

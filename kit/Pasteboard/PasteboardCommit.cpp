@@ -1,18 +1,15 @@
 #include "Pasteboard/PasteboardCommit.h"
 
 #include "Store/StashStore.h"
-
-#include <QLoggingCategory>
+#include "Support/KitLogging.h"
 
 namespace holdra {
-
-Q_LOGGING_CATEGORY(lcPaste, "holdra.paste")
 
 namespace {
 
 void logFailure(const FileStorageError &error)
 {
-    qCWarning(lcPaste).noquote() << "a pasted item was not stashed:" << error.errorDescription();
+    qCWarning(lcImport).noquote() << "a pasted item was not stashed:" << error.errorDescription();
 }
 
 template<class... Ts>

@@ -16,6 +16,7 @@ public:
     QList<TrashedItem> load() override;
     void save(const QList<TrashedItem> &items) override;
     QString setAsideUnreadableFile() override;
+    QString location() const override { return m_file.path(); }
 
 private:
     MetadataFile m_file;

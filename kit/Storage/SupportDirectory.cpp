@@ -1,9 +1,10 @@
 #include "Storage/SupportDirectory.h"
 
+#include "Support/KitLogging.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLoggingCategory>
 #include <QStringList>
 
 #include <sys/stat.h>
@@ -32,7 +33,7 @@ QString makePrivate(const QString &path)
     if (::stat(native.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
         return QStringLiteral("无法创建数据目录“%1”。").arg(path);
     if (status.st_uid == ::geteuid() && (status.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
-        qWarning().noquote() << "holdra: cannot make" << path << "private:" << qt_error_string(errno);
+        qCWarning(lcStorage).noquote() << "cannot make" << path << "private:" << qt_error_string(errno);
     return {};
 }
 

@@ -18,6 +18,8 @@ public:
     // Moves a file that failed to load out of the way, so that the next save
     // cannot destroy it; returns where it went.
     virtual QString setAsideUnreadableFile() = 0;
+    // Where the list is kept, for the log line of a failed save.
+    virtual QString location() const = 0;
 };
 
 } // namespace holdra

@@ -13,19 +13,17 @@
 #include "Store/TextFileContent.h"
 #include "Support/AppPaths.h"
 #include "Support/ByteCount.h"
+#include "Support/KitLogging.h"
 
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
-#include <QLoggingCategory>
 
 #include <algorithm>
 
 namespace holdra {
-
-Q_LOGGING_CATEGORY(lcStore, "holdra.store")
 
 namespace {
 
@@ -635,7 +633,9 @@ bool StashStore::commit(const Snapshot &before, Saves saves)
             } catch (const FileStorageError &) {
             }
         }
-        qCWarning(lcStore).noquote() << "change not saved:" << error.errorDescription();
+        const bool itemsFailed = firstWritten != itemsFirst;
+        const QString where = itemsFailed ? m_metadataStore->location() : m_trashMetadataStore->location();
+        qCWarning(lcStore).noquote() << "change not saved to" << where << "-" << error.errorDescription();
         Q_EMIT saveFailed(error.errorDescription());
         return false;
     }

@@ -28,7 +28,8 @@ run 1 "$scratch/does-not-exist.txt"
 grep -q 'does-not-exist.txt' <<<"$err" || fail "a missing file was not named: $err"
 run 1 toggle
 
-start
+# Debug lines of one area asked for, as the README says.
+QT_LOGGING_RULES="holdra.ipc.debug=true" start
 echo "a file" >"$scratch/file.txt"
 run 0 add --text "from the terminal"
 textId=$(cut -f1 <<<"$out")
@@ -52,6 +53,13 @@ for i in $(seq 1 12); do "$holdra" add --text "crowd $i" >/dev/null & crowd+=("$
 for pid in "${crowd[@]}"; do wait "$pid" || fail "a command among many at once failed"; done
 # The shelf holds the writer lock all along: every change above went through it.
 [ "$(tr -d '[:space:]' <"$stash/.lock")" = "$app" ] || fail "the lock changed hands"
+
+# The shelf's log lines carry time, area and level.
+stamp='^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}\.[0-9]{3} '
+grep -Eq "${stamp}holdra\.app info: Holdra .* started on xcb$" "$scratch/holdra.log" || fail "no start line in the log pattern"
+grep -Eq "${stamp}holdra\.ipc debug: forwarded command of [0-9]+ bytes$" "$scratch/holdra.log" \
+  || fail "QT_LOGGING_RULES did not turn the debug lines on"
+! grep -q "debug:" <(grep -v " holdra\.ipc debug: " "$scratch/holdra.log") || fail "debug lines of other areas"
 
 run 0 list
 [ "$(wc -l <<<"$out")" -eq 14 ] && grep -q "piped in" <<<"$out" && grep -q "from the terminal" <<<"$out" \

@@ -36,6 +36,7 @@ public:
             throw FileStorageError::systemError(QStringLiteral("read-only"));
         return m_json.setAsideUnreadableFile();
     }
+    QString location() const override { return m_json.location(); }
 
 private:
     Json m_json;

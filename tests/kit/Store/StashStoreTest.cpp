@@ -1,3 +1,4 @@
+#include "MessageLog.h"
 #include "Storage/ContentHasher.h"
 #include "Storage/MetadataCodec.h"
 #include "StoreFixture.h"
@@ -179,6 +180,51 @@ TEST_F(StashStoreTest, AFileThatCannotBeSetAsideRefusesEveryChange)
     QFile file(metadataPath());
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     EXPECT_EQ(file.readAll(), "garbage");
+}
+
+// A list file that cannot be replaced (a folder took its place) undoes the
+// change, in memory and in the other file when it was already written, and the
+// log says once which file failed and why.
+TEST_F(StashStoreTest, AFailedSaveIsUndoneAndLoggedOnceWithTheFileThatFailed)
+{
+    enum Blocked { itemsFile, trashFile };
+    const struct
+    {
+        const char *change;
+        Blocked blocked;
+    } cases[] = {
+        {"add", itemsFile},
+        {"remove", trashFile}, // the trash is written first
+        {"remove", itemsFile}, // the trash was written, then goes back
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.change) + (c.blocked == itemsFile ? ", list blocked" : ", trash blocked"));
+        QDir(support()).removeRecursively();
+        writeItems({textItem(QStringLiteral("kept"))});
+        writeTrash({});
+        StashStore &store = openStore();
+        const QString blocked = c.blocked == itemsFile ? metadataPath() : trashPath();
+        ASSERT_TRUE(QFile::remove(blocked) && QDir().mkdir(blocked));
+        QStringList refusals;
+        QObject::connect(&store, &StashStore::saveFailed, [&](const QString &message) { refusals.append(message); });
+
+        MessageLog log;
+        if (QByteArrayView(c.change) == "add")
+            store.addText(QStringLiteral("lost"));
+        else
+            store.remove(store.items().first());
+
+        EXPECT_EQ(displayNames(store.items()), QStringList{QStringLiteral("kept")});
+        EXPECT_EQ(store.trashCount(), 0);
+        if (c.blocked == itemsFile)
+            EXPECT_TRUE(savedTrash().isEmpty());
+        else
+            EXPECT_EQ(displayNames(savedItems()), QStringList{QStringLiteral("kept")});
+        ASSERT_EQ(refusals.size(), 1);
+        ASSERT_EQ(log.count(QStringLiteral("change not saved")), 1) << log.lines().join(u'\n').toStdString();
+        const QString line = log.lines().filter(QStringLiteral("change not saved")).first();
+        EXPECT_TRUE(line.contains(blocked) && line.contains(refusals.first())) << line.toStdString();
+    }
 }
 
 // A FIFO in place of a list or of a stored text copy is refused at once; read,
