@@ -791,11 +791,9 @@ QSet<QString> StashStore::referencedItemDirectories() const
 
 std::optional<StashItem> StashStore::activeItem(const QUuid &id) const
 {
-    for (const StashItem &item : m_items) {
-        if (item.id() == id)
-            return item;
-    }
-    return std::nullopt;
+    const auto found = std::find_if(m_items.cbegin(), m_items.cend(),
+                                    [&](const StashItem &item) { return item.id() == id; });
+    return found == m_items.cend() ? std::nullopt : std::optional<StashItem>(*found);
 }
 
 } // namespace holdra

@@ -123,13 +123,19 @@ shot keys-closed
 # named after the row, "pasted".
 previewShown() { xdotool search --onlyvisible --name "^pasted$" >/dev/null 2>&1; }
 previewGone() { ! previewShown; }
+previewHasKeyboard() {
+  local preview
+  preview=$(xdotool search --onlyvisible --name "^pasted$" 2>/dev/null | head -1)
+  [ -n "$preview" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$preview" ]
+}
 for keys in "Return Escape" "space ctrl+w"; do
   openWithHotKey "the hot key did not open the panel for the preview"
   waitFor 5 "the panel did not take the keyboard for the preview" hasKeyboard
   xdotool key Down "${keys% *}"
   waitFor 15 "${keys% *} on a text row did not show its preview" previewShown
-  preview=$(xdotool search --onlyvisible --name "^pasted$" | head -1)
-  waitFor 5 "the preview did not take the keyboard" sh -c "[ \"\$(xdotool getactivewindow)\" = $preview ]"
+  # Looked up again at each try: a search dies with BadWindow when another
+  # window goes away while it walks the tree.
+  waitFor 5 "the preview did not take the keyboard" previewHasKeyboard
   shot "keys-preview-${keys% *}"
   xdotool key "${keys#* }"
   waitFor 15 "${keys#* } did not close the preview" previewGone
