@@ -69,26 +69,19 @@ for args, what in (("100000/0", "steady, three rows a frame"), ("100000/1", "far
                       f"| {ms(b.get('cpu_median_ms'))} / {ms(b.get('cpu_p95_ms'))} "
                       f"| {verdict(b.get('p95_ms'), 16.0)} |")
 
-# Written with the figures of the run that was committed; a new run keeps them.
-NOTES = """Notes. The wall times count waits for the processor: the box has 2 cores shared with other
-builds (load average 6–14 while these ran), so the main thread's processor time up to the frame
-is given beside them as the figure that depends less on the load.
-- Opening: not met as measured here at 10,000 (later opens 59 ms mean, 88 ms slowest) nor for
-  every open at 100,000 (87 ms mean, 145 ms slowest); the processor time to the first frame is
-  30–47 ms at 10,000 and 100,000 alike (19 ms with none), so on an idle box the means would sit
-  near the targets and the slowest opens are the load. What an open costs no longer depends on
-  the stash: before, both lists were built at every open (a realpath pair and a stat per item,
-  theme probes per file type). What is left is making the panel's view and its visible rows,
-  about 2.5 ms of processor time a row: rows now make their nine-entry context menu only when it
-  is opened (an open at 10,000 went from 81 to 40 ms of processor time in one pair of runs), and
-  the first frame makes only the rows it shows (a further quarter less). Lighter rows are next.
-- Memory: met. Resident memory stays flat across twenty opens (a few KiB per open); the real
-  binary under Xvfb with 10,000 items held 202–205 MB over twelve opens, without a trend.
-- Scrolling 100,000 rows: the main thread spends 2–8 ms a frame and the 95th percentile of the
-  wall time is under 16 ms; single frames up to 25–39 ms are waits for the shared processor.
-- Following the store: a change makes the list compare the whole new list (51 ms of processor
-  time at 100,000, half of what it was before the one-place shortcut); for scale, one
-  `holdra add --text` at 100,000 items took 592 ms in the issue's measure."""
+# Said of every run, so that a new run's figures never contradict them.
+NOTES = """Notes. Wall times include waits for the processor on this shared 2-core box, so the main
+thread's processor time up to the frame is given beside them as the steadier figure.
+- Opening: what an open costs no longer depends on the stash. Before, both lists were built at
+  every open (a realpath pair and a stat per item, theme probes per file type); now they live
+  with the controller and follow the store. What is left is making the panel's view and its
+  visible rows, about 2.5 ms of processor time a row: rows make their context menu only when it
+  is opened, and the first frame makes only the rows it shows. Lighter rows are next.
+- Memory: resident memory stays flat across twenty opens (a few KiB per open).
+- Scrolling 100,000 rows: the main thread spends a few ms a frame; single slow frames are waits
+  for the shared processor.
+- Following the store: a change makes the list compare the whole new list, which is what the
+  100,000-item row above costs."""
 
 block = "\n".join([
     BEGIN,
