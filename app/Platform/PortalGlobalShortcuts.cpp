@@ -53,8 +53,8 @@ PortalGlobalShortcuts::~PortalGlobalShortcuts()
 
 QString PortalGlobalShortcuts::preferredTrigger(const GlobalHotKey &hotKey)
 {
-    // "Ctrl+Alt+Space" → "CTRL+ALT+space": modifiers by the specification's
-    // names, the key by its keysym name (letters in lower case).
+    // "Ctrl+Alt+Space" → "CTRL+ALT+space": modifiers in capitals as the portal
+    // names them, the key by its keysym name (letters in lower case).
     QStringList parts = hotKey.keySequenceText().split(u'+');
     const QString key = parts.takeLast();
     static const QHash<QString, QString> modifierNames{

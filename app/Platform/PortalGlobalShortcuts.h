@@ -46,7 +46,7 @@ public:
 
     State state() const { return m_state; }
 
-    // The key in the shortcuts specification's spelling: "CTRL+ALT+space".
+    // The key as the portal's preferred_trigger spells it: "CTRL+ALT+space".
     static QString preferredTrigger(const GlobalHotKey &hotKey);
 
 private Q_SLOTS:
