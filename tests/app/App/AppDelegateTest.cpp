@@ -1,10 +1,10 @@
 #include "App/AppDelegate.h"
 
-#include "Notch/NotchController.h"
 #include "TempDir.h"
 
-#include <QTest>
 #include <gtest/gtest.h>
+
+using namespace Qt::StringLiterals;
 
 namespace holdra::test {
 namespace {
@@ -15,33 +15,19 @@ class AppDelegateTest : public ::testing::Test
 protected:
     AppDelegateTest()
     {
-        qputenv("XDG_DATA_HOME", m_dir.filePath(QStringLiteral("data")).toLocal8Bit());
-        qputenv("XDG_CONFIG_HOME", m_dir.filePath(QStringLiteral("config")).toLocal8Bit());
+        qputenv("XDG_DATA_HOME", m_dir.filePath(u"data"_s).toLocal8Bit());
+        qputenv("XDG_CONFIG_HOME", m_dir.filePath(u"config"_s).toLocal8Bit());
     }
 
     TempDir m_dir;
 };
 
-TEST_F(AppDelegateTest, LaunchBuildsTheCapsuleAndTheTogglesWork)
-{
-    AppDelegate delegate;
-    ASSERT_TRUE(delegate.launch()) << delegate.launchError().toStdString();
-    NotchController *controller = delegate.notchController();
-    ASSERT_NE(controller, nullptr);
-    EXPECT_EQ(controller->windowDisplayIDs().size(), 1) << "one capsule on the offscreen display";
-    // The tray and the update schedule follow the capsule's first frame.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return delegate.isLaunchFinished(); }, 5000));
-
-    delegate.togglePanel();
-    EXPECT_TRUE(controller->isOpen());
-    delegate.togglePanelUnderPointer();
-    EXPECT_FALSE(controller->isOpen()) << "the hot key closes wherever the pointer is";
-}
-
+// A launch and its toggles are driven end to end through the real binary;
+// here, the refusal that a second binary never reaches (it hands over instead).
 TEST_F(AppDelegateTest, ASecondInstanceOverTheSameDataIsRefusedWithAReason)
 {
     AppDelegate first;
-    ASSERT_TRUE(first.launch());
+    ASSERT_TRUE(first.launch()) << first.launchError().toStdString();
     AppDelegate second;
     EXPECT_FALSE(second.launch());
     EXPECT_FALSE(second.launchError().isEmpty());

@@ -8,17 +8,14 @@
 #include <gtest/gtest.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 class LoginItemTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        m_previous = qgetenv("XDG_CONFIG_HOME");
-        qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
-    }
+    void SetUp() override { qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit()); }
     void TearDown() override { qputenv("XDG_CONFIG_HOME", m_previous); }
 
     QByteArray entry() const
@@ -27,17 +24,20 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    test::TempDir config;
+    void writeEntry(const QByteArray &contents, const QString &name = u"com.tessavel.Holdra.desktop"_s)
+    {
+        config.write(u"autostart/"_s + name, contents);
+    }
 
-private:
-    QByteArray m_previous;
+    test::TempDir config;
+    const QByteArray m_previous = qgetenv("XDG_CONFIG_HOME");
 };
 
 } // namespace
 
 TEST_F(LoginItemTest, EnablingWritesOneEntryUnderTheConfigHomeAndDisablingRemovesIt)
 {
-    EXPECT_EQ(LoginItem::autostartEntryPath(), config.filePath(QStringLiteral("autostart/com.tessavel.Holdra.desktop")));
+    EXPECT_EQ(LoginItem::autostartEntryPath(), config.filePath(u"autostart/com.tessavel.Holdra.desktop"_s));
     EXPECT_FALSE(LoginItem::isEnabled());
     LoginItem::setEnabled(false);
     EXPECT_FALSE(QFileInfo::exists(LoginItem::autostartEntryPath()));
@@ -45,12 +45,13 @@ TEST_F(LoginItemTest, EnablingWritesOneEntryUnderTheConfigHomeAndDisablingRemove
     LoginItem::setEnabled(true);
     EXPECT_TRUE(LoginItem::isEnabled());
     // The program that wrote it, not whichever "holdra" comes first on the PATH.
-    EXPECT_TRUE(entry().contains(("Exec=" + LoginItem::execValue(QCoreApplication::applicationFilePath()) + "\n").toUtf8()));
-    EXPECT_TRUE(QFileInfo(QCoreApplication::applicationFilePath()).isAbsolute());
+    const QString program = QCoreApplication::applicationFilePath();
+    EXPECT_TRUE(entry().contains(("Exec=" + LoginItem::execValue(program) + "\n").toUtf8()));
+    EXPECT_TRUE(QFileInfo(program).isAbsolute());
     EXPECT_TRUE(entry().startsWith("[Desktop Entry]\n"));
 
     // Enabling again leaves the user's own edits alone.
-    config.write(QStringLiteral("autostart/com.tessavel.Holdra.desktop"), entry() + "X-Edited=yes\n");
+    writeEntry(entry() + "X-Edited=yes\n");
     LoginItem::setEnabled(true);
     EXPECT_TRUE(entry().contains("X-Edited=yes"));
 
@@ -59,31 +60,27 @@ TEST_F(LoginItemTest, EnablingWritesOneEntryUnderTheConfigHomeAndDisablingRemove
     EXPECT_FALSE(QFileInfo::exists(LoginItem::autostartEntryPath()));
 }
 
-TEST_F(LoginItemTest, AnEntrySwitchedOffByTheDesktopCountsAsDisabledAndIsReplaced)
+// An entry the desktop switched off counts as disabled; one under the older
+// name counts as enabled. Either is replaced by enabling, removed by disabling.
+TEST_F(LoginItemTest, SwitchedOffAndOlderEntriesAreReadAndReplaced)
 {
-    config.write(QStringLiteral("autostart/com.tessavel.Holdra.desktop"), "[Desktop Entry]\nType=Application\nExec=holdra\nHidden=true\n");
-    EXPECT_FALSE(LoginItem::isEnabled());
-    config.write(QStringLiteral("autostart/com.tessavel.Holdra.desktop"),
-                 "[Desktop Entry]\nType=Application\nExec=holdra\nX-GNOME-Autostart-enabled=false\n");
-    EXPECT_FALSE(LoginItem::isEnabled());
+    for (const QByteArray off : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
+        writeEntry("[Desktop Entry]\nType=Application\nExec=holdra\n" + off + "\n");
+        EXPECT_FALSE(LoginItem::isEnabled()) << off.constData();
+        LoginItem::setEnabled(true);
+        EXPECT_TRUE(LoginItem::isEnabled());
+        EXPECT_FALSE(entry().contains(off));
+    }
 
-    LoginItem::setEnabled(true);
-    EXPECT_TRUE(LoginItem::isEnabled());
-    EXPECT_FALSE(entry().contains("Autostart-enabled=false"));
-}
-
-TEST_F(LoginItemTest, AnOlderEntryCountsAndIsReplacedOrRemoved)
-{
-    config.write(QStringLiteral("autostart/holdra.desktop"), "[Desktop Entry]\nType=Application\nExec=holdra\n");
-    EXPECT_TRUE(LoginItem::isEnabled());
-    LoginItem::setEnabled(true);
-    EXPECT_FALSE(QFileInfo::exists(config.filePath(QStringLiteral("autostart/holdra.desktop"))));
-    EXPECT_TRUE(LoginItem::isEnabled());
-
-    config.write(QStringLiteral("autostart/holdra.desktop"), "[Desktop Entry]\nType=Application\nExec=holdra\n");
-    LoginItem::setEnabled(false);
-    EXPECT_FALSE(LoginItem::isEnabled());
-    EXPECT_FALSE(QFileInfo::exists(config.filePath(QStringLiteral("autostart/holdra.desktop"))));
+    const QString older = config.filePath(u"autostart/holdra.desktop"_s);
+    for (const bool enable : {true, false}) {
+        LoginItem::setEnabled(false);
+        writeEntry("[Desktop Entry]\nType=Application\nExec=holdra\n", u"holdra.desktop"_s);
+        EXPECT_TRUE(LoginItem::isEnabled());
+        LoginItem::setEnabled(enable);
+        EXPECT_FALSE(QFileInfo::exists(older));
+        EXPECT_EQ(LoginItem::isEnabled(), enable);
+    }
 }
 
 TEST(LoginItemExecTest, ProgramPathsAreQuotedAsDesktopEntriesWantThem)
@@ -102,10 +99,10 @@ TEST(LoginItemExecTest, ProgramPathsAreQuotedAsDesktopEntriesWantThem)
 TEST_F(LoginItemTest, AFailureIsLoggedAndLeavesTheEntryAsItWas)
 {
     // A file where the autostart directory should be: nothing can be written.
-    config.write(QStringLiteral("autostart"), "not a directory");
+    config.write(u"autostart"_s, "not a directory");
     test::MessageLog log;
     LoginItem::setEnabled(true);
     EXPECT_FALSE(LoginItem::isEnabled());
-    ASSERT_EQ(log.count(QStringLiteral("[Holdra] 登录项设置失败：")), 1);
-    EXPECT_TRUE(log.lines().front().startsWith(QStringLiteral("[Holdra] 登录项设置失败：")));
+    ASSERT_EQ(log.count(u"[Holdra] 登录项设置失败："_s), 1);
+    EXPECT_TRUE(log.lines().front().startsWith(u"[Holdra] 登录项设置失败："_s));
 }

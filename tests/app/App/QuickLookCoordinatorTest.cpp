@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 
 TEST(QuickLookCoordinatorTest, WithoutSushiTheOwnWindowShowsWhatTheFileIs)
 {
@@ -32,15 +33,15 @@ TEST(QuickLookCoordinatorTest, WithoutSushiTheOwnWindowShowsWhatTheFileIs)
     QQuickWindow *window = coordinator.window();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->property("kind").toString(), QStringLiteral("text"));
-    EXPECT_EQ(window->property("text").toString(), QStringLiteral("第一行\n第二行"));
-    EXPECT_EQ(window->property("fileName").toString(), QStringLiteral("notes.txt"));
+    EXPECT_EQ(window->property("kind").toString(), u"text"_s);
+    EXPECT_EQ(window->property("text").toString(), u"第一行\n第二行"_s);
+    EXPECT_EQ(window->property("fileName").toString(), u"notes.txt"_s);
 
     // 1350 bytes: "1.4 kB" in the rows' style, "1.32 KiB" in another.
     const QUrl other = QUrl::fromLocalFile(dir.write("archive.zip", QByteArray("PK\x03\x04").leftJustified(1350, 'x')));
     coordinator.present({other});
     EXPECT_EQ(coordinator.window(), window);
-    EXPECT_EQ(window->property("kind").toString(), QStringLiteral("other"));
+    EXPECT_EQ(window->property("kind").toString(), u"other"_s);
     EXPECT_TRUE(window->property("text").toString().isEmpty());
     EXPECT_EQ(window->property("sizeText").toString(), formattedByteCount(1350));
 

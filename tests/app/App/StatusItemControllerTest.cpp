@@ -20,11 +20,12 @@
 #include <gtest/gtest.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-const QString sniInterface = QStringLiteral("org.kde.StatusNotifierItem");
-const QString menuInterface = QStringLiteral("com.canonical.dbusmenu");
+const QString sniInterface = u"org.kde.StatusNotifierItem"_s;
+const QString menuInterface = u"com.canonical.dbusmenu"_s;
 
 // A tray host's watcher: remembers every item that registers with it.
 class FakeWatcher : public QDBusVirtualObject
@@ -81,50 +82,37 @@ protected:
 
     QVariant property(const QString &name)
     {
-        const QDBusMessage reply = call(StatusNotifierItem::objectPath(), QStringLiteral("org.freedesktop.DBus.Properties"),
-                                        QStringLiteral("Get"), {sniInterface, name});
+        const QDBusMessage reply = call(StatusNotifierItem::objectPath(), u"org.freedesktop.DBus.Properties"_s,
+                                        u"Get"_s, {sniInterface, name});
         return reply.arguments().value(0).value<QDBusVariant>().variant();
     }
 
     // The host's view of the menu: its revision and entries.
     std::pair<uint, QList<DBusMenuLayoutItem>> layout()
     {
-        const QDBusMessage reply = call(QStringLiteral("/MenuBar"), menuInterface, QStringLiteral("GetLayout"),
-                                        {0, -1, QStringList()});
+        const QDBusMessage reply = call(u"/MenuBar"_s, menuInterface, u"GetLayout"_s, {0, -1, QStringList()});
         if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().size() != 2)
             return {0, {}};
         const auto root = qdbus_cast<DBusMenuLayoutItem>(reply.arguments().at(1).value<QDBusArgument>());
         return {reply.arguments().at(0).toUInt(), root.children};
     }
 
-    static QStringList labels(const QList<DBusMenuLayoutItem> &entries)
-    {
-        QStringList texts;
-        for (const DBusMenuLayoutItem &entry : entries)
-            texts.append(entry.properties.value(QStringLiteral("type")).toString() == u"separator"
-                             ? QStringLiteral("—")
-                             : entry.properties.value(QStringLiteral("label")).toString());
-        return texts;
-    }
+    static QString label(const DBusMenuLayoutItem &entry) { return entry.properties.value(u"label"_s).toString(); }
 
-    static int idOf(const QList<DBusMenuLayoutItem> &entries, const QString &label)
+    static int idOf(const QList<DBusMenuLayoutItem> &entries, const QString &text)
     {
-        for (const DBusMenuLayoutItem &entry : entries) {
-            if (entry.properties.value(QStringLiteral("label")) == label)
-                return entry.id;
-        }
-        return -1;
+        const auto found = std::find_if(entries.begin(), entries.end(), [&](const auto &e) { return label(e) == text; });
+        return found == entries.end() ? -1 : found->id;
     }
 
     // Hosts send single events or groups of them.
     QDBusMessage click(int id, bool asGroup = false)
     {
         if (!asGroup)
-            return call(QStringLiteral("/MenuBar"), menuInterface, QStringLiteral("Event"),
-                        {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u});
-        const QList<DBusMenuEvent> events{{id, QStringLiteral("clicked"), QDBusVariant(0), 0u}};
-        return call(QStringLiteral("/MenuBar"), menuInterface, QStringLiteral("EventGroup"),
-                    {QVariant::fromValue(events)});
+            return call(u"/MenuBar"_s, menuInterface, u"Event"_s,
+                        {id, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u});
+        const QList<DBusMenuEvent> events{{id, u"clicked"_s, QDBusVariant(0), 0u}};
+        return call(u"/MenuBar"_s, menuInterface, u"EventGroup"_s, {QVariant::fromValue(events)});
     }
 
     test::PrivateSessionBus bus;
@@ -132,36 +120,34 @@ protected:
     QString itemService;
     InMemoryUserDefaults defaults;
     AppSettings settings{defaults};
-    UpdaterModel updater{defaults, QUrl::fromLocalFile(QStringLiteral("/nonexistent/appcast.xml"))};
+    UpdaterModel updater{defaults, QUrl::fromLocalFile(u"/nonexistent/appcast.xml"_s)};
 };
 
 } // namespace
 
-TEST_F(StatusItemControllerTest, TheIconFollowsTrayHostsThatStartLateAndRestart)
+// Registering with a host that starts late or restarts is driven end to end;
+// here the roads around it: the XEmbed icon standing in, a watcher that refuses
+// at first, a second item, and a watcher that takes the name over.
+TEST_F(StatusItemControllerTest, ThereIsAlwaysOneIconWhicheverTrayHostComesAndGoes)
 {
     auto controller = makeController();
     TrayPresence *tray = controller->tray();
     // No host yet: the XEmbed icon waits for an XEmbed tray.
     ASSERT_NE(tray->embeddedIcon(), nullptr);
     EXPECT_TRUE(tray->embeddedIcon()->isVisible());
-    EXPECT_TRUE(itemService.startsWith(QStringLiteral("org.kde.StatusNotifierItem-"))) << itemService.toStdString();
 
     FakeWatcher watcher;
+    watcher.refusals = 2;
     const QString watcherName = StatusNotifierItem::watcherService();
-    ASSERT_TRUE(host.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), &watcher));
-    for (int start = 1; start <= 2; ++start) {
-        watcher.refusals = start == 2 ? 2 : 0;
-        ASSERT_TRUE(host.registerService(watcherName));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.registrations.size() == start; }, 5000)) << start;
-        EXPECT_EQ(watcher.registrations.value(start - 1), itemService);
-        // Never two icons.
-        EXPECT_TRUE(tray->usesStatusNotifier());
-        EXPECT_FALSE(tray->embeddedIcon()->isVisible());
-        // The host stops: the XEmbed icon stands in until it is back.
-        ASSERT_TRUE(host.unregisterService(watcherName));
-        EXPECT_TRUE(QTest::qWaitFor([&] { return tray->embeddedIcon()->isVisible(); }, 5000)) << start;
-    }
-    EXPECT_EQ(watcher.registrations.size(), 2);
+    ASSERT_TRUE(host.registerVirtualObject(u"/StatusNotifierWatcher"_s, &watcher));
+    ASSERT_TRUE(host.registerService(watcherName));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.registrations.size() == 1; }, 5000));
+    EXPECT_EQ(watcher.registrations.value(0), itemService);
+    EXPECT_TRUE(tray->usesStatusNotifier());
+    EXPECT_FALSE(tray->embeddedIcon()->isVisible());
+    // The host stops: the XEmbed icon stands in until it is back.
+    ASSERT_TRUE(host.unregisterService(watcherName));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return tray->embeddedIcon()->isVisible(); }, 5000));
 
     // With a host already there, Qt's own icon is never made: it would join the
     // host's tray as a second item. A second item takes the connection's name.
@@ -169,39 +155,28 @@ TEST_F(StatusItemControllerTest, TheIconFollowsTrayHostsThatStartLateAndRestart)
                     ->registerService(watcherName, QDBusConnectionInterface::DontQueueService,
                                       QDBusConnectionInterface::AllowReplacement)
                     .isValid());
-    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.registrations.size() == 3; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.registrations.size() == 2; }, 5000));
     StatusItemController second(m_store.get(), &settings, &updater, bus.connect());
     second.show();
-    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.registrations.size() == 4; }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return watcher.registrations.size() == 3; }, 5000));
     EXPECT_EQ(second.tray()->embeddedIcon(), nullptr);
-    EXPECT_TRUE(watcher.registrations.value(3).startsWith(u':')) << watcher.registrations.value(3).toStdString();
+    EXPECT_TRUE(watcher.registrations.value(2).startsWith(u':')) << watcher.registrations.value(2).toStdString();
 
     // A new watcher takes the name straight over: both items go to it.
     FakeWatcher successor;
     QDBusConnection successorBus = bus.connect();
-    ASSERT_TRUE(successorBus.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), &successor));
+    ASSERT_TRUE(successorBus.registerVirtualObject(u"/StatusNotifierWatcher"_s, &successor));
     ASSERT_EQ(successorBus.interface()->registerService(watcherName, QDBusConnectionInterface::ReplaceExistingService).value(),
               QDBusConnectionInterface::ServiceRegistered);
     EXPECT_TRUE(QTest::qWaitFor([&] { return successor.registrations.size() == 2; }, 5000));
 }
 
-TEST_F(StatusItemControllerTest, TheHostReadsTheItemsPropertiesAndADrawableIcon)
+TEST_F(StatusItemControllerTest, AHostWithoutTheIconThemeGetsPixelsThatShowOnAnyPanel)
 {
     auto controller = makeController();
-    EXPECT_EQ(property(QStringLiteral("Id")).toString(), QStringLiteral("com.tessavel.Holdra"));
-    EXPECT_EQ(property(QStringLiteral("Title")).toString(), QStringLiteral("栖物匣"));
-    EXPECT_EQ(property(QStringLiteral("Status")).toString(), QStringLiteral("Active"));
-    EXPECT_EQ(property(QStringLiteral("Category")).toString(), QStringLiteral("ApplicationStatus"));
-    EXPECT_EQ(property(QStringLiteral("IconName")).toString(), QStringLiteral("holdra-symbolic"));
-    EXPECT_EQ(property(QStringLiteral("ItemIsMenu")), QVariant(false));
-    EXPECT_EQ(property(QStringLiteral("Menu")).value<QDBusObjectPath>().path(), QStringLiteral("/MenuBar"));
-    const auto toolTip = qdbus_cast<StatusNotifierToolTip>(property(QStringLiteral("ToolTip")).value<QDBusArgument>());
-    EXPECT_EQ(toolTip.title, QStringLiteral("栖物匣"));
-    EXPECT_EQ(toolTip.text, QStringLiteral("文件、文字、链接，先栖物匣。"));
-
     // A host that cannot find the icon by name draws the pixels: both a light
     // and a dark part, so that one of them stands out on any panel colour.
-    const auto images = qdbus_cast<StatusNotifierImageList>(property(QStringLiteral("IconPixmap")).value<QDBusArgument>());
+    const auto images = qdbus_cast<StatusNotifierImageList>(property(u"IconPixmap"_s).value<QDBusArgument>());
     auto found = std::find_if(images.begin(), images.end(), [](const StatusNotifierImage &i) { return i.width == 22; });
     ASSERT_NE(found, images.end());
     ASSERT_EQ(found->argb.size(), 22 * 22 * 4);
@@ -227,9 +202,9 @@ TEST_F(StatusItemControllerTest, APrimaryClickTogglesThePanelOnceFromEitherTray)
     QSystemTrayIcon *icon = controller->tray()->embeddedIcon();
     ASSERT_NE(icon, nullptr);
 
-    EXPECT_EQ(call(path, sniInterface, QStringLiteral("Activate"), {10, 10}).type(), QDBusMessage::ReplyMessage);
-    EXPECT_EQ(call(path, sniInterface, QStringLiteral("SecondaryActivate"), {10, 10}).type(), QDBusMessage::ReplyMessage);
-    EXPECT_EQ(call(path, sniInterface, QStringLiteral("Scroll"), {120, QStringLiteral("vertical")}).type(),
+    EXPECT_EQ(call(path, sniInterface, u"Activate"_s, {10, 10}).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(call(path, sniInterface, u"SecondaryActivate"_s, {10, 10}).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(call(path, sniInterface, u"Scroll"_s, {120, u"vertical"_s}).type(),
               QDBusMessage::ReplyMessage);
     EXPECT_EQ(toggle.count(), 1);
 
@@ -244,43 +219,34 @@ TEST_F(StatusItemControllerTest, APrimaryClickTogglesThePanelOnceFromEitherTray)
     EXPECT_EQ(toggle.count(), 2);
 }
 
-TEST_F(StatusItemControllerTest, TheHostShowsTheCurrentMenuAndItsClicksRunTheCommands)
+// The tray's rows and their clicks are driven end to end; here what a host
+// sees between them: a summary made fresh at each opening, and stale ids.
+TEST_F(StatusItemControllerTest, TheMenuIsCurrentWhenOpenedAndItsClicksRunTheCommands)
 {
     auto controller = makeController();
     StashStore &store = *m_store;
     const auto [firstRevision, before] = layout();
-    const QString emptySummary = QStringLiteral("0 个项目 · ") + store.totalByteSizeText();
-    EXPECT_EQ(labels(before), (QStringList{QStringLiteral("打开暂存面板"), QStringLiteral("—"), emptySummary,
-                                          QStringLiteral("—"), QStringLiteral("检查更新…"), QStringLiteral("查看更新日志…"),
-                                          QStringLiteral("设置…"), QStringLiteral("退出栖物匣")}));
     ASSERT_EQ(before.size(), 8);
-    EXPECT_EQ(before.at(2).properties.value(QStringLiteral("enabled")), QVariant(false));
-    const QVariant quitKeys = before.at(7).properties.value(QStringLiteral("shortcut"));
-    EXPECT_EQ(qdbus_cast<QList<QStringList>>(quitKeys.value<QDBusArgument>()),
-              (QList<QStringList>{{QStringLiteral("Control"), QStringLiteral("Q")}}));
+    EXPECT_EQ(label(before.at(2)), u"0 个项目 · "_s + store.totalByteSizeText());
+    EXPECT_EQ(before.at(2).properties.value(u"enabled"_s), QVariant(false));
 
     // What was added while the menu was closed is there when the host opens it.
-    store.addText(QStringLiteral("第一条"));
-    store.addText(QStringLiteral("second"));
-    const QDBusMessage opened = call(QStringLiteral("/MenuBar"), menuInterface, QStringLiteral("AboutToShow"), {0});
+    store.addText(u"第一条"_s);
+    store.addText(u"second"_s);
+    const QDBusMessage opened = call(u"/MenuBar"_s, menuInterface, u"AboutToShow"_s, {0});
     EXPECT_EQ(opened.arguments().value(0), QVariant(true));
     const auto [revision, entries] = layout();
     EXPECT_GT(revision, firstRevision);
-    EXPECT_EQ(labels(entries).value(2), QStringLiteral("2 个项目 · ") + store.totalByteSizeText());
-    EXPECT_EQ(entries.size(), 8);
+    EXPECT_EQ(label(entries.at(2)), u"2 个项目 · "_s + store.totalByteSizeText());
 
-    QSignalSpy openSettings(controller.get(), &StatusItemController::openSettingsRequested);
     QSignalSpy quit(controller.get(), &StatusItemController::quitRequested);
     QSignalSpy finished(&updater, &UpdaterModel::checkFinished);
     click(entries.at(2).id); // disabled: nothing
-    click(idOf(entries, QStringLiteral("设置…")));
-    EXPECT_TRUE(openSettings.count() == 1 || openSettings.wait(5000));
-    EXPECT_EQ(click(idOf(entries, QStringLiteral("退出栖物匣")), true).type(), QDBusMessage::ReplyMessage);
+    EXPECT_EQ(click(idOf(entries, u"退出栖物匣"_s), true).type(), QDBusMessage::ReplyMessage);
     EXPECT_TRUE(quit.count() == 1 || quit.wait(5000));
-    click(idOf(entries, QStringLiteral("检查更新…")));
+    click(idOf(entries, u"检查更新…"_s));
     ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
     EXPECT_EQ(updater.state(), UpdaterModel::State::Failed);
-    EXPECT_EQ(openSettings.count(), 1);
     EXPECT_EQ(quit.count(), 1);
     // An entry of the old menu is gone, and the host is told so.
     EXPECT_EQ(click(before.at(0).id).type(), QDBusMessage::ErrorMessage);

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,70 +29,52 @@ QByteArray item(const QByteArray &version, const QByteArray &link, const QByteAr
         + "</description></item>";
 }
 
-// Answers every request on loopback with one fixed HTTP response.
-class FixedHttpServer
+// A loopback server with one answer: a fixed response, or a header that
+// promises a gigabyte followed by a flood or by one byte every 100 ms; it counts
+// what it got out before the client hung up.
+class HttpServer
 {
 public:
-    explicit FixedHttpServer(QByteArray response) : m_response(std::move(response))
+    enum class Pace { Fixed, Flood, Trickle };
+
+    explicit HttpServer(Pace pace, QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n")
+        : m_pace(pace), m_head(std::move(head))
     {
         QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
             QTcpSocket *socket = m_server.nextPendingConnection();
             QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
                 socket->readAll();
-                socket->write(m_response);
-                socket->disconnectFromHost();
-            });
-        });
-        m_server.listen(QHostAddress::LocalHost);
-    }
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(m_server.serverPort())); }
-
-private:
-    QTcpServer m_server;
-    QByteArray m_response;
-};
-
-// A server that never ends its answer: a flood of a gigabyte, or one byte at a
-// time; it counts what it got out before the client hung up.
-class EndlessHttpServer
-{
-public:
-    enum class Pace { Flood, Trickle };
-
-    explicit EndlessHttpServer(Pace pace) : m_pace(pace)
-    {
-        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
-            QTcpSocket *socket = m_server.nextPendingConnection();
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
-                socket->readAll();
-                socket->write("HTTP/1.1 200 OK\r\nContent-Type: application/rss+xml\r\nContent-Length: 1073741824\r\n\r\n");
+                socket->write(m_head);
                 serve(socket);
             });
         });
         m_server.listen(QHostAddress::LocalHost);
     }
-    QUrl url() const { return QUrl(QStringLiteral("http://127.0.0.1:%1/appcast.xml").arg(m_server.serverPort())); }
+    QUrl url() const { return QUrl(u"http://127.0.0.1:%1/appcast.xml"_s.arg(m_server.serverPort())); }
     qint64 sent() const { return m_sent; }
 
 private:
     void serve(QTcpSocket *socket)
     {
-        if (m_pace == Pace::Flood) {
+        if (m_pace == Pace::Fixed) {
+            socket->disconnectFromHost();
+        } else if (m_pace == Pace::Flood) {
             const QByteArray chunk(64 * 1024, 'x');
             QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [this, socket, chunk] {
                 if (socket->bytesToWrite() == 0 && socket->state() == QAbstractSocket::ConnectedState)
                     m_sent += socket->write(chunk);
             });
             m_sent += socket->write(chunk);
-            return;
+        } else {
+            auto *timer = new QTimer(socket);
+            QObject::connect(timer, &QTimer::timeout, socket, [this, socket] { m_sent += socket->write("<"); });
+            timer->start(100);
         }
-        auto *timer = new QTimer(socket);
-        QObject::connect(timer, &QTimer::timeout, socket, [this, socket] { m_sent += socket->write("<"); });
-        timer->start(100);
     }
 
     QTcpServer m_server;
     Pace m_pace;
+    QByteArray m_head;
     qint64 m_sent = 0;
 };
 
@@ -100,7 +83,7 @@ class UpdaterModelTest : public ::testing::Test
 protected:
     QUrl feedFile(const QByteArray &contents) const
     {
-        return QUrl::fromLocalFile(dir.write(QStringLiteral("appcast.xml"), contents));
+        return QUrl::fromLocalFile(dir.write(u"appcast.xml"_s, contents));
     }
 
     // Runs one on-demand check; whether it ended.
@@ -127,13 +110,13 @@ protected:
 
 TEST_F(UpdaterModelTest, VersionsCompareNumericallyPartByPart)
 {
-    EXPECT_EQ(UpdaterModel::compareVersions(QStringLiteral("1.10"), QStringLiteral("1.9")), 1);
-    EXPECT_EQ(UpdaterModel::compareVersions(QStringLiteral("1.2"), QStringLiteral("1.2.0")), 0);
-    EXPECT_EQ(UpdaterModel::compareVersions(QStringLiteral("0.9.9"), QStringLiteral("1")), -1);
-    EXPECT_EQ(UpdaterModel::compareVersions(QStringLiteral("v2.0-beta"), QStringLiteral("2.0")), 0);
-    // Parts too long for any integer type still compare.
-    EXPECT_EQ(UpdaterModel::compareVersions(QStringLiteral("1.99999999999999999999999"),
-                                            QStringLiteral("1.99999999999999999999998")), 1);
+    const std::tuple<const char *, const char *, int> cases[] = {
+        {"1.10", "1.9", 1}, {"1.2", "1.2.0", 0}, {"0.9.9", "1", -1}, {"v2.0-beta", "2.0", 0},
+        // Parts too long for any integer type still compare.
+        {"1.99999999999999999999999", "1.99999999999999999999998", 1},
+    };
+    for (const auto &[a, b, expected] : cases)
+        EXPECT_EQ(UpdaterModel::compareVersions(QString::fromLatin1(a), QString::fromLatin1(b)), expected) << a;
 }
 
 TEST_F(UpdaterModelTest, TheNewestItemOfTheFeedIsOfferedWhenItIsNewer)
@@ -142,30 +125,30 @@ TEST_F(UpdaterModelTest, TheNewestItemOfTheFeedIsOfferedWhenItIsNewer)
                        feedFile(feed(item("1.1.0", "https://example.invalid/1.1") +
                                      item("1.10.0", "https://example.invalid/1.10", "<![CDATA[新的<b>功能</b>]]>") +
                                      item("1.3", "https://example.invalid/1.3"))),
-                       QStringLiteral("1.2.0"), clock.function());
-    EXPECT_EQ(model.lastCheckText(), QStringLiteral("从未"));
+                       u"1.2.0"_s, clock.function());
+    EXPECT_EQ(model.lastCheckText(), u"从未"_s);
     ASSERT_TRUE(check(model));
     EXPECT_EQ(model.state(), UpdaterModel::State::UpdateAvailable);
-    EXPECT_EQ(model.statusText(), QStringLiteral("发现新版本 1.10.0"));
-    EXPECT_EQ(model.downloadURL(), QUrl(QStringLiteral("https://example.invalid/1.10")));
-    EXPECT_EQ(model.releaseNotes(), QStringLiteral("新的<b>功能</b>"));
+    EXPECT_EQ(model.statusText(), u"发现新版本 1.10.0"_s);
+    EXPECT_EQ(model.downloadURL(), QUrl(u"https://example.invalid/1.10"_s));
+    EXPECT_EQ(model.releaseNotes(), u"新的<b>功能</b>"_s);
     EXPECT_EQ(model.lastCheckDate(), clock.now());
-    EXPECT_NE(model.lastCheckText(), QStringLiteral("从未"));
+    EXPECT_NE(model.lastCheckText(), u"从未"_s);
 
     // The date survives a restart; the feed saying "older" means up to date.
-    UpdaterModel again(defaults, feedFile(feed(item("1.2", "https://example.invalid/1.2"))), QStringLiteral("1.2.0"),
+    UpdaterModel again(defaults, feedFile(feed(item("1.2", "https://example.invalid/1.2"))), u"1.2.0"_s,
                        clock.function());
     EXPECT_EQ(again.lastCheckDate(), clock.now());
     ASSERT_TRUE(check(again));
     EXPECT_EQ(again.state(), UpdaterModel::State::UpToDate);
-    EXPECT_EQ(again.statusText(), QStringLiteral("已是最新版本"));
+    EXPECT_EQ(again.statusText(), u"已是最新版本"_s);
 }
 
 TEST_F(UpdaterModelTest, OnlySecureWebPagesAreOfferedForDownload)
 {
     for (const QByteArray &link : {QByteArray("file:///bin/sh"), QByteArray("http://example.invalid/9.0"),
                                    QByteArray("javascript:alert(1)"), QByteArray("https:relative")}) {
-        UpdaterModel model(defaults, feedFile(feed(item("9.0", link))), QStringLiteral("1.0"), clock.function());
+        UpdaterModel model(defaults, feedFile(feed(item("9.0", link))), u"1.0"_s, clock.function());
         ASSERT_TRUE(check(model));
         EXPECT_EQ(model.state(), UpdaterModel::State::UpdateAvailable) << link.constData();
         EXPECT_EQ(model.downloadURL(), UpdaterModel::productPageURL()) << link.constData();
@@ -176,20 +159,20 @@ TEST_F(UpdaterModelTest, AnEndlessAnswerIsCutOffAndLaterChecksStillRun)
 {
     // A gigabyte: refused once the first mebibyte is in, not after it has all arrived.
     // The address comes in as the shipped binary takes it, from the environment.
-    EndlessHttpServer flood(EndlessHttpServer::Pace::Flood);
+    HttpServer flood(HttpServer::Pace::Flood);
     qputenv(UpdaterModel::feedURLVariable, flood.url().toEncoded());
     UpdaterModel tooBig(defaults);
     qunsetenv(UpdaterModel::feedURLVariable);
     ASSERT_TRUE(check(tooBig));
-    EXPECT_EQ(tooBig.statusText(), QStringLiteral("检查更新失败：更新信息过大"));
+    EXPECT_EQ(tooBig.statusText(), u"检查更新失败：更新信息过大"_s);
     EXPECT_LT(flood.sent(), 64 * 1024 * 1024) << "what the kernel buffers, not the whole answer";
 
     // One byte every 100 ms keeps the connection alive; the check still ends.
-    EndlessHttpServer trickle(EndlessHttpServer::Pace::Trickle);
-    UpdaterModel slow(defaults, trickle.url(), QStringLiteral("1.0"), clock.function());
+    HttpServer trickle(HttpServer::Pace::Trickle);
+    UpdaterModel slow(defaults, trickle.url(), u"1.0"_s, clock.function());
     slow.setCheckTimeout(std::chrono::milliseconds(1500));
     ASSERT_TRUE(check(slow));
-    EXPECT_EQ(slow.statusText(), QStringLiteral("检查更新失败：服务器响应超时"));
+    EXPECT_EQ(slow.statusText(), u"检查更新失败：服务器响应超时"_s);
     EXPECT_GT(trickle.sent(), 0);
     // The stuck check does not block the next one.
     slow.checkForUpdates();
@@ -198,33 +181,33 @@ TEST_F(UpdaterModelTest, AnEndlessAnswerIsCutOffAndLaterChecksStillRun)
 
 TEST_F(UpdaterModelTest, BrokenFeedsAndServerErrorsFailWithAReasonAndLeaveTheLastCheck)
 {
-    UpdaterModel never(defaults, feedFile("<rss><channel><item>"), QStringLiteral("1.0"), clock.function());
+    UpdaterModel never(defaults, feedFile("<rss><channel><item>"), u"1.0"_s, clock.function());
     ASSERT_TRUE(check(never));
     EXPECT_EQ(never.state(), UpdaterModel::State::Failed);
-    EXPECT_EQ(never.lastCheckText(), QStringLiteral("从未"));
+    EXPECT_EQ(never.lastCheckText(), u"从未"_s);
 
     const QDateTime succeeded = clock.now();
-    UpdaterModel garbage(defaults, feedFile(feed({})), QStringLiteral("1.0"), clock.function());
+    UpdaterModel garbage(defaults, feedFile(feed({})), u"1.0"_s, clock.function());
     ASSERT_TRUE(check(garbage));
     ASSERT_EQ(garbage.state(), UpdaterModel::State::UpToDate);
     clock.advance(std::chrono::hours(1));
-    dir.write(QStringLiteral("appcast.xml"), "<rss><channel><item>");
+    dir.write(u"appcast.xml"_s, "<rss><channel><item>");
     ASSERT_TRUE(check(garbage));
     EXPECT_EQ(garbage.state(), UpdaterModel::State::Failed);
-    EXPECT_TRUE(garbage.statusText().startsWith(QStringLiteral("检查更新失败：")));
+    EXPECT_TRUE(garbage.statusText().startsWith(u"检查更新失败："_s));
     EXPECT_EQ(garbage.lastCheckDate(), succeeded);
     EXPECT_EQ(UpdaterModel(defaults).lastCheckDate(), succeeded);
 
-    FixedHttpServer server("HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
-    UpdaterModel missing(defaults, server.url(), QStringLiteral("1.0"), clock.function());
+    HttpServer server(HttpServer::Pace::Fixed, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
+    UpdaterModel missing(defaults, server.url(), u"1.0"_s, clock.function());
     ASSERT_TRUE(check(missing));
     EXPECT_EQ(missing.state(), UpdaterModel::State::Failed);
-    EXPECT_GT(missing.statusText().size(), QStringLiteral("检查更新失败：").size());
+    EXPECT_GT(missing.statusText().size(), u"检查更新失败："_s.size());
 }
 
 TEST_F(UpdaterModelTest, AutomaticChecksRunOnceADay)
 {
-    UpdaterModel model(defaults, feedFile(feed(item("1.0", "https://example.invalid/1.0"))), QStringLiteral("1.0"),
+    UpdaterModel model(defaults, feedFile(feed(item("1.0", "https://example.invalid/1.0"))), u"1.0"_s,
                        clock.function());
     EXPECT_TRUE(model.nextAutomaticCheck().isNull());
     model.start();
@@ -236,14 +219,14 @@ TEST_F(UpdaterModelTest, AutomaticChecksRunOnceADay)
 
     // Restarted six hours later, the next check stays on the same daily rhythm.
     clock.advance(std::chrono::hours(6));
-    UpdaterModel restarted(defaults, feedFile(feed({})), QStringLiteral("1.0"), clock.function());
+    UpdaterModel restarted(defaults, feedFile(feed({})), u"1.0"_s, clock.function());
     restarted.start();
     EXPECT_EQ(restarted.nextAutomaticCheck(), clock.now().addSecs(18 * 60 * 60));
 
     // A stored date in the future (the clock was set back) does not postpone checks.
     defaults.setString(QLatin1String(UpdaterModel::lastCheckDateKey),
                        clock.now().addYears(1).toString(Qt::ISODateWithMs));
-    UpdaterModel skewed(defaults, feedFile(feed({})), QStringLiteral("1.0"), clock.function());
+    UpdaterModel skewed(defaults, feedFile(feed({})), u"1.0"_s, clock.function());
     skewed.start();
     EXPECT_EQ(skewed.nextAutomaticCheck(), clock.now());
 }

@@ -3,32 +3,26 @@
 #include <gtest/gtest.h>
 
 using holdra::cli::ItemIdResolver;
+using namespace Qt::StringLiterals;
 
-namespace {
-
-const QUuid first(QStringLiteral("{3F2504E0-4F89-11D3-9A0C-0305E82C3301}"));
-const QUuid sibling(QStringLiteral("{3F2504E0-4F89-11D3-9A0C-0305E82C3302}"));
-const QUuid other(QStringLiteral("{A0000000-0000-4000-8000-000000000000}"));
-
-std::optional<QUuid> resolved(const QString &typed)
+TEST(ItemIdResolverTest, WholeIdsInAnyFormAndUniquePrefixesOfEightOrMoreResolve)
 {
+    const QUuid first(u"{3F2504E0-4F89-11D3-9A0C-0305E82C3301}"_s);
+    const QUuid sibling(u"{3F2504E0-4F89-11D3-9A0C-0305E82C3302}"_s);
+    const QUuid other(u"{A0000000-0000-4000-8000-000000000000}"_s);
     const ItemIdResolver resolver({first, sibling, other});
-    const ItemIdResolver::Result result = resolver.resolve(typed);
-    if (const QUuid *id = std::get_if<QUuid>(&result))
-        return *id;
-    return std::nullopt;
+    const std::pair<QString, std::optional<QUuid>> cases[] = {
+        {u"3f2504e0-4f89-11d3-9a0c-0305e82c3301"_s, first},
+        {u"{3F2504E0-4F89-11D3-9A0C-0305E82C3302}"_s, sibling},
+        {u" a0000000 "_s, other},
+        {u"3F2504E0-4F89-11D3-9A0C-0305E82C330"_s, std::nullopt}, // two ids share it
+        {u"A000000"_s, std::nullopt},                             // seven characters are too few
+        {u"B0000000"_s, std::nullopt},
+        {QString(), std::nullopt},
+    };
+    for (const auto &[typed, expected] : cases) {
+        const ItemIdResolver::Result result = resolver.resolve(typed);
+        const QUuid *id = std::get_if<QUuid>(&result);
+        EXPECT_EQ(id ? std::optional(*id) : std::nullopt, expected) << typed.toStdString();
+    }
 }
-
-TEST(ItemIdResolverTest, WholeIdsInAnyFormAndUniquePrefixesResolve)
-{
-    EXPECT_EQ(resolved(QStringLiteral("3f2504e0-4f89-11d3-9a0c-0305e82c3301")), first);
-    EXPECT_EQ(resolved(QStringLiteral("{3F2504E0-4F89-11D3-9A0C-0305E82C3302}")), sibling);
-    EXPECT_EQ(resolved(QStringLiteral(" a0000000 ")), other);
-    EXPECT_EQ(resolved(QStringLiteral("3F2504E0-4F89-11D3-9A0C-0305E82C330")), std::nullopt)
-        << "a prefix that two ids share is ambiguous";
-    EXPECT_EQ(resolved(QStringLiteral("A000000")), std::nullopt) << "seven characters are too few";
-    EXPECT_EQ(resolved(QStringLiteral("B0000000")), std::nullopt);
-    EXPECT_EQ(resolved(QString()), std::nullopt);
-}
-
-} // namespace

