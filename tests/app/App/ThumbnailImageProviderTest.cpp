@@ -74,7 +74,8 @@ TEST_F(ThumbnailImageProviderTest, StoredPicturesLoadBoundedWhateverTheirFileNam
     EXPECT_EQ(image->property("implicitHeight").toReal(), 72);
 
     // The corners are cut round, so the row's background shows through them.
-    std::unique_ptr<QQuickImageResponse> response(ThumbnailImageProvider().requestImageResponse(
+    ThumbnailImageProvider provider;
+    std::unique_ptr<QQuickImageResponse> response(provider.requestImageResponse(
         QString::fromUtf8(QUrl::toPercentEncoding(QUrl::fromLocalFile(file).toString())), QSize(96, 96)));
     QSignalSpy finished(response.get(), &QQuickImageResponse::finished);
     ASSERT_TRUE(finished.count() > 0 || finished.wait(5000));
