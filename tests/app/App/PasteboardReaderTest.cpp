@@ -42,16 +42,19 @@ TEST(PasteboardReaderTest, FilesLinksAndTextAreReadFromTheTypesProgramsOffer)
         QList<std::pair<QString, QByteArray>> offered;
         PasteboardContent expected;
     } cases[] = {
-        {{{u"text/uri-list"_s, "file:///tmp/a%20b.txt\r\nhttps://example.com/\r\nfile://localhost/tmp/%E6%97%A5.txt\r\n"},
+        {{{u"text/uri-list"_s,
+           "file:///tmp/a%20b.txt\r\nhttps://example.com/\r\nfile://localhost/tmp/%E6%97%A5.txt\r\n"},
           {u"text/plain"_s, "a b.txt"}},
          C{C::Files{{QUrl::fromLocalFile(u"/tmp/a b.txt"_s), QUrl::fromLocalFile(u"/tmp/日.txt"_s)}}}},
         {{{u"x-special/gnome-copied-files"_s, "copy\nfile:///home/u/x.pdf\nfile:///home/u/y.pdf"}},
          C{C::Files{{QUrl::fromLocalFile(u"/home/u/x.pdf"_s), QUrl::fromLocalFile(u"/home/u/y.pdf"_s)}}}},
         {{{u"text/x-moz-url"_s, "https://example.com/p?q=1\nA page"}, {u"text/plain"_s, "A page"}},
          C{C::Link{u"https://example.com/p?q=1"_s, std::nullopt}}},
-        {{{u"text/plain"_s, "  HTTPS://Example.com/日 \n"}}, C{C::Link{u"https://example.com/%E6%97%A5"_s, std::nullopt}}},
+        {{{u"text/plain"_s, "  HTTPS://Example.com/日 \n"}},
+         C{C::Link{u"https://example.com/%E6%97%A5"_s, std::nullopt}}},
         // An address with more after it is text, as it was copied.
-        {{{u"text/plain"_s, "https://example.com/x\nsecond line"}}, C{C::Text{u"https://example.com/x\nsecond line"_s}}},
+        {{{u"text/plain"_s, "https://example.com/x\nsecond line"}},
+         C{C::Text{u"https://example.com/x\nsecond line"_s}}},
         {{{u"text/plain"_s, "https://example.com/a b"}}, C{C::Text{u"https://example.com/a b"_s}}},
         {{{u"text/plain"_s, "ftp://example.com/x"}}, C{C::Text{u"ftp://example.com/x"_s}}},
         {{{u"text/plain"_s, "  粘贴的文字 "}}, C{C::Text{u"  粘贴的文字 "_s}}},

@@ -217,7 +217,8 @@ TEST_F(CommandLineTest, EverydayCommandsSayWhatTheyDidAndExitOneOnAnyFailure)
                    {{u"list"_s, u"--trash"_s}, 0, u"b.txt"_s}}),
               0);
     // An image is measured as it is stashed, from a terminal too.
-    const QList<TrashedItem> trash = MetadataCodec::decodeTrash(holdra({u"list"_s, u"--trash"_s, u"--json"_s}).out.toUtf8());
+    const QList<TrashedItem> trash =
+        MetadataCodec::decodeTrash(holdra({u"list"_s, u"--trash"_s, u"--json"_s}).out.toUtf8());
     EXPECT_TRUE(std::any_of(trash.begin(), trash.end(), [](const TrashedItem &entry) {
         return entry.item.pixelSizeText() == u"30 × 20"_s;
     }));
@@ -277,7 +278,8 @@ TEST_F(CommandLineTest, ChangesThatCannotBeSavedFailAndLookingStillWorks)
         GTEST_SKIP() << "chattr and mounting a file system need root";
     const QByteArray mountPoint = QFile::encodeName(support());
     QDir().mkpath(support());
-    ASSERT_EQ(::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=256k"), 0) << qt_error_string(errno).toStdString();
+    ASSERT_EQ(::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=256k"), 0)
+        << qt_error_string(errno).toStdString();
     const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
     write(u"small.txt"_s, "small");
     ASSERT_EQ(run({{{u"add"_s, u"--text"_s, u"kept"_s}, 0, {}, {}, u"k"_s},

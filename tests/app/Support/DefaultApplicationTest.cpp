@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 using namespace holdra;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -28,31 +27,26 @@ public:
         QDir().mkpath(path("config"));
         // The system's MIME database, without the system's applications.
         QDir().mkpath(path("system"));
-        QFile::link(u"/usr/share/mime"_s, path("system/mime"));
+        QFile::link(QStringLiteral("/usr/share/mime"), path("system/mime"));
         qputenv("XDG_DATA_HOME", QFile::encodeName(path("data")));
         qputenv("XDG_DATA_DIRS", QFile::encodeName(path("system")));
         qputenv("XDG_CONFIG_HOME", QFile::encodeName(path("config")));
         qputenv("XDG_CONFIG_DIRS", QFile::encodeName(path("none")));
         qunsetenv("XDG_CURRENT_DESKTOP");
-        const std::pair<const char *, QString> files[] = {
-            {"data/applications/com.tessavel.Holdra.desktop",
-             u"[Desktop Entry]\nType=Application\nName=Holdra\nExec=holdra %F\nMimeType=text/plain;\n"_s},
-            {"data/applications/holdra-old.desktop",
-             u"[Desktop Entry]\nType=Application\nName=Old\nExec=holdra %F\nMimeType=image/png;\n"_s},
-            {"viewer", u"#!/bin/sh\nprintf '%s' \"$1\" > \"$0.opened\"\n"_s},
-            {"data/applications/viewer.desktop",
-             u"[Desktop Entry]\nType=Application\nName=Viewer\nExec="_s + path(u"viewer"_s)
-                 + u" %f\nMimeType=application/pdf;\n"_s},
-            {"config/mimeapps.list", u"[Default Applications]\nimage/png=holdra-old.desktop\n"_s},
-            {"data/applications/mimeinfo.cache", u"[MIME Cache]\napplication/pdf=viewer.desktop;\n"
-                                                 "image/png=holdra-old.desktop;\ntext/plain=com.tessavel.Holdra.desktop;\n"_s},
-            {"bin/holdra", u"#!/bin/sh\n"_s},
-        };
-        QDir().mkpath(path(u"bin"_s));
-        for (const auto &[file, contents] : files)
-            write(QString::fromLatin1(file), contents);
-        for (const QString &program : {u"viewer"_s, u"bin/holdra"_s})
-            QFile::setPermissions(path(program), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        write("data/applications/com.tessavel.Holdra.desktop",
+              "[Desktop Entry]\nType=Application\nName=Holdra\nExec=holdra %F\nMimeType=text/plain;\n");
+        write("data/applications/holdra-old.desktop",
+              "[Desktop Entry]\nType=Application\nName=Old\nExec=holdra %F\nMimeType=image/png;\n");
+        write("viewer", "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.opened\"\n");
+        QFile::setPermissions(path("viewer"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        write("data/applications/viewer.desktop", "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + path("viewer")
+                                                      + " %f\nMimeType=application/pdf;\n");
+        write("config/mimeapps.list", "[Default Applications]\nimage/png=holdra-old.desktop\n");
+        write("data/applications/mimeinfo.cache", "[MIME Cache]\napplication/pdf=viewer.desktop;\n"
+                                                  "image/png=holdra-old.desktop;\ntext/plain=com.tessavel.Holdra.desktop;\n");
+        QDir().mkpath(path("bin"));
+        write("bin/holdra", "#!/bin/sh\n");
+        QFile::setPermissions(path("bin/holdra"), QFile::ReadOwner | QFile::ExeOwner);
         qputenv("PATH", QFile::encodeName(path("bin")) + ':' + qgetenv("PATH"));
     }
     QString path(const QString &relative) const { return m_root.filePath(relative); }
