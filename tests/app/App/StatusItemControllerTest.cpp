@@ -80,13 +80,6 @@ protected:
         return host.call(message, QDBus::BlockWithGui, 5000);
     }
 
-    QVariant property(const QString &name)
-    {
-        const QDBusMessage reply = call(StatusNotifierItem::objectPath(), u"org.freedesktop.DBus.Properties"_s,
-                                        u"Get"_s, {sniInterface, name});
-        return reply.arguments().value(0).value<QDBusVariant>().variant();
-    }
-
     // The host's view of the menu: its revision and entries.
     std::pair<uint, QList<DBusMenuLayoutItem>> layout()
     {
@@ -176,7 +169,10 @@ TEST_F(StatusItemControllerTest, AHostWithoutTheIconThemeGetsPixelsThatShowOnAny
     auto controller = makeController();
     // A host that cannot find the icon by name draws the pixels: both a light
     // and a dark part, so that one of them stands out on any panel colour.
-    const auto images = qdbus_cast<StatusNotifierImageList>(property(u"IconPixmap"_s).value<QDBusArgument>());
+    const QDBusMessage reply = call(StatusNotifierItem::objectPath(), u"org.freedesktop.DBus.Properties"_s, u"Get"_s,
+                                    {sniInterface, u"IconPixmap"_s});
+    const auto images = qdbus_cast<StatusNotifierImageList>(
+        reply.arguments().value(0).value<QDBusVariant>().variant().value<QDBusArgument>());
     auto found = std::find_if(images.begin(), images.end(), [](const StatusNotifierImage &i) { return i.width == 22; });
     ASSERT_NE(found, images.end());
     ASSERT_EQ(found->argb.size(), 22 * 22 * 4);
