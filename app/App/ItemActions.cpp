@@ -2,7 +2,7 @@
 
 #include "App/AppLogging.h"
 #include "App/ItemDragData.h"
-#include "Notch/DropImport.h"
+#include "Pasteboard/DropImport.h"
 #include "Store/StashStore.h"
 #include "Support/AppPaths.h"
 #include "Support/DefaultApplication.h"
