@@ -1,6 +1,7 @@
 #include "Notch/NotchController.h"
 
 #include "Models/DraftModel.h"
+#include "Notch/StashItemPresentation.h"
 #include "Platform/X11RawButtonMonitor.h"
 #include "Settings/AppSettings.h"
 #include "Store/StashStore.h"
@@ -325,7 +326,7 @@ bool NotchController::handleListKey(int key, Qt::KeyboardModifiers mods, const Q
     std::optional<QUuid> current = m_selection->current();
     if (!current && m_selection->count() == 1)
         current = *m_selection->ids().cbegin();
-    const QString currentID = current ? PanelSelection::idText(*current) : QString();
+    const QString currentID = current ? StashItemPresentation::idText(*current) : QString();
     if (plain && (key == Qt::Key_Return || key == Qt::Key_Enter) && current) {
         m_actions->activateItem(currentID);
         return true;

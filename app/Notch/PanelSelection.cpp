@@ -1,5 +1,7 @@
 #include "Notch/PanelSelection.h"
 
+#include "Notch/StashItemPresentation.h"
+
 #include <algorithm>
 
 namespace holdra {
@@ -9,22 +11,21 @@ PanelSelection::PanelSelection(QObject *parent)
 {
 }
 
-QString PanelSelection::idText(const QUuid &id)
-{
-    return id.toString(QUuid::WithoutBraces).toUpper();
-}
+namespace {
 
-std::optional<QUuid> PanelSelection::parsedID(const QString &text)
-{
-    const QUuid id = QUuid::fromString(text);
-    if (id.isNull())
-        return std::nullopt;
-    return id;
-}
+using StashItemPresentation::idFromText;
+using StashItemPresentation::idText;
+
+} // namespace
 
 QString PanelSelection::currentIDText() const
 {
     return m_current ? idText(*m_current) : QString();
+}
+
+QString PanelSelection::scrollTargetText() const
+{
+    return m_scrollTarget ? idText(*m_scrollTarget) : QString();
 }
 
 void PanelSelection::setCurrent(const std::optional<QUuid> &id)
@@ -151,19 +152,19 @@ bool PanelSelection::moveToEdge(const QList<StashItem> &order, bool toEnd, bool 
 
 void PanelSelection::selectRow(const QString &itemID, bool additive)
 {
-    const std::optional<QUuid> id = parsedID(itemID);
-    if (!id)
+    const QUuid id = idFromText(itemID);
+    if (id.isNull())
         return;
     if (additive)
-        toggle(*id);
+        toggle(id);
     else
-        select(*id);
+        select(id);
 }
 
 void PanelSelection::selectRange(const QString &itemID)
 {
-    if (const std::optional<QUuid> id = parsedID(itemID))
-        extendTo(rows(), *id);
+    if (const QUuid id = idFromText(itemID); !id.isNull())
+        extendTo(rows(), id);
 }
 
 void PanelSelection::selectAll()
@@ -173,8 +174,8 @@ void PanelSelection::selectAll()
 
 bool PanelSelection::isSelected(const QString &itemID) const
 {
-    const std::optional<QUuid> id = parsedID(itemID);
-    return id && contains(*id);
+    const QUuid id = idFromText(itemID);
+    return !id.isNull() && contains(id);
 }
 
 QList<StashItem> PanelSelection::selectedItems() const
@@ -196,12 +197,10 @@ QList<StashItem> PanelSelection::effectiveItems(const StashItem &item) const
 
 QStringList PanelSelection::effectiveItems(const QString &itemID) const
 {
-    const std::optional<QUuid> id = parsedID(itemID);
-    if (!id)
-        return {};
+    const QUuid id = idFromText(itemID);
     const QList<StashItem> shown = rows();
     const auto found =
-        std::find_if(shown.cbegin(), shown.cend(), [&](const StashItem &item) { return item.id() == *id; });
+        std::find_if(shown.cbegin(), shown.cend(), [&](const StashItem &item) { return item.id() == id; });
     if (found == shown.cend())
         return {};
     QStringList ids;

@@ -41,9 +41,6 @@ public:
     explicit PanelSelection(QObject *parent = nullptr);
     void setRowOrder(RowOrder order) { m_rowOrder = std::move(order); }
 
-    static QString idText(const QUuid &id);
-    static std::optional<QUuid> parsedID(const QString &text);
-
     const QSet<QUuid> &ids() const { return m_ids; }
     int count() const { return int(m_ids.size()); }
     bool contains(const QUuid &id) const { return m_ids.contains(id); }
@@ -100,7 +97,7 @@ Q_SIGNALS:
 
 private:
     QString currentIDText() const;
-    QString scrollTargetText() const { return m_scrollTarget ? idText(*m_scrollTarget) : QString(); }
+    QString scrollTargetText() const;
     QList<StashItem> rows() const { return m_rowOrder ? m_rowOrder() : QList<StashItem>(); }
     void setCurrent(const std::optional<QUuid> &id);
     void moveTo(const QList<StashItem> &order, qsizetype row, bool extend);

@@ -67,23 +67,27 @@ StashActions::StashActions(const Parts &parts, QObject *parent)
 
 std::optional<StashItem> StashActions::item(const QString &itemID) const
 {
-    const std::optional<QUuid> id = PanelSelection::parsedID(itemID);
-    if (!id)
-        return std::nullopt;
+    const QUuid id = StashItemPresentation::idFromText(itemID);
     for (const StashItem &item : m_parts.store.items()) {
-        if (item.id() == *id)
+        if (!id.isNull() && item.id() == id)
             return item;
     }
     return std::nullopt;
 }
 
-QList<StashItem> StashActions::items(const QStringList &itemIDs) const
+QSet<QUuid> StashActions::ids(const QStringList &itemIDs)
 {
     QSet<QUuid> ids;
     for (const QString &text : itemIDs) {
-        if (const std::optional<QUuid> id = PanelSelection::parsedID(text))
-            ids.insert(*id);
+        if (const QUuid id = StashItemPresentation::idFromText(text); !id.isNull())
+            ids.insert(id);
     }
+    return ids;
+}
+
+QList<StashItem> StashActions::items(const QStringList &itemIDs) const
+{
+    const QSet<QUuid> ids = StashActions::ids(itemIDs);
     QList<StashItem> found;
     for (const StashItem &item : m_parts.store.items()) {
         if (ids.contains(item.id()))
@@ -190,13 +194,8 @@ void StashActions::restoreAllFromTrash()
 
 void StashActions::restoreFromTrash(const QStringList &itemIDs)
 {
-    QSet<QUuid> ids;
-    for (const QString &text : itemIDs) {
-        if (const std::optional<QUuid> id = PanelSelection::parsedID(text))
-            ids.insert(*id);
-    }
-    if (!ids.isEmpty())
-        reportRestore(m_parts.store.restoreFromTrash(ids));
+    if (const QSet<QUuid> chosen = ids(itemIDs); !chosen.isEmpty())
+        reportRestore(m_parts.store.restoreFromTrash(chosen));
 }
 
 void StashActions::reportRestore(const TrashRestoreResult &result)

@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QtQml/qqmlregistration.h>
@@ -96,6 +97,7 @@ Q_SIGNALS:
     void dropImported(bool foundDuplicates);
 
 private:
+    static QSet<QUuid> ids(const QStringList &itemIDs);
     std::optional<StashItem> item(const QString &itemID) const;
     QList<StashItem> items(const QStringList &itemIDs) const;
     void importDrop(const QMimeData &data);

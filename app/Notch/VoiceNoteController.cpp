@@ -2,7 +2,7 @@
 
 #include "Audio/RecordingController.h"
 #include "Models/StashItemKind.h"
-#include "Notch/PanelSelection.h"
+#include "Notch/StashItemPresentation.h"
 #include "Notch/ToastPresenter.h"
 #include "Store/StashStore.h"
 
@@ -80,11 +80,9 @@ void VoiceNoteController::stopIfPlayingAny(const QSet<QUuid> &ids)
 
 void VoiceNoteController::togglePlayback(const QString &itemID)
 {
-    const std::optional<QUuid> id = PanelSelection::parsedID(itemID);
-    if (!id)
-        return;
+    const QUuid id = StashItemPresentation::idFromText(itemID);
     for (const StashItem &item : m_store.items()) {
-        if (item.id() == *id)
+        if (!id.isNull() && item.id() == id)
             return togglePlayback(item);
     }
 }

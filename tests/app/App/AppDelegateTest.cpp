@@ -28,7 +28,7 @@ TEST_F(AppDelegateTest, LaunchBuildsTheCapsuleAndTheTogglesWork)
     ASSERT_TRUE(delegate.launch()) << delegate.launchError().toStdString();
     NotchController *controller = delegate.notchController();
     ASSERT_NE(controller, nullptr);
-    EXPECT_EQ(controller->windowDisplayIDs().size(), 1) << "one capsule on the offscreen display";
+    EXPECT_EQ(controller->windows().windowDisplayIDs().size(), 1) << "one capsule on the offscreen display";
     // The tray and the update schedule follow the capsule's first frame.
     EXPECT_TRUE(QTest::qWaitFor([&] { return delegate.isLaunchFinished(); }, 5000));
 

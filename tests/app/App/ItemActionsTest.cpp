@@ -1,5 +1,5 @@
 #include "App/ItemActions.h"
-#include "Notch/DropImport.h"
+#include "Pasteboard/DropImport.h"
 #include "PrivateSessionBus.h"
 #include "StoreFixture.h"
 

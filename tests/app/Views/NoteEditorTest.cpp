@@ -72,7 +72,7 @@ TEST_F(NoteEditorTest, SavingStoresTheNoteAndEscapeLeavesItAlone)
 TEST_F(NoteEditorTest, KeysEditTheNoteNotTheSelectedRowAndEscapeClosesOneLayerAtATime)
 {
     ASSERT_TRUE(click(QStringLiteral("rowMouseArea")));
-    ASSERT_EQ(controller().selectionCount(), 1);
+    ASSERT_EQ(controller().selection()->count(), 1);
     ASSERT_TRUE(openEditor());
     QSignalSpy copies(&controller(), &NotchController::copyRequested);
     QSignalSpy pastes(&controller(), &NotchController::pasteRequested);
@@ -96,10 +96,10 @@ TEST_F(NoteEditorTest, KeysEditTheNoteNotTheSelectedRowAndEscapeClosesOneLayerAt
     key(Qt::Key_Escape);
     EXPECT_TRUE(editorClosed());
     EXPECT_TRUE(controller().isOpen());
-    EXPECT_EQ(controller().selectionCount(), 1);
+    EXPECT_EQ(controller().selection()->count(), 1);
     key(Qt::Key_Escape);
     EXPECT_TRUE(controller().isOpen());
-    EXPECT_EQ(controller().selectionCount(), 0);
+    EXPECT_EQ(controller().selection()->count(), 0);
     key(Qt::Key_Escape);
     EXPECT_FALSE(controller().isOpen());
     EXPECT_FALSE(m_store->items().first().note().has_value());
