@@ -6,6 +6,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QPointer>
 
 namespace holdra {
 
@@ -75,8 +76,10 @@ void ItemTransfer::importExternalFiles(const QList<QUrl> &urls)
         return;
     // Opened at once, so that the bar shows the copy going on.
     m_controller.open();
-    m_controller.importJob()->start({files.cbegin(), files.cend()}, [this](const ImportJob::Result &result) {
-        if (result.cancelled)
+    // The job is the controller's and may outlive this.
+    const QPointer<ItemTransfer> self(this);
+    m_controller.importJob()->start({files.cbegin(), files.cend()}, [this, self](const ImportJob::Result &result) {
+        if (!self || result.cancelled)
             return;
         PanelSelection &selection = *m_controller.selection();
         // New items are shown first; with none, the repeated ones.

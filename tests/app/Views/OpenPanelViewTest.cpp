@@ -163,7 +163,7 @@ TEST_F(OpenPanelViewTest, PanelKeysReachTheController)
 
     key(Qt::Key_A, Qt::ControlModifier);
     EXPECT_EQ(controller().selection()->idTexts().size(), 2);
-    QSignalSpy copies(&controller(), &NotchController::copyRequested);
+    QSignalSpy copies(controller().actions(), &StashActions::copyRequested);
     key(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(copies.count(), 1);
 

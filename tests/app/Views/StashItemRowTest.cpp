@@ -117,7 +117,7 @@ TEST_F(StashItemRowTest, ALockedRowShowsItsBadgeAndNoRemoveButtonUnderThePointer
 
 TEST_F(StashItemRowTest, ClicksSelectAndTwoQuickOnesActivate)
 {
-    QSignalSpy previews(&controller(), &NotchController::previewItemRequested);
+    QSignalSpy previews(controller().actions(), &StashActions::previewItemRequested);
     QQuickItem *row = rowOf(m_text);
     ASSERT_NE(row, nullptr);
     ASSERT_TRUE(click(row));
@@ -135,7 +135,7 @@ TEST_F(StashItemRowTest, ClicksSelectAndTwoQuickOnesActivate)
     ASSERT_TRUE(click(rowOf(m_link), Qt::LeftButton, Qt::ControlModifier));
     ASSERT_TRUE(click(rowOf(m_link), Qt::LeftButton, Qt::ControlModifier));
     EXPECT_EQ(controller().selection()->idTexts().size(), 2);
-    QSignalSpy opens(&controller(), &NotchController::openItemRequested);
+    QSignalSpy opens(controller().actions(), &StashActions::openItemRequested);
     EXPECT_EQ(opens.count(), 0);
 }
 
@@ -169,7 +169,7 @@ TEST_F(StashItemRowTest, TheMenuOfAFileNamesTheFileManager)
     EXPECT_EQ(visibleTexts("menuNote"), QStringList{"添加备注"});
     EXPECT_EQ(visibleTexts("menuQuickLook"), QStringList{"快速预览"});
     EXPECT_EQ(visibleTexts("menuReveal"), QStringList{"在文件管理器中显示"});
-    QSignalSpy reveals(&controller(), &NotchController::revealItemRequested);
+    QSignalSpy reveals(controller().actions(), &StashActions::revealItemRequested);
     ASSERT_TRUE(click(visibleItems("menuReveal").value(0)));
     ASSERT_EQ(reveals.count(), 1);
     EXPECT_EQ(reveals.first().at(0).value<StashItem>().id(), m_file.id());
