@@ -168,11 +168,11 @@ void AppDelegate::watchDisplays()
     // A change is acted on at once, so that no capsule is left on a vanished
     // display, and again once a burst of changes has settled.
     connect(m_displayWatcher.get(), &DisplayWatcher::displaysChanged, this, [this] {
-        m_notchController->refreshAttachedWindows();
+        m_notchController->windows().refreshAttachedWindows();
         m_displayReconfigurationMonitor->displayConfigurationDidChange();
     });
     connect(m_displayReconfigurationMonitor.get(), &DisplayReconfigurationMonitor::didStabilize, this, [this] {
-        m_notchController->refreshAttachedWindows();
+        m_notchController->windows().refreshAttachedWindows();
         Q_EMIT displayConfigurationDidStabilize();
     });
 }
@@ -217,15 +217,15 @@ void AppDelegate::connectRecorder()
         [this](const QString &message) {
             // The recorder speaks only of what went wrong.
             if (m_notchController)
-                m_notchController->feedback(message, NotchController::ToastKind::error);
+                m_notchController->toasts()->feedback(message, ToastPresenter::Kind::error);
         },
         std::move(environment));
     m_recordingController->recoverScratchFiles();
-    m_notchController->setRecorder(m_recordingController.get());
+    m_notchController->voiceNotes()->setRecorder(m_recordingController.get());
     // Quitting (the menu, Ctrl+Q, or the session ending with SIGTERM) keeps a
     // voice note in progress: it is finished and stashed, quietly, before Holdra goes.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        m_notchController->setRecorder(nullptr);
+        m_notchController->voiceNotes()->setRecorder(nullptr);
         m_recordingController->finishBeforeQuit();
     });
 }
@@ -274,7 +274,7 @@ void AppDelegate::showSaveFailure(const QString &message)
         return;
     if (!m_notchController->isOpen())
         m_notchController->open(displayIDUnderMouse().value_or(QString()), true);
-    m_notchController->showToast(message, NotchController::ToastKind::error);
+    m_notchController->toasts()->show(message, ToastPresenter::Kind::error);
 }
 
 void AppDelegate::checkForUpdatesFromPanel()
@@ -286,7 +286,7 @@ void AppDelegate::checkForUpdatesFromPanel()
         m_updater.get(), &UpdaterModel::checkFinished, this,
         [this] {
             if (m_notchController)
-                m_notchController->showToast(m_updater->statusText());
+                m_notchController->toasts()->show(m_updater->statusText());
         },
         Qt::SingleShotConnection);
     m_updater->checkForUpdates();

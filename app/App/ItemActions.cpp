@@ -2,7 +2,7 @@
 
 #include "App/AppLogging.h"
 #include "App/ItemDragData.h"
-#include "Notch/DropImport.h"
+#include "Pasteboard/DropImport.h"
 #include "Store/StashStore.h"
 #include "Support/AppPaths.h"
 #include "Support/DefaultApplication.h"
@@ -287,39 +287,6 @@ void ItemActions::startDrag(const QList<StashItem> &items, QObject *source)
 void ItemActions::removeDragScratch() const
 {
     QDir(QDir(m_temporaryDirectory).filePath(dragFolder)).removeRecursively();
-}
-
-std::optional<StashItem> ItemActions::item(const QString &itemID) const
-{
-    const QUuid id(itemID);
-    for (const StashItem &candidate : m_store.items()) {
-        if (candidate.id() == id)
-            return candidate;
-    }
-    return std::nullopt;
-}
-
-void ItemActions::copyItems(const QStringList &itemIDs) const
-{
-    QList<StashItem> items;
-    for (const QString &itemID : itemIDs) {
-        if (const std::optional<StashItem> found = item(itemID))
-            items.append(*found);
-    }
-    if (QClipboard *clipboard = QGuiApplication::clipboard())
-        copyItems(items, *clipboard);
-}
-
-void ItemActions::open(const QString &itemID) const
-{
-    if (const std::optional<StashItem> found = item(itemID))
-        open(*found);
-}
-
-void ItemActions::reveal(const QString &itemID)
-{
-    if (const std::optional<StashItem> found = item(itemID))
-        reveal(*found);
 }
 
 } // namespace holdra

@@ -73,11 +73,6 @@ public:
     // target may read a dragged file long after the drag has ended.
     void removeDragScratch() const;
 
-    // Row entry points for QML, by item identifier.
-    Q_INVOKABLE void copyItems(const QStringList &itemIDs) const;
-    Q_INVOKABLE void open(const QString &itemID) const;
-    Q_INVOKABLE void reveal(const QString &itemID);
-
     // The folder of dragged-out text files of one item: "HoldraDrag/<ID>".
     QString textDragDirectory(const StashItem &item) const;
 
@@ -90,7 +85,6 @@ private:
     // Writes the text of a text item to its own file, replacing what an earlier
     // drag left there; none when it cannot be written.
     std::optional<QUrl> writeTextFile(const StashItem &item) const;
-    std::optional<StashItem> item(const QString &itemID) const;
     std::optional<QUrl> storedFileURL(const StashItem &item) const;
     // The URL of a link item, when its string is one.
     static std::optional<QUrl> linkURL(const StashItem &item);

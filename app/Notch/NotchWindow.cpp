@@ -37,7 +37,7 @@ NotchWindow::NotchWindow(NotchController &controller, const QString &displayID, 
     setFlags(Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus
              | Qt::NoDropShadowWindowHint);
     setColor(Qt::transparent);
-    if (QScreen *screen = controller.screen(displayID))
+    if (QScreen *screen = controller.windows().screen(displayID))
         setScreen(screen);
     createRootView(engine);
     connect(this, &QWindow::widthChanged, this, &NotchWindow::fitRootView);
@@ -47,7 +47,7 @@ NotchWindow::NotchWindow(NotchController &controller, const QString &displayID, 
             m_wasActive = true;
         } else if (m_wasActive) {
             m_wasActive = false;
-            m_controller.windowDidLoseFocus(m_displayID);
+            m_controller.windows().windowDidLoseFocus(m_displayID);
         }
     });
     if (m_hints) {

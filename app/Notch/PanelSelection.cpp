@@ -1,5 +1,7 @@
 #include "Notch/PanelSelection.h"
 
+#include "Notch/StashItemPresentation.h"
+
 #include <algorithm>
 
 namespace holdra {
@@ -9,9 +11,21 @@ PanelSelection::PanelSelection(QObject *parent)
 {
 }
 
+namespace {
+
+using StashItemPresentation::idFromText;
+using StashItemPresentation::idText;
+
+} // namespace
+
 QString PanelSelection::currentIDText() const
 {
-    return m_current ? m_current->toString(QUuid::WithoutBraces).toUpper() : QString();
+    return m_current ? idText(*m_current) : QString();
+}
+
+QString PanelSelection::scrollTargetText() const
+{
+    return m_scrollTarget ? idText(*m_scrollTarget) : QString();
 }
 
 void PanelSelection::setCurrent(const std::optional<QUuid> &id)
@@ -134,6 +148,101 @@ bool PanelSelection::moveToEdge(const QList<StashItem> &order, bool toEnd, bool 
         return false;
     moveTo(order, toEnd ? order.size() - 1 : 0, extend);
     return true;
+}
+
+void PanelSelection::selectRow(const QString &itemID, bool additive)
+{
+    const QUuid id = idFromText(itemID);
+    if (id.isNull())
+        return;
+    if (additive)
+        toggle(id);
+    else
+        select(id);
+}
+
+void PanelSelection::selectRange(const QString &itemID)
+{
+    if (const QUuid id = idFromText(itemID); !id.isNull())
+        extendTo(rows(), id);
+}
+
+void PanelSelection::selectAll()
+{
+    selectAll(rows());
+}
+
+bool PanelSelection::isSelected(const QString &itemID) const
+{
+    const QUuid id = idFromText(itemID);
+    return !id.isNull() && contains(id);
+}
+
+QList<StashItem> PanelSelection::selectedItems() const
+{
+    QList<StashItem> items;
+    for (const StashItem &item : rows()) {
+        if (contains(item.id()))
+            items.append(item);
+    }
+    return items;
+}
+
+QList<StashItem> PanelSelection::effectiveItems(const StashItem &item) const
+{
+    if (contains(item.id()) && count() >= 2)
+        return selectedItems();
+    return {item};
+}
+
+QStringList PanelSelection::effectiveItems(const QString &itemID) const
+{
+    const QUuid id = idFromText(itemID);
+    const QList<StashItem> shown = rows();
+    const auto found =
+        std::find_if(shown.cbegin(), shown.cend(), [&](const StashItem &item) { return item.id() == id; });
+    if (found == shown.cend())
+        return {};
+    QStringList ids;
+    for (const StashItem &effective : effectiveItems(*found))
+        ids.append(idText(effective.id()));
+    return ids;
+}
+
+QStringList PanelSelection::idTexts() const
+{
+    QStringList texts;
+    texts.reserve(m_ids.size());
+    for (const QUuid &id : m_ids)
+        texts.append(idText(id));
+    texts.sort();
+    return texts;
+}
+
+void PanelSelection::setScrollTarget(const std::optional<QUuid> &id)
+{
+    if (m_scrollTarget == id)
+        return;
+    m_scrollTarget = id;
+    Q_EMIT scrollTargetChanged();
+}
+
+void PanelSelection::requestScrollToTop()
+{
+    ++m_scrollToTopRequest;
+    Q_EMIT scrollToTopRequested();
+}
+
+void PanelSelection::highlight(const QList<StashItem> &order, const QList<StashItem> &items)
+{
+    QSet<QUuid> ids;
+    for (const StashItem &item : items)
+        ids.insert(item.id());
+    replace(ids);
+    const auto topmost =
+        std::find_if(order.cbegin(), order.cend(), [&](const StashItem &item) { return ids.contains(item.id()); });
+    setScrollTarget(topmost == order.cend() ? std::nullopt : std::optional<QUuid>(topmost->id()));
+    requestScrollToTop();
 }
 
 } // namespace holdra

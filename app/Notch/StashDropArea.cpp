@@ -101,7 +101,7 @@ void StashDropArea::dropEvent(QDropEvent *event)
     // A drop that arrives without an enter (a fast drag) opens the panel too.
     openForDrag();
     if (event->mimeData())
-        m_controller->drop(*event->mimeData(), m_displayID);
+        m_controller->actions()->drop(*event->mimeData());
 }
 
 } // namespace holdra

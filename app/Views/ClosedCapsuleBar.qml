@@ -14,7 +14,7 @@ Item {
     property bool hovering: false
 
     readonly property QtObject store: controller ? controller.store : null
-    readonly property QtObject recorder: controller ? controller.recorder : null
+    readonly property QtObject recorder: controller ? controller.voiceNotes.recorder : null
     readonly property bool recording: recorder !== null && recorder.isRecording
     readonly property int itemCount: store ? store.count : 0
     readonly property bool companionAvailable: controller !== null && controller.canOpenKelvarnTodayFolder
@@ -129,7 +129,7 @@ Item {
             rightPadding: 10
             topPadding: 4
             bottomPadding: 4
-            onClicked: bar.controller.toggleRecording(bar.displayID)
+            onClicked: bar.controller.voiceNotes.toggleRecording(bar.displayID)
             contentItem: Row {
                 spacing: 4
                 Glyph {
@@ -140,7 +140,7 @@ Item {
                 Text {
                     visible: bar.recording
                     anchors.verticalCenter: parent.verticalCenter
-                    text: bar.recording ? bar.controller.durationText(bar.recorder.elapsedSeconds) : ""
+                    text: bar.recording ? bar.controller.voiceNotes.durationText(bar.recorder.elapsedSeconds) : ""
                     color: "white"
                     // Even-width digits keep the ticking clock from jittering.
                     font.family: PanelStyle.monospaceFamily

@@ -22,18 +22,18 @@ Item {
         if (!tracker.dragging)
             return
         tracker.dragging = false
-        if (handle.controller && handle.controller.isResizingPanel)
-            handle.controller.endPanelResize()
+        if (handle.controller && handle.controller.geometry.isResizing)
+            handle.controller.geometry.endResize()
     }
     // The controller clamps the step to the display and stores the result.
     function adjust(step) {
         if (handle.controller)
-            handle.controller.stepPanelWidth(step)
+            handle.controller.geometry.step(step)
     }
 
     Accessible.role: Accessible.Slider
     Accessible.name: edge === "leading" ? "从左边缘调整面板宽度" : "从右边缘调整面板宽度"
-    Accessible.description: controller ? Math.trunc(controller.panelWidth) + " 点" : ""
+    Accessible.description: controller ? Math.trunc(controller.geometry.width) + " 点" : ""
     Accessible.onIncreaseAction: adjust(PanelStyle.handleStep)
     Accessible.onDecreaseAction: adjust(-PanelStyle.handleStep)
 
@@ -62,13 +62,13 @@ Item {
             if (!handle.controller)
                 return
             dragging = true
-            handle.controller.beginPanelResize(handle.edge === "leading" ? NotchController.Leading
-                                                                         : NotchController.Trailing,
+            handle.controller.geometry.beginResize(handle.edge === "leading" ? PanelGeometry.Leading
+                                                                         : PanelGeometry.Trailing,
                                                handle.screenX(mouse))
         }
         onPositionChanged: mouse => {
             if (dragging && handle.controller)
-                handle.controller.updatePanelResize(handle.screenX(mouse))
+                handle.controller.geometry.updateResize(handle.screenX(mouse))
         }
         onReleased: handle.endDrag()
         onCanceled: handle.endDrag()

@@ -15,8 +15,8 @@ Item {
 
     readonly property var store: controller ? controller.store : null
     readonly property bool showingTrash: controller ? controller.isShowingTrash : false
-    readonly property int selectionCount: controller ? controller.selectionCount : 0
-    readonly property var recorder: controller ? controller.recorder : null
+    readonly property int selectionCount: controller ? controller.selection.count : 0
+    readonly property var recorder: controller ? controller.voiceNotes.recorder : null
     readonly property bool isRecording: recorder ? recorder.isRecording : false
     property bool confirmingClear: false
 
@@ -46,9 +46,9 @@ Item {
         if (!controller)
             return
         if (allSelected)
-            controller.clearSelection()
+            controller.selection.clear()
         else
-            controller.selectAll()
+            controller.selection.selectAll()
     }
     function editNote(itemId, itemName, note) {
         noteEditor.itemId = itemId
@@ -60,8 +60,8 @@ Item {
         if (!controller || showingTrash)
             return
         const rows = filtering ? search.results : stashItems
-        const target = controller.scrollTargetItemID.length > 0
-            ? controller.scrollTargetItemID
+        const target = controller.selection.scrollTargetItemID.length > 0
+            ? controller.selection.scrollTargetItemID
             : (rows && rows.count > 0 ? rows.data(rows.index(0, 0), StashItemListModel.ItemIdRole) : "")
         if (target.length === 0 || !stashList.item)
             return
@@ -77,7 +77,6 @@ Item {
 
     Connections {
         target: panel.controller
-        function onScrollToTopRequestChanged() { panel.scrollToRequestedRow() }
         function onQuickEntryFocusRequested() { panel.focusQuickEntry() }
     }
     Connections {
@@ -87,9 +86,10 @@ Item {
     }
     // The list follows the keyboard's row.
     Connections {
-        target: panel.controller ? panel.controller.rowSelection : null
+        target: panel.controller ? panel.controller.selection : null
+        function onScrollToTopRequested() { panel.scrollToRequestedRow() }
         function onCurrentChanged() {
-            const id = panel.controller.rowSelection.currentID
+            const id = panel.controller.selection.currentID
             if (id.length > 0 && stashList.item)
                 stashList.item.showId(id)
         }
@@ -156,7 +156,7 @@ Item {
                 labelFamily: PanelStyle.monospaceFamily
                 toolTip: panel.isRecording ? "停止录音并暂存" : "开始录音"
                 Accessible.name: toolTip
-                onClicked: if (panel.controller) panel.controller.toggleRecording("")
+                onClicked: if (panel.controller) panel.controller.voiceNotes.toggleRecording("")
             }
             Item { Layout.fillWidth: true }
             PlainButton {
@@ -346,7 +346,7 @@ Item {
                 symbol: "arrow.uturn.backward"
                 symbolSize: PanelStyle.footerIconSize
                 label: "全部恢复"
-                onClicked: if (panel.controller) panel.controller.restoreAllFromTrash()
+                onClicked: if (panel.controller) panel.controller.actions.restoreAllFromTrash()
             }
             PlainButton {
                 objectName: "copyButton"
@@ -355,7 +355,7 @@ Item {
                 symbolSize: PanelStyle.footerIconSize
                 label: "复制"
                 toolTip: "复制所选（Ctrl+C）"
-                onClicked: if (panel.controller) panel.controller.copySelection()
+                onClicked: if (panel.controller) panel.controller.actions.copySelection()
             }
             PlainButton {
                 objectName: "deleteButton"
@@ -364,7 +364,7 @@ Item {
                 symbolSize: PanelStyle.footerIconSize
                 label: "移到回收站"
                 toolTip: "将所选移到回收站"
-                onClicked: if (panel.controller) panel.controller.deleteSelection()
+                onClicked: if (panel.controller) panel.controller.actions.deleteSelection()
             }
             PlainButton {
                 objectName: "clearButton"
@@ -398,10 +398,10 @@ Item {
     ToastView {
         id: toast
         objectName: "toast"
-        readonly property string message: panel.controller ? panel.controller.toast : ""
+        readonly property string message: panel.controller ? panel.controller.toasts.message : ""
         property string shownText
         text: shownText
-        isError: panel.controller ? panel.controller.toastIsError : false
+        isError: panel.controller ? panel.controller.toasts.isError : false
         anchors.horizontalCenter: parent.horizontalCenter
         y: parent.height - height - PanelStyle.toastBottomPadding + (visibleState ? 0 : 12)
         opacity: visibleState ? 1 : 0
@@ -444,7 +444,7 @@ Item {
         parent: panel
         message: panel.clearAllMessage
         visible: panel.confirmingClear
-        onConfirmed: if (panel.controller) panel.controller.clearAll()
+        onConfirmed: if (panel.controller) panel.controller.actions.clearAll()
         onClosed: panel.confirmingClear = false
     }
 }

@@ -26,7 +26,7 @@ Item {
     required property bool selected
 
     property var controller
-    property var audioPlayer: controller ? controller.audioPlayer : null
+    property var audioPlayer: controller ? controller.voiceNotes.player : null
 
     // Row state; a reused row starts over.
     property bool hovering: hoverArea.containsMouse
@@ -38,7 +38,7 @@ Item {
 
     // The row the arrow keys are on.
     readonly property bool isCurrent: controller !== null && controller !== undefined
-                                      && controller.rowSelection.currentID === itemId
+                                      && controller.selection.currentID === itemId
     readonly property bool isAudioActive: kind === "audio" && audioPlayer !== null
                                           && (audioPlayer.activeItemID, audioPlayer.isActive(itemId))
     readonly property bool isAudioPlaying: isAudioActive && audioPlayer.isPlaying
@@ -65,16 +65,16 @@ Item {
     implicitHeight: content.implicitHeight + 2 * PanelStyle.rowVerticalPadding
 
     function toggleAudio() {
-        if (controller && typeof controller.toggleAudioPlayback === "function")
-            controller.toggleAudioPlayback(itemId)
+        if (controller && controller.voiceNotes)
+            controller.voiceNotes.togglePlayback(itemId)
     }
     function activate() {
         if (controller)
-            controller.activateItem(itemId)
+            controller.actions.activateItem(itemId)
     }
     function performPrimaryAction() {
         if (controller)
-            controller.performPrimaryAction(itemId)
+            controller.actions.performPrimaryAction(itemId)
     }
     function performThumbnailAction() {
         if (!controller)
@@ -82,9 +82,9 @@ Item {
         if (kind === "audio")
             toggleAudio()
         else if (isDirectory)
-            controller.openItem(itemId)
+            controller.actions.openItem(itemId)
         else if ((kind === "file" || kind === "image") && hasStoredFile)
-            controller.previewItem(itemId)
+            controller.actions.previewItem(itemId)
     }
     // A plain click selects; two within the interval activate. A Ctrl click
     // toggles the row in the selection, a Shift click selects the range from
@@ -95,9 +95,9 @@ Item {
         const additive = (modifiers & Qt.ControlModifier) !== 0
         const range = !additive && (modifiers & Qt.ShiftModifier) !== 0
         if (range)
-            controller.selectRange(itemId)
+            controller.selection.selectRange(itemId)
         else
-            controller.selectRow(itemId, additive)
+            controller.selection.selectRow(itemId, additive)
         if (!additive && !range && lastClickAt > 0 && now - lastClickAt < PanelStyle.doubleClickInterval) {
             activate()
             lastClickAt = 0
@@ -110,7 +110,7 @@ Item {
         // and so every open of the panel, several times dearer.
         if (!contextMenu)
             contextMenu = contextMenuComponent.createObject(row)
-        contextMenu.effectiveIds = controller ? controller.effectiveItems(itemId) : [itemId]
+        contextMenu.effectiveIds = controller ? controller.selection.effectiveItems(itemId) : [itemId]
         contextMenu.popup()
     }
     function editNote() {
@@ -155,7 +155,7 @@ Item {
             if (Math.hypot(mouse.x - pressedAt.x, mouse.y - pressedAt.y) < Qt.styleHints.startDragDistance)
                 return
             dragStarted = true
-            row.controller.dragItems(row.itemId, row)
+            row.controller.actions.dragItems(row.itemId, row)
         }
         onClicked: mouse => {
             if (mouse.button === Qt.RightButton)
@@ -304,7 +304,7 @@ Item {
             symbolSize: PanelStyle.removeIconSize
             toolTip: "移到回收站"
             Accessible.name: "将 " + row.displayName + " 移到回收站"
-            onClicked: if (row.controller) row.controller.removeItems([row.itemId])
+            onClicked: if (row.controller) row.controller.actions.removeItems([row.itemId])
         }
     }
 
@@ -325,13 +325,13 @@ Item {
                 objectName: "menuCopy"
                 text: menu.counting("复制")
                 symbol: "doc.on.doc"
-                onTriggered: row.controller.copyItems(menu.effectiveIds)
+                onTriggered: row.controller.actions.copyItems(menu.effectiveIds)
             }
             SymbolMenuItem {
                 objectName: "menuLock"
                 text: menu.counting(menu.allLocked ? "解锁" : "锁定")
                 symbol: menu.allLocked ? "lock.open" : "lock"
-                onTriggered: row.controller.toggleLock(menu.effectiveIds)
+                onTriggered: row.controller.actions.toggleLock(menu.effectiveIds)
             }
             SymbolMenuItem {
                 objectName: "menuNote"
@@ -345,7 +345,7 @@ Item {
                 visible: row.kind === "text"
                 text: "预览原文"
                 symbol: "eye"
-                onTriggered: row.controller.previewItem(row.itemId)
+                onTriggered: row.controller.actions.previewItem(row.itemId)
             }
             SymbolMenuItem {
                 objectName: "menuPlay"
@@ -359,21 +359,21 @@ Item {
                 visible: row.kind === "file" || row.kind === "image" || row.kind === "link"
                 text: "打开"
                 symbol: "arrow.up.forward.app"
-                onTriggered: row.controller.openItem(row.itemId)
+                onTriggered: row.controller.actions.openItem(row.itemId)
             }
             SymbolMenuItem {
                 objectName: "menuQuickLook"
                 visible: row.kind === "file" || row.kind === "image"
                 text: "快速预览"
                 symbol: "eye"
-                onTriggered: if (row.hasStoredFile) row.controller.previewItem(row.itemId)
+                onTriggered: if (row.hasStoredFile) row.controller.actions.previewItem(row.itemId)
             }
             SymbolMenuItem {
                 objectName: "menuReveal"
                 visible: row.kind === "file" || row.kind === "image" || row.kind === "audio"
                 text: "在文件管理器中显示"
                 symbol: "folder"
-                onTriggered: if (row.hasStoredFile) row.controller.revealItem(row.itemId)
+                onTriggered: if (row.hasStoredFile) row.controller.actions.revealItem(row.itemId)
             }
             MenuSeparator {}
             SymbolMenuItem {
@@ -381,7 +381,7 @@ Item {
                 text: menu.counting("移到回收站")
                 symbol: "trash"
                 destructive: true
-                onTriggered: row.controller.removeItems(menu.effectiveIds)
+                onTriggered: row.controller.actions.removeItems(menu.effectiveIds)
             }
         }
     }

@@ -24,7 +24,7 @@ Item {
 
     function restore() {
         if (controller)
-            controller.restoreFromTrash([itemId])
+            controller.actions.restoreFromTrash([itemId])
     }
 
     Accessible.role: Accessible.ListItem

@@ -154,7 +154,10 @@ public:
     }
 
     StashStore &store() const { return *m_store; }
-    NotchWindow *window() const { return static_cast<NotchWindow *>(m_controller->window(QStringLiteral("A"))); }
+    NotchWindow *window() const
+    {
+        return static_cast<NotchWindow *>(m_controller->windows().window(QStringLiteral("A")));
+    }
 
     QQuickItem *shownView() const
     {

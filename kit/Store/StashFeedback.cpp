@@ -11,6 +11,27 @@ QString number(qint64 n)
 
 } // namespace
 
+QString copyMessage(qint64 count, bool ofSelection)
+{
+    if (count == 1 && !ofSelection)
+        return QStringLiteral("已复制");
+    return QStringLiteral("已复制 %1 项").arg(number(count));
+}
+
+QString selectionRemovalMessage(qint64 removed, qint64 locked)
+{
+    if (locked > 0 && removed == 0)
+        return QStringLiteral("所选已锁定，先解锁再删除");
+    if (locked > 0)
+        return removalMessage(removed, locked);
+    return QStringLiteral("已移入回收站 %1 项").arg(number(removed));
+}
+
+QString entryMessage()
+{
+    return QStringLiteral("已录入");
+}
+
 QString removalMessage(qint64 removed, qint64 locked)
 {
     if (locked > 0 && removed == 0)

@@ -6,6 +6,7 @@
 #include "ManualClock.h"
 #include "Notch/NotchController.h"
 #include "Notch/NotchWindow.h"
+#include "Notch/StashItemPresentation.h"
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
@@ -91,7 +92,7 @@ protected:
 
     NotchWindow *window(const QString &displayID = QStringLiteral("A")) const
     {
-        return m_controller ? static_cast<NotchWindow *>(m_controller->window(displayID)) : nullptr;
+        return m_controller ? static_cast<NotchWindow *>(m_controller->windows().window(displayID)) : nullptr;
     }
 
     // Opens the panel on "A", `width` points wide, and waits until it is shown
@@ -232,7 +233,7 @@ protected:
         image.save(directory + QLatin1Char('/') + name + QStringLiteral(".png"));
     }
 
-    QString idOf(const StashItem &item) const { return NotchController::idText(item.id()); }
+    QString idOf(const StashItem &item) const { return StashItemPresentation::idText(item.id()); }
 
     QList<NotchDisplay> m_displays;
     ManualClock m_clock;

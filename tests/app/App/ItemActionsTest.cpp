@@ -1,5 +1,5 @@
 #include "App/ItemActions.h"
-#include "Notch/DropImport.h"
+#include "Pasteboard/DropImport.h"
 #include "PrivateSessionBus.h"
 #include "StoreFixture.h"
 
@@ -102,7 +102,7 @@ TEST_F(ItemActionsTest, CopyingToTheRealClipboardReplacesOrClearsIt)
     EXPECT_TRUE(!clipboard->mimeData() || !clipboard->mimeData()->hasUrls());
 
     const StashItem file = addFile("a b.txt", "a");
-    actions().copyItems(QStringList{file.id().toString()});
+    actions().copyItems({file}, *clipboard);
     ASSERT_NE(clipboard->mimeData(), nullptr);
     EXPECT_EQ(clipboard->mimeData()->urls(), QList<QUrl>{copyOf(file)});
 }

@@ -1,10 +1,8 @@
 #include "App/ItemTransfer.h"
 #include "Cli/ItemFormatter.h"
+#include "FakePasteboardReader.h"
 #include "PanelViewFixture.h"
 
-#include <QClipboard>
-#include <QGuiApplication>
-#include <QMimeData>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -26,15 +24,8 @@ protected:
         return *m_transfer;
     }
 
-    static QMimeData *filesData(const QList<QUrl> &urls)
-    {
-        auto *data = new QMimeData;
-        data->setUrls(urls);
-        return data;
-    }
-
     // Drops and opened files are copied off the main thread; true once committed.
-    bool imported() { return waitFor([this] { return !transfer().importJob().isBusy(); }); }
+    bool imported() { return waitFor([this] { return !controller().importJob()->isBusy(); }); }
 
     QUrl missing() const { return QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("gone.txt"))); }
 
@@ -52,7 +43,7 @@ protected:
     // heartbeat ticks) and the progress it shows moves.
     ::testing::AssertionResult keepsRunningWhileCopying()
     {
-        ImportJob &job = transfer().importJob();
+        ImportJob &job = *controller().importJob();
         int beats = 0;
         QTimer heartbeat;
         QObject::connect(&heartbeat, &QTimer::timeout, [&beats] { ++beats; });
@@ -86,70 +77,6 @@ protected:
 
 } // namespace
 
-TEST_F(ItemTransferTest, APasteToastsSelectsAndScrollsToRepeatsOrBeepsWhenNothingWasStashed)
-{
-    openStore();
-    for (int i = 1; i <= 8; ++i)
-        m_store->addFiles({source(QStringLiteral("f%1.txt").arg(i), QByteArray::number(i))});
-    const StashItem bottom = m_store->items().last();
-    NotchController &c = controller();
-
-    struct Case
-    {
-        const char *what;
-        QList<QUrl> urls;
-        std::optional<QString> toast;
-        bool alert;
-    };
-    const QList<Case> cases{
-        {"a repeat and a failure", {source(QStringLiteral("again.txt"), "1"), missing()},
-         QStringLiteral("「f1.txt」已存在，高亮显示"), false},
-        {"only a failure", {missing()}, std::nullopt, true},
-        {"one new, one failed: the files pasted are counted",
-         {source(QStringLiteral("new.txt"), "new"), missing()}, QStringLiteral("已暂存 2 个文件"), false},
-    };
-    for (const Case &test : cases) {
-        SCOPED_TRACE(test.what);
-        m_clock.advance(NotchController::toastDuration);
-        m_sounds.clear();
-        QGuiApplication::clipboard()->setMimeData(filesData(test.urls));
-        transfer().handlePaste();
-        ASSERT_TRUE(imported());
-        EXPECT_EQ(c.toast(), test.toast);
-        EXPECT_EQ(m_sounds.contains(SystemSound::Sound::Alert), test.alert);
-    }
-    // The repeated bottom row was selected and brought into view.
-    m_clock.advance(NotchController::toastDuration);
-    QGuiApplication::clipboard()->setMimeData(filesData({source(QStringLiteral("again.txt"), "1")}));
-    const int requests = c.scrollToTopRequest();
-    transfer().handlePaste();
-    ASSERT_TRUE(imported());
-    EXPECT_EQ(c.selectionSet(), QSet<QUuid>{bottom.id()});
-    EXPECT_EQ(c.scrollTargetItemID(), bottom.id());
-    EXPECT_EQ(c.scrollToTopRequest(), requests + 1);
-}
-
-TEST_F(ItemTransferTest, ADropThatStashesNothingIsSilentAndLeavesTheDragOpenedPanelOpen)
-{
-    openStore();
-    NotchController &c = controller();
-    c.openForDrag(QStringLiteral("A"));
-
-    const std::unique_ptr<QMimeData> failed(filesData({missing(), missing()}));
-    transfer().importDrop(*failed);
-    ASSERT_TRUE(imported());
-    EXPECT_FALSE(c.toast());
-    m_clock.advance(NotchController::autoCloseDelay);
-    EXPECT_TRUE(c.isOpen());
-
-    const std::unique_ptr<QMimeData> stored(filesData({source(QStringLiteral("a.txt"), "a"), missing()}));
-    transfer().importDrop(*stored);
-    ASSERT_TRUE(imported());
-    EXPECT_EQ(c.toast(), QStringLiteral("已暂存 1 项"));
-    m_clock.advance(NotchController::autoCloseDelay);
-    EXPECT_FALSE(c.isOpen());
-}
-
 TEST_F(ItemTransferTest, FilesOpenedWithHoldraThatOnlyRepeatAreShownAndFailuresAreNoSuccess)
 {
     openStore();
@@ -161,15 +88,15 @@ TEST_F(ItemTransferTest, FilesOpenedWithHoldraThatOnlyRepeatAreShownAndFailuresA
     transfer().importExternalFiles({source(QStringLiteral("again.txt"), "1")});
     ASSERT_TRUE(imported());
     EXPECT_TRUE(c.isOpen());
-    EXPECT_EQ(c.selectionSet(), QSet<QUuid>{bottom.id()});
-    EXPECT_EQ(c.scrollTargetItemID(), bottom.id());
-    EXPECT_FALSE(c.toastIsError());
+    EXPECT_EQ(c.selection()->ids(), QSet<QUuid>{bottom.id()});
+    EXPECT_EQ(c.selection()->scrollTargetItemID(), bottom.id());
+    EXPECT_FALSE(c.toasts()->isError());
 
     transfer().importExternalFiles({source(QStringLiteral("new.txt"), "new"), missing()});
     ASSERT_TRUE(imported());
-    EXPECT_EQ(c.scrollTargetItemID(), m_store->items().first().id());
-    EXPECT_EQ(c.toast(), QStringLiteral("已暂存 1 项，1 项失败"));
-    EXPECT_TRUE(c.toastIsError());
+    EXPECT_EQ(c.selection()->scrollTargetItemID(), m_store->items().first().id());
+    EXPECT_EQ(c.toasts()->message(), QStringLiteral("已暂存 1 项，1 项失败"));
+    EXPECT_TRUE(c.toasts()->isError());
 }
 
 // Pasting a huge file never holds the main thread: the paste returns at once,
@@ -178,16 +105,18 @@ TEST_F(ItemTransferTest, FilesOpenedWithHoldraThatOnlyRepeatAreShownAndFailuresA
 TEST_F(ItemTransferTest, AHugePastedFileIsCopiedWhileTheEventLoopTurnsAndCancelLeavesNothing)
 {
     openStore();
-    QGuiApplication::clipboard()->setMimeData(filesData({endlessFile()}));
-    transfer().handlePaste();
-    EXPECT_TRUE(transfer().importJob().isBusy());
+    FakePasteboardReader clipboard;
+    clipboard.files = {endlessFile()};
+    transfer();
+    controller().actions()->paste(clipboard);
+    EXPECT_TRUE(controller().importJob()->isBusy());
     EXPECT_TRUE(keepsRunningWhileCopying());
 
-    transfer().importJob().cancel();
+    controller().importJob()->cancel();
     ASSERT_TRUE(imported());
     EXPECT_EQ(m_store->count(), 0);
     EXPECT_EQ(itemDirectoryCount(), 0);
-    EXPECT_FALSE(controller().toast());
+    EXPECT_FALSE(controller().toasts()->message());
 }
 
 // `holdra add` beside the running shelf: the shelf copies on its worker and
@@ -219,7 +148,7 @@ TEST_F(ItemTransferTest, AForwardedAddCopiesOffTheMainThreadAndAnswersInTurnOnce
     EXPECT_TRUE(answer->err.contains("gone.txt")) << answer->err.constData();
 
     auto huge = forward({"add", QFile::encodeName(endlessFile().toLocalFile())});
-    ASSERT_TRUE(waitFor([&] { return transfer().importJob().isBusy(); }));
+    ASSERT_TRUE(waitFor([&] { return controller().importJob()->isBusy(); }));
     auto later = forward({"add", "--text", "after the disk image"});
     EXPECT_TRUE(keepsRunningWhileCopying());
     EXPECT_FALSE(ready(huge));
@@ -227,7 +156,7 @@ TEST_F(ItemTransferTest, AForwardedAddCopiesOffTheMainThreadAndAnswersInTurnOnce
     EXPECT_EQ(m_store->count(), 2);
 
     // Escape in the panel stops it: the terminal is told, nothing was kept, and the next command runs.
-    transfer().importJob().cancel();
+    controller().importJob()->cancel();
     ASSERT_TRUE(waitFor([&] { return ready(huge) && ready(later); }));
     const std::optional<cli::CommandReply> stopped = huge.get();
     ASSERT_TRUE(stopped);

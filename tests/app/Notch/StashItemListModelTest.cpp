@@ -146,32 +146,6 @@ TEST_F(StashItemListModelTest, ARowLooksAtItsCopyWhenFirstAskedFor)
     EXPECT_EQ(value(model, 0, StashItemListModel::FileIconNameRole).toString(), "folder");
 }
 
-TEST_F(StashItemListModelTest, TenThousandItemsChangeRowByRow)
-{
-    QList<StashItem> items;
-    for (int i = 0; i < 10000; ++i)
-        items.append(StashItem::makeText(QString::number(i), m_now));
-    writeItems(items);
-    StashStore &store = openStore();
-    StashItemListModel model;
-    model.setStore(&store);
-    ASSERT_EQ(model.rowCount(), 10000);
-
-    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
-    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
-    QSignalSpy moved(&model, &QAbstractItemModel::rowsMoved);
-    store.addText(QStringLiteral("top"));
-    store.remove(QSet<QUuid>{items[5000].id()});
-    store.setLocked(true, {items[9000].id()});
-    EXPECT_EQ(resets.count(), 0);
-    EXPECT_EQ(inserted.count(), 1);
-    EXPECT_EQ(removed.count(), 1);
-    EXPECT_EQ(moved.count(), 1);
-    EXPECT_EQ(model.rowCount(), 10000);
-    EXPECT_EQ(value(model, 0, StashItemListModel::DisplayNameRole).toString(), "9000");
-}
-
 TEST_F(StashItemListModelTest, AStoreThatGoesAwayEmptiesTheList)
 {
     StashItemListModel model;

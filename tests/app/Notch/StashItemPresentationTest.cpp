@@ -41,15 +41,5 @@ TEST(StashItemPresentationTest, SubtitlesPreferPixelsThenBytesThenTheLinkHost)
     EXPECT_TRUE(StashItemPresentation::subtitle(directory, true).startsWith(QStringLiteral("文件夹 · ")));
 }
 
-TEST(StashItemPresentationTest, IdsRoundTripAsUpperCaseText)
-{
-    const QUuid id = QUuid::createUuid();
-    const QString text = StashItemPresentation::idText(id);
-    EXPECT_EQ(text, text.toUpper());
-    EXPECT_EQ(text.size(), 36);
-    EXPECT_EQ(StashItemPresentation::idFromText(text), id);
-    EXPECT_TRUE(StashItemPresentation::idFromText(QStringLiteral("junk")).isNull());
-}
-
 } // namespace
 } // namespace holdra

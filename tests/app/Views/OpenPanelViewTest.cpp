@@ -50,7 +50,7 @@ TEST_F(OpenPanelViewTest, SelectingEverythingTurnsTheToggleAndTheFooter)
     EXPECT_EQ(find("selectAllToggle")->property("toolTip").toString(), "选择全部项目（Ctrl+A）");
 
     ASSERT_TRUE(click(find("selectAllToggle")));
-    EXPECT_EQ(controller().selection().size(), 2);
+    EXPECT_EQ(controller().selection()->idTexts().size(), 2);
     EXPECT_EQ(find("selectAllToggle")->property("label").toString(), "取消全选");
     EXPECT_EQ(find("selectAllToggle")->property("toolTip").toString(), "取消全部选择");
     EXPECT_EQ(text("footerText"), "已选 2 项");
@@ -59,7 +59,7 @@ TEST_F(OpenPanelViewTest, SelectingEverythingTurnsTheToggleAndTheFooter)
     EXPECT_FALSE(isShown("clearButton"));
 
     ASSERT_TRUE(click(find("selectAllToggle")));
-    EXPECT_TRUE(controller().selection().isEmpty());
+    EXPECT_TRUE(controller().selection()->idTexts().isEmpty());
     EXPECT_EQ(text("footerText"), QStringLiteral("2 个项目 · ") + m_store->activeByteSizeText());
 }
 
@@ -87,7 +87,7 @@ TEST_F(OpenPanelViewTest, ClearAllAsksFirstAndNamesTheLockedItems)
     ASSERT_TRUE(click(find("confirmationConfirm")));
     EXPECT_EQ(m_store->count(), 1);
     EXPECT_EQ(m_store->trashCount(), 2);
-    EXPECT_EQ(controller().toast().value_or(QString()), "已移入回收站 2 项，1 项已锁定");
+    EXPECT_EQ(controller().toasts()->message().value_or(QString()), "已移入回收站 2 项，1 项已锁定");
     EXPECT_FALSE(root()->property("confirmingClear").toBool());
 
     // Without locked items the parenthesis is gone.
@@ -122,7 +122,7 @@ TEST_F(OpenPanelViewTest, TheTrashViewHasItsOwnTitleListAndFooter)
     EXPECT_TRUE(isShown("restoreAllButton"));
     ASSERT_TRUE(click(visibleItems("restoreButton").value(0)));
     EXPECT_EQ(m_store->trashCount(), 0);
-    EXPECT_EQ(controller().toast().value_or(QString()), "已恢复到暂存");
+    EXPECT_EQ(controller().toasts()->message().value_or(QString()), "已恢复到暂存");
     EXPECT_TRUE(isShown("trashEmptyState"));
 }
 
@@ -162,16 +162,16 @@ TEST_F(OpenPanelViewTest, PanelKeysReachTheController)
     ASSERT_TRUE(showPanel());
 
     key(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(controller().selection().size(), 2);
-    QSignalSpy copies(&controller(), &NotchController::copyRequested);
+    EXPECT_EQ(controller().selection()->idTexts().size(), 2);
+    QSignalSpy copies(controller().actions(), &StashActions::copyRequested);
     key(Qt::Key_C, Qt::ControlModifier);
     EXPECT_EQ(copies.count(), 1);
 
     key(Qt::Key_Escape);
-    EXPECT_TRUE(controller().selection().isEmpty());
+    EXPECT_TRUE(controller().selection()->idTexts().isEmpty());
     EXPECT_TRUE(controller().isOpen());
 
-    controller().selectRow(idOf(a), false);
+    controller().selection()->selectRow(idOf(a), false);
     key(Qt::Key_Delete);
     EXPECT_EQ(m_store->count(), 1);
     EXPECT_EQ(m_store->trashCount(), 1);
@@ -188,7 +188,7 @@ TEST_F(OpenPanelViewTest, CtrlFFiltersTheRowsAsTypedAndEscapeClearsTheSearchBefo
     const StashItem link = m_store->addText(QStringLiteral("https://example.org/report"));
     ASSERT_TRUE(showPanel());
     ASSERT_TRUE(waitFor([&] { return visibleTexts("rowName").size() == 3; }));
-    controller().selectRow(idOf(link), false);
+    controller().selection()->selectRow(idOf(link), false);
 
     key(Qt::Key_F, Qt::ControlModifier);
     ASSERT_TRUE(waitFor([&] { return focusIsIn("searchInput"); }));
@@ -199,7 +199,7 @@ TEST_F(OpenPanelViewTest, CtrlFFiltersTheRowsAsTypedAndEscapeClearsTheSearchBefo
     typeText(QStringLiteral("纪要"));
     EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").isEmpty() && isShown("noMatches"); }));
     EXPECT_EQ(text("noMatches"), "没有匹配的项目");
-    EXPECT_TRUE(controller().selection().isEmpty()) << "a hidden row does not stay selected";
+    EXPECT_TRUE(controller().selection()->idTexts().isEmpty()) << "a hidden row does not stay selected";
 
     // Down from the field walks into the results.
     for (int i = 0; i < 2; ++i)
@@ -208,17 +208,17 @@ TEST_F(OpenPanelViewTest, CtrlFFiltersTheRowsAsTypedAndEscapeClearsTheSearchBefo
     EXPECT_EQ(text("footerText"), "找到 2 项 · 共 3 个项目");
     key(Qt::Key_Down);
     EXPECT_TRUE(waitFor([&] { return !focusIsIn("searchInput"); }));
-    EXPECT_EQ(controller().selection(), QStringList{idOf(link)});
+    EXPECT_EQ(controller().selection()->idTexts(), QStringList{idOf(link)});
     key(Qt::Key_A, Qt::ControlModifier);
-    EXPECT_EQ(controller().selection().size(), 2);
+    EXPECT_EQ(controller().selection()->idTexts().size(), 2);
     EXPECT_EQ(find("selectAllToggle")->property("label").toString(), "取消全选");
 
     // Escape: the search goes and every row is back, the selection stays; then as before.
     key(Qt::Key_Escape);
     EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").size() == 3 && !isShown("searchInput"); }));
-    EXPECT_EQ(controller().selection().size(), 2);
+    EXPECT_EQ(controller().selection()->idTexts().size(), 2);
     key(Qt::Key_Escape);
-    EXPECT_TRUE(controller().selection().isEmpty());
+    EXPECT_TRUE(controller().selection()->idTexts().isEmpty());
     EXPECT_TRUE(controller().isOpen());
 
     // The header's button opens the field too.
@@ -237,12 +237,12 @@ TEST_F(OpenPanelViewTest, TheToastShowsTheControllersMessageAndOnlySuccessGetsTh
     ASSERT_TRUE(showPanel());
     EXPECT_FALSE(isShown("toast"));
     const auto icon = [&] { return find("toastIcon")->property("name").toString(); };
-    controller().showToast(QStringLiteral("已录入"));
+    controller().toasts()->show(QStringLiteral("已录入"));
     EXPECT_TRUE(waitFor([&] { return isShown("toast"); }));
     EXPECT_EQ(text("toastText"), "已录入");
     EXPECT_EQ(icon(), "checkmark.circle.fill");
 
-    controller().showToast(QStringLiteral("磁盘空间不足"), NotchController::ToastKind::error);
+    controller().toasts()->show(QStringLiteral("磁盘空间不足"), ToastPresenter::Kind::error);
     EXPECT_TRUE(waitFor([&] { return text("toastText") == "磁盘空间不足"; }));
     EXPECT_NE(icon(), "checkmark.circle.fill");
     m_clock.advance(1300ms);
@@ -256,7 +256,7 @@ TEST_F(OpenPanelViewTest, DraggingAnEdgeResizesThePanelByTwiceTheMoveAndStoresTh
     openStore();
     m_settings.setPanelWidth(400);
     ASSERT_TRUE(showPanel());
-    ASSERT_DOUBLE_EQ(controller().panelWidth(), 400);
+    ASSERT_DOUBLE_EQ(controller().geometry()->width(), 400);
     QQuickItem *tracker = find("trailingHandle")->findChild<QQuickItem *>("resizeTracker");
     ASSERT_NE(tracker, nullptr);
     const QPoint start = tracker->mapToScene(QPointF(5, 200)).toPoint();
@@ -264,7 +264,7 @@ TEST_F(OpenPanelViewTest, DraggingAnEdgeResizesThePanelByTwiceTheMoveAndStoresTh
     const QPoint released = window()->mapToGlobal(start - QPoint(10, 0));
     QTest::mousePress(window(), Qt::LeftButton, {}, start);
     QTest::mouseMove(window(), start - QPoint(10, 0));
-    EXPECT_DOUBLE_EQ(controller().panelWidth(), 380);
+    EXPECT_DOUBLE_EQ(controller().geometry()->width(), 380);
     EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 400);
     QTest::mouseRelease(window(), Qt::LeftButton, {}, window()->mapFromGlobal(released));
     EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 380);
@@ -272,14 +272,14 @@ TEST_F(OpenPanelViewTest, DraggingAnEdgeResizesThePanelByTwiceTheMoveAndStoresTh
     // Stepped by a screen reader.
     QQuickItem *leading = find("leadingHandle");
     QMetaObject::invokeMethod(leading, "adjust", Q_ARG(QVariant, 32));
-    EXPECT_DOUBLE_EQ(controller().panelWidth(), 412);
+    EXPECT_DOUBLE_EQ(controller().geometry()->width(), 412);
     EXPECT_DOUBLE_EQ(m_settings.panelWidth(), 412);
     // Steps past the widest panel stop at it, and the stored width is the clamped one.
     for (int i = 0; i < 20; ++i)
         QMetaObject::invokeMethod(leading, "adjust", Q_ARG(QVariant, 32));
-    EXPECT_LE(controller().panelWidth(), NotchController::maximumPanelWidth);
-    EXPECT_GT(controller().panelWidth(), 412);
-    EXPECT_DOUBLE_EQ(m_settings.panelWidth(), controller().panelWidth());
+    EXPECT_LE(controller().geometry()->width(), PanelGeometry::maximumWidth);
+    EXPECT_GT(controller().geometry()->width(), 412);
+    EXPECT_DOUBLE_EQ(m_settings.panelWidth(), controller().geometry()->width());
 }
 
 TEST_F(OpenPanelViewTest, TheListsScrollBarCanBeDraggedBesideTheResizeEdge)
@@ -302,7 +302,7 @@ TEST_F(OpenPanelViewTest, TheListsScrollBarCanBeDraggedBesideTheResizeEdge)
     QTest::mouseMove(window(), grab + QPoint(0, 60));
     QTest::mouseRelease(window(), Qt::LeftButton, {}, grab + QPoint(0, 60));
     EXPECT_TRUE(waitFor([&] { return list->property("contentY").toDouble() > 0; }));
-    EXPECT_DOUBLE_EQ(controller().panelWidth(), 400);
+    EXPECT_DOUBLE_EQ(controller().geometry()->width(), 400);
 }
 
 TEST_F(OpenPanelViewTest, ADragOverThePanelOutlinesItInTheAccentColour)

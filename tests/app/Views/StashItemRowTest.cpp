@@ -112,16 +112,16 @@ TEST_F(StashItemRowTest, ALockedRowShowsItsBadgeAndNoRemoveButtonUnderThePointer
     EXPECT_FALSE(effectivelyVisible(childOf(m_link, "lockBadge")));
     ASSERT_TRUE(click(childOf(m_link, "removeButton")));
     EXPECT_EQ(m_store->trashCount(), 1);
-    EXPECT_EQ(controller().toast().value_or(QString()), "已移入回收站");
+    EXPECT_EQ(controller().toasts()->message().value_or(QString()), "已移入回收站");
 }
 
 TEST_F(StashItemRowTest, ClicksSelectAndTwoQuickOnesActivate)
 {
-    QSignalSpy previews(&controller(), &NotchController::previewItemRequested);
+    QSignalSpy previews(controller().actions(), &StashActions::previewItemRequested);
     QQuickItem *row = rowOf(m_text);
     ASSERT_NE(row, nullptr);
     ASSERT_TRUE(click(row));
-    EXPECT_EQ(controller().selection(), QStringList{idOf(m_text)});
+    EXPECT_EQ(controller().selection()->idTexts(), QStringList{idOf(m_text)});
     EXPECT_EQ(previews.count(), 0);
     ASSERT_TRUE(click(row));
     EXPECT_EQ(previews.count(), 1);
@@ -134,16 +134,16 @@ TEST_F(StashItemRowTest, ClicksSelectAndTwoQuickOnesActivate)
     ASSERT_TRUE(click(rowOf(m_link), Qt::LeftButton, Qt::ControlModifier));
     ASSERT_TRUE(click(rowOf(m_link), Qt::LeftButton, Qt::ControlModifier));
     ASSERT_TRUE(click(rowOf(m_link), Qt::LeftButton, Qt::ControlModifier));
-    EXPECT_EQ(controller().selection().size(), 2);
-    QSignalSpy opens(&controller(), &NotchController::openItemRequested);
+    EXPECT_EQ(controller().selection()->idTexts().size(), 2);
+    QSignalSpy opens(controller().actions(), &StashActions::openItemRequested);
     EXPECT_EQ(opens.count(), 0);
 }
 
 TEST_F(StashItemRowTest, TheMenuOfAMultipleSelectionCountsItsItems)
 {
-    controller().selectRow(idOf(m_text), false);
-    controller().selectRow(idOf(m_link), true);
-    controller().selectRow(idOf(m_audio), true);
+    controller().selection()->selectRow(idOf(m_text), false);
+    controller().selection()->selectRow(idOf(m_link), true);
+    controller().selection()->selectRow(idOf(m_audio), true);
     ASSERT_TRUE(click(rowOf(m_link), Qt::RightButton));
     EXPECT_TRUE(waitFor([&] { return !visibleItems(QStringLiteral("menuCopy")).isEmpty(); }));
     EXPECT_EQ(visibleTexts("menuCopy"), QStringList{"复制 3 项"});
@@ -153,7 +153,7 @@ TEST_F(StashItemRowTest, TheMenuOfAMultipleSelectionCountsItsItems)
     EXPECT_EQ(visibleTexts("menuOpen"), QStringList{"打开"});
     EXPECT_TRUE(visibleTexts("menuReveal").isEmpty());
     ASSERT_TRUE(click(visibleItems("menuLock").value(0)));
-    EXPECT_EQ(controller().toast().value_or(QString()), "已锁定 3 项");
+    EXPECT_EQ(controller().toasts()->message().value_or(QString()), "已锁定 3 项");
 
     ASSERT_TRUE(click(rowOf(m_link), Qt::RightButton));
     EXPECT_TRUE(waitFor([&] { return visibleTexts("menuLock") == QStringList{"解锁 3 项"}; }));
@@ -169,7 +169,7 @@ TEST_F(StashItemRowTest, TheMenuOfAFileNamesTheFileManager)
     EXPECT_EQ(visibleTexts("menuNote"), QStringList{"添加备注"});
     EXPECT_EQ(visibleTexts("menuQuickLook"), QStringList{"快速预览"});
     EXPECT_EQ(visibleTexts("menuReveal"), QStringList{"在文件管理器中显示"});
-    QSignalSpy reveals(&controller(), &NotchController::revealItemRequested);
+    QSignalSpy reveals(controller().actions(), &StashActions::revealItemRequested);
     ASSERT_TRUE(click(visibleItems("menuReveal").value(0)));
     ASSERT_EQ(reveals.count(), 1);
     EXPECT_EQ(reveals.first().at(0).value<StashItem>().id(), m_file.id());
@@ -178,9 +178,9 @@ TEST_F(StashItemRowTest, TheMenuOfAFileNamesTheFileManager)
 TEST_F(StashItemRowTest, APlayingRecordingShowsItsProgressAndPauseAction)
 {
     m_audioState->duration = 65;
-    controller().toggleAudioPlayback(NotchController::idText(m_audio.id()));
-    ASSERT_TRUE(controller().audioPlayer().isActive(m_audio.id()));
-    controller().audioPlayer().seek(12);
+    controller().voiceNotes()->togglePlayback(StashItemPresentation::idText(m_audio.id()));
+    ASSERT_TRUE(controller().voiceNotes()->player()->isActive(m_audio.id()));
+    controller().voiceNotes()->player()->seek(12);
     QQuickItem *row = rowOf(m_audio);
     ASSERT_NE(row, nullptr);
     EXPECT_TRUE(waitFor([&] { return row->property("isAudioPlaying").toBool(); }));
@@ -194,8 +194,8 @@ TEST_F(StashItemRowTest, EveryKindRendersToAPicture)
 {
     m_store->setLocked(true, {m_text.id()});
     m_store->setNote(QStringLiteral("周末前买好"), m_text.id());
-    controller().selectRow(idOf(m_link), false);
-    controller().showToast(QStringLiteral("已复制"));
+    controller().selection()->selectRow(idOf(m_link), false);
+    controller().toasts()->show(QStringLiteral("已复制"));
     // The picture once the note is drawn and the toast has faded in.
     ASSERT_TRUE(waitFor([&] {
         QQuickItem *toast = find(QStringLiteral("toast"));

@@ -1,4 +1,4 @@
-#include "Notch/DropImport.h"
+#include "Pasteboard/DropImport.h"
 
 #include "Pasteboard/DropDecision.h"
 #include "Pasteboard/DropFileURLDecoder.h"

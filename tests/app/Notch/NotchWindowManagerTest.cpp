@@ -1,0 +1,128 @@
+#include "ControllerFixture.h"
+
+#include <QCoreApplication>
+
+namespace holdra::test {
+namespace {
+
+using NotchWindowManagerTest = ControllerFixture;
+
+const QRectF closedA(865, 27, 190, 34);
+
+TEST_F(NotchWindowManagerTest, TheCapsuleHangsUnderTheTopPanelOfThePrimaryDisplayAndGrowsIntoThePanel)
+{
+    NotchController &c = controller();
+    NotchWindowManager &w = c.windows();
+    EXPECT_EQ(w.visibleCapsuleDisplayIDs(), QStringList{u"A"_s});
+    EXPECT_FALSE(hasWindow(u"B"_s));
+    EXPECT_EQ(window(u"A"_s).frame, closedA);
+    EXPECT_TRUE(window(u"A"_s).visible);
+    EXPECT_FALSE(window(u"A"_s).key);
+
+    c.open();
+    EXPECT_TRUE(c.isOpenOn(u"A"_s));
+    EXPECT_EQ(window(u"A"_s).frame, QRectF(768, 27, 384, 470));
+    EXPECT_TRUE(window(u"A"_s).key);
+    c.close();
+    EXPECT_EQ(window(u"A"_s).frame, closedA);
+    EXPECT_TRUE(window(u"A"_s).visible);
+    EXPECT_FALSE(window(u"A"_s).key);
+
+    // Two displays reporting one identifier: the first keeps it.
+    m_displays.append(display(u"A"_s, {0, 1080, 800, 600}, 0));
+    w.refreshAttachedWindows();
+    EXPECT_EQ(window(u"A"_s).frame, closedA);
+}
+
+TEST_F(NotchWindowManagerTest, TheNotchedDisplayIsPreferredAndThePanelHangsFromItsTop)
+{
+    m_displays[1] = notchedDisplay(u"B"_s, {1920, 0, 1512, 982}, 200);
+    NotchController &c = controller();
+    EXPECT_EQ(c.windows().attachedDisplayOrder(), QStringList{u"B"_s});
+    EXPECT_FALSE(hasWindow(u"A"_s));
+    c.open();
+    EXPECT_TRUE(c.isOpenOn(u"B"_s));
+    EXPECT_EQ(window(u"B"_s).frame.top(), 0);
+}
+
+TEST_F(NotchWindowManagerTest, SelectedDisplaysEachHaveACapsuleAndAClickMovesThePanelThere)
+{
+    m_settings.setDisplayAttachmentSelection(DisplayAttachmentSelection::selected({u"A"_s, u"B"_s}));
+    NotchController &c = controller();
+    EXPECT_EQ(c.visibleCapsuleDisplayIDs(), (QStringList{u"A"_s, u"B"_s}));
+    c.open(u"A"_s);
+    c.open(u"B"_s);
+    EXPECT_TRUE(c.isOpenOn(u"B"_s));
+    EXPECT_EQ(window(u"A"_s).frame, closedA);
+    EXPECT_FALSE(window(u"A"_s).key);
+    EXPECT_EQ(window(u"B"_s).frame.center().x(), 1920 + 640);
+
+    // The open display unplugged: the panel closes with its window.
+    m_displays.removeLast();
+    c.windows().refreshAttachedWindows();
+    EXPECT_FALSE(c.isOpen());
+    EXPECT_FALSE(hasWindow(u"B"_s));
+    EXPECT_TRUE(hasWindow(u"A"_s));
+
+    m_settings.setDisplayAttachmentSelection(DisplayAttachmentSelection::selected({u"A"_s}));
+    c.open(u"A"_s);
+    m_settings.setDisplayAttachmentSelection(DisplayAttachmentSelection::disabled());
+    EXPECT_FALSE(c.isOpen()) << "the open display is no longer a target";
+    EXPECT_TRUE(c.windows().windowDisplayIDs().isEmpty());
+    EXPECT_TRUE(c.visibleCapsuleDisplayIDs().isEmpty());
+}
+
+TEST_F(NotchWindowManagerTest, WithoutCapsulesTheHotKeyOpensATransientPanelOnItsDisplayOnly)
+{
+    m_displays[1] = notchedDisplay(u"B"_s, {1920, 0, 1512, 982}, 200);
+    m_settings.setDisplayAttachmentSelection(DisplayAttachmentSelection::disabled());
+    NotchController &c = controller();
+    EXPECT_TRUE(c.visibleCapsuleDisplayIDs().isEmpty());
+    ASSERT_TRUE(hasWindow(u"B"_s)) << "the notched display keeps an invisible trigger";
+    EXPECT_FALSE(hasWindow(u"A"_s));
+
+    c.open(u"A"_s, true);
+    EXPECT_TRUE(c.isOpenOn(u"A"_s));
+    c.windows().refreshAttachedWindows();
+    EXPECT_TRUE(c.isOpenOn(u"A"_s)) << "a transient panel survives a refresh while open";
+    c.close();
+    EXPECT_FALSE(hasWindow(u"A"_s));
+    EXPECT_FALSE(window(u"A"_s).visible);
+    // Destroyed only after the event that closed it, which may be its own view's.
+    QCoreApplication::sendPostedEvents();
+    EXPECT_FALSE(m_windows.contains(u"A"_s));
+
+    c.open(u"B"_s);
+    c.close();
+    EXPECT_TRUE(hasWindow(u"B"_s)) << "the trigger stays";
+
+    c.windows().applyFullScreenCoverage({u"A"_s});
+    c.open(u"A"_s, true);
+    EXPECT_FALSE(c.isOpen()) << "a covered display is never chosen";
+    c.open(u"gone"_s, true);
+    EXPECT_FALSE(c.isOpen());
+}
+
+TEST_F(NotchWindowManagerTest, FullScreenWindowsHideTheCapsuleAndCloseThePanelUnlessAllowed)
+{
+    NotchController &c = controller();
+    NotchWindowManager &w = c.windows();
+    c.open();
+    w.applyFullScreenCoverage({u"A"_s});
+    EXPECT_FALSE(c.isOpen());
+    EXPECT_FALSE(window(u"A"_s).visible);
+    c.open(u"A"_s);
+    EXPECT_FALSE(c.isOpen());
+
+    w.applyFullScreenCoverage({});
+    EXPECT_TRUE(window(u"A"_s).visible);
+    EXPECT_FALSE(c.isOpen()) << "the capsule comes back without the panel opening";
+
+    m_settings.setEnableInFullScreen(true);
+    w.applyFullScreenCoverage({u"A"_s});
+    EXPECT_TRUE(window(u"A"_s).visible);
+    EXPECT_TRUE(w.fullScreenCoveredDisplayIDs().isEmpty());
+}
+
+} // namespace
+} // namespace holdra::test

@@ -1,0 +1,93 @@
+#include "ControllerFixture.h"
+
+#include "Models/DraftModel.h"
+#include "Models/DraftTextMetrics.h"
+
+namespace holdra::test {
+namespace {
+
+using PanelGeometryTest = ControllerFixture;
+
+TEST_F(PanelGeometryTest, ResizingFromEitherEdgeMovesBothAndStoresOnlyAtTheEnd)
+{
+    m_settings.setPanelWidth(400);
+    NotchController &c = controller();
+    PanelGeometry &g = *c.geometry();
+    g.beginResize(PanelGeometry::Edge::Trailing, 100);
+    EXPECT_FALSE(g.isResizing()) << "nothing to resize while closed";
+
+    c.open();
+    g.beginResize(PanelGeometry::Edge::Trailing, 1000);
+    g.updateResize(1030);
+    EXPECT_EQ(g.width(), 460);
+    EXPECT_EQ(window(u"A"_s).frame.width(), 460);
+    EXPECT_EQ(m_settings.panelWidth(), 400) << "stored only when the drag ends";
+    g.endResize();
+    EXPECT_EQ(m_settings.panelWidth(), 460);
+
+    g.beginResize(PanelGeometry::Edge::Leading, 500);
+    g.updateResize(470);
+    EXPECT_EQ(g.width(), 520);
+    g.updateResize(-1000);
+    EXPECT_EQ(g.width(), 720);
+    g.updateResize(2000);
+    EXPECT_EQ(g.width(), 320);
+    c.close();
+    EXPECT_EQ(m_settings.panelWidth(), 320) << "closing during a drag ends it";
+    EXPECT_FALSE(g.isResizing());
+
+    c.open();
+    m_settings.setPanelWidth(500);
+    EXPECT_EQ(window(u"A"_s).frame, QRectF(710, 27, 500, 470)) << "the settings' width reaches the open panel";
+    m_settings.setPanelWidth(320);
+    g.step(-10);
+    EXPECT_EQ(g.width(), 320) << "a step is clamped like a drag";
+    g.step(24);
+    EXPECT_EQ(m_settings.panelWidth(), 344) << "and stored at once";
+}
+
+TEST_F(PanelGeometryTest, WidthLimitsFollowTheDisplayAndItsNotch)
+{
+    struct Case
+    {
+        const char *what;
+        NotchDisplay display;
+        double stored;
+        double width;
+    };
+    const QList<Case> cases{
+        {"a narrow display keeps 40 points free", display(u"S"_s, {0, 0, 600, 800}, 0), 720, 560},
+        {"below the minimum on a tiny display", display(u"T"_s, {0, 0, 300, 800}, 0), 320, 260},
+        {"a notch wider than 224 points widens the minimum", notchedDisplay(u"N"_s, {0, 0, 1512, 982}, 260), 320,
+         356},
+        {"a narrower notch leaves it", notchedDisplay(u"M"_s, {0, 0, 1512, 982}, 200), 320, 320},
+    };
+    for (const Case &test : cases) {
+        SCOPED_TRACE(test.what);
+        m_displays = {test.display};
+        m_settings.setPanelWidth(test.stored);
+        controller().windows().refreshAttachedWindows();
+        controller().open();
+        EXPECT_EQ(controller().geometry()->width(), test.width);
+        EXPECT_EQ(m_settings.panelWidth(), test.stored) << "narrowing for a display does not change what is stored";
+        controller().close();
+    }
+    // The closed window covers the notch and the band below it.
+    EXPECT_EQ(window(u"M"_s).frame, QRectF(656, 0, 200, 38 + 26));
+}
+
+TEST_F(PanelGeometryTest, ThePanelGrowsWithTheDraftUpToEightLines)
+{
+    NotchController &c = controller();
+    c.open();
+    const double line = DraftTextMetrics::lineHeight();
+    c.draftModel().setDraft(u"1\n2\n3\n4\n5\n6\n7\n8\n9\n10"_s);
+    m_clock.advance(200ms);
+    EXPECT_EQ(window(u"A"_s).frame.height(), 470 + 7 * line);
+    c.draftModel().setDraft(u"one"_s);
+    m_clock.advance(200ms);
+    EXPECT_EQ(window(u"A"_s).frame.height(), 470);
+}
+
+} // namespace
+} // namespace holdra::test
