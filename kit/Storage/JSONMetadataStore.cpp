@@ -27,7 +27,7 @@ QList<StashItem> JSONMetadataStore::load()
 void JSONMetadataStore::save(const QList<StashItem> &items)
 {
     MetadataCodec::EncodedItems encoded =
-        MetadataCodec::encodeItems(items, [&](qsizetype index) { return m_snapshot.knownText(items[index]); });
+        MetadataCodec::encodeItems(items, [&](qsizetype index) { return m_snapshot.knownText(items[index], index); });
     m_file.write(encoded.bytes);
     m_snapshot.remember(std::move(encoded.bytes), items, std::move(encoded.spans));
 }

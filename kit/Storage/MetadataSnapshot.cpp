@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <cstring>
+#include <utility>
 
 namespace holdra {
 
@@ -262,19 +263,40 @@ void MetadataSnapshot::forget()
     m_index.clear();
 }
 
-QByteArrayView MetadataSnapshot::knownText(const StashItem &item)
+QByteArrayView MetadataSnapshot::knownText(const StashItem &item, qsizetype index)
 {
     if (m_spans.isEmpty())
         return {};
-    if (m_index.isEmpty()) {
-        m_index.reserve(m_items.size());
-        for (qsizetype i = 0; i < m_items.size(); ++i)
-            m_index.insert(m_items[i].id(), i);
+    if (index == 0) {
+        m_shift = 0;
+        m_missed = false;
     }
-    const auto found = m_index.constFind(item.id());
-    if (found == m_index.cend() || !(m_items[*found] == item))
+    // A save mostly inserts or removes an item or two: the old place is next to
+    // where the previous item's was. Only a second miss in a row asks the index.
+    const QList<StashItem> &items = m_items;
+    std::optional<qsizetype> at;
+    for (const qsizetype guess : {index - m_shift, index - m_shift - 1, index - m_shift + 1}) {
+        if (guess >= 0 && guess < items.size() && items[guess].id() == item.id()) {
+            at = guess;
+            break;
+        }
+    }
+    if (!at && std::exchange(m_missed, true)) {
+        if (m_index.isEmpty()) {
+            m_index.reserve(items.size());
+            for (qsizetype i = 0; i < items.size(); ++i)
+                m_index.insert(items[i].id(), i);
+        }
+        if (const auto found = m_index.constFind(item.id()); found != m_index.cend())
+            at = *found;
+    }
+    if (!at)
         return {};
-    const Span &span = m_spans[*found];
+    m_missed = false;
+    m_shift = index - *at;
+    if (!(items[*at] == item))
+        return {};
+    const Span &span = m_spans.at(*at);
     return QByteArrayView(m_json).sliced(span.offset, span.length);
 }
 

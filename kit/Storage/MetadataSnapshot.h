@@ -38,9 +38,9 @@ public:
     void remember(QByteArray json, QList<StashItem> items, QList<MetadataCodec::Span> spans);
     void forget();
 
-    // The encoded text of an item that is as it was in the remembered bytes, or
-    // an empty view.
-    QByteArrayView knownText(const StashItem &item);
+    // The encoded text of the item at `index` of a list being saved when it is as
+    // it was in the remembered bytes, or an empty view. Asked in order from index 0.
+    QByteArrayView knownText(const StashItem &item, qsizetype index);
 
     // The binary form, exposed for the tests of its own safety checks.
     static QByteArray encode(const QByteArray &json, const QList<StashItem> &items,
@@ -57,8 +57,12 @@ private:
     QByteArray m_json;
     QList<StashItem> m_items;
     QList<MetadataCodec::Span> m_spans;
-    // Built at the first save, not at loading: a reader never needs it.
+    // Built only when the neighbourhood of the last match fails twice in a row,
+    // never at loading: a reader never needs it.
     QHash<QUuid, qsizetype> m_index;
+    // Where the item being saved was found, relative to its new place.
+    qsizetype m_shift = 0;
+    bool m_missed = false;
 };
 
 } // namespace holdra
