@@ -6,11 +6,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QHash>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
-#include <QSet>
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
@@ -47,28 +45,22 @@ DiskState readDiskState(const QString &support)
 {
     DiskState state;
     const auto check = [&](const QString &name, auto decode) -> decltype(decode(QByteArray())) {
-        const QString path = QDir(support).filePath(name);
-        if (!QFile::exists(path))
-            return {};
         try {
-            return decode(readFile(path));
+            return QFile::exists(support + u'/' + name) ? decode(readFile(support + u'/' + name)) : decltype(decode({}))();
         } catch (const FileStorageError &error) {
             state.fault = name + u" does not parse: "_s + error.errorDescription();
             return {};
         }
     };
-    const auto copyExists = [&](const StashItem &item) {
+    const auto note = [&](const StashItem &item, Place place) {
         if (item.relativePath() && !QFile::exists(support + u"/Files/"_s + *item.relativePath()))
             state.fault = u"the copy of %1 is missing"_s.arg(item.displayName());
+        state.places.insert(item.id(), place);
     };
-    for (const TrashedItem &entry : check(u"trash.json"_s, MetadataCodec::decodeTrash)) {
-        copyExists(entry.item);
-        state.places.insert(entry.item.id(), Place::trash);
-    }
-    for (const StashItem &item : check(u"metadata.json"_s, MetadataCodec::decodeItems)) {
-        copyExists(item);
-        state.places.insert(item.id(), Place::active);
-    }
+    for (const TrashedItem &entry : check(u"trash.json"_s, MetadataCodec::decodeTrash))
+        note(entry.item, Place::trash);
+    for (const StashItem &item : check(u"metadata.json"_s, MetadataCodec::decodeItems))
+        note(item, Place::active);
     if (!QDir(support).entryList({u"*.unreadable-*"_s}, QDir::Files).isEmpty())
         state.fault = u"a metadata file was set aside as unreadable"_s;
     return state;
