@@ -11,7 +11,7 @@
 
 namespace holdra::AtomicFile {
 
-int replace(const QString &path, const QByteArray &bytes)
+int replace(const QString &path, const QByteArray &bytes, Durability durability)
 {
     const QString directory = QFileInfo(path).path();
     QByteArray temporary = QFile::encodeName(directory + u'/' + QLatin1String(temporaryPrefix)) + "XXXXXX";
@@ -26,7 +26,9 @@ int replace(const QString &path, const QByteArray &bytes)
         else if (errno != EINTR)
             error = errno;
     }
-    if (error == 0 && ::fsync(fd) != 0)
+    // The size is all of the file's metadata that a reader needs; fdatasync flushes it.
+    const bool synced = durability == Durability::synced;
+    if (error == 0 && synced && ::fdatasync(fd) != 0)
         error = errno;
     if (::close(fd) != 0 && error == 0)
         error = errno;
@@ -36,6 +38,8 @@ int replace(const QString &path, const QByteArray &bytes)
         ::unlink(temporary.constData());
         return error;
     }
+    if (!synced)
+        return 0;
     // The rename itself reaches the disk with the directory; a failure here
     // changes nothing about what a reader sees now.
     const int directoryFd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);

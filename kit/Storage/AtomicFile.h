@@ -14,7 +14,10 @@ inline constexpr auto temporaryPrefix = ".holdra-";
 // either the old file or the new one, never a mix. The temporary name is short,
 // so a target name of the longest length the file system allows still works.
 // Returns 0, or the errno of the step that failed (the temporary file is gone then).
-int replace(const QString &path, const QByteArray &bytes);
+// A cache that can be rebuilt skips the flushes: after a crash it may be old or
+// damaged, never half of two versions while the system runs.
+enum class Durability { synced, cached };
+int replace(const QString &path, const QByteArray &bytes, Durability durability = Durability::synced);
 
 // Deletes temporary files that a killed writer left in `directory`.
 void removeLeftovers(const QString &directory);

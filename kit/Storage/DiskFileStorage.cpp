@@ -12,11 +12,13 @@
 #include <QFileInfo>
 #include <QUuid>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace holdra {
 
@@ -154,10 +156,19 @@ StoredFile DiskFileStorage::importData(const QByteArray &data, const QString &su
 
 void DiskFileStorage::removeUnfinishedImports() const
 {
+    // readdir and a prefix: QDir would make a file record for each of tens of
+    // thousands of item folders, at every writer's start.
+    DIR *directory = ::opendir(QFile::encodeName(m_rootDirectory).constData());
+    if (!directory)
+        return;
+    QStringList leftovers;
+    while (const dirent *entry = ::readdir(directory)) {
+        if (std::strncmp(entry->d_name, stagingPrefix, std::strlen(stagingPrefix)) == 0)
+            leftovers.append(QFile::decodeName(entry->d_name));
+    }
+    ::closedir(directory);
     const QDir root(m_rootDirectory);
-    const QStringList leftovers = root.entryList({QLatin1String(stagingPrefix) + u'*'},
-                                                 QDir::AllEntries | QDir::Hidden | QDir::System);
-    for (const QString &name : leftovers) {
+    for (const QString &name : std::as_const(leftovers)) {
         try {
             removeEntry(root.filePath(name));
         } catch (const FileStorageError &) {

@@ -1,15 +1,18 @@
 #pragma once
 
-#include "Storage/StashMetadataStoring.h"
 #include "Storage/MetadataFile.h"
+#include "Storage/MetadataSnapshot.h"
+#include "Storage/StashMetadataStoring.h"
 
 namespace holdra {
 
-// StashMetadataStoring over one JSON file (see MetadataCodec for the format).
+// StashMetadataStoring over one JSON file (see MetadataCodec for the format),
+// with a snapshot of what it holds (see MetadataSnapshot) kept at
+// `snapshotPath`, or in memory only when that is empty.
 class JSONMetadataStore : public StashMetadataStoring
 {
 public:
-    explicit JSONMetadataStore(QString filePath);
+    explicit JSONMetadataStore(QString filePath, QString snapshotPath = QString());
 
     const QString &filePath() const { return m_file.path(); }
 
@@ -20,6 +23,7 @@ public:
 
 private:
     MetadataFile m_file;
+    MetadataSnapshot m_snapshot;
 };
 
 } // namespace holdra

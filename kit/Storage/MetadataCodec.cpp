@@ -43,6 +43,9 @@ public:
     explicit Writer(qsizetype expectedSize) { m_out.reserve(expectedSize); }
 
     QByteArray take() { return std::move(m_out); }
+    qsizetype size() const { return m_out.size(); }
+
+    void bytes(QByteArrayView text) { m_out.append(text); }
 
     void raw(const char *text) { m_out.append(text); }
     void indent(int spaces) { m_out.append(spaces, ' '); }
@@ -641,6 +644,24 @@ int digits(std::string_view text, size_t at, size_t count)
 QByteArray encodeItems(const QList<StashItem> &items)
 {
     return writeArray(items, [](Writer &writer, const StashItem &item) { writeItem(writer, item, 4); });
+}
+
+EncodedItems encodeItems(const QList<StashItem> &items, const KnownText &known)
+{
+    EncodedItems encoded;
+    encoded.spans.reserve(items.size());
+    qsizetype index = 0;
+    encoded.bytes = writeArray(items, [&](Writer &writer, const StashItem &item) {
+        const qsizetype start = writer.size();
+        const QByteArrayView text = known ? known(index) : QByteArrayView();
+        if (text.isEmpty())
+            writeItem(writer, item, 4);
+        else
+            writer.bytes(text);
+        encoded.spans.append({start, writer.size() - start});
+        ++index;
+    });
+    return encoded;
 }
 
 QByteArray encodeTrash(const QList<TrashedItem> &entries)

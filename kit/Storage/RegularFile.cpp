@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace holdra::RegularFile {
@@ -33,22 +34,31 @@ std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes, int *err
     const int fd = openForReading(path, &failure);
     QByteArray bytes;
     if (fd >= 0) {
-        char buffer[65536];
+        // Read straight into a buffer of the file's size (one spare byte finds the
+        // end); a file that grows meanwhile is read on, up to the limit.
+        struct stat status {};
+        ::fstat(fd, &status);
+        bytes.resize(qsizetype(std::clamp<qint64>(status.st_size, 0, maxBytes)) + 1);
+        qsizetype used = 0;
         for (;;) {
-            const ssize_t count = ::read(fd, buffer, sizeof buffer);
+            if (used == bytes.size()) {
+                if (used > maxBytes) {
+                    failure = EFBIG;
+                    break;
+                }
+                bytes.resize(qsizetype(std::min<qint64>(qint64(used) * 2, maxBytes + 1)));
+            }
+            const ssize_t count = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
             if (count < 0 && errno == EINTR)
                 continue;
             if (count <= 0) {
                 failure = count < 0 ? errno : 0;
                 break;
             }
-            if (bytes.size() + count > maxBytes) {
-                failure = EFBIG;
-                break;
-            }
-            bytes.append(buffer, count);
+            used += count;
         }
         ::close(fd);
+        bytes.truncate(used);
     }
     if (error)
         *error = failure;

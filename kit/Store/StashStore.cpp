@@ -19,7 +19,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QHash>
 
 #include <algorithm>
 
@@ -107,7 +106,8 @@ StashStore::Opening StashStore::open(const QString &supportDirectory, int trashR
     // Only the lock holder may clear what a killed writer left half made.
     auto storage = std::make_unique<DiskFileStorage>(directory.filePath(QStringLiteral("Files")));
     storage->removeUnfinishedImports();
-    auto metadata = std::make_unique<JSONMetadataStore>(directory.filePath(QStringLiteral("metadata.json")));
+    auto metadata = std::make_unique<JSONMetadataStore>(directory.filePath(QStringLiteral("metadata.json")),
+                                                        MetadataSnapshot::defaultPath(directory.path()));
     auto trash = std::make_unique<JSONTrashMetadataStore>(directory.filePath(QStringLiteral("trash.json")));
     AtomicFile::removeLeftovers(directory.path());
     SupportDirectory::makeFilePrivate(metadata->filePath());
@@ -125,13 +125,12 @@ StashStore::Opening StashStore::openForReading(const QString &supportDirectory)
 {
     const QDir directory(supportDirectory);
     auto store = std::make_unique<StashStore>(
-        std::make_unique<JSONMetadataStore>(directory.filePath(QStringLiteral("metadata.json"))),
+        std::make_unique<JSONMetadataStore>(directory.filePath(QStringLiteral("metadata.json")),
+                                            MetadataSnapshot::defaultPath(directory.path())),
         std::make_unique<JSONTrashMetadataStore>(directory.filePath(QStringLiteral("trash.json"))),
         std::make_unique<DiskFileStorage>(directory.filePath(QStringLiteral("Files"))));
-    const FileStorageError refusal =
-        FileStorageError::systemError(QStringLiteral("暂存以只读方式打开，不能更改。"));
-    store->m_itemsRefusal = refusal;
-    store->m_trashRefusal = refusal;
+    const FileStorageError refusal = FileStorageError::systemError(QStringLiteral("暂存以只读方式打开，不能更改。"));
+    store->m_itemsRefusal = store->m_trashRefusal = refusal;
     store->m_reading = true;
     store->load();
     return {std::move(store), QString()};
@@ -187,12 +186,17 @@ QList<StashItem> StashStore::insert(QList<StashItem> candidates)
     if (candidates.isEmpty())
         return {};
 
-    // Walked from the bottom so that the topmost item with a hash wins.
+    // Built for the first candidate with a hash (a text has none), walked from the
+    // bottom so that the topmost item with a hash wins.
     QHash<QString, qsizetype> knownHashes;
-    for (qsizetype i = m_items.size() - 1; i >= 0; --i) {
-        if (const std::optional<QString> &hash = m_items[i].contentHash())
-            knownHashes.insert(*hash, i);
-    }
+    bool indexed = false;
+    const auto knownHash = [&](const QString &hash) {
+        for (qsizetype i = std::exchange(indexed, true) ? -1 : m_items.size() - 1; i >= 0; --i) {
+            if (const std::optional<QString> &itemHash = std::as_const(m_items)[i].contentHash())
+                knownHashes.insert(*itemHash, i);
+        }
+        return knownHashes.constFind(hash);
+    };
 
     QList<StashItem> accepted;
     QHash<QString, qsizetype> acceptedHashes;
@@ -206,7 +210,7 @@ QList<StashItem> StashStore::insert(QList<StashItem> candidates)
             const QString staged = m_stagedHashes.take(*candidate.relativePath());
             candidate.setContentHash(staged.isEmpty() ? hashOfStoredCopy(candidate) : staged);
             if (const std::optional<QString> hash = candidate.contentHash()) {
-                const auto known = knownHashes.constFind(*hash);
+                const auto known = knownHash(*hash);
                 const auto earlier = acceptedHashes.constFind(*hash);
                 if (known != knownHashes.cend() || earlier != acceptedHashes.cend()) {
                     // A copy that something else still refers to is no fresh copy to delete.
@@ -232,7 +236,9 @@ QList<StashItem> StashStore::insert(QList<StashItem> candidates)
     if (accepted.isEmpty())
         return duplicates;
     const Snapshot before = snapshot();
-    QList<StashItem> items = accepted;
+    QList<StashItem> items;
+    items.reserve(accepted.size() + m_items.size());
+    items.append(accepted);
     items.append(m_items);
     setItems(std::move(items));
     pinLockedItemsToTop();
@@ -294,8 +300,7 @@ StashStore::AddFilesResult StashStore::addFiles(const QList<QUrl> &urls)
     return result;
 }
 
-StashStore::ImageDataResult StashStore::addImageData(const QByteArray &data,
-                                                     const QString &suggestedName,
+StashStore::ImageDataResult StashStore::addImageData(const QByteArray &data, const QString &suggestedName,
                                                      const QString &fileExtension)
 {
     const StashItem item = stageImageData(data, suggestedName, fileExtension);
@@ -309,8 +314,7 @@ StashStore::ImageDataResult StashStore::addImageData(const QByteArray &data,
     return result;
 }
 
-StashItem StashStore::addAudio(const QByteArray &data, const QString &suggestedName,
-                               std::optional<double> durationSeconds)
+StashItem StashStore::addAudio(const QByteArray &data, const QString &suggestedName, std::optional<double> durationSeconds)
 {
     const StoredFile stored = m_fileStorage->importData(data, suggestedName, QStringLiteral("m4a"));
     rememberHash(stored);
@@ -326,8 +330,7 @@ StashItem StashStore::addAudio(const QByteArray &data, const QString &suggestedN
 
 StashItem StashStore::stageFile(const QUrl &url) { return makeItemForFile(url); }
 
-StashItem StashStore::stageImageData(const QByteArray &data, const QString &suggestedName,
-                                     const QString &fileExtension)
+StashItem StashStore::stageImageData(const QByteArray &data, const QString &suggestedName, const QString &fileExtension)
 {
     const StoredFile stored = m_fileStorage->importData(data, suggestedName, fileExtension);
     rememberHash(stored);
@@ -338,8 +341,7 @@ StashItem StashStore::stageImageData(const QByteArray &data, const QString &sugg
     return StashItem::makeImage(stored, size, currentTime());
 }
 
-StashItem StashStore::stageAudioData(const QByteArray &data, const QString &suggestedName,
-                                     const QString &fileExtension)
+StashItem StashStore::stageAudioData(const QByteArray &data, const QString &suggestedName, const QString &fileExtension)
 {
     const StoredFile stored = m_fileStorage->importData(data, suggestedName, fileExtension);
     rememberHash(stored);
@@ -673,17 +675,16 @@ bool StashStore::pinLockedItemsToTop()
 
 void StashStore::backfillContentHashes()
 {
-    QList<StashItem> items = m_items;
-    bool filled = false;
-    for (StashItem &item : items) {
+    // The list is copied only when a hash is filled in: mostly none is.
+    QList<StashItem> items;
+    for (qsizetype i = 0; i < m_items.size(); ++i) {
+        const StashItem &item = std::as_const(m_items)[i];
         if (item.contentHash() || !StashItemKinds::hasStoredCopy(item.kind()) || !item.relativePath())
             continue;
-        if (const std::optional<QString> hash = hashOfStoredCopy(item)) {
-            item.setContentHash(hash);
-            filled = true;
-        }
+        if (const std::optional<QString> hash = hashOfStoredCopy(item))
+            (items.isEmpty() ? items = m_items : items)[i].setContentHash(hash);
     }
-    if (!filled)
+    if (items.isEmpty())
         return;
     const Snapshot before = snapshot();
     setItems(std::move(items));

@@ -91,6 +91,7 @@ public:
                         std::chrono::milliseconds patience = writerPatience);
     // A store for looking only: no lock, nothing created, repaired or written
     // (also on a full disk or a read-only directory); every change is refused.
+    // Only the snapshot of the list, a cache outside the directory, is refreshed.
     static Opening openForReading(const QString &supportDirectory);
 
     // Reads an image's pixel size for new image items. The store needs no image

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <type_traits>
 
 namespace holdra::test {
 
@@ -19,17 +20,11 @@ class CountingStore : public Interface
 {
 public:
     CountingStore(const QString &path, int &saves, bool &setAsideFails)
-        : m_json(path)
-        , m_saves(saves)
-        , m_setAsideFails(setAsideFails)
+        : m_json(path), m_saves(saves), m_setAsideFails(setAsideFails)
     {
     }
     QList<Element> load() override { return m_json.load(); }
-    void save(const QList<Element> &items) override
-    {
-        ++m_saves;
-        m_json.save(items);
-    }
+    void save(const QList<Element> &items) override { ++m_saves, m_json.save(items); }
     QString setAsideUnreadableFile() override
     {
         if (m_setAsideFails)
@@ -67,33 +62,22 @@ protected:
     }
 
     void writeItems(const QList<StashItem> &items) const { JSONMetadataStore(metadataPath()).save(items); }
-    void writeTrash(const QList<TrashedItem> &entries) const
-    {
-        JSONTrashMetadataStore(trashPath()).save(entries);
-    }
+    void writeTrash(const QList<TrashedItem> &entries) const { JSONTrashMetadataStore(trashPath()).save(entries); }
     QList<StashItem> savedItems() const { return JSONMetadataStore(metadataPath()).load(); }
     QList<TrashedItem> savedTrash() const { return JSONTrashMetadataStore(trashPath()).load(); }
 
     // A file item whose copy already lies in storage.
     StashItem storedItem(const QString &name, const QByteArray &bytes, bool locked = false) const
     {
-        DiskFileStorage storage(root());
-        StashItem item = StashItem::makeFile(storage.importData(bytes, name, QString()),
-                                             m_now.addDays(-1));
+        StashItem item = StashItem::makeFile(DiskFileStorage(root()).importData(bytes, name, QString()), m_now.addDays(-1));
         item.setLocked(locked);
         return item;
     }
-
     QUrl source(const QString &name, const QByteArray &bytes) const
     {
         return QUrl::fromLocalFile(m_dir.write(QStringLiteral("sources/") + name, bytes));
     }
-
-    int itemDirectoryCount() const
-    {
-        return int(QDir(root()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size());
-    }
-
+    int itemDirectoryCount() const { return int(QDir(root()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()); }
     void resetSaveCounts() { m_itemSaves = m_trashSaves = 0; }
 
     TempDir m_dir;
@@ -104,19 +88,16 @@ protected:
     std::unique_ptr<StashStore> m_store;
 };
 
-inline QStringList displayNames(const QList<StashItem> &items)
+template<typename Entries>
+QStringList displayNames(const Entries &entries)
 {
     QStringList names;
-    for (const StashItem &item : items)
-        names.append(item.displayName());
-    return names;
-}
-
-inline QStringList displayNames(const QList<TrashedItem> &entries)
-{
-    QStringList names;
-    for (const TrashedItem &entry : entries)
-        names.append(entry.item.displayName());
+    for (const auto &entry : entries) {
+        if constexpr (std::is_same_v<std::decay_t<decltype(entry)>, TrashedItem>)
+            names.append(entry.item.displayName());
+        else
+            names.append(entry.displayName());
+    }
     return names;
 }
 

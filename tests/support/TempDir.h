@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QString>
 #include <QTemporaryDir>
 
 namespace holdra::test {
@@ -12,8 +11,6 @@ namespace holdra::test {
 class TempDir
 {
 public:
-    TempDir() { m_dir.setAutoRemove(true); }
-
     QString path() const { return m_dir.path(); }
     QString filePath(const QString &relative) const { return m_dir.filePath(relative); }
 
@@ -27,12 +24,10 @@ public:
             file.write(bytes);
         return absolute;
     }
-
     QString mkdir(const QString &relative) const
     {
-        const QString absolute = filePath(relative);
-        QDir().mkpath(absolute);
-        return absolute;
+        QDir().mkpath(filePath(relative));
+        return filePath(relative);
     }
 
 private:

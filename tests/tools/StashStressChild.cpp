@@ -23,6 +23,7 @@
 #include <cstdio>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -56,9 +57,7 @@ QSet<QUuid> someOf(const QList<Entry> &entries, QRandomGenerator &random, quint3
 
 QString writeSource(const QString &scratch, QRandomGenerator &random, int serial)
 {
-    const QString path = QDir(scratch).filePath(QStringLiteral("source-%1-%2.bin")
-                                                    .arg(QCoreApplication::applicationPid())
-                                                    .arg(serial));
+    const QString path = QDir(scratch).filePath(u"source-%1-%2.bin"_s.arg(QCoreApplication::applicationPid()).arg(serial));
     // Unique bytes, so no add is ever turned away as a duplicate.
     QByteArray bytes = QByteArray::number(random.generate64()) + ' ' + path.toUtf8() + '\n';
     bytes.append(QByteArray(int(random.bounded(1, 256 * 1024)), char('a' + serial % 26)));
@@ -110,30 +109,23 @@ int main(int argc, char *argv[])
             continue;
         }
         if (choice < 8) {
-            const StashItem item = store.addText(QStringLiteral("note %1 of %2").arg(serial).arg(random.generate64()));
-            lines += line("added", item.id());
-        } else if (choice < 9) {
-            const QByteArray bytes = QByteArray::number(random.generate64()).repeated(int(random.bounded(1, 4096)));
-            if (const std::optional<StashItem> item =
-                    store.addImageData(bytes, QStringLiteral("shot %1").arg(serial), QStringLiteral("png")).item)
-                lines += line("added", item->id());
+            lines += line("added", store.addText(u"note %1 of %2"_s.arg(serial).arg(random.generate64())).id());
         } else if (choice < 10) {
             const QByteArray bytes = QByteArray::number(random.generate64()).repeated(int(random.bounded(1, 4096)));
-            lines += line("added", store.addAudio(bytes, QStringLiteral("voice %1").arg(serial), 1.5).id());
+            const std::optional<StashItem> item = choice == 8
+                ? store.addImageData(bytes, u"shot %1"_s.arg(serial), u"png"_s).item
+                : store.addAudio(bytes, u"voice %1"_s.arg(serial), 1.5);
+            if (item)
+                lines += line("added", item->id());
         } else if (choice < 12) {
             const QSet<QUuid> ids = someOf(store.items(), random, 3);
             store.remove(ids);
             for (const QUuid &id : ids)
                 lines += line("trashed", id);
         } else if (choice < 13) {
-            QSet<QUuid> unlocked;
-            for (const StashItem &item : store.items()) {
-                if (!item.locked())
-                    unlocked.insert(item.id());
-            }
+            for (const StashItem &item : store.items())
+                lines += item.locked() ? QByteArray() : line("trashed", item.id());
             store.removeAll();
-            for (const QUuid &id : std::as_const(unlocked))
-                lines += line("trashed", id);
         } else if (choice < 15) {
             const TrashRestoreResult result = store.restoreFromTrash(someOf(store.trashItems(), random, 2));
             for (const StashItem &item : result.restored)
@@ -147,7 +139,7 @@ int main(int argc, char *argv[])
             if (store.items().isEmpty())
                 continue;
             const QUuid id = store.items().at(qsizetype(random.bounded(quint32(store.items().size())))).id();
-            store.setNote(QStringLiteral("note %1").arg(random.generate()), id);
+            store.setNote(u"note %1"_s.arg(random.generate()), id);
             lines += line("changed", id);
         } else {
             // Expires the whole trash: the list is written, then the copies go.

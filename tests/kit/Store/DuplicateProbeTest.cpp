@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 using namespace holdra::test;
 
 namespace {
@@ -39,23 +40,23 @@ class DuplicateProbeTest : public StoreFixture
 TEST_F(DuplicateProbeTest, OnlyTheSameSizeAndBytesRepeatAStoredItem)
 {
     StashStore &store = openStore();
-    store.addFiles({source(QStringLiteral("lower.txt"), "twelve bytes")});
-    store.addFiles({source(QStringLiteral("other.txt"), "other bytes!")});
-    store.addText(QStringLiteral("twelve bytes"));
+    store.addFiles({source(u"lower.txt"_s, "twelve bytes")});
+    store.addFiles({source(u"other.txt"_s, "other bytes!")});
+    store.addText(u"twelve bytes"_s);
     ASSERT_EQ(store.count(), 3);
     const StashItem lower = store.items().last();
-    const QString fifo = m_dir.filePath(QStringLiteral("fifo"));
+    const QString fifo = m_dir.filePath(u"fifo"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
 
     const DuplicateProbe probe(store.items());
     const QList<std::tuple<const char *, QUrl, std::optional<QUuid>>> cases{
-        {"same bytes", source(QStringLiteral("a.txt"), "twelve bytes"), lower.id()},
-        {"same size, other bytes", source(QStringLiteral("b.txt"), "twelve Bytes"), std::nullopt},
-        {"a size nobody has", source(QStringLiteral("c.txt"), "twelve bytes and more"), std::nullopt},
+        {"same bytes", source(u"a.txt"_s, "twelve bytes"), lower.id()},
+        {"same size, other bytes", source(u"b.txt"_s, "twelve Bytes"), std::nullopt},
+        {"a size nobody has", source(u"c.txt"_s, "twelve bytes and more"), std::nullopt},
         {"a FIFO", QUrl::fromLocalFile(fifo), std::nullopt},
         {"a folder", QUrl::fromLocalFile(m_dir.path()), std::nullopt},
-        {"nothing there", QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("gone"))), std::nullopt},
-        {"not local", QUrl(QStringLiteral("https://example.org/a.txt")), std::nullopt},
+        {"nothing there", QUrl::fromLocalFile(m_dir.filePath(u"gone"_s)), std::nullopt},
+        {"not local", QUrl(u"https://example.org/a.txt"_s), std::nullopt},
     };
     for (const auto &[what, url, repeats] : cases) {
         SCOPED_TRACE(what);
@@ -74,11 +75,11 @@ TEST_F(DuplicateProbeTest, TheStoreNeverCopiesADuplicate)
                      std::make_unique<CountingStorage>(root(), imports));
     store.load();
     const QByteArray bytes(3 << 20, 'x');
-    const StashStore::AddFilesResult first = store.addFiles({source(QStringLiteral("original.bin"), bytes)});
+    const StashStore::AddFilesResult first = store.addFiles({source(u"original.bin"_s, bytes)});
     ASSERT_EQ(first.added.size(), 1);
     EXPECT_EQ(imports, 1);
 
-    const StashStore::AddFilesResult again = store.addFiles({source(QStringLiteral("again.bin"), bytes)});
+    const StashStore::AddFilesResult again = store.addFiles({source(u"again.bin"_s, bytes)});
     EXPECT_EQ(imports, 1);
     EXPECT_TRUE(again.added.isEmpty());
     ASSERT_EQ(again.duplicates.size(), 1);
@@ -86,7 +87,7 @@ TEST_F(DuplicateProbeTest, TheStoreNeverCopiesADuplicate)
 
     QByteArray changed = bytes;
     changed[changed.size() - 1] = 'y';
-    EXPECT_EQ(store.addFiles({source(QStringLiteral("changed.bin"), changed)}).added.size(), 1);
+    EXPECT_EQ(store.addFiles({source(u"changed.bin"_s, changed)}).added.size(), 1);
     EXPECT_EQ(imports, 2);
     EXPECT_EQ(itemDirectoryCount(), 2);
 }

@@ -5,6 +5,7 @@
 #include <QSignalSpy>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 using namespace holdra::test;
 
 namespace {
@@ -35,10 +36,10 @@ TEST_F(ImportJobTest, BatchesCommitInDropOrder)
     StashStore &store = openStore();
     ImportJob job(store);
     QSignalSpy spy(&job, &ImportJob::finished);
-    const QUrl big = source(QStringLiteral("big.bin"), QByteArray(48 << 20, 'b'));
-    const QUrl small = source(QStringLiteral("small.txt"), "small");
-    const QUrl folder = QUrl::fromLocalFile(QFileInfo(source(QStringLiteral("dir/in.txt"), "in").toLocalFile()).path());
-    const StashItem note = StashItem::makeText(QStringLiteral("a note"), QDateTime::currentDateTimeUtc());
+    const QUrl big = source(u"big.bin"_s, QByteArray(48 << 20, 'b'));
+    const QUrl small = source(u"small.txt"_s, "small");
+    const QUrl folder = QUrl::fromLocalFile(QFileInfo(source(u"dir/in.txt"_s, "in").toLocalFile()).path());
+    const StashItem note = StashItem::makeText(u"a note"_s, QDateTime::currentDateTimeUtc());
 
     const int first = job.start({big});
     EXPECT_TRUE(job.isBusy());
@@ -47,11 +48,11 @@ TEST_F(ImportJobTest, BatchesCommitInDropOrder)
     ASSERT_EQ(batches.size(), 2);
     EXPECT_EQ(batches[0].first, first);
     EXPECT_EQ(batches[1].first, second);
-    EXPECT_EQ(displayNames(batches[1].second.added), (QStringList{QStringLiteral("a note"), QStringLiteral("small.txt"), QStringLiteral("dir")}));
+    EXPECT_EQ(displayNames(batches[1].second.added), (QStringList{u"a note"_s, u"small.txt"_s, u"dir"_s}));
     ASSERT_EQ(batches[1].second.duplicates.size(), 1);
-    EXPECT_EQ(batches[1].second.duplicates.first().displayName(), QStringLiteral("big.bin"));
-    EXPECT_EQ(displayNames(store.items()), (QStringList{QStringLiteral("a note"), QStringLiteral("small.txt"),
-                                                        QStringLiteral("dir"), QStringLiteral("big.bin")}));
+    EXPECT_EQ(batches[1].second.duplicates.first().displayName(), u"big.bin"_s);
+    EXPECT_EQ(displayNames(store.items()), (QStringList{u"a note"_s, u"small.txt"_s,
+                                                        u"dir"_s, u"big.bin"_s}));
     EXPECT_EQ(displayNames(savedItems()), displayNames(store.items()));
     for (const StashItem &item : store.items()) {
         if (item.kind() == StashItemKind::file && !item.displayName().startsWith(u'd')) {
@@ -68,9 +69,9 @@ TEST_F(ImportJobTest, CancelRemovesEveryCopyOfTheStoppedBatches)
     StashStore &store = openStore();
     ImportJob job(store);
     QSignalSpy spy(&job, &ImportJob::finished);
-    job.start({source(QStringLiteral("one.bin"), QByteArray(32 << 20, '1')),
-               source(QStringLiteral("two.bin"), QByteArray(32 << 20, '2'))});
-    job.start({source(QStringLiteral("three.txt"), "3")});
+    job.start({source(u"one.bin"_s, QByteArray(32 << 20, '1')),
+               source(u"two.bin"_s, QByteArray(32 << 20, '2'))});
+    job.start({source(u"three.txt"_s, "3")});
     job.cancel();
     const auto stopped = finishedBatches(job, spy, 2);
     ASSERT_EQ(stopped.size(), 2);
@@ -81,7 +82,7 @@ TEST_F(ImportJobTest, CancelRemovesEveryCopyOfTheStoppedBatches)
     EXPECT_EQ(QDir(root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList());
 
     spy.clear();
-    job.start({source(QStringLiteral("four.txt"), "4"), QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("gone")))});
+    job.start({source(u"four.txt"_s, "4"), QUrl::fromLocalFile(m_dir.filePath(u"gone"_s))});
     const auto later = finishedBatches(job, spy, 1);
     ASSERT_EQ(later.size(), 1);
     EXPECT_FALSE(later[0].second.cancelled);

@@ -6,11 +6,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QHash>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QScopeGuard>
-#include <QSet>
 #include <gtest/gtest.h>
 
 #include <sys/mount.h>
@@ -21,6 +19,7 @@
 #include <thread>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -46,30 +45,24 @@ DiskState readDiskState(const QString &support)
 {
     DiskState state;
     const auto check = [&](const QString &name, auto decode) -> decltype(decode(QByteArray())) {
-        const QString path = QDir(support).filePath(name);
-        if (!QFile::exists(path))
-            return {};
         try {
-            return decode(readFile(path));
+            return QFile::exists(support + u'/' + name) ? decode(readFile(support + u'/' + name)) : decltype(decode({}))();
         } catch (const FileStorageError &error) {
-            state.fault = name + QStringLiteral(" does not parse: ") + error.errorDescription();
+            state.fault = name + u" does not parse: "_s + error.errorDescription();
             return {};
         }
     };
-    const auto copyExists = [&](const StashItem &item) {
-        if (item.relativePath() && !QFile::exists(support + QStringLiteral("/Files/") + *item.relativePath()))
-            state.fault = QStringLiteral("the copy of %1 is missing").arg(item.displayName());
+    const auto note = [&](const StashItem &item, Place place) {
+        if (item.relativePath() && !QFile::exists(support + u"/Files/"_s + *item.relativePath()))
+            state.fault = u"the copy of %1 is missing"_s.arg(item.displayName());
+        state.places.insert(item.id(), place);
     };
-    for (const TrashedItem &entry : check(QStringLiteral("trash.json"), MetadataCodec::decodeTrash)) {
-        copyExists(entry.item);
-        state.places.insert(entry.item.id(), Place::trash);
-    }
-    for (const StashItem &item : check(QStringLiteral("metadata.json"), MetadataCodec::decodeItems)) {
-        copyExists(item);
-        state.places.insert(item.id(), Place::active);
-    }
-    if (!QDir(support).entryList({QStringLiteral("*.unreadable-*")}, QDir::Files).isEmpty())
-        state.fault = QStringLiteral("a metadata file was set aside as unreadable");
+    for (const TrashedItem &entry : check(u"trash.json"_s, MetadataCodec::decodeTrash))
+        note(entry.item, Place::trash);
+    for (const StashItem &item : check(u"metadata.json"_s, MetadataCodec::decodeItems))
+        note(item, Place::active);
+    if (!QDir(support).entryList({u"*.unreadable-*"_s}, QDir::Files).isEmpty())
+        state.fault = u"a metadata file was set aside as unreadable"_s;
     return state;
 }
 
@@ -116,8 +109,8 @@ TEST(StashStoreFaultSafetyTest, AKillAtAnyMomentLosesNothingReportedAndLeavesRea
     const QString child = qEnvironmentVariable("HOLDRA_STASH_STRESS_CHILD");
     ASSERT_FALSE(child.isEmpty()) << "HOLDRA_STASH_STRESS_CHILD names the helper";
     test::TempDir dir;
-    const QString support = dir.filePath(QStringLiteral("Holdra"));
-    const QString scratch = dir.filePath(QStringLiteral("sources"));
+    const QString support = dir.filePath(u"Holdra"_s);
+    const QString scratch = dir.filePath(u"sources"_s);
 
     const quint32 seed = QRandomGenerator::global()->generate();
     SCOPED_TRACE(testing::Message() << "seed " << seed);
@@ -176,8 +169,8 @@ TEST(StashStoreFaultSafetyTest, AKillAtAnyMomentLosesNothingReportedAndLeavesRea
     for (const StashItem &item : opening.store->items())
         loaded.insert(item.id(), Place::active);
     EXPECT_EQ(loaded, expected);
-    EXPECT_TRUE(QDir(support + QStringLiteral("/Files")).entryList({QStringLiteral(".staging-*")}, QDir::AllEntries | QDir::Hidden).isEmpty());
-    EXPECT_TRUE(QDir(support).entryList({QStringLiteral(".holdra-*")}, QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(QDir(support + u"/Files"_s).entryList({u".staging-*"_s}, QDir::AllEntries | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(QDir(support).entryList({u".holdra-*"_s}, QDir::Files | QDir::Hidden).isEmpty());
     std::printf("[ figures  ] %d kill trials, %d reported operations\n", trials, reportedOps);
 }
 
@@ -189,7 +182,7 @@ TEST(StashStoreFaultSafetyTest, AFullDiskRefusesAddsDamagesNothingAndRecoversOnc
     if (::geteuid() != 0)
         GTEST_SKIP() << "mounting a small file system needs root";
     test::TempDir dir;
-    const QString support = dir.mkdir(QStringLiteral("Holdra"));
+    const QString support = dir.mkdir(u"Holdra"_s);
     if (::mount("tmpfs", QFile::encodeName(support).constData(), "tmpfs", 0, "size=2m") != 0)
         GTEST_SKIP() << "cannot mount tmpfs here";
     const auto unmount = qScopeGuard([&] { ::umount2(QFile::encodeName(support).constData(), MNT_DETACH); });
@@ -201,53 +194,53 @@ TEST(StashStoreFaultSafetyTest, AFullDiskRefusesAddsDamagesNothingAndRecoversOnc
     QObject::connect(&store, &StashStore::saveFailed, [&](const QString &message) { refusals.append(message); });
     const QByteArray keptBytes(300 * 1024, 'k');
     const StashItem keptItem =
-        store.addFiles({QUrl::fromLocalFile(dir.write(QStringLiteral("kept.bin"), keptBytes))}).added.value(0);
-    store.addText(QStringLiteral("a note that must survive"));
+        store.addFiles({QUrl::fromLocalFile(dir.write(u"kept.bin"_s, keptBytes))}).added.value(0);
+    store.addText(u"a note that must survive"_s);
     ASSERT_EQ(store.count(), 2);
-    const QByteArray metadataBefore = readFile(support + QStringLiteral("/metadata.json"));
+    const QByteArray metadataBefore = readFile(support + u"/metadata.json"_s);
     const auto directories = [&] {
-        return QDir(support + QStringLiteral("/Files")).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+        return QDir(support + u"/Files"_s).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     };
     const QStringList directoriesBefore = directories();
 
     // Fill every page that is left.
-    const QString filler = support + QStringLiteral("/filler");
+    const QString filler = support + u"/filler"_s;
     QFile file(filler);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
     for (const QByteArray block(4096, 'f'); file.write(block) == block.size();) {
     }
-    const QString outOfSpace = QStringLiteral("磁盘空间不足，无法暂存。");
-    const QUrl big = QUrl::fromLocalFile(dir.write(QStringLiteral("big.bin"), QByteArray(1024 * 1024, 'b')));
-    const QUrl folder = QUrl::fromLocalFile(dir.mkdir(QStringLiteral("folder")));
-    dir.write(QStringLiteral("folder/inner.bin"), QByteArray(512 * 1024, 'i'));
+    const QString outOfSpace = u"磁盘空间不足，无法暂存。"_s;
+    const QUrl big = QUrl::fromLocalFile(dir.write(u"big.bin"_s, QByteArray(1024 * 1024, 'b')));
+    const QUrl folder = QUrl::fromLocalFile(dir.mkdir(u"folder"_s));
+    dir.write(u"folder/inner.bin"_s, QByteArray(512 * 1024, 'i'));
     const StashStore::AddFilesResult refused = store.addFiles({big, folder});
     EXPECT_TRUE(refused.added.isEmpty());
     ASSERT_EQ(refused.errors.size(), 2);
     for (const FileStorageError &error : refused.errors)
         EXPECT_EQ(error.errorDescription(), outOfSpace);
-    EXPECT_THROW(store.addImageData(QByteArray(700 * 1024, 'p'), QStringLiteral("shot"), QStringLiteral("png")),
+    EXPECT_THROW(store.addImageData(QByteArray(700 * 1024, 'p'), u"shot"_s, u"png"_s),
                  FileStorageError);
-    store.addText(QStringLiteral("typed while the disk was full"));
+    store.addText(u"typed while the disk was full"_s);
     EXPECT_EQ(refusals, QStringList{outOfSpace});
 
     // One page free: the copy fits, the list written after it does not. The
     // copy goes again and the add is refused.
     ASSERT_TRUE(file.resize(file.size() - 4096));
     const StashStore::AddFilesResult unsaved =
-        store.addFiles({QUrl::fromLocalFile(dir.write(QStringLiteral("small.txt"), "small"))});
+        store.addFiles({QUrl::fromLocalFile(dir.write(u"small.txt"_s, "small"))});
     EXPECT_TRUE(unsaved.added.isEmpty());
     EXPECT_EQ(refusals, (QStringList{outOfSpace, outOfSpace}));
 
     EXPECT_EQ(store.count(), 2);
     EXPECT_EQ(directories(), directoriesBefore);
-    EXPECT_EQ(readFile(support + QStringLiteral("/metadata.json")), metadataBefore);
+    EXPECT_EQ(readFile(support + u"/metadata.json"_s), metadataBefore);
     EXPECT_EQ(readFile(*store.absolutePath(keptItem)), keptBytes);
-    EXPECT_TRUE(QDir(support).entryList({QStringLiteral(".holdra-*")}, QDir::Files | QDir::Hidden).isEmpty());
+    EXPECT_TRUE(QDir(support).entryList({u".holdra-*"_s}, QDir::Files | QDir::Hidden).isEmpty());
 
     file.close();
     ASSERT_TRUE(QFile::remove(filler));
     const StashStore::AddFilesResult again = store.addFiles({big});
     EXPECT_TRUE(again.errors.isEmpty());
     ASSERT_EQ(again.added.size(), 1);
-    EXPECT_EQ(MetadataCodec::decodeItems(readFile(support + QStringLiteral("/metadata.json"))).size(), 3);
+    EXPECT_EQ(MetadataCodec::decodeItems(readFile(support + u"/metadata.json"_s)).size(), 3);
 }

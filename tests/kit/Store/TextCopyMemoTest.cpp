@@ -9,62 +9,55 @@
 #include <sys/stat.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 using holdra::test::TempDir;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
+struct stat statusOf(const QString &path)
+{
+    struct stat status {};
+    ::stat(QFile::encodeName(path).constData(), &status);
+    return status;
+}
+
+void writeFile(const QString &path, const QByteArray &bytes, const struct stat *keepTimesOf = nullptr)
 {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (file.open(QIODevice::ReadWrite))
         file.write(bytes);
-}
-
-// Writes `bytes` over the file at `path` in place (same inode) and gives it back
-// the modification time it had, as a copy that looks untouched.
-void rewriteKeepingTime(const QString &path, const QByteArray &bytes)
-{
-    struct stat before {};
-    ASSERT_EQ(::stat(QFile::encodeName(path).constData(), &before), 0);
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
-    ASSERT_EQ(file.write(bytes), bytes.size());
     file.close();
-    const timespec times[2] = {before.st_atim, before.st_mtim};
-    ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
+    const timespec times[2] = {keepTimesOf ? keepTimesOf->st_atim : timespec{0, UTIME_OMIT},
+                               keepTimesOf ? keepTimesOf->st_mtim : timespec{0, UTIME_OMIT}};
+    ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
 }
 
-// Waits until the file system's clock has moved past the status-change time
-// of `path` (it ticks coarsely), so that a change made now is told apart from
-// how the file was. False when it never does.
+// Waits until the file system's coarse clock has moved past the status-change
+// time of `path`, so that a change made now is told apart. False when it never does.
 bool clockMovedPast(const QString &path)
 {
-    struct stat copy {};
-    if (::stat(QFile::encodeName(path).constData(), &copy) != 0)
-        return false;
-    const QString probe = path + QStringLiteral(".probe");
-    const QDeadlineTimer deadline(5000);
-    while (!deadline.hasExpired()) {
+    const timespec was = statusOf(path).st_ctim;
+    const QString probe = path + u".probe"_s;
+    for (const QDeadlineTimer deadline(5000); !deadline.hasExpired();) {
         writeFile(probe, "tick");
-        struct stat now {};
-        ::stat(QFile::encodeName(probe).constData(), &now);
-        if (now.st_ctim.tv_sec != copy.st_ctim.tv_sec || now.st_ctim.tv_nsec != copy.st_ctim.tv_nsec)
+        const timespec now = statusOf(probe).st_ctim;
+        if (now.tv_sec != was.tv_sec || now.tv_nsec != was.tv_nsec)
             return QFile::remove(probe);
     }
     return false;
 }
 
-// What a new run recalls for the copy at `relative`, after the previous run remembered `text`.
+// What a new run recalls for the copy at `relative`.
 std::optional<std::optional<QString>> recalledByNextRun(const TempDir &dir, const QString &relative)
 {
-    TextCopyMemo memo(dir.filePath(QStringLiteral("memo")));
+    TextCopyMemo memo(dir.filePath(u"memo"_s));
     return memo.recalled(relative, TextCopyMemo::look(dir.filePath(relative)));
 }
 
 } // namespace
 
 // A copy read once is recalled by later runs while it is as it was, and read
-// afresh after any change, even one that puts its size and time back.
+// afresh after any change, even one that puts its size and times back.
 TEST(TextCopyMemoTest, ACopyIsRecalledWhileUnchangedAndReadAgainAfterAnyChange)
 {
     const struct
@@ -74,46 +67,38 @@ TEST(TextCopyMemoTest, ACopyIsRecalledWhileUnchangedAndReadAgainAfterAnyChange)
         bool recalled;
     } cases[] = {
         {"none", [](const QString &) {}, true},
-        {"same size and time, other bytes", [](const QString &path) { rewriteKeepingTime(path, "other"); }, false},
-        {"longer", [](const QString &path) { QFile f(path); f.open(QIODevice::Append); f.write("!"); }, false},
-        {"same size, new time",
+        {"other bytes, same size and times",
          [](const QString &path) {
-             QFile f(path);
-             f.open(QIODevice::ReadWrite);
-             f.setFileTime(QDateTime::currentDateTimeUtc().addSecs(-3600), QFileDevice::FileModificationTime);
+             const struct stat before = statusOf(path);
+             writeFile(path, "other", &before);
          },
          false},
-        {"replaced by another file with the old time",
+        {"replaced by another file with the old times",
          [](const QString &path) {
-             struct stat before {};
-             ::stat(QFile::encodeName(path).constData(), &before);
+             const struct stat before = statusOf(path);
              QFile::remove(path);
-             writeFile(path, "notes");
-             const timespec times[2] = {before.st_atim, before.st_mtim};
-             ::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0);
+             writeFile(path, "notes", &before);
          },
          false},
+        {"longer", [](const QString &path) { writeFile(path, "notes!"); }, false},
         {"gone", [](const QString &path) { QFile::remove(path); }, false},
     };
     for (const auto &entry : cases) {
         SCOPED_TRACE(entry.change);
         TempDir dir;
-        const QString relative = QStringLiteral("A/notes.txt");
+        const QString relative = u"A/notes.txt"_s;
         const QString path = dir.write(relative, "notes");
         {
-            TextCopyMemo memo(dir.filePath(QStringLiteral("memo")));
+            TextCopyMemo memo(dir.filePath(u"memo"_s));
             const TextCopyMemo::Copy copy = TextCopyMemo::look(path);
             ASSERT_FALSE(memo.recalled(relative, copy));
-            memo.remember(relative, copy, QStringLiteral("notes"));
+            memo.remember(relative, copy, u"notes"_s);
             memo.save();
         }
         ASSERT_TRUE(clockMovedPast(path));
         entry.apply(path);
         const std::optional<std::optional<QString>> recalled = recalledByNextRun(dir, relative);
-        EXPECT_EQ(recalled.has_value(), entry.recalled);
-        if (recalled && entry.recalled) {
-            EXPECT_EQ(*recalled, std::optional(QStringLiteral("notes")));
-        }
+        EXPECT_EQ(recalled, entry.recalled ? std::optional(std::optional(u"notes"_s)) : std::nullopt);
     }
 }
 
@@ -122,30 +107,31 @@ TEST(TextCopyMemoTest, ACopyIsRecalledWhileUnchangedAndReadAgainAfterAnyChange)
 TEST(TextCopyMemoTest, UndecodableCopiesForgottenCopiesAndADamagedMemo)
 {
     TempDir dir;
-    const QString memoPath = dir.filePath(QStringLiteral("memo"));
-    const QString binary = dir.write(QStringLiteral("B/binary.txt"), "\xFF\xFF");
-    const QString gone = dir.write(QStringLiteral("C/gone.txt"), "gone");
+    const QString memoPath = dir.filePath(u"memo"_s);
+    const QString binary = dir.write(u"B/binary.txt"_s, "\xFF\xFF");
+    const QString gone = dir.write(u"C/gone.txt"_s, "gone");
     {
         TextCopyMemo memo(memoPath);
-        memo.remember(QStringLiteral("B/binary.txt"), TextCopyMemo::look(binary), std::nullopt);
-        memo.remember(QStringLiteral("C/gone.txt"), TextCopyMemo::look(gone), QStringLiteral("gone"));
+        memo.remember(u"B/binary.txt"_s, TextCopyMemo::look(binary), std::nullopt);
+        memo.remember(u"C/gone.txt"_s, TextCopyMemo::look(gone), u"gone"_s);
         memo.save();
     }
     {
         TextCopyMemo memo(memoPath);
-        EXPECT_EQ(memo.recalled(QStringLiteral("B/binary.txt"), TextCopyMemo::look(binary)),
+        EXPECT_EQ(memo.recalled(u"B/binary.txt"_s, TextCopyMemo::look(binary)),
                   std::make_optional(std::optional<QString>()));
         memo.save();
     }
-    EXPECT_FALSE(recalledByNextRun(dir, QStringLiteral("C/gone.txt")));
-    EXPECT_TRUE(recalledByNextRun(dir, QStringLiteral("B/binary.txt")));
+    EXPECT_FALSE(recalledByNextRun(dir, u"C/gone.txt"_s));
+    EXPECT_TRUE(recalledByNextRun(dir, u"B/binary.txt"_s));
 
     for (const QByteArray &damage : {QByteArray("not cbor at all"), QByteArray(), QByteArray("\xA1\x61v\x02")}) {
+        QFile::remove(memoPath);
         writeFile(memoPath, damage);
-        EXPECT_FALSE(recalledByNextRun(dir, QStringLiteral("B/binary.txt")));
+        EXPECT_FALSE(recalledByNextRun(dir, u"B/binary.txt"_s));
         TextCopyMemo memo(memoPath);
-        memo.remember(QStringLiteral("B/binary.txt"), TextCopyMemo::look(binary), std::nullopt);
+        memo.remember(u"B/binary.txt"_s, TextCopyMemo::look(binary), std::nullopt);
         memo.save();
-        EXPECT_TRUE(recalledByNextRun(dir, QStringLiteral("B/binary.txt")));
+        EXPECT_TRUE(recalledByNextRun(dir, u"B/binary.txt"_s));
     }
 }

@@ -2,7 +2,6 @@
 
 #include <QList>
 #include <QStringEncoder>
-#include <QStringList>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -71,54 +70,4 @@ TEST(TextFileContentTest, MergedRangesHoldExactlyTheSizesOfTheOriginalOnes)
         EXPECT_EQ(TextFileContent::contains(merged, size), inAny) << size;
     }
     EXPECT_FALSE(TextFileContent::contains({}, 0));
-}
-
-// The bound leans on three facts of the Unicode data: ASCII characters only
-// ever start a canonical decomposition, the only ones that decompose to a
-// single ASCII character are KELVIN SIGN, GREEK QUESTION MARK and GREEK VARIA,
-// and no decomposition of two or more characters holds a unified ideograph.
-TEST(TextFileContentTest, TheUnicodeFactsTheSizeBoundLeansOnHold)
-{
-    QList<char32_t> asciiSingletons;
-    for (char32_t code = 0; code <= 0x10FFFF; ++code) {
-        if (QChar::decompositionTag(code) != QChar::Canonical)
-            continue;
-        const QList<uint> parts = QChar::decomposition(code).toUcs4();
-        for (qsizetype i = 0; i < parts.size(); ++i) {
-            const bool ideograph = (parts[i] >= 0x4E00 && parts[i] <= 0x9FFF) || (parts[i] >= 0x3400 && parts[i] <= 0x4DBF);
-            EXPECT_FALSE(i > 0 && parts[i] < 0x80) << std::hex << quint32(code);
-            EXPECT_FALSE(parts.size() > 1 && ideograph) << std::hex << quint32(code);
-        }
-        if (parts.size() == 1 && parts[0] < 0x80)
-            asciiSingletons.append(code);
-    }
-    EXPECT_EQ(asciiSingletons, (QList<char32_t>{0x037E, 0x1FEF, 0x212A}));
-}
-
-// Texts of everyday length rule out stored files of other lengths, so that
-// loading reads only copies that may repeat a text; every form of the same
-// text stays inside.
-TEST(TextFileContentTest, TheSizeBoundAdmitsEveryFormOfATextAndLittleElse)
-{
-    const struct
-    {
-        QString text;
-        qint64 shorter;
-        qint64 longer;
-    } cases[] = {
-        {QStringLiteral("meeting notes about the plan"), 20, 70},
-        {QStringLiteral("line one\nline two\n"), 12, 50},
-        {QStringLiteral("第 3 条笔记：季度计划 notes"), 25, 120},
-        {QStringLiteral("Café déjà vu"), 9, 60},
-    };
-    for (const auto &entry : cases) {
-        const QList<TextFileContent::SizeRange> ranges =
-            TextFileContent::merged(TextFileContent::possibleFileSizes(entry.text));
-        for (const QString &form : {entry.text, entry.text.normalized(QString::NormalizationForm_D)}) {
-            for (const QByteArray &bytes : fileForms(form))
-                EXPECT_TRUE(TextFileContent::contains(ranges, bytes.size())) << qPrintable(entry.text) << bytes.size();
-        }
-        EXPECT_FALSE(TextFileContent::contains(ranges, entry.shorter)) << qPrintable(entry.text);
-        EXPECT_FALSE(TextFileContent::contains(ranges, entry.longer)) << qPrintable(entry.text);
-    }
 }
