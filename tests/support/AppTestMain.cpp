@@ -1,3 +1,5 @@
+#include "SkipsFailInCI.h"
+
 #include <QApplication>
 #include <QtQml/qqmlextensionplugin.h>
 #include <gtest/gtest.h>
@@ -21,6 +23,7 @@ Q_IMPORT_QML_PLUGIN(HoldraQmlPlugin)
 int main(int argc, char **argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
+    holdra::test::SkipsFailInCI::installWhenInCI();
     // The suites choose their session; a developer's Wayland desktop is not theirs.
     qunsetenv("WAYLAND_DISPLAY");
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))

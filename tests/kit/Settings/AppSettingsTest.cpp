@@ -1,23 +1,21 @@
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
-#include "Settings/QSettingsUserDefaults.h"
-#include "TempDir.h"
 
-#include <QFile>
 #include <gtest/gtest.h>
 
 #include <limits>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 using Selection = DisplayAttachmentSelection;
 using Modifier = GlobalHotKey::Modifier;
 
 namespace {
 
-const QString modeKey = QStringLiteral("settings.displayAttachmentMode");
-const QString idsKey = QStringLiteral("settings.attachedDisplayIDs");
-const QString widthKey = QStringLiteral("settings.panelWidth");
-const QString hotKeyKey = QStringLiteral("settings.globalHotKey");
+const QString modeKey = u"settings.displayAttachmentMode"_s;
+const QString idsKey = u"settings.attachedDisplayIDs"_s;
+const QString widthKey = u"settings.panelWidth"_s;
+const QString hotKeyKey = u"settings.globalHotKey"_s;
 
 struct BoolSetting
 {
@@ -70,15 +68,9 @@ TEST(AppSettingsTest, PanelWidthIsClampedWhenReadAndWhenSet)
         QVariant stored;
         double expected;
     } reads[] = {
-        {100.0, 320},
-        {1000.0, 720},
-        {320.0, 320},
-        {320.5, 320.5},
-        {720.0, 720},
-        {720.5, 720},
-        {QStringLiteral("wide"), 320}, // present but not a number reads as 0
-        {std::numeric_limits<double>::quiet_NaN(), 384},
-        {-std::numeric_limits<double>::infinity(), 320},
+        {100.0, 320}, {1000.0, 720}, {320.0, 320}, {320.5, 320.5}, {720.0, 720}, {720.5, 720},
+        {u"wide"_s, 320}, // present but not a number reads as 0
+        {std::numeric_limits<double>::quiet_NaN(), 384}, {-std::numeric_limits<double>::infinity(), 320},
     };
     for (const auto &r : reads) {
         InMemoryUserDefaults defaults;
@@ -114,14 +106,14 @@ TEST(AppSettingsTest, ReadsTheDisplayAttachment)
         QVariant ids;
         Selection expected;
     } cases[] = {
-        {QStringLiteral("disabled"), QStringList{"A"}, Selection::disabled()},
-        {QStringLiteral("automatic"), QStringList{"A"}, Selection::automatic()},
-        {QStringLiteral("selected"), QStringList{}, Selection::automatic()},
-        {QStringLiteral("selected"), QStringList{"B", "A"}, Selection::selected({"A", "B"})},
+        {u"disabled"_s, QStringList{"A"}, Selection::disabled()},
+        {u"automatic"_s, QStringList{"A"}, Selection::automatic()},
+        {u"selected"_s, QStringList{}, Selection::automatic()},
+        {u"selected"_s, QStringList{"B", "A"}, Selection::selected({"A", "B"})},
         {{}, QStringList{"B", "A"}, Selection::selected({"A", "B"})},
-        {QStringLiteral("sideways"), QStringList{"C"}, Selection::selected({"C"})},
+        {u"sideways"_s, QStringList{"C"}, Selection::selected({"C"})},
         {42, QStringList{"C"}, Selection::selected({"C"})},
-        {QStringLiteral("selected"), QStringLiteral("A"), Selection::automatic()},
+        {u"selected"_s, u"A"_s, Selection::automatic()},
         {{}, {}, Selection::automatic()},
     };
     for (const auto &c : cases) {
@@ -144,24 +136,24 @@ TEST(AppSettingsTest, WritesTheDisplayAttachment)
     };
 
     settings.setDisplayAttachmentSelection(Selection::selected({"2", "10"}));
-    EXPECT_EQ(stored(), std::pair(QStringLiteral("selected"), QStringList{"10", "2"}));
+    EXPECT_EQ(stored(), std::pair(u"selected"_s, QStringList{"10", "2"}));
     EXPECT_EQ(settings.attachedDisplayIDs(), (QSet<QString>{"2", "10"}));
 
     settings.setDisplayAttachmentSelection(Selection::selected({}));
     EXPECT_EQ(settings.displayAttachmentSelection(), Selection::disabled());
-    EXPECT_EQ(stored(), std::pair(QStringLiteral("disabled"), QStringList{}));
+    EXPECT_EQ(stored(), std::pair(u"disabled"_s, QStringList{}));
     EXPECT_TRUE(settings.attachedDisplayIDs().isEmpty());
 
     settings.setAttachedDisplayIDs({"A"});
-    EXPECT_EQ(stored(), std::pair(QStringLiteral("selected"), QStringList{"A"}));
+    EXPECT_EQ(stored(), std::pair(u"selected"_s, QStringList{"A"}));
 
     settings.setAttachedDisplayIDs({});
     EXPECT_EQ(settings.displayAttachmentSelection(), Selection::automatic());
-    EXPECT_EQ(stored(), std::pair(QStringLiteral("automatic"), QStringList{}));
+    EXPECT_EQ(stored(), std::pair(u"automatic"_s, QStringList{}));
 
     settings.setDisplayAttachmentSelection(Selection::disabled());
     settings.resetAttachedDisplays();
-    EXPECT_EQ(stored(), std::pair(QStringLiteral("automatic"), QStringList{}));
+    EXPECT_EQ(stored(), std::pair(u"automatic"_s, QStringList{}));
     EXPECT_EQ(defaults.value(idsKey).metaType(), QMetaType::fromType<QStringList>());
 }
 
@@ -201,12 +193,8 @@ TEST(AppSettingsTest, EveryAssignmentNotifiesWithTheStoredValue)
     EXPECT_EQ(selections, 1);
     EXPECT_EQ(hotKeys, 1);
     EXPECT_EQ(sounds, 1);
-}
 
-TEST(AppSettingsTest, AnObserverAssigningAgainHasTheLastWord)
-{
-    InMemoryUserDefaults defaults;
-    AppSettings settings(defaults);
+    // An observer that assigns again has the last word.
     QObject::connect(&settings, &AppSettings::panelWidthChanged, &settings, [&](double w) {
         if (w > 600)
             settings.setPanelWidth(600);
@@ -214,33 +202,4 @@ TEST(AppSettingsTest, AnObserverAssigningAgainHasTheLastWord)
     settings.setPanelWidth(700);
     EXPECT_EQ(settings.panelWidth(), 600);
     EXPECT_EQ(defaults.value(widthKey), QVariant(600.0));
-}
-
-TEST(AppSettingsTest, EverySettingSurvivesTheSettingsFile)
-{
-    test::TempDir dir;
-    const QString path = dir.filePath(QStringLiteral("Holdra.ini"));
-    {
-        QSettingsUserDefaults defaults(path);
-        AppSettings settings(defaults);
-        settings.setLaunchAtLogin(true);
-        settings.setEnableInFullScreen(true);
-        settings.setSoundFeedback(false);
-        settings.setAnimations(false);
-        settings.setPanelWidth(455.5);
-        settings.setAttachedDisplayIDs({"runtime-2"});
-        settings.setHotKey({0, Modifier::Command | Modifier::Shift});
-    }
-    // A copy under another name is read from disk, not from QSettings' in-process cache.
-    const QString copy = dir.filePath(QStringLiteral("copy.ini"));
-    ASSERT_TRUE(QFile::copy(path, copy));
-    QSettingsUserDefaults defaults(copy);
-    const AppSettings settings(defaults);
-    EXPECT_TRUE(settings.launchAtLogin());
-    EXPECT_TRUE(settings.enableInFullScreen());
-    EXPECT_FALSE(settings.soundFeedback());
-    EXPECT_FALSE(settings.animations());
-    EXPECT_EQ(settings.panelWidth(), 455.5);
-    EXPECT_EQ(settings.displayAttachmentSelection(), Selection::selected({"runtime-2"}));
-    EXPECT_EQ(settings.hotKey(), GlobalHotKey(0, Modifier::Command | Modifier::Shift));
 }
