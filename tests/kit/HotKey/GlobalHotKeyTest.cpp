@@ -47,10 +47,12 @@ TEST(GlobalHotKeyTest, EveryGrabbableKeyRecordsBackToItself)
         const GlobalHotKey hotKey(code, {});
         const auto keysym = hotKey.x11Keysym();
         EXPECT_EQ(keysym.has_value(), !hotKey.keySequenceText().startsWith("Key"_L1)) << code;
-        if (!hotKey.displayString().startsWith("Key"_L1))
+        if (!hotKey.displayString().startsWith("Key"_L1)) {
             EXPECT_TRUE(keysym) << code;
-        if (keysym)
+        }
+        if (keysym) {
             EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym(*keysym), code) << code;
+        }
     }
     // The Mac's Delete is BackSpace, its Space the space bar.
     EXPECT_EQ(GlobalHotKey(51, {}).x11Keysym(), 0xff08u);

@@ -1,6 +1,7 @@
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
 
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -63,35 +64,26 @@ TEST(AppSettingsTest, BooleansOfAnotherTypeFallBackAndSettersWriteBooleans)
 
 TEST(AppSettingsTest, PanelWidthIsClampedWhenReadAndWhenSet)
 {
-    const struct
-    {
-        QVariant stored;
-        double expected;
-    } reads[] = {
-        {100.0, 320}, {1000.0, 720}, {320.0, 320}, {320.5, 320.5}, {720.0, 720}, {720.5, 720},
-        {u"wide"_s, 320}, // present but not a number reads as 0
-        {std::numeric_limits<double>::quiet_NaN(), 384}, {-std::numeric_limits<double>::infinity(), 320},
-    };
-    for (const auto &r : reads) {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    for (const auto &[stored, expected] : std::initializer_list<std::pair<QVariant, double>>{
+             {100.0, 320}, {1000.0, 720}, {320.0, 320}, {320.5, 320.5}, {720.0, 720}, {720.5, 720},
+             {u"wide"_s, 320}, // present but not a number reads as 0
+             {nan, 384}, {-infinity, 320}}) {
         InMemoryUserDefaults defaults;
-        defaults.setValue(widthKey, r.stored);
-        EXPECT_EQ(AppSettings(defaults).panelWidth(), r.expected) << r.stored.toString().toStdString();
+        defaults.setValue(widthKey, stored);
+        EXPECT_EQ(AppSettings(defaults).panelWidth(), expected) << stored.toString().toStdString();
         // Compared as text, so that NaN equals itself.
-        EXPECT_EQ(defaults.value(widthKey).toString(), r.stored.toString()) << "reading rewrote the width";
+        EXPECT_EQ(defaults.value(widthKey).toString(), stored.toString()) << "reading rewrote the width";
     }
 
     InMemoryUserDefaults defaults;
     AppSettings settings(defaults);
-    const struct
-    {
-        double requested;
-        double stored;
-    } writes[] = {{320, 320}, {720.5, 720}, {0, 320}, {500.25, 500.25},
-                  {std::numeric_limits<double>::quiet_NaN(), 384}};
-    for (const auto &w : writes) {
-        settings.setPanelWidth(w.requested);
-        EXPECT_EQ(settings.panelWidth(), w.stored);
-        EXPECT_EQ(defaults.value(widthKey), QVariant(w.stored));
+    for (const auto &[requested, stored] :
+         std::initializer_list<std::pair<double, double>>{{320, 320}, {720.5, 720}, {0, 320}, {500.25, 500.25}, {nan, 384}}) {
+        settings.setPanelWidth(requested);
+        EXPECT_EQ(settings.panelWidth(), stored);
+        EXPECT_EQ(defaults.value(widthKey), QVariant(stored));
     }
     settings.setPanelWidth(600);
     settings.resetPanelWidth();
@@ -176,13 +168,10 @@ TEST(AppSettingsTest, EveryAssignmentNotifiesWithTheStoredValue)
     InMemoryUserDefaults defaults;
     AppSettings settings(defaults);
     QList<double> widths;
-    int selections = 0;
-    int hotKeys = 0;
-    int sounds = 0;
     QObject::connect(&settings, &AppSettings::panelWidthChanged, [&](double w) { widths.append(w); });
-    QObject::connect(&settings, &AppSettings::displayAttachmentSelectionChanged, [&] { ++selections; });
-    QObject::connect(&settings, &AppSettings::hotKeyChanged, [&] { ++hotKeys; });
-    QObject::connect(&settings, &AppSettings::soundFeedbackChanged, [&] { ++sounds; });
+    const QSignalSpy selections(&settings, &AppSettings::displayAttachmentSelectionChanged);
+    const QSignalSpy hotKeys(&settings, &AppSettings::hotKeyChanged);
+    const QSignalSpy sounds(&settings, &AppSettings::soundFeedbackChanged);
 
     settings.setPanelWidth(384);
     settings.setPanelWidth(2000);
@@ -190,9 +179,9 @@ TEST(AppSettingsTest, EveryAssignmentNotifiesWithTheStoredValue)
     settings.setHotKey(settings.hotKey());
     settings.setSoundFeedback(true);
     EXPECT_EQ(widths, (QList<double>{384, 720}));
-    EXPECT_EQ(selections, 1);
-    EXPECT_EQ(hotKeys, 1);
-    EXPECT_EQ(sounds, 1);
+    EXPECT_EQ(selections.size(), 1);
+    EXPECT_EQ(hotKeys.size(), 1);
+    EXPECT_EQ(sounds.size(), 1);
 
     // An observer that assigns again has the last word.
     QObject::connect(&settings, &AppSettings::panelWidthChanged, &settings, [&](double w) {

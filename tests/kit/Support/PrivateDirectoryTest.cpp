@@ -1,7 +1,6 @@
 #include "Support/PrivateDirectory.h"
 #include "TempDir.h"
 
-#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -37,24 +36,22 @@ TEST(PrivateDirectoryTest, MakesEveryNewLevelPrivateAndTightensOurOwn)
 TEST(PrivateDirectoryTest, RefusesWhatAnotherUserCouldHavePlanted)
 {
     test::TempDir dir;
-    const QString elsewhere = dir.path() + u"/elsewhere"_s;
-    ASSERT_TRUE(QDir().mkpath(elsewhere));
-
-    const QString link = dir.path() + u"/link"_s;
+    const QString elsewhere = dir.mkdir(u"elsewhere"_s);
+    const QString link = dir.filePath(u"link"_s);
     ASSERT_TRUE(QFile::link(elsewhere, link));
     EXPECT_NE(PrivateDirectory::make(link), QString());
     EXPECT_NE(PrivateDirectory::make(dir.path(), u"link/inner"_s), QString());
     EXPECT_FALSE(QFileInfo::exists(elsewhere + u"/inner"_s));
+    EXPECT_NE(PrivateDirectory::make(dir.write(u"file"_s, {})), QString());
+}
 
-    const QString file = dir.path() + u"/file"_s;
-    QFile(file).open(QIODevice::WriteOnly);
-    EXPECT_NE(PrivateDirectory::make(file), QString());
-
-    if (::geteuid() == 0) {
-        const QString foreign = dir.path() + u"/foreign"_s;
-        ASSERT_TRUE(QDir().mkpath(foreign));
-        ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), 65534, 65534), 0);
-        EXPECT_NE(PrivateDirectory::make(foreign, u"HoldraRecording"_s), QString());
-        EXPECT_FALSE(QFileInfo::exists(foreign + u"/HoldraRecording"_s));
-    }
+TEST(PrivateDirectoryTest, RefusesAnotherUsersDirectory)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "handing a directory to another user needs root";
+    test::TempDir dir;
+    const QString foreign = dir.mkdir(u"foreign"_s);
+    ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), 65534, 65534), 0);
+    EXPECT_NE(PrivateDirectory::make(foreign, u"HoldraRecording"_s), QString());
+    EXPECT_FALSE(QFileInfo::exists(foreign + u"/HoldraRecording"_s));
 }
