@@ -107,10 +107,8 @@ dragFromSource() { # RESULT X Y: press in the source, glide to X Y
   waitFor 10 "the drag did not start" exists "$1.started"
   glide "$2" "$3"
 }
-list=""
-for f in "1 notes.txt" "2 folder" "3 image.png" "4 voice.m4a"; do
-  list+="$(python3 -c 'import pathlib,sys; print(pathlib.Path(sys.argv[1]).as_uri())' "$scratch/offered/$f")"$'\r\n'
-done
+list="$(python3 -c 'import pathlib,sys; print("\r\n".join(pathlib.Path(f).as_uri() for f in sys.argv[1:]))' \
+  "$scratch/offered/"{"1 notes.txt","2 folder","3 image.png","4 voice.m4a"})"$'\r\n'
 offer "$scratch/source1" 100 400 text/uri-list "$list"
 dragFromSource "$scratch/source1" $(( cx + cw - 1 )) $(( cy + 1 ))
 nudgeUntil 10 "a drag entering the closed window's corner did not open the panel" panelIsOpen

@@ -103,13 +103,8 @@ panelIsOpen() { readRects && [ "$H" -gt 100 ]; }
 # of its tree and shows at the window's own X11 position; so the position is
 # read on the X side and the picture checked in sway's own screenshot.
 readXGeometry() {
-  local found shell
-  found=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -1)
-  [ -n "$found" ] || return 1
-  shell=$(xdotool getwindowgeometry --shell "$found" 2>/dev/null) || return 1
-  eval "$shell"
-  [ -n "${HEIGHT:-}" ]
-  X=$X Y=$Y W=$WIDTH H=$HEIGHT
+  findCapsule && readGeometry || return 1
+  W=$WIDTH H=$HEIGHT
   read -r OX OY OW OH < <(swaymsg -r -t get_outputs | python3 -c '
 import json, sys; r = json.load(sys.stdin)[0]["rect"]; print(r["x"], r["y"], r["width"], r["height"])')
 }

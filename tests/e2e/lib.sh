@@ -32,6 +32,21 @@ quit() {
   kill -TERM "$app"; wait "$app"; local status=$?
   [ "$status" -eq 0 ] || fail "holdra exited with $status on SIGTERM"
 }
+# xdotool's search dies with BadWindow when any window goes away while it walks
+# the tree (a tooltip, a menu), so every lookup is retried and kept quiet.
+findCapsule() {
+  local found
+  found=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -1)
+  [ -n "$found" ] && xdotool getwindowgeometry "$found" >/dev/null 2>&1 || return 1
+  window=$found
+}
+# Sets X, Y, WIDTH and HEIGHT of the capsule window; fails quietly when it cannot.
+readGeometry() {
+  local shell
+  shell=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null) || return 1
+  eval "$shell"
+  [ -n "${HEIGHT:-}" ]
+}
 [ -n "${noXServer:-}" ] && return 0
 
 # The X server picks a free display itself.
@@ -43,24 +58,9 @@ export DISPLAY=:$display
 openbox >/dev/null 2>&1 & pids+=("$!")
 waitFor 10 "openbox did not take the screen" xprop -root _NET_SUPPORTING_WM_CHECK
 
-# xdotool's search dies with BadWindow when any window goes away while it walks
-# the tree (a tooltip, a menu), so every lookup is retried and kept quiet.
-findCapsule() {
-  local found
-  found=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -1)
-  [ -n "$found" ] && xdotool getwindowgeometry "$found" >/dev/null 2>&1 || return 1
-  window=$found
-}
 start() {
   "$holdra" >>"$log" 2>&1 & app=$!; pids+=("$app")
   waitFor 30 "no capsule window appeared" findCapsule
-}
-# Sets X, Y, WIDTH and HEIGHT of the capsule window; fails quietly when it cannot.
-readGeometry() {
-  local shell
-  shell=$(xdotool getwindowgeometry --shell "$window" 2>/dev/null) || return 1
-  eval "$shell"
-  [ -n "${HEIGHT:-}" ]
 }
 geometry() { waitFor 5 "the capsule window $window went away" readGeometry; }
 # The open panel's window has the keyboard focus.
