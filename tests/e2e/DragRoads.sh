@@ -64,8 +64,7 @@ cx=$X cy=$Y cw=$WIDTH ch=$HEIGHT
 for corner in "$cx $cy" "$(( cx + cw - 1 )) $(( cy + ch - 1 ))"; do
   xdotool mousemove $corner click 1
   waitFor 10 "a click at $corner of the closed window did not open the panel" panelIsOpen
-  xdotool key Escape
-  waitFor 10 "Escape did not close the panel" panelIsClosed
+  xdotool key Escape; waitFor 10 "Escape did not close the panel" panelIsClosed
 done
 
 # --- files dragged in from the file manager: everything selected, dropped on the open panel
@@ -103,8 +102,7 @@ offer() { # RESULT X Y FORMAT VALUE…: a new drag source; the previous one has 
   waitFor 10 "the drag source did not show" srcWindow
 }
 dragFromSource() { # RESULT X Y: press in the source, glide to X Y
-  xdotool mousemove 180 460 mousedown 1
-  waitFor 10 "the drag did not start" exists "$1.started"
+  xdotool mousemove 180 460 mousedown 1; waitFor 10 "the drag did not start" exists "$1.started"
   glide "$2" "$3"
 }
 list="$(python3 -c 'import pathlib,sys; print("\r\n".join(pathlib.Path(f).as_uri() for f in sys.argv[1:]))' \
@@ -113,8 +111,7 @@ offer "$scratch/source1" 100 400 text/uri-list "$list"
 dragFromSource "$scratch/source1" $(( cx + cw - 1 )) $(( cy + 1 ))
 nudgeUntil 10 "a drag entering the closed window's corner did not open the panel" panelIsOpen
 nudgeUntil 10 "the panel did not show the offered files' drag" outlined
-xdotool mouseup 1
-waitFor 10 "the source heard nothing back" exists "$scratch/source1"
+xdotool mouseup 1; waitFor 10 "the source heard nothing back" exists "$scratch/source1"
 [ "$(cat "$scratch/source1")" = copy ] || fail "the shelf answered '$(cat "$scratch/source1")' to a proposed move, not copy"
 waitFor 15 "the offered files were not stashed" listed '"4 voice.m4a"'
 [ "$(names | head -4 | tr '\n' '|')" = "1 notes.txt|2 folder|3 image.png|4 voice.m4a|" ] \
@@ -130,8 +127,7 @@ dropOnPanel() { # WHAT KEY VALUE FORMAT VALUE…: offers the formats, drops them
   nudgeUntil 10 "a dragged $what did not open the panel" panelIsOpen
   geometry; glide $(( X + WIDTH / 2 )) $(( Y + 200 ))
   nudgeUntil 10 "the panel did not show the dragged $what" outlined
-  xdotool mouseup 1
-  waitFor 15 "the dragged $what was not stashed" stashed "$key" "$value"
+  xdotool mouseup 1; waitFor 15 "the dragged $what was not stashed" stashed "$key" "$value"
   waitFor 10 "the panel did not close after the $what" panelIsClosed
 }
 dropOnPanel link urlString https://example.com/page text/x-moz-url https://example.com/page \
@@ -162,8 +158,7 @@ dropOut() { # ROW: drags that row onto the drop target and waits for its report
   glide $(( rowX - 30 )) "$(rowY "$1")"
   glide $(( px - 100 )) $(( py + ph + 40 ))
   nudgeUntil 10 "dragging row $1 did not reach the drop target" exists "$scratch/drop.hover"
-  xdotool mouseup 1
-  waitFor 10 "the drop target recorded nothing for row $1" exists "$scratch/drop"
+  xdotool mouseup 1; waitFor 10 "the drop target recorded nothing for row $1" exists "$scratch/drop"
 }
 received() { # FORMAT: what the last drop carried in that format
   python3 -c 'import base64,json,sys; print(base64.b64decode(json.load(open(sys.argv[1]))["formats"].get(sys.argv[2], "")).decode("utf-8", "replace"))' \

@@ -21,11 +21,9 @@ geometry
 openWithHotKey "the hot key did not open the panel"
 
 printf 'file://%s\r\n' "$scratch/pasted.txt" | xclip -selection clipboard -t text/uri-list -i
-xdotool key ctrl+v
-waitFor 15 "Ctrl+V did not stash the copied file" listed '"pasted.txt"'
+xdotool key ctrl+v; waitFor 15 "Ctrl+V did not stash the copied file" listed '"pasted.txt"'
 
-xdotool key Escape
-waitFor 15 "Escape did not close the panel" panelIsClosed
+xdotool key Escape; waitFor 15 "Escape did not close the panel" panelIsClosed
 
 quit
 before=$("$holdra" list) || fail "holdra list after quitting"

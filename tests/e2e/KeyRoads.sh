@@ -32,8 +32,7 @@ xdotool type --delay 15 "draftx"
 xdotool key BackSpace Left Delete ctrl+a ctrl+x
 printf 'pasted' | xclip -selection clipboard -i
 waitFor 5 "the clipboard did not take the text" clipboardIs pasted
-xdotool key ctrl+v End Return
-waitFor 15 "the quick entry did not stash the pasted text" listed '"pasted"'
+xdotool key ctrl+v End Return; waitFor 15 "the quick entry did not stash the pasted text" listed '"pasted"'
 [ "$(count)" -eq 4 ] || fail "keys in the quick entry changed the stash: $(texts)"
 [ "$(trashed)" -eq 0 ] || fail "keys in the quick entry moved a row to the trash"
 waitFor 15 "Return in the quick entry did not close the panel" panelIsClosed
@@ -41,8 +40,7 @@ waitFor 15 "Return in the quick entry did not close the panel" panelIsClosed
 # Walk the list: "pasted" is at the top now, so Down ×3 lands on "row two";
 # Ctrl+C copies it.
 openWithHotKey "the hot key did not open the panel again"
-xdotool key Down Down Down ctrl+c
-waitFor 5 "Ctrl+C did not copy the walked-to row" clipboardIs "row two"
+xdotool key Down Down Down ctrl+c; waitFor 5 "Ctrl+C did not copy the walked-to row" clipboardIs "row two"
 # Shift+Up extends the range to two rows; Ctrl+C copies both.
 xdotool key shift+Up ctrl+c
 waitFor 5 "Shift+Up did not extend the selection" clipboardIs "$(printf 'row one\nrow two')"
@@ -85,8 +83,7 @@ openNoteFromMenu() {
 }
 openNoteFromMenu
 xdotool type --delay 15 "milkk"
-xdotool key BackSpace ctrl+a ctrl+c
-waitFor 5 "Ctrl+C in the note did not copy its text" clipboardIs milk
+xdotool key BackSpace ctrl+a ctrl+c; waitFor 5 "Ctrl+C in the note did not copy its text" clipboardIs milk
 xdotool key End ctrl+v
 shot keys-note-editor
 xdotool key Escape; panelIsOpen || fail "Escape in the note editor closed the panel"
@@ -96,11 +93,9 @@ noted milkmilk && fail "Escape saved the note"
 # Again, and Return saves it.
 openNoteFromMenu
 xdotool type --delay 15 "kept"
-xdotool key Return
-waitFor 15 "Return in the note editor did not save the note" noted kept
+xdotool key Return; waitFor 15 "Return in the note editor did not save the note" noted kept
 panelIsOpen || fail "saving the note closed the panel"
-xdotool key Escape Escape
-waitFor 15 "Escape did not close the panel after the note" panelIsClosed
+xdotool key Escape Escape; waitFor 15 "Escape did not close the panel after the note" panelIsClosed
 
 # Return opens the keyboard's row: a text shows in its preview window, which
 # Escape closes; Space opens it again and Ctrl+W closes it. The window is
@@ -111,14 +106,12 @@ previewGone() { ! previewShown; }
 previewHasKeyboard() { local shown; shown=$(preview); [ -n "$shown" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$shown" ]; }
 for keys in "Return Escape" "space ctrl+w"; do
   openWithHotKey "the hot key did not open the panel for the preview"
-  xdotool key Down "${keys% *}"
-  waitFor 15 "${keys% *} on a text row did not show its preview" previewShown
+  xdotool key Down "${keys% *}"; waitFor 15 "${keys% *} on a text row did not show its preview" previewShown
   # Looked up again at each try: a search dies with BadWindow when another
   # window goes away while it walks the tree.
   waitFor 5 "the preview did not take the keyboard" previewHasKeyboard
   shot "keys-preview-${keys% *}"
-  xdotool key "${keys#* }"
-  waitFor 15 "${keys#* } did not close the preview" previewGone
+  xdotool key "${keys#* }"; waitFor 15 "${keys#* } did not close the preview" previewGone
 done
 
 quit
