@@ -9,7 +9,6 @@ set -uo pipefail
 holdra=$1
 . "$(dirname "$0")/lib.sh"
 
-shot() { [ -z "${HOLDRA_E2E_SHOTS:-}" ] || import -window root "$HOLDRA_E2E_SHOTS/$1.png"; }
 # run EXPECTED_STATUS COMMAND…: runs holdra, keeps its output in $out and $err.
 run() {
   local expected=$1; shift
@@ -21,8 +20,7 @@ run() {
 # No display at all: one line and exit 1, never an abort.
 noDisplay=$(env -u DISPLAY -u WAYLAND_DISPLAY "$holdra" 2>&1); status=$?
 [ "$status" -eq 1 ] && [ "$(wc -l <<<"$noDisplay")" -eq 1 ] || fail "a start without a display: $status, $noDisplay"
-run 2 --no-such-option
-grep -q 'add PATH…' <<<"$err" || fail "no usage after an unknown option: $err"
+run 2 --no-such-option; grep -q 'add PATH…' <<<"$err" || fail "no usage after an unknown option: $err"
 run 2 no-such-command
 run 1 "$scratch/does-not-exist.txt"
 grep -q 'does-not-exist.txt' <<<"$err" || fail "a missing file was not named: $err"
@@ -31,19 +29,13 @@ run 1 toggle
 # Debug lines of one area asked for, as the README says.
 QT_LOGGING_RULES="holdra.ipc.debug=true" start
 echo "a file" >"$scratch/file.txt"
-run 0 add --text "from the terminal"
-textId=$(cut -f1 <<<"$out")
-run 0 add "$scratch/file.txt"
-fileId=$(cut -f1 <<<"$out")
-run 0 add --text - <<<"piped in"
-grep -q "piped in" <<<"$out" || fail "standard input did not reach the shelf: $out"
-run 0 lock "$textId"
-[ "$out" = "已锁定" ] || fail "lock said: $out"
+run 0 add --text "from the terminal"; textId=$(cut -f1 <<<"$out")
+run 0 add "$scratch/file.txt"; fileId=$(cut -f1 <<<"$out")
+run 0 add --text - <<<"piped in"; grep -q "piped in" <<<"$out" || fail "standard input did not reach the shelf: $out"
+run 0 lock "$textId"; [ "$out" = "已锁定" ] || fail "lock said: $out"
 run 0 note "$textId" "before Friday"
-run 0 rm "$fileId"
-[ "$out" = "已移入回收站" ] || fail "rm said: $out"
-run 1 rm "$textId"
-grep -q "已锁定，先解锁再删除" <<<"$err" || fail "removing a locked item said: $err"
+run 0 rm "$fileId"; [ "$out" = "已移入回收站" ] || fail "rm said: $out"
+run 1 rm "$textId"; grep -q "已锁定，先解锁再删除" <<<"$err" || fail "removing a locked item said: $err"
 besideShelf="$out|$err"
 run 2 rm
 
@@ -56,10 +48,10 @@ for pid in "${crowd[@]}"; do wait "$pid" || fail "a command among many at once f
 
 # The shelf's log lines carry time, area and level.
 stamp='^[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9:]{8}\.[0-9]{3} '
-grep -Eq "${stamp}holdra\.app info: Holdra .* started on xcb$" "$scratch/holdra.log" || fail "no start line in the log pattern"
-grep -Eq "${stamp}holdra\.ipc debug: forwarded command of [0-9]+ bytes$" "$scratch/holdra.log" \
+grep -Eq "${stamp}holdra\.app info: Holdra .* started on xcb$" "$log" || fail "no start line in the log pattern"
+grep -Eq "${stamp}holdra\.ipc debug: forwarded command of [0-9]+ bytes$" "$log" \
   || fail "QT_LOGGING_RULES did not turn the debug lines on"
-! grep -q "debug:" <(grep -v " holdra\.ipc debug: " "$scratch/holdra.log") || fail "debug lines of other areas"
+! grep -q "debug:" <(grep -v " holdra\.ipc debug: " "$log") || fail "debug lines of other areas"
 
 run 0 list
 [ "$(wc -l <<<"$out")" -eq 14 ] && grep -q "piped in" <<<"$out" && grep -q "from the terminal" <<<"$out" \

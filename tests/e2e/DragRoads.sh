@@ -7,13 +7,10 @@
 # open panel cut to its rounded shape.
 #
 # Usage: DragRoads.sh HOLDRA_BINARY DRAG_SOURCE DROP_TARGET
-# With HOLDRA_E2E_SHOTS=DIR it leaves screenshots of the main moments there.
 set -uo pipefail
 holdra=$1 dragSource=$2 dropTarget=$3
 . "$(dirname "$0")/lib.sh"
-for tool in pcmanfm import; do command -v "$tool" >/dev/null || fail "$tool is not installed"; done
-
-shot() { [ -z "${HOLDRA_E2E_SHOTS:-}" ] || import -window root "$HOLDRA_E2E_SHOTS/$1.png"; }
+needs pcmanfm import convert
 names() { python3 -c 'import json,sys; print("\n".join(i["displayName"] for i in json.load(open(sys.argv[1]))))' \
   "$stash/metadata.json" 2>/dev/null; }
 count() { names | grep -c .; }
@@ -52,22 +49,11 @@ outlined() {
 
 # Sources: a folder for the file manager and a set offered by the drag program.
 fm=$scratch/desk; mkdir -p "$fm/album" "$scratch/offered/2 folder"
-echo "a report" >"$fm/report.txt"
-echo "inside" >"$fm/album/inside.txt"
-echo "voice" >"$fm/memo.m4a"
-echo "one" >"$scratch/offered/1 notes.txt"
-echo "two" >"$scratch/offered/2 folder/inside.txt"
+echo "a report" >"$fm/report.txt"; echo "inside" >"$fm/album/inside.txt"; echo "voice" >"$fm/memo.m4a"
+echo "one" >"$scratch/offered/1 notes.txt"; echo "two" >"$scratch/offered/2 folder/inside.txt"
 echo "four" >"$scratch/offered/4 voice.m4a"
-python3 - "$fm/photo.png" "$scratch/offered/3 image.png" <<'PY'
-import struct, sys, zlib
-def png(path, rgb):
-    w, h = 40, 30
-    raw = b"".join(b"\0" + bytes(rgb) * w for _ in range(h))
-    chunk = lambda t, d: struct.pack(">I", len(d)) + t + d + struct.pack(">I", zlib.crc32(t + d))
-    open(path, "wb").write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", struct.pack(">IIBBBBB", w, h, 8, 2, 0, 0, 0))
-                           + chunk(b"IDAT", zlib.compress(raw)) + chunk(b"IEND", b""))
-png(sys.argv[1], (200, 30, 30)); png(sys.argv[2], (30, 160, 60))
-PY
+convert -size 40x30 xc:'rgb(200,30,30)' "$fm/photo.png" && convert -size 40x30 xc:'rgb(30,160,60)' "$scratch/offered/3 image.png" \
+  || fail "convert could not draw the pictures"
 
 start
 geometry
@@ -78,8 +64,7 @@ cx=$X cy=$Y cw=$WIDTH ch=$HEIGHT
 for corner in "$cx $cy" "$(( cx + cw - 1 )) $(( cy + ch - 1 ))"; do
   xdotool mousemove $corner click 1
   waitFor 10 "a click at $corner of the closed window did not open the panel" panelIsOpen
-  xdotool key Escape
-  waitFor 10 "Escape did not close the panel" panelIsClosed
+  xdotool key Escape; waitFor 10 "Escape did not close the panel" panelIsClosed
 done
 
 # --- files dragged in from the file manager: everything selected, dropped on the open panel
@@ -95,19 +80,14 @@ fmOrigin() {
 waitFor 10 "pcmanfm did not move" fmOrigin
 # Icons sit in a grid from the view's top left: album, memo.m4a, photo.png, report.txt.
 iconX=$(( fx + 207 )) iconY=$(( fy + 100 ))
-xdotool mousemove $iconX $iconY click 1 key ctrl+a
-sleep 0.2
-xdotool mousedown 1
+xdotool mousemove $iconX $iconY click 1 key ctrl+a sleep 0.2 mousedown 1
 glide $(( iconX + 20 )) $(( iconY + 20 ))
 glide $(( cx + cw / 2 )) $(( cy + ch / 2 ))
 nudgeUntil 10 "a drag from pcmanfm entering the capsule did not open the panel" panelIsOpen
-geometry
-glide $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 2 ))
+geometry; glide $(( X + WIDTH / 2 )) $(( Y + HEIGHT / 2 ))
 nudgeUntil 10 "the panel did not show the drag from pcmanfm" outlined
 xdotool mouseup 1
-for name in album memo.m4a photo.png report.txt; do
-  waitFor 15 "$name dragged from pcmanfm was not stashed" listed "\"$name\""
-done
+for name in album memo.m4a photo.png report.txt; do waitFor 15 "$name from pcmanfm was not stashed" listed "\"$name\""; done
 waitFor 10 "the panel opened by the drag did not close after the import" panelIsClosed
 [ -f "$fm/report.txt" ] || fail "the file manager's file was moved, not copied"
 
@@ -122,20 +102,16 @@ offer() { # RESULT X Y FORMAT VALUE…: a new drag source; the previous one has 
   waitFor 10 "the drag source did not show" srcWindow
 }
 dragFromSource() { # RESULT X Y: press in the source, glide to X Y
-  xdotool mousemove 180 460 mousedown 1
-  waitFor 10 "the drag did not start" exists "$1.started"
+  xdotool mousemove 180 460 mousedown 1; waitFor 10 "the drag did not start" exists "$1.started"
   glide "$2" "$3"
 }
-list=""
-for f in "1 notes.txt" "2 folder" "3 image.png" "4 voice.m4a"; do
-  list+="$(python3 -c 'import pathlib,sys; print(pathlib.Path(sys.argv[1]).as_uri())' "$scratch/offered/$f")"$'\r\n'
-done
+list="$(python3 -c 'import pathlib,sys; print("\r\n".join(pathlib.Path(f).as_uri() for f in sys.argv[1:]))' \
+  "$scratch/offered/"{"1 notes.txt","2 folder","3 image.png","4 voice.m4a"})"$'\r\n'
 offer "$scratch/source1" 100 400 text/uri-list "$list"
 dragFromSource "$scratch/source1" $(( cx + cw - 1 )) $(( cy + 1 ))
 nudgeUntil 10 "a drag entering the closed window's corner did not open the panel" panelIsOpen
 nudgeUntil 10 "the panel did not show the offered files' drag" outlined
-xdotool mouseup 1
-waitFor 10 "the source heard nothing back" exists "$scratch/source1"
+xdotool mouseup 1; waitFor 10 "the source heard nothing back" exists "$scratch/source1"
 [ "$(cat "$scratch/source1")" = copy ] || fail "the shelf answered '$(cat "$scratch/source1")' to a proposed move, not copy"
 waitFor 15 "the offered files were not stashed" listed '"4 voice.m4a"'
 [ "$(names | head -4 | tr '\n' '|')" = "1 notes.txt|2 folder|3 image.png|4 voice.m4a|" ] \
@@ -144,30 +120,25 @@ waitFor 10 "the panel did not close after the drop" panelIsClosed
 [ -f "$scratch/offered/1 notes.txt" ] || fail "a proposed move took the source's file away"
 
 # A browser's link, then an editor's text selection, dropped on the open panel.
-offer "$scratch/source2" 100 400 text/x-moz-url "https://example.com/page" text/uri-list $'https://example.com/page\r\n' \
-  text/plain "https://example.com/page"
-dragFromSource "$scratch/source2" $(( cx + cw / 2 )) $(( cy + ch / 2 ))
-nudgeUntil 10 "a dragged link did not open the panel" panelIsOpen
-geometry; glide $(( X + WIDTH / 2 )) $(( Y + 200 ))
-nudgeUntil 10 "the panel did not show the drag" outlined
-xdotool mouseup 1
-waitFor 15 "the dragged link was not stashed" stashed urlString "https://example.com/page"
-waitFor 10 "the panel did not close after the link" panelIsClosed
-offer "$scratch/source3" 100 400 text/plain "dragged words"
-dragFromSource "$scratch/source3" $(( cx + cw / 2 )) $(( cy + ch / 2 ))
-nudgeUntil 10 "a dragged text did not open the panel" panelIsOpen
-geometry; glide $(( X + WIDTH / 2 )) $(( Y + 200 ))
-nudgeUntil 10 "the panel did not show the drag" outlined
-xdotool mouseup 1
-waitFor 15 "the dragged text was not stashed" stashed text "dragged words"
-waitFor 10 "the panel did not close after the text" panelIsClosed
+dropOnPanel() { # WHAT KEY VALUE FORMAT VALUE…: offers the formats, drops them, finds KEY = VALUE stashed
+  local what=$1 key=$2 value=$3; shift 3
+  offer "$scratch/source" 100 400 "$@"
+  dragFromSource "$scratch/source" $(( cx + cw / 2 )) $(( cy + ch / 2 ))
+  nudgeUntil 10 "a dragged $what did not open the panel" panelIsOpen
+  geometry; glide $(( X + WIDTH / 2 )) $(( Y + 200 ))
+  nudgeUntil 10 "the panel did not show the dragged $what" outlined
+  xdotool mouseup 1; waitFor 15 "the dragged $what was not stashed" stashed "$key" "$value"
+  waitFor 10 "the panel did not close after the $what" panelIsClosed
+}
+dropOnPanel link urlString https://example.com/page text/x-moz-url https://example.com/page \
+  text/uri-list $'https://example.com/page\r\n' text/plain https://example.com/page
+dropOnPanel text text "dragged words" text/plain "dragged words"
 [ "$(count)" -eq 10 ] || fail "expected 10 items after the drops, found: $(names | tr '\n' '|')"
 
 # --- the open panel is cut to its shape: its rounded corner shows and passes
 # clicks to the window below
 xdotool mousemove $(( cx + cw / 2 )) $(( cy + ch / 2 )) click 1
-waitFor 10 "a click on the capsule did not open the panel" panelIsOpen
-geometry
+waitFor 10 "a click on the capsule did not open the panel" panelIsOpen; geometry
 px=$X py=$Y pw=$WIDTH ph=$HEIGHT
 "$dropTarget" "$scratch/drop" $(( px - 200 )) $(( py + ph - 100 )) 2>>"$scratch/tools.log" & pids+=("$!")
 targetWindow() { xdotool search --onlyvisible --name holdra-drop-target >/dev/null 2>&1; }
@@ -187,9 +158,7 @@ dropOut() { # ROW: drags that row onto the drop target and waits for its report
   glide $(( rowX - 30 )) "$(rowY "$1")"
   glide $(( px - 100 )) $(( py + ph + 40 ))
   nudgeUntil 10 "dragging row $1 did not reach the drop target" exists "$scratch/drop.hover"
-  xdotool mouseup 1
-  waitFor 10 "the drop target recorded nothing for row $1" exists "$scratch/drop"
-  [ -z "${HOLDRA_E2E_SHOTS:-}" ] || cp "$scratch/drop" "$HOLDRA_E2E_SHOTS/drop-$1.json"
+  xdotool mouseup 1; waitFor 10 "the drop target recorded nothing for row $1" exists "$scratch/drop"
 }
 received() { # FORMAT: what the last drop carried in that format
   python3 -c 'import base64,json,sys; print(base64.b64decode(json.load(open(sys.argv[1]))["formats"].get(sys.argv[2], "")).decode("utf-8", "replace"))' \
@@ -207,7 +176,6 @@ textFile=$(python3 -c 'import sys,urllib.parse; print(urllib.parse.unquote(sys.a
 [[ "$textFile" == "$XDG_RUNTIME_DIR/Holdra/HoldraDrag/"*"/dragged words.txt" ]] || fail "the text row's file is $textFile"
 [ "$(cat "$textFile")" = "dragged words" ] || fail "the text row's file does not hold the text"
 [ "$(stat -c %a "$XDG_RUNTIME_DIR/Holdra/HoldraDrag")" = 700 ] || fail "the dragged texts' folder is not private"
-shot dragged-text
 dropOut 1
 [ "$(received text/uri-list | tr -d '\r')" = "https://example.com/page" ] || fail "the link row carried '$(received text/uri-list)'"
 [ "$(received text/plain)" = "https://example.com/page" ] || fail "the link row's text is '$(received text/plain)'"
@@ -253,7 +221,6 @@ nudgeUntil 10 "a row dragged over the panel did not light its outline" outlined
 xdotool mouseup 1
 # Nothing to wait for: an item found again writes nothing.
 sleep 0.5
-shot dragged-back
 [ "$(count)" -eq "$before" ] || fail "a row dragged back was stashed again: $(names | tr '\n' '|')"
 panelIsOpen || fail "the panel closed after a row was dragged back"
 

@@ -6,13 +6,11 @@
 # search narrows what Ctrl+A reaches, and a character typed on the list starts a
 # quick entry.
 #
-# Usage: KeyRoads.sh HOLDRA_BINARY [SCREENSHOT_DIR]
+# Usage: KeyRoads.sh HOLDRA_BINARY
 set -uo pipefail
 holdra=$1
-shots=${2:-}
 . "$(dirname "$0")/lib.sh"
 
-shot() { [ -n "$shots" ] && mkdir -p "$shots" && /usr/bin/import -window root "$shots/$1.png" 2>/dev/null; return 0; }
 # Read straight from the metadata: the running shelf holds the stash's lock.
 jsonCount() { python3 -c 'import json,sys; print(len(json.load(open(sys.argv[1]))))' "$1" 2>/dev/null || echo 0; }
 count() { jsonCount "$stash/metadata.json"; }
@@ -21,12 +19,9 @@ texts() { python3 -c 'import json,sys; print([i.get("text") for i in json.load(o
 noted() { grep -q -- "\"note\": \"$1\"" "$stash/metadata.json"; }
 clipboardIs() { [ "$(xclip -selection clipboard -o 2>/dev/null)" = "$1" ]; }
 
-for text in "row three" "row two" "row one"; do
-  "$holdra" add --text "$text" >/dev/null || fail "holdra add --text $text"
-done
+for text in "row three" "row two" "row one"; do "$holdra" add --text "$text" >/dev/null || fail "holdra add $text"; done
 start
 openWithHotKey "the hot key did not open the panel"
-waitFor 5 "the open panel did not take the keyboard" hasKeyboard
 geometry
 
 # The keyboard's row: Down selects the top row, "row one".
@@ -37,8 +32,7 @@ xdotool type --delay 15 "draftx"
 xdotool key BackSpace Left Delete ctrl+a ctrl+x
 printf 'pasted' | xclip -selection clipboard -i
 waitFor 5 "the clipboard did not take the text" clipboardIs pasted
-xdotool key ctrl+v End Return
-waitFor 15 "the quick entry did not stash the pasted text" listed '"pasted"'
+xdotool key ctrl+v End Return; waitFor 15 "the quick entry did not stash the pasted text" listed '"pasted"'
 [ "$(count)" -eq 4 ] || fail "keys in the quick entry changed the stash: $(texts)"
 [ "$(trashed)" -eq 0 ] || fail "keys in the quick entry moved a row to the trash"
 waitFor 15 "Return in the quick entry did not close the panel" panelIsClosed
@@ -46,16 +40,13 @@ waitFor 15 "Return in the quick entry did not close the panel" panelIsClosed
 # Walk the list: "pasted" is at the top now, so Down ×3 lands on "row two";
 # Ctrl+C copies it.
 openWithHotKey "the hot key did not open the panel again"
-waitFor 5 "the reopened panel did not take the keyboard" hasKeyboard
-xdotool key Down Down Down ctrl+c
-waitFor 5 "Ctrl+C did not copy the walked-to row" clipboardIs "row two"
+xdotool key Down Down Down ctrl+c; waitFor 5 "Ctrl+C did not copy the walked-to row" clipboardIs "row two"
 # Shift+Up extends the range to two rows; Ctrl+C copies both.
 xdotool key shift+Up ctrl+c
 waitFor 5 "Shift+Up did not extend the selection" clipboardIs "$(printf 'row one\nrow two')"
 shot keys-walked
 # Escape clears the selection and keeps the panel; End then Delete trashes the bottom row.
-xdotool key Escape
-panelIsOpen || fail "the first Escape closed the panel instead of clearing the selection"
+xdotool key Escape; panelIsOpen || fail "the first Escape closed the panel instead of clearing the selection"
 xdotool key End Delete
 inTrash() { grep -q '"row three"' "$stash/trash.json"; }
 waitFor 15 "Delete did not trash the last row" inTrash
@@ -68,25 +59,19 @@ xdotool key ctrl+f
 xdotool type --delay 15 "ROW"
 xdotool key Down ctrl+a ctrl+c
 waitFor 5 "Ctrl+A in a search did not take just the rows shown" clipboardIs "$(printf 'row one\nrow two')"
-shot keys-search
-xdotool key Escape Escape
-panelIsOpen || fail "Escape in a search closed the panel"
+xdotool key Escape Escape; panelIsOpen || fail "Escape in a search closed the panel"
 
 # A character typed on the list starts the quick entry; Escape clears it, a
 # second Escape closes the panel, and nothing was stashed.
 xdotool type --delay 15 "zq"
-shot keys-typed-on-list
-xdotool key Escape
-panelIsOpen || fail "Escape in a filled quick entry closed the panel"
-xdotool key Escape
-waitFor 15 "the second Escape did not close the panel" panelIsClosed
+xdotool key Escape; panelIsOpen || fail "Escape in a filled quick entry closed the panel"
+xdotool key Escape; waitFor 15 "the second Escape did not close the panel" panelIsClosed
 grep -q '"zq"' "$stash/metadata.json" && fail "the typed characters were stashed"
 [ "$(count)" -eq 3 ] || fail "typing on the list changed the stash"
 
 # The note editor from a row's menu, with that row selected: Backspace, Ctrl+A,
 # Ctrl+V edit the note; Escape closes the sheet only.
 openWithHotKey "the hot key did not open the panel a third time"
-waitFor 5 "the panel did not take the keyboard for the note" hasKeyboard
 geometry
 rowY=$(( Y + 80 ))
 xdotool mousemove $(( X + WIDTH / 2 )) $rowY click 1
@@ -97,48 +82,36 @@ openNoteFromMenu() {
   xdotool mousemove $(( X + WIDTH / 2 + 30 )) $(( rowY + 78 )) click 1
 }
 openNoteFromMenu
-shot keys-menu-chosen
 xdotool type --delay 15 "milkk"
-xdotool key BackSpace ctrl+a ctrl+c
-waitFor 5 "Ctrl+C in the note did not copy its text" clipboardIs milk
+xdotool key BackSpace ctrl+a ctrl+c; waitFor 5 "Ctrl+C in the note did not copy its text" clipboardIs milk
 xdotool key End ctrl+v
 shot keys-note-editor
-xdotool key Escape
-panelIsOpen || fail "Escape in the note editor closed the panel"
+xdotool key Escape; panelIsOpen || fail "Escape in the note editor closed the panel"
 [ "$(count)" -eq 3 ] || fail "keys in the note editor changed the stash: $(texts)"
 [ "$(trashed)" -eq 1 ] || fail "keys in the note editor moved a row to the trash"
 noted milkmilk && fail "Escape saved the note"
 # Again, and Return saves it.
 openNoteFromMenu
 xdotool type --delay 15 "kept"
-xdotool key Return
-waitFor 15 "Return in the note editor did not save the note" noted kept
+xdotool key Return; waitFor 15 "Return in the note editor did not save the note" noted kept
 panelIsOpen || fail "saving the note closed the panel"
-xdotool key Escape Escape
-waitFor 15 "Escape did not close the panel after the note" panelIsClosed
-shot keys-closed
+xdotool key Escape Escape; waitFor 15 "Escape did not close the panel after the note" panelIsClosed
 
 # Return opens the keyboard's row: a text shows in its preview window, which
 # Escape closes; Space opens it again and Ctrl+W closes it. The window is
 # named after the row, "pasted".
-previewShown() { xdotool search --onlyvisible --name "^pasted$" >/dev/null 2>&1; }
+preview() { xdotool search --onlyvisible --name "^pasted$" 2>/dev/null | head -1; }
+previewShown() { [ -n "$(preview)" ]; }
 previewGone() { ! previewShown; }
-previewHasKeyboard() {
-  local preview
-  preview=$(xdotool search --onlyvisible --name "^pasted$" 2>/dev/null | head -1)
-  [ -n "$preview" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$preview" ]
-}
+previewHasKeyboard() { local shown; shown=$(preview); [ -n "$shown" ] && [ "$(xdotool getactivewindow 2>/dev/null)" = "$shown" ]; }
 for keys in "Return Escape" "space ctrl+w"; do
   openWithHotKey "the hot key did not open the panel for the preview"
-  waitFor 5 "the panel did not take the keyboard for the preview" hasKeyboard
-  xdotool key Down "${keys% *}"
-  waitFor 15 "${keys% *} on a text row did not show its preview" previewShown
+  xdotool key Down "${keys% *}"; waitFor 15 "${keys% *} on a text row did not show its preview" previewShown
   # Looked up again at each try: a search dies with BadWindow when another
   # window goes away while it walks the tree.
   waitFor 5 "the preview did not take the keyboard" previewHasKeyboard
   shot "keys-preview-${keys% *}"
-  xdotool key "${keys#* }"
-  waitFor 15 "${keys#* } did not close the preview" previewGone
+  xdotool key "${keys#* }"; waitFor 15 "${keys#* } did not close the preview" previewGone
 done
 
 quit

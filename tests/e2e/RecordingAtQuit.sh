@@ -7,7 +7,7 @@
 set -uo pipefail
 holdra=$1
 . "$(dirname "$0")/lib.sh"
-command -v pulseaudio >/dev/null || fail "pulseaudio is not installed"
+needs pulseaudio
 
 # A private sound server whose microphone is a silent source.
 pulse=$scratch/pulse

@@ -4,24 +4,19 @@
 # item registers each time, reads right, its left click toggles the panel once,
 # and its menu has the tray's rows and runs them.
 #
-# Usage: TrayRoads.sh HOLDRA_BINARY TRAY_HOST_TOOL [SCREENSHOT_DIR]
+# Usage: TrayRoads.sh HOLDRA_BINARY TRAY_HOST_TOOL
 set -uo pipefail
 holdra=$1
 host=$2
-shots=${3:-}
 . "$(dirname "$0")/lib.sh"
-command -v dbus-daemon >/dev/null || fail "dbus-daemon is not installed"
-
-shot() { [ -n "$shots" ] && mkdir -p "$shots" && /usr/bin/import -window root "$shots/$1.png" 2>/dev/null; return 0; }
+needs dbus-daemon
 
 # A session bus of this run's own.
 busInfo=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) || fail "no session bus"
 export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$busInfo")
 pids+=("$(sed -n 2p <<<"$busInfo")")
 
-startHost() {
-  "$host" watch >"$scratch/host$1.log" 2>&1 & hostPid=$!; pids+=("$hostPid")
-}
+startHost() { "$host" watch >"$scratch/host$1.log" 2>&1 & hostPid=$!; pids+=("$hostPid"); }
 registeredWith() { grep -qx "registered $item" "$scratch/host$1.log"; }
 itemServed() { "$host" property "$item" Id | grep -qx com.tessavel.Holdra; }
 
@@ -38,11 +33,11 @@ for row in 打开暂存面板 "0 个项目 · " 检查更新… 设置… 退出
 done
 
 geometry
-"$host" activate "$item" || fail "the item refused Activate"
-waitFor 10 "a left click on the item did not open the panel" panelIsOpen
-shot tray-opened
-"$host" activate "$item" || fail "the item refused Activate"
-waitFor 10 "a second left click did not close the panel" panelIsClosed
+for state in Open Closed; do
+  "$host" activate "$item" || fail "the item refused Activate"
+  waitFor 10 "a left click on the item did not leave the panel ${state,,}" "panelIs$state"
+  shot "tray-${state,,}"
+done
 
 # The host restarts: the item comes back to it.
 kill "$hostPid"; wait "$hostPid" 2>/dev/null
@@ -54,8 +49,8 @@ settingsShown() { xdotool search --onlyvisible --name 栖物匣设置 >/dev/null
 waitFor 10 "the settings row of the host's menu opened no settings window" settingsShown
 shot tray-settings
 "$host" click "$item" 退出栖物匣 || fail "the host could not click the quit row"
-for ((i = 0; i < 100; ++i)); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "the quit row of the host's menu did not end Holdra"
+ended() { ! kill -0 "$app"; }
+waitFor 10 "the quit row of the host's menu did not end Holdra" ended
 wait "$app"; status=$?
 [ "$status" -eq 0 ] || fail "holdra exited with $status after the quit row"
 echo "PASS"

@@ -12,7 +12,7 @@ if [ "$(id -u)" = 0 ]; then
   id "$e2eUser" >/dev/null 2>&1 || useradd --system --no-create-home --shell /usr/sbin/nologin "$e2eUser" \
     || { echo "FAIL: cannot create the user $e2eUser"; exit 1; }
   asUser() { setpriv --reuid="$e2eUser" --regid="$e2eUser" --init-groups \
-    env -i PATH="$PATH" HOME=/tmp LANG=C.UTF-8 HOLDRA_E2E_KEEP="${HOLDRA_E2E_KEEP:-}" "$@"; }
+    env -i PATH="$PATH" HOME=/tmp LANG=C.UTF-8 HOLDRA_E2E_SHOTS="${HOLDRA_E2E_SHOTS:-}" "$@"; }
   # A clone under root's home is out of the user's reach: this script and the
   # programs beside the binary (what it may start) are copied where it can run them.
   copy=$(mktemp -d /tmp/holdra-wayland-bin.XXXXXX) && chmod 755 "$copy" || exit 1
@@ -22,37 +22,21 @@ if [ "$(id -u)" = 0 ]; then
   fi
   script=$(readlink -f "$0")
   if ! asUser test -r "$script"; then
-    cp "$script" "$copy/" && script=$copy/$(basename "$script")
+    cp "$script" "$(dirname "$script")/lib.sh" "$copy/" && script=$copy/$(basename "$script")
   fi
   asUser bash "$script" "$holdra"; status=$?
   rm -rf "$copy"
   exit "$status"
 fi
 
-for tool in sway swaymsg Xwayland python3; do
-  command -v "$tool" >/dev/null || { echo "FAIL: $tool is not installed"; exit 1; }
-done
-
-scratch=$(mktemp -d "${TMPDIR:-/tmp}/holdra-wayland.XXXXXX")
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
-  wait 2>/dev/null
-  [ -n "${HOLDRA_E2E_KEEP:-}" ] || rm -rf "$scratch"
-}
-trap cleanup EXIT
-
-log=$scratch/holdra.log
+noXServer=1
+. "$(dirname "$0")/lib.sh"
+needs sway swaymsg Xwayland grim xdotool python3
 fail() {
   echo "FAIL: $*"
   [ -f "$log" ] && sed 's/^/  holdra: /' "$log"
   [ -f "$scratch/sway.log" ] && tail -20 "$scratch/sway.log" | sed 's/^/  sway: /'
   exit 1
-}
-waitFor() {
-  local limit=$(( $1 * 10 )) what=$2 i; shift 2
-  for ((i = 0; i < limit; ++i)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  fail "$what"
 }
 
 # A fresh home for each compositor run; sway and Holdra share it.
@@ -108,33 +92,23 @@ sys.exit(1)' "$app" >"$scratch/rects" || return 1
 }
 # Lines other than the shelf's ordinary information log (its start line).
 noticeLines() { grep -v -E '^[0-9-]{10} [0-9:.]{12} holdra\.[a-z]+ info: ' "$log" | grep -c .; }
-startHoldra() {
+startHoldra() { # CHECK: starts the shelf with a fresh log and waits until CHECK finds its window
   : >"$log"
   "$holdra" >>"$log" 2>&1 & app=$!; pids+=("$app")
-  waitFor 30 "no Holdra window in sway's tree" readRects
+  waitFor 30 "no Holdra window (${1})" "$1"
 }
-quitHoldra() {
-  kill -TERM "$app"; wait "$app"; local status=$?
-  [ "$status" -eq 0 ] || fail "holdra exited with $status on SIGTERM"
-}
-atTopCentre() { readRects && [ "$Y" -eq "$OY" ] && [ $(( (X - OX) * 2 + W - OW )) -le 2 ] && [ $(( (X - OX) * 2 + W - OW )) -ge -2 ]; }
 panelIsOpen() { readRects && [ "$H" -gt 100 ]; }
 
 # With XWayland. The capsule is an unmanaged X11 window, which sway keeps out
 # of its tree and shows at the window's own X11 position; so the position is
 # read on the X side and the picture checked in sway's own screenshot.
 readXGeometry() {
-  local found shell
-  found=$(xdotool search --onlyvisible --pid "$app" 2>/dev/null | head -1)
-  [ -n "$found" ] || return 1
-  shell=$(xdotool getwindowgeometry --shell "$found" 2>/dev/null) || return 1
-  eval "$shell"
-  [ -n "${HEIGHT:-}" ]
-  X=$X Y=$Y W=$WIDTH H=$HEIGHT
+  findCapsule && readGeometry || return 1
+  W=$WIDTH H=$HEIGHT
   read -r OX OY OW OH < <(swaymsg -r -t get_outputs | python3 -c '
 import json, sys; r = json.load(sys.stdin)[0]["rect"]; print(r["x"], r["y"], r["width"], r["height"])')
 }
-xAtTopCentre() { readXGeometry && [ "$Y" -eq "$OY" ] && [ $(( (X - OX) * 2 + W - OW )) -le 2 ] && [ $(( (X - OX) * 2 + W - OW )) -ge -2 ]; }
+xAtTopCentre() { readXGeometry && [ "$Y" -eq "$OY" ] && (( (X - OX) * 2 + W - OW <= 2 && (X - OX) * 2 + W - OW >= -2 )); }
 xPanelIsOpen() { readXGeometry && [ "$H" -gt 100 ]; }
 # The colour sway shows at a point of the output.
 pixel() { grim -g "$1,$2 1x1" -t ppm - | tail -c 3 | od -An -tx1 | tr -d ' \n'; }
@@ -143,43 +117,33 @@ shows() { [ "$(pixel "$1" "$2")" != "$(pixel 5 "$2")" ]; }
 freshSession xwayland enable
 export DISPLAY=$(cat "$session/x-display")
 [ -n "$DISPLAY" ] || fail "sway started no XWayland"
-: >"$log"
-"$holdra" >>"$log" 2>&1 & app=$!; pids+=("$app")
-waitFor 30 "no capsule window on XWayland" readXGeometry
+startHoldra readXGeometry
 waitFor 10 "the capsule is not at the top centre of the output: ${X}x${Y} ${W}x${H}" xAtTopCentre
 [ "$H" -lt 100 ] || fail "the capsule starts open: ${W}x${H}"
-if command -v grim >/dev/null; then
-  waitFor 10 "sway does not show the capsule at the top centre" shows $(( OX + OW / 2 )) $(( OY + H / 2 ))
-fi
+waitFor 10 "sway does not show the capsule at the top centre" shows $(( OX + OW / 2 )) $(( OY + H / 2 ))
 swaymsg -r -t get_tree | grep -q "\"pid\": $app," && fail "sway manages (tiles or centres) the capsule"
 "$holdra" toggle || fail "holdra toggle failed"
 waitFor 10 "holdra toggle did not open the panel: ${W}x${H}" xPanelIsOpen
 xAtTopCentre || fail "the open panel is not at the top centre: ${X}x${Y} ${W}x${H}"
-if command -v grim >/dev/null; then
-  waitFor 10 "sway does not show the open panel" shows $(( OX + OW / 2 )) $(( OY + 200 ))
-  [ -n "${HOLDRA_E2E_KEEP:-}" ] && grim "$scratch/xwayland-open.png"
-fi
+waitFor 10 "sway does not show the open panel" shows $(( OX + OW / 2 )) $(( OY + 200 ))
+[ -z "${HOLDRA_E2E_SHOTS:-}" ] || grim "$HOLDRA_E2E_SHOTS/xwayland-open.png"
 [ "$(noticeLines)" -eq 1 ] || fail "more than the one notice line under XWayland"
 grep -q "XWayland" "$log" || fail "no notice of what works under XWayland"
-quitHoldra
+quit
 stopSession
 echo "ok: XWayland, panel ${W}x${H} at ${X},${Y} on ${OW}x${OH}"
 
 # Without XWayland, natively: the one notice line and nothing else, counted
 # once `holdra toggle` has made a round trip through the running shelf.
 startNative() {
-  startHoldra
+  startHoldra readRects
   [ "$FLOATING" = 1 ] || fail "$1: sway tiled the capsule: $(cat "$scratch/rects")"
   "$holdra" toggle || fail "$1: holdra toggle failed"
   waitFor 10 "$1: holdra toggle did not open the panel: $(cat "$scratch/rects")" panelIsOpen
-  if command -v grim >/dev/null; then
-    waitFor 10 "$1: sway does not show the open panel" shows $(( X + W / 2 )) $(( Y + H / 2 ))
-  fi
-  local lines
-  lines=$(noticeLines)
-  [ "$lines" -eq 1 ] || fail "$1: expected one notice line, got $lines"
+  waitFor 10 "$1: sway does not show the open panel" shows $(( X + W / 2 )) $(( Y + H / 2 ))
+  [ "$(noticeLines)" -eq 1 ] || fail "$1: expected one notice line, got $(noticeLines)"
   grep -q "Wayland" "$log" || fail "$1: the notice does not speak of Wayland"
-  quitHoldra
+  quit
 }
 freshSession native disable
 startNative "native Wayland"

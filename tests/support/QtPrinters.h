@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QRectF>
 #include <QString>
 #include <QUrl>
 #include <QUuid>
@@ -26,4 +27,9 @@ inline void PrintTo(const QUrl &value, std::ostream *os)
 inline void PrintTo(const QUuid &value, std::ostream *os)
 {
     *os << value.toString(QUuid::WithoutBraces).toStdString();
+}
+
+inline void PrintTo(const QRectF &r, std::ostream *os)
+{
+    *os << '(' << r.x() << ", " << r.y() << ", " << r.width() << " x " << r.height() << ')';
 }

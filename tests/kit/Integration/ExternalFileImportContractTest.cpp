@@ -4,62 +4,48 @@
 #include <gtest/gtest.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
+namespace Contract = ExternalFileImportContract;
 
 namespace {
 
-QUrl local(const char *path)
+QUrl local(const QString &path)
 {
-    return QUrl::fromLocalFile(QString::fromUtf8(path));
+    return QUrl::fromLocalFile(path);
 }
 
 } // namespace
 
-TEST(ExternalFileImportContractTest, NormalisationKeepsFirstOccurrencesOfLocalFiles)
+TEST(ExternalFileImportContractTest, KeepsFirstOccurrencesOfLocalFiles)
 {
     const QList<QUrl> input{
-        local("/a/b/../b/x.txt"),
-        QUrl(QStringLiteral("https://example.com/x.txt")),
-        local("/a/b/x.txt"),
-        local("/a//b/./y 1.txt"),
-        QUrl(QStringLiteral("file://localhost/a/b/y%201.txt")),
-        QUrl(QStringLiteral("file://nas/a/b/z.txt")),
-        QUrl(QStringLiteral("file:relative.txt")),
-        QUrl(),
-        local("/a/报告/"),
-        local("/a/报告"),
+        local(u"/a/b/../b/x.txt"_s), QUrl(u"https://example.com/x.txt"_s), local(u"/a/b/x.txt"_s),
+        local(u"/a//b/./y 1.txt"_s), QUrl(u"file://localhost/a/b/y%201.txt"_s), QUrl(u"file://nas/a/b/z.txt"_s),
+        QUrl(u"file:relative.txt"_s), QUrl(), local(u"/a/报告/"_s), local(u"/a/报告"_s),
     };
-    EXPECT_EQ(ExternalFileImportContract::normalizedFileURLs(input),
-              (QList<QUrl>{local("/a/b/x.txt"), local("/a/b/y 1.txt"), local("/a/报告/")}));
-    EXPECT_TRUE(ExternalFileImportContract::normalizedFileURLs({}).isEmpty());
+    EXPECT_EQ(Contract::normalizedFileURLs(input),
+              (QList<QUrl>{local(u"/a/b/x.txt"_s), local(u"/a/b/y 1.txt"_s), local(u"/a/报告/"_s)}));
 }
 
 TEST(ExternalFileImportContractTest, ArgumentsResolveAgainstTheCallersDirectory)
 {
     const QStringList arguments{
-        QStringLiteral("notes.txt"),
-        QStringLiteral("../shared/a b.png"),
-        QStringLiteral("/abs/c.pdf"),
-        QStringLiteral("file:///abs/c.pdf"),
-        QStringLiteral("file:///abs/d%20e.pdf"),
-        QStringLiteral("https://example.com/"),
-        QStringLiteral("a:b.txt"),
-        QString(),
-        QStringLiteral("file:///abs/broken%zz.pdf"),
-        QStringLiteral("file://otherhost/abs/f.pdf"),
-        QStringLiteral("file:///abs/g.pdf\nfile:///abs/h.pdf"),
-        QStringLiteral("file://localhost/abs/%E6%97%A5.txt"),
+        u"notes.txt"_s, u"../shared/a b.png"_s, u"/abs/c.pdf"_s, u"file:///abs/c.pdf"_s,
+        u"file:///abs/d%20e.pdf"_s, u"https://example.com/"_s, u"a:b.txt"_s, QString(),
+        u"file:///abs/broken%zz.pdf"_s, u"file://otherhost/abs/f.pdf"_s, u"file:///abs/g.pdf\nfile:///abs/h.pdf"_s,
+        u"file://localhost/abs/%E6%97%A5.txt"_s,
     };
-    EXPECT_EQ(ExternalFileImportContract::fileURLsFromArguments(arguments, QStringLiteral("/home/u/work")),
-              (QList<QUrl>{local("/home/u/work/notes.txt"), local("/home/u/shared/a b.png"), local("/abs/c.pdf"),
-                           local("/abs/d e.pdf"), local("/home/u/work/a:b.txt"), local("/abs/日.txt")}));
+    EXPECT_EQ(Contract::fileURLsFromArguments(arguments, u"/home/u/work"_s),
+              (QList<QUrl>{local(u"/home/u/work/notes.txt"_s), local(u"/home/u/shared/a b.png"_s),
+                           local(u"/abs/c.pdf"_s), local(u"/abs/d e.pdf"_s), local(u"/home/u/work/a:b.txt"_s),
+                           local(u"/abs/日.txt"_s)}));
 }
 
 TEST(ExternalFileImportContractTest, FeedbackNamesOnlyNonZeroCounts)
 {
-    using ExternalFileImportContract::feedbackMessage;
-    EXPECT_EQ(feedbackMessage(2, 1, 0), QStringLiteral("已暂存 2 项，1 项已存在"));
-    EXPECT_EQ(feedbackMessage(0, 0, 3), QStringLiteral("3 项失败"));
-    EXPECT_EQ(feedbackMessage(1, 2, 3), QStringLiteral("已暂存 1 项，2 项已存在，3 项失败"));
-    EXPECT_EQ(feedbackMessage(0, 0, 0), QStringLiteral("没有可暂存的文件"));
-    EXPECT_EQ(feedbackMessage(-1, -5, 0), QStringLiteral("没有可暂存的文件"));
+    EXPECT_EQ(Contract::feedbackMessage(2, 1, 0), u"已暂存 2 项，1 项已存在"_s);
+    EXPECT_EQ(Contract::feedbackMessage(0, 0, 3), u"3 项失败"_s);
+    EXPECT_EQ(Contract::feedbackMessage(1, 2, 3), u"已暂存 1 项，2 项已存在，3 项失败"_s);
+    EXPECT_EQ(Contract::feedbackMessage(0, 0, 0), u"没有可暂存的文件"_s);
+    EXPECT_EQ(Contract::feedbackMessage(-1, -5, 0), u"没有可暂存的文件"_s);
 }

@@ -4,19 +4,20 @@
 #include <gtest/gtest.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 const QDateTime someDate = QDateTime(QDate(2026, 3, 1), QTime(8, 15, 30), Qt::UTC);
 
-StoredFile stored(const QString &name, qint64 size = 10)
+StoredFile stored(const QString &name)
 {
-    return {QStringLiteral("ITEM/") + name, size, name};
+    return {u"ITEM/"_s + name, 10, name};
 }
 
 } // namespace
 
-TEST(StashItemKindTest, RawValuesRoundTripAndUnknownValuesAreRejected)
+TEST(StashItemTest, KindsKeepTheirStoredNames)
 {
     QStringList raws;
     for (StashItemKind kind : StashItemKinds::allCases()) {
@@ -25,133 +26,79 @@ TEST(StashItemKindTest, RawValuesRoundTripAndUnknownValuesAreRejected)
     }
     EXPECT_EQ(raws, QStringList({"file", "image", "text", "link", "audio"}));
     EXPECT_FALSE(StashItemKinds::fromRawValue(u"video"));
-    EXPECT_EQ(StashItemKinds::localizedName(StashItemKind::audio), QStringLiteral("录音"));
-    EXPECT_EQ(StashItemKinds::symbolName(StashItemKind::text), QStringLiteral("text.alignleft"));
+
+    EXPECT_EQ(StashItem::inferredKind(u"photo.JPG"_s, false), StashItemKind::image);
+    EXPECT_EQ(StashItem::inferredKind(u"song.mp3"_s, false), StashItemKind::audio);
+    EXPECT_EQ(StashItem::inferredKind(u"README"_s, false), StashItemKind::file);
+    EXPECT_EQ(StashItem::inferredKind(u"x.png"_s, true), StashItemKind::file);
 }
 
-TEST(StashItemTest, NotesAreNormalisedOnConstructionAndSetting)
+TEST(StashItemTest, NotesAreTrimmedCutAndPartOfEquality)
 {
-    EXPECT_EQ(StashItem::normalizedNote(QStringLiteral(" \n\t\u3000\n")), std::nullopt);
-    EXPECT_EQ(StashItem::normalizedNote(std::nullopt), std::nullopt);
-    EXPECT_EQ(StashItem::normalizedNote(QStringLiteral("  \u00a0hello  ")), QStringLiteral("hello"));
-
-    // 600 characters, each a letter with a combining accent: two code units, one character.
-    QString longNote;
-    for (int i = 0; i < 600; ++i)
-        longNote += QStringLiteral("e\u0301");
-    const std::optional<QString> cut = StashItem::normalizedNote(longNote);
+    EXPECT_EQ(StashItem::normalizedNote(u" \n\t\u3000\n"_s), std::nullopt);
+    EXPECT_EQ(StashItem::normalizedNote(u"  \u00a0hello  "_s), u"hello"_s);
+    // 600 characters of a letter with a combining accent: cut at 1000 code units.
+    const std::optional<QString> cut = StashItem::normalizedNote(u"e\u0301"_s.repeated(600));
     ASSERT_TRUE(cut);
     EXPECT_EQ(cut->size(), 1000);
-
     // The cut comes after trimming, so white space can remain at the end.
-    const QString padded = QStringLiteral("  ") + QString(499, u'x') + QStringLiteral(" y");
-    EXPECT_EQ(StashItem::normalizedNote(padded), QString(499, u'x') + u' ');
+    EXPECT_EQ(StashItem::normalizedNote(u"  "_s + QString(499, u'x') + u" y"_s), QString(499, u'x') + u' ');
 
-    StashItem item = StashItem::makeText(QStringLiteral("t"), someDate);
-    item.setNote(QStringLiteral("   "));
-    EXPECT_EQ(item.note(), std::nullopt);
-    const StashItem constructed(QUuid::createUuid(), StashItemKind::text, QStringLiteral("x"),
-                                someDate, false, QStringLiteral("\n note \n"), {}, {}, {}, {}, {},
-                                {}, {}, {}, {}, {});
-    EXPECT_EQ(constructed.note(), QStringLiteral("note"));
+    const StashItem plain = StashItem::makeText(u"t"_s, someDate);
+    StashItem noted = plain;
+    noted.setNote(u"   "_s);
+    EXPECT_EQ(noted.note(), std::nullopt);
+    noted.setNote(u"first\n\n  second\tthird"_s);
+    EXPECT_EQ(noted.notePreview(), u"first second third"_s);
+    EXPECT_NE(plain, noted);
+    const StashItem constructed(QUuid::createUuid(), StashItemKind::text, u"x"_s, someDate, false, u"\n note \n"_s,
+                                {}, {}, {}, {}, {}, {}, {}, {}, {}, {});
+    EXPECT_EQ(constructed.note(), u"note"_s);
 }
 
-TEST(StashItemTest, SummaryTakesTheFirstTwoNonBlankLines)
+TEST(StashItemTest, ShownNamesAndTexts)
 {
-    EXPECT_EQ(StashItem::summary(QStringLiteral("   \n  alpha beta \n\tgamma\t\n delta ")),
-              QStringLiteral("alpha beta gamma"));
-    EXPECT_EQ(StashItem::summary(QString(130, u'z')), QString(120, u'z'));
-    EXPECT_EQ(StashItem::summary(QStringLiteral(" \t\n \n")), QString());
-    // CR LF is one character and no line separator, so the lines stay together.
-    EXPECT_EQ(StashItem::summary(QStringLiteral("one\r\ntwo\r\nthree")),
-              QStringLiteral("one\r\ntwo\r\nthree"));
-    // A line of only a non-breaking space is blank.
-    EXPECT_EQ(StashItem::summary(QStringLiteral("\u00a0\nsecond")), QStringLiteral("second"));
+    const struct
+    {
+        QString text;
+        QString summary;
+    } summaries[] = {
+        {u"   \n  alpha beta \n\tgamma\t\n delta "_s, u"alpha beta gamma"_s},
+        {QString(130, u'z'), QString(120, u'z')},
+        {u" \t\n \n"_s, {}},
+        // CR LF is one character and no line separator, so the lines stay together.
+        {u"one\r\ntwo"_s, u"one\r\ntwo"_s},
+        {u"\u00a0\nsecond"_s, u"second"_s},
+    };
+    for (const auto &c : summaries)
+        EXPECT_EQ(StashItem::summary(c.text), c.summary) << c.text.toStdString();
+
+    EXPECT_EQ(StashItem::makeLink(u"https://example.com/a"_s, u"  Example  "_s, someDate).displayName(), u"Example"_s);
+    EXPECT_EQ(StashItem::makeLink(u"https://example.com/a"_s, u"   "_s, someDate).displayName(), u"example.com"_s);
+    EXPECT_EQ(StashItem::makeLink(u"hello"_s, std::nullopt, someDate).displayName(), u"hello"_s);
+
+    StashItem text = StashItem::makeText(u"a/b:c"_s, someDate);
+    EXPECT_EQ(text.txtFileName(), u"a b c.txt"_s);
+    text.setDisplayName(QString());
+    EXPECT_EQ(text.txtFileName(), u"暂存文本.txt"_s);
+    text.setDisplayName(QString(50, u'n'));
+    EXPECT_EQ(text.txtFileName(), QString(40, u'n') + u".txt"_s);
 }
 
-TEST(StashItemTest, LinkDisplayNameFallsBackFromTitleToHostToText)
+TEST(StashItemTest, ImageSizesAndDurations)
 {
-    const StashItem titled = StashItem::makeLink(QStringLiteral("https://example.com/a"),
-                                                 QStringLiteral("  Example  "), someDate);
-    EXPECT_EQ(titled.displayName(), QStringLiteral("Example"));
-    EXPECT_EQ(titled.linkTitle(), QStringLiteral("Example"));
-    EXPECT_EQ(titled.kind(), StashItemKind::link);
-
-    const StashItem blankTitle = StashItem::makeLink(QStringLiteral("https://example.com/a"),
-                                                     QStringLiteral("   "), someDate);
-    EXPECT_EQ(blankTitle.displayName(), QStringLiteral("example.com"));
-    EXPECT_EQ(blankTitle.linkTitle(), QString());
-
-    const StashItem bare = StashItem::makeLink(QStringLiteral("hello"), std::nullopt, someDate);
-    EXPECT_EQ(bare.displayName(), QStringLiteral("hello"));
-    EXPECT_EQ(bare.linkTitle(), std::nullopt);
-    EXPECT_EQ(bare.urlString(), QStringLiteral("hello"));
-}
-
-TEST(StashItemTest, FactoriesFillTheirFields)
-{
-    const StashItem image = StashItem::makeImage(stored(QStringLiteral("a.png")),
-                                                 QSizeF(99.5, 0.4), someDate);
-    EXPECT_EQ(image.kind(), StashItemKind::image);
-    EXPECT_EQ(image.pixelWidth(), 100);
-    EXPECT_EQ(image.pixelHeight(), 0);
-    EXPECT_EQ(image.pixelSizeText(), QStringLiteral("100 × 0"));
-    EXPECT_EQ(image.relativePath(), QStringLiteral("ITEM/a.png"));
-    EXPECT_EQ(image.originalFileName(), QStringLiteral("a.png"));
-    EXPECT_EQ(image.contentHash(), std::nullopt);
-
-    StashItem oneSided = StashItem::makeImage(stored(QStringLiteral("b.png")), {}, someDate);
-    EXPECT_EQ(oneSided.pixelWidth(), std::nullopt);
+    const StashItem image = StashItem::makeImage(stored(u"a.png"_s), QSizeF(99.5, 0.4), someDate);
+    EXPECT_EQ(image.pixelSizeText(), u"100 × 0"_s);
+    StashItem oneSided = StashItem::makeImage(stored(u"b.png"_s), {}, someDate);
     oneSided.setPixelWidth(5);
     EXPECT_EQ(oneSided.pixelSizeText(), std::nullopt);
 
-    const StashItem audio = StashItem::makeAudio(stored(QStringLiteral("r.m4a")), 61.5,
-                                                 std::nullopt, someDate);
-    EXPECT_TRUE(audio.displayName().startsWith(QStringLiteral("录音 · ")));
-    EXPECT_EQ(audio.durationText(), QStringLiteral("1:01"));
-    const StashItem named = StashItem::makeAudio(stored(QStringLiteral("r.m4a")), std::nullopt,
-                                                 QStringLiteral("r.m4a"), someDate);
-    EXPECT_EQ(named.displayName(), QStringLiteral("r.m4a"));
+    const StashItem audio = StashItem::makeAudio(stored(u"r.m4a"_s), 61.5, std::nullopt, someDate);
+    EXPECT_TRUE(audio.displayName().startsWith(u"录音 · "_s));
+    EXPECT_EQ(audio.durationText(), u"1:01"_s);
+    const StashItem named = StashItem::makeAudio(stored(u"r.m4a"_s), std::nullopt, u"r.m4a"_s, someDate);
+    EXPECT_EQ(named.displayName(), u"r.m4a"_s);
     EXPECT_EQ(named.durationText(), std::nullopt);
-}
-
-TEST(StashItemTest, DurationTextAndTxtFileName)
-{
-    EXPECT_EQ(StashItem::durationText(0), QStringLiteral("0:00"));
-    EXPECT_EQ(StashItem::durationText(59.9), QStringLiteral("0:59"));
-    EXPECT_EQ(StashItem::durationText(3600), QStringLiteral("60:00"));
-
-    StashItem item = StashItem::makeText(QStringLiteral("a/b:c"), someDate);
-    EXPECT_EQ(item.txtFileName(), QStringLiteral("a b c.txt"));
-    item.setDisplayName(QString());
-    EXPECT_EQ(item.txtFileName(), QStringLiteral("暂存文本.txt"));
-    item.setDisplayName(QString(50, u'n'));
-    EXPECT_EQ(item.txtFileName(), QString(40, u'n') + QStringLiteral(".txt"));
-}
-
-TEST(StashItemTest, NotePreviewIsTheNoteOnOneLine)
-{
-    StashItem item = StashItem::makeText(QStringLiteral("t"), someDate);
-    EXPECT_EQ(item.notePreview(), std::nullopt);
-    item.setNote(QStringLiteral("first\n\n  second\tthird"));
-    EXPECT_EQ(item.notePreview(), QStringLiteral("first second third"));
-}
-
-TEST(StashItemTest, KindIsInferredFromTheExtension)
-{
-    EXPECT_EQ(StashItem::inferredKind(QStringLiteral("photo.JPG"), false), StashItemKind::image);
-    EXPECT_EQ(StashItem::inferredKind(QStringLiteral("song.mp3"), false), StashItemKind::audio);
-    EXPECT_EQ(StashItem::inferredKind(QStringLiteral("archive.zip"), false), StashItemKind::file);
-    EXPECT_EQ(StashItem::inferredKind(QStringLiteral("README"), false), StashItemKind::file);
-    EXPECT_EQ(StashItem::inferredKind(QStringLiteral("x.png"), true), StashItemKind::file);
-    EXPECT_EQ(StashItem::inferredKind(QStringLiteral("x.unknownext"), false), StashItemKind::file);
-}
-
-TEST(StashItemTest, ItemsDifferingOnlyInTheirNoteAreNotEqual)
-{
-    const StashItem a = StashItem::makeText(QStringLiteral("t"), someDate);
-    StashItem b = a;
-    EXPECT_EQ(a, b);
-    b.setNote(QStringLiteral("n"));
-    EXPECT_NE(a, b);
+    EXPECT_EQ(StashItem::durationText(59.9), u"0:59"_s);
+    EXPECT_EQ(StashItem::durationText(3600), u"60:00"_s);
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 using FullScreenWindowDetector::coveredDisplayIDs;
 using FullScreenWindowDetector::DisplayBounds;
 
@@ -11,8 +12,8 @@ namespace {
 constexpr qint32 ownPID = 4242;
 constexpr qint32 otherPID = 77;
 
-const QString A = QStringLiteral("A");
-const QString B = QStringLiteral("B");
+const QString A = u"A"_s;
+const QString B = u"B"_s;
 const QRectF boundsA(0, 0, 2000, 1000);
 const QRectF boundsB(2000, -360, 2560, 1440);
 const QList<DisplayBounds> twoDisplays{{A, boundsA}, {B, boundsB}};

@@ -1,4 +1,5 @@
 #include "Notch/NotchMetrics.h"
+#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -6,17 +7,7 @@
 
 using namespace holdra;
 
-// Lets failures print rectangles.
-void PrintTo(const QRectF &r, std::ostream *os)
-{
-    *os << "(" << r.x() << ", " << r.y() << ", " << r.width() << " x " << r.height() << ")";
-}
-
-namespace {
-
 constexpr auto none = std::nullopt;
-
-} // namespace
 
 TEST(NotchMetricsTest, FindsTheNotchAndTheAttachmentLine)
 {

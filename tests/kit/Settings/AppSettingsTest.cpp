@@ -1,23 +1,22 @@
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
-#include "Settings/QSettingsUserDefaults.h"
-#include "TempDir.h"
 
-#include <QFile>
+#include <QSignalSpy>
 #include <gtest/gtest.h>
 
 #include <limits>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 using Selection = DisplayAttachmentSelection;
 using Modifier = GlobalHotKey::Modifier;
 
 namespace {
 
-const QString modeKey = QStringLiteral("settings.displayAttachmentMode");
-const QString idsKey = QStringLiteral("settings.attachedDisplayIDs");
-const QString widthKey = QStringLiteral("settings.panelWidth");
-const QString hotKeyKey = QStringLiteral("settings.globalHotKey");
+const QString modeKey = u"settings.displayAttachmentMode"_s;
+const QString idsKey = u"settings.attachedDisplayIDs"_s;
+const QString widthKey = u"settings.panelWidth"_s;
+const QString hotKeyKey = u"settings.globalHotKey"_s;
 
 struct BoolSetting
 {
@@ -65,41 +64,26 @@ TEST(AppSettingsTest, BooleansOfAnotherTypeFallBackAndSettersWriteBooleans)
 
 TEST(AppSettingsTest, PanelWidthIsClampedWhenReadAndWhenSet)
 {
-    const struct
-    {
-        QVariant stored;
-        double expected;
-    } reads[] = {
-        {100.0, 320},
-        {1000.0, 720},
-        {320.0, 320},
-        {320.5, 320.5},
-        {720.0, 720},
-        {720.5, 720},
-        {QStringLiteral("wide"), 320}, // present but not a number reads as 0
-        {std::numeric_limits<double>::quiet_NaN(), 384},
-        {-std::numeric_limits<double>::infinity(), 320},
-    };
-    for (const auto &r : reads) {
+    constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+    constexpr double infinity = std::numeric_limits<double>::infinity();
+    for (const auto &[stored, expected] : std::initializer_list<std::pair<QVariant, double>>{
+             {100.0, 320}, {1000.0, 720}, {320.0, 320}, {320.5, 320.5}, {720.0, 720}, {720.5, 720},
+             {u"wide"_s, 320}, // present but not a number reads as 0
+             {nan, 384}, {-infinity, 320}}) {
         InMemoryUserDefaults defaults;
-        defaults.setValue(widthKey, r.stored);
-        EXPECT_EQ(AppSettings(defaults).panelWidth(), r.expected) << r.stored.toString().toStdString();
+        defaults.setValue(widthKey, stored);
+        EXPECT_EQ(AppSettings(defaults).panelWidth(), expected) << stored.toString().toStdString();
         // Compared as text, so that NaN equals itself.
-        EXPECT_EQ(defaults.value(widthKey).toString(), r.stored.toString()) << "reading rewrote the width";
+        EXPECT_EQ(defaults.value(widthKey).toString(), stored.toString()) << "reading rewrote the width";
     }
 
     InMemoryUserDefaults defaults;
     AppSettings settings(defaults);
-    const struct
-    {
-        double requested;
-        double stored;
-    } writes[] = {{320, 320}, {720.5, 720}, {0, 320}, {500.25, 500.25},
-                  {std::numeric_limits<double>::quiet_NaN(), 384}};
-    for (const auto &w : writes) {
-        settings.setPanelWidth(w.requested);
-        EXPECT_EQ(settings.panelWidth(), w.stored);
-        EXPECT_EQ(defaults.value(widthKey), QVariant(w.stored));
+    for (const auto &[requested, stored] :
+         std::initializer_list<std::pair<double, double>>{{320, 320}, {720.5, 720}, {0, 320}, {500.25, 500.25}, {nan, 384}}) {
+        settings.setPanelWidth(requested);
+        EXPECT_EQ(settings.panelWidth(), stored);
+        EXPECT_EQ(defaults.value(widthKey), QVariant(stored));
     }
     settings.setPanelWidth(600);
     settings.resetPanelWidth();
@@ -114,14 +98,14 @@ TEST(AppSettingsTest, ReadsTheDisplayAttachment)
         QVariant ids;
         Selection expected;
     } cases[] = {
-        {QStringLiteral("disabled"), QStringList{"A"}, Selection::disabled()},
-        {QStringLiteral("automatic"), QStringList{"A"}, Selection::automatic()},
-        {QStringLiteral("selected"), QStringList{}, Selection::automatic()},
-        {QStringLiteral("selected"), QStringList{"B", "A"}, Selection::selected({"A", "B"})},
+        {u"disabled"_s, QStringList{"A"}, Selection::disabled()},
+        {u"automatic"_s, QStringList{"A"}, Selection::automatic()},
+        {u"selected"_s, QStringList{}, Selection::automatic()},
+        {u"selected"_s, QStringList{"B", "A"}, Selection::selected({"A", "B"})},
         {{}, QStringList{"B", "A"}, Selection::selected({"A", "B"})},
-        {QStringLiteral("sideways"), QStringList{"C"}, Selection::selected({"C"})},
+        {u"sideways"_s, QStringList{"C"}, Selection::selected({"C"})},
         {42, QStringList{"C"}, Selection::selected({"C"})},
-        {QStringLiteral("selected"), QStringLiteral("A"), Selection::automatic()},
+        {u"selected"_s, u"A"_s, Selection::automatic()},
         {{}, {}, Selection::automatic()},
     };
     for (const auto &c : cases) {
@@ -144,24 +128,24 @@ TEST(AppSettingsTest, WritesTheDisplayAttachment)
     };
 
     settings.setDisplayAttachmentSelection(Selection::selected({"2", "10"}));
-    EXPECT_EQ(stored(), std::pair(QStringLiteral("selected"), QStringList{"10", "2"}));
+    EXPECT_EQ(stored(), std::pair(u"selected"_s, QStringList{"10", "2"}));
     EXPECT_EQ(settings.attachedDisplayIDs(), (QSet<QString>{"2", "10"}));
 
     settings.setDisplayAttachmentSelection(Selection::selected({}));
     EXPECT_EQ(settings.displayAttachmentSelection(), Selection::disabled());
-    EXPECT_EQ(stored(), std::pair(QStringLiteral("disabled"), QStringList{}));
+    EXPECT_EQ(stored(), std::pair(u"disabled"_s, QStringList{}));
     EXPECT_TRUE(settings.attachedDisplayIDs().isEmpty());
 
     settings.setAttachedDisplayIDs({"A"});
-    EXPECT_EQ(stored(), std::pair(QStringLiteral("selected"), QStringList{"A"}));
+    EXPECT_EQ(stored(), std::pair(u"selected"_s, QStringList{"A"}));
 
     settings.setAttachedDisplayIDs({});
     EXPECT_EQ(settings.displayAttachmentSelection(), Selection::automatic());
-    EXPECT_EQ(stored(), std::pair(QStringLiteral("automatic"), QStringList{}));
+    EXPECT_EQ(stored(), std::pair(u"automatic"_s, QStringList{}));
 
     settings.setDisplayAttachmentSelection(Selection::disabled());
     settings.resetAttachedDisplays();
-    EXPECT_EQ(stored(), std::pair(QStringLiteral("automatic"), QStringList{}));
+    EXPECT_EQ(stored(), std::pair(u"automatic"_s, QStringList{}));
     EXPECT_EQ(defaults.value(idsKey).metaType(), QMetaType::fromType<QStringList>());
 }
 
@@ -184,13 +168,10 @@ TEST(AppSettingsTest, EveryAssignmentNotifiesWithTheStoredValue)
     InMemoryUserDefaults defaults;
     AppSettings settings(defaults);
     QList<double> widths;
-    int selections = 0;
-    int hotKeys = 0;
-    int sounds = 0;
     QObject::connect(&settings, &AppSettings::panelWidthChanged, [&](double w) { widths.append(w); });
-    QObject::connect(&settings, &AppSettings::displayAttachmentSelectionChanged, [&] { ++selections; });
-    QObject::connect(&settings, &AppSettings::hotKeyChanged, [&] { ++hotKeys; });
-    QObject::connect(&settings, &AppSettings::soundFeedbackChanged, [&] { ++sounds; });
+    const QSignalSpy selections(&settings, &AppSettings::displayAttachmentSelectionChanged);
+    const QSignalSpy hotKeys(&settings, &AppSettings::hotKeyChanged);
+    const QSignalSpy sounds(&settings, &AppSettings::soundFeedbackChanged);
 
     settings.setPanelWidth(384);
     settings.setPanelWidth(2000);
@@ -198,15 +179,11 @@ TEST(AppSettingsTest, EveryAssignmentNotifiesWithTheStoredValue)
     settings.setHotKey(settings.hotKey());
     settings.setSoundFeedback(true);
     EXPECT_EQ(widths, (QList<double>{384, 720}));
-    EXPECT_EQ(selections, 1);
-    EXPECT_EQ(hotKeys, 1);
-    EXPECT_EQ(sounds, 1);
-}
+    EXPECT_EQ(selections.size(), 1);
+    EXPECT_EQ(hotKeys.size(), 1);
+    EXPECT_EQ(sounds.size(), 1);
 
-TEST(AppSettingsTest, AnObserverAssigningAgainHasTheLastWord)
-{
-    InMemoryUserDefaults defaults;
-    AppSettings settings(defaults);
+    // An observer that assigns again has the last word.
     QObject::connect(&settings, &AppSettings::panelWidthChanged, &settings, [&](double w) {
         if (w > 600)
             settings.setPanelWidth(600);
@@ -214,33 +191,4 @@ TEST(AppSettingsTest, AnObserverAssigningAgainHasTheLastWord)
     settings.setPanelWidth(700);
     EXPECT_EQ(settings.panelWidth(), 600);
     EXPECT_EQ(defaults.value(widthKey), QVariant(600.0));
-}
-
-TEST(AppSettingsTest, EverySettingSurvivesTheSettingsFile)
-{
-    test::TempDir dir;
-    const QString path = dir.filePath(QStringLiteral("Holdra.ini"));
-    {
-        QSettingsUserDefaults defaults(path);
-        AppSettings settings(defaults);
-        settings.setLaunchAtLogin(true);
-        settings.setEnableInFullScreen(true);
-        settings.setSoundFeedback(false);
-        settings.setAnimations(false);
-        settings.setPanelWidth(455.5);
-        settings.setAttachedDisplayIDs({"runtime-2"});
-        settings.setHotKey({0, Modifier::Command | Modifier::Shift});
-    }
-    // A copy under another name is read from disk, not from QSettings' in-process cache.
-    const QString copy = dir.filePath(QStringLiteral("copy.ini"));
-    ASSERT_TRUE(QFile::copy(path, copy));
-    QSettingsUserDefaults defaults(copy);
-    const AppSettings settings(defaults);
-    EXPECT_TRUE(settings.launchAtLogin());
-    EXPECT_TRUE(settings.enableInFullScreen());
-    EXPECT_FALSE(settings.soundFeedback());
-    EXPECT_FALSE(settings.animations());
-    EXPECT_EQ(settings.panelWidth(), 455.5);
-    EXPECT_EQ(settings.displayAttachmentSelection(), Selection::selected({"runtime-2"}));
-    EXPECT_EQ(settings.hotKey(), GlobalHotKey(0, Modifier::Command | Modifier::Shift));
 }

@@ -1,34 +1,30 @@
 #include "Settings/DisplayAttachmentSelection.h"
 
+#include <QMetaEnum>
 #include <gtest/gtest.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 using Selection = DisplayAttachmentSelection;
 
 namespace {
 
-const QString A = QStringLiteral("A");
-const QString B = QStringLiteral("B");
-const QString C = QStringLiteral("C");
+const QString A = u"A"_s;
+const QString B = u"B"_s;
+const QString C = u"C"_s;
 const std::optional<QString> none;
 
-std::string describe(const Selection &s)
-{
-    switch (s.mode()) {
-    case Selection::Mode::Automatic:
-        return "automatic";
-    case Selection::Mode::Disabled:
-        return "disabled";
-    case Selection::Mode::Selected: {
-        QStringList ids = s.selectedDisplayIDs().values();
-        ids.sort();
-        return "selected{" + ids.join(QLatin1Char(',')).toStdString() + "}";
-    }
-    }
-    return {};
-}
-
 } // namespace
+
+// Lets failures print a selection, for example "Selected{A,B}".
+namespace holdra {
+void PrintTo(const Selection &s, std::ostream *os)
+{
+    QStringList ids = s.selectedDisplayIDs().values();
+    ids.sort();
+    *os << QMetaEnum::fromType<Selection::Mode>().valueToKey(int(s.mode())) << '{' << ids.join(u',').toStdString() << '}';
+}
+} // namespace holdra
 
 TEST(DisplayAttachmentSelectionTest, ResolvesToConnectedDisplaysInSystemOrder)
 {
@@ -54,7 +50,7 @@ TEST(DisplayAttachmentSelectionTest, ResolvesToConnectedDisplaysInSystemOrder)
     };
     for (const auto &c : cases)
         EXPECT_EQ(c.selection.resolvedIDs(c.available, c.defaultID), c.expected)
-            << describe(c.selection) << " over " << c.available.join(QLatin1Char(',')).toStdString();
+            << testing::PrintToString(c.selection) << " over " << c.available.join(u',').toStdString();
 }
 
 TEST(DisplayAttachmentSelectionTest, TogglingDisplays)
@@ -85,11 +81,9 @@ TEST(DisplayAttachmentSelectionTest, TogglingDisplays)
         // ...but do not keep the selection alive alone.
         {Selection::selected({B, C}), B, false, A, Selection::disabled()},
     };
-    for (const auto &c : cases) {
-        const Selection result = c.from.togglingDisplay(c.display, c.enabled, available, c.defaultID);
-        EXPECT_EQ(result, c.expected) << describe(c.from) << (c.enabled ? " +" : " -")
-                                      << c.display.toStdString() << " gave " << describe(result);
-    }
+    for (const auto &c : cases)
+        EXPECT_EQ(c.from.togglingDisplay(c.display, c.enabled, available, c.defaultID), c.expected)
+            << testing::PrintToString(c.from) << (c.enabled ? " +" : " -") << c.display.toStdString();
 }
 
 TEST(DisplayAttachmentSelectionTest, OnlyADisabledSelectionKeepsHiddenNotchTriggers)
@@ -107,14 +101,14 @@ TEST(DisplayAttachmentSelectionTest, PanelDisplaysSkipUnavailableOnes)
     const QStringList available{A, B, C};
     EXPECT_EQ(Selection::transientPanelDisplayID(A, available, B, {}), A);
     EXPECT_EQ(Selection::transientPanelDisplayID(A, available, B, {A}), B);
-    EXPECT_EQ(Selection::transientPanelDisplayID(QStringLiteral("gone"), available, B, {B}), A);
+    EXPECT_EQ(Selection::transientPanelDisplayID(u"gone"_s, available, B, {B}), A);
     EXPECT_EQ(Selection::transientPanelDisplayID(none, available, none, {A}), B);
     EXPECT_EQ(Selection::transientPanelDisplayID(A, available, B, {A, B, C}), none);
     EXPECT_EQ(Selection::transientPanelDisplayID(A, {}, B, {}), none);
 
     EXPECT_EQ(Selection::shortcutPanelDisplayID(B, available, {A}), B);
     EXPECT_EQ(Selection::shortcutPanelDisplayID(B, available, {B}), none);
-    EXPECT_EQ(Selection::shortcutPanelDisplayID(QStringLiteral("gone"), available, {}), none);
+    EXPECT_EQ(Selection::shortcutPanelDisplayID(u"gone"_s, available, {}), none);
     EXPECT_EQ(Selection::shortcutPanelDisplayID(none, available, {}), none);
 }
 

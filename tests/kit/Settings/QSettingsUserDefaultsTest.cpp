@@ -5,78 +5,54 @@
 #include <gtest/gtest.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 
-namespace {
-
-// QSettings caches parsed files per path inside the process, with their types intact.
-// Reading a copy under a new name sees only what the file on disk holds, as the next
-// launch of the application would.
-QString copyOf(const test::TempDir &dir, const QString &file, const QString &copyName)
-{
-    const QString copy = dir.filePath(copyName);
-    QFile::copy(file, copy);
-    return copy;
-}
-
-} // namespace
-
-TEST(QSettingsUserDefaultsTest, ValuesSurviveTheRoundTripThroughTheFile)
+// QSettings caches parsed files per path inside the process, with their types intact,
+// so each check reads a copy under a new name: only what the file on disk holds, as
+// the next launch of the application would.
+TEST(QSettingsUserDefaultsTest, ValuesSurviveTheFileWithTheirKinds)
 {
     test::TempDir dir;
-    const QString path = dir.filePath(QStringLiteral("Holdra.ini"));
+    const QString path = dir.filePath(u"Holdra.ini"_s);
+    const QByteArray hotKey = R"({"keyCode":49,"modifiers":6})";
     {
         QSettingsUserDefaults defaults(path);
-        defaults.setBool(QStringLiteral("settings.flag"), false);
-        defaults.setDouble(QStringLiteral("settings.width"), 720.5);
-        defaults.setString(QStringLiteral("settings.mode"), QStringLiteral("selected"));
-        defaults.setStringList(QStringLiteral("settings.none"), {});
-        defaults.setStringList(QStringLiteral("settings.one"), {QStringLiteral("runtime-2")});
-        defaults.setStringList(QStringLiteral("settings.two"),
-                               {QStringLiteral("A, B"), QStringLiteral("C")});
-        defaults.setData(QStringLiteral("settings.data"), QByteArray(R"({"keyCode":49,"modifiers":6})"));
+        defaults.setBool(u"flag"_s, false);
+        defaults.setDouble(u"width"_s, 720.5);
+        defaults.setString(u"mode"_s, u"selected"_s);
+        defaults.setStringList(u"none"_s, {});
+        defaults.setStringList(u"one"_s, {u"runtime-2"_s});
+        defaults.setStringList(u"two"_s, {u"A, B"_s, u"C"_s});
+        defaults.setData(u"data"_s, hotKey);
     }
-
-    const QSettingsUserDefaults reread(copyOf(dir, path, QStringLiteral("copy.ini")));
-    EXPECT_EQ(reread.boolValue(QStringLiteral("settings.flag")), false);
-    EXPECT_EQ(reread.doubleValue(QStringLiteral("settings.width")), 720.5);
-    EXPECT_EQ(reread.stringValue(QStringLiteral("settings.mode")), QStringLiteral("selected"));
-    EXPECT_EQ(reread.stringListValue(QStringLiteral("settings.none")), QStringList());
-    EXPECT_EQ(reread.stringListValue(QStringLiteral("settings.one")),
-              QStringList{QStringLiteral("runtime-2")});
-    EXPECT_EQ(reread.stringListValue(QStringLiteral("settings.two")),
-              (QStringList{QStringLiteral("A, B"), QStringLiteral("C")}));
-    EXPECT_EQ(reread.dataValue(QStringLiteral("settings.data")),
-              QByteArray(R"({"keyCode":49,"modifiers":6})"));
-    EXPECT_FALSE(reread.contains(QStringLiteral("settings.missing")));
-    EXPECT_EQ(reread.stringListValue(QStringLiteral("settings.missing")), std::nullopt);
+    const QString copy = dir.filePath(u"copy.ini"_s);
+    ASSERT_TRUE(QFile::copy(path, copy));
+    const QSettingsUserDefaults reread(copy);
+    EXPECT_EQ(reread.boolValue(u"flag"_s), false);
+    EXPECT_EQ(reread.doubleValue(u"width"_s), 720.5);
+    EXPECT_EQ(reread.stringValue(u"mode"_s), u"selected"_s);
+    EXPECT_EQ(reread.stringListValue(u"none"_s), QStringList());
+    EXPECT_EQ(reread.stringListValue(u"one"_s), QStringList{u"runtime-2"_s});
+    EXPECT_EQ(reread.stringListValue(u"two"_s), (QStringList{u"A, B"_s, u"C"_s}));
+    EXPECT_EQ(reread.dataValue(u"data"_s), hotKey);
+    EXPECT_EQ(reread.stringListValue(u"missing"_s), std::nullopt);
 }
 
-TEST(QSettingsUserDefaultsTest, TheApplicationsDefaultsLiveInHoldraIniUnderTheConfigDirectory)
+TEST(QSettingsUserDefaultsTest, TheApplicationsFileIsHoldraIniUnderTheConfigDirectory)
 {
     test::TempDir dir;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
-    {
-        QSettingsUserDefaults defaults;
-        defaults.setBool(QStringLiteral("settings.soundFeedback"), false);
-    }
-    const QString file = dir.filePath(QStringLiteral("Holdra/Holdra.ini"));
-    ASSERT_TRUE(QFile::exists(file));
-    const QSettingsUserDefaults reread(file);
-    EXPECT_EQ(reread.boolValue(QStringLiteral("settings.soundFeedback")), false);
+    QSettingsUserDefaults().setBool(u"settings.soundFeedback"_s, false);
+    EXPECT_EQ(QSettingsUserDefaults(dir.filePath(u"Holdra/Holdra.ini"_s)).boolValue(u"settings.soundFeedback"_s), false);
 }
 
 TEST(QSettingsUserDefaultsTest, HandEditedValuesOfTheWrongKindReadAsNothing)
 {
     test::TempDir dir;
-    const QString path = dir.write(QStringLiteral("Holdra.ini"),
-                                   "[General]\n"
-                                   "settings.flag=yes\n"
-                                   "settings.width=wide\n"
-                                   "settings.data=plain text\n");
-    const QSettingsUserDefaults defaults(path);
-
-    EXPECT_TRUE(defaults.contains(QStringLiteral("settings.flag")));
-    EXPECT_EQ(defaults.boolValue(QStringLiteral("settings.flag")), std::nullopt);
-    EXPECT_EQ(defaults.doubleValue(QStringLiteral("settings.width")), std::nullopt);
-    EXPECT_EQ(defaults.dataValue(QStringLiteral("settings.data")), std::nullopt);
+    const QSettingsUserDefaults defaults(
+        dir.write(u"Holdra.ini"_s, "[General]\nflag=yes\nwidth=wide\ndata=plain text\n"));
+    EXPECT_TRUE(defaults.contains(u"flag"_s));
+    EXPECT_EQ(defaults.boolValue(u"flag"_s), std::nullopt);
+    EXPECT_EQ(defaults.doubleValue(u"width"_s), std::nullopt);
+    EXPECT_EQ(defaults.dataValue(u"data"_s), std::nullopt);
 }

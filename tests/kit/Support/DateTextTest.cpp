@@ -2,15 +2,13 @@
 
 #include <gtest/gtest.h>
 
-namespace holdra {
-namespace {
-
 // Lists show the month-name date without weekday and the time without seconds, in the
 // reader's own locale; the short numeric date or a seconds field would be a regression.
 TEST(DateTextTest, AbbreviatedDateWithoutWeekdayAndShortTime)
 {
     const QDateTime when(QDate(2025, 1, 3), QTime(14, 25, 1));
-    const struct {
+    const struct
+    {
         const char *locale;
         const char *expected;
     } cases[] = {
@@ -19,11 +17,7 @@ TEST(DateTextTest, AbbreviatedDateWithoutWeekdayAndShortTime)
         {"de_DE", "3. Jan. 2025 14:25"},
         {"C", "3 Jan 2025 14:25"},
     };
-    for (const auto &c : cases) {
-        const QLocale locale{QString::fromLatin1(c.locale)};
-        EXPECT_EQ(abbreviatedDateTime(when, locale), QString::fromUtf8(c.expected)) << c.locale;
-    }
+    for (const auto &c : cases)
+        EXPECT_EQ(holdra::abbreviatedDateTime(when, QLocale(QString::fromLatin1(c.locale))), QString::fromUtf8(c.expected))
+            << c.locale;
 }
-
-} // namespace
-} // namespace holdra

@@ -1,7 +1,6 @@
 #include "Support/PrivateDirectory.h"
 #include "TempDir.h"
 
-#include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
 
@@ -9,6 +8,7 @@
 #include <unistd.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -23,37 +23,35 @@ mode_t modeOf(const QString &path)
 TEST(PrivateDirectoryTest, MakesEveryNewLevelPrivateAndTightensOurOwn)
 {
     test::TempDir dir;
-    const QString root = dir.path() + QStringLiteral("/runtime/Holdra");
-    ASSERT_EQ(PrivateDirectory::make(root, QStringLiteral("HoldraDrag/ID")), QString());
+    const QString root = dir.path() + u"/runtime/Holdra"_s;
+    ASSERT_EQ(PrivateDirectory::make(root, u"HoldraDrag/ID"_s), QString());
     for (const char *level : {"/runtime", "/runtime/Holdra", "/runtime/Holdra/HoldraDrag", "/runtime/Holdra/HoldraDrag/ID"})
         EXPECT_EQ(modeOf(dir.path() + QLatin1String(level)), 0700u) << level;
 
     ::chmod(QFile::encodeName(root).constData(), 0755);
-    ASSERT_EQ(PrivateDirectory::make(root, QStringLiteral("HoldraDrag")), QString());
+    ASSERT_EQ(PrivateDirectory::make(root, u"HoldraDrag"_s), QString());
     EXPECT_EQ(modeOf(root), 0700u);
 }
 
 TEST(PrivateDirectoryTest, RefusesWhatAnotherUserCouldHavePlanted)
 {
     test::TempDir dir;
-    const QString elsewhere = dir.path() + QStringLiteral("/elsewhere");
-    ASSERT_TRUE(QDir().mkpath(elsewhere));
-
-    const QString link = dir.path() + QStringLiteral("/link");
+    const QString elsewhere = dir.mkdir(u"elsewhere"_s);
+    const QString link = dir.filePath(u"link"_s);
     ASSERT_TRUE(QFile::link(elsewhere, link));
     EXPECT_NE(PrivateDirectory::make(link), QString());
-    EXPECT_NE(PrivateDirectory::make(dir.path(), QStringLiteral("link/inner")), QString());
-    EXPECT_FALSE(QFileInfo::exists(elsewhere + QStringLiteral("/inner")));
+    EXPECT_NE(PrivateDirectory::make(dir.path(), u"link/inner"_s), QString());
+    EXPECT_FALSE(QFileInfo::exists(elsewhere + u"/inner"_s));
+    EXPECT_NE(PrivateDirectory::make(dir.write(u"file"_s, {})), QString());
+}
 
-    const QString file = dir.path() + QStringLiteral("/file");
-    QFile(file).open(QIODevice::WriteOnly);
-    EXPECT_NE(PrivateDirectory::make(file), QString());
-
-    if (::geteuid() == 0) {
-        const QString foreign = dir.path() + QStringLiteral("/foreign");
-        ASSERT_TRUE(QDir().mkpath(foreign));
-        ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), 65534, 65534), 0);
-        EXPECT_NE(PrivateDirectory::make(foreign, QStringLiteral("HoldraRecording")), QString());
-        EXPECT_FALSE(QFileInfo::exists(foreign + QStringLiteral("/HoldraRecording")));
-    }
+TEST(PrivateDirectoryTest, RefusesAnotherUsersDirectory)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "handing a directory to another user needs root";
+    test::TempDir dir;
+    const QString foreign = dir.mkdir(u"foreign"_s);
+    ASSERT_EQ(::chown(QFile::encodeName(foreign).constData(), 65534, 65534), 0);
+    EXPECT_NE(PrivateDirectory::make(foreign, u"HoldraRecording"_s), QString());
+    EXPECT_FALSE(QFileInfo::exists(foreign + u"/HoldraRecording"_s));
 }
