@@ -7,7 +7,7 @@
 #include "Models/StashItemKind.h"
 #include "Notch/StashItemPresentation.h"
 #include "Store/ImportJob.h"
-#include "Platform/X11RawButtonMonitor.h"
+#include "Platform/OutsideClickMonitor.h"
 #include "Settings/AppSettings.h"
 #include "Storage/FileStorageError.h"
 #include "Store/StashStore.h"
@@ -77,9 +77,9 @@ NotchController::NotchController(StashStore &store, AppSettings &settings, Envir
     connect(&m_settings, &AppSettings::enableInFullScreenChanged, this,
             &NotchController::applyFullScreenPreference);
 
-    if (m_environment.watchOutsideClicks) {
-        m_outsideClickMonitor = new X11RawButtonMonitor(this);
-        connect(m_outsideClickMonitor, &X11RawButtonMonitor::buttonPressed, this,
+    if (m_environment.outsideClicks) {
+        m_outsideClickMonitor = m_environment.outsideClicks(this);
+        connect(m_outsideClickMonitor, &OutsideClickMonitor::buttonPressed, this,
                 &NotchController::handleOutsidePress);
     }
 

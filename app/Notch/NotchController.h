@@ -39,7 +39,7 @@ class RecordingController;
 class FullScreenVisibilityMonitor;
 class WindowListSource;
 class StashStore;
-class X11RawButtonMonitor;
+class OutsideClickMonitor;
 
 // The application's central object: one window per display that shows the
 // capsule (plus invisible notch triggers and windows made for one opening),
@@ -128,8 +128,9 @@ public:
         // follows; no detection when empty.
         std::function<std::unique_ptr<WindowListSource>()> windowList;
         qint32 ownPid = 0;
-        // Presses anywhere on the X display close the open panel.
-        bool watchOutsideClicks = false;
+        // Makes the monitor whose presses anywhere on the display close the
+        // open panel; focus loss alone closes it when empty.
+        std::function<OutsideClickMonitor *(QObject *parent)> outsideClicks;
     };
 
     static constexpr double closedFallbackWidth = NotchMetrics::closedFallbackWidth;
@@ -408,7 +409,7 @@ private:
     quint64 m_playerLoadGeneration = 0;
     std::unique_ptr<AudioPlaying> m_loadedPlayer;
     FullScreenVisibilityMonitor *m_fullScreenVisibilityMonitor = nullptr;
-    X11RawButtonMonitor *m_outsideClickMonitor = nullptr;
+    OutsideClickMonitor *m_outsideClickMonitor = nullptr;
 
     bool m_isOpen = false;
     ImportJob *m_importJob = nullptr;

@@ -1,3 +1,4 @@
+#include "Platform/X11HotKeyBackend.h"
 #include "App/HotKeyManager.h"
 #include "MessageLog.h"
 #include "Settings/AppSettings.h"
@@ -17,7 +18,7 @@ TEST(HotKeyManagerTest, WithoutX11ItSaysOnceThatThereIsNoShortcut)
     AppSettings settings(defaults);
     test::MessageLog log;
 
-    HotKeyManager manager(&settings);
+    HotKeyManager manager(&settings, std::make_unique<X11HotKeyBackend>());
     settings.setHotKey(GlobalHotKey(40, GlobalHotKey::Modifier::Control));
     manager.setSuspended(true);
     manager.setSuspended(false);

@@ -1,3 +1,4 @@
+#include "Platform/X11HotKeyBackend.h"
 #include "App/HotKeyManager.h"
 #include "MessageLog.h"
 #include "Platform/X11HotKeyGrabber.h"
@@ -42,7 +43,7 @@ protected:
 TEST_F(X11HotKeyManagerTest, FollowsTheSettingFromOneKeyToTheNext)
 {
     HOLDRA_SKIP_WITHOUT_X11();
-    HotKeyManager manager(&settings);
+    HotKeyManager manager(&settings, std::make_unique<X11HotKeyBackend>());
     QSignalSpy pressed(&manager, &HotKeyManager::hotKeyPressed);
     EXPECT_TRUE(manager.isRegistered());
     EXPECT_TRUE(manager.registrationFailureText().isEmpty());
@@ -70,7 +71,7 @@ TEST_F(X11HotKeyManagerTest, AKeyHeldByAnotherProgramIsReportedAndLogged)
     ASSERT_TRUE(other.grabKey(spaceKeysym, controlAlt));
 
     test::MessageLog log;
-    HotKeyManager manager(&settings);
+    HotKeyManager manager(&settings, std::make_unique<X11HotKeyBackend>());
     EXPECT_FALSE(manager.isRegistered());
     EXPECT_EQ(manager.registrationFailureText(), QStringLiteral("快捷键注册失败：已被其他程序占用"));
     EXPECT_EQ(log.count(QStringLiteral("[Holdra] 快捷键注册失败：status=10")), 1);
@@ -86,7 +87,7 @@ TEST_F(X11HotKeyManagerTest, AKeyHeldByAnotherProgramIsReportedAndLogged)
 TEST_F(X11HotKeyManagerTest, SuspendingReleasesTheKeyAndResumingTakesTheLatestSetting)
 {
     HOLDRA_SKIP_WITHOUT_X11();
-    HotKeyManager manager(&settings);
+    HotKeyManager manager(&settings, std::make_unique<X11HotKeyBackend>());
     QSignalSpy pressed(&manager, &HotKeyManager::hotKeyPressed);
 
     manager.setSuspended(true);
@@ -114,7 +115,7 @@ TEST_F(X11HotKeyManagerTest, SuspendingReleasesTheKeyAndResumingTakesTheLatestSe
 TEST_F(X11HotKeyManagerTest, FunctionKeypadNavigationAndPunctuationKeysAreGrabbed)
 {
     HOLDRA_SKIP_WITHOUT_X11();
-    HotKeyManager manager(&settings);
+    HotKeyManager manager(&settings, std::make_unique<X11HotKeyBackend>());
     QSignalSpy pressed(&manager, &HotKeyManager::hotKeyPressed);
     const struct
     {

@@ -1,9 +1,8 @@
-// A real voice note through the system's audio stack: a private PulseAudio
-// server whose null sink's monitor is the microphone, the GStreamer encoder
-// behind Qt Multimedia, the store, and playback of what was stored.
+// The audio module as the shelf loads it, on the system's real audio stack: a
+// private PulseAudio server whose null sink's monitor is the microphone, the
+// sound theme, the GStreamer encoder, the store, and playback of what was stored.
 #include "Audio/RecordingController.h"
-#include "Platform/QtAudioPlayer.h"
-#include "Platform/GStreamerVoiceRecorder.h"
+#include "Platform/AudioModule.h"
 #include "PulseAudioSession.h"
 #include "StoreFixture.h"
 
@@ -16,6 +15,7 @@
 #include <gtest/gtest.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -29,19 +29,19 @@ struct Discovered
 Discovered discover(const QString &path)
 {
     QProcess discoverer;
-    discoverer.start(QStringLiteral("gst-discoverer-1.0"), {path});
+    discoverer.start(u"gst-discoverer-1.0"_s, {path});
     discoverer.waitForFinished(30000);
     Discovered out;
     out.report = QString::fromUtf8(discoverer.readAllStandardOutput());
     const QRegularExpressionMatch match =
-        QRegularExpression(QStringLiteral("Duration: (\\d+):(\\d+):(\\d+\\.\\d+)")).match(out.report);
+        QRegularExpression(u"Duration: (\\d+):(\\d+):(\\d+\\.\\d+)"_s).match(out.report);
     if (match.hasMatch())
         out.duration = match.captured(1).toDouble() * 3600 + match.captured(2).toDouble() * 60
             + match.captured(3).toDouble();
     return out;
 }
 
-class AudioRoundTripTest : public test::StoreFixture
+class AudioModuleTest : public test::StoreFixture
 {
 protected:
     // One server for the suite: Qt's device list stays with the first server it met.
@@ -57,13 +57,33 @@ protected:
         if (!s_server->isRunning())
             GTEST_SKIP() << s_server->failure().toStdString();
         qputenv("PULSE_SERVER", s_server->serverAddress().toLocal8Bit());
+        qputenv("CANBERRA_DRIVER", "pulse");
+        ASSERT_TRUE(audio.backend()) << "built beside the suite: " << qPrintable(modulePath);
     }
-    void TearDown() override { qunsetenv("PULSE_SERVER"); }
+    void TearDown() override
+    {
+        qunsetenv("PULSE_SERVER");
+        qunsetenv("CANBERRA_DRIVER");
+    }
+
+    // Opens `path` as a row's play button does; nullptr when the file does not play.
+    std::unique_ptr<AudioPlaying> load(const QString &path)
+    {
+        std::optional<std::unique_ptr<AudioPlaying>> player;
+        QObject context;
+        audio.loadPlayer(QUrl::fromLocalFile(path), &context,
+                         [&](std::unique_ptr<AudioPlaying> opened) { player = std::move(opened); });
+        EXPECT_FALSE(player) << "the player is handed out on a later turn";
+        return QTest::qWaitFor([&] { return player.has_value(); }, 10000) ? std::move(*player) : nullptr;
+    }
+
+    const QString modulePath = qEnvironmentVariable("HOLDRA_AUDIO_MODULE");
+    AudioModule audio{modulePath};
 
     static int pactl(const QStringList &arguments)
     {
-        return QProcess::execute(QStringLiteral("pactl"),
-                                 QStringList{QStringLiteral("--server=") + s_server->serverAddress()} + arguments);
+        return QProcess::execute(u"pactl"_s,
+                                 QStringList{u"--server="_s + s_server->serverAddress()} + arguments);
     }
 
     static inline test::PulseAudioSession *s_server = nullptr;
@@ -71,13 +91,31 @@ protected:
 
 } // namespace
 
-TEST_F(AudioRoundTripTest, ARecordedVoiceNoteIsMonoAacAtCdRateAndPlaysToItsEnd)
+TEST(AudioModuleWithoutServerTest, SoundsAreSilent)
+{
+    qputenv("CANBERRA_DRIVER", "pulse");
+    qputenv("PULSE_SERVER", "unix:/nonexistent/holdra-no-sound-server");
+    AudioModule audio(qEnvironmentVariable("HOLDRA_AUDIO_MODULE"));
+    ASSERT_TRUE(audio.backend());
+    EXPECT_FALSE(audio.play(SystemSound::Sound::Pop));
+    EXPECT_FALSE(audio.play(SystemSound::Sound::Alert));
+    qunsetenv("PULSE_SERVER");
+    qunsetenv("CANBERRA_DRIVER");
+}
+
+TEST_F(AudioModuleTest, BothSoundsExistInTheThemeAndReachTheServer)
+{
+    EXPECT_TRUE(audio.play(SystemSound::Sound::Pop));
+    EXPECT_TRUE(audio.play(SystemSound::Sound::Alert));
+}
+
+TEST_F(AudioModuleTest, ARecordedVoiceNoteIsMonoAacAtCdRateAndPlaysToItsEnd)
 {
     StashStore &store = openStore();
     QStringList messages;
     RecordingController::Environment environment;
-    environment.makeRecorder = &GStreamerVoiceRecorder::make;
-    environment.scratchDirectory = m_dir.filePath(QStringLiteral("scratch"));
+    environment.makeRecorder = audio.recorderFactory();
+    environment.scratchDirectory = m_dir.filePath(u"scratch"_s);
     RecordingController recorder(store, [&](const QString &message) { messages.append(message); }, environment);
     QSignalSpy stashed(&recorder, &RecordingController::stashed);
     QSignalSpy discarded(&recorder, &RecordingController::discarded);
@@ -100,28 +138,19 @@ TEST_F(AudioRoundTripTest, ARecordedVoiceNoteIsMonoAacAtCdRateAndPlaysToItsEnd)
     EXPECT_TRUE(QDir(environment.scratchDirectory).entryList(QDir::Files).isEmpty()) << "the scratch file is gone";
 
     const QString path = store.absolutePath(item).value_or(QString());
-    ASSERT_TRUE(path.endsWith(QStringLiteral(".m4a"))) << path.toStdString();
+    ASSERT_TRUE(path.endsWith(u".m4a"_s)) << path.toStdString();
     // Another player's view of the file (gstreamer1.0-plugins-base-apps).
-    EXPECT_FALSE(QStandardPaths::findExecutable(QStringLiteral("gst-discoverer-1.0")).isEmpty());
+    EXPECT_FALSE(QStandardPaths::findExecutable(u"gst-discoverer-1.0"_s).isEmpty());
     {
         const Discovered file = discover(path);
         RecordProperty("discovered", file.report.toStdString());
-        EXPECT_TRUE(file.report.contains(QStringLiteral("MPEG-4 AAC"))) << file.report.toStdString();
-        EXPECT_TRUE(file.report.contains(QStringLiteral("Channels: 1"))) << file.report.toStdString();
-        EXPECT_TRUE(file.report.contains(QStringLiteral("Sample rate: 44100"))) << file.report.toStdString();
+        EXPECT_TRUE(file.report.contains(u"MPEG-4 AAC"_s)) << file.report.toStdString();
+        EXPECT_TRUE(file.report.contains(u"Channels: 1"_s)) << file.report.toStdString();
+        EXPECT_TRUE(file.report.contains(u"Sample rate: 44100"_s)) << file.report.toStdString();
         EXPECT_NEAR(file.duration, *item.durationSeconds(), 0.1) << file.report.toStdString();
     }
 
-    // Played back through the same path as a row's play button.
-    std::unique_ptr<AudioPlaying> player;
-    bool loaded = false;
-    QObject context;
-    QtAudioPlayer::load(QUrl::fromLocalFile(path), &context, [&](std::unique_ptr<AudioPlaying> opened) {
-        player = std::move(opened);
-        loaded = true;
-    });
-    EXPECT_FALSE(loaded) << "the player is handed out on a later turn";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded; }, 10000));
+    const std::unique_ptr<AudioPlaying> player = load(path);
     ASSERT_TRUE(player);
     ASSERT_TRUE(player->prepareToPlay());
     EXPECT_NEAR(player->duration(), *item.durationSeconds(), 0.1);
@@ -131,25 +160,25 @@ TEST_F(AudioRoundTripTest, ARecordedVoiceNoteIsMonoAacAtCdRateAndPlaysToItsEnd)
     EXPECT_GT(player->currentTime(), 0.5);
 }
 
-TEST_F(AudioRoundTripTest, AMicrophoneThatGoesAwayEndsTheRecordingAndKeepsIt)
+TEST_F(AudioModuleTest, AMicrophoneThatGoesAwayEndsTheRecordingAndKeepsIt)
 {
     StashStore &store = openStore();
     RecordingController::Environment environment;
-    environment.makeRecorder = &GStreamerVoiceRecorder::make;
-    environment.scratchDirectory = m_dir.filePath(QStringLiteral("scratch"));
+    environment.makeRecorder = audio.recorderFactory();
+    environment.scratchDirectory = m_dir.filePath(u"scratch"_s);
     RecordingController recorder(store, [](const QString &) {}, environment);
     QSignalSpy stashed(&recorder, &RecordingController::stashed);
 
     recorder.start();
     ASSERT_TRUE(recorder.isRecording());
     QTest::qWait(1200);
-    ASSERT_EQ(pactl({QStringLiteral("unload-module"), QStringLiteral("module-null-source")}), 0);
+    ASSERT_EQ(pactl({u"unload-module"_s, u"module-null-source"_s}), 0);
     struct Replug
     {
         ~Replug()
         {
-            pactl({QStringLiteral("load-module"), QStringLiteral("module-null-source"),
-                   QStringLiteral("source_name=holdra_microphone")});
+            pactl({u"load-module"_s, u"module-null-source"_s,
+                   u"source_name=holdra_microphone"_s});
         }
     } replug;
     ASSERT_TRUE(QTest::qWaitFor([&] { return !stashed.isEmpty(); }, 10000)) << "the recording did not end";
@@ -160,16 +189,7 @@ TEST_F(AudioRoundTripTest, AMicrophoneThatGoesAwayEndsTheRecordingAndKeepsIt)
     EXPECT_NEAR(file.duration, item.durationSeconds().value_or(0), 0.2) << file.report.toStdString();
 }
 
-TEST_F(AudioRoundTripTest, AFileThatIsNoAudioIsRefusedByThePlayer)
+TEST_F(AudioModuleTest, AFileThatIsNoAudioIsRefusedByThePlayer)
 {
-    const QString path = m_dir.write(QStringLiteral("broken.m4a"), QByteArray(4096, 'x'));
-    bool loaded = false;
-    std::unique_ptr<AudioPlaying> player;
-    QObject context;
-    QtAudioPlayer::load(QUrl::fromLocalFile(path), &context, [&](std::unique_ptr<AudioPlaying> opened) {
-        player = std::move(opened);
-        loaded = true;
-    });
-    ASSERT_TRUE(QTest::qWaitFor([&] { return loaded; }, 10000));
-    EXPECT_FALSE(player);
+    EXPECT_FALSE(load(m_dir.write(u"broken.m4a"_s, QByteArray(4096, 'x'))));
 }
