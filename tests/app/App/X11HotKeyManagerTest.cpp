@@ -1,6 +1,6 @@
-#include "Platform/X11HotKeyBackend.h"
 #include "App/HotKeyManager.h"
 #include "MessageLog.h"
+#include "Platform/X11HotKeyBackend.h"
 #include "Platform/X11HotKeyGrabber.h"
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"

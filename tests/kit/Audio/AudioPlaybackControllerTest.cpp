@@ -14,7 +14,7 @@ using test::FakeAudioPlayerState;
 
 namespace {
 
-constexpr double nan = std::numeric_limits<double>::quiet_NaN();
+constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 
 class AudioPlaybackControllerTest : public ::testing::Test
 {
@@ -105,7 +105,7 @@ TEST_F(AudioPlaybackControllerTest, PositionsAreClampedIntoTheFile)
 
     const auto state = file(u"a.m4a"_s);
     ASSERT_TRUE(toggle(a, u"a.m4a"_s));
-    const std::pair<double, double> seeks[] = {{-5, 0}, {99, 10}, {nan, 0}};
+    const std::pair<double, double> seeks[] = {{-5, 0}, {99, 10}, {notANumber, 0}};
     for (const auto &[asked, set] : seeks) {
         controller.seek(asked);
         EXPECT_EQ(state->currentTime, set) << asked;
@@ -115,7 +115,7 @@ TEST_F(AudioPlaybackControllerTest, PositionsAreClampedIntoTheFile)
 
     // Players that do not know their length yet report nonsense.
     const auto unknown = file(u"b.m4a"_s);
-    unknown->duration = nan;
+    unknown->duration = notANumber;
     unknown->currentTime = std::numeric_limits<double>::infinity();
     ASSERT_TRUE(toggle(b, u"b.m4a"_s));
     EXPECT_EQ(controller.duration(), 0);

@@ -272,6 +272,7 @@ TEST_F(RecordingControllerTest, ARecordingEndedByQuittingOrByTheDeviceIsKept)
 
     // The device goes away; a report after the stop changes nothing.
     recorderState->finishesLater = false;
+    recorderState->bytes = "cut short";
     controller->start();
     recorderState->currentTime = 1.5;
     recorderState->interrupt();
@@ -295,6 +296,7 @@ TEST_F(RecordingControllerTest, ARecordingEndedByQuittingOrByTheDeviceIsKept)
 TEST_F(RecordingControllerTest, TheScratchDirectoryIsPrivateAndNeverTakenFromAnotherUser)
 {
     const QString runtime = dir.mkdir(u"runtime"_s);
+    ::chmod(QFile::encodeName(runtime).constData(), 0700);
     const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", savedRuntime); });
