@@ -14,7 +14,8 @@ namespace holdra {
 // playback through Qt Multimedia), loaded on the first sound, recording or
 // playback: the closed capsule maps none of those libraries. Without the
 // module every sound is silent, no recording starts and no file plays, and the
-// log says why once.
+// log says why once. Make one at a time: the module's object is shared by the
+// process and goes with the AudioModule that loaded it.
 class AudioModule : public SystemSound
 {
 public:
