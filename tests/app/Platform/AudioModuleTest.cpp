@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTest>
@@ -19,7 +20,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// What gst-discoverer-1.0 says about a file.
+// What gst-discoverer-1.0 (another player) says about a file, and the length it finds.
 struct Discovered
 {
     QString report;
@@ -31,14 +32,11 @@ Discovered discover(const QString &path)
     QProcess discoverer;
     discoverer.start(u"gst-discoverer-1.0"_s, {path});
     discoverer.waitForFinished(30000);
-    Discovered out;
-    out.report = QString::fromUtf8(discoverer.readAllStandardOutput());
-    const QRegularExpressionMatch match =
-        QRegularExpression(u"Duration: (\\d+):(\\d+):(\\d+\\.\\d+)"_s).match(out.report);
-    if (match.hasMatch())
-        out.duration = match.captured(1).toDouble() * 3600 + match.captured(2).toDouble() * 60
-            + match.captured(3).toDouble();
-    return out;
+    const QString report = QString::fromUtf8(discoverer.readAllStandardOutput());
+    const auto match = QRegularExpression(u"Duration: (\\d+):(\\d+):(\\d+\\.\\d+)"_s).match(report);
+    if (!match.hasMatch())
+        return {report};
+    return {report, match.captured(1).toDouble() * 3600 + match.captured(2).toDouble() * 60 + match.captured(3).toDouble()};
 }
 
 class AudioModuleTest : public test::StoreFixture
@@ -80,10 +78,18 @@ protected:
     const QString modulePath = qEnvironmentVariable("HOLDRA_AUDIO_MODULE");
     AudioModule audio{modulePath};
 
-    static int pactl(const QStringList &arguments)
+    static int pactl(const QString &arguments)
     {
-        return QProcess::execute(u"pactl"_s,
-                                 QStringList{u"--server="_s + s_server->serverAddress()} + arguments);
+        return QProcess::execute(u"pactl"_s, (u"--server="_s + s_server->serverAddress() + u' ' + arguments).split(u' '));
+    }
+    // A recorder of voice notes as the shelf makes it, into `store`.
+    std::unique_ptr<RecordingController> makeRecorder(StashStore &store, QStringList *messages)
+    {
+        RecordingController::Environment environment;
+        environment.makeRecorder = audio.recorderFactory();
+        environment.scratchDirectory = m_dir.filePath(u"scratch"_s);
+        return std::make_unique<RecordingController>(
+            store, [messages](const QString &message) { messages->append(message); }, environment);
     }
 
     static inline test::PulseAudioSession *s_server = nullptr;
@@ -113,10 +119,8 @@ TEST_F(AudioModuleTest, ARecordedVoiceNoteIsMonoAacAtCdRateAndPlaysToItsEnd)
 {
     StashStore &store = openStore();
     QStringList messages;
-    RecordingController::Environment environment;
-    environment.makeRecorder = audio.recorderFactory();
-    environment.scratchDirectory = m_dir.filePath(u"scratch"_s);
-    RecordingController recorder(store, [&](const QString &message) { messages.append(message); }, environment);
+    const std::unique_ptr<RecordingController> made = makeRecorder(store, &messages);
+    RecordingController &recorder = *made;
     QSignalSpy stashed(&recorder, &RecordingController::stashed);
     QSignalSpy discarded(&recorder, &RecordingController::discarded);
 
@@ -135,7 +139,7 @@ TEST_F(AudioModuleTest, ARecordedVoiceNoteIsMonoAacAtCdRateAndPlaysToItsEnd)
     EXPECT_EQ(item.kind(), StashItemKind::audio);
     ASSERT_TRUE(item.durationSeconds());
     EXPECT_NEAR(*item.durationSeconds(), recordedFor, 0.15);
-    EXPECT_TRUE(QDir(environment.scratchDirectory).entryList(QDir::Files).isEmpty()) << "the scratch file is gone";
+    EXPECT_TRUE(QDir(m_dir.filePath(u"scratch"_s)).entryList(QDir::Files).isEmpty()) << "the scratch file is gone";
 
     const QString path = store.absolutePath(item).value_or(QString());
     ASSERT_TRUE(path.endsWith(u".m4a"_s)) << path.toStdString();
@@ -163,24 +167,16 @@ TEST_F(AudioModuleTest, ARecordedVoiceNoteIsMonoAacAtCdRateAndPlaysToItsEnd)
 TEST_F(AudioModuleTest, AMicrophoneThatGoesAwayEndsTheRecordingAndKeepsIt)
 {
     StashStore &store = openStore();
-    RecordingController::Environment environment;
-    environment.makeRecorder = audio.recorderFactory();
-    environment.scratchDirectory = m_dir.filePath(u"scratch"_s);
-    RecordingController recorder(store, [](const QString &) {}, environment);
+    QStringList messages;
+    const std::unique_ptr<RecordingController> made = makeRecorder(store, &messages);
+    RecordingController &recorder = *made;
     QSignalSpy stashed(&recorder, &RecordingController::stashed);
 
     recorder.start();
     ASSERT_TRUE(recorder.isRecording());
     QTest::qWait(1200);
-    ASSERT_EQ(pactl({u"unload-module"_s, u"module-null-source"_s}), 0);
-    struct Replug
-    {
-        ~Replug()
-        {
-            pactl({u"load-module"_s, u"module-null-source"_s,
-                   u"source_name=holdra_microphone"_s});
-        }
-    } replug;
+    ASSERT_EQ(pactl(u"unload-module module-null-source"_s), 0);
+    auto replug = qScopeGuard([] { pactl(u"load-module module-null-source source_name=holdra_microphone"_s); });
     ASSERT_TRUE(QTest::qWaitFor([&] { return !stashed.isEmpty(); }, 10000)) << "the recording did not end";
     EXPECT_FALSE(recorder.isRecording());
     const StashItem item = stashed.first().first().value<StashItem>();
