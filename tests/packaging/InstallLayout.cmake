@@ -52,7 +52,10 @@ function(check_program_symbols program unpacked own_symbol)
   endif()
   if(HARDENED)
     run(readelf --wide --dyn-syms ${program})
-    if(NOT last_output MATCHES "__stack_chk_fail" OR NOT last_output MATCHES "__[a-z]+_chk@")
+    # The audio module is built with the same flags but calls nothing that
+    # _FORTIFY_SOURCE replaces.
+    if(NOT last_output MATCHES "__stack_chk_fail"
+       OR (NOT last_output MATCHES "__[a-z]+_chk@" AND NOT program MATCHES "holdra-audio\\.so$"))
       message(FATAL_ERROR "the packaged program lacks the stack protector or the fortified functions")
     endif()
   endif()
