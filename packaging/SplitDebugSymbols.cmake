@@ -1,8 +1,9 @@
-# Run by cpack on the staged tree, before the package is built: the programs are
+# Run by cpack on the staged tree, before the package is built: the programs (and
+# the audio module) are
 # stripped the way Debian strips them, and their symbols go into a package of
 # their own, holdra-dbgsym, under the build ids by which gdb finds them.
 set(stage ${CPACK_TEMPORARY_DIRECTORY}${CPACK_PACKAGING_INSTALL_PREFIX})
-file(GLOB programs ${stage}/bin/holdra ${stage}/libexec/holdra/holdra-gui)
+file(GLOB programs ${stage}/bin/holdra ${stage}/libexec/holdra/holdra-gui ${stage}/libexec/holdra/holdra-audio.so)
 set(root ${CPACK_TEMPORARY_DIRECTORY}-dbgsym)
 file(REMOVE_RECURSE ${root})
 

@@ -19,12 +19,9 @@
 #include "Notch/NotchController.h"
 #include "Notch/NotchDisplay.h"
 #include "Notch/NotchWindow.h"
-#include "Platform/DisplayServerProbe.h"
-#include "Platform/QtAudioPlayer.h"
-#include "Platform/GStreamerVoiceRecorder.h"
-#include "Platform/X11PanelWindowHints.h"
-#include "Platform/X11Session.h"
-#include "Platform/X11WindowListWatcher.h"
+#include "Platform/HotKeyBackend.h"
+#include "Platform/OutsideClickMonitor.h"
+#include "Platform/WindowListSource.h"
 #include "Support/AppPaths.h"
 #include "Support/DisplayReconfigurationMonitor.h"
 #include "Support/DisplayWatcher.h"
@@ -74,31 +71,24 @@ bool AppDelegate::launch()
     qCDebug(lcStore).noquote() << "stash in" << AppPaths::supportDirectory() << "-" << m_store->count() << "items,"
                                << m_store->trashCount() << "in the trash";
 
-    const bool x11 = X11Session::isAvailable();
-    if (x11)
-        m_panelHints = std::make_unique<X11PanelWindowHints>();
-
+    m_platform = PlatformServices::make();
     m_displayWatcher = std::make_unique<DisplayWatcher>(qGuiApp);
     NotchController::Environment environment;
     environment.displays = [watcher = m_displayWatcher.get()] { return watcher->displays(); };
     environment.clock = &m_clock;
-    environment.playSound = [this](SystemSound::Sound sound) { m_sound.play(sound); };
+    environment.playSound = [this](SystemSound::Sound sound) { m_platform->sound().play(sound); };
     environment.ownPid = qint32(QCoreApplication::applicationPid());
-    environment.watchOutsideClicks = x11;
-    // In a Wayland session the X11 window list holds only XWayland's windows,
-    // with no word of which are on screen: the capsule is never hidden on that
-    // (the start-up notice says detection is off).
-    if (x11 && !DisplayServerProbe::isWaylandSession())
-        environment.windowList = [] { return std::make_unique<X11WindowListWatcher>(); };
-    else if (!DisplayServerProbe::isWaylandSession())
-        qCWarning(lcX11).noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen detection is off"));
+    environment.outsideClicks = [this](QObject *parent) { return m_platform->makeOutsideClickMonitor(parent); };
+    environment.windowList = m_platform->windowListFactory();
     environment.makeWindow = [this](NotchController &controller,
                                     const QString &displayID) -> std::unique_ptr<NotchWindowing> {
-        return std::make_unique<NotchWindow>(controller, displayID, m_engine, m_panelHints.get());
+        return std::make_unique<NotchWindow>(controller, displayID, m_engine, &m_platform->windowHints());
     };
     // The companion is looked up before the controller's first refresh asks for it.
     m_kelvarnLocator = std::make_unique<KelvarnLocator>();
-    environment.loadAudioPlayer = &QtAudioPlayer::load;
+    environment.loadAudioPlayer = [this](const QUrl &fileURL, QObject *context, AudioBackend::Loaded loaded) {
+        m_platform->audio().loadPlayer(fileURL, context, std::move(loaded));
+    };
     m_notchController = std::make_unique<NotchController>(*m_store, m_settings, std::move(environment));
     connectCompanion();
     connectRecorder();
@@ -135,7 +125,7 @@ bool AppDelegate::launch()
         withoutOptions(QCoreApplication::arguments().mid(1)), QDir::currentPath()));
 
     // Registers the settings' hot key now and again on every change of it.
-    m_hotKeyManager = std::make_unique<HotKeyManager>(&m_settings);
+    m_hotKeyManager = std::make_unique<HotKeyManager>(&m_settings, m_platform->makeHotKeyBackend());
     connect(m_hotKeyManager.get(), &HotKeyManager::hotKeyPressed, this, &AppDelegate::togglePanelUnderPointer);
 
     connect(this, &AppDelegate::settingsWindowRequested, this, &AppDelegate::showSettings);
@@ -209,7 +199,7 @@ void AppDelegate::connectCompanion()
 void AppDelegate::connectRecorder()
 {
     RecordingController::Environment environment;
-    environment.makeRecorder = &GStreamerVoiceRecorder::make;
+    environment.makeRecorder = m_platform->audio().recorderFactory();
     // Desktops outside a sandbox ask no permission; a missing microphone fails at the start.
     environment.permission = [] { return RecordPermission::Granted; };
     m_recordingController = std::make_unique<RecordingController>(
@@ -235,7 +225,8 @@ void AppDelegate::showSettings()
     if (!m_settingsWindow) {
         m_settingsDisplays = std::make_unique<ConnectedDisplayList>(
             m_settings, [watcher = m_displayWatcher.get()] { return ConnectedDisplayList::screens(watcher->displays()); });
-        m_settingsRecorder = std::make_unique<HotKeyRecorder>(m_settings, m_hotKeyManager.get());
+        m_settingsRecorder =
+            std::make_unique<HotKeyRecorder>(m_settings, m_hotKeyManager.get(), m_platform->keycodeMap());
         SettingsWindow::Services services;
         services.settings = &m_settings;
         services.updater = m_updater.get();

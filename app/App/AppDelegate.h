@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/SystemSound.h"
+#include "Platform/PlatformServices.h"
 #include "Settings/AppSettings.h"
 #include "Settings/QSettingsUserDefaults.h"
 #include "Store/StashStore.h"
@@ -28,7 +28,6 @@ class UpdaterModel;
 class ItemTransfer;
 class NotchController;
 class RecordingController;
-class X11PanelWindowHints;
 
 // Owns the application's long-lived objects and connects them: the store, the
 // settings, the controller with its windows, and the display watcher.
@@ -94,11 +93,11 @@ private:
     QSettingsUserDefaults m_defaults;
     AppSettings m_settings;
     SystemClock m_clock;
-    SystemSound m_sound;
+    // The desktop's services; everything below that uses them goes first.
+    std::unique_ptr<PlatformServices> m_platform;
     std::unique_ptr<StashStore> m_store;
     QQmlEngine m_engine;
     std::unique_ptr<UpdaterModel> m_updater;
-    std::unique_ptr<X11PanelWindowHints> m_panelHints;
     std::unique_ptr<DisplayWatcher> m_displayWatcher;
     // Declared before the controller, which holds it, so that it outlives it.
     std::unique_ptr<RecordingController> m_recordingController;

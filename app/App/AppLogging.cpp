@@ -2,11 +2,7 @@
 
 namespace holdra {
 
-Q_LOGGING_CATEGORY(lcApp, "holdra.app", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcViews, "holdra.views", QtInfoMsg)
-Q_LOGGING_CATEGORY(lcX11, "holdra.x11", QtInfoMsg)
-Q_LOGGING_CATEGORY(lcHotKey, "holdra.hotkey", QtInfoMsg)
-Q_LOGGING_CATEGORY(lcTray, "holdra.tray", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcIntegration, "holdra.integration", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcLoginItem, "holdra.loginitem", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcDrag, "holdra.drag", QtInfoMsg)

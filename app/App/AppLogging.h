@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Platform/PlatformLogging.h"
 #include "Support/KitLogging.h"
 
 #include <QLoggingCategory>
@@ -10,13 +11,9 @@ namespace holdra {
 inline constexpr char logMessagePattern[] =
     "%{time yyyy-MM-dd HH:mm:ss.zzz} %{category} %{type}: %{message}";
 
-// The application's logging areas, beside the kit's. Warnings and information
+// The application's logging areas, beside the kit's and the desktop adapters'. Warnings and information
 // are on; debug lines are asked for with QT_LOGGING_RULES="holdra.*.debug=true".
-Q_DECLARE_LOGGING_CATEGORY(lcApp)         // "holdra.app": start, quit, windows of its own
 Q_DECLARE_LOGGING_CATEGORY(lcViews)       // "holdra.views": QML views that fail to load
-Q_DECLARE_LOGGING_CATEGORY(lcX11)         // "holdra.x11": the X server and its window manager
-Q_DECLARE_LOGGING_CATEGORY(lcHotKey)      // "holdra.hotkey": the global shortcut
-Q_DECLARE_LOGGING_CATEGORY(lcTray)        // "holdra.tray": the tray icon and its host
 Q_DECLARE_LOGGING_CATEGORY(lcIntegration) // "holdra.integration": session services, other applications
 Q_DECLARE_LOGGING_CATEGORY(lcLoginItem)   // "holdra.loginitem": the autostart entry
 Q_DECLARE_LOGGING_CATEGORY(lcDrag)        // "holdra.drag": items dragged out of the panel

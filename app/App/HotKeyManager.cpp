@@ -1,20 +1,10 @@
 #include "App/HotKeyManager.h"
 
 #include "App/AppLogging.h"
-#include "Platform/DisplayServerProbe.h"
 #include "Platform/HotKeyBackend.h"
-#include "Platform/PortalGlobalShortcuts.h"
-#include "Platform/X11HotKeyBackend.h"
 #include "Settings/AppSettings.h"
 
-#include <QDBusConnection>
-
 namespace holdra {
-
-HotKeyManager::HotKeyManager(AppSettings *settings, QObject *parent)
-    : HotKeyManager(settings, makeBackend(), parent)
-{
-}
 
 HotKeyManager::HotKeyManager(AppSettings *settings, std::unique_ptr<HotKeyBackend> backend, QObject *parent)
     : QObject(parent)
@@ -33,13 +23,6 @@ HotKeyManager::HotKeyManager(AppSettings *settings, std::unique_ptr<HotKeyBacken
 }
 
 HotKeyManager::~HotKeyManager() = default;
-
-std::unique_ptr<HotKeyBackend> HotKeyManager::makeBackend()
-{
-    if (DisplayServerProbe::isWaylandSession())
-        return std::make_unique<PortalGlobalShortcuts>(QDBusConnection::sessionBus());
-    return std::make_unique<X11HotKeyBackend>();
-}
 
 void HotKeyManager::registerHotKey(const GlobalHotKey &hotKey)
 {

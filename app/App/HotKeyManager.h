@@ -29,14 +29,9 @@ class HotKeyManager : public QObject
 
 public:
     // Follows `settings` from now on and registers its current hot key through
-    // the mechanism this session offers.
-    explicit HotKeyManager(AppSettings *settings, QObject *parent = nullptr);
-    // The same through `backend`.
+    // `backend`, the mechanism this session offers (PlatformServices::makeHotKeyBackend).
     HotKeyManager(AppSettings *settings, std::unique_ptr<HotKeyBackend> backend, QObject *parent = nullptr);
     ~HotKeyManager() override;
-
-    // The mechanism for this session: the portal in a Wayland session, else X11.
-    static std::unique_ptr<HotKeyBackend> makeBackend();
 
     // Replaces the registration by `hotKey`; remembered, but not bound, while suspended.
     void registerHotKey(const holdra::GlobalHotKey &hotKey);

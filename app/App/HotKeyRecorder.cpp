@@ -1,7 +1,6 @@
 #include "App/HotKeyRecorder.h"
 
 #include "App/HotKeyManager.h"
-#include "Platform/X11HotKeyGrabber.h"
 #include "Settings/AppSettings.h"
 
 #include <QKeyEvent>
@@ -38,7 +37,7 @@ HotKeyRecorder::HotKeyRecorder(AppSettings &settings, HotKeyManager *manager, Ke
     : QObject(parent)
     , m_settings(settings)
     , m_manager(manager)
-    , m_keycodeMap(keycodeMap ? std::move(keycodeMap) : KeycodeMap(&X11HotKeyGrabber::unshiftedKeysym))
+    , m_keycodeMap(keycodeMap ? std::move(keycodeMap) : KeycodeMap([](quint32) { return std::optional<quint32>(); }))
 {
     connect(&m_settings, &AppSettings::hotKeyChanged, this, &HotKeyRecorder::labelChanged);
     if (m_manager) {

@@ -30,7 +30,7 @@ class HotKeyRecorder : public QObject
     Q_PROPERTY(QString hintText READ hintText NOTIFY hintTextChanged)
 
 public:
-    // The keysym on an X keycode's first level; X11 by default.
+    // The keysym on an X keycode's first level (PlatformServices::keycodeMap); none known by default.
     using KeycodeMap = std::function<std::optional<quint32>(quint32 keycode)>;
 
     static constexpr auto recordingLabel = "按下快捷键…";

@@ -2,7 +2,7 @@
 
 #include "Models/DraftModel.h"
 #include "Notch/StashItemPresentation.h"
-#include "Platform/X11RawButtonMonitor.h"
+#include "Platform/OutsideClickMonitor.h"
 #include "Settings/AppSettings.h"
 #include "Store/StashStore.h"
 #include "Support/SystemClock.h"
@@ -24,9 +24,8 @@ std::unique_ptr<NotchWindowManager> makeWindowManager(NotchController &controlle
     };
     windowing.windowList = std::move(environment.windowList);
     windowing.ownPid = environment.ownPid;
-    // The one place the X11 press monitor is made; the manager only starts and stops it.
-    X11RawButtonMonitor *outsideClicks =
-        environment.watchOutsideClicks ? new X11RawButtonMonitor(&controller) : nullptr;
+    // The manager only starts and stops the press monitor; its owner picks it.
+    OutsideClickMonitor *outsideClicks = environment.outsideClicks ? environment.outsideClicks(&controller) : nullptr;
     return std::make_unique<NotchWindowManager>(settings, std::move(windowing), outsideClicks);
 }
 

@@ -31,6 +31,7 @@ class AppSettings;
 class DraftModel;
 class StashStore;
 class WindowListSource;
+class OutsideClickMonitor;
 
 // The application's central object: whether and where the panel is open, the
 // trash view, the panel's keys and the companion application, and the small
@@ -98,8 +99,9 @@ public:
         // follows; no detection when empty.
         std::function<std::unique_ptr<WindowListSource>()> windowList;
         qint32 ownPid = 0;
-        // Presses anywhere on the X display close the open panel.
-        bool watchOutsideClicks = false;
+        // Makes the monitor whose presses anywhere on the display close the
+        // open panel; focus loss alone closes it when empty.
+        std::function<OutsideClickMonitor *(QObject *parent)> outsideClicks;
     };
 
     static constexpr Clock::Duration autoCloseDelay{1100};

@@ -3,7 +3,7 @@
 #include "App/AppLogging.h"
 #include "Notch/BottomRoundedRectangle.h"
 #include "Notch/NotchController.h"
-#include "Platform/X11PanelWindowHints.h"
+#include "Platform/PanelWindowHints.h"
 #include "Settings/AppSettings.h"
 
 #include <QFile>
@@ -27,7 +27,7 @@ const QString openPanelViewResource = QStringLiteral(":/qt-project.org/imports/H
 } // namespace
 
 NotchWindow::NotchWindow(NotchController &controller, const QString &displayID, QQmlEngine &engine,
-                         X11PanelWindowHints *hints)
+                         PanelWindowHints *hints)
     : m_controller(controller)
     , m_displayID(displayID)
     , m_hints(hints)
@@ -53,9 +53,9 @@ NotchWindow::NotchWindow(NotchController &controller, const QString &displayID, 
     if (m_hints) {
         m_hints->apply(this);
         AppSettings &settings = controller.settings();
-        X11PanelWindowHints::setAboveFullScreen(this, settings.enableInFullScreen());
+        m_hints->setAboveFullScreen(this, settings.enableInFullScreen());
         connect(&settings, &AppSettings::enableInFullScreenChanged, this,
-                [this](bool enabled) { X11PanelWindowHints::setAboveFullScreen(this, enabled); });
+                [this](bool enabled) { m_hints->setAboveFullScreen(this, enabled); });
     }
 }
 
@@ -182,7 +182,7 @@ void NotchWindow::orderFront()
 {
     m_wasActive = false;
     if (m_hints)
-        X11PanelWindowHints::setTakesKeyboard(this, false);
+        m_hints->setTakesKeyboard(this, false);
     setFlag(Qt::WindowDoesNotAcceptFocus, true);
     if (!isVisible())
         show();
@@ -192,7 +192,7 @@ void NotchWindow::orderFront()
 void NotchWindow::makeKeyAndOrderFront()
 {
     if (m_hints)
-        X11PanelWindowHints::setTakesKeyboard(this, true);
+        m_hints->setTakesKeyboard(this, true);
     setFlag(Qt::WindowDoesNotAcceptFocus, false);
     if (!isVisible())
         show();

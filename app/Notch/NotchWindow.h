@@ -12,7 +12,7 @@ class QQmlEngine;
 namespace holdra {
 
 class NotchController;
-class X11PanelWindowHints;
+class PanelWindowHints;
 
 // The window of one display: frameless, translucent, above other windows, on
 // every workspace and out of the taskbar. It refuses the keyboard focus while the
@@ -27,7 +27,7 @@ class NotchWindow : public QQuickWindow, public NotchWindowing
 public:
     // `engine` and `hints` (null without X11) must outlive the window.
     NotchWindow(NotchController &controller, const QString &displayID, QQmlEngine &engine,
-                X11PanelWindowHints *hints);
+                PanelWindowHints *hints);
     ~NotchWindow() override;
 
     QString displayID() const { return m_displayID; }
@@ -59,7 +59,7 @@ private:
 
     NotchController &m_controller;
     QString m_displayID;
-    X11PanelWindowHints *m_hints;
+    PanelWindowHints *m_hints;
     QPointer<QQuickItem> m_root;
     bool m_wasActive = false;
 };

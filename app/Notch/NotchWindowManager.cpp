@@ -1,6 +1,6 @@
 #include "Notch/NotchWindowManager.h"
 
-#include "Platform/X11RawButtonMonitor.h"
+#include "Platform/OutsideClickMonitor.h"
 #include "Settings/AppSettings.h"
 #include "Support/FullScreenVisibilityMonitor.h"
 
@@ -13,7 +13,7 @@
 namespace holdra {
 
 NotchWindowManager::NotchWindowManager(AppSettings &settings, Environment environment,
-                                       X11RawButtonMonitor *outsideClicks, QObject *parent)
+                                       OutsideClickMonitor *outsideClicks, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_environment(std::move(environment))
@@ -28,7 +28,7 @@ NotchWindowManager::NotchWindowManager(AppSettings &settings, Environment enviro
     connect(&m_settings, &AppSettings::enableInFullScreenChanged, this,
             &NotchWindowManager::applyFullScreenPreference);
     if (m_outsideClicks)
-        connect(m_outsideClicks, &X11RawButtonMonitor::buttonPressed, this, &NotchWindowManager::handleOutsidePress);
+        connect(m_outsideClicks, &OutsideClickMonitor::buttonPressed, this, &NotchWindowManager::handleOutsidePress);
 }
 
 NotchWindowManager::~NotchWindowManager()

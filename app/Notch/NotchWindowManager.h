@@ -26,7 +26,7 @@ namespace holdra {
 class AppSettings;
 class FullScreenVisibilityMonitor;
 class WindowListSource;
-class X11RawButtonMonitor;
+class OutsideClickMonitor;
 
 // The windows of the displays: one per attached display (the capsule, or an
 // invisible trigger under a notch), plus a transient one while the panel is
@@ -54,7 +54,7 @@ public:
 
     // `settings` must outlive the manager; `outsideClicks` (may be null) is
     // started while the panel is open.
-    NotchWindowManager(AppSettings &settings, Environment environment, X11RawButtonMonitor *outsideClicks,
+    NotchWindowManager(AppSettings &settings, Environment environment, OutsideClickMonitor *outsideClicks,
                        QObject *parent = nullptr);
     ~NotchWindowManager() override;
     // Places the first windows and starts following full-screen windows.
@@ -136,7 +136,7 @@ private:
 
     AppSettings &m_settings;
     Environment m_environment;
-    X11RawButtonMonitor *m_outsideClicks;
+    OutsideClickMonitor *m_outsideClicks;
     FullScreenVisibilityMonitor *m_fullScreenMonitor = nullptr;
     std::map<QString, std::unique_ptr<NotchWindowing>> m_windows;
     std::vector<std::unique_ptr<NotchWindowing>> m_retiredWindows;

@@ -1,6 +1,6 @@
 #include "Platform/PortalGlobalShortcuts.h"
 
-#include "App/AppLogging.h"
+#include "Platform/PlatformLogging.h"
 
 #include "Platform/PortalRequest.h"
 #include "Platform/PortalShortcut.h"

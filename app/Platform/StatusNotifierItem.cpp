@@ -1,6 +1,6 @@
 #include "Platform/StatusNotifierItem.h"
 
-#include "App/AppLogging.h"
+#include "Platform/PlatformLogging.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>

@@ -1,6 +1,6 @@
 #include "Platform/TerminationSignals.h"
 
-#include "App/AppLogging.h"
+#include "Platform/PlatformLogging.h"
 
 #include <QSocketNotifier>
 

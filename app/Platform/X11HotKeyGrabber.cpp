@@ -1,6 +1,6 @@
 #include "Platform/X11HotKeyGrabber.h"
 
-#include "App/AppLogging.h"
+#include "Platform/PlatformLogging.h"
 #include "Platform/X11Session.h"
 
 #include <QCoreApplication>

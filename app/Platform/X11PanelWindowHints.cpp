@@ -1,6 +1,6 @@
 #include "Platform/X11PanelWindowHints.h"
 
-#include "App/AppLogging.h"
+#include "Platform/PlatformLogging.h"
 #include "Platform/DisplayServerProbe.h"
 #include "Platform/X11Session.h"
 

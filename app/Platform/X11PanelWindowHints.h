@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/PanelWindowHints.h"
+
 #include <QObject>
 
 #include <memory>
@@ -25,7 +27,7 @@ namespace holdra {
 // the managed ones. While it takes no keyboard it is typed as a notification
 // too, so that wlroots does not hand it the keyboard when it appears; the open
 // panel drops that type, so that a click gives it the keyboard.
-class X11PanelWindowHints : public QObject
+class X11PanelWindowHints : public QObject, public PanelWindowHints
 {
     Q_OBJECT
 
@@ -36,16 +38,16 @@ public:
     bool isAvailable() const { return m_ewmh != nullptr; }
 
     // Applies the hints now and again whenever the window is shown.
-    void apply(QWindow *window);
+    void apply(QWindow *window) override;
 
     // Call before the window's WindowDoesNotAcceptFocus flag changes, which
     // makes Qt announce the window's types again.
-    static void setTakesKeyboard(QWindow *window, bool takes);
+    void setTakesKeyboard(QWindow *window, bool takes) override;
 
     // Managed as a dock (false), or above everything, full-screen windows
     // included (true; always in a Wayland session). A shown window is shown
     // again, so that the change takes.
-    static void setAboveFullScreen(QWindow *window, bool above);
+    void setAboveFullScreen(QWindow *window, bool above) override;
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

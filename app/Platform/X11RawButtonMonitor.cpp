@@ -1,6 +1,6 @@
 #include "Platform/X11RawButtonMonitor.h"
 
-#include "App/AppLogging.h"
+#include "Platform/PlatformLogging.h"
 #include "Platform/X11Session.h"
 
 #include <QDebug>
@@ -28,7 +28,7 @@ std::unique_ptr<Reply, decltype(&std::free)> own(Reply *reply)
 } // namespace
 
 X11RawButtonMonitor::X11RawButtonMonitor(QObject *parent)
-    : QObject(parent)
+    : OutsideClickMonitor(parent)
 {
     const QString off = QStringLiteral("clicks outside the panel are noticed only through focus loss");
     if (!X11Session::isAvailable()) {

@@ -1,7 +1,6 @@
 #pragma once
 
-#include <QObject>
-#include <QPoint>
+#include "Platform/OutsideClickMonitor.h"
 
 struct xcb_connection_t;
 class QSocketNotifier;
@@ -14,7 +13,7 @@ namespace holdra {
 // itself; focus loss cannot see a click on the desktop. The monitor uses a
 // connection of its own, read on the main thread, and listens only while
 // started, so the closed capsule costs nothing per click.
-class X11RawButtonMonitor : public QObject
+class X11RawButtonMonitor : public OutsideClickMonitor
 {
     Q_OBJECT
 
@@ -22,15 +21,11 @@ public:
     explicit X11RawButtonMonitor(QObject *parent = nullptr);
     ~X11RawButtonMonitor() override;
 
-    bool isAvailable() const { return m_connection != nullptr; }
+    bool isAvailable() const override { return m_connection != nullptr; }
     bool isActive() const { return m_active; }
 
-    void start();
-    void stop();
-
-Q_SIGNALS:
-    // The pointer position in root window coordinates (y down, pixels).
-    void buttonPressed(QPoint rootPosition);
+    void start() override;
+    void stop() override;
 
 private:
     void select(bool active);

@@ -1,6 +1,6 @@
 #include "Platform/X11WindowListReader.h"
 
-#include "App/AppLogging.h"
+#include "Platform/PlatformLogging.h"
 #include "Platform/X11Session.h"
 
 #include <QDebug>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Platform/X11WindowListReader.h"
-#include "Support/WindowListSource.h"
+#include "Platform/WindowListSource.h"
 
 class QSocketNotifier;
 

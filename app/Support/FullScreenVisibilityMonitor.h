@@ -1,7 +1,7 @@
 #pragma once
 
 #include "Notch/FullScreenWindowDetector.h"
-#include "Support/WindowListSource.h"
+#include "Platform/WindowListSource.h"
 
 #include <QList>
 #include <QObject>

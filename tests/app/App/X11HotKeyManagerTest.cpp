@@ -1,5 +1,6 @@
 #include "App/HotKeyManager.h"
 #include "MessageLog.h"
+#include "Platform/X11HotKeyBackend.h"
 #include "Platform/X11HotKeyGrabber.h"
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
@@ -43,7 +44,7 @@ protected:
 TEST_F(X11HotKeyManagerTest, FollowsTheSettingAndLetsGoWhileSuspended)
 {
     HOLDRA_SKIP_WITHOUT_X11();
-    HotKeyManager manager(&settings);
+    HotKeyManager manager(&settings, std::make_unique<X11HotKeyBackend>());
     QSignalSpy pressed(&manager, &HotKeyManager::hotKeyPressed);
     EXPECT_TRUE(manager.isRegistered());
     EXPECT_TRUE(manager.registrationFailureText().isEmpty());
@@ -89,7 +90,7 @@ TEST_F(X11HotKeyManagerTest, AKeyHeldByAnotherProgramIsReportedAndLogged)
     ASSERT_TRUE(other.grabKey(spaceKeysym, controlAlt));
 
     test::MessageLog log;
-    HotKeyManager manager(&settings);
+    HotKeyManager manager(&settings, std::make_unique<X11HotKeyBackend>());
     EXPECT_FALSE(manager.isRegistered());
     EXPECT_EQ(manager.registrationFailureText(), u"快捷键注册失败：已被其他程序占用"_s);
     EXPECT_EQ(log.count(u"[Holdra] 快捷键注册失败：status=10"_s), 1);
@@ -107,7 +108,7 @@ TEST_F(X11HotKeyManagerTest, AKeyHeldByAnotherProgramIsReportedAndLogged)
 TEST_F(X11HotKeyManagerTest, FunctionKeypadNavigationAndPunctuationKeysAreGrabbed)
 {
     HOLDRA_SKIP_WITHOUT_X11();
-    HotKeyManager manager(&settings);
+    HotKeyManager manager(&settings, std::make_unique<X11HotKeyBackend>());
     QSignalSpy pressed(&manager, &HotKeyManager::hotKeyPressed);
     const struct
     {

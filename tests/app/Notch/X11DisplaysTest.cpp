@@ -2,6 +2,7 @@
 #include "Notch/NotchController.h"
 #include "Notch/NotchWindow.h"
 #include "Platform/X11PanelWindowHints.h"
+#include "Platform/X11RawButtonMonitor.h"
 #include "Platform/X11Session.h"
 #include "Platform/X11WindowListWatcher.h"
 #include "Settings/AppSettings.h"
@@ -123,7 +124,7 @@ protected:
         env.makeWindow = [this](NotchController &controller, const QString &id) {
             return std::make_unique<NotchWindow>(controller, id, m_engine, m_hints.get());
         };
-        env.watchOutsideClicks = true;
+        env.outsideClicks = [](QObject *parent) { return new X11RawButtonMonitor(parent); };
         env.windowList = [] { return std::make_unique<X11WindowListWatcher>(); };
         env.ownPid = qint32(QCoreApplication::applicationPid());
         m_controller = std::make_unique<NotchController>(*m_store, m_settings, std::move(env));

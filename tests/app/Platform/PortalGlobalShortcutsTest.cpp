@@ -7,11 +7,13 @@
 #include "Settings/InMemoryUserDefaults.h"
 
 #include <QSignalSpy>
-#include <functional>
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using namespace holdra;
+using namespace Qt::StringLiterals;
 using State = PortalGlobalShortcuts::State;
 
 namespace {
@@ -76,30 +78,30 @@ TEST_F(PortalGlobalShortcutsTest, TheBoundShortcutTogglesAndShowsTheDesktopsBind
     HotKeyRecorder recorder(settings, manager.get());
 
     ASSERT_TRUE(eventually([&] { return manager->isRegistered(); }));
-    EXPECT_EQ(desktop.preferredTriggers, QStringList{QStringLiteral("CTRL+ALT+space")});
-    const QString shown = test::FakeGlobalShortcutsPortal::triggerFor(QStringLiteral("CTRL+ALT+space"));
+    EXPECT_EQ(desktop.preferredTriggers, QStringList{u"CTRL+ALT+space"_s});
+    const QString shown = test::FakeGlobalShortcutsPortal::triggerFor(u"CTRL+ALT+space"_s);
     EXPECT_EQ(manager->bindingText(), shown);
     EXPECT_EQ(recorder.label(), shown);
     EXPECT_TRUE(manager->registrationFailureText().isEmpty());
 
     const QString session = desktop.sessions.value(0);
-    desktop.activate(session, QStringLiteral("toggle-panel"));
+    desktop.activate(session, u"toggle-panel"_s);
     ASSERT_TRUE(eventually([&] { return pressed.count() == 1; }));
     // Another session's or another shortcut's activation is not ours. The user
     // rebinding it in the desktop's own settings is reported after them.
-    desktop.activate(session + QStringLiteral("x"), QStringLiteral("toggle-panel"));
-    desktop.activate(session, QStringLiteral("other"));
-    desktop.changeTrigger(session, QStringLiteral("toggle-panel"), QStringLiteral("Super+H"));
-    ASSERT_TRUE(eventually([&] { return recorder.label() == QStringLiteral("Super+H"); }));
+    desktop.activate(session + u"x"_s, u"toggle-panel"_s);
+    desktop.activate(session, u"other"_s);
+    desktop.changeTrigger(session, u"toggle-panel"_s, u"Super+H"_s);
+    ASSERT_TRUE(eventually([&] { return recorder.label() == u"Super+H"_s; }));
     EXPECT_EQ(pressed.count(), 1);
 
     // While a new key is being recorded the shortcut does nothing.
     manager->setSuspended(true);
-    desktop.activate(session, QStringLiteral("toggle-panel"));
-    desktop.changeTrigger(session, QStringLiteral("toggle-panel"), QStringLiteral("Super+J"));
-    ASSERT_TRUE(eventually([&] { return recorder.label() == QStringLiteral("Super+J"); }));
+    desktop.activate(session, u"toggle-panel"_s);
+    desktop.changeTrigger(session, u"toggle-panel"_s, u"Super+J"_s);
+    ASSERT_TRUE(eventually([&] { return recorder.label() == u"Super+J"_s; }));
     manager->setSuspended(false);
-    desktop.activate(session, QStringLiteral("toggle-panel"));
+    desktop.activate(session, u"toggle-panel"_s);
     ASSERT_TRUE(eventually([&] { return pressed.count() == 2; }));
     EXPECT_EQ(desktop.sessions.size(), 1) << "suspending must not ask the desktop again";
 }
@@ -111,18 +113,18 @@ TEST_F(PortalGlobalShortcutsTest, ANewKeyIsAskedForInANewSessionAndTheOldOneClos
     ASSERT_TRUE(desktop.appear());
     const auto manager = makeManager();
     ASSERT_TRUE(eventually([&] { return manager->isRegistered(); }));
-    EXPECT_EQ(manager->bindingText(), test::FakeGlobalShortcutsPortal::triggerFor(QStringLiteral("CTRL+ALT+space")));
+    EXPECT_EQ(manager->bindingText(), test::FakeGlobalShortcutsPortal::triggerFor(u"CTRL+ALT+space"_s));
 
     settings.setHotKey(ctrlShiftK);
     ASSERT_TRUE(eventually([&] { return desktop.preferredTriggers.size() == 2; }));
-    EXPECT_EQ(desktop.preferredTriggers.last(), QStringLiteral("CTRL+SHIFT+k"));
+    EXPECT_EQ(desktop.preferredTriggers.last(), u"CTRL+SHIFT+k"_s);
     ASSERT_TRUE(eventually([&] { return manager->isRegistered(); }));
     ASSERT_EQ(desktop.sessions.size(), 2);
     ASSERT_TRUE(eventually([&] { return desktop.closedSessions == QStringList{desktop.sessions.first()}; }));
 
     QSignalSpy pressed(manager.get(), &HotKeyManager::hotKeyPressed);
-    desktop.activate(desktop.sessions.first(), QStringLiteral("toggle-panel"));
-    desktop.activate(desktop.sessions.last(), QStringLiteral("toggle-panel"));
+    desktop.activate(desktop.sessions.first(), u"toggle-panel"_s);
+    desktop.activate(desktop.sessions.last(), u"toggle-panel"_s);
     ASSERT_TRUE(eventually([&] { return pressed.count() == 1; }));
     // The old session's activation, sent first, would have arrived by now.
     EXPECT_EQ(pressed.count(), 1);
@@ -134,13 +136,13 @@ TEST_F(PortalGlobalShortcutsTest, WithoutPortalOrBindingTheSettingsTellHowToBind
     const auto manager = makeManager();
     ASSERT_TRUE(eventually([&] { return portal->state() == State::Unavailable; }));
     EXPECT_FALSE(manager->isRegistered());
-    EXPECT_TRUE(manager->registrationFailureText().contains(QStringLiteral("holdra toggle")));
+    EXPECT_TRUE(manager->registrationFailureText().contains(u"holdra toggle"_s));
 
     // The portal starts later; the user cancels its dialog.
     desktop.bindResponse = 1;
     ASSERT_TRUE(desktop.appear());
     ASSERT_TRUE(eventually([&] { return portal->state() == State::Refused; }));
-    EXPECT_TRUE(manager->registrationFailureText().contains(QStringLiteral("holdra toggle")));
+    EXPECT_TRUE(manager->registrationFailureText().contains(u"holdra toggle"_s));
 
     // The portal goes with the session bus's service and comes back: asked again.
     desktop.vanish();
@@ -149,6 +151,6 @@ TEST_F(PortalGlobalShortcutsTest, WithoutPortalOrBindingTheSettingsTellHowToBind
     ASSERT_TRUE(desktop.appear());
     ASSERT_TRUE(eventually([&] { return manager->isRegistered(); }));
     QSignalSpy pressed(manager.get(), &HotKeyManager::hotKeyPressed);
-    desktop.activate(desktop.sessions.last(), QStringLiteral("toggle-panel"));
+    desktop.activate(desktop.sessions.last(), u"toggle-panel"_s);
     ASSERT_TRUE(eventually([&] { return pressed.count() == 1; }));
 }

@@ -4,6 +4,7 @@
 #include "App/SettingsWindow.h"
 #include "App/SymbolImageProvider.h"
 #include "App/UpdaterModel.h"
+#include "Platform/X11HotKeyBackend.h"
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
@@ -128,7 +129,7 @@ protected:
     InMemoryUserDefaults m_defaults;
     AppSettings m_settings{m_defaults};
     UpdaterModel m_updater{m_defaults, QUrl::fromLocalFile(QStringLiteral("/nonexistent/appcast.xml"))};
-    HotKeyManager m_hotKeys{&m_settings};
+    HotKeyManager m_hotKeys{&m_settings, std::make_unique<X11HotKeyBackend>()};
     QQmlEngine m_engine;
     std::unique_ptr<ConnectedDisplayList> m_displays;
     std::unique_ptr<HotKeyRecorder> m_recorder;

@@ -8,10 +8,13 @@
 #include <limits>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 using test::FakeAudioPlayer;
 using test::FakeAudioPlayerState;
 
 namespace {
+
+constexpr double notANumber = std::numeric_limits<double>::quiet_NaN();
 
 class AudioPlaybackControllerTest : public ::testing::Test
 {
@@ -19,22 +22,15 @@ protected:
     // Registers a file the factory can open; any other name fails to open.
     std::shared_ptr<FakeAudioPlayerState> file(const QString &name)
     {
-        auto state = std::make_shared<FakeAudioPlayerState>();
-        files.insert(name, state);
-        return state;
+        return *files.insert(name, std::make_shared<FakeAudioPlayerState>());
     }
-
     bool toggle(const QUuid &id, const QString &name) { return controller.toggle(id, QUrl::fromLocalFile(u'/' + name)); }
-
     void tick() { QMetaObject::invokeMethod(ticker, "timeout"); }
 
-    void expectIdle() const
+    [[nodiscard]] bool isIdle() const
     {
-        EXPECT_TRUE(controller.activeItemID().isNull());
-        EXPECT_FALSE(controller.isPlaying());
-        EXPECT_EQ(controller.currentTime(), 0);
-        EXPECT_EQ(controller.duration(), 0);
-        EXPECT_FALSE(ticker->isActive());
+        return controller.activeItemID().isNull() && !controller.isPlaying() && controller.currentTime() == 0
+            && controller.duration() == 0 && !ticker->isActive();
     }
 
     QHash<QString, std::shared_ptr<FakeAudioPlayerState>> files;
@@ -52,146 +48,123 @@ protected:
 
 } // namespace
 
-TEST_F(AudioPlaybackControllerTest, SwitchingItemsStopsTheFirst)
+TEST_F(AudioPlaybackControllerTest, SwitchingItemsStopsTheFirstAndTheTickerFollowsToTheEnd)
 {
-    const auto first = file(QStringLiteral("a.m4a"));
-    const auto second = file(QStringLiteral("b.m4a"));
+    const auto first = file(u"a.m4a"_s);
+    const auto second = file(u"b.m4a"_s);
     second->duration = 42;
-
-    ASSERT_TRUE(toggle(a, QStringLiteral("a.m4a")));
-    EXPECT_TRUE(controller.isActive(a));
+    ASSERT_TRUE(toggle(a, u"a.m4a"_s));
     EXPECT_TRUE(controller.isPlaying());
-    EXPECT_TRUE(ticker->isActive());
     EXPECT_EQ(ticker->interval(), 200);
 
-    ASSERT_TRUE(toggle(b, QStringLiteral("b.m4a")));
+    ASSERT_TRUE(toggle(b, u"b.m4a"_s));
     EXPECT_EQ(first->stopCalls, 1);
     EXPECT_FALSE(first->alive);
     EXPECT_TRUE(second->playing);
     EXPECT_EQ(controller.activeItemID(), b);
-    EXPECT_FALSE(controller.isActive(a));
     EXPECT_EQ(controller.duration(), 42);
-    EXPECT_TRUE(ticker->isActive());
+
+    second->currentTime = 4.25;
+    tick();
+    EXPECT_EQ(controller.currentTime(), 4.25);
+    second->currentTime = 42;
+    second->playing = false;
+    tick();
+    EXPECT_TRUE(isIdle()) << "the end is noticed and the player released";
+    EXPECT_FALSE(second->alive);
 }
 
 TEST_F(AudioPlaybackControllerTest, PauseResumeAndRestartAfterTheEnd)
 {
-    const auto state = file(QStringLiteral("a.m4a"));
-    ASSERT_TRUE(toggle(a, QStringLiteral("a.m4a")));
+    const auto state = file(u"a.m4a"_s);
+    ASSERT_TRUE(toggle(a, u"a.m4a"_s));
     state->currentTime = 3.5;
-
-    ASSERT_TRUE(toggle(a, QStringLiteral("a.m4a")));
+    ASSERT_TRUE(toggle(a, u"a.m4a"_s));
     EXPECT_FALSE(controller.isPlaying());
     EXPECT_EQ(controller.currentTime(), 3.5);
-    EXPECT_EQ(controller.activeItemID(), a);
     EXPECT_FALSE(ticker->isActive());
 
-    ASSERT_TRUE(toggle(a, QStringLiteral("a.m4a")));
+    ASSERT_TRUE(toggle(a, u"a.m4a"_s));
     EXPECT_TRUE(controller.isPlaying());
     EXPECT_EQ(state->currentTime, 3.5);
     EXPECT_EQ(opened, 1);
 
     // Paused past the end (shown clamped), the next toggle starts from 0.
     state->currentTime = 12;
-    ASSERT_TRUE(toggle(a, QStringLiteral("a.m4a")));
+    ASSERT_TRUE(toggle(a, u"a.m4a"_s));
     EXPECT_EQ(controller.currentTime(), 10);
-    ASSERT_TRUE(toggle(a, QStringLiteral("a.m4a")));
+    ASSERT_TRUE(toggle(a, u"a.m4a"_s));
     EXPECT_EQ(state->currentTime, 0);
-    EXPECT_EQ(controller.currentTime(), 0);
     EXPECT_TRUE(controller.isPlaying());
-}
-
-TEST_F(AudioPlaybackControllerTest, TickerFollowsThePositionAndNoticesTheEnd)
-{
-    const auto state = file(QStringLiteral("a.m4a"));
-    ASSERT_TRUE(toggle(a, QStringLiteral("a.m4a")));
-
-    state->currentTime = 4.25;
-    tick();
-    EXPECT_EQ(controller.currentTime(), 4.25);
-    EXPECT_TRUE(controller.isPlaying());
-
-    state->currentTime = 10;
-    state->playing = false;
-    tick();
-    expectIdle();
-    EXPECT_FALSE(state->alive);
 }
 
 TEST_F(AudioPlaybackControllerTest, PositionsAreClampedIntoTheFile)
 {
     controller.seek(5);
-    expectIdle();
+    EXPECT_TRUE(isIdle());
 
-    const auto state = file(QStringLiteral("a.m4a"));
-    ASSERT_TRUE(toggle(a, QStringLiteral("a.m4a")));
-    controller.seek(-5);
-    EXPECT_EQ(state->currentTime, 0);
-    controller.seek(99);
-    EXPECT_EQ(state->currentTime, 10);
-    EXPECT_EQ(controller.currentTime(), 10);
-    controller.seek(std::numeric_limits<double>::quiet_NaN());
-    EXPECT_EQ(controller.currentTime(), 0);
+    const auto state = file(u"a.m4a"_s);
+    ASSERT_TRUE(toggle(a, u"a.m4a"_s));
+    const std::pair<double, double> seeks[] = {{-5, 0}, {99, 10}, {notANumber, 0}};
+    for (const auto &[asked, set] : seeks) {
+        controller.seek(asked);
+        EXPECT_EQ(state->currentTime, set) << asked;
+        EXPECT_EQ(controller.currentTime(), set) << asked;
+    }
     EXPECT_TRUE(controller.isPlaying());
 
     // Players that do not know their length yet report nonsense.
-    const auto unknown = file(QStringLiteral("b.m4a"));
-    unknown->duration = std::numeric_limits<double>::quiet_NaN();
+    const auto unknown = file(u"b.m4a"_s);
+    unknown->duration = notANumber;
     unknown->currentTime = std::numeric_limits<double>::infinity();
-    ASSERT_TRUE(toggle(b, QStringLiteral("b.m4a")));
+    ASSERT_TRUE(toggle(b, u"b.m4a"_s));
     EXPECT_EQ(controller.duration(), 0);
     EXPECT_EQ(controller.currentTime(), 0);
 }
 
 TEST_F(AudioPlaybackControllerTest, FailuresLeaveEverythingIdle)
 {
-    const auto playing = file(QStringLiteral("ok.m4a"));
-    ASSERT_TRUE(toggle(a, QStringLiteral("ok.m4a")));
+    const auto playing = file(u"ok.m4a"_s);
+    file(u"unpreparable.m4a"_s)->prepares = false;
+    file(u"silent.m4a"_s)->plays = false;
+    ASSERT_TRUE(toggle(a, u"ok.m4a"_s));
     // Failing to open the next item still stops the one that was playing.
-    EXPECT_FALSE(toggle(b, QStringLiteral("missing.m4a")));
+    EXPECT_FALSE(toggle(b, u"missing.m4a"_s));
     EXPECT_EQ(playing->stopCalls, 1);
-    expectIdle();
-
-    const auto unpreparable = file(QStringLiteral("broken.m4a"));
-    unpreparable->prepares = false;
-    EXPECT_FALSE(toggle(a, QStringLiteral("broken.m4a")));
-    EXPECT_EQ(unpreparable->playCalls, 0);
-    EXPECT_FALSE(unpreparable->alive);
-    expectIdle();
-
-    const auto silent = file(QStringLiteral("silent.m4a"));
-    silent->plays = false;
-    EXPECT_FALSE(toggle(a, QStringLiteral("silent.m4a")));
-    EXPECT_EQ(silent->stopCalls, 1);
-    expectIdle();
+    EXPECT_TRUE(isIdle());
+    for (const QString &name : {u"unpreparable.m4a"_s, u"silent.m4a"_s}) {
+        EXPECT_FALSE(toggle(a, name)) << qPrintable(name);
+        EXPECT_FALSE(files[name]->alive) << qPrintable(name);
+        EXPECT_TRUE(isIdle()) << qPrintable(name);
+    }
+    EXPECT_EQ(files[u"unpreparable.m4a"_s]->playCalls, 0);
 
     // Resuming can fail too.
-    ASSERT_TRUE(toggle(a, QStringLiteral("ok.m4a")));
-    ASSERT_TRUE(toggle(a, QStringLiteral("ok.m4a")));
+    ASSERT_TRUE(toggle(a, u"ok.m4a"_s));
+    ASSERT_TRUE(toggle(a, u"ok.m4a"_s));
     playing->plays = false;
-    EXPECT_FALSE(toggle(a, QStringLiteral("ok.m4a")));
-    expectIdle();
-
-    EXPECT_FALSE(toggle(QUuid(), QStringLiteral("ok.m4a")));
-    expectIdle();
+    EXPECT_FALSE(toggle(a, u"ok.m4a"_s));
+    EXPECT_TRUE(isIdle());
+    EXPECT_FALSE(toggle(QUuid(), u"ok.m4a"_s));
+    EXPECT_TRUE(isIdle());
 }
 
 TEST_F(AudioPlaybackControllerTest, StopPublishesTheIdleStateInOrder)
 {
-    const auto state = file(QStringLiteral("a.m4a"));
-    ASSERT_TRUE(toggle(a, QStringLiteral("a.m4a")));
+    const auto state = file(u"a.m4a"_s);
+    ASSERT_TRUE(toggle(a, u"a.m4a"_s));
     state->currentTime = 1;
     tick();
 
     QStringList published;
-    QObject::connect(&controller, &AudioPlaybackController::activeItemIDChanged, [&] { published << QStringLiteral("active"); });
-    QObject::connect(&controller, &AudioPlaybackController::isPlayingChanged, [&] { published << QStringLiteral("playing"); });
-    QObject::connect(&controller, &AudioPlaybackController::currentTimeChanged, [&] { published << QStringLiteral("time"); });
-    QObject::connect(&controller, &AudioPlaybackController::durationChanged, [&] { published << QStringLiteral("duration"); });
+    const auto note = [&](const QString &what) { return [&published, what] { published << what; }; };
+    QObject::connect(&controller, &AudioPlaybackController::activeItemIDChanged, note(u"active"_s));
+    QObject::connect(&controller, &AudioPlaybackController::isPlayingChanged, note(u"playing"_s));
+    QObject::connect(&controller, &AudioPlaybackController::currentTimeChanged, note(u"time"_s));
+    QObject::connect(&controller, &AudioPlaybackController::durationChanged, note(u"duration"_s));
     controller.stop();
 
     EXPECT_EQ(state->stopCalls, 1);
-    expectIdle();
-    EXPECT_EQ(published, (QStringList{QStringLiteral("active"), QStringLiteral("playing"), QStringLiteral("time"),
-                                      QStringLiteral("duration")}));
+    EXPECT_TRUE(isIdle());
+    EXPECT_EQ(published, (QStringList{u"active"_s, u"playing"_s, u"time"_s, u"duration"_s}));
 }

@@ -1,4 +1,4 @@
-#include "Platform/SystemSound.h"
+#include "Platform/CanberraSound.h"
 
 #include "Support/ApplicationId.h"
 
@@ -6,15 +6,15 @@
 
 namespace holdra {
 
-SystemSound::SystemSound() = default;
+CanberraSound::CanberraSound() = default;
 
-SystemSound::~SystemSound()
+CanberraSound::~CanberraSound()
 {
     if (m_context)
         ca_context_destroy(m_context);
 }
 
-const char *SystemSound::eventId(Sound sound)
+const char *CanberraSound::eventId(Sound sound)
 {
     switch (sound) {
     case Sound::Pop:
@@ -25,7 +25,7 @@ const char *SystemSound::eventId(Sound sound)
     return "dialog-warning";
 }
 
-bool SystemSound::play(Sound sound)
+bool CanberraSound::play(Sound sound)
 {
     if (!open())
         return false;
@@ -34,7 +34,7 @@ bool SystemSound::play(Sound sound)
 
 // Connects on first use, so that start-up never waits for the sound server,
 // and only once: a machine without one stays silent without retrying.
-bool SystemSound::open()
+bool CanberraSound::open()
 {
     if (m_opened || m_failed)
         return m_opened;

@@ -1,4 +1,4 @@
-#include "Support/WindowListSource.h"
+#include "Platform/WindowListSource.h"
 
 namespace holdra {
 
