@@ -1,6 +1,5 @@
 #include "Storage/FileStorageError.h"
 #include "Storage/JSONMetadataStore.h"
-#include "Storage/JSONTrashMetadataStore.h"
 #include "Storage/MetadataCodec.h"
 #include "TempDir.h"
 
@@ -135,25 +134,4 @@ TEST(JSONMetadataStoreTest, SavesIntoANewDirectoryAndLoadsNothingFromNothing)
         dir.write(u"new/support/metadata.json"_s, empty);
         EXPECT_TRUE(store.load().isEmpty());
     }
-}
-
-TEST(JSONTrashMetadataStoreTest, RoundTripsEntriesAndSetsAsideAnUnreadableFile)
-{
-    test::TempDir dir;
-    JSONTrashMetadataStore store(dir.filePath(u"trash.json"_s));
-    const QList<TrashedItem> entries = {{fullItem(), fixedDate.addDays(2)}};
-    store.save(entries);
-    EXPECT_EQ(store.load(), entries);
-
-    dir.write(u"trash.json"_s, "[{\"item\": 3}]");
-    EXPECT_THROW(store.load(), FileStorageError);
-    const QString first = store.setAsideUnreadableFile();
-    dir.write(u"trash.json"_s, "garbage");
-    const QString second = store.setAsideUnreadableFile();
-    EXPECT_NE(first, second);
-    EXPECT_TRUE(first.startsWith(dir.filePath(u"trash.json.unreadable-"_s)));
-    EXPECT_FALSE(QFile::exists(store.filePath()));
-    QFile kept(second);
-    ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-    EXPECT_EQ(kept.readAll(), "garbage");
 }
