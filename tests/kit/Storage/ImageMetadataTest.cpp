@@ -13,25 +13,27 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-QString savedImage(const test::TempDir &dir, const QString &name, QSize size)
+QString saved(const test::TempDir &dir, const QString &name, const QImage &image)
+{
+    image.save(dir.filePath(name));
+    return dir.filePath(name);
+}
+
+QImage blue(QSize size)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::blue);
-    const QString path = dir.filePath(name);
-    image.save(path);
-    return path;
+    return image;
 }
 
 // A JPEG of `size` as stored, with the EXIF orientation "rotate 90° clockwise"
 // as cameras write it (Qt's own writer would turn the pixels instead).
 QString rotatedPhoto(const test::TempDir &dir, QSize size)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::blue);
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG");
+    blue(size).save(&buffer, "JPEG");
     // APP1 "Exif": a big-endian TIFF header and one IFD entry, Orientation (0x0112) = 6.
     const QByteArray exif("\xFF\xE1\x00\x22"
                           "Exif\0\0"
@@ -45,7 +47,7 @@ QString rotatedPhoto(const test::TempDir &dir, QSize size)
 }
 
 // Half the pixels black, half white, at random: grey to the eye.
-QString ditheredGrey(const test::TempDir &dir, const QString &name)
+QImage ditheredGrey()
 {
     QImage image(400, 300, QImage::Format_Mono);
     image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
@@ -54,9 +56,7 @@ QString ditheredGrey(const test::TempDir &dir, const QString &name)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, random.bounded(2));
     }
-    const QString path = dir.filePath(name);
-    image.save(path);
-    return path;
+    return image;
 }
 
 } // namespace
@@ -64,7 +64,7 @@ QString ditheredGrey(const test::TempDir &dir, const QString &name)
 TEST(ImageMetadataTest, TheSizeIsAsStoredWhileThumbnailsComeUprightAndBounded)
 {
     test::TempDir dir;
-    const QString big = savedImage(dir, u"big.png"_s, {4000, 3000});
+    const QString big = saved(dir, u"big.png"_s, blue({4000, 3000}));
     EXPECT_EQ(ImageMetadata::pixelSize(big), QSizeF(4000, 3000));
     EXPECT_EQ(ImageMetadata::thumbnail(big, 96).value_or(QImage()).size(), QSize(96, 72));
     const QString rotated = rotatedPhoto(dir, {40, 30});
@@ -76,7 +76,7 @@ TEST(ImageMetadataTest, OneBitImagesThumbnailToGreyNotNoise)
 {
     test::TempDir dir;
     for (const QString &name : {u"scan.png"_s, u"scan.bmp"_s}) {
-        const std::optional<QImage> thumb = ImageMetadata::thumbnail(ditheredGrey(dir, name), 96);
+        const std::optional<QImage> thumb = ImageMetadata::thumbnail(saved(dir, name, ditheredGrey()), 96);
         ASSERT_TRUE(thumb) << name.toStdString();
         EXPECT_EQ(thumb->size(), QSize(96, 72)) << name.toStdString();
         double sum = 0, squares = 0;
