@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <memory>
-
 using namespace holdra;
 using namespace Qt::StringLiterals;
 
@@ -91,21 +89,18 @@ TEST(DropDecisionTest, AudioThenImageThenLinkThenText)
 TEST(DropDecisionTest, FailedOrEmptyRepresentationsFallThrough)
 {
     const std::optional<QByteArray> failed;
-    const std::optional<DropContent> audioFails = decide({{u"audio/ogg"_s, failed}, {u"image/jpeg"_s, QByteArray("jpeg")}});
-    EXPECT_EQ(as<DropContent::Image>(audioFails).fileExtension, u"jpg"_s);
-
-    const std::optional<DropContent> emptyImage =
-        decide({{u"image/png"_s, QByteArray()}, {u"text/x-moz-url"_s, utf16LE(u"https://例子.测试/路径\n标题"_s)}});
-    EXPECT_EQ(as<DropContent::Link>(emptyImage).url, u"https://xn--fsqu00a.xn--0zwm56d/%E8%B7%AF%E5%BE%84"_s);
-
+    EXPECT_EQ(as<DropContent::Image>(decide({{u"audio/ogg"_s, failed}, {u"image/jpeg"_s, QByteArray("jpeg")}})).fileExtension,
+              u"jpg"_s);
+    EXPECT_EQ(as<DropContent::Link>(decide({{u"image/png"_s, QByteArray()},
+                                            {u"text/x-moz-url"_s, utf16LE(u"https://例子.测试/路径\n标题"_s)}})).url,
+              u"https://xn--fsqu00a.xn--0zwm56d/%E8%B7%AF%E5%BE%84"_s);
     // A file on another machine is neither staged nor turned into a link.
-    const std::optional<DropContent> remoteFile = decide(
-        {{u"text/uri-list"_s, QByteArray("file://nas/share/a.txt")}, {u"text/plain"_s, QByteArray("a.txt")}});
-    EXPECT_EQ(as<DropContent::Text>(remoteFile).text, u"a.txt"_s);
-
-    const std::optional<DropContent> unreadableList = decide(
-        {{u"text/uri-list"_s, failed}, {u"text/x-moz-url"_s, QByteArray("https://example.com/\nExample")}});
-    EXPECT_EQ(as<DropContent::Link>(unreadableList).url, u"https://example.com/"_s);
+    EXPECT_EQ(as<DropContent::Text>(decide({{u"text/uri-list"_s, QByteArray("file://nas/share/a.txt")},
+                                            {u"text/plain"_s, QByteArray("a.txt")}})).text,
+              u"a.txt"_s);
+    EXPECT_EQ(as<DropContent::Link>(decide({{u"text/uri-list"_s, failed},
+                                            {u"text/x-moz-url"_s, QByteArray("https://example.com/\nExample")}})).url,
+              u"https://example.com/"_s);
 }
 
 TEST(DropDecisionTest, NothingUsableGivesNothing)
@@ -119,38 +114,27 @@ TEST(DropDecisionTest, NothingUsableGivesNothing)
 
 TEST(DropDecisionTest, ChoosesTheFirstTypeOfTheFamilyThatHasAnExtension)
 {
+    const QByteArray adpcm("adpcm");
     // audio/x-adpcm is known but has no file-name extension; audio/mpeg has one.
-    const std::optional<DropContent> mixed = decide({{u"audio/x-adpcm"_s, QByteArray("adpcm")},
-                                                     {u"audio/x-nonsense"_s, QByteArray("?")},
-                                                     {u"audio/mpeg"_s, QByteArray("mp3")}});
-    EXPECT_EQ(as<DropContent::Audio>(mixed),
+    EXPECT_EQ(as<DropContent::Audio>(decide({{u"audio/x-adpcm"_s, adpcm}, {u"audio/x-nonsense"_s, QByteArray("?")},
+                                             {u"audio/mpeg"_s, QByteArray("mp3")}})),
               (DropContent::Audio{QByteArray("mp3"), u"拖入录音.mp3"_s, u"mp3"_s}));
-
     // A recording offered only as data, with no name and no extension for its type.
-    const std::optional<DropContent> bare = decide({{u"audio/x-adpcm"_s, QByteArray("adpcm")}});
-    EXPECT_EQ(as<DropContent::Audio>(bare),
-              (DropContent::Audio{QByteArray("adpcm"), u"拖入录音.m4a"_s, u"m4a"_s}));
-
-    const std::optional<DropContent> named =
-        decide({{u"audio/x-m4a"_s, QByteArray("aac")}}, u"  Voice Memo "_s);
-    EXPECT_EQ(as<DropContent::Audio>(named).suggestedName, u"Voice Memo.m4a"_s);
-
-    const std::optional<DropContent> rawImage = decide({{u"image/x-dcraw"_s, QByteArray("raw")}});
-    EXPECT_EQ(as<DropContent::Image>(rawImage).fileExtension, u"png"_s);
+    EXPECT_EQ(as<DropContent::Audio>(decide({{u"audio/x-adpcm"_s, adpcm}})),
+              (DropContent::Audio{adpcm, u"拖入录音.m4a"_s, u"m4a"_s}));
+    EXPECT_EQ(as<DropContent::Audio>(decide({{u"audio/x-m4a"_s, adpcm}}, u"  Voice Memo "_s)).suggestedName,
+              u"Voice Memo.m4a"_s);
+    EXPECT_EQ(as<DropContent::Image>(decide({{u"image/x-dcraw"_s, QByteArray("raw")}})).fileExtension, u"png"_s);
 }
 
 TEST(DropDecisionTest, TextKeepsItsSpacingAndHonoursTheCharset)
 {
-    const std::optional<DropContent> latin1 =
-        decide({{u"text/plain;charset=ISO-8859-1"_s, QByteArray("  \xe9t\xe9\n")}});
-    EXPECT_EQ(as<DropContent::Text>(latin1).text, u"  été\n"_s);
-
-    const std::optional<DropContent> terminated = decide({{u"text/plain"_s, QByteArray("笔记") + '\0'}});
-    EXPECT_EQ(as<DropContent::Text>(terminated).text, u"笔记"_s);
-
-    const std::optional<DropContent> unknownCharset =
-        decide({{u"text/plain; charset=x-made-up"_s, QByteArray("笔记")}});
-    EXPECT_EQ(as<DropContent::Text>(unknownCharset).text, u"笔记"_s);
+    const auto text = [](const QString &type, const QByteArray &bytes) {
+        return as<DropContent::Text>(decide({{type, bytes}})).text;
+    };
+    EXPECT_EQ(text(u"text/plain;charset=ISO-8859-1"_s, "  \xe9t\xe9\n"), u"  été\n"_s);
+    EXPECT_EQ(text(u"text/plain"_s, QByteArray("笔记") + '\0'), u"笔记"_s);
+    EXPECT_EQ(text(u"text/plain; charset=x-made-up"_s, "笔记"), u"笔记"_s);
 }
 
 TEST(DropDecisionTest, DropFileNameKeepsOnlyASafeLastComponent)
