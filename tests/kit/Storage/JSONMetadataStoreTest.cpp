@@ -1,5 +1,6 @@
 #include "Storage/FileStorageError.h"
 #include "Storage/JSONMetadataStore.h"
+#include "Storage/JSONTrashMetadataStore.h"
 #include "Storage/MetadataCodec.h"
 #include "TempDir.h"
 
@@ -134,4 +135,21 @@ TEST(JSONMetadataStoreTest, SavesIntoANewDirectoryAndLoadsNothingFromNothing)
         dir.write(u"new/support/metadata.json"_s, empty);
         EXPECT_TRUE(store.load().isEmpty());
     }
+}
+
+// A second unreadable file set aside never replaces the first: both may be all that is left.
+TEST(JSONTrashMetadataStoreTest, EachUnreadableFileIsSetAsideUnderANameOfItsOwn)
+{
+    test::TempDir dir;
+    JSONTrashMetadataStore store(dir.filePath(u"trash.json"_s));
+    QStringList aside;
+    for (const QByteArray &bytes : {QByteArray("[{\"item\": 3}]"), QByteArray("garbage")}) {
+        dir.write(u"trash.json"_s, bytes);
+        EXPECT_THROW(store.load(), FileStorageError);
+        aside.append(store.setAsideUnreadableFile());
+        EXPECT_FALSE(QFile::exists(store.filePath()));
+    }
+    EXPECT_NE(aside[0], aside[1]);
+    QFile kept(aside[0]);
+    EXPECT_TRUE(kept.open(QIODevice::ReadOnly) && kept.readAll() == "[{\"item\": 3}]");
 }
