@@ -1,3 +1,4 @@
+#include "Pasteboard/ImportFeedback.h"
 #include "Pasteboard/PasteboardCommit.h"
 #include "StoreFixture.h"
 
@@ -6,61 +7,59 @@
 
 using namespace holdra;
 using namespace holdra::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-class PasteboardCommitTest : public StoreFixture
+QByteArray pngBytes()
 {
-protected:
-    static QByteArray pngBytes()
-    {
-        QImage image(4, 3, QImage::Format_RGB32);
-        image.fill(Qt::red);
-        QByteArray bytes;
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        image.save(&buffer, "PNG");
-        return bytes;
-    }
-};
+    QImage image(4, 3, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return bytes;
+}
+
+StashItem named(const QString &name)
+{
+    return StashItem::makeText(name, QDateTime::currentDateTimeUtc());
+}
 
 } // namespace
+
+using PasteboardCommitTest = StoreFixture;
 
 TEST_F(PasteboardCommitTest, FilesCountWhatWasStoredAndFailuresCountAsNothing)
 {
     StashStore &store = openStore();
-    const QUrl kept = source(QStringLiteral("kept.txt"), "kept");
+    const QUrl kept = source(u"kept.txt"_s, "kept");
     store.addFiles({kept});
-
-    const QList<QUrl> urls{source(QStringLiteral("a.txt"), "a"), QUrl::fromLocalFile(m_dir.filePath("gone-1.txt")),
-                           kept, source(QStringLiteral("b.txt"), "b"),
-                           QUrl::fromLocalFile(m_dir.filePath("gone-2.txt"))};
+    const QList<QUrl> urls{source(u"a.txt"_s, "a"), QUrl::fromLocalFile(m_dir.filePath(u"gone-1.txt"_s)), kept,
+                           source(u"b.txt"_s, "b"), QUrl::fromLocalFile(m_dir.filePath(u"gone-2.txt"_s))};
     const PasteboardCommit commit = PasteboardCommit::commit({PasteboardContent::Files{urls}}, store);
-
     EXPECT_EQ(commit.addedCount, 2);
-    EXPECT_EQ(displayNames(commit.duplicates), QStringList{QStringLiteral("kept.txt")});
+    EXPECT_EQ(displayNames(commit.duplicates), QStringList{u"kept.txt"_s});
     EXPECT_EQ(store.count(), 3);
 }
 
 TEST_F(PasteboardCommitTest, ImagesAreStoredOnceAndAFailedWriteAddsNothingWithoutThrowing)
 {
     StashStore &store = openStore();
-    const PasteboardContent image{PasteboardContent::Image{pngBytes(), QStringLiteral("png")}};
-
-    const PasteboardCommit first = PasteboardCommit::commit(image, store);
-    EXPECT_EQ(first.addedCount, 1);
+    const PasteboardContent image{PasteboardContent::Image{pngBytes(), u"png"_s}};
+    EXPECT_EQ(PasteboardCommit::commit(image, store).addedCount, 1);
     ASSERT_EQ(store.count(), 1);
-    EXPECT_TRUE(store.items().first().displayName().startsWith(QStringLiteral("剪贴板图片")));
-
+    EXPECT_TRUE(store.items().first().displayName().startsWith(u"剪贴板图片"_s));
     const PasteboardCommit again = PasteboardCommit::commit(image, store);
     EXPECT_EQ(again.addedCount, 0);
     EXPECT_EQ(again.duplicates, store.items());
 
     // Storage whose root is a plain file cannot take a copy.
     QDir(root()).removeRecursively();
-    m_dir.write(QStringLiteral("Holdra/Files"), "not a directory");
+    m_dir.write(u"Holdra/Files"_s, "not a directory");
     const PasteboardCommit failed =
-        PasteboardCommit::commit({PasteboardContent::Image{pngBytes() + "x", QStringLiteral("png")}}, store);
+        PasteboardCommit::commit({PasteboardContent::Image{pngBytes() + "x", u"png"_s}}, store);
     EXPECT_EQ(failed.addedCount, 0);
     EXPECT_TRUE(failed.duplicates.isEmpty());
     EXPECT_EQ(store.count(), 1);
@@ -69,13 +68,45 @@ TEST_F(PasteboardCommitTest, ImagesAreStoredOnceAndAFailedWriteAddsNothingWithou
 TEST_F(PasteboardCommitTest, TextAndLinksAreAlwaysAddedAndEmptyDoesNothing)
 {
     StashStore &store = openStore();
-    EXPECT_EQ(PasteboardCommit::commit({PasteboardContent::Text{QStringLiteral(" hi ")}}, store).addedCount, 1);
-    EXPECT_EQ(PasteboardCommit::commit({PasteboardContent::Text{QStringLiteral(" hi ")}}, store).addedCount, 1);
-    EXPECT_EQ(PasteboardCommit::commit({PasteboardContent::Link{QStringLiteral("https://a.example/"), std::nullopt}},
-                                       store).addedCount,
-              1);
+    for (const PasteboardContent &content :
+         {PasteboardContent{PasteboardContent::Text{u" hi "_s}}, PasteboardContent{PasteboardContent::Text{u" hi "_s}},
+          PasteboardContent{PasteboardContent::Link{u"https://a.example/"_s, std::nullopt}}})
+        EXPECT_EQ(PasteboardCommit::commit(content, store).addedCount, 1);
     EXPECT_EQ(PasteboardCommit::commit({PasteboardContent::Empty{}}, store).addedCount, 0);
     ASSERT_EQ(store.count(), 3);
-    EXPECT_EQ(store.items().at(2).text(), QStringLiteral(" hi "));
-    EXPECT_EQ(store.items().at(0).urlString(), QStringLiteral("https://a.example/"));
+    EXPECT_EQ(store.items().at(2).text(), u" hi "_s);
+    EXPECT_EQ(store.items().at(0).urlString(), u"https://a.example/"_s);
+}
+
+TEST(ImportFeedbackTest, PasteToastsOrTheAlertSound)
+{
+    const PasteboardContent files{PasteboardContent::Files{
+        {QUrl::fromLocalFile("/a"), QUrl::fromLocalFile("/b"), QUrl::fromLocalFile("/c"), QUrl::fromLocalFile("/d"),
+         QUrl::fromLocalFile("/e")}}};
+    const PasteboardContent image{PasteboardContent::Image{"x", "png"}};
+    const QList<StashItem> report{named(u"报告.pdf"_s)}, three{named(u"a"_s), named(u"b"_s), named(u"c"_s)};
+    const std::tuple<const char *, PasteboardContent, int, QList<StashItem>, std::optional<QString>> cases[] = {
+        // Files count what was pasted: failed copies are not told.
+        {"files, two failed", files, 3, {}, u"已暂存 5 个文件"_s},
+        {"image", image, 1, {}, u"已暂存图片"_s},
+        {"link", {PasteboardContent::Link{"https://a/", std::nullopt}}, 1, {}, u"已暂存链接"_s},
+        {"text", {PasteboardContent::Text{"t"}}, 1, {}, u"已暂存文字"_s},
+        {"one new, one known", files, 1, report, u"已暂存 1 项，「报告.pdf」已存在"_s},
+        {"only known", files, 0, three, u"3 项已存在，高亮显示"_s},
+        {"every file failed", files, 0, {}, std::nullopt},
+        {"image not written", image, 0, {}, std::nullopt},
+        {"nothing usable", {PasteboardContent::Empty{}}, 0, {}, std::nullopt},
+    };
+    for (const auto &[what, content, added, duplicates, toast] : cases) {
+        PasteboardCommit commit;
+        commit.addedCount = added;
+        commit.duplicates = duplicates;
+        EXPECT_EQ(ImportFeedback::pasteFeedback(content, commit), toast) << what;
+    }
+
+    // A drop counts what it stored; nothing stashed and nothing found again, whatever failed: silence.
+    EXPECT_EQ(ImportFeedback::dropFeedback(2, {}), u"已暂存 2 项"_s);
+    EXPECT_EQ(ImportFeedback::dropFeedback(0, report), u"「报告.pdf」已存在，高亮显示"_s);
+    EXPECT_EQ(ImportFeedback::dropFeedback(1, three), u"已暂存 1 项，3 项已存在"_s);
+    EXPECT_EQ(ImportFeedback::dropFeedback(0, {}), std::nullopt);
 }

@@ -1,64 +1,77 @@
 #include "FakePasteboardReader.h"
 #include "Pasteboard/PasteboardImporter.h"
+#include "Pasteboard/WebAddress.h"
 #include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 using namespace holdra;
-using test::FakePasteboardReader;
+using namespace Qt::StringLiterals;
 
-namespace {
-
-const QUrl report = QUrl::fromLocalFile(QStringLiteral("/home/u/报告.pdf"));
-const QUrl notes = QUrl::fromLocalFile(QStringLiteral("/home/u/notes.txt"));
-const PasteboardContent::Image png{QByteArray("\x89PNG"), QStringLiteral("png")};
-
-} // namespace
-
-TEST(PasteboardImporterTest, FilesWinAndNothingElseIsRead)
+// Files win, then an image, a web address, text; nothing past the winner is read,
+// and an empty web address or blank text counts as none.
+TEST(PasteboardImporterTest, TheFirstKindPresentWinsAndNothingAfterItIsRead)
 {
-    FakePasteboardReader pasteboard;
-    pasteboard.files = {report, notes};
-    pasteboard.image = png;
-    pasteboard.web = QStringLiteral("https://example.com/");
-    pasteboard.text = QStringLiteral("报告.pdf");
-
-    EXPECT_EQ(PasteboardImporter::classify(pasteboard), (PasteboardContent{PasteboardContent::Files{{report, notes}}}));
-    EXPECT_EQ(pasteboard.calls, QStringList{QStringLiteral("fileURLs")});
+    const QList<QUrl> files{QUrl::fromLocalFile(u"/home/u/报告.pdf"_s), QUrl::fromLocalFile(u"/home/u/notes.txt"_s)};
+    const PasteboardContent::Image png{QByteArray("\x89PNG"), u"png"_s};
+    const QString address = u"https://example.com/a.png"_s;
+    test::FakePasteboardReader board;
+    board.files = files;
+    board.image = png;
+    board.web = address;
+    board.text = address;
+    const QStringList reads{u"fileURLs"_s, u"imageData"_s, u"webURL"_s, u"plainText"_s};
+    const auto classified = [&](qsizetype expectedReads) {
+        board.calls.clear();
+        const PasteboardContent content = PasteboardImporter::classify(board);
+        EXPECT_EQ(board.calls, reads.first(expectedReads));
+        return content;
+    };
+    EXPECT_EQ(classified(1), (PasteboardContent{PasteboardContent::Files{files}}));
+    board.files.clear();
+    EXPECT_EQ(classified(2), PasteboardContent{png});
+    board.image.reset();
+    EXPECT_EQ(classified(3), (PasteboardContent{PasteboardContent::Link{address, std::nullopt}}));
+    board.web = QString();
+    board.text = u"  two words\n"_s;
+    EXPECT_EQ(classified(4), (PasteboardContent{PasteboardContent::Text{u"  two words\n"_s}}));
+    board.text = QString::fromUtf16(u" \t\n\r\u00A0\u3000\u2028 ");
+    EXPECT_EQ(classified(4), (PasteboardContent{PasteboardContent::Empty{}}));
+    board.text.reset();
+    EXPECT_EQ(classified(4), PasteboardContent{});
 }
 
-TEST(PasteboardImporterTest, ImageThenLinkThenText)
+TEST(WebAddressTest, OnlyOneWholeHttpOrHttpsAddressWithAHostIsALink)
 {
-    FakePasteboardReader pasteboard;
-    pasteboard.image = png;
-    pasteboard.web = QStringLiteral("https://example.com/a.png");
-    pasteboard.text = QStringLiteral("https://example.com/a.png");
-    EXPECT_EQ(PasteboardImporter::classify(pasteboard), PasteboardContent{png});
-    EXPECT_EQ(pasteboard.calls, (QStringList{QStringLiteral("fileURLs"), QStringLiteral("imageData")}));
-
-    pasteboard.image.reset();
-    pasteboard.calls.clear();
-    EXPECT_EQ(PasteboardImporter::classify(pasteboard),
-              (PasteboardContent{PasteboardContent::Link{QStringLiteral("https://example.com/a.png"), std::nullopt}}));
-    EXPECT_EQ(pasteboard.calls, (QStringList{QStringLiteral("fileURLs"), QStringLiteral("imageData"), QStringLiteral("webURL")}));
-
-    // An empty web URL counts as none.
-    pasteboard.web = QString();
-    pasteboard.text = QStringLiteral("  two words\n");
-    pasteboard.calls.clear();
-    EXPECT_EQ(PasteboardImporter::classify(pasteboard), (PasteboardContent{PasteboardContent::Text{QStringLiteral("  two words\n")}}));
-    EXPECT_EQ(pasteboard.calls, (QStringList{QStringLiteral("fileURLs"), QStringLiteral("imageData"),
-                                             QStringLiteral("webURL"), QStringLiteral("plainText")}));
-}
-
-TEST(PasteboardImporterTest, BlankOrMissingTextIsEmpty)
-{
-    FakePasteboardReader pasteboard;
-    EXPECT_EQ(PasteboardImporter::classify(pasteboard), PasteboardContent{});
-
-    pasteboard.text = QString::fromUtf16(u" \t\n\r\u00A0\u3000\u2028 ");
-    EXPECT_EQ(PasteboardImporter::classify(pasteboard), (PasteboardContent{PasteboardContent::Empty{}}));
-
-    pasteboard.text = QString();
-    EXPECT_EQ(PasteboardImporter::classify(pasteboard), PasteboardContent{});
+    const std::pair<const char *, const char *> cases[] = {
+        {"https://example.com/a?b=1#c", "https://example.com/a?b=1#c"},
+        {"  \t\nhttp://example.com/x \n", "http://example.com/x"},
+        {"HTTPS://Example.COM/Path", "https://example.com/Path"},
+        {"https://例子.中国/路径", "https://例子.中国/路径"},
+        {"https://user@example.com:8443/", "https://user@example.com:8443/"},
+        // A second line or a sentence is text, however the address begins.
+        {"https://example.com/x\nsecond line", nullptr},
+        {"https://example.com/x\r\n\r\nmore", nullptr},
+        {"https://example.com/a b", nullptr},
+        {"https://example.com/a\tb", nullptr},
+        {"https://example.com/a\u3000b", nullptr},
+        {"https://example.com/a\u00a0b", nullptr},
+        {"see https://example.com", nullptr},
+        // Other schemes, even those that begin like "http", and no host.
+        {"ftp://example.com/file", nullptr},
+        {"httpx://example.com/", nullptr},
+        {"https+git://example.com/", nullptr},
+        {"file:///tmp/x", nullptr},
+        {"mailto:someone@example.com", nullptr},
+        {"https://", nullptr},
+        {"https:///path", nullptr},
+        {"http:relative/path", nullptr},
+        {"example.com", nullptr},
+        {" \n ", nullptr},
+    };
+    for (const auto &[text, address] : cases) {
+        const std::optional<QUrl> expected =
+            address ? std::optional(QUrl(QString::fromUtf8(address))) : std::nullopt;
+        EXPECT_EQ(WebAddress::fromText(QString::fromUtf8(text)), expected) << text;
+    }
 }

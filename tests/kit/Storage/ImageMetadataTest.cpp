@@ -9,28 +9,31 @@
 #include <cmath>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-QString savedImage(const test::TempDir &dir, const QString &name, QSize size)
+QString saved(const test::TempDir &dir, const QString &name, const QImage &image)
+{
+    image.save(dir.filePath(name));
+    return dir.filePath(name);
+}
+
+QImage blue(QSize size)
 {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::blue);
-    const QString path = dir.filePath(name);
-    image.save(path);
-    return path;
+    return image;
 }
 
 // A JPEG of `size` as stored, with the EXIF orientation "rotate 90° clockwise"
 // as cameras write it (Qt's own writer would turn the pixels instead).
 QString rotatedPhoto(const test::TempDir &dir, QSize size)
 {
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::blue);
     QByteArray jpeg;
     QBuffer buffer(&jpeg);
     buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPEG");
+    blue(size).save(&buffer, "JPEG");
     // APP1 "Exif": a big-endian TIFF header and one IFD entry, Orientation (0x0112) = 6.
     const QByteArray exif("\xFF\xE1\x00\x22"
                           "Exif\0\0"
@@ -40,11 +43,11 @@ QString rotatedPhoto(const test::TempDir &dir, QSize size)
                           "\x00\x00\x00\x00",
                           36);
     jpeg.insert(2, exif);
-    return dir.write(QStringLiteral("photo.jpg"), jpeg);
+    return dir.write(u"photo.jpg"_s, jpeg);
 }
 
 // Half the pixels black, half white, at random: grey to the eye.
-QString ditheredGrey(const test::TempDir &dir, const QString &name)
+QImage ditheredGrey()
 {
     QImage image(400, 300, QImage::Format_Mono);
     image.setColorTable({qRgb(0, 0, 0), qRgb(255, 255, 255)});
@@ -53,42 +56,30 @@ QString ditheredGrey(const test::TempDir &dir, const QString &name)
         for (int x = 0; x < image.width(); ++x)
             image.setPixel(x, y, random.bounded(2));
     }
-    const QString path = dir.filePath(name);
-    image.save(path);
-    return path;
+    return image;
 }
 
 } // namespace
 
-TEST(ImageMetadataTest, TheSizeIsAsStoredWhileThumbnailsComeUpright)
+TEST(ImageMetadataTest, TheSizeIsAsStoredWhileThumbnailsComeUprightAndBounded)
 {
     test::TempDir dir;
-    EXPECT_EQ(ImageMetadata::pixelSize(savedImage(dir, QStringLiteral("a.png"), {40, 30})), QSizeF(40, 30));
+    const QString big = saved(dir, u"big.png"_s, blue({4000, 3000}));
+    EXPECT_EQ(ImageMetadata::pixelSize(big), QSizeF(4000, 3000));
+    EXPECT_EQ(ImageMetadata::thumbnail(big, 96).value_or(QImage()).size(), QSize(96, 72));
     const QString rotated = rotatedPhoto(dir, {40, 30});
     EXPECT_EQ(ImageMetadata::pixelSize(rotated), QSizeF(40, 30));
-    const std::optional<QImage> thumb = ImageMetadata::thumbnail(rotated, 8);
-    ASSERT_TRUE(thumb);
-    EXPECT_EQ(thumb->size(), QSize(6, 8));
-}
-
-TEST(ImageMetadataTest, ThumbnailsAreBoundedOnTheLongerSide)
-{
-    test::TempDir dir;
-    const std::optional<QImage> thumb =
-        ImageMetadata::thumbnail(savedImage(dir, QStringLiteral("big.png"), {4000, 3000}), 96);
-    ASSERT_TRUE(thumb);
-    EXPECT_EQ(thumb->size(), QSize(96, 72));
+    EXPECT_EQ(ImageMetadata::thumbnail(rotated, 8).value_or(QImage()).size(), QSize(6, 8));
 }
 
 TEST(ImageMetadataTest, OneBitImagesThumbnailToGreyNotNoise)
 {
     test::TempDir dir;
-    for (const QString &name : {QStringLiteral("scan.png"), QStringLiteral("scan.bmp")}) {
-        const std::optional<QImage> thumb = ImageMetadata::thumbnail(ditheredGrey(dir, name), 96);
+    for (const QString &name : {u"scan.png"_s, u"scan.bmp"_s}) {
+        const std::optional<QImage> thumb = ImageMetadata::thumbnail(saved(dir, name, ditheredGrey()), 96);
         ASSERT_TRUE(thumb) << name.toStdString();
         EXPECT_EQ(thumb->size(), QSize(96, 72)) << name.toStdString();
-        double sum = 0;
-        double squares = 0;
+        double sum = 0, squares = 0;
         for (int y = 0; y < thumb->height(); ++y) {
             for (int x = 0; x < thumb->width(); ++x) {
                 const int grey = qGray(thumb->pixel(x, y));
@@ -96,8 +87,7 @@ TEST(ImageMetadataTest, OneBitImagesThumbnailToGreyNotNoise)
                 squares += double(grey) * grey;
             }
         }
-        const double count = double(thumb->width()) * thumb->height();
-        const double mean = sum / count;
+        const double count = double(thumb->width()) * thumb->height(), mean = sum / count;
         // Noise would be black and white pixels, spread by about 127.
         EXPECT_NEAR(mean, 127.5, 20) << name.toStdString();
         EXPECT_LT(std::sqrt(squares / count - mean * mean), 40) << name.toStdString();
@@ -107,10 +97,10 @@ TEST(ImageMetadataTest, OneBitImagesThumbnailToGreyNotNoise)
 TEST(ImageMetadataTest, WhatIsNoImageHasNoSizeAndNoThumbnail)
 {
     test::TempDir dir;
-    const QString text = dir.write(QStringLiteral("notes.png"), "plain text, not an image");
+    const QString text = dir.write(u"notes.png"_s, "plain text, not an image");
     EXPECT_EQ(ImageMetadata::pixelSize(text), std::nullopt);
     EXPECT_EQ(ImageMetadata::thumbnail(text, 96), std::nullopt);
-    EXPECT_EQ(ImageMetadata::pixelSize(dir.filePath(QStringLiteral("missing.png"))), std::nullopt);
+    EXPECT_EQ(ImageMetadata::pixelSize(dir.filePath(u"missing.png"_s)), std::nullopt);
     // A PNG cut off after its signature has no header to read a size from.
-    EXPECT_EQ(ImageMetadata::pixelSize(dir.write(QStringLiteral("cut.png"), "\x89PNG\r\n\x1a\n")), std::nullopt);
+    EXPECT_EQ(ImageMetadata::pixelSize(dir.write(u"cut.png"_s, "\x89PNG\r\n\x1a\n")), std::nullopt);
 }
