@@ -118,7 +118,7 @@ void SingleInstance::read(QLocalSocket *socket)
         return;
     }
     const QByteArray buffered = socket->peek(socket->bytesAvailable());
-    if (buffered.startsWith(commandHeader.toByteArray() + '\n')) {
+    if (buffered.startsWith(QByteArray(commandHeader.toByteArray() + '\n'))) {
         const Frame request = unframe(buffered, commandHeader);
         if (request.state == Frame::Malformed)
             socket->abort();

@@ -219,7 +219,7 @@ bool InstanceClient::send(const QString &serverName, const QByteArray &request, 
         if (!connection.readSome(reply, deadline))
             return false;
     }
-    return reply.startsWith(InstanceProtocol::acceptedReply.toByteArray() + '\n');
+    return reply.startsWith(QByteArray(InstanceProtocol::acceptedReply.toByteArray() + '\n'));
 }
 
 } // namespace holdra::cli

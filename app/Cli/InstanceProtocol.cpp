@@ -9,7 +9,7 @@ constexpr qsizetype maximumLengthLine = 20;
 
 QByteArray frame(QByteArrayView header, const QByteArray &payload)
 {
-    return header.toByteArray() + '\n' + QByteArray::number(payload.size()) + '\n' + payload;
+    return header.toByteArray().append('\n').append(QByteArray::number(payload.size())).append('\n').append(payload);
 }
 
 Frame unframe(const QByteArray &buffered, QByteArrayView header)

@@ -83,8 +83,8 @@ QVariant TrashItemListModel::data(const QModelIndex &index, int role) const
     case TrashedAtTextRole:
         return abbreviatedDateTime(row.entry.trashedAt);
     case AccessibleNameRole:
-        return StashItemKinds::localizedName(item.kind()) + QStringLiteral("，") + item.displayName()
-            + QStringLiteral("，清除于 ") + QLocale().toString(row.entry.trashedAt.toLocalTime());
+        return QString(StashItemKinds::localizedName(item.kind()) + QStringLiteral("，") + item.displayName()
+            + QStringLiteral("，清除于 ") + QLocale().toString(row.entry.trashedAt.toLocalTime()));
     case HasStoredFileRole:
         return copyOf(row).absolutePath.has_value();
     case FileUrlRole:

@@ -32,7 +32,7 @@ ReplyPointer<Reply> own(Reply *reply)
 
 struct X11WindowListReader::Connection
 {
-    explicit Connection(xcb_connection_t *connection) : connection(connection) {}
+    explicit Connection(xcb_connection_t *opened) : connection(opened) {}
     ~Connection()
     {
         if (atomsReady)
