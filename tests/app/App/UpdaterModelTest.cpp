@@ -146,10 +146,10 @@ TEST_F(UpdaterModelTest, TheNewestItemOfTheFeedIsOfferedWhenItIsNewerWithASafeLi
     // Only a secure web page is offered for download; anything else gives the product page.
     for (const QByteArray &link : {QByteArray("file:///bin/sh"), QByteArray("http://example.invalid/9.0"),
                                    QByteArray("javascript:alert(1)"), QByteArray("https:relative")}) {
-        UpdaterModel model(defaults, feedFile(feed(item("9.0", link))), u"1.0"_s, clock.function());
-        ASSERT_TRUE(check(model));
-        EXPECT_EQ(model.state(), UpdaterModel::State::UpdateAvailable) << link.constData();
-        EXPECT_EQ(model.downloadURL(), UpdaterModel::productPageURL()) << link.constData();
+        UpdaterModel unsafe(defaults, feedFile(feed(item("9.0", link))), u"1.0"_s, clock.function());
+        ASSERT_TRUE(check(unsafe));
+        EXPECT_EQ(unsafe.state(), UpdaterModel::State::UpdateAvailable) << link.constData();
+        EXPECT_EQ(unsafe.downloadURL(), UpdaterModel::productPageURL()) << link.constData();
     }
 }
 
