@@ -5,8 +5,8 @@
 #include "BenchData.h"
 #include "Models/ItemSearch.h"
 #include "Models/StashItem.h"
-#include "Notch/StashItemFilterModel.h"
-#include "Notch/StashItemListModel.h"
+#include "Panel/StashItemFilterModel.h"
+#include "Panel/StashItemListModel.h"
 #include "Storage/MetadataCodec.h"
 #include "Store/StashStore.h"
 

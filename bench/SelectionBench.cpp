@@ -3,8 +3,8 @@
 // the list waits for before it redraws (the rows it shows read one role each).
 #include "BenchData.h"
 #include "Models/StashItem.h"
-#include "Notch/PanelSelection.h"
-#include "Notch/StashItemListModel.h"
+#include "Panel/PanelSelection.h"
+#include "Panel/StashItemListModel.h"
 #include "Storage/MetadataCodec.h"
 #include "Store/StashStore.h"
 

@@ -16,16 +16,16 @@
 #include "Integration/KelvarnIntegrationContract.h"
 #include "Storage/ImageMetadata.h"
 
-#include "Notch/NotchController.h"
-#include "Notch/NotchDisplay.h"
-#include "Notch/NotchWindow.h"
+#include "Panel/NotchController.h"
+#include "Panel/NotchDisplay.h"
+#include "Panel/NotchWindow.h"
 #include "Platform/HotKeyBackend.h"
 #include "Platform/OutsideClickMonitor.h"
 #include "Platform/WindowListSource.h"
 #include "Support/AppPaths.h"
-#include "Support/DisplayReconfigurationMonitor.h"
-#include "Support/DisplayWatcher.h"
-#include "Support/KelvarnLocator.h"
+#include "Desktop/DisplayReconfigurationMonitor.h"
+#include "Desktop/DisplayWatcher.h"
+#include "Desktop/KelvarnLocator.h"
 
 #include <QCoreApplication>
 #include <QCursor>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Notch/NotchDisplay.h"
+#include "Panel/NotchDisplay.h"
 #include "Settings/ConnectedDisplay.h"
 
 #include <QObject>

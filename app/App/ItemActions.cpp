@@ -5,9 +5,9 @@
 #include "Pasteboard/DropImport.h"
 #include "Store/StashStore.h"
 #include "Support/AppPaths.h"
-#include "Support/DefaultApplication.h"
+#include "Desktop/DefaultApplication.h"
 #include "Support/PrivateDirectory.h"
-#include "Support/SessionService.h"
+#include "Desktop/SessionService.h"
 
 #include <QClipboard>
 #include <QDir>

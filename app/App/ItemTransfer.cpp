@@ -1,7 +1,7 @@
 #include "App/ItemTransfer.h"
 
 #include "Integration/ExternalFileImportContract.h"
-#include "Notch/NotchController.h"
+#include "Panel/NotchController.h"
 #include "Store/StashStore.h"
 
 #include <QClipboard>

@@ -1,7 +1,7 @@
 #include "App/LoginItem.h"
 
 #include "App/AppLogging.h"
-#include "Support/ApplicationId.h"
+#include "Desktop/ApplicationId.h"
 #include "Support/ProgramLocations.h"
 
 #include <QCoreApplication>

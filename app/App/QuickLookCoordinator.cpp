@@ -2,7 +2,7 @@
 #include "App/AppLogging.h"
 #include "App/ItemActions.h"
 #include "App/WindowPlacement.h"
-#include "Support/SessionService.h"
+#include "Desktop/SessionService.h"
 
 #include "Support/ByteCount.h"
 

@@ -3,7 +3,7 @@
 #include "Platform/DBusMenuExporter.h"
 #include "Platform/StatusNotifierItem.h"
 #include "Support/AppPaths.h"
-#include "Support/ApplicationId.h"
+#include "Desktop/ApplicationId.h"
 #include "Support/PrivateDirectory.h"
 
 #include <QDBusConnectionInterface>

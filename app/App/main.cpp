@@ -8,7 +8,7 @@
 #include "Platform/DisplayServerProbe.h"
 #include "Storage/ImageMetadata.h"
 #include "Platform/TerminationSignals.h"
-#include "Support/ApplicationId.h"
+#include "Desktop/ApplicationId.h"
 
 #include <QApplication>
 #include <QDBusConnection>

@@ -1,6 +1,6 @@
 #include "Platform/CanberraSound.h"
 
-#include "Support/ApplicationId.h"
+#include "Desktop/ApplicationId.h"
 
 #include <canberra.h>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Notch/NotchWindowing.h"
+#include "Panel/NotchWindowing.h"
 
 #include <QString>
 

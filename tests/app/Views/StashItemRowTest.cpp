@@ -1,4 +1,4 @@
-#include "Notch/StashItemPresentation.h"
+#include "Panel/StashItemPresentation.h"
 #include "Support/DateText.h"
 #include "PanelViewFixture.h"
 

@@ -1,0 +1,77 @@
+#include "Desktop/DisplayReconfigurationMonitor.h"
+
+#include "ManualClock.h"
+
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace holdra::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class DisplayReconfigurationMonitorTest : public ::testing::Test
+{
+protected:
+    DisplayReconfigurationMonitor monitor{[this] {
+                                              ++m_snapshots;
+                                              return m_displays;
+                                          },
+                                          m_clock};
+    QSignalSpy stable{&monitor, &DisplayReconfigurationMonitor::didStabilize};
+    ManualClock m_clock;
+    QStringList m_displays{QStringLiteral("A")};
+    int m_snapshots = 0;
+};
+
+// A burst of changes restarts the wait: one event, once two snapshots agree.
+TEST_F(DisplayReconfigurationMonitorTest, ASteadyConfigurationSettlesAfterTwoEqualSnapshots)
+{
+    for (int i = 0; i < 5; ++i) {
+        monitor.displayConfigurationDidChange();
+        m_clock.advance(100ms);
+    }
+    EXPECT_EQ(stable.count(), 0);
+    m_snapshots = 0;
+    m_clock.advance(299ms);
+    EXPECT_TRUE(monitor.isSettling());
+    EXPECT_EQ(stable.count(), 0);
+    m_clock.advance(1ms);
+    EXPECT_EQ(stable.count(), 1);
+    EXPECT_EQ(m_snapshots, 2);
+    EXPECT_FALSE(monitor.isSettling());
+    m_clock.advance(5s);
+    EXPECT_EQ(stable.count(), 1);
+}
+
+TEST_F(DisplayReconfigurationMonitorTest, AConfigurationThatKeepsChangingIsReportedAfterOneSecond)
+{
+    monitor.displayConfigurationDidChange();
+    int n = 0;
+    // A new identifier list at every snapshot.
+    for (int step = 0; step < 10; ++step) {
+        m_displays = {QString::number(++n)};
+        m_clock.advance(100ms);
+        m_displays = {QString::number(++n)};
+        m_clock.advance(100ms);
+        if (stable.count())
+            break;
+    }
+    EXPECT_EQ(stable.count(), 1);
+    EXPECT_EQ(m_snapshots, 5);
+    EXPECT_EQ(m_clock.now(), 1000ms);
+}
+
+TEST_F(DisplayReconfigurationMonitorTest, NothingRunsOnceTheMonitorIsGone)
+{
+    auto gone = std::make_unique<DisplayReconfigurationMonitor>([] { return QStringList(); }, m_clock);
+    QSignalSpy goneStable(gone.get(), &DisplayReconfigurationMonitor::didStabilize);
+    gone->displayConfigurationDidChange();
+    gone.reset();
+    m_clock.advance(2s);
+    EXPECT_EQ(m_clock.pendingCount(), 0u);
+}
+
+} // namespace
+} // namespace holdra::test

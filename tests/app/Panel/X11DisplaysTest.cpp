@@ -1,0 +1,304 @@
+#include "App/AppDelegate.h"
+#include "Panel/NotchController.h"
+#include "Panel/NotchWindow.h"
+#include "Platform/X11PanelWindowHints.h"
+#include "Platform/X11RawButtonMonitor.h"
+#include "Platform/X11Session.h"
+#include "Platform/X11WindowListWatcher.h"
+#include "Settings/AppSettings.h"
+#include "Settings/InMemoryUserDefaults.h"
+#include "StoreFixture.h"
+#include "TempDir.h"
+#include "Desktop/DisplayWatcher.h"
+#include "X11Client.h"
+#include "XrandrMonitors.h"
+
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QQmlEngine>
+#include <QRasterWindow>
+#include <QScreen>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace holdra::test {
+namespace {
+
+const QString leftID = QStringLiteral("runtime-left");
+const QString rightID = QStringLiteral("runtime-right");
+
+QString run(const QString &program, const QStringList &arguments)
+{
+    QProcess process;
+    process.start(program, arguments);
+    process.waitForFinished(5000);
+    return QString::fromLatin1(process.readAllStandardOutput());
+}
+
+// Where the X server has the window, in its own pixels, as xwininfo reports it.
+QRect serverGeometry(const QWindow &window)
+{
+    const QString info = run(QStringLiteral("xwininfo"), {QStringLiteral("-id"), QString::number(window.winId())});
+    const auto number = [&](const QString &label) {
+        const qsizetype at = info.indexOf(label);
+        return at < 0 ? -1 : info.mid(at + label.size()).section(QLatin1Char('\n'), 0, 0).trimmed().toInt();
+    };
+    if (!info.contains(QStringLiteral("IsViewable")))
+        return {};
+    return {number(QStringLiteral("Absolute upper-left X:")), number(QStringLiteral("Absolute upper-left Y:")),
+            number(QStringLiteral("Width:")), number(QStringLiteral("Height:"))};
+}
+
+QString property(const QWindow &window, const QString &name)
+{
+    return run(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(window.winId()), name});
+}
+
+void click(const QPoint &native)
+{
+    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(native.x()),
+                                    QString::number(native.y()), QStringLiteral("click"), QStringLiteral("1")});
+}
+
+// One pixel of the screen as the X server shows it.
+QColor pixelAt(const QPoint &native)
+{
+    X11Client client;
+    xcb_get_image_reply_t *image = xcb_get_image_reply(
+        client.connection(),
+        xcb_get_image(client.connection(), XCB_IMAGE_FORMAT_Z_PIXMAP, client.root(), qint16(native.x()),
+                      qint16(native.y()), 1, 1, ~0u),
+        nullptr);
+    if (!image)
+        return {};
+    const uint8_t *bgrx = xcb_get_image_data(image);
+    const QColor color(bgrx[2], bgrx[1], bgrx[0]);
+    std::free(image);
+    return color;
+}
+
+bool isRed(const QColor &color)
+{
+    return color == QColor(Qt::red);
+}
+
+// Two 1920 × 1080 monitors side by side on the private X server ("left" the
+// primary one), read through the display watcher, with real windows and
+// views. The suite runs at scale 1 and again at scale 2.
+class X11DisplaysTest : public StoreFixture
+{
+protected:
+    void SetUp() override
+    {
+        if (!X11Session::isAvailable())
+            GTEST_SKIP() << "no X server";
+        m_watcher = std::make_unique<DisplayWatcher>(qGuiApp);
+        ASSERT_EQ(m_watcher->identifiers(), (QStringList{leftID, rightID})) << "xrandr split the screen";
+        m_scale = m_watcher->displays().first().scale;
+        m_settings.setDisplayAttachmentSelection(DisplayAttachmentSelection::selected({leftID, rightID}));
+        openStore();
+        m_hints = std::make_unique<X11PanelWindowHints>();
+    }
+
+    void TearDown() override
+    {
+        if (m_fullScreen.state() != QProcess::NotRunning) {
+            m_fullScreen.kill();
+            m_fullScreen.waitForFinished(5000);
+        }
+        m_controller.reset();
+        // A monitor a test took away comes back for the next one.
+        if (m_watcher && m_watcher->identifiers().size() < 2)
+            XrandrMonitors::set(QStringLiteral("right"), XrandrMonitors::right, false, false);
+    }
+
+    void makeController()
+    {
+        NotchController::Environment env;
+        env.displays = [this] { return m_watcher->displays(); };
+        env.makeWindow = [this](NotchController &controller, const QString &id) {
+            return std::make_unique<NotchWindow>(controller, id, m_engine, m_hints.get());
+        };
+        env.outsideClicks = [](QObject *parent) { return new X11RawButtonMonitor(parent); };
+        env.windowList = [] { return std::make_unique<X11WindowListWatcher>(); };
+        env.ownPid = qint32(QCoreApplication::applicationPid());
+        m_controller = std::make_unique<NotchController>(*m_store, m_settings, std::move(env));
+        QObject::connect(m_watcher.get(), &DisplayWatcher::displaysChanged, m_controller.get(),
+                         [this] { m_controller->windows().refreshAttachedWindows(); });
+    }
+
+    NotchWindow &window(const QString &id) const { return *static_cast<NotchWindow *>(m_controller->windows().window(id)); }
+
+    int px(double logical) const { return int(std::lround(logical * m_scale)); }
+
+    // The closed capsule, in the server's pixels, on the monitor centred at `centreX`.
+    QRect capsule(int centreX) const { return QRect(centreX - px(95), 0, px(190), px(34)); }
+
+    bool waitForGeometry(const QString &id, const QRect &expected) const
+    {
+        return QTest::qWaitFor([&] { return m_controller->windows().window(id) && serverGeometry(window(id)) == expected; },
+                               5000);
+    }
+
+    bool startFullScreenWindow(const QPoint &native)
+    {
+        m_fullScreen.start(qEnvironmentVariable("HOLDRA_FULL_SCREEN_WINDOW"),
+                           {QString::number(native.x()), QString::number(native.y())});
+        // Shown once its red fills the monitor.
+        return m_fullScreen.waitForStarted(5000)
+            && QTest::qWaitFor([&] { return isRed(pixelAt(native + QPoint(0, 600))); }, 10000);
+    }
+
+    static constexpr int leftCentre = 960;
+    static constexpr int rightCentre = 2880;
+
+    double m_scale = 1;
+    std::unique_ptr<DisplayWatcher> m_watcher;
+    InMemoryUserDefaults m_defaults;
+    AppSettings m_settings{m_defaults};
+    QQmlEngine m_engine;
+    std::unique_ptr<X11PanelWindowHints> m_hints;
+    std::unique_ptr<NotchController> m_controller;
+    QProcess m_fullScreen;
+};
+
+TEST_F(X11DisplaysTest, CapsulesSitAtTheTopCentreOfEachMonitorAndStayForShowDesktop)
+{
+    makeController();
+    EXPECT_TRUE(waitForGeometry(leftID, capsule(leftCentre)));
+    EXPECT_TRUE(waitForGeometry(rightID, capsule(rightCentre)));
+    EXPECT_TRUE(property(window(leftID), QStringLiteral("_NET_WM_WINDOW_TYPE")).contains(u"_NET_WM_WINDOW_TYPE_DOCK"));
+    EXPECT_TRUE(property(window(leftID), QStringLiteral("WM_HINTS")).contains(u"input focus: False"));
+    // The whole closed window takes clicks and drags, not only the drawn capsule.
+    EXPECT_TRUE(window(leftID).mask().isEmpty());
+
+    // openbox's "show desktop" (Super+D) minimises normal and utility windows, not docks.
+    // A key press can reach the server before openbox has bound its keys: press again.
+    const auto showingDesktop = [] {
+        return run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SHOWING_DESKTOP")})
+            .contains(u"= 1");
+    };
+    bool shown = false;
+    for (int attempt = 0; attempt < 5 && !shown; ++attempt) {
+        run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("super+d")});
+        shown = QTest::qWaitFor(showingDesktop, 2000);
+    }
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(serverGeometry(window(leftID)), capsule(leftCentre));
+    EXPECT_EQ(serverGeometry(window(rightID)), capsule(rightCentre));
+    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("super+d")});
+}
+
+TEST_F(X11DisplaysTest, OnlyPressesOutsideEveryHoldraWindowCloseThePanel)
+{
+    makeController();
+    ASSERT_TRUE(waitForGeometry(rightID, capsule(rightCentre)));
+    click({rightCentre, px(10)});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->isOpenOn(rightID); }, 5000));
+    const QRect open = serverGeometry(window(rightID));
+    EXPECT_EQ(open.x() + open.width() / 2, rightCentre);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window(rightID).isActive(); }, 5000));
+    // Cut to the panel's outline: square at the top, rounded at the bottom.
+    const QRegion shape = window(rightID).mask();
+    const QRect bounds = shape.boundingRect();
+    EXPECT_EQ(bounds.topLeft(), QPoint(0, 0));
+    EXPECT_TRUE(shape.contains(QPoint(0, 0)) && shape.contains(QPoint(bounds.right(), 0))
+                && shape.contains(QPoint(bounds.center().x(), bounds.bottom())));
+    EXPECT_FALSE(shape.contains(QPoint(1, bounds.bottom() - 1)) || shape.contains(QPoint(bounds.right() - 1, bounds.bottom() - 1)));
+
+    // Holdra's own ordinary window (as the settings or a preview) on the left monitor.
+    QRasterWindow own;
+    own.setScreen(m_watcher->displays().first().screen);
+    own.setGeometry(QRect(QPoint(100, 200), QSize(200, 150)));
+    own.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&own));
+    const QPoint ownCentre = m_watcher->displays().first().toNative(QRectF(own.geometry()).center()).toPoint();
+
+    QSignalSpy openChanges(m_controller.get(), &NotchController::isOpenChanged);
+    // The panel's own empty area, the own window, then another capsule: the
+    // panel moves to the left monitor without having closed on the way.
+    click({rightCentre, open.bottom() - px(60)});
+    click(ownCentre);
+    click({leftCentre, px(10)});
+    ASSERT_TRUE(QTest::qWaitFor([&] { return m_controller->isOpenOn(leftID); }, 5000));
+    EXPECT_EQ(openChanges.count(), 0);
+
+    // The desktop of the right monitor is another application's.
+    click({rightCentre, 1000});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !m_controller->isOpen(); }, 5000));
+}
+
+TEST_F(X11DisplaysTest, AFullScreenWindowHidesTheCapsuleOfItsMonitorOnly)
+{
+    makeController();
+    ASSERT_TRUE(waitForGeometry(rightID, capsule(rightCentre)));
+    m_controller->open(rightID);
+    ASSERT_TRUE(startFullScreenWindow({rightCentre, 10}));
+
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window(rightID).isVisible(); }, 5000));
+    EXPECT_FALSE(m_controller->isOpen()) << "the panel closes on a covered monitor";
+    EXPECT_TRUE(window(leftID).isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return isRed(pixelAt({rightCentre, px(17)})); }, 5000));
+
+    m_fullScreen.kill();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window(rightID).isVisible(); }, 5000));
+    EXPECT_TRUE(waitForGeometry(rightID, capsule(rightCentre)));
+    EXPECT_FALSE(m_controller->isOpen());
+}
+
+TEST_F(X11DisplaysTest, WithTheSettingOnCapsuleAndPanelShowOverAFullScreenWindow)
+{
+    m_settings.setEnableInFullScreen(true);
+    makeController();
+    ASSERT_TRUE(waitForGeometry(rightID, capsule(rightCentre)));
+    ASSERT_TRUE(startFullScreenWindow({rightCentre, 10}));
+
+    // The capsule's dark pill is on screen, above the red.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !isRed(pixelAt({rightCentre, px(17)})); }, 5000))
+        << "capsule hidden behind the full-screen window";
+    EXPECT_TRUE(window(rightID).isVisible());
+
+    m_controller->open(rightID);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !isRed(pixelAt({rightCentre, px(200)})); }, 5000))
+        << "panel hidden behind the full-screen window";
+    EXPECT_TRUE(m_controller->isOpenOn(rightID));
+
+    // Switched off again: the covered monitor's capsule steps aside.
+    m_controller->close();
+    m_settings.setEnableInFullScreen(false);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !window(rightID).isVisible(); }, 5000));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return isRed(pixelAt({rightCentre, px(17)})); }, 5000));
+}
+
+// The application acts on a display change at once, before the burst has
+// settled, and again once it has.
+TEST_F(X11DisplaysTest, TheApplicationFollowsAMonitorChangeAtOnceAndAgainWhenSettled)
+{
+    TempDir dir;
+    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral("data")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", dir.filePath(QStringLiteral("config")).toLocal8Bit());
+    AppDelegate delegate;
+    ASSERT_TRUE(delegate.launch()) << delegate.launchError().toStdString();
+    delegate.settings().setDisplayAttachmentSelection(DisplayAttachmentSelection::selected({leftID, rightID}));
+    NotchController &controller = *delegate.notchController();
+    ASSERT_EQ(controller.windows().windowDisplayIDs(), (QStringList{leftID, rightID}));
+
+    QSignalSpy settled(&delegate, &AppDelegate::displayConfigurationDidStabilize);
+    ASSERT_TRUE(XrandrMonitors::remove(QStringLiteral("right")));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return controller.windows().windowDisplayIDs() == QStringList{leftID}; }, 5000));
+    EXPECT_EQ(settled.count(), 0) << "the window went with the settled refresh, not at once";
+    EXPECT_TRUE(settled.wait(5000));
+
+    ASSERT_TRUE(XrandrMonitors::set(QStringLiteral("right"), XrandrMonitors::right, false, false));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return controller.windows().windowDisplayIDs().size() == 2; }, 5000));
+    const auto &right = *static_cast<NotchWindow *>(controller.windows().window(rightID));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return serverGeometry(right) == capsule(rightCentre); }, 5000));
+}
+
+} // namespace
+} // namespace holdra::test
