@@ -26,6 +26,7 @@ constexpr uint32_t allDesktops = 0xffffffff;
 // by Qt at the next flag change (the panel switches focus acceptance).
 constexpr auto windowTypeProperty = "_q_xcb_wm_window_type";
 constexpr int dockWindowType = 0x4;
+constexpr auto reapplyOnExposeProperty = "holdraReapplyHintsOnExpose";
 // _NET_WM_WINDOW_TYPE_NOTIFICATION: wlroots gives the keyboard to an
 // unmanaged window when it is mapped unless its type says it wants none.
 constexpr int notificationWindowType = 0x800;
@@ -109,8 +110,16 @@ bool X11PanelWindowHints::eventFilter(QObject *watched, QEvent *event)
 {
     // Qt sends the show event before it maps the window and merges the
     // window-state hints it finds on it, so set as on a withdrawn window.
-    if (event->type() == QEvent::Show)
-        applyNow(static_cast<QWindow *>(watched), false);
+    auto *window = static_cast<QWindow *>(watched);
+    if (event->type() == QEvent::Show) {
+        applyNow(window, false);
+        window->setProperty(reapplyOnExposeProperty, true);
+    } else if (event->type() == QEvent::Expose && window->property(reapplyOnExposeProperty).toBool()) {
+        // A window manager still unmanaging the window's last showing may wipe
+        // what was set above; once mapped, asking it again cannot be undone so.
+        window->setProperty(reapplyOnExposeProperty, false);
+        applyNow(window, true);
+    }
     return false;
 }
 
