@@ -2,6 +2,7 @@
 
 #include "Storage/ImageMetadata.h"
 
+#include <QCoreApplication>
 #include <QPainter>
 #include <QPainterPath>
 #include <QRunnable>
@@ -80,6 +81,15 @@ private:
 ThumbnailImageProvider::ThumbnailImageProvider()
 {
     m_pool.setThreadPriority(QThread::LowPriority);
+    // The image machinery may keep this provider past the application, and a
+    // decode still running when the program exits would paint with a torn-down
+    // toolkit: finish while the application object is going.
+    if (QCoreApplication *application = QCoreApplication::instance()) {
+        connect(application, &QObject::destroyed, this, [this] {
+            m_pool.clear();
+            m_pool.waitForDone();
+        });
+    }
 }
 
 QString ThumbnailImageProvider::filePath(const QString &id)
