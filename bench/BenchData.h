@@ -7,8 +7,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QUuid>
 #include <QTemporaryDir>
+#include <QUuid>
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -44,8 +44,8 @@ inline void writeStash(const QString &supportDirectory, int count, bool withHash
     for (int i = 0; i < count; ++i) {
         const QDateTime createdAt = base.addSecs(count - i);
         if (i % 2 == 0) {
-            items.append(StashItem::makeText(QStringLiteral("Note number %1 about the quarterly plan").arg(i),
-                                             createdAt));
+            items.append(
+                StashItem::makeText(QStringLiteral("Note number %1 about the quarterly plan").arg(i), createdAt));
             continue;
         }
         const QString directory = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();

@@ -17,8 +17,7 @@ QList<StashItem> sampleItems(int count)
     for (int i = 0; i < count; ++i) {
         const QString name = QStringLiteral("Quarterly report %1.pdf").arg(i);
         StashItem item = StashItem::makeFile(
-            {QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + u'/' + name,
-             1000 + i, name},
+            {QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + u'/' + name, 1000 + i, name},
             base.addSecs(i));
         item.setContentHash(QString::number(i).repeated(64).left(64));
         items.append(item);

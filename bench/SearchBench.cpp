@@ -34,8 +34,8 @@ public:
         const QDateTime base(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC);
         for (int i = 0; i < count; ++i) {
             const QString text = i % 3 == 0
-                                     ? QStringLiteral("会议纪要 第%1号 关于季度预算的讨论和后续安排").arg(i)
-                                     : QStringLiteral("Note number %1: pick up the parcel, call Anna about the Report").arg(i);
+                ? QStringLiteral("会议纪要 第%1号 关于季度预算的讨论和后续安排").arg(i)
+                : QStringLiteral("Note number %1: pick up the parcel, call Anna about the Report").arg(i);
             StashItem item = i % 5 == 0 ? StashItem::makeLink(QStringLiteral("https://example.org/page/%1").arg(i),
                                                               std::nullopt, base.addSecs(count - i))
                                         : StashItem::makeText(text, base.addSecs(count - i));
@@ -103,11 +103,23 @@ void keystroke(benchmark::State &state, const QString &before, const QString &af
     state.counters["shown"] = shown;
 }
 
-void BM_KeystrokeLatin(benchmark::State &state) { keystroke(state, QStringLiteral("repo"), QStringLiteral("repor")); }
-void BM_KeystrokeChinese(benchmark::State &state) { keystroke(state, QStringLiteral("纪"), QStringLiteral("纪要")); }
-void BM_KeystrokeFullWidth(benchmark::State &state) { keystroke(state, QStringLiteral("ｆｕｌ"), QStringLiteral("ｆｕｌｌ")); }
+void BM_KeystrokeLatin(benchmark::State &state)
+{
+    keystroke(state, QStringLiteral("repo"), QStringLiteral("repor"));
+}
+void BM_KeystrokeChinese(benchmark::State &state)
+{
+    keystroke(state, QStringLiteral("纪"), QStringLiteral("纪要"));
+}
+void BM_KeystrokeFullWidth(benchmark::State &state)
+{
+    keystroke(state, QStringLiteral("ｆｕｌ"), QStringLiteral("ｆｕｌｌ"));
+}
 // The last character deleted: every row comes back.
-void BM_KeystrokeCleared(benchmark::State &state) { keystroke(state, QStringLiteral("r"), QString()); }
+void BM_KeystrokeCleared(benchmark::State &state)
+{
+    keystroke(state, QStringLiteral("r"), QString());
+}
 
 // The same keystroke with no kept keys: each item folded again.
 void BM_KeystrokeWithoutKeptKeys(benchmark::State &state)
@@ -123,8 +135,13 @@ void BM_KeystrokeWithoutKeptKeys(benchmark::State &state)
     }
 }
 
-#define HOLDRA_SEARCH_BENCH(name) \
-    BENCHMARK(name)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ComputeStatistics("min", minimum)
+#define HOLDRA_SEARCH_BENCH(name)                                                                                      \
+    BENCHMARK(name)                                                                                                    \
+        ->Arg(10000)                                                                                                   \
+        ->Arg(100000)                                                                                                  \
+        ->Unit(benchmark::kMillisecond)                                                                                \
+        ->Repetitions(5)                                                                                               \
+        ->ComputeStatistics("min", minimum)
 HOLDRA_SEARCH_BENCH(BM_PrepareKeys);
 HOLDRA_SEARCH_BENCH(BM_KeystrokeLatin);
 HOLDRA_SEARCH_BENCH(BM_KeystrokeChinese);

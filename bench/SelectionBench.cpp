@@ -86,9 +86,24 @@ void BM_ArrowAfterSelectAll(benchmark::State &state)
     }
 }
 
-BENCHMARK(BM_SelectAll)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ComputeStatistics("min", minimum);
-BENCHMARK(BM_ShiftClickRange)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ComputeStatistics("min", minimum);
-BENCHMARK(BM_ArrowAfterSelectAll)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Repetitions(5)->ComputeStatistics("min", minimum);
+BENCHMARK(BM_SelectAll)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", minimum);
+BENCHMARK(BM_ShiftClickRange)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", minimum);
+BENCHMARK(BM_ArrowAfterSelectAll)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Unit(benchmark::kMillisecond)
+    ->Repetitions(5)
+    ->ComputeStatistics("min", minimum);
 
 } // namespace
 } // namespace holdra::bench

@@ -124,8 +124,7 @@ void BM_AddHundredMegabyteFiles(benchmark::State &state)
         for (int i = 0; i < 100; ++i) {
             QByteArray bytes(1024 * 1024, char('a' + i % 26));
             bytes.prepend(QByteArray::number(round) + '/' + QByteArray::number(i));
-            urls.append(QUrl::fromLocalFile(
-                stash.scratchFile(QStringLiteral("r%1-%2.bin").arg(round).arg(i), bytes)));
+            urls.append(QUrl::fromLocalFile(stash.scratchFile(QStringLiteral("r%1-%2.bin").arg(round).arg(i), bytes)));
         }
         ++round;
         state.ResumeTiming();
@@ -141,8 +140,8 @@ void BM_AddOneFile(benchmark::State &state)
     int round = 0;
     for (auto _ : state) {
         state.PauseTiming();
-        const QUrl url = QUrl::fromLocalFile(stash.scratchFile(
-            QStringLiteral("single-%1.txt").arg(round), "single " + QByteArray::number(round)));
+        const QUrl url = QUrl::fromLocalFile(
+            stash.scratchFile(QStringLiteral("single-%1.txt").arg(round), "single " + QByteArray::number(round)));
         ++round;
         state.ResumeTiming();
         benchmark::DoNotOptimize(store->addFiles({url}));
@@ -180,11 +179,45 @@ void BM_RestoreTenth(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(BM_LoadWithHashes)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)->ComputeStatistics("min", minimum);
-BENCHMARK(BM_LoadFillingInHashes)->Arg(1000)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)->ComputeStatistics("min", minimum);
-BENCHMARK(BM_AddHundredMegabyteFiles)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ComputeStatistics("min", minimum);
-BENCHMARK(BM_AddOneFile)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(20)->Repetitions(3)->ComputeStatistics("min", minimum);
-BENCHMARK(BM_RemoveTenth)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)->ComputeStatistics("min", minimum);
-BENCHMARK(BM_RestoreTenth)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond)->Iterations(3)->Repetitions(3)->ComputeStatistics("min", minimum);
+BENCHMARK(BM_LoadWithHashes)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(5)
+    ->Repetitions(3)
+    ->ComputeStatistics("min", minimum);
+BENCHMARK(BM_LoadFillingInHashes)
+    ->Arg(1000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ComputeStatistics("min", minimum);
+BENCHMARK(BM_AddHundredMegabyteFiles)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ComputeStatistics("min", minimum);
+BENCHMARK(BM_AddOneFile)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(20)
+    ->Repetitions(3)
+    ->ComputeStatistics("min", minimum);
+BENCHMARK(BM_RemoveTenth)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ComputeStatistics("min", minimum);
+BENCHMARK(BM_RestoreTenth)
+    ->Arg(1000)
+    ->Arg(10000)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3)
+    ->Repetitions(3)
+    ->ComputeStatistics("min", minimum);
 
 BENCHMARK_MAIN();

@@ -19,6 +19,10 @@ void BM_HashLargeFile(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(BM_HashLargeFile)->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3)->ComputeStatistics("min", minimum);
+BENCHMARK(BM_HashLargeFile)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3)
+    ->ComputeStatistics("min", minimum);
 
 BENCHMARK_MAIN();

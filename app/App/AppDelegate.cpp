@@ -16,6 +16,9 @@
 #include "Integration/KelvarnIntegrationContract.h"
 #include "Storage/ImageMetadata.h"
 
+#include "Desktop/DisplayReconfigurationMonitor.h"
+#include "Desktop/DisplayWatcher.h"
+#include "Desktop/KelvarnLocator.h"
 #include "Panel/NotchController.h"
 #include "Panel/NotchDisplay.h"
 #include "Panel/NotchWindow.h"
@@ -23,9 +26,6 @@
 #include "Platform/OutsideClickMonitor.h"
 #include "Platform/WindowListSource.h"
 #include "Support/AppPaths.h"
-#include "Desktop/DisplayReconfigurationMonitor.h"
-#include "Desktop/DisplayWatcher.h"
-#include "Desktop/KelvarnLocator.h"
 
 #include <QCoreApplication>
 #include <QCursor>
@@ -98,9 +98,9 @@ bool AppDelegate::launch()
     connect(m_store.get(), &StashStore::saveFailed, this, &AppDelegate::showSaveFailure, Qt::QueuedConnection);
     connect(m_notchController.get(), &NotchController::quitRequested, qApp, &QCoreApplication::quit,
             Qt::QueuedConnection);
-    connect(m_notchController.get(), &NotchController::settingsRequested, this,
-            &AppDelegate::settingsWindowRequested);
-    connect(m_notchController.get(), &NotchController::updateCheckRequested, this, &AppDelegate::checkForUpdatesFromPanel);
+    connect(m_notchController.get(), &NotchController::settingsRequested, this, &AppDelegate::settingsWindowRequested);
+    connect(m_notchController.get(), &NotchController::updateCheckRequested, this,
+            &AppDelegate::checkForUpdatesFromPanel);
 
     // Items in and out.
     m_itemTransfer = std::make_unique<ItemTransfer>(*m_notchController, *m_store, &m_defaults);
@@ -131,7 +131,8 @@ bool AppDelegate::launch()
     connect(this, &AppDelegate::settingsWindowRequested, this, &AppDelegate::showSettings);
 
     // What the capsule does not need comes after it is on screen.
-    FirstFrame::whenShown(this, [this] { finishLaunching(); }, std::chrono::seconds(2));
+    FirstFrame::whenShown(
+        this, [this] { finishLaunching(); }, std::chrono::seconds(2));
     return true;
 }
 
@@ -143,7 +144,8 @@ void AppDelegate::finishLaunching()
     // the entry follows the setting from now on, starting with its current value.
     m_settings.setLaunchAtLogin(LoginItem::isEnabled());
     LoginItem::setEnabled(m_settings.launchAtLogin());
-    connect(&m_settings, &AppSettings::launchAtLoginChanged, this, [](bool enabled) { LoginItem::setEnabled(enabled); });
+    connect(&m_settings, &AppSettings::launchAtLoginChanged, this,
+            [](bool enabled) { LoginItem::setEnabled(enabled); });
 
     if (m_updater)
         m_updater->start();
@@ -223,8 +225,9 @@ void AppDelegate::connectRecorder()
 void AppDelegate::showSettings()
 {
     if (!m_settingsWindow) {
-        m_settingsDisplays = std::make_unique<ConnectedDisplayList>(
-            m_settings, [watcher = m_displayWatcher.get()] { return ConnectedDisplayList::screens(watcher->displays()); });
+        m_settingsDisplays = std::make_unique<ConnectedDisplayList>(m_settings, [watcher = m_displayWatcher.get()] {
+            return ConnectedDisplayList::screens(watcher->displays());
+        });
         m_settingsRecorder =
             std::make_unique<HotKeyRecorder>(m_settings, m_hotKeyManager.get(), m_platform->keycodeMap());
         SettingsWindow::Services services;

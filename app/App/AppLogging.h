@@ -8,8 +8,7 @@
 namespace holdra {
 
 // Every line the shelf logs: "2026-12-08 11:40:02.315 holdra.store warning: …".
-inline constexpr char logMessagePattern[] =
-    "%{time yyyy-MM-dd HH:mm:ss.zzz} %{category} %{type}: %{message}";
+inline constexpr char logMessagePattern[] = "%{time yyyy-MM-dd HH:mm:ss.zzz} %{category} %{type}: %{message}";
 
 // The application's logging areas, beside the kit's and the desktop adapters'. Warnings and information
 // are on; debug lines are asked for with QT_LOGGING_RULES="holdra.*.debug=true".

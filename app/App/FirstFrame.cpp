@@ -65,13 +65,17 @@ void FirstFrame::reportIfRequested()
     static std::atomic_flag reported;
     for (QQuickWindow *window : quickWindows()) {
         // Swapped on the render thread; the clock and stderr are safe there.
-        QObject::connect(window, &QQuickWindow::frameSwapped, window, [] {
-            if (reported.test_and_set())
-                return;
-            const auto now = std::chrono::steady_clock::now().time_since_epoch();
-            std::fprintf(stderr, "first-frame %lld\n", static_cast<long long>(std::chrono::nanoseconds(now).count()));
-            std::fflush(stderr);
-        }, Qt::DirectConnection);
+        QObject::connect(
+            window, &QQuickWindow::frameSwapped, window,
+            [] {
+                if (reported.test_and_set())
+                    return;
+                const auto now = std::chrono::steady_clock::now().time_since_epoch();
+                std::fprintf(stderr, "first-frame %lld\n",
+                             static_cast<long long>(std::chrono::nanoseconds(now).count()));
+                std::fflush(stderr);
+            },
+            Qt::DirectConnection);
     }
 }
 

@@ -32,8 +32,7 @@ bool isModifierKey(int key)
 
 } // namespace
 
-HotKeyRecorder::HotKeyRecorder(AppSettings &settings, HotKeyManager *manager, KeycodeMap keycodeMap,
-                               QObject *parent)
+HotKeyRecorder::HotKeyRecorder(AppSettings &settings, HotKeyManager *manager, KeycodeMap keycodeMap, QObject *parent)
     : QObject(parent)
     , m_settings(settings)
     , m_manager(manager)
@@ -129,20 +128,33 @@ std::optional<quint32> HotKeyRecorder::keysymOf(const QKeyEvent &event) const
         return quint32(key);
     switch (key) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: return 0xff0d;
+    case Qt::Key_Enter:
+        return 0xff0d;
     case Qt::Key_Tab:
-    case Qt::Key_Backtab: return 0xff09;
-    case Qt::Key_Backspace: return 0xff08;
-    case Qt::Key_Left: return 0xff51;
-    case Qt::Key_Up: return 0xff52;
-    case Qt::Key_Right: return 0xff53;
-    case Qt::Key_Down: return 0xff54;
-    case Qt::Key_Home: return 0xff50;
-    case Qt::Key_End: return 0xff57;
-    case Qt::Key_PageUp: return 0xff55;
-    case Qt::Key_PageDown: return 0xff56;
-    case Qt::Key_Delete: return 0xffff;
-    case Qt::Key_Insert: return 0xff63;
+    case Qt::Key_Backtab:
+        return 0xff09;
+    case Qt::Key_Backspace:
+        return 0xff08;
+    case Qt::Key_Left:
+        return 0xff51;
+    case Qt::Key_Up:
+        return 0xff52;
+    case Qt::Key_Right:
+        return 0xff53;
+    case Qt::Key_Down:
+        return 0xff54;
+    case Qt::Key_Home:
+        return 0xff50;
+    case Qt::Key_End:
+        return 0xff57;
+    case Qt::Key_PageUp:
+        return 0xff55;
+    case Qt::Key_PageDown:
+        return 0xff56;
+    case Qt::Key_Delete:
+        return 0xffff;
+    case Qt::Key_Insert:
+        return 0xff63;
     default:
         // F1 to F35 follow each other in both numberings.
         if (key >= Qt::Key_F1 && key <= Qt::Key_F35)

@@ -2,23 +2,23 @@
 
 #include "App/AppLogging.h"
 #include "App/ItemDragData.h"
+#include "Desktop/DefaultApplication.h"
+#include "Desktop/SessionService.h"
 #include "Pasteboard/DropImport.h"
 #include "Store/StashStore.h"
 #include "Support/AppPaths.h"
-#include "Desktop/DefaultApplication.h"
 #include "Support/PrivateDirectory.h"
-#include "Desktop/SessionService.h"
 
 #include <QClipboard>
-#include <QDir>
 #include <QDBusMessage>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDrag>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QMimeData>
 #include <QQuickItem>
 #include <QQuickWindow>
-#include <QMimeData>
 #include <QSaveFile>
 #include <QTimer>
 
@@ -170,8 +170,9 @@ void ItemActions::reveal(const StashItem &item)
     if (!file)
         return;
     const QUrl folder = QUrl::fromLocalFile(QFileInfo(file->toLocalFile()).absolutePath());
-    QDBusMessage call = QDBusMessage::createMethodCall(fileManagerService, QStringLiteral("/org/freedesktop/FileManager1"),
-                                                       fileManagerService, QStringLiteral("ShowItems"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(fileManagerService, QStringLiteral("/org/freedesktop/FileManager1"),
+                                       fileManagerService, QStringLiteral("ShowItems"));
     call << QStringList{file->toString(QUrl::FullyEncoded)} << QString();
     if (!SessionService::call(m_bus, call, this, [this, folder] { openOrSay(folder); }))
         openOrSay(folder);

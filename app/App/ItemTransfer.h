@@ -28,8 +28,7 @@ class ItemTransfer : public QObject
     Q_OBJECT
 
 public:
-    ItemTransfer(NotchController &controller, StashStore &store, UserDefaults *defaults,
-                 QObject *parent = nullptr);
+    ItemTransfer(NotchController &controller, StashStore &store, UserDefaults *defaults, QObject *parent = nullptr);
     ~ItemTransfer() override;
 
     // Starts answering later `holdra FILE…` invocations; false when another instance has the name.

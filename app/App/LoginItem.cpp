@@ -38,7 +38,8 @@ QByteArray entryContents()
                           "Icon=%2\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(execValue(ProgramLocations::publicProgram(QCoreApplication::applicationFilePath())), QLatin1String(applicationId))
+        .arg(execValue(ProgramLocations::publicProgram(QCoreApplication::applicationFilePath())),
+             QLatin1String(applicationId))
         .toUtf8();
 }
 

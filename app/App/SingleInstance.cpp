@@ -26,7 +26,9 @@ using namespace cli::InstanceProtocol;
 // The user at the other end, as the kernel recorded it when the connection was made.
 std::optional<uid_t> peerUid(const QLocalSocket &socket)
 {
-    struct ucred credentials {};
+    struct ucred credentials
+    {
+    };
     socklen_t size = sizeof credentials;
     if (::getsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
         return std::nullopt;
@@ -38,8 +40,7 @@ bool isOwnUser(const QLocalSocket &socket, const QString &serverName)
     const std::optional<uid_t> uid = peerUid(socket);
     if (uid && *uid == ::geteuid())
         return true;
-    qCWarning(lcIpc).nospace() << "refused a connection with uid " << (uid ? qint64(*uid) : -1) << " on "
-                               << serverName;
+    qCWarning(lcIpc).nospace() << "refused a connection with uid " << (uid ? qint64(*uid) : -1) << " on " << serverName;
     return false;
 }
 

@@ -60,8 +60,7 @@ public:
     // took the request, its answer, or a failure saying it never came.
     static std::optional<cli::CommandReply> forwardCommand(const QString &serverName,
                                                            const cli::CommandRequest &request,
-                                                           int connectTimeoutMs = 3000,
-                                                           int replyTimeoutMs = 120000);
+                                                           int connectTimeoutMs = 3000, int replyTimeoutMs = 120000);
 
     // Carries out forwarded commands; without one they are answered with a failure.
     // The handler calls `reply` once the command is done, perhaps from a later

@@ -60,7 +60,8 @@ bool TextPreviewController::makeWindow()
         qCWarning(lcViews, "text preview: %s", qPrintable(component.errorString()));
         return false;
     }
-    const std::optional<QString> saved = m_defaults ? m_defaults->stringValue(QLatin1String(geometryKey)) : std::nullopt;
+    const std::optional<QString> saved =
+        m_defaults ? m_defaults->stringValue(QLatin1String(geometryKey)) : std::nullopt;
     // The saved place may lie on a screen that is gone, or be larger than this one.
     if (const std::optional<QRect> geometry = saved ? geometryFrom(*saved) : std::nullopt)
         m_window->setGeometry(*geometry);

@@ -1,9 +1,9 @@
 #include "App/TrayPresence.h"
 
+#include "Desktop/ApplicationId.h"
 #include "Platform/DBusMenuExporter.h"
 #include "Platform/StatusNotifierItem.h"
 #include "Support/AppPaths.h"
-#include "Desktop/ApplicationId.h"
 #include "Support/PrivateDirectory.h"
 
 #include <QDBusConnectionInterface>
@@ -56,8 +56,11 @@ TrayPresence::TrayPresence(QMenu *menu, Look look, const QDBusConnection &bus, Q
     , m_bus(bus)
     , m_menuExporter(new DBusMenuExporter(menu, this))
 {
-    StatusNotifierItem::Appearance appearance{QString::fromLatin1(applicationId), m_look.title, m_look.iconName,
-                                              iconThemePath(m_look.iconName), statusNotifierImages(m_look.icon),
+    StatusNotifierItem::Appearance appearance{QString::fromLatin1(applicationId),
+                                              m_look.title,
+                                              m_look.iconName,
+                                              iconThemePath(m_look.iconName),
+                                              statusNotifierImages(m_look.icon),
                                               {m_look.iconName, {}, m_look.title, m_look.description}};
     m_item = new StatusNotifierItem(m_bus, std::move(appearance), menuPath, this);
     connect(m_item, &StatusNotifierItem::activateRequested, this, &TrayPresence::activated);
@@ -148,8 +151,8 @@ void TrayPresence::showMessage(const QString &title, const QString &text)
             m_embeddedIcon->showMessage(title, text);
         return;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(notifications, notificationsPath, notifications,
-                                                       QStringLiteral("Notify"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(notifications, notificationsPath, notifications, QStringLiteral("Notify"));
     call << m_look.title << m_notificationId << QString::fromLatin1(applicationId) << title << text
          << QStringList{QStringLiteral("default"), title} << QVariantMap() << qint32(-1);
     auto *pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call), this);

@@ -198,10 +198,10 @@ void UpdaterModel::parseFeed(const QByteArray &feed)
                 item = FeedItem{};
             } else if (item && name == QLatin1String("enclosure")) {
                 const QXmlStreamAttributes attributes = xml.attributes();
-                const QString shortVersion = attributes.value(QLatin1String(sparkleNamespace),
-                                                              QLatin1String("shortVersionString")).toString();
-                const QString version = attributes.value(QLatin1String(sparkleNamespace),
-                                                         QLatin1String("version")).toString();
+                const QString shortVersion =
+                    attributes.value(QLatin1String(sparkleNamespace), QLatin1String("shortVersionString")).toString();
+                const QString version =
+                    attributes.value(QLatin1String(sparkleNamespace), QLatin1String("version")).toString();
                 if (item->version.isEmpty())
                     item->version = shortVersion.isEmpty() ? version : shortVersion;
                 const QUrl url(attributes.value(QLatin1String("url")).toString());
@@ -238,8 +238,8 @@ void UpdaterModel::parseFeed(const QByteArray &feed)
         m_latestVersion = newest->version;
         m_releaseNotes = newest->notes;
         // Only secure web pages are offered; anything else falls back to the product page.
-        m_downloadURL = scheme == QLatin1String("https") && !newest->link.host().isEmpty() ? newest->link
-                                                                                             : productPageURL();
+        m_downloadURL =
+            scheme == QLatin1String("https") && !newest->link.host().isEmpty() ? newest->link : productPageURL();
         setState(State::UpdateAvailable);
     } else {
         m_latestVersion = m_currentVersion;

@@ -58,8 +58,9 @@ public:
     using Clock = std::function<QDateTime()>;
 
     // `defaults` must outlive the model. Automatic checks begin with start().
-    UpdaterModel(UserDefaults &defaults, QUrl feedURL = defaultFeedURL(), QString currentVersion = QStringLiteral(HOLDRA_VERSION),
-                 Clock now = &QDateTime::currentDateTimeUtc, QObject *parent = nullptr);
+    UpdaterModel(UserDefaults &defaults, QUrl feedURL = defaultFeedURL(),
+                 QString currentVersion = QStringLiteral(HOLDRA_VERSION), Clock now = &QDateTime::currentDateTimeUtc,
+                 QObject *parent = nullptr);
     ~UpdaterModel() override;
 
     State state() const { return m_state; }

@@ -4,11 +4,11 @@
 #include "App/SettingsWindow.h"
 #include "App/SingleInstance.h"
 #include "Cli/CommandLine.h"
+#include "Desktop/ApplicationId.h"
 #include "Integration/ExternalFileImportContract.h"
 #include "Platform/DisplayServerProbe.h"
-#include "Storage/ImageMetadata.h"
 #include "Platform/TerminationSignals.h"
-#include "Desktop/ApplicationId.h"
+#include "Storage/ImageMetadata.h"
 
 #include <QApplication>
 #include <QDBusConnection>
@@ -40,8 +40,7 @@ bool forwardedToRunningInstance(int argc, char *argv[])
             return false;
         return holdra::SingleInstance::forwardSettingsRequest(server);
     }
-    const QList<QUrl> files =
-        holdra::ExternalFileImportContract::fileURLsFromArguments(arguments, QDir::currentPath());
+    const QList<QUrl> files = holdra::ExternalFileImportContract::fileURLsFromArguments(arguments, QDir::currentPath());
     return holdra::SingleInstance::forward(holdra::SingleInstance::defaultServerName(), files);
 }
 

@@ -26,7 +26,7 @@ namespace {
 
 const QStringList readingCommands{QStringLiteral("list"), QStringLiteral("show"), QStringLiteral("path"),
                                   QStringLiteral("check")};
-const QStringList changingCommands{QStringLiteral("add"),  QStringLiteral("rm"),     QStringLiteral("clear"),
+const QStringList changingCommands{QStringLiteral("add"),     QStringLiteral("rm"),   QStringLiteral("clear"),
                                    QStringLiteral("restore"), QStringLiteral("lock"), QStringLiteral("unlock"),
                                    QStringLiteral("note")};
 const QStringList helpOptions{QStringLiteral("--help"), QStringLiteral("-h"), QStringLiteral("help")};
@@ -102,14 +102,14 @@ int runChanging(const CommandRequest &request, const StashStore::PixelSizeReader
     for (;;) {
         if (const std::optional<CommandReply> reply = InstanceClient::forwardCommand(server, request))
             return printed(*reply);
-        const std::chrono::milliseconds slice =
-            server.isEmpty() ? StashStore::writerPatience
-                             : std::min(lockSlice, std::chrono::duration_cast<std::chrono::milliseconds>(
-                                                       deadline.remainingTimeAsDuration()));
+        const std::chrono::milliseconds slice = server.isEmpty()
+            ? StashStore::writerPatience
+            : std::min(lockSlice,
+                       std::chrono::duration_cast<std::chrono::milliseconds>(deadline.remainingTimeAsDuration()));
         QElapsedTimer waited;
         waited.start();
-        StashStore::Opening opening = StashStore::open(AppPaths::supportDirectory(),
-                                                       StashStore::defaultTrashRetentionDays, {}, slice);
+        StashStore::Opening opening =
+            StashStore::open(AppPaths::supportDirectory(), StashStore::defaultTrashRetentionDays, {}, slice);
         if (opening.store) {
             opening.store->setPixelSizeReader(pixelSizes);
             return printed(CommandLine::execute(*opening.store, request));
@@ -159,7 +159,9 @@ std::optional<int> refusedStart(int argc, char **argv)
             continue;
         if (argument.startsWith(u'-'))
             return usageError(QStringLiteral("未知选项“%1”").arg(argument));
-        struct stat status {};
+        struct stat status
+        {
+        };
         if (::lstat(argv[i], &status) == 0)
             continue;
         if (i == 1 && looksLikeCommand(argument))
@@ -186,32 +188,31 @@ CommandRequest requestFrom(int argc, char **argv)
 
 QString CommandLine::usage()
 {
-    return QStringLiteral(
-        "用法：holdra [文件…]               启动 Holdra，或把文件交给正在运行的 Holdra\n"
-        "      holdra --settings            打开设置窗口\n"
-        "      holdra toggle                在指针所在的显示器上打开或收起面板\n"
-        "      holdra 命令 [参数…]          在终端里管理暂存\n"
-        "\n"
-        "命令：\n"
-        "  add PATH…                暂存文件和文件夹（以 - 开头的路径前加 --）\n"
-        "  add --text TEXT|-        暂存文字（- 表示从标准输入读取）；网址会存为链接\n"
-        "  list [--trash] [--json] [--search TEXT]\n"
-        "                           列出暂存或回收站，最新的在前；--search 只列出名称、备注、\n"
-        "                           文字或链接中含有 TEXT 的项（不分大小写和全角半角）\n"
-        "  show ID [--json]         显示一项的全部信息\n"
-        "  path ID                  一项的存储副本所在的路径\n"
-        "  rm ID…                   移入回收站（已锁定的项保留）\n"
-        "  clear                    把所有未锁定的项移入回收站\n"
-        "  restore ID…|--all        从回收站恢复\n"
-        "  lock ID…, unlock ID…     锁定（清空时保留）或解锁\n"
-        "  note ID [TEXT]           设置备注；不给 TEXT 则删除备注\n"
-        "  check [--json]           报告缺失或被改动的副本和多余的文件夹，不做任何修改\n"
-        "  --help, --version\n"
-        "\n"
-        "ID 是一项的 id（不分大小写），或它开头的至少 8 个字符。\n"
-        "列表每行一项：id、类型、名称和大小，以制表符分隔。\n"
-        "Holdra 正在运行时，修改暂存的命令由它执行，面板立即显示结果。\n"
-        "退出状态：0 完成，1 有操作失败（原因写在标准错误），2 用法错误。\n");
+    return QStringLiteral("用法：holdra [文件…]               启动 Holdra，或把文件交给正在运行的 Holdra\n"
+                          "      holdra --settings            打开设置窗口\n"
+                          "      holdra toggle                在指针所在的显示器上打开或收起面板\n"
+                          "      holdra 命令 [参数…]          在终端里管理暂存\n"
+                          "\n"
+                          "命令：\n"
+                          "  add PATH…                暂存文件和文件夹（以 - 开头的路径前加 --）\n"
+                          "  add --text TEXT|-        暂存文字（- 表示从标准输入读取）；网址会存为链接\n"
+                          "  list [--trash] [--json] [--search TEXT]\n"
+                          "                           列出暂存或回收站，最新的在前；--search 只列出名称、备注、\n"
+                          "                           文字或链接中含有 TEXT 的项（不分大小写和全角半角）\n"
+                          "  show ID [--json]         显示一项的全部信息\n"
+                          "  path ID                  一项的存储副本所在的路径\n"
+                          "  rm ID…                   移入回收站（已锁定的项保留）\n"
+                          "  clear                    把所有未锁定的项移入回收站\n"
+                          "  restore ID…|--all        从回收站恢复\n"
+                          "  lock ID…, unlock ID…     锁定（清空时保留）或解锁\n"
+                          "  note ID [TEXT]           设置备注；不给 TEXT 则删除备注\n"
+                          "  check [--json]           报告缺失或被改动的副本和多余的文件夹，不做任何修改\n"
+                          "  --help, --version\n"
+                          "\n"
+                          "ID 是一项的 id（不分大小写），或它开头的至少 8 个字符。\n"
+                          "列表每行一项：id、类型、名称和大小，以制表符分隔。\n"
+                          "Holdra 正在运行时，修改暂存的命令由它执行，面板立即显示结果。\n"
+                          "退出状态：0 完成，1 有操作失败（原因写在标准错误），2 用法错误。\n");
 }
 
 namespace {
@@ -310,7 +311,7 @@ bool CommandLine::needsGraphicalProgram(int argc, char **argv)
         return argc > 2 && QByteArrayView(argv[2]) != "--text";
     const QString command = QString::fromLocal8Bit(name);
     return !readingCommands.contains(command) && !changingCommands.contains(command) && command != u"toggle"
-           && !helpOptions.contains(command) && command != u"--version";
+        && !helpOptions.contains(command) && command != u"--version";
 }
 
 std::optional<int> CommandLine::runIfCommand(int argc, char **argv, const StashStore::PixelSizeReader &pixelSizes)

@@ -28,8 +28,7 @@ public:
     // The exit status when the arguments were a command or could not be
     // started with; nothing when the application is to start. Files added
     // here get their image sizes from `pixelSizes`.
-    static std::optional<int> runIfCommand(int argc, char **argv,
-                                           const StashStore::PixelSizeReader &pixelSizes = {});
+    static std::optional<int> runIfCommand(int argc, char **argv, const StashStore::PixelSizeReader &pixelSizes = {});
 
     // Whether the arguments are for the graphical program: starting the shelf
     // (no arguments, files, --settings, or whatever is not a command) and

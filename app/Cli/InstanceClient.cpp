@@ -25,7 +25,6 @@ namespace holdra::cli {
 
 namespace {
 
-
 int remainingMs(const QDeadlineTimer &deadline)
 {
     return int(std::clamp<qint64>(deadline.remainingTime(), 0, std::numeric_limits<int>::max()));
@@ -89,8 +88,8 @@ bool Connection::isOwnUser(const QString &path) const
     const bool known = ::getsockopt(m_fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) == 0;
     if (known && credentials.uid == ::geteuid())
         return true;
-    qCWarning(lcIpc).nospace() << "refused a connection with uid " << (known ? qint64(credentials.uid) : -1)
-                                    << " on " << path;
+    qCWarning(lcIpc).nospace() << "refused a connection with uid " << (known ? qint64(credentials.uid) : -1) << " on "
+                               << path;
     return false;
 }
 

@@ -32,10 +32,18 @@ QString escaped(const QString &text)
     result.reserve(text.size());
     for (const QChar c : text) {
         switch (c.unicode()) {
-        case '\t': result += QLatin1String("\\t"); break;
-        case '\n': result += QLatin1String("\\n"); break;
-        case '\r': result += QLatin1String("\\r"); break;
-        case '\\': result += QLatin1String("\\\\"); break;
+        case '\t':
+            result += QLatin1String("\\t");
+            break;
+        case '\n':
+            result += QLatin1String("\\n");
+            break;
+        case '\r':
+            result += QLatin1String("\\r");
+            break;
+        case '\\':
+            result += QLatin1String("\\\\");
+            break;
         default:
             if (needsEscape(c))
                 result += QStringLiteral("\\x%1").arg(c.unicode(), 2, 16, QLatin1Char('0'));
@@ -48,8 +56,8 @@ QString escaped(const QString &text)
 
 QString line(const StashItem &item)
 {
-    return QStringList{idText(item.id()), StashItemKinds::rawValue(item.kind()),
-                       escaped(item.displayName()), item.byteSizeText().value_or(QString())}
+    return QStringList{idText(item.id()), StashItemKinds::rawValue(item.kind()), escaped(item.displayName()),
+                       item.byteSizeText().value_or(QString())}
         .join(u'\t');
 }
 

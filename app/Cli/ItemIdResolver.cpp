@@ -2,7 +2,10 @@
 
 namespace holdra::cli {
 
-ItemIdResolver::ItemIdResolver(QList<QUuid> knownIds) : m_knownIds(std::move(knownIds)) {}
+ItemIdResolver::ItemIdResolver(QList<QUuid> knownIds)
+    : m_knownIds(std::move(knownIds))
+{
+}
 
 ItemIdResolver::Result ItemIdResolver::resolve(const QString &typed) const
 {

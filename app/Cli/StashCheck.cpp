@@ -28,8 +28,8 @@ auto loadList(Store &store, const QString &name, QStringList &unreadable)
     }
 }
 
-void checkItem(const StashItem &item, bool inTrash, const DiskFileStorage &storage,
-               StashCheck::Report &report, QSet<QString> &referenced)
+void checkItem(const StashItem &item, bool inTrash, const DiskFileStorage &storage, StashCheck::Report &report,
+               QSet<QString> &referenced)
 {
     if (!item.relativePath())
         return;
@@ -41,8 +41,7 @@ void checkItem(const StashItem &item, bool inTrash, const DiskFileStorage &stora
         return;
     }
     // Folders carry no hash; a file's hash is compared only when one was recorded.
-    if (item.contentHash() && QFileInfo(*path).isFile()
-        && ContentHasher::sha256Hex(*path) != item.contentHash())
+    if (item.contentHash() && QFileInfo(*path).isFile() && ContentHasher::sha256Hex(*path) != item.contentHash())
         report.changedCopies.append(problem);
 }
 
@@ -67,8 +66,8 @@ StashCheck::Report StashCheck::run(const QString &supportDirectory)
 
     // With a list unreadable every directory would look unreferenced, which says nothing.
     if (report.unreadableLists.isEmpty()) {
-        const QStringList directories = QDir(filesRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden,
-                                                                  QDir::Name);
+        const QStringList directories =
+            QDir(filesRoot).entryList(QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden, QDir::Name);
         for (const QString &directory : directories) {
             if (!referenced.contains(directory))
                 report.unreferencedDirectories.append(directory);

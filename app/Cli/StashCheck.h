@@ -30,7 +30,7 @@ public:
         bool isClean() const
         {
             return unreadableLists.isEmpty() && missingCopies.isEmpty() && changedCopies.isEmpty()
-                   && unreferencedDirectories.isEmpty();
+                && unreferencedDirectories.isEmpty();
         }
     };
 

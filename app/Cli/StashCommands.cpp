@@ -46,7 +46,9 @@ QList<QUuid> idsOf(const QList<Entry> &entries)
 } // namespace
 
 StashCommands::StashCommands(StashStore &store, QTextStream &out, QTextStream &err)
-    : m_store(store), m_out(out), m_err(err)
+    : m_store(store)
+    , m_out(out)
+    , m_err(err)
 {
     m_refusals = QObject::connect(&store, &StashStore::saveFailed, [this](const QString &message) {
         m_err << "holdra: " << message << '\n';
@@ -154,8 +156,7 @@ int StashCommands::finishAdd(const StashStore::AddFilesResult &result, int failu
     for (const StashItem &item : result.added)
         m_out << ItemFormatter::line(item) << '\n';
     for (const StashItem &item : result.duplicates)
-        m_out << ItemFormatter::line(item) << "\t「" << ItemFormatter::escaped(item.displayName())
-              << "」已存在\n";
+        m_out << ItemFormatter::line(item) << "\t「" << ItemFormatter::escaped(item.displayName()) << "」已存在\n";
     for (const FileStorageError &error : result.errors)
         m_err << "holdra: " << error.errorDescription() << '\n';
     return failures + result.errors.size() > 0 ? 1 : 0;
@@ -354,8 +355,7 @@ int StashCommands::restore(const QStringList &arguments)
 int StashCommands::setLocked(bool locked, const QStringList &arguments)
 {
     if (arguments.isEmpty())
-        return usage(locked ? QStringLiteral("lock 至少需要一个 ID")
-                            : QStringLiteral("unlock 至少需要一个 ID"));
+        return usage(locked ? QStringLiteral("lock 至少需要一个 ID") : QStringLiteral("unlock 至少需要一个 ID"));
     int failures = 0;
     const QList<QUuid> ids = resolve(arguments, false, failures);
     if (!ids.isEmpty()) {

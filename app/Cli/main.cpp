@@ -18,8 +18,8 @@ int main(int argc, char *argv[])
         if (const std::optional<int> status = holdra::cli::CommandLine::runIfCommand(argc, argv))
             return *status;
     }
-    const QByteArray gui = QFile::encodeName(
-        holdra::ProgramLocations::guiProgram(holdra::ProgramLocations::ownExecutable()));
+    const QByteArray gui =
+        QFile::encodeName(holdra::ProgramLocations::guiProgram(holdra::ProgramLocations::ownExecutable()));
     // argv[0] stays as typed: the windows' class ("holdra") comes from it.
     ::execv(gui.constData(), argv);
     const int error = errno;

@@ -2,8 +2,8 @@
 
 namespace holdra {
 
-DisplayReconfigurationMonitor::DisplayReconfigurationMonitor(SnapshotProvider snapshotProvider,
-                                                             Clock &clock, QObject *parent)
+DisplayReconfigurationMonitor::DisplayReconfigurationMonitor(SnapshotProvider snapshotProvider, Clock &clock,
+                                                             QObject *parent)
     : QObject(parent)
     , m_snapshotProvider(std::move(snapshotProvider))
     , m_clock(clock)
@@ -21,8 +21,7 @@ void DisplayReconfigurationMonitor::displayConfigurationDidChange()
     });
 }
 
-void DisplayReconfigurationMonitor::compareAfterInterval(quint64 generation, const QStringList &previous,
-                                                         int retries)
+void DisplayReconfigurationMonitor::compareAfterInterval(quint64 generation, const QStringList &previous, int retries)
 {
     m_clock.runAfter(settleInterval, this, [this, generation, previous, retries] {
         if (generation != m_generation)

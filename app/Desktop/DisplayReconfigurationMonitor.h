@@ -27,8 +27,7 @@ public:
     static constexpr auto didStabilizeNotificationName = "com.holdra.app.display-configuration-did-stabilize";
 
     // `clock` must outlive the monitor.
-    DisplayReconfigurationMonitor(SnapshotProvider snapshotProvider, Clock &clock,
-                                  QObject *parent = nullptr);
+    DisplayReconfigurationMonitor(SnapshotProvider snapshotProvider, Clock &clock, QObject *parent = nullptr);
 
     void displayConfigurationDidChange();
     bool isSettling() const { return m_settling; }

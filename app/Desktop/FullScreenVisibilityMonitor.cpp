@@ -50,9 +50,8 @@ private:
 
 } // namespace
 
-FullScreenVisibilityMonitor::FullScreenVisibilityMonitor(BoundsProvider boundsProvider,
-                                                         WindowListFactory windowList, qint32 ownPid,
-                                                         QObject *parent)
+FullScreenVisibilityMonitor::FullScreenVisibilityMonitor(BoundsProvider boundsProvider, WindowListFactory windowList,
+                                                         qint32 ownPid, QObject *parent)
     : QObject(parent)
     , m_boundsProvider(std::move(boundsProvider))
 {

@@ -1,8 +1,8 @@
 #include "Desktop/KelvarnLocator.h"
 
 #include "App/AppLogging.h"
-#include "Integration/KelvarnIntegrationContract.h"
 #include "Desktop/DesktopEntry.h"
+#include "Integration/KelvarnIntegrationContract.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -104,8 +104,7 @@ KelvarnLocator::Lookup KelvarnLocator::readLookup() const
             DesktopEntry::forDesktopID(QString::fromLatin1(KelvarnIntegrationContract::desktopEntryName)))
         result.installedApplicationURL = QUrl::fromLocalFile(installed->filePath());
 
-    const QString scheme = QString::fromLatin1(KelvarnIntegrationContract::schemeHandlerMimeType)
-                               .section(u'/', 1);
+    const QString scheme = QString::fromLatin1(KelvarnIntegrationContract::schemeHandlerMimeType).section(u'/', 1);
     const std::optional<DesktopEntry> handler = DesktopEntry::defaultForURIScheme(scheme);
     if (!handler || handler->filePath().isEmpty())
         return result;

@@ -23,7 +23,7 @@ class KelvarnLocator : public QObject
 public:
     struct Lookup
     {
-        std::optional<QUrl> installedApplicationURL;   // the companion's own entry
+        std::optional<QUrl> installedApplicationURL; // the companion's own entry
         std::optional<QUrl> schemeHandlerApplicationURL;
         std::optional<QString> schemeHandlerBundleIdentifier; // the handler's desktop ID less ".desktop"
         // The handler's capability key, when its entry has one.

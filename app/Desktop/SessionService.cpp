@@ -32,14 +32,13 @@ bool call(const QDBusConnection &bus, const QDBusMessage &call, QObject *context
     if (!isAvailable(bus, call.service()))
         return false;
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call, callTimeoutMs), context);
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
-                     [watcher, onError = std::move(onError)] {
-                         watcher->deleteLater();
-                         if (!watcher->isError())
-                             return;
-                         qCInfo(lcIntegration).noquote() << watcher->error().name() << watcher->error().message();
-                         onError();
-                     });
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context, [watcher, onError = std::move(onError)] {
+        watcher->deleteLater();
+        if (!watcher->isError())
+            return;
+        qCInfo(lcIntegration).noquote() << watcher->error().name() << watcher->error().message();
+        onError();
+    });
     return true;
 }
 

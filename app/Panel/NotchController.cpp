@@ -42,9 +42,10 @@ NotchController::NotchController(StashStore &store, AppSettings &settings, Envir
     , m_toasts(new ToastPresenter(m_clock, settings, std::move(environment.playSound), this))
     , m_selection(new PanelSelection(this))
     , m_voiceNotes(new VoiceNoteController(store, *m_toasts, std::move(environment.loadAudioPlayer), this))
-    , m_actions(new StashActions({store, *m_selection, *m_toasts, *m_voiceNotes, *m_draftModel, *m_importJob, m_clock},
-                                 this))
-    , m_geometry(new PanelGeometry(settings, [this] { return referenceMetrics(); }, this))
+    , m_actions(
+          new StashActions({store, *m_selection, *m_toasts, *m_voiceNotes, *m_draftModel, *m_importJob, m_clock}, this))
+    , m_geometry(new PanelGeometry(
+          settings, [this] { return referenceMetrics(); }, this))
     , m_stashItems(new StashItemListModel(&store, m_selection, this))
     , m_trashItems(new TrashItemListModel(&store, this))
     , m_search(new PanelSearch(store, *m_selection, this))
@@ -306,13 +307,20 @@ bool NotchController::handleMoveKey(int key, Qt::KeyboardModifiers mods)
         return false;
     const QList<StashItem> order = shownRows();
     switch (key) {
-    case Qt::Key_Up: return m_selection->moveBy(order, -1, extend);
-    case Qt::Key_Down: return m_selection->moveBy(order, 1, extend);
-    case Qt::Key_PageUp: return m_selection->moveBy(order, -m_listPageRows, extend);
-    case Qt::Key_PageDown: return m_selection->moveBy(order, m_listPageRows, extend);
-    case Qt::Key_Home: return m_selection->moveToEdge(order, false, extend);
-    case Qt::Key_End: return m_selection->moveToEdge(order, true, extend);
-    default: return false;
+    case Qt::Key_Up:
+        return m_selection->moveBy(order, -1, extend);
+    case Qt::Key_Down:
+        return m_selection->moveBy(order, 1, extend);
+    case Qt::Key_PageUp:
+        return m_selection->moveBy(order, -m_listPageRows, extend);
+    case Qt::Key_PageDown:
+        return m_selection->moveBy(order, m_listPageRows, extend);
+    case Qt::Key_Home:
+        return m_selection->moveToEdge(order, false, extend);
+    case Qt::Key_End:
+        return m_selection->moveToEdge(order, true, extend);
+    default:
+        return false;
     }
 }
 
@@ -340,7 +348,7 @@ bool NotchController::handleListKey(int key, Qt::KeyboardModifiers mods, const Q
     }
     // A character typed on the list goes on the open search, or starts a quick entry.
     const bool typing = (mods & ~Qt::ShiftModifier) == Qt::NoModifier && !text.isEmpty() && text.at(0).isPrint()
-                        && !text.at(0).isSpace();
+        && !text.at(0).isSpace();
     if (!typing)
         return false;
     if (m_search->isActive()) {

@@ -54,7 +54,8 @@ class NotchController : public QObject
     Q_PROPERTY(int listPageRows READ listPageRows WRITE setListPageRows)
     Q_PROPERTY(bool isShowingTrash READ isShowingTrash NOTIFY isShowingTrashChanged)
     Q_PROPERTY(bool canOpenKelvarnTodayFolder READ canOpenKelvarnTodayFolder NOTIFY canOpenKelvarnTodayFolderChanged)
-    Q_PROPERTY(QStringList visibleCapsuleDisplayIDs READ visibleCapsuleDisplayIDs NOTIFY visibleCapsuleDisplayIDsChanged)
+    Q_PROPERTY(
+        QStringList visibleCapsuleDisplayIDs READ visibleCapsuleDisplayIDs NOTIFY visibleCapsuleDisplayIDsChanged)
 
     // The parts, each with one job; they live as long as the controller.
     Q_PROPERTY(holdra::ToastPresenter *toasts READ toasts CONSTANT)

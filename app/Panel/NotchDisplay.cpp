@@ -52,8 +52,7 @@ QList<NotchDisplay> NotchDisplay::fromScreens(const QList<QScreen *> &screens, c
             continue;
         NotchDisplay display;
         display.id = *id;
-        display.name =
-            QStringList{screen->manufacturer().trimmed(), screen->model().trimmed()}.join(u' ').trimmed();
+        display.name = QStringList{screen->manufacturer().trimmed(), screen->model().trimmed()}.join(u' ').trimmed();
         if (display.name.isEmpty())
             display.name = name;
         display.geometry = screen->geometry();

@@ -6,17 +6,17 @@
 #include "Platform/PanelWindowHints.h"
 #include "Settings/AppSettings.h"
 
-#include <QFile>
 #include <QCursor>
+#include <QFile>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QTimer>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQmlProperty>
 #include <QQuickItem>
 #include <QRegion>
+#include <QTimer>
 
 namespace holdra {
 
@@ -210,8 +210,7 @@ bool NotchWindow::focusOwnsKeys() const
 {
     for (QQuickItem *item = activeFocusItem(); item; item = item->parentItem()) {
         // A text field, or anything on an open sheet or menu.
-        if (item->flags().testFlag(QQuickItem::ItemAcceptsInputMethod)
-            || item->inherits("QQuickPopupItem"))
+        if (item->flags().testFlag(QQuickItem::ItemAcceptsInputMethod) || item->inherits("QQuickPopupItem"))
             return true;
     }
     return false;

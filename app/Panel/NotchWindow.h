@@ -26,8 +26,7 @@ class NotchWindow : public QQuickWindow, public NotchWindowing
 
 public:
     // `engine` and `hints` (null without X11) must outlive the window.
-    NotchWindow(NotchController &controller, const QString &displayID, QQmlEngine &engine,
-                PanelWindowHints *hints);
+    NotchWindow(NotchController &controller, const QString &displayID, QQmlEngine &engine, PanelWindowHints *hints);
     ~NotchWindow() override;
 
     QString displayID() const { return m_displayID; }

@@ -1,8 +1,8 @@
 #include "Panel/NotchWindowManager.h"
 
+#include "Desktop/FullScreenVisibilityMonitor.h"
 #include "Platform/OutsideClickMonitor.h"
 #include "Settings/AppSettings.h"
-#include "Desktop/FullScreenVisibilityMonitor.h"
 
 #include <QGuiApplication>
 #include <QPointer>
@@ -25,8 +25,7 @@ NotchWindowManager::NotchWindowManager(AppSettings &settings, Environment enviro
         m_environment.displays = [] { return QList<NotchDisplay>(); };
     connect(&m_settings, &AppSettings::displayAttachmentSelectionChanged, this,
             [this](const DisplayAttachmentSelection &selection) { refreshAttachedWindows(selection); });
-    connect(&m_settings, &AppSettings::enableInFullScreenChanged, this,
-            &NotchWindowManager::applyFullScreenPreference);
+    connect(&m_settings, &AppSettings::enableInFullScreenChanged, this, &NotchWindowManager::applyFullScreenPreference);
     if (m_outsideClicks)
         connect(m_outsideClicks, &OutsideClickMonitor::buttonPressed, this, &NotchWindowManager::handleOutsidePress);
 }
@@ -114,8 +113,8 @@ std::optional<NotchMetrics> NotchWindowManager::metrics(const NotchDisplay &disp
                                                         const QRectF &primaryGeometry) const
 {
     return NotchMetrics(NotchMetrics::fromQtGlobal(display.geometry, primaryGeometry),
-                        NotchMetrics::fromQtGlobal(display.availableGeometry, primaryGeometry),
-                        display.safeAreaTop, display.auxiliaryTopLeftWidth, display.auxiliaryTopRightWidth);
+                        NotchMetrics::fromQtGlobal(display.availableGeometry, primaryGeometry), display.safeAreaTop,
+                        display.auxiliaryTopLeftWidth, display.auxiliaryTopRightWidth);
 }
 
 std::optional<NotchMetrics> NotchWindowManager::metrics(const QString &displayID) const
@@ -184,7 +183,8 @@ void NotchWindowManager::removeWindow(const QString &displayID)
         // The removal may come from a handler of that very window's view (its
         // close button): the window goes once the event is delivered.
         m_retiredWindows.push_back(std::move(window));
-        QMetaObject::invokeMethod(this, [this] { m_retiredWindows.clear(); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this] { m_retiredWindows.clear(); }, Qt::QueuedConnection);
     }
     m_transientDisplayIDs.remove(displayID);
     m_attachedDisplayOrder.removeAll(displayID);
@@ -226,8 +226,7 @@ QSet<QString> NotchWindowManager::targetDisplays(const QStringList &attach, cons
 void NotchWindowManager::refreshAttachedWindows(const std::optional<DisplayAttachmentSelection> &requestedSelection)
 {
     const DisplaySnapshot displays = snapshot();
-    const DisplayAttachmentSelection selection =
-        requestedSelection.value_or(m_settings.displayAttachmentSelection());
+    const DisplayAttachmentSelection selection = requestedSelection.value_or(m_settings.displayAttachmentSelection());
     const QStringList resolved = selection.resolvedIDs(displays.ids, displays.defaultID);
     QSet<QString> notched;
     for (const NotchDisplay &display : displays.all) {
@@ -297,8 +296,8 @@ std::optional<QString> NotchWindowManager::prepareTransientWindowForOpen(const s
     if (!m_settings.displayAttachmentSelection().isDisabled())
         return std::nullopt;
     const DisplaySnapshot displays = snapshot();
-    const std::optional<QString> id = DisplayAttachmentSelection::transientPanelDisplayID(
-        requested, displays.ids, displays.defaultID, m_covered);
+    const std::optional<QString> id =
+        DisplayAttachmentSelection::transientPanelDisplayID(requested, displays.ids, displays.defaultID, m_covered);
     if (!id)
         return std::nullopt;
     return prepareTransientWindow(*id);
@@ -314,8 +313,7 @@ std::optional<QString> NotchWindowManager::prepareTransientWindow(const QString 
     return displayID;
 }
 
-std::optional<QString> NotchWindowManager::displayForOpening(const std::optional<QString> &requested,
-                                                             bool prioritizing)
+std::optional<QString> NotchWindowManager::displayForOpening(const std::optional<QString> &requested, bool prioritizing)
 {
     std::optional<QString> id;
     if (prioritizing && requested) {
@@ -397,8 +395,7 @@ void NotchWindowManager::handleOutsidePress(const QPoint &rootPosition)
     // another capsule moves the panel there instead of closing it, and the
     // settings and preview windows are Holdra too. A press in the open panel's
     // cut-away corner went to the window below and counts as outside.
-    const QPointF point =
-        NotchDisplay::logicalPoint(displays(), QPointF(rootPosition)).value_or(QPointF(rootPosition));
+    const QPointF point = NotchDisplay::logicalPoint(displays(), QPointF(rootPosition)).value_or(QPointF(rootPosition));
     bool inCutAwayCorner = false;
     for (const auto &[id, window] : m_windows) {
         if (window->covers(point))

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Panel/NotchDisplay.h"
 #include "Notch/NotchMetrics.h"
+#include "Panel/NotchDisplay.h"
 #include "Panel/NotchWindowing.h"
 #include "Settings/DisplayAttachmentSelection.h"
 

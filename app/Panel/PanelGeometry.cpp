@@ -29,8 +29,7 @@ double PanelGeometry::clamped(double width) const
     if (!m)
         return std::clamp(width, minimumWidth, maximumWidth);
     const double upper = std::min(std::max(m->screenFrame().width() - displaySideMargins, 0.0), maximumWidth);
-    const double lower =
-        std::min(std::max(m->hasNotch() ? m->notchWidth() + notchMargin : 0.0, minimumWidth), upper);
+    const double lower = std::min(std::max(m->hasNotch() ? m->notchWidth() + notchMargin : 0.0, minimumWidth), upper);
     return std::min(std::max(width, lower), upper);
 }
 

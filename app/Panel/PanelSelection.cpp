@@ -84,7 +84,8 @@ qsizetype PanelSelection::rowOf(const QList<StashItem> &order, const std::option
 {
     if (!id)
         return -1;
-    const auto found = std::find_if(order.cbegin(), order.cend(), [&](const StashItem &item) { return item.id() == *id; });
+    const auto found =
+        std::find_if(order.cbegin(), order.cend(), [&](const StashItem &item) { return item.id() == *id; });
     return found == order.cend() ? -1 : found - order.cbegin();
 }
 

@@ -72,10 +72,10 @@ void StashItemFilterModel::watchSource(QAbstractItemModel *source)
             });
     connect(source, &QAbstractItemModel::dataChanged, this,
             [this](const QModelIndex &topLeft, const QModelIndex &bottomRight, const QList<int> &roles) {
-                const bool searched = roles.isEmpty() || std::any_of(roles.cbegin(), roles.cend(), [this](int role) {
-                                          return std::find(m_searchRoles.cbegin(), m_searchRoles.cend(), role)
-                                                 != m_searchRoles.cend();
-                                      });
+                const bool searched =
+                    roles.isEmpty() || std::any_of(roles.cbegin(), roles.cend(), [this](int role) {
+                        return std::find(m_searchRoles.cbegin(), m_searchRoles.cend(), role) != m_searchRoles.cend();
+                    });
                 if (searched)
                     forgetKeys(topLeft.row(), bottomRight.row());
             });

@@ -172,22 +172,14 @@ QVariant StashItemListModel::data(const QModelIndex &index, int role) const
 QHash<int, QByteArray> StashItemListModel::roleNames() const
 {
     return {
-        {ItemIdRole, "itemId"},
-        {KindRole, "kind"},
-        {DisplayNameRole, "displayName"},
-        {NoteRole, "note"},
-        {NotePreviewRole, "notePreview"},
-        {KindWordRole, "kindWord"},
-        {SubtitleRole, "subtitle"},
-        {LockedRole, "locked"},
-        {IsDirectoryRole, "isDirectory"},
-        {HasStoredFileRole, "hasStoredFile"},
-        {FileUrlRole, "fileUrl"},
-        {FileIconNameRole, "fileIconName"},
-        {SymbolNameRole, "symbolName"},
-        {TextRole, "text"},
-        {UrlStringRole, "urlString"},
-        {DurationSecondsRole, "durationSeconds"},
+        {ItemIdRole, "itemId"},           {KindRole, "kind"},
+        {DisplayNameRole, "displayName"}, {NoteRole, "note"},
+        {NotePreviewRole, "notePreview"}, {KindWordRole, "kindWord"},
+        {SubtitleRole, "subtitle"},       {LockedRole, "locked"},
+        {IsDirectoryRole, "isDirectory"}, {HasStoredFileRole, "hasStoredFile"},
+        {FileUrlRole, "fileUrl"},         {FileIconNameRole, "fileIconName"},
+        {SymbolNameRole, "symbolName"},   {TextRole, "text"},
+        {UrlStringRole, "urlString"},     {DurationSecondsRole, "durationSeconds"},
         {SelectedRole, "selected"},
     };
 }

@@ -54,8 +54,7 @@ QString subtitle(const StashItem &item, bool isDirectory)
 
 QString trashSubtitle(const StashItem &item, const QDateTime &trashedAt)
 {
-    return StashItemKinds::localizedName(item.kind()) + QStringLiteral(" · 清除于 ")
-        + abbreviatedDateTime(trashedAt);
+    return StashItemKinds::localizedName(item.kind()) + QStringLiteral(" · 清除于 ") + abbreviatedDateTime(trashedAt);
 }
 
 bool isStoredDirectory(const StashItem &item, const std::optional<QString> &absolutePath)

@@ -81,8 +81,7 @@ QImage TintedIcon::resolvedImage(const QSize &pixelSize) const
     if (m_name.isEmpty() || pixelSize.isEmpty())
         return {};
     if (QQmlEngine *engine = qmlEngine(this)) {
-        auto *provider = dynamic_cast<QQuickImageProvider *>(
-            engine->imageProvider(QStringLiteral("symbol")));
+        auto *provider = dynamic_cast<QQuickImageProvider *>(engine->imageProvider(QStringLiteral("symbol")));
         if (provider) {
             QSize size;
             if (provider->imageType() == QQmlImageProviderBase::Image) {

@@ -84,7 +84,7 @@ QVariant TrashItemListModel::data(const QModelIndex &index, int role) const
         return abbreviatedDateTime(row.entry.trashedAt);
     case AccessibleNameRole:
         return QString(StashItemKinds::localizedName(item.kind()) + QStringLiteral("，") + item.displayName()
-            + QStringLiteral("，清除于 ") + QLocale().toString(row.entry.trashedAt.toLocalTime()));
+                       + QStringLiteral("，清除于 ") + QLocale().toString(row.entry.trashedAt.toLocalTime()));
     case HasStoredFileRole:
         return copyOf(row).absolutePath.has_value();
     case FileUrlRole:

@@ -38,8 +38,7 @@ public:
                                             std::function<void(std::unique_ptr<AudioPlaying>)> loaded)>;
 
     // `store` and `toasts` must outlive this; without a loader players are made by nobody.
-    VoiceNoteController(StashStore &store, ToastPresenter &toasts, PlayerLoader loadPlayer,
-                        QObject *parent = nullptr);
+    VoiceNoteController(StashStore &store, ToastPresenter &toasts, PlayerLoader loadPlayer, QObject *parent = nullptr);
 
     AudioPlaybackController *player() const { return m_player; }
     RecordingController *recorder() const { return m_recorder; }

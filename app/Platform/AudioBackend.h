@@ -23,8 +23,7 @@ public:
     using Loaded = std::function<void(std::unique_ptr<AudioPlaying> player)>;
 
     // A recorder writing `filePath`; nullptr without an input device or encoder.
-    virtual std::unique_ptr<VoiceRecorder> makeRecorder(const QString &filePath,
-                                                        std::function<void()> interrupted) = 0;
+    virtual std::unique_ptr<VoiceRecorder> makeRecorder(const QString &filePath, std::function<void()> interrupted) = 0;
     // Opens `fileURL` and calls `loaded` on a later turn of the event loop with
     // the player, or with nullptr when the file cannot be played. Nothing is
     // called once `context` is gone.

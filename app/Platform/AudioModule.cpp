@@ -34,7 +34,8 @@ AudioBackend *AudioModule::backend()
     m_backend = qobject_cast<AudioBackend *>(m_loader->instance());
     m_failed = !m_backend;
     if (m_failed)
-        qCWarning(lcAudio).noquote() << QStringLiteral("no audio module (%1); sounds, voice notes and their playback are off")
+        qCWarning(lcAudio).noquote() << QStringLiteral(
+                                            "no audio module (%1); sounds, voice notes and their playback are off")
                                             .arg(m_loader->errorString());
     else
         qCDebug(lcAudio).noquote() << "audio module loaded from" << m_path;

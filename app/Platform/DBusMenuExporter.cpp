@@ -262,10 +262,13 @@ void DBusMenuExporter::schedulePublish()
         return;
     m_publishScheduled = true;
     // A rebuilt menu sends many action events; the host hears of them once.
-    QMetaObject::invokeMethod(this, [this] {
-        if (m_publishScheduled)
-            publishChanges();
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_publishScheduled)
+                publishChanges();
+        },
+        Qt::QueuedConnection);
 }
 
 void DBusMenuExporter::replyUnknownId(int id)

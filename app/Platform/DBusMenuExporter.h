@@ -44,7 +44,8 @@ public:
 public Q_SLOTS:
     Q_SCRIPTABLE uint GetLayout(int parentId, int recursionDepth, const QStringList &propertyNames,
                                 holdra::DBusMenuLayoutItem &layout);
-    Q_SCRIPTABLE QList<holdra::DBusMenuItem> GetGroupProperties(const QList<int> &ids, const QStringList &propertyNames);
+    Q_SCRIPTABLE QList<holdra::DBusMenuItem> GetGroupProperties(const QList<int> &ids,
+                                                                const QStringList &propertyNames);
     Q_SCRIPTABLE QDBusVariant GetProperty(int id, const QString &name);
     Q_SCRIPTABLE void Event(int id, const QString &eventId, const QDBusVariant &data, uint timestamp);
     Q_SCRIPTABLE QList<int> EventGroup(const QList<holdra::DBusMenuEvent> &events);

@@ -31,9 +31,8 @@ bool waylandReachable()
     const QString name = qEnvironmentVariable("WAYLAND_DISPLAY");
     if (name.isEmpty())
         return false;
-    const QString path = QDir::isAbsolutePath(name)
-        ? name
-        : QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).filePath(name);
+    const QString path =
+        QDir::isAbsolutePath(name) ? name : QDir(qEnvironmentVariable("XDG_RUNTIME_DIR")).filePath(name);
     const QByteArray encoded = QFile::encodeName(path);
     sockaddr_un address{};
     if (!QDir::isAbsolutePath(path) || size_t(encoded.size()) >= sizeof address.sun_path)
@@ -57,9 +56,9 @@ bool waylandPluginInstalled()
 // What a Wayland session gives Holdra, in the one line it prints at the start.
 QString waylandNotice(bool throughXWayland, const QString &deadDisplay)
 {
-    const QString hotKey = QStringLiteral(
-        "the hot key is bound through the desktop's GlobalShortcuts portal where it offers one, "
-        "else bind \"holdra toggle\" in the desktop's keyboard settings; ");
+    const QString hotKey =
+        QStringLiteral("the hot key is bound through the desktop's GlobalShortcuts portal where it offers one, "
+                       "else bind \"holdra toggle\" in the desktop's keyboard settings; ");
     const QString fullScreen = QStringLiteral("full-screen detection is off (X11 sees only XWayland windows)");
     if (throughXWayland)
         return QStringLiteral("Holdra: Wayland session through XWayland: the capsule is placed at the top centre; ")
@@ -108,8 +107,10 @@ std::optional<QString> choosePlatform()
         return std::nullopt;
     }
     if (!display.isEmpty())
-        return QStringLiteral("holdra: 无法连接显示器 %1，也没有 Wayland；终端命令不需要显示器（holdra --help）").arg(display);
-    return QStringLiteral("holdra: 没有可用的显示器（DISPLAY 和 WAYLAND_DISPLAY 都未设置）；终端命令不需要显示器（holdra --help）");
+        return QStringLiteral("holdra: 无法连接显示器 %1，也没有 Wayland；终端命令不需要显示器（holdra --help）")
+            .arg(display);
+    return QStringLiteral(
+        "holdra: 没有可用的显示器（DISPLAY 和 WAYLAND_DISPLAY 都未设置）；终端命令不需要显示器（holdra --help）");
 }
 
 } // namespace holdra::DisplayServerProbe

@@ -60,9 +60,10 @@ std::unique_ptr<VoiceRecorder> GStreamerVoiceRecorder::make(const QString &fileP
     }
     // aacparse hands the muxer the stream's codec data; mp4mux writes the
     // index once end of stream reaches it, which makes the file playable.
-    const QByteArray description = QByteArrayLiteral("autoaudiosrc name=source ! queue ! audioconvert ! audioresample ! ")
-        + "audio/x-raw,rate=" + QByteArray::number(sampleRate) + ",channels=" + QByteArray::number(channelCount)
-        + " ! " + encoder + " name=encoder ! aacparse ! mp4mux ! filesink name=sink";
+    const QByteArray description =
+        QByteArrayLiteral("autoaudiosrc name=source ! queue ! audioconvert ! audioresample ! ")
+        + "audio/x-raw,rate=" + QByteArray::number(sampleRate) + ",channels=" + QByteArray::number(channelCount) + " ! "
+        + encoder + " name=encoder ! aacparse ! mp4mux ! filesink name=sink";
     GError *error = nullptr;
     GstElement *pipeline = gst_parse_launch(description.constData(), &error);
     if (error) {
@@ -152,8 +153,8 @@ void GStreamerVoiceRecorder::stop(std::function<void()> finished)
 void GStreamerVoiceRecorder::pollBus()
 {
     GstBus *bus = gst_element_get_bus(m_pipeline);
-    while (GstMessage *message = gst_bus_pop_filtered(
-               bus, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR | GST_MESSAGE_WARNING))) {
+    while (GstMessage *message =
+               gst_bus_pop_filtered(bus, GstMessageType(GST_MESSAGE_EOS | GST_MESSAGE_ERROR | GST_MESSAGE_WARNING))) {
         switch (GST_MESSAGE_TYPE(message)) {
         case GST_MESSAGE_EOS:
             finish();
@@ -201,7 +202,13 @@ void GStreamerVoiceRecorder::reportInterruption()
         return;
     m_interruptionReported = true;
     // Never from inside a call of the controller.
-    QMetaObject::invokeMethod(this, [this] { if (m_interrupted) m_interrupted(); }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (m_interrupted)
+                m_interrupted();
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace holdra

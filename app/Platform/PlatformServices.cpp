@@ -50,9 +50,9 @@ private:
 class NullPanelWindowHints : public PanelWindowHints
 {
 public:
-    void apply(QWindow *) override { }
-    void setTakesKeyboard(QWindow *, bool) override { }
-    void setAboveFullScreen(QWindow *, bool) override { }
+    void apply(QWindow *) override {}
+    void setTakesKeyboard(QWindow *, bool) override {}
+    void setAboveFullScreen(QWindow *, bool) override {}
 };
 
 class NullOutsideClickMonitor : public OutsideClickMonitor
@@ -60,8 +60,8 @@ class NullOutsideClickMonitor : public OutsideClickMonitor
 public:
     using OutsideClickMonitor::OutsideClickMonitor;
     bool isAvailable() const override { return false; }
-    void start() override { }
-    void stop() override { }
+    void start() override {}
+    void stop() override {}
 };
 
 class NullHotKeyBackend : public HotKeyBackend
@@ -97,7 +97,8 @@ public:
     WindowListFactory windowListFactory() const override
     {
         if (!DisplayServerProbe::isWaylandSession())
-            qCWarning(lcX11).noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen detection is off"));
+            qCWarning(lcX11).noquote() << X11Session::unavailableMessage(
+                QStringLiteral("full-screen detection is off"));
         return {};
     }
 

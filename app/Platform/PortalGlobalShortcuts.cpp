@@ -21,7 +21,7 @@ constexpr auto sessionToken = "holdra";
 QString sessionPath(const QVariant &value)
 {
     return value.metaType() == QMetaType::fromType<QDBusObjectPath>() ? value.value<QDBusObjectPath>().path()
-                                                                       : value.toString();
+                                                                      : value.toString();
 }
 
 } // namespace
@@ -31,10 +31,9 @@ PortalGlobalShortcuts::PortalGlobalShortcuts(const QDBusConnection &bus, QObject
     , m_bus(bus)
 {
     PortalShortcut::registerDBusTypes();
-    m_watcher = new QDBusServiceWatcher(PortalRequest::service, m_bus,
-                                        QDBusServiceWatcher::WatchForRegistration
-                                            | QDBusServiceWatcher::WatchForUnregistration,
-                                        this);
+    m_watcher = new QDBusServiceWatcher(
+        PortalRequest::service, m_bus,
+        QDBusServiceWatcher::WatchForRegistration | QDBusServiceWatcher::WatchForUnregistration, this);
     connect(m_watcher, &QDBusServiceWatcher::serviceUnregistered, this, &PortalGlobalShortcuts::portalVanished);
     connect(m_watcher, &QDBusServiceWatcher::serviceRegistered, this, [this] {
         if (m_wanted && m_session.isEmpty() && !m_requestPending)
@@ -78,7 +77,8 @@ QString PortalGlobalShortcuts::failureText() const
 {
     switch (m_state) {
     case State::Unavailable:
-        return QStringLiteral("此桌面不让应用程序注册全局快捷键：请在桌面的键盘设置中为命令“holdra toggle”设一个快捷键");
+        return QStringLiteral(
+            "此桌面不让应用程序注册全局快捷键：请在桌面的键盘设置中为命令“holdra toggle”设一个快捷键");
     case State::Refused:
         return QStringLiteral("桌面没有绑定这个快捷键：可在桌面的键盘设置中为命令“holdra toggle”设一个快捷键");
     case State::Binding:
@@ -123,8 +123,9 @@ void PortalGlobalShortcuts::createSession()
                             if (response != 0) {
                                 // A desktop without the portal is already named in the start-up notice.
                                 if (response != PortalRequest::noPortal)
-                                    qCWarning(lcHotKey).noquote() << "the GlobalShortcuts portal gave no session:"
-                                                         << response << results.value(QStringLiteral("error")).toString();
+                                    qCWarning(lcHotKey).noquote()
+                                        << "the GlobalShortcuts portal gave no session:" << response
+                                        << results.value(QStringLiteral("error")).toString();
                                 setState(response == PortalRequest::noPortal ? State::Unavailable : State::Refused);
                                 return;
                             }
@@ -142,10 +143,9 @@ void PortalGlobalShortcuts::bindShortcut()
     m_requestPending = true;
     m_sessionKey = m_wanted;
     const quint64 generation = m_generation;
-    const PortalShortcut shortcut{
-        QLatin1String(shortcutId),
-        {{QStringLiteral("description"), QStringLiteral("显示 / 隐藏栖物匣面板")},
-         {QStringLiteral("preferred_trigger"), preferredTrigger(*m_wanted)}}};
+    const PortalShortcut shortcut{QLatin1String(shortcutId),
+                                  {{QStringLiteral("description"), QStringLiteral("显示 / 隐藏栖物匣面板")},
+                                   {QStringLiteral("preferred_trigger"), preferredTrigger(*m_wanted)}}};
     const QVariantList arguments{QVariant::fromValue(QDBusObjectPath(m_session)),
                                  QVariant::fromValue(QList<PortalShortcut>{shortcut}), QString(), QVariantMap()};
     PortalRequest::send(m_bus, QLatin1String(interfaceName), QStringLiteral("BindShortcuts"), arguments, this,
@@ -197,9 +197,8 @@ void PortalGlobalShortcuts::closeSession()
     m_sessionKey.reset();
     if (m_session.isEmpty())
         return;
-    m_bus.send(QDBusMessage::createMethodCall(PortalRequest::service, m_session,
-                                                   QStringLiteral("org.freedesktop.portal.Session"),
-                                                   QStringLiteral("Close")));
+    m_bus.send(QDBusMessage::createMethodCall(
+        PortalRequest::service, m_session, QStringLiteral("org.freedesktop.portal.Session"), QStringLiteral("Close")));
     m_session.clear();
     m_trigger.clear();
 }

@@ -28,7 +28,7 @@ public:
         Unavailable, // no portal, or one without GlobalShortcuts
         Binding,     // waiting for the portal's answer
         Bound,
-        Refused,     // the user or the desktop declined
+        Refused, // the user or the desktop declined
     };
     Q_ENUM(State)
 

@@ -49,7 +49,8 @@ void QtAudioPlayer::load(const QUrl &fileURL, QObject *context, Loaded loaded)
         if (std::exchange(*done, true))
             return;
         // Handed out on the next turn, never from inside the player's own signal.
-        QMetaObject::invokeMethod(qApp, [settle, ok]() mutable { settle(ok); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            qApp, [settle, ok]() mutable { settle(ok); }, Qt::QueuedConnection);
     };
     QObject::connect(&player->m_player, &QMediaPlayer::mediaStatusChanged, timeout,
                      [finishOnce](QMediaPlayer::MediaStatus status) mutable {

@@ -14,7 +14,6 @@ namespace holdra {
 
 namespace {
 
-
 // Watchers may own their name a moment before they serve their object, and
 // answer a registration in that moment with an error: try again, a little later
 // each time (0.2, 0.4, 0.8, 1.6 s).
@@ -95,8 +94,7 @@ void StatusNotifierItem::sendRegistration()
             m_retryTimer->start(firstRetryMs << (m_attempts - 1));
             return;
         }
-        qCWarning(lcTray) << "The tray host did not take the item:" << reply.error().name()
-                          << reply.error().message();
+        qCWarning(lcTray) << "The tray host did not take the item:" << reply.error().name() << reply.error().message();
         Q_EMIT registrationFailed(reply.error().message());
     });
 }

@@ -33,8 +33,7 @@ quint16 findNumLockMask(xcb_connection_t *connection, xcb_key_symbols_t *symbols
     if (!numLockCodes)
         return 0;
     std::unique_ptr<xcb_get_modifier_mapping_reply_t, decltype(&std::free)> mapping(
-        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr),
-        &std::free);
+        xcb_get_modifier_mapping_reply(connection, xcb_get_modifier_mapping(connection), nullptr), &std::free);
     if (!mapping)
         return 0;
     const xcb_keycode_t *table = xcb_get_modifier_mapping_keycodes(mapping.get());
@@ -89,8 +88,8 @@ X11HotKeyGrabber::Result X11HotKeyGrabber::grab(quint32 keysym, quint16 modifier
         return {Result::Unavailable, 0};
 
     const KeySymbols symbols(xcb_key_symbols_alloc(m_connection));
-    std::unique_ptr<xcb_keycode_t, decltype(&std::free)> codes(
-        xcb_key_symbols_get_keycode(symbols.get(), keysym), &std::free);
+    std::unique_ptr<xcb_keycode_t, decltype(&std::free)> codes(xcb_key_symbols_get_keycode(symbols.get(), keysym),
+                                                               &std::free);
     QList<quint8> keycodes;
     for (const xcb_keycode_t *c = codes.get(); c && *c != XCB_NO_SYMBOL; ++c) {
         if (!keycodes.contains(*c))

@@ -31,7 +31,7 @@ public:
     {
         enum Status {
             Grabbed,
-            Failed,      // the server refused; errorCode holds the X error (10 = BadAccess: another client holds the key)
+            Failed, // the server refused; errorCode holds the X error (10 = BadAccess: another client holds the key)
             UnknownKey,  // the keysym is on no key of the current keyboard map
             Unavailable, // no X11
         };

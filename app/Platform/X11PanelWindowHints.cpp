@@ -1,7 +1,7 @@
 #include "Platform/X11PanelWindowHints.h"
 
-#include "Platform/PlatformLogging.h"
 #include "Platform/DisplayServerProbe.h"
+#include "Platform/PlatformLogging.h"
 #include "Platform/X11Session.h"
 
 #include <QDebug>
@@ -52,7 +52,8 @@ X11PanelWindowHints::X11PanelWindowHints(QObject *parent)
     if (xcb_ewmh_init_atoms_replies(&ewmh->connection, xcb_ewmh_init_atoms(connection, &ewmh->connection), nullptr))
         m_ewmh = std::move(ewmh);
     else
-        qCWarning(lcX11).noquote() << "the X server answers no EWMH atoms; the capsule is not pinned to every workspace";
+        qCWarning(lcX11).noquote()
+            << "the X server answers no EWMH atoms; the capsule is not pinned to every workspace";
 }
 
 X11PanelWindowHints::~X11PanelWindowHints() = default;
@@ -127,8 +128,8 @@ void X11PanelWindowHints::applyNow(QWindow *window, bool mapped)
 {
     xcb_ewmh_connection_t *ewmh = &m_ewmh->connection;
     const xcb_window_t id = xcb_window_t(window->winId());
-    xcb_atom_t wanted[] = {ewmh->_NET_WM_STATE_STICKY, ewmh->_NET_WM_STATE_SKIP_TASKBAR,
-                           ewmh->_NET_WM_STATE_SKIP_PAGER, ewmh->_NET_WM_STATE_ABOVE};
+    xcb_atom_t wanted[] = {ewmh->_NET_WM_STATE_STICKY, ewmh->_NET_WM_STATE_SKIP_TASKBAR, ewmh->_NET_WM_STATE_SKIP_PAGER,
+                           ewmh->_NET_WM_STATE_ABOVE};
 
     if (mapped) {
         // A mapped window belongs to the window manager: ask it.

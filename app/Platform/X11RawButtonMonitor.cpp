@@ -40,9 +40,10 @@ X11RawButtonMonitor::X11RawButtonMonitor(QObject *parent)
         xcb_connection_has_error(connection) ? nullptr : xcb_get_extension_data(connection, &xcb_input_id);
     // Announcing 2.2 matters: from 2.1 on raw events arrive even while another
     // client (the window manager's click-to-focus) holds a pointer grab.
-    auto version = own(extension && extension->present
-                           ? xcb_input_xi_query_version_reply(connection, xcb_input_xi_query_version(connection, 2, 2), nullptr)
-                           : nullptr);
+    auto version =
+        own(extension && extension->present
+                ? xcb_input_xi_query_version_reply(connection, xcb_input_xi_query_version(connection, 2, 2), nullptr)
+                : nullptr);
     if (!version || version->major_version < 2) {
         xcb_disconnect(connection);
         qCWarning(lcX11).noquote() << "the X server has no XInput 2;" << off;
@@ -108,7 +109,8 @@ void X11RawButtonMonitor::readEvents()
         // The server went away: a dead socket would keep the notifier firing.
         m_notifier->setEnabled(false);
         m_active = false;
-        qCWarning(lcX11).noquote() << "lost the X11 connection; clicks outside the panel are noticed only through focus loss";
+        qCWarning(lcX11).noquote()
+            << "lost the X11 connection; clicks outside the panel are noticed only through focus loss";
     }
 }
 

@@ -32,7 +32,10 @@ ReplyPointer<Reply> own(Reply *reply)
 
 struct X11WindowListReader::Connection
 {
-    explicit Connection(xcb_connection_t *opened) : connection(opened) {}
+    explicit Connection(xcb_connection_t *opened)
+        : connection(opened)
+    {
+    }
     ~Connection()
     {
         if (atomsReady)
@@ -52,9 +55,9 @@ struct X11WindowListReader::Connection
     bool matters(xcb_atom_t atom) const
     {
         return atom == ewmh._NET_CLIENT_LIST_STACKING || atom == ewmh._NET_CLIENT_LIST
-               || atom == ewmh._NET_ACTIVE_WINDOW || atom == ewmh._NET_CURRENT_DESKTOP
-               || atom == ewmh._NET_WM_STATE || atom == ewmh._NET_WM_WINDOW_TYPE
-               || atom == ewmh._NET_WM_DESKTOP || atom == ewmh._NET_WM_PID || atom == opacity;
+            || atom == ewmh._NET_ACTIVE_WINDOW || atom == ewmh._NET_CURRENT_DESKTOP || atom == ewmh._NET_WM_STATE
+            || atom == ewmh._NET_WM_WINDOW_TYPE || atom == ewmh._NET_WM_DESKTOP || atom == ewmh._NET_WM_PID
+            || atom == opacity;
     }
 
     bool matters(const xcb_generic_event_t &event) const
@@ -79,7 +82,8 @@ struct X11WindowListReader::Connection
 X11WindowListReader::X11WindowListReader()
 {
     if (!X11Session::isAvailable()) {
-        qCWarning(lcX11).noquote() << X11Session::unavailableMessage(QStringLiteral("full-screen windows are not detected"));
+        qCWarning(lcX11).noquote() << X11Session::unavailableMessage(
+            QStringLiteral("full-screen windows are not detected"));
         return;
     }
     xcb_connection_t *connection = xcb_connect(nullptr, nullptr);
@@ -142,15 +146,11 @@ QList<X11WindowListReader::Window> X11WindowListReader::read() const
         if (m_connection->watching && !m_connection->watched.contains(window))
             xcb_change_window_attributes(connection, window, XCB_CW_EVENT_MASK, &watchMask);
         listed.insert(window);
-        pending.append({window,
-                        xcb_get_window_attributes(connection, window),
-                        xcb_get_geometry(connection, window),
-                        xcb_translate_coordinates(connection, window, root, 0, 0),
-                        xcb_ewmh_get_wm_pid(ewmh, window),
+        pending.append({window, xcb_get_window_attributes(connection, window), xcb_get_geometry(connection, window),
+                        xcb_translate_coordinates(connection, window, root, 0, 0), xcb_ewmh_get_wm_pid(ewmh, window),
                         xcb_ewmh_get_wm_window_type(ewmh, window),
                         xcb_get_property(connection, 0, window, m_connection->opacity, XCB_ATOM_CARDINAL, 0, 1),
-                        xcb_ewmh_get_wm_state(ewmh, window),
-                        xcb_ewmh_get_wm_desktop(ewmh, window)});
+                        xcb_ewmh_get_wm_state(ewmh, window), xcb_ewmh_get_wm_desktop(ewmh, window)});
     }
     xcb_ewmh_get_windows_reply_wipe(&stacking);
     m_connection->watched = std::move(listed);
@@ -197,7 +197,8 @@ QList<X11WindowListReader::Window> X11WindowListReader::read() const
             record.alpha = double(value) / double(0xffffffffu);
         }
         record.bounds = QRect(origin->dst_x, origin->dst_y, geometry->width, geometry->height);
-        const bool onCurrentDesktop = !hasDesktop || !knowsDesktop || desktop == allDesktops || desktop == currentDesktop;
+        const bool onCurrentDesktop =
+            !hasDesktop || !knowsDesktop || desktop == allDesktops || desktop == currentDesktop;
         record.onScreen = attributes->map_state == XCB_MAP_STATE_VIEWABLE && !hidden && onCurrentDesktop;
         windows.append(record);
     }

@@ -17,10 +17,10 @@ public:
     struct Window
     {
         quint32 id = 0;
-        qint32 ownerPid = 0;  // _NET_WM_PID; 0 when the client does not say
-        int layer = 0;        // 0 for normal application windows, 1 for every other type
-        double alpha = 1.0;   // _NET_WM_WINDOW_OPACITY, opaque when absent
-        QRect bounds;         // root window coordinates: origin top left, y down, pixels
+        qint32 ownerPid = 0;   // _NET_WM_PID; 0 when the client does not say
+        int layer = 0;         // 0 for normal application windows, 1 for every other type
+        double alpha = 1.0;    // _NET_WM_WINDOW_OPACITY, opaque when absent
+        QRect bounds;          // root window coordinates: origin top left, y down, pixels
         bool onScreen = false; // mapped, not hidden/minimised, on the current desktop or sticky
     };
 

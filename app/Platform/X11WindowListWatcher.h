@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Platform/X11WindowListReader.h"
 #include "Platform/WindowListSource.h"
+#include "Platform/X11WindowListReader.h"
 
 class QSocketNotifier;
 

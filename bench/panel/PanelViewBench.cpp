@@ -91,11 +91,11 @@ void writeMixedStash(const QString &supportDirectory, int count)
     for (int i = 0; i < count; ++i) {
         const QDateTime createdAt = base.addSecs(count - i);
         if (i % 5 == 1) {
-            items.append(StashItem::makeLink(QStringLiteral("https://example.org/page/%1").arg(i), std::nullopt,
-                                             createdAt));
+            items.append(
+                StashItem::makeLink(QStringLiteral("https://example.org/page/%1").arg(i), std::nullopt, createdAt));
         } else if (i % 5 != 4) {
-            items.append(StashItem::makeText(QStringLiteral("Note number %1 about the quarterly plan").arg(i),
-                                             createdAt));
+            items.append(
+                StashItem::makeText(QStringLiteral("Note number %1 about the quarterly plan").arg(i), createdAt));
         } else {
             const QString directory = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
             const QString name = QStringLiteral("file-%1.%2").arg(i).arg(extensions[(i / 5) % extensions.size()]);
@@ -221,8 +221,8 @@ public:
         QQuickItem *view = list();
         QElapsedTimer timer;
         qint64 drawnAt = -1;
-        const QMetaObject::Connection frames = QObject::connect(
-            window(), &QQuickWindow::frameSwapped, window(), [&] { drawnAt = timer.nsecsElapsed(); });
+        const QMetaObject::Connection frames =
+            QObject::connect(window(), &QQuickWindow::frameSwapped, window(), [&] { drawnAt = timer.nsecsElapsed(); });
         timer.start();
         view->setProperty("contentY", contentY);
         const bool drawn = spinUntil([&] { return drawnAt >= 0; });
@@ -339,10 +339,27 @@ void BM_ListFollowsAStoreChange(benchmark::State &state)
         Q_EMIT shelf.store().itemsChanged();
 }
 
-BENCHMARK(BM_PanelFirstOpen)->Arg(0)->Arg(10000)->Arg(100000)->Iterations(5)->UseManualTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_PanelLaterOpen)->Arg(0)->Arg(10000)->Arg(100000)->Iterations(20)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PanelFirstOpen)
+    ->Arg(0)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(5)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PanelLaterOpen)
+    ->Arg(0)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Iterations(20)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ListFollowsAStoreChange)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ScrollFrame)->Args({100000, 0})->Args({100000, 1})->Iterations(200)->UseManualTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ScrollFrame)
+    ->Args({100000, 0})
+    ->Args({100000, 1})
+    ->Iterations(200)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
 
 } // namespace
 } // namespace holdra::bench

@@ -30,13 +30,17 @@ int main(int argc, char **argv)
     auto *window = qobject_cast<QQuickWindow *>(engine.rootObjects().first());
     if (window && qEnvironmentVariableIsSet("HOLDRA_REPORT_FIRST_FRAME")) {
         static std::atomic_flag reported;
-        QObject::connect(window, &QQuickWindow::frameSwapped, window, [] {
-            if (reported.test_and_set())
-                return;
-            const auto now = std::chrono::steady_clock::now().time_since_epoch();
-            std::fprintf(stderr, "first-frame %lld\n", static_cast<long long>(std::chrono::nanoseconds(now).count()));
-            std::fflush(stderr);
-        }, Qt::DirectConnection);
+        QObject::connect(
+            window, &QQuickWindow::frameSwapped, window,
+            [] {
+                if (reported.test_and_set())
+                    return;
+                const auto now = std::chrono::steady_clock::now().time_since_epoch();
+                std::fprintf(stderr, "first-frame %lld\n",
+                             static_cast<long long>(std::chrono::nanoseconds(now).count()));
+                std::fflush(stderr);
+            },
+            Qt::DirectConnection);
     }
     return app.exec();
 }

@@ -45,21 +45,24 @@ int main(int argc, char **argv)
     for (int i = 0; i < count; ++i) {
         const QDateTime createdAt = base.addSecs(count - i);
         switch (i % 8) {
-        case 0: case 1: case 2: case 3:
+        case 0:
+        case 1:
+        case 2:
+        case 3:
             items.append(holdra::StashItem::makeText(
                 QStringLiteral("第 %1 条笔记：季度计划 notes on the quarterly plan").arg(i), createdAt));
             break;
         case 4:
-            items.append(holdra::StashItem::makeLink(QStringLiteral("https://example.com/page/%1").arg(i),
-                                                     std::nullopt, createdAt));
+            items.append(holdra::StashItem::makeLink(QStringLiteral("https://example.com/page/%1").arg(i), std::nullopt,
+                                                     createdAt));
             break;
         case 5:
             items.append(storedFile(files, QStringLiteral("notes-%1.txt").arg(i),
                                     "meeting notes " + QByteArray::number(i) + "\n", createdAt));
             break;
         default:
-            items.append(storedFile(files, QStringLiteral("file-%1.pdf").arg(i),
-                                    "stored copy " + QByteArray::number(i), createdAt));
+            items.append(storedFile(files, QStringLiteral("file-%1.pdf").arg(i), "stored copy " + QByteArray::number(i),
+                                    createdAt));
         }
     }
     QFile file(support.filePath(QStringLiteral("metadata.json")));

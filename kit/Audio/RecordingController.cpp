@@ -79,14 +79,13 @@ QString RecordingController::suggestedName(const QDateTime &time)
     return QStringLiteral("录音-") + time.toString(QStringLiteral("yyyyMMdd-HHmmss"));
 }
 
-RecordingController::RecordingController(StashStore &store, Feedback feedback, Environment environment,
-                                         QObject *parent)
+RecordingController::RecordingController(StashStore &store, Feedback feedback, Environment environment, QObject *parent)
     : QObject(parent)
     , m_store(store)
     , m_feedback(std::move(feedback))
     , m_environment(std::move(environment))
     , m_scratchDirectory(m_environment.scratchDirectory.isEmpty() ? defaultScratchDirectory()
-                                                                   : m_environment.scratchDirectory)
+                                                                  : m_environment.scratchDirectory)
 {
     m_ticker.setInterval(elapsedInterval);
     connect(&m_ticker, &QTimer::timeout, this, &RecordingController::refreshElapsed);
@@ -191,7 +190,11 @@ bool RecordingController::stopAndStash()
     m_recorder->stop([guard = QPointer<RecordingController>(this), duration] {
         if (guard) {
             QMetaObject::invokeMethod(
-                guard.data(), [guard, duration] { if (guard) guard->finishStop(duration); },
+                guard.data(),
+                [guard, duration] {
+                    if (guard)
+                        guard->finishStop(duration);
+                },
                 Qt::QueuedConnection);
         }
     });
@@ -276,8 +279,7 @@ QList<StashItem> RecordingController::stashKeptRecordings()
     }
     QList<QFileInfo> files = kept.entryInfoList({QStringLiteral("*") + extension}, QDir::Files);
     std::sort(files.begin(), files.end(), [](const QFileInfo &a, const QFileInfo &b) {
-        return a.lastModified() == b.lastModified() ? a.fileName() < b.fileName()
-                                                    : a.lastModified() < b.lastModified();
+        return a.lastModified() == b.lastModified() ? a.fileName() < b.fileName() : a.lastModified() < b.lastModified();
     });
     for (const QFileInfo &file : files) {
         const std::optional<KeptName> parsed = parseKeptFileName(file.fileName());

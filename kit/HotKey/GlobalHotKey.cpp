@@ -2,9 +2,9 @@
 
 #include "Settings/UserDefaults.h"
 
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QHash>
 #include <QJsonValue>
 #include <QStringList>
 
@@ -25,60 +25,127 @@ constexpr quint32 x11SuperMask = 0x40;
 
 struct Key
 {
-    quint32 keyCode;             // macOS virtual key code
-    const char16_t *name;        // in the settings window, the Linux way ("F1", "Home")
-    quint32 keysym;              // X11 keysym of the unshifted key (keysymdef.h), used to grab it
-    quint32 otherKeysym = 0;     // what the key's first level says on some layouts
-    bool macName = false;        // `name` is also the Mac-style name of displayString
+    quint32 keyCode;         // macOS virtual key code
+    const char16_t *name;    // in the settings window, the Linux way ("F1", "Home")
+    quint32 keysym;          // X11 keysym of the unshifted key (keysymdef.h), used to grab it
+    quint32 otherKeysym = 0; // what the key's first level says on some layouts
+    bool macName = false;    // `name` is also the Mac-style name of displayString
 };
 
 // Every key of the Mac keyboard numbering that a Linux keyboard has too. The
 // keypad's first level without NumLock is its navigation keysym, hence the
 // second keysym there.
 constexpr std::array keys{
-    Key{49, u"Space", 0x0020, 0, true},  Key{36, u"Return", 0xff0d, 0, true},
-    Key{53, u"Esc", 0xff1b, 0, true},    Key{48, u"Tab", 0xff09, 0xfe20, true}, // ISO_Left_Tab is Shift+Tab
-    Key{51, u"Delete", 0xff08, 0, true}, Key{123, u"←", 0xff51, 0, true},
-    Key{124, u"→", 0xff53, 0, true},     Key{125, u"↓", 0xff54, 0, true},
+    Key{49, u"Space", 0x0020, 0, true},
+    Key{36, u"Return", 0xff0d, 0, true},
+    Key{53, u"Esc", 0xff1b, 0, true},
+    Key{48, u"Tab", 0xff09, 0xfe20, true}, // ISO_Left_Tab is Shift+Tab
+    Key{51, u"Delete", 0xff08, 0, true},
+    Key{123, u"←", 0xff51, 0, true},
+    Key{124, u"→", 0xff53, 0, true},
+    Key{125, u"↓", 0xff54, 0, true},
     Key{126, u"↑", 0xff52, 0, true},
 
-    Key{0, u"A", 'a', 0, true},  Key{11, u"B", 'b', 0, true}, Key{8, u"C", 'c', 0, true},
-    Key{2, u"D", 'd', 0, true},  Key{14, u"E", 'e', 0, true}, Key{3, u"F", 'f', 0, true},
-    Key{5, u"G", 'g', 0, true},  Key{4, u"H", 'h', 0, true},  Key{34, u"I", 'i', 0, true},
-    Key{38, u"J", 'j', 0, true}, Key{40, u"K", 'k', 0, true}, Key{37, u"L", 'l', 0, true},
-    Key{46, u"M", 'm', 0, true}, Key{45, u"N", 'n', 0, true}, Key{31, u"O", 'o', 0, true},
-    Key{35, u"P", 'p', 0, true}, Key{12, u"Q", 'q', 0, true}, Key{15, u"R", 'r', 0, true},
-    Key{1, u"S", 's', 0, true},  Key{17, u"T", 't', 0, true}, Key{32, u"U", 'u', 0, true},
-    Key{9, u"V", 'v', 0, true},  Key{13, u"W", 'w', 0, true}, Key{7, u"X", 'x', 0, true},
-    Key{16, u"Y", 'y', 0, true}, Key{6, u"Z", 'z', 0, true},
+    Key{0, u"A", 'a', 0, true},
+    Key{11, u"B", 'b', 0, true},
+    Key{8, u"C", 'c', 0, true},
+    Key{2, u"D", 'd', 0, true},
+    Key{14, u"E", 'e', 0, true},
+    Key{3, u"F", 'f', 0, true},
+    Key{5, u"G", 'g', 0, true},
+    Key{4, u"H", 'h', 0, true},
+    Key{34, u"I", 'i', 0, true},
+    Key{38, u"J", 'j', 0, true},
+    Key{40, u"K", 'k', 0, true},
+    Key{37, u"L", 'l', 0, true},
+    Key{46, u"M", 'm', 0, true},
+    Key{45, u"N", 'n', 0, true},
+    Key{31, u"O", 'o', 0, true},
+    Key{35, u"P", 'p', 0, true},
+    Key{12, u"Q", 'q', 0, true},
+    Key{15, u"R", 'r', 0, true},
+    Key{1, u"S", 's', 0, true},
+    Key{17, u"T", 't', 0, true},
+    Key{32, u"U", 'u', 0, true},
+    Key{9, u"V", 'v', 0, true},
+    Key{13, u"W", 'w', 0, true},
+    Key{7, u"X", 'x', 0, true},
+    Key{16, u"Y", 'y', 0, true},
+    Key{6, u"Z", 'z', 0, true},
 
-    Key{29, u"0", '0', 0, true}, Key{18, u"1", '1', 0, true}, Key{19, u"2", '2', 0, true},
-    Key{20, u"3", '3', 0, true}, Key{21, u"4", '4', 0, true}, Key{23, u"5", '5', 0, true},
-    Key{22, u"6", '6', 0, true}, Key{26, u"7", '7', 0, true}, Key{28, u"8", '8', 0, true},
+    Key{29, u"0", '0', 0, true},
+    Key{18, u"1", '1', 0, true},
+    Key{19, u"2", '2', 0, true},
+    Key{20, u"3", '3', 0, true},
+    Key{21, u"4", '4', 0, true},
+    Key{23, u"5", '5', 0, true},
+    Key{22, u"6", '6', 0, true},
+    Key{26, u"7", '7', 0, true},
+    Key{28, u"8", '8', 0, true},
     Key{25, u"9", '9', 0, true},
 
-    Key{24, u"=", '='},  Key{27, u"-", '-'}, Key{30, u"]", ']'}, Key{33, u"[", '['},
-    Key{39, u"'", '\''}, Key{41, u";", ';'}, Key{42, u"\\", '\\'}, Key{43, u",", ','},
-    Key{44, u"/", '/'},  Key{47, u".", '.'}, Key{50, u"`", '`'},
+    Key{24, u"=", '='},
+    Key{27, u"-", '-'},
+    Key{30, u"]", ']'},
+    Key{33, u"[", '['},
+    Key{39, u"'", '\''},
+    Key{41, u";", ';'},
+    Key{42, u"\\", '\\'},
+    Key{43, u",", ','},
+    Key{44, u"/", '/'},
+    Key{47, u".", '.'},
+    Key{50, u"`", '`'},
     Key{10, u"<", '<'}, // the extra key of ISO keyboards, beside the left Shift
 
-    Key{122, u"F1", 0xffbe},  Key{120, u"F2", 0xffbf},  Key{99, u"F3", 0xffc0},   Key{118, u"F4", 0xffc1},
-    Key{96, u"F5", 0xffc2},   Key{97, u"F6", 0xffc3},   Key{98, u"F7", 0xffc4},   Key{100, u"F8", 0xffc5},
-    Key{101, u"F9", 0xffc6},  Key{109, u"F10", 0xffc7}, Key{103, u"F11", 0xffc8}, Key{111, u"F12", 0xffc9},
-    Key{105, u"F13", 0xffca}, Key{107, u"F14", 0xffcb}, Key{113, u"F15", 0xffcc}, Key{106, u"F16", 0xffcd},
-    Key{64, u"F17", 0xffce},  Key{79, u"F18", 0xffcf},  Key{80, u"F19", 0xffd0},  Key{90, u"F20", 0xffd1},
+    Key{122, u"F1", 0xffbe},
+    Key{120, u"F2", 0xffbf},
+    Key{99, u"F3", 0xffc0},
+    Key{118, u"F4", 0xffc1},
+    Key{96, u"F5", 0xffc2},
+    Key{97, u"F6", 0xffc3},
+    Key{98, u"F7", 0xffc4},
+    Key{100, u"F8", 0xffc5},
+    Key{101, u"F9", 0xffc6},
+    Key{109, u"F10", 0xffc7},
+    Key{103, u"F11", 0xffc8},
+    Key{111, u"F12", 0xffc9},
+    Key{105, u"F13", 0xffca},
+    Key{107, u"F14", 0xffcb},
+    Key{113, u"F15", 0xffcc},
+    Key{106, u"F16", 0xffcd},
+    Key{64, u"F17", 0xffce},
+    Key{79, u"F18", 0xffcf},
+    Key{80, u"F19", 0xffd0},
+    Key{90, u"F20", 0xffd1},
 
-    Key{82, u"KP_0", 0xffb0, 0xff9e}, Key{83, u"KP_1", 0xffb1, 0xff9c}, Key{84, u"KP_2", 0xffb2, 0xff99},
-    Key{85, u"KP_3", 0xffb3, 0xff9b}, Key{86, u"KP_4", 0xffb4, 0xff96}, Key{87, u"KP_5", 0xffb5, 0xff9d},
-    Key{88, u"KP_6", 0xffb6, 0xff98}, Key{89, u"KP_7", 0xffb7, 0xff95}, Key{91, u"KP_8", 0xffb8, 0xff97},
-    Key{92, u"KP_9", 0xffb9, 0xff9a}, Key{65, u"KP_Decimal", 0xffae, 0xff9f},
-    Key{67, u"KP_Multiply", 0xffaa}, Key{69, u"KP_Add", 0xffab}, Key{78, u"KP_Subtract", 0xffad},
-    Key{75, u"KP_Divide", 0xffaf},   Key{76, u"KP_Enter", 0xff8d}, Key{81, u"KP_Equal", 0xffbd},
+    Key{82, u"KP_0", 0xffb0, 0xff9e},
+    Key{83, u"KP_1", 0xffb1, 0xff9c},
+    Key{84, u"KP_2", 0xffb2, 0xff99},
+    Key{85, u"KP_3", 0xffb3, 0xff9b},
+    Key{86, u"KP_4", 0xffb4, 0xff96},
+    Key{87, u"KP_5", 0xffb5, 0xff9d},
+    Key{88, u"KP_6", 0xffb6, 0xff98},
+    Key{89, u"KP_7", 0xffb7, 0xff95},
+    Key{91, u"KP_8", 0xffb8, 0xff97},
+    Key{92, u"KP_9", 0xffb9, 0xff9a},
+    Key{65, u"KP_Decimal", 0xffae, 0xff9f},
+    Key{67, u"KP_Multiply", 0xffaa},
+    Key{69, u"KP_Add", 0xffab},
+    Key{78, u"KP_Subtract", 0xffad},
+    Key{75, u"KP_Divide", 0xffaf},
+    Key{76, u"KP_Enter", 0xff8d},
+    Key{81, u"KP_Equal", 0xffbd},
     Key{71, u"Clear", 0xff0b},
 
-    Key{115, u"Home", 0xff50}, Key{119, u"End", 0xff57}, Key{116, u"PgUp", 0xff55},
-    Key{121, u"PgDown", 0xff56}, Key{117, u"Del", 0xffff}, Key{114, u"Ins", 0xff63, 0xff6a}, // Help
-    Key{72, u"VolumeUp", 0x1008ff13}, Key{73, u"VolumeDown", 0x1008ff11}, Key{74, u"VolumeMute", 0x1008ff12},
+    Key{115, u"Home", 0xff50},
+    Key{119, u"End", 0xff57},
+    Key{116, u"PgUp", 0xff55},
+    Key{121, u"PgDown", 0xff56},
+    Key{117, u"Del", 0xffff},
+    Key{114, u"Ins", 0xff63, 0xff6a}, // Help
+    Key{72, u"VolumeUp", 0x1008ff13},
+    Key{73, u"VolumeDown", 0x1008ff11},
+    Key{74, u"VolumeMute", 0x1008ff12},
 };
 
 const Key *keyForCode(quint32 keyCode)

@@ -34,7 +34,8 @@ public:
 
     constexpr GlobalHotKey() = default;
     constexpr GlobalHotKey(quint32 keyCode, Modifiers modifiers)
-        : m_keyCode(keyCode), m_modifiers(modifiers)
+        : m_keyCode(keyCode)
+        , m_modifiers(modifiers)
     {
     }
 

@@ -18,9 +18,9 @@ namespace ExternalFileImportContract {
 QList<QUrl> normalizedFileURLs(const QList<QUrl> &urls);
 
 // Command-line arguments as normalised file URLs: "file:…" and "scheme://…"
-// arguments are URLs (only file URLs survive), everything else is a path, taken relative to `workingDirectory` when it is
-// not absolute. The forwarding client resolves paths itself because the
-// running instance has a different working directory.
+// arguments are URLs (only file URLs survive), everything else is a path, taken relative to `workingDirectory` when it
+// is not absolute. The forwarding client resolves paths itself because the running instance has a different working
+// directory.
 QList<QUrl> fileURLsFromArguments(const QStringList &arguments, const QString &workingDirectory);
 
 // "已暂存 2 项，1 项已存在，3 项失败", leaving out phrases whose count is below 1;

@@ -48,11 +48,10 @@ std::optional<int> roundedDimension(double value)
 
 } // namespace
 
-StashItem::StashItem(QUuid id, StashItemKind kind, QString displayName, QDateTime createdAt,
-                     bool locked, std::optional<QString> note, std::optional<QString> relativePath,
-                     std::optional<qint64> byteSize, std::optional<QString> originalFileName,
-                     std::optional<QString> contentHash, std::optional<int> pixelWidth,
-                     std::optional<int> pixelHeight, std::optional<QString> text,
+StashItem::StashItem(QUuid id, StashItemKind kind, QString displayName, QDateTime createdAt, bool locked,
+                     std::optional<QString> note, std::optional<QString> relativePath, std::optional<qint64> byteSize,
+                     std::optional<QString> originalFileName, std::optional<QString> contentHash,
+                     std::optional<int> pixelWidth, std::optional<int> pixelHeight, std::optional<QString> text,
                      std::optional<QString> urlString, std::optional<QString> linkTitle,
                      std::optional<double> durationSeconds)
     : m_id(id)
@@ -76,12 +75,12 @@ StashItem::StashItem(QUuid id, StashItemKind kind, QString displayName, QDateTim
 
 StashItem StashItem::makeText(const QString &text, const QDateTime &createdAt, const QUuid &id)
 {
-    return StashItem(id, StashItemKind::text, summary(text), createdAt, false, {}, {}, {}, {}, {},
-                     {}, {}, text, {}, {}, {});
+    return StashItem(id, StashItemKind::text, summary(text), createdAt, false, {}, {}, {}, {}, {}, {}, {}, text, {}, {},
+                     {});
 }
 
-StashItem StashItem::makeLink(const QString &urlString, const std::optional<QString> &title,
-                              const QDateTime &createdAt, const QUuid &id)
+StashItem StashItem::makeLink(const QString &urlString, const std::optional<QString> &title, const QDateTime &createdAt,
+                              const QUuid &id)
 {
     std::optional<QString> linkTitle;
     if (title)
@@ -94,15 +93,14 @@ StashItem StashItem::makeLink(const QString &urlString, const std::optional<QStr
         const QUrl url(urlString, QUrl::StrictMode);
         displayName = url.isValid() && !url.host().isEmpty() ? url.host() : urlString;
     }
-    return StashItem(id, StashItemKind::link, displayName, createdAt, false, {}, {}, {}, {}, {}, {},
-                     {}, {}, urlString, linkTitle, {});
+    return StashItem(id, StashItemKind::link, displayName, createdAt, false, {}, {}, {}, {}, {}, {}, {}, {}, urlString,
+                     linkTitle, {});
 }
 
 StashItem StashItem::makeFile(const StoredFile &stored, const QDateTime &createdAt, const QUuid &id)
 {
-    return StashItem(id, StashItemKind::file, stored.originalName, createdAt, false, {},
-                     stored.relativePath, stored.byteSize, stored.originalName, {}, {}, {}, {}, {},
-                     {}, {});
+    return StashItem(id, StashItemKind::file, stored.originalName, createdAt, false, {}, stored.relativePath,
+                     stored.byteSize, stored.originalName, {}, {}, {}, {}, {}, {}, {});
 }
 
 StashItem StashItem::makeImage(const StoredFile &stored, const std::optional<QSizeF> &pixelSize,
@@ -118,15 +116,12 @@ StashItem StashItem::makeImage(const StoredFile &stored, const std::optional<QSi
 }
 
 StashItem StashItem::makeAudio(const StoredFile &stored, std::optional<double> durationSeconds,
-                               const std::optional<QString> &displayName,
-                               const QDateTime &createdAt, const QUuid &id)
+                               const std::optional<QString> &displayName, const QDateTime &createdAt, const QUuid &id)
 {
     const QString name = displayName.value_or(
-        QStringLiteral("录音 · ")
-        + QLocale().toString(createdAt.toLocalTime().time(), QLocale::ShortFormat));
-    return StashItem(id, StashItemKind::audio, name, createdAt, false, {}, stored.relativePath,
-                     stored.byteSize, stored.originalName, {}, {}, {}, {}, {}, {},
-                     durationSeconds);
+        QStringLiteral("录音 · ") + QLocale().toString(createdAt.toLocalTime().time(), QLocale::ShortFormat));
+    return StashItem(id, StashItemKind::audio, name, createdAt, false, {}, stored.relativePath, stored.byteSize,
+                     stored.originalName, {}, {}, {}, {}, {}, {}, durationSeconds);
 }
 
 std::optional<QString> StashItem::normalizedNote(const std::optional<QString> &note)

@@ -21,17 +21,15 @@ public:
     // A null item, only so that containers and the meta-type system can hold items.
     StashItem() = default;
     StashItem(QUuid id, StashItemKind kind, QString displayName, QDateTime createdAt, bool locked,
-              std::optional<QString> note, std::optional<QString> relativePath,
-              std::optional<qint64> byteSize, std::optional<QString> originalFileName,
-              std::optional<QString> contentHash, std::optional<int> pixelWidth,
-              std::optional<int> pixelHeight, std::optional<QString> text,
+              std::optional<QString> note, std::optional<QString> relativePath, std::optional<qint64> byteSize,
+              std::optional<QString> originalFileName, std::optional<QString> contentHash,
+              std::optional<int> pixelWidth, std::optional<int> pixelHeight, std::optional<QString> text,
               std::optional<QString> urlString, std::optional<QString> linkTitle,
               std::optional<double> durationSeconds);
 
-    static StashItem makeText(const QString &text, const QDateTime &createdAt,
+    static StashItem makeText(const QString &text, const QDateTime &createdAt, const QUuid &id = QUuid::createUuid());
+    static StashItem makeLink(const QString &urlString, const std::optional<QString> &title, const QDateTime &createdAt,
                               const QUuid &id = QUuid::createUuid());
-    static StashItem makeLink(const QString &urlString, const std::optional<QString> &title,
-                              const QDateTime &createdAt, const QUuid &id = QUuid::createUuid());
     static StashItem makeFile(const StoredFile &stored, const QDateTime &createdAt,
                               const QUuid &id = QUuid::createUuid());
     static StashItem makeImage(const StoredFile &stored, const std::optional<QSizeF> &pixelSize,

@@ -4,8 +4,7 @@ namespace holdra::StashItemKinds {
 
 QList<StashItemKind> allCases()
 {
-    return {StashItemKind::file, StashItemKind::image, StashItemKind::text, StashItemKind::link,
-            StashItemKind::audio};
+    return {StashItemKind::file, StashItemKind::image, StashItemKind::text, StashItemKind::link, StashItemKind::audio};
 }
 
 QString rawValue(StashItemKind kind)
@@ -73,8 +72,7 @@ QString localizedName(StashItemKind kind)
 
 bool hasStoredCopy(StashItemKind kind)
 {
-    return kind == StashItemKind::file || kind == StashItemKind::image
-        || kind == StashItemKind::audio;
+    return kind == StashItemKind::file || kind == StashItemKind::image || kind == StashItemKind::audio;
 }
 
 } // namespace holdra::StashItemKinds

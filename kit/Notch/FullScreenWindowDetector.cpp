@@ -9,14 +9,12 @@ constexpr double minimumCoverage = 0.995;
 
 bool counts(const WindowCoverageSnapshot &window, qint32 excludingOwnerPID)
 {
-    return window.onScreen && window.ownerPID != excludingOwnerPID && window.layer == 0
-           && window.alpha > minimumAlpha;
+    return window.onScreen && window.ownerPID != excludingOwnerPID && window.layer == 0 && window.alpha > minimumAlpha;
 }
 
 } // namespace
 
-QSet<QString> coveredDisplayIDs(const QList<DisplayBounds> &displays,
-                                const QList<WindowCoverageSnapshot> &windows,
+QSet<QString> coveredDisplayIDs(const QList<DisplayBounds> &displays, const QList<WindowCoverageSnapshot> &windows,
                                 qint32 excludingOwnerPID)
 {
     QList<QRectF> candidates;

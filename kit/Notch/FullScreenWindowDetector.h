@@ -21,8 +21,7 @@ struct DisplayBounds
 // A display is covered when a visible, ordinary, not see-through window of another
 // process fills at least 99.5 % of it. Displays are listed in system order; when two
 // report the same identifier, the first one's bounds count for it.
-QSet<QString> coveredDisplayIDs(const QList<DisplayBounds> &displays,
-                                const QList<WindowCoverageSnapshot> &windows,
+QSet<QString> coveredDisplayIDs(const QList<DisplayBounds> &displays, const QList<WindowCoverageSnapshot> &windows,
                                 qint32 excludingOwnerPID);
 
 } // namespace FullScreenWindowDetector

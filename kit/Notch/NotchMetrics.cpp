@@ -21,9 +21,8 @@ QRectF flipped(const QRectF &rect, const QRectF &primaryScreenGeometry)
 
 } // namespace
 
-NotchMetrics::NotchMetrics(const QRectF &screenFrame, const std::optional<QRectF> &visibleFrame,
-                           double safeAreaTop, std::optional<double> auxLeftWidth,
-                           std::optional<double> auxRightWidth)
+NotchMetrics::NotchMetrics(const QRectF &screenFrame, const std::optional<QRectF> &visibleFrame, double safeAreaTop,
+                           std::optional<double> auxLeftWidth, std::optional<double> auxRightWidth)
     : m_screenFrame(screenFrame)
 {
     if (auxLeftWidth && auxRightWidth && *auxLeftWidth > 0 && *auxRightWidth > 0
@@ -46,8 +45,8 @@ NotchMetrics::NotchMetrics(const QRectF &screenFrame, const std::optional<QRectF
 NotchMetrics NotchMetrics::forQtScreen(const QRectF &geometry, const QRectF &availableGeometry,
                                        const QRectF &primaryScreenGeometry)
 {
-    return {fromQtGlobal(geometry, primaryScreenGeometry),
-            fromQtGlobal(availableGeometry, primaryScreenGeometry), 0, std::nullopt, std::nullopt};
+    return {fromQtGlobal(geometry, primaryScreenGeometry), fromQtGlobal(availableGeometry, primaryScreenGeometry), 0,
+            std::nullopt, std::nullopt};
 }
 
 QRectF NotchMetrics::topCenteredFrame(double width, double height) const
@@ -60,8 +59,7 @@ QRectF NotchMetrics::topCenteredFrame(double width, double height) const
 QRectF NotchMetrics::closedFrame(double fallbackWidth, double interactiveBelow) const
 {
     if (m_hasNotch) {
-        const double width = m_notchWidth > minimumNotchedClosedWidth ? m_notchWidth
-                                                                      : minimumNotchedClosedWidth;
+        const double width = m_notchWidth > minimumNotchedClosedWidth ? m_notchWidth : minimumNotchedClosedWidth;
         return topCenteredFrame(width, m_notchHeight + interactiveBelow);
     }
     return topCenteredFrame(fallbackWidth, plainClosedHeight);
@@ -71,8 +69,7 @@ QRectF NotchMetrics::openFrame(double width, double height) const
 {
     const double widthLimit = m_screenFrame.width() - openHorizontalMargin;
     const double heightLimit = m_screenFrame.height() - openVerticalMargin;
-    return topCenteredFrame(widthLimit < width ? widthLimit : width,
-                            heightLimit < height ? heightLimit : height);
+    return topCenteredFrame(widthLimit < width ? widthLimit : width, heightLimit < height ? heightLimit : height);
 }
 
 QRectF NotchMetrics::toQtGlobal(const QRectF &yUpRect, const QRectF &primaryScreenGeometry)

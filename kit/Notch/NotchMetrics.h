@@ -26,9 +26,8 @@ public:
 
     // `visibleFrame` is the frame less menu bar or top panel; the auxiliary widths are
     // those of the free areas left and right of a camera housing, absent without one.
-    NotchMetrics(const QRectF &screenFrame, const std::optional<QRectF> &visibleFrame,
-                 double safeAreaTop, std::optional<double> auxLeftWidth,
-                 std::optional<double> auxRightWidth);
+    NotchMetrics(const QRectF &screenFrame, const std::optional<QRectF> &visibleFrame, double safeAreaTop,
+                 std::optional<double> auxLeftWidth, std::optional<double> auxRightWidth);
 
     // A Qt screen, given by its geometry and available geometry in Qt's coordinates.
     // Qt screens report no notch, so the capsule hangs below the top panel.

@@ -10,8 +10,8 @@ namespace holdra {
 struct WindowCoverageSnapshot
 {
     qint32 ownerPID = 0;
-    int layer = 0;       // 0 for ordinary application windows
-    double alpha = 1.0;  // opacity, 0 to 1
+    int layer = 0;      // 0 for ordinary application windows
+    double alpha = 1.0; // opacity, 0 to 1
     QRectF bounds;
     bool onScreen = true; // false for minimised, hidden or other-workspace windows
 };

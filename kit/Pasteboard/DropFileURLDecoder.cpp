@@ -2,8 +2,8 @@
 
 #include <QStringConverter>
 #include <QStringDecoder>
-#include <QUtf8StringView>
 #include <QSysInfo>
+#include <QUtf8StringView>
 
 namespace holdra::DropFileURLDecoder {
 

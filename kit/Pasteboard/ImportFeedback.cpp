@@ -17,9 +17,8 @@ QString pasteMessage(const PasteboardContent &content)
 
 QString duplicateFeedback(int added, const QList<StashItem> &duplicates)
 {
-    const QString phrase = duplicates.size() == 1
-        ? QStringLiteral("「%1」已存在").arg(duplicates.first().displayName())
-        : QStringLiteral("%1 项已存在").arg(duplicates.size());
+    const QString phrase = duplicates.size() == 1 ? QStringLiteral("「%1」已存在").arg(duplicates.first().displayName())
+                                                  : QStringLiteral("%1 项已存在").arg(duplicates.size());
     if (added < 1)
         return phrase + QStringLiteral("，高亮显示");
     return QStringLiteral("已暂存 %1 项，").arg(added) + phrase;

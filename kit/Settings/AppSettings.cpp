@@ -50,7 +50,8 @@ DisplayAttachmentSelection readDisplayAttachment(const UserDefaults &defaults)
 } // namespace
 
 AppSettings::AppSettings(UserDefaults &defaults, QObject *parent)
-    : QObject(parent), m_defaults(defaults)
+    : QObject(parent)
+    , m_defaults(defaults)
 {
     m_launchAtLogin = defaults.boolValue(launchAtLoginKey).value_or(m_launchAtLogin);
     m_enableInFullScreen = defaults.boolValue(enableInFullScreenKey).value_or(m_enableInFullScreen);
@@ -69,8 +70,7 @@ QSet<QString> AppSettings::attachedDisplayIDs() const
 
 // Each setter stores and writes before it notifies: an observer that assigns again
 // from its handler then has the last word in memory and on disk alike.
-void AppSettings::writeBool(const QString &key, bool &member, bool value,
-                            void (AppSettings::*changed)(bool))
+void AppSettings::writeBool(const QString &key, bool &member, bool value, void (AppSettings::*changed)(bool))
 {
     member = value;
     m_defaults.setBool(key, value);
@@ -84,8 +84,7 @@ void AppSettings::setLaunchAtLogin(bool enabled)
 
 void AppSettings::setEnableInFullScreen(bool enabled)
 {
-    writeBool(enableInFullScreenKey, m_enableInFullScreen, enabled,
-              &AppSettings::enableInFullScreenChanged);
+    writeBool(enableInFullScreenKey, m_enableInFullScreen, enabled, &AppSettings::enableInFullScreenChanged);
 }
 
 void AppSettings::setSoundFeedback(bool enabled)
@@ -112,8 +111,8 @@ void AppSettings::resetPanelWidth()
 
 void AppSettings::setDisplayAttachmentSelection(const DisplayAttachmentSelection &selection)
 {
-    const bool emptySelection = selection.mode() == DisplayAttachmentSelection::Mode::Selected
-                                && selection.selectedDisplayIDs().isEmpty();
+    const bool emptySelection =
+        selection.mode() == DisplayAttachmentSelection::Mode::Selected && selection.selectedDisplayIDs().isEmpty();
     m_displayAttachmentSelection = emptySelection ? DisplayAttachmentSelection::disabled() : selection;
 
     switch (m_displayAttachmentSelection.mode()) {

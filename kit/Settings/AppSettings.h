@@ -19,12 +19,13 @@ class AppSettings : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool launchAtLogin READ launchAtLogin WRITE setLaunchAtLogin NOTIFY launchAtLoginChanged)
-    Q_PROPERTY(bool enableInFullScreen READ enableInFullScreen WRITE setEnableInFullScreen NOTIFY enableInFullScreenChanged)
+    Q_PROPERTY(
+        bool enableInFullScreen READ enableInFullScreen WRITE setEnableInFullScreen NOTIFY enableInFullScreenChanged)
     Q_PROPERTY(bool soundFeedback READ soundFeedback WRITE setSoundFeedback NOTIFY soundFeedbackChanged)
     Q_PROPERTY(bool animations READ animations WRITE setAnimations NOTIFY animationsChanged)
     Q_PROPERTY(double panelWidth READ panelWidth WRITE setPanelWidth NOTIFY panelWidthChanged)
-    Q_PROPERTY(holdra::DisplayAttachmentSelection displayAttachmentSelection READ displayAttachmentSelection
-                   WRITE setDisplayAttachmentSelection NOTIFY displayAttachmentSelectionChanged)
+    Q_PROPERTY(holdra::DisplayAttachmentSelection displayAttachmentSelection READ displayAttachmentSelection WRITE
+                   setDisplayAttachmentSelection NOTIFY displayAttachmentSelectionChanged)
     Q_PROPERTY(holdra::GlobalHotKey hotKey READ hotKey WRITE setHotKey NOTIFY hotKeyChanged)
 
 public:

@@ -62,10 +62,9 @@ QStringList DisplayAttachmentSelection::hiddenNotchTriggerIDs(const QStringList 
     return triggers;
 }
 
-DisplayAttachmentSelection
-DisplayAttachmentSelection::togglingDisplay(const QString &displayID, bool enabled,
-                                            const QStringList &availableIDs,
-                                            const std::optional<QString> &defaultID) const
+DisplayAttachmentSelection DisplayAttachmentSelection::togglingDisplay(const QString &displayID, bool enabled,
+                                                                       const QStringList &availableIDs,
+                                                                       const std::optional<QString> &defaultID) const
 {
     if (!availableIDs.contains(displayID))
         return *this;
@@ -89,19 +88,18 @@ DisplayAttachmentSelection::togglingDisplay(const QString &displayID, bool enabl
     } else {
         ids.remove(displayID);
         // Remembered disconnected displays alone do not keep a selection alive.
-        const bool anyConnected = std::any_of(availableIDs.begin(), availableIDs.end(),
-                                              [&](const QString &id) { return ids.contains(id); });
+        const bool anyConnected =
+            std::any_of(availableIDs.begin(), availableIDs.end(), [&](const QString &id) { return ids.contains(id); });
         if (!anyConnected)
             return disabled();
     }
     return normalizedSelection(ids, defaultID);
 }
 
-std::optional<QString>
-DisplayAttachmentSelection::transientPanelDisplayID(const std::optional<QString> &requestedID,
-                                                    const QStringList &availableIDs,
-                                                    const std::optional<QString> &defaultID,
-                                                    const QSet<QString> &unavailableIDs)
+std::optional<QString> DisplayAttachmentSelection::transientPanelDisplayID(const std::optional<QString> &requestedID,
+                                                                           const QStringList &availableIDs,
+                                                                           const std::optional<QString> &defaultID,
+                                                                           const QSet<QString> &unavailableIDs)
 {
     if (requestedID && usable(*requestedID, availableIDs, unavailableIDs))
         return requestedID;
@@ -114,32 +112,29 @@ DisplayAttachmentSelection::transientPanelDisplayID(const std::optional<QString>
     return std::nullopt;
 }
 
-std::optional<QString>
-DisplayAttachmentSelection::shortcutPanelDisplayID(const std::optional<QString> &requestedID,
-                                                   const QStringList &availableIDs,
-                                                   const QSet<QString> &unavailableIDs)
+std::optional<QString> DisplayAttachmentSelection::shortcutPanelDisplayID(const std::optional<QString> &requestedID,
+                                                                          const QStringList &availableIDs,
+                                                                          const QSet<QString> &unavailableIDs)
 {
     if (requestedID && usable(*requestedID, availableIDs, unavailableIDs))
         return requestedID;
     return std::nullopt;
 }
 
-std::optional<QString>
-DisplayAttachmentSelection::displayID(const QPointF &point,
-                                      const QList<DisplayFrame> &orderedDisplayFrames)
+std::optional<QString> DisplayAttachmentSelection::displayID(const QPointF &point,
+                                                             const QList<DisplayFrame> &orderedDisplayFrames)
 {
     for (const DisplayFrame &display : orderedDisplayFrames) {
         const QRectF frame = display.frame.normalized();
-        if (point.x() >= frame.left() && point.x() < frame.left() + frame.width()
-            && point.y() >= frame.top() && point.y() < frame.top() + frame.height())
+        if (point.x() >= frame.left() && point.x() < frame.left() + frame.width() && point.y() >= frame.top()
+            && point.y() < frame.top() + frame.height())
             return display.id;
     }
     return std::nullopt;
 }
 
-DisplayAttachmentSelection
-DisplayAttachmentSelection::normalizedSelection(const QSet<QString> &ids,
-                                                const std::optional<QString> &defaultID)
+DisplayAttachmentSelection DisplayAttachmentSelection::normalizedSelection(const QSet<QString> &ids,
+                                                                           const std::optional<QString> &defaultID)
 {
     if (ids.isEmpty())
         return disabled();

@@ -49,17 +49,14 @@ public:
 
     // Displays that get a capsule. A selection whose displays are all disconnected
     // falls back to the default display (or the first one), as automatic does.
-    QStringList resolvedIDs(const QStringList &availableIDs,
-                            const std::optional<QString> &defaultID) const;
+    QStringList resolvedIDs(const QStringList &availableIDs, const std::optional<QString> &defaultID) const;
 
     // Displays that keep an invisible trigger over their notch: the notched ones,
     // when the capsule is switched off everywhere.
-    QStringList hiddenNotchTriggerIDs(const QStringList &availableIDs,
-                                      const QSet<QString> &notchedIDs) const;
+    QStringList hiddenNotchTriggerIDs(const QStringList &availableIDs, const QSet<QString> &notchedIDs) const;
 
     // The selection after the user switches one connected display on or off.
-    DisplayAttachmentSelection togglingDisplay(const QString &displayID, bool enabled,
-                                               const QStringList &availableIDs,
+    DisplayAttachmentSelection togglingDisplay(const QString &displayID, bool enabled, const QStringList &availableIDs,
                                                const std::optional<QString> &defaultID) const;
 
     // Where to show a panel opened while no capsule is shown: the requested display,
@@ -76,14 +73,16 @@ public:
 
     // The first display whose frame holds the point, left and top edges inclusive,
     // right and bottom exclusive. Frames and point must be in the same space.
-    static std::optional<QString> displayID(const QPointF &point,
-                                            const QList<DisplayFrame> &orderedDisplayFrames);
+    static std::optional<QString> displayID(const QPointF &point, const QList<DisplayFrame> &orderedDisplayFrames);
 
-    friend bool operator==(const DisplayAttachmentSelection &,
-                           const DisplayAttachmentSelection &) = default;
+    friend bool operator==(const DisplayAttachmentSelection &, const DisplayAttachmentSelection &) = default;
 
 private:
-    DisplayAttachmentSelection(Mode mode, const QSet<QString> &ids) : m_mode(mode), m_ids(ids) {}
+    DisplayAttachmentSelection(Mode mode, const QSet<QString> &ids)
+        : m_mode(mode)
+        , m_ids(ids)
+    {
+    }
 
     static DisplayAttachmentSelection normalizedSelection(const QSet<QString> &ids,
                                                           const std::optional<QString> &defaultID);

@@ -3,8 +3,7 @@
 namespace holdra {
 
 QSettingsUserDefaults::QSettingsUserDefaults()
-    : m_settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Holdra"),
-                 QStringLiteral("Holdra"))
+    : m_settings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Holdra"), QStringLiteral("Holdra"))
 {
 }
 

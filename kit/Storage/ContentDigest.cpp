@@ -71,8 +71,7 @@ std::optional<QString> ContentDigest::finishHex()
     if (!m_ok || EVP_DigestFinal_ex(m_context.get(), digest, &length) != 1)
         return std::nullopt;
     m_ok = false;
-    return QString::fromLatin1(
-        QByteArray(reinterpret_cast<const char *>(digest), qsizetype(length)).toHex());
+    return QString::fromLatin1(QByteArray(reinterpret_cast<const char *>(digest), qsizetype(length)).toHex());
 }
 
 void ContentDigest::waitForPending()

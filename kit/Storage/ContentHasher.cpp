@@ -37,8 +37,7 @@ struct DigestContextDeleter
 std::optional<QString> sha256Hex(const QString &filePath)
 {
     // O_NONBLOCK so that a FIFO never blocks the caller waiting for a writer.
-    const int fd = ::open(QFile::encodeName(filePath).constData(),
-                          O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const int fd = ::open(QFile::encodeName(filePath).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return std::nullopt;
     const FdCloser closer{fd};
@@ -47,7 +46,9 @@ std::optional<QString> sha256Hex(const QString &filePath)
 
 std::optional<QString> sha256Hex(int fd)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
         return std::nullopt;
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);

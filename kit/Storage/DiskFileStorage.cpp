@@ -63,8 +63,7 @@ QString trimmedOfDotsAndSpaces(const QString &text)
 {
     if (error == ENOSPC || error == EDQUOT)
         throw FileStorageError::outOfSpace();
-    throw FileStorageError::systemError(QStringLiteral("无法创建文件夹“%1”：%2")
-                                            .arg(path, qt_error_string(error)));
+    throw FileStorageError::systemError(QStringLiteral("无法创建文件夹“%1”：%2").arg(path, qt_error_string(error)));
 }
 
 constexpr auto stagingPrefix = ".staging-";
@@ -92,8 +91,7 @@ DiskFileStorage::DiskFileStorage(QString rootDirectory)
 {
 }
 
-StoredFile DiskFileStorage::importFile(const QByteArray &nativeSourcePath,
-                                       const TreeCopier::Progress &progress)
+StoredFile DiskFileStorage::importFile(const QByteArray &nativeSourcePath, const TreeCopier::Progress &progress)
 {
     QByteArray source = nativeSourcePath;
     while (source.size() > 1 && source.endsWith('/'))
@@ -101,14 +99,18 @@ StoredFile DiskFileStorage::importFile(const QByteArray &nativeSourcePath,
     const QString name = QFile::decodeName(source.mid(source.lastIndexOf('/') + 1));
 
     // stat() follows a symbolic link: a link stashes what it points to.
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (name.isEmpty() || source.contains('\0') || ::stat(source.constData(), &status) != 0
         || (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
         || ::access(source.constData(), S_ISDIR(status.st_mode) ? R_OK | X_OK : R_OK) != 0)
         throw FileStorageError::sourceUnreadable(name.isEmpty() ? QFile::decodeName(source) : name);
 
     ensureRoot();
-    struct stat root {};
+    struct stat root
+    {
+    };
     if (::stat(QFile::encodeName(m_rootDirectory).constData(), &root) != 0)
         failToCreate(m_rootDirectory, errno);
     // The copy is made under a name that marks it unfinished, so that a crash
@@ -116,9 +118,8 @@ StoredFile DiskFileStorage::importFile(const QByteArray &nativeSourcePath,
     const QString item = newItemName();
     const QString staging = makeItemDirectory(QLatin1String(stagingPrefix) + item);
     try {
-        const TreeCopier::Copied copied =
-            TreeCopier::copy(source, staging + u'/' + name,
-                             TreeCopier::DirectoryId{root.st_dev, root.st_ino}, progress);
+        const TreeCopier::Copied copied = TreeCopier::copy(source, staging + u'/' + name,
+                                                           TreeCopier::DirectoryId{root.st_dev, root.st_ino}, progress);
         makeDurable(staging, name, S_ISDIR(status.st_mode));
         finishItemDirectory(staging, item);
         return {item + u'/' + name, copied.bytes, name, copied.contentHash};
@@ -214,8 +215,7 @@ void DiskFileStorage::removeAll()
     if (!root.exists())
         return;
     const QStringList entries =
-        root.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                       QDir::Unsorted);
+        root.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
     for (const QString &entry : entries)
         removeEntry(root.filePath(entry));
 }

@@ -22,8 +22,7 @@ public:
     // then leaves nothing behind.
     StoredFile importFile(const QByteArray &nativeSourcePath, const TreeCopier::Progress &progress);
     StoredFile importFile(const QString &sourcePath) { return importFile(QFile::encodeName(sourcePath)); }
-    StoredFile importData(const QByteArray &data, const QString &suggestedName,
-                          const QString &fileExtension) override;
+    StoredFile importData(const QByteArray &data, const QString &suggestedName, const QString &fileExtension) override;
     std::optional<QString> absolutePath(const QString &relativePath) const override;
     void remove(const QString &relativePath) override;
     void removeAll() override;

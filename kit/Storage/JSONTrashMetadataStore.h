@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Storage/TrashMetadataStoring.h"
 #include "Storage/MetadataFile.h"
+#include "Storage/TrashMetadataStoring.h"
 
 namespace holdra {
 

@@ -32,9 +32,8 @@ int formattedDate(const QDateTime &date, char *buffer)
         --days;
     }
     const QDate day = QDate(1970, 1, 1).addDays(days);
-    return std::snprintf(buffer, 24, "%04d-%02d-%02dT%02d:%02d:%02dZ", day.year(), day.month(),
-                         day.day(), int(secondOfDay / 3600), int(secondOfDay / 60 % 60),
-                         int(secondOfDay % 60));
+    return std::snprintf(buffer, 24, "%04d-%02d-%02dT%02d:%02d:%02dZ", day.year(), day.month(), day.day(),
+                         int(secondOfDay / 3600), int(secondOfDay / 60 % 60), int(secondOfDay % 60));
 }
 
 class Writer
@@ -245,8 +244,23 @@ QByteArray writeArray(const QList<Element> &elements, WriteElement writeElement)
 // ---- reading ---------------------------------------------------------------
 
 enum class Field {
-    id, kind, displayName, createdAt, locked, note, relativePath, byteSize, originalFileName,
-    contentHash, pixelWidth, pixelHeight, text, urlString, linkTitle, durationSeconds, unknown
+    id,
+    kind,
+    displayName,
+    createdAt,
+    locked,
+    note,
+    relativePath,
+    byteSize,
+    originalFileName,
+    contentHash,
+    pixelWidth,
+    pixelHeight,
+    text,
+    urlString,
+    linkTitle,
+    durationSeconds,
+    unknown
 };
 
 Field fieldNamed(std::string_view key)
@@ -279,9 +293,9 @@ Field fieldNamed(std::string_view key)
 const char *fieldName(Field field)
 {
     static constexpr const char *names[] = {
-        "id", "kind", "displayName", "createdAt", "locked", "note", "relativePath", "byteSize",
-        "originalFileName", "contentHash", "pixelWidth", "pixelHeight", "text", "urlString",
-        "linkTitle", "durationSeconds", "?"};
+        "id",           "kind",      "displayName",      "createdAt",       "locked",     "note",
+        "relativePath", "byteSize",  "originalFileName", "contentHash",     "pixelWidth", "pixelHeight",
+        "text",         "urlString", "linkTitle",        "durationSeconds", "?"};
     return names[static_cast<int>(field)];
 }
 
@@ -381,9 +395,7 @@ public:
     {
         if (m_skipDepth == 0) {
             m_field = fieldNamed(name);
-            m_entryKey = name == "item" ? EntryKey::item
-                : name == "trashedAt"   ? EntryKey::trashedAt
-                                        : EntryKey::other;
+            m_entryKey = name == "item" ? EntryKey::item : name == "trashedAt" ? EntryKey::trashedAt : EntryKey::other;
         }
         return true;
     }
@@ -546,8 +558,7 @@ private:
             if (kind == Value::null)
                 m_raw.string(field).reset();
             else if (kind == Value::string)
-                m_raw.string(field) = QString::fromUtf8(m_string->data(),
-                                                        static_cast<qsizetype>(m_string->size()));
+                m_raw.string(field) = QString::fromUtf8(m_string->data(), static_cast<qsizetype>(m_string->size()));
             else
                 return fieldFault(fieldName(field));
             return true;
@@ -580,22 +591,19 @@ private:
         if (!idOk)
             return missing(Field::id);
         const std::optional<StashItemKind> kind =
-            m_raw.string(Field::kind) ? StashItemKinds::fromRawValue(*m_raw.string(Field::kind))
-                                      : std::nullopt;
+            m_raw.string(Field::kind) ? StashItemKinds::fromRawValue(*m_raw.string(Field::kind)) : std::nullopt;
         if (!kind)
             return missing(Field::kind);
         if (!m_raw.string(Field::displayName))
             return missing(Field::displayName);
-        const std::optional<QDateTime> createdAt =
-            m_raw.createdAt ? parseDate(*m_raw.createdAt) : std::nullopt;
+        const std::optional<QDateTime> createdAt = m_raw.createdAt ? parseDate(*m_raw.createdAt) : std::nullopt;
         if (!createdAt)
             return missing(Field::createdAt);
 
         return StashItem(id, *kind, *m_raw.string(Field::displayName), *createdAt, m_raw.locked,
-                         m_raw.string(Field::note), m_raw.string(Field::relativePath),
-                         m_raw.byteSize, m_raw.string(Field::originalFileName),
-                         m_raw.string(Field::contentHash), m_raw.pixelWidth, m_raw.pixelHeight,
-                         m_raw.string(Field::text), m_raw.string(Field::urlString),
+                         m_raw.string(Field::note), m_raw.string(Field::relativePath), m_raw.byteSize,
+                         m_raw.string(Field::originalFileName), m_raw.string(Field::contentHash), m_raw.pixelWidth,
+                         m_raw.pixelHeight, m_raw.string(Field::text), m_raw.string(Field::urlString),
                          m_raw.string(Field::linkTitle), m_raw.durationSeconds);
     }
 
@@ -694,8 +702,7 @@ std::optional<QDateTime> parseDate(std::string_view text)
     // yyyy-mm-ddThh:mm:ss followed by Z or ±hh:mm
     if (text.size() != 20 && text.size() != 25)
         return std::nullopt;
-    if (text[4] != '-' || text[7] != '-' || (text[10] != 'T' && text[10] != 't') || text[13] != ':'
-        || text[16] != ':')
+    if (text[4] != '-' || text[7] != '-' || (text[10] != 'T' && text[10] != 't') || text[13] != ':' || text[16] != ':')
         return std::nullopt;
     const int year = digits(text, 0, 4);
     const QDate day(year, digits(text, 5, 2), digits(text, 8, 2));
@@ -713,8 +720,8 @@ std::optional<QDateTime> parseDate(std::string_view text)
     } else {
         const int hours = digits(text, 20, 2);
         const int minutes = digits(text, 23, 2);
-        if ((text[19] != '+' && text[19] != '-') || text[22] != ':' || hours < 0 || hours > 23
-            || minutes < 0 || minutes > 59)
+        if ((text[19] != '+' && text[19] != '-') || text[22] != ':' || hours < 0 || hours > 23 || minutes < 0
+            || minutes > 59)
             return std::nullopt;
         offsetSeconds = (hours * 60 + minutes) * 60 * (text[19] == '-' ? -1 : 1);
     }

@@ -134,8 +134,8 @@ private:
 
 std::array<const OptionalText *, optionalTextCount> optionalTexts(const StashItem &item)
 {
-    return {&item.note(),        &item.relativePath(), &item.originalFileName(), &item.contentHash(),
-            &item.text(),        &item.urlString(),    &item.linkTitle()};
+    return {&item.note(), &item.relativePath(), &item.originalFileName(), &item.contentHash(),
+            &item.text(), &item.urlString(),    &item.linkTitle()};
 }
 
 void writeItem(Output &out, const StashItem &item)
@@ -182,8 +182,7 @@ std::optional<StashItem> readItem(Input &in)
     uchar data4[8];
     for (uchar &byte : data4)
         byte = in.get<uchar>();
-    const QUuid id(data1, data2, data3, data4[0], data4[1], data4[2], data4[3], data4[4], data4[5], data4[6],
-                   data4[7]);
+    const QUuid id(data1, data2, data3, data4[0], data4[1], data4[2], data4[3], data4[4], data4[5], data4[6], data4[7]);
     const auto kind = in.get<quint8>();
     const auto bits = in.get<quint16>();
     const QDateTime createdAt = QDateTime::fromSecsSinceEpoch(in.get<qint64>(), Qt::UTC);
@@ -208,9 +207,8 @@ std::optional<StashItem> readItem(Input &in)
     }
     if (!in.ok() || kind > quint8(StashItemKind::audio) || bits >= quint16(firstStringBit << optionalTextCount))
         return std::nullopt;
-    return StashItem(id, StashItemKind(kind), displayName, createdAt, present(lockedBit), texts[0], texts[1],
-                     byteSize, texts[2], texts[3], pixelWidth, pixelHeight, texts[4], texts[5], texts[6],
-                     duration);
+    return StashItem(id, StashItemKind(kind), displayName, createdAt, present(lockedBit), texts[0], texts[1], byteSize,
+                     texts[2], texts[3], pixelWidth, pixelHeight, texts[4], texts[5], texts[6], duration);
 }
 
 } // namespace

@@ -18,7 +18,9 @@ int openForReading(const QString &path, int *error)
         *error = errno;
         return -1;
     }
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         *error = S_ISREG(status.st_mode) ? errno : EINVAL;
         ::close(fd);
@@ -36,7 +38,9 @@ std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes, int *err
     if (fd >= 0) {
         // Read straight into a buffer of the file's size (one spare byte finds the
         // end); a file that grows meanwhile is read on, up to the limit.
-        struct stat status {};
+        struct stat status
+        {
+        };
         ::fstat(fd, &status);
         bytes.resize(qsizetype(std::clamp<qint64>(status.st_size, 0, maxBytes)) + 1);
         qsizetype used = 0;

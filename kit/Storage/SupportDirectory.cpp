@@ -29,7 +29,9 @@ QString makePrivate(const QString &path)
             return QStringLiteral("无法创建数据目录“%1”：%2").arg(path, qt_error_string(errno));
     }
     const QByteArray native = QFile::encodeName(path);
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::stat(native.constData(), &status) != 0 || !S_ISDIR(status.st_mode))
         return QStringLiteral("无法创建数据目录“%1”。").arg(path);
     if (status.st_uid == ::geteuid() && (status.st_mode & 077) != 0 && ::chmod(native.constData(), 0700) != 0)
@@ -40,7 +42,9 @@ QString makePrivate(const QString &path)
 void makeFilePrivate(const QString &path)
 {
     const QByteArray native = QFile::encodeName(path);
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::lstat(native.constData(), &status) == 0 && S_ISREG(status.st_mode) && status.st_uid == ::geteuid()
         && (status.st_mode & 077) != 0)
         ::chmod(native.constData(), 0600);

@@ -71,8 +71,7 @@ constexpr mode_t directoryMode(mode_t sourceMode)
 
 bool sameVersion(const struct stat &a, const struct stat &b)
 {
-    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec
-        && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
+    return a.st_size == b.st_size && a.st_mtim.tv_sec == b.st_mtim.tv_sec && a.st_mtim.tv_nsec == b.st_mtim.tv_nsec;
 }
 
 void keepTimes(int fd, const struct stat &source)
@@ -106,7 +105,9 @@ TreeCopier::Copied TreeCopier::copy(const QByteArray &nativeSource, const QStrin
     Fd sourceFd(::open(nativeSource.constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (!sourceFd.valid())
         fail(errno, name);
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::fstat(sourceFd.get(), &status) != 0)
         fail(errno, name);
 
@@ -114,8 +115,7 @@ TreeCopier::Copied TreeCopier::copy(const QByteArray &nativeSource, const QStrin
         // The copy is ours, so the hash of what passes through is the hash of the
         // stored copy: no second read.
         copier.m_digest = std::make_unique<ContentDigest>();
-        const qint64 bytes = copier.copyRegularFile(sourceFd.get(), AT_FDCWD, destination.constData(),
-                                                    status, name);
+        const qint64 bytes = copier.copyRegularFile(sourceFd.get(), AT_FDCWD, destination.constData(), status, name);
         return {bytes, copier.m_digest->finishHex()};
     }
     if (!S_ISDIR(status.st_mode))
@@ -134,11 +134,11 @@ TreeCopier::Copied TreeCopier::copy(const QByteArray &nativeSource, const QStrin
     return {bytes, std::nullopt};
 }
 
-qint64 TreeCopier::copyRegularFile(int sourceFd, int destinationDirFd, const char *name,
-                                   const struct stat &status, const QString &displayPath)
+qint64 TreeCopier::copyRegularFile(int sourceFd, int destinationDirFd, const char *name, const struct stat &status,
+                                   const QString &displayPath)
 {
-    Fd destinationFd(::openat(destinationDirFd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                              fileMode(status.st_mode)));
+    Fd destinationFd(
+        ::openat(destinationDirFd, name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, fileMode(status.st_mode)));
     if (!destinationFd.valid())
         fail(errno, displayPath);
     // A regular file opened with O_NONBLOCK (so that a FIFO put in its place
@@ -155,13 +155,16 @@ qint64 TreeCopier::copyRegularFile(int sourceFd, int destinationDirFd, const cha
             m_digest->reset();
         m_hashedTo = 0;
         bytes = copyContents(sourceFd, destinationFd.get(), before, displayPath);
-        struct stat after {};
+        struct stat after
+        {
+        };
         if (::fstat(sourceFd, &after) != 0)
             fail(errno, displayPath);
         if (sameVersion(before, after))
             break;
         if (attempt == 1)
-            throw FileStorageError::copyFailed(QStringLiteral("“%1”在复制时被改动，请等它写完再暂存。").arg(displayPath));
+            throw FileStorageError::copyFailed(
+                QStringLiteral("“%1”在复制时被改动，请等它写完再暂存。").arg(displayPath));
         before = after;
     }
     keepTimes(destinationFd.get(), before);
@@ -177,7 +180,8 @@ qint64 TreeCopier::copyContents(int sourceFd, int destinationFd, const struct st
     // for, and its size is right once written (what a folder of small files needs).
     if (source.st_blocks * 512 >= source.st_size) {
         const off_t length = copyRange(sourceFd, destinationFd, 0, claimedSize, displayPath);
-        return qint64(length < claimedSize ? length : copyRange(sourceFd, destinationFd, claimedSize, endOfAnyFile, displayPath));
+        return qint64(
+            length < claimedSize ? length : copyRange(sourceFd, destinationFd, claimedSize, endOfAnyFile, displayPath));
     }
     // Only the data extents are copied, so the holes of a sparse file (a disk
     // image, a VM disk) stay holes instead of being written out as zeros.
@@ -186,7 +190,7 @@ qint64 TreeCopier::copyContents(int sourceFd, int destinationFd, const struct st
         off_t data = ::lseek(sourceFd, offset, SEEK_DATA);
         if (data < 0) {
             if (errno == ENXIO)
-                break; // nothing but a hole up to the end
+                break;     // nothing but a hole up to the end
             data = offset; // the file system cannot tell: copy everything
         }
         off_t hole = ::lseek(sourceFd, data, SEEK_HOLE);
@@ -211,16 +215,15 @@ qint64 TreeCopier::copyContents(int sourceFd, int destinationFd, const struct st
     return qint64(length);
 }
 
-off_t TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t to,
-                            const QString &displayPath)
+off_t TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t to, const QString &displayPath)
 {
     if (m_digest)
         return copyThroughBuffers(sourceFd, destinationFd, from, to, displayPath);
     off_t in = from;
     off_t out = from;
     while (m_kernelCopyWorks && in < to) {
-        const ssize_t count = ::copy_file_range(sourceFd, &in, destinationFd, &out,
-                                                size_t(std::min<off_t>(to - in, kernelCopyStep)), 0);
+        const ssize_t count =
+            ::copy_file_range(sourceFd, &in, destinationFd, &out, size_t(std::min<off_t>(to - in, kernelCopyStep)), 0);
         if (count > 0) {
             startWriteback(destinationFd, out - count, count);
             reportProgress(count);
@@ -239,8 +242,7 @@ off_t TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t t
         if (errno == EINTR)
             continue;
         // Not supported between these file systems: copy through a buffer from here on.
-        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP
-            || errno == EBADF) {
+        if (errno == EXDEV || errno == ENOSYS || errno == EINVAL || errno == EOPNOTSUPP || errno == EBADF) {
             m_kernelCopyWorks = false;
             break;
         }
@@ -250,8 +252,7 @@ off_t TreeCopier::copyRange(int sourceFd, int destinationFd, off_t from, off_t t
     return copyThroughBuffers(sourceFd, destinationFd, in, to, displayPath);
 }
 
-off_t TreeCopier::copyThroughBuffers(int sourceFd, int destinationFd, off_t from, off_t to,
-                                     const QString &displayPath)
+off_t TreeCopier::copyThroughBuffers(int sourceFd, int destinationFd, off_t from, off_t to, const QString &displayPath)
 {
     if (m_digest && from > m_hashedTo)
         hashHole(qint64(from - m_hashedTo)); // the hole before this range
@@ -271,8 +272,8 @@ off_t TreeCopier::copyThroughBuffers(int sourceFd, int destinationFd, off_t from
         if (m_digest)
             m_digest->update(buffer.data(), size_t(count));
         for (ssize_t written = 0; written < count;) {
-            const ssize_t step = ::pwrite(destinationFd, buffer.data() + written,
-                                          size_t(count - written), in + written);
+            const ssize_t step =
+                ::pwrite(destinationFd, buffer.data() + written, size_t(count - written), in + written);
             if (step < 0) {
                 if (errno == EINTR)
                     continue;
@@ -338,10 +339,11 @@ qint64 TreeCopier::copyDirectory(int sourceDirFd, int destinationDirFd, const QS
     return total;
 }
 
-void TreeCopier::copyEntry(int sourceDirFd, int destinationDirFd, const char *name, const QString &path,
-                           qint64 &total)
+void TreeCopier::copyEntry(int sourceDirFd, int destinationDirFd, const char *name, const QString &path, qint64 &total)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::fstatat(sourceDirFd, name, &status, AT_SYMLINK_NOFOLLOW) != 0)
         fail(errno, path);
 
@@ -359,7 +361,9 @@ void TreeCopier::copyEntry(int sourceDirFd, int destinationDirFd, const char *na
         Fd fileFd(::openat(sourceDirFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
         if (!fileFd.valid())
             fail(errno, path);
-        struct stat opened {};
+        struct stat opened
+        {
+        };
         if (::fstat(fileFd.get(), &opened) != 0)
             fail(errno, path);
         if (S_ISREG(opened.st_mode)) // else replaced by something else while we looked
@@ -368,8 +372,7 @@ void TreeCopier::copyEntry(int sourceDirFd, int destinationDirFd, const char *na
         // The storage itself, reached through a bind mount or any other path, would
         // be copied into itself without end.
         if (m_forbidden && *m_forbidden == DirectoryId{status.st_dev, status.st_ino})
-            throw FileStorageError::copyFailed(
-                QStringLiteral("“%1”包含暂存目录本身，不能复制到其中。").arg(m_topName));
+            throw FileStorageError::copyFailed(QStringLiteral("“%1”包含暂存目录本身，不能复制到其中。").arg(m_topName));
         Fd childFd(::openat(sourceDirFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
         if (!childFd.valid())
             fail(errno, path);

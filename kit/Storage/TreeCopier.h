@@ -48,26 +48,23 @@ public:
     using Progress = std::function<bool(qint64 bytes)>;
 
     static Copied copy(const QByteArray &nativeSource, const QString &destinationPath,
-                       std::optional<DirectoryId> forbidden = std::nullopt,
-                       const Progress &progress = {});
+                       std::optional<DirectoryId> forbidden = std::nullopt, const Progress &progress = {});
 
 private:
     TreeCopier();
     ~TreeCopier();
 
-    qint64 copyRegularFile(int sourceFd, int destinationDirFd, const char *name,
-                           const struct stat &status, const QString &displayPath);
+    qint64 copyRegularFile(int sourceFd, int destinationDirFd, const char *name, const struct stat &status,
+                           const QString &displayPath);
     qint64 copyDirectory(int sourceDirFd, int destinationDirFd, const QString &displayPath);
-    void copyEntry(int sourceDirFd, int destinationDirFd, const char *name, const QString &path,
-                   qint64 &total);
+    void copyEntry(int sourceDirFd, int destinationDirFd, const char *name, const QString &path, qint64 &total);
     // One pass over the file's bytes, holes kept as holes; returns how many bytes it had.
     qint64 copyContents(int sourceFd, int destinationFd, const struct stat &source, const QString &displayPath);
     // Copies [from, to) and returns where it stopped: `to`, or earlier at the end of the file.
     off_t copyRange(int sourceFd, int destinationFd, off_t from, off_t to, const QString &displayPath);
 
     // Copies [from, to) through memory, hashing what passes; returns where it stopped.
-    off_t copyThroughBuffers(int sourceFd, int destinationFd, off_t from, off_t to,
-                             const QString &displayPath);
+    off_t copyThroughBuffers(int sourceFd, int destinationFd, off_t from, off_t to, const QString &displayPath);
     static void startWriteback(int destinationFd, off_t offset, qint64 bytes);
     // Hashes the zeros of a hole, reporting them as copied.
     void hashHole(qint64 bytes);

@@ -18,8 +18,8 @@ namespace {
 
 struct Level
 {
-    std::string name;  // the directory's name in its parent
-    dev_t device;      // the parent's identity, to check the way back up
+    std::string name; // the directory's name in its parent
+    dev_t device;     // the parent's identity, to check the way back up
     ino_t inode;
 };
 
@@ -43,7 +43,9 @@ int clearFiles(int fd, std::string *subdirectory)
             continue;
         bool isDirectory = entry->d_type == DT_DIR;
         if (entry->d_type == DT_UNKNOWN) {
-            struct stat status {};
+            struct stat status
+            {
+            };
             if (::fstatat(fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
                 error = errno;
                 break;
@@ -67,7 +69,9 @@ int clearFiles(int fd, std::string *subdirectory)
 
 int remove(int parentFd, const QByteArray &name)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::fstatat(parentFd, name.constData(), &status, AT_SYMLINK_NOFOLLOW) != 0)
         return errno == ENOENT ? 0 : errno;
     if (!S_ISDIR(status.st_mode))
@@ -83,7 +87,9 @@ int remove(int parentFd, const QByteArray &name)
         if ((error = clearFiles(fd, &subdirectory)) != 0)
             break;
         if (!subdirectory.empty()) {
-            struct stat here {};
+            struct stat here
+            {
+            };
             if (::fstat(fd, &here) != 0) {
                 error = errno;
                 break;
@@ -104,7 +110,9 @@ int remove(int parentFd, const QByteArray &name)
         const Level level = path.back();
         path.pop_back();
         const int parent = ::openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        struct stat up {};
+        struct stat up
+        {
+        };
         if (parent < 0 || ::fstat(parent, &up) != 0 || up.st_dev != level.device || up.st_ino != level.inode) {
             error = parent < 0 ? errno : ESTALE;
             if (parent >= 0)

@@ -34,8 +34,8 @@ bool WriterLock::acquire(std::chrono::milliseconds patience)
     const QString directory = QFileInfo(m_path).path();
     if (m_fd < 0) {
         // O_NOFOLLOW: a link planted in place of the lock file is refused, not followed.
-        m_fd = ::open(QFile::encodeName(m_path).constData(),
-                      O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
+        m_fd =
+            ::open(QFile::encodeName(m_path).constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0600);
         if (m_fd < 0) {
             m_error = errno == EACCES || errno == EPERM || errno == EROFS
                 ? QStringLiteral("没有权限锁定数据目录“%1”。").arg(directory)
@@ -57,10 +57,9 @@ bool WriterLock::acquire(std::chrono::milliseconds patience)
         }
         if (deadline.hasExpired()) {
             const qint64 pid = holderPid();
-            m_error = pid > 0 ? QStringLiteral("另一个 Holdra 进程（进程号 %1）正在使用数据目录“%2”。")
-                                    .arg(pid)
-                                    .arg(directory)
-                              : QStringLiteral("另一个 Holdra 进程正在使用数据目录“%1”。").arg(directory);
+            m_error = pid > 0
+                ? QStringLiteral("另一个 Holdra 进程（进程号 %1）正在使用数据目录“%2”。").arg(pid).arg(directory)
+                : QStringLiteral("另一个 Holdra 进程正在使用数据目录“%1”。").arg(directory);
             return false;
         }
         QThread::msleep(ulong(std::min<qint64>(pauseMs, std::max<qint64>(1, deadline.remainingTime()))));

@@ -31,7 +31,9 @@ std::optional<StashItem> DuplicateProbe::repeatedItem(const QUrl &url) const
     const int fd = ::open(nativePathOf(url).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return std::nullopt;
-    struct stat status {};
+    struct stat status
+    {
+    };
     std::optional<StashItem> repeated;
     if (::fstat(fd, &status) == 0 && S_ISREG(status.st_mode)) {
         const auto sameSize = m_itemsBySize.constFind(qint64(status.st_size));

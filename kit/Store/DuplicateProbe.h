@@ -5,8 +5,8 @@
 #include <QByteArray>
 #include <QHash>
 #include <QList>
-#include <QUrl>
 #include <QString>
+#include <QUrl>
 
 #include <optional>
 

@@ -84,7 +84,8 @@ int ImportJob::start(const QList<Entry> &entries, Done done)
     m_batches.append(batch);
     m_pool.start([this, batch] {
         copyAll(*batch);
-        QMetaObject::invokeMethod(this, [this, batch] { commit(batch); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, batch] { commit(batch); }, Qt::QueuedConnection);
     });
     if (m_running++ == 0) {
         m_progressTimer.start();

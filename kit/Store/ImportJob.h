@@ -6,10 +6,10 @@
 #include <QList>
 #include <QObject>
 #include <QSet>
-#include <QUuid>
 #include <QThreadPool>
 #include <QTimer>
 #include <QUrl>
+#include <QUuid>
 
 #include <atomic>
 #include <functional>

@@ -26,7 +26,10 @@ namespace holdra {
 
 namespace {
 
-QDateTime currentTime() { return QDateTime::currentDateTimeUtc(); }
+QDateTime currentTime()
+{
+    return QDateTime::currentDateTimeUtc();
+}
 
 // The first component of a stored path: the item directory that remove() deletes.
 QString itemDirectoryOf(const QString &relativePath)
@@ -74,8 +77,8 @@ auto loadOrSetAside(Store &store, std::optional<FileStorageError> &refusal, cons
 
 StashStore::StashStore(std::unique_ptr<StashMetadataStoring> metadataStore,
                        std::unique_ptr<TrashMetadataStoring> trashMetadataStore,
-                       std::unique_ptr<StashFileStoring> fileStorage, int trashRetentionDays,
-                       Clock now, QObject *parent)
+                       std::unique_ptr<StashFileStoring> fileStorage, int trashRetentionDays, Clock now,
+                       QObject *parent)
     : QObject(parent)
     , m_metadataStore(std::move(metadataStore))
     , m_trashMetadataStore(std::move(trashMetadataStore))
@@ -92,8 +95,8 @@ StashStore::Opening StashStore::makeDefault()
     return open(AppPaths::supportDirectory());
 }
 
-StashStore::Opening StashStore::open(const QString &supportDirectory, int trashRetentionDays,
-                                     Clock now, std::chrono::milliseconds patience)
+StashStore::Opening StashStore::open(const QString &supportDirectory, int trashRetentionDays, Clock now,
+                                     std::chrono::milliseconds patience)
 {
     const QDir directory(supportDirectory);
     if (const QString error = SupportDirectory::makePrivate(directory.path()); !error.isEmpty())
@@ -141,9 +144,8 @@ void StashStore::load()
     setItems(loadOrSetAside(*m_metadataStore, m_itemsRefusal, "metadata.json", m_reading));
 
     QList<TrashedItem> trash = loadOrSetAside(*m_trashMetadataStore, m_trashRefusal, "trash.json", m_reading);
-    std::stable_sort(trash.begin(), trash.end(), [](const TrashedItem &a, const TrashedItem &b) {
-        return a.trashedAt > b.trashedAt;
-    });
+    std::stable_sort(trash.begin(), trash.end(),
+                     [](const TrashedItem &a, const TrashedItem &b) { return a.trashedAt > b.trashedAt; });
     setTrashItems(std::move(trash));
 
     QSet<QUuid> activeIds;
@@ -222,8 +224,7 @@ QList<StashItem> StashStore::insert(QList<StashItem> candidates)
                         } catch (const FileStorageError &) {
                         }
                     }
-                    duplicates.append(known != knownHashes.cend() ? m_items[*known]
-                                                                   : accepted[*earlier]);
+                    duplicates.append(known != knownHashes.cend() ? m_items[*known] : accepted[*earlier]);
                     continue;
                 }
                 acceptedHashes.insert(*hash, accepted.size());
@@ -314,7 +315,8 @@ StashStore::ImageDataResult StashStore::addImageData(const QByteArray &data, con
     return result;
 }
 
-StashItem StashStore::addAudio(const QByteArray &data, const QString &suggestedName, std::optional<double> durationSeconds)
+StashItem StashStore::addAudio(const QByteArray &data, const QString &suggestedName,
+                               std::optional<double> durationSeconds)
 {
     const StoredFile stored = m_fileStorage->importData(data, suggestedName, QStringLiteral("m4a"));
     rememberHash(stored);
@@ -327,8 +329,6 @@ StashItem StashStore::addAudio(const QByteArray &data, const QString &suggestedN
         return duplicates.first();
     return activeItem(item.id()).value_or(item);
 }
-
-StashItem StashStore::stageFile(const QUrl &url) { return makeItemForFile(url); }
 
 StashItem StashStore::stageImageData(const QByteArray &data, const QString &suggestedName, const QString &fileExtension)
 {
@@ -519,8 +519,8 @@ void StashStore::setLocked(bool locked, const QSet<QUuid> &ids)
 
 bool StashStore::setNote(const std::optional<QString> &note, const QUuid &id)
 {
-    const auto found = std::find_if(m_items.cbegin(), m_items.cend(),
-                                    [&id](const StashItem &item) { return item.id() == id; });
+    const auto found =
+        std::find_if(m_items.cbegin(), m_items.cend(), [&id](const StashItem &item) { return item.id() == id; });
     if (found == m_items.cend())
         return false;
     const std::optional<QString> normalized = StashItem::normalizedNote(note);
@@ -660,15 +660,14 @@ void StashStore::discardFreshCopies(const QList<StashItem> &items)
 
 bool StashStore::pinLockedItemsToTop()
 {
-    const auto firstUnlocked = std::find_if(m_items.cbegin(), m_items.cend(),
-                                            [](const StashItem &item) { return !item.locked(); });
-    const bool lockedBelow = std::any_of(firstUnlocked, m_items.cend(),
-                                         [](const StashItem &item) { return item.locked(); });
+    const auto firstUnlocked =
+        std::find_if(m_items.cbegin(), m_items.cend(), [](const StashItem &item) { return !item.locked(); });
+    const bool lockedBelow =
+        std::any_of(firstUnlocked, m_items.cend(), [](const StashItem &item) { return item.locked(); });
     if (!lockedBelow)
         return false;
     QList<StashItem> items = m_items;
-    std::stable_partition(items.begin(), items.end(),
-                          [](const StashItem &item) { return item.locked(); });
+    std::stable_partition(items.begin(), items.end(), [](const StashItem &item) { return item.locked(); });
     setItems(std::move(items));
     return true;
 }
@@ -710,7 +709,8 @@ int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
     for (const StashItem &item : std::as_const(m_items)) {
         // Only a copy whose size some text allows is looked into, and one read before is recalled.
         const TextCopyMemo::Copy copy = isTxtFileItem(item) && item.relativePath()
-            ? TextCopyMemo::look(m_fileStorage->rootDirectory() + u'/' + *item.relativePath()) : TextCopyMemo::Copy();
+            ? TextCopyMemo::look(m_fileStorage->rootDirectory() + u'/' + *item.relativePath())
+            : TextCopyMemo::Copy();
         if (!TextFileContent::contains(sizes, copy.size))
             continue;
         std::optional<std::optional<QString>> text = memo.recalled(*item.relativePath(), copy);
@@ -737,8 +737,7 @@ int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
 StashItem StashStore::makeItemForFile(const QUrl &url)
 {
     if (!url.isLocalFile())
-        throw FileStorageError::sourceUnreadable(url.fileName().isEmpty() ? url.toDisplayString()
-                                                                          : url.fileName());
+        throw FileStorageError::sourceUnreadable(url.fileName().isEmpty() ? url.toDisplayString() : url.fileName());
     // A name that is not UTF-8 (from the command line) stays the file it names instead of turning into U+FFFD.
     const StoredFile stored = m_fileStorage->importFile(DuplicateProbe::nativePathOf(url));
     // The URL's form may not say it is a folder (a dropped path has no trailing
@@ -792,8 +791,8 @@ QSet<QString> StashStore::referencedItemDirectories() const
 
 std::optional<StashItem> StashStore::activeItem(const QUuid &id) const
 {
-    const auto found = std::find_if(m_items.cbegin(), m_items.cend(),
-                                    [&](const StashItem &item) { return item.id() == id; });
+    const auto found =
+        std::find_if(m_items.cbegin(), m_items.cend(), [&](const StashItem &item) { return item.id() == id; });
     return found == m_items.cend() ? std::nullopt : std::optional<StashItem>(*found);
 }
 

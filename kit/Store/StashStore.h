@@ -74,10 +74,8 @@ public:
     // Reads nothing; call load(). Retention is at least one day; the clock (the
     // current time when empty) dates trash entries and their expiry.
     StashStore(std::unique_ptr<StashMetadataStoring> metadataStore,
-               std::unique_ptr<TrashMetadataStoring> trashMetadataStore,
-               std::unique_ptr<StashFileStoring> fileStorage,
-               int trashRetentionDays = defaultTrashRetentionDays, Clock now = {},
-               QObject *parent = nullptr);
+               std::unique_ptr<TrashMetadataStoring> trashMetadataStore, std::unique_ptr<StashFileStoring> fileStorage,
+               int trashRetentionDays = defaultTrashRetentionDays, Clock now = {}, QObject *parent = nullptr);
     ~StashStore() override;
 
     // The application's store over AppPaths::supportDirectory(), loaded.
@@ -86,9 +84,8 @@ public:
     // at most `patience` for another writer) for the store's lifetime, clears
     // what a killed writer left half made, then loads. While another store keeps
     // the directory, no store is made and the message says why.
-    static Opening open(const QString &supportDirectory,
-                        int trashRetentionDays = defaultTrashRetentionDays, Clock now = {},
-                        std::chrono::milliseconds patience = writerPatience);
+    static Opening open(const QString &supportDirectory, int trashRetentionDays = defaultTrashRetentionDays,
+                        Clock now = {}, std::chrono::milliseconds patience = writerPatience);
     // A store for looking only: no lock, nothing created, repaired or written
     // (also on a full disk or a read-only directory); every change is refused.
     // Only the snapshot of the list, a cache outside the directory, is refreshed.
@@ -122,17 +119,13 @@ public:
     // Failures are collected per file, never thrown.
     AddFilesResult addFiles(const QList<QUrl> &urls);
     // These throw FileStorageError and leave the lists untouched when storing fails.
-    ImageDataResult addImageData(const QByteArray &data, const QString &suggestedName,
-                                 const QString &fileExtension);
+    ImageDataResult addImageData(const QByteArray &data, const QString &suggestedName, const QString &fileExtension);
     // The new recording, or the existing item it duplicates.
-    StashItem addAudio(const QByteArray &data, const QString &suggestedName,
-                       std::optional<double> durationSeconds);
+    StashItem addAudio(const QByteArray &data, const QString &suggestedName, std::optional<double> durationSeconds);
     // Copies into storage without inserting; commit with insert().
-    StashItem stageFile(const QUrl &url);
-    StashItem stageImageData(const QByteArray &data, const QString &suggestedName,
-                             const QString &fileExtension);
-    StashItem stageAudioData(const QByteArray &data, const QString &suggestedName,
-                             const QString &fileExtension);
+    StashItem stageFile(const QUrl &url) { return makeItemForFile(url); }
+    StashItem stageImageData(const QByteArray &data, const QString &suggestedName, const QString &fileExtension);
+    StashItem stageAudioData(const QByteArray &data, const QString &suggestedName, const QString &fileExtension);
     // The item for a copy that the file storage made of a file or folder (perhaps on
     // another thread), to commit with insert(); the hash taken while copying is kept.
     StashItem itemForStoredFile(const StoredFile &stored, bool isDirectory);

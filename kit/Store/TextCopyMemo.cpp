@@ -56,7 +56,9 @@ QString TextCopyMemo::defaultPath(const QString &supportDirectory)
 
 TextCopyMemo::Copy TextCopyMemo::look(const QString &path)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
         return {};
     return {qint64(status.st_size), qint64(status.st_ctim.tv_sec) * 1'000'000'000 + status.st_ctim.tv_nsec,

@@ -38,9 +38,13 @@ constexpr qint64 longestCanonicalDecomposition = 4;
 qint64 asciiSingletonBytes(uint point)
 {
     switch (point) {
-    case 'K': case '`': return 3;
-    case ';': return 2;
-    default: return 1;
+    case 'K':
+    case '`':
+        return 3;
+    case ';':
+        return 2;
+    default:
+        return 1;
     }
 }
 
@@ -106,8 +110,7 @@ QList<SizeRange> possibleFileSizes(const QString &text)
 
 QList<SizeRange> merged(QList<SizeRange> ranges)
 {
-    std::sort(ranges.begin(), ranges.end(),
-              [](const SizeRange &a, const SizeRange &b) { return a.least < b.least; });
+    std::sort(ranges.begin(), ranges.end(), [](const SizeRange &a, const SizeRange &b) { return a.least < b.least; });
     QList<SizeRange> result;
     for (const SizeRange &range : std::as_const(ranges)) {
         if (!result.isEmpty() && range.least <= result.last().most + 1)

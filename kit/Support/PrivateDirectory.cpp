@@ -29,7 +29,9 @@ QString makeOne(const QString &path)
         return {};
     if (errno != EEXIST)
         return errnoText(path, errno);
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::lstat(native.constData(), &info) != 0)
         return errnoText(path, errno);
     if (!S_ISDIR(info.st_mode))

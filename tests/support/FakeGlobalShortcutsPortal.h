@@ -21,7 +21,11 @@ public:
     static constexpr auto path = "/org/freedesktop/portal/desktop";
     static constexpr auto interface = "org.freedesktop.portal.GlobalShortcuts";
 
-    explicit FakeGlobalShortcutsPortal(QDBusConnection bus) : m_bus(bus) { PortalShortcut::registerDBusTypes(); }
+    explicit FakeGlobalShortcutsPortal(QDBusConnection bus)
+        : m_bus(bus)
+    {
+        PortalShortcut::registerDBusTypes();
+    }
     ~FakeGlobalShortcutsPortal() override { vanish(); }
 
     bool appear()
@@ -48,8 +52,8 @@ public:
 
     void activate(const QString &session, const QString &id)
     {
-        QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(path), QLatin1String(interface),
-                                                         QStringLiteral("Activated"));
+        QDBusMessage signal =
+            QDBusMessage::createSignal(QLatin1String(path), QLatin1String(interface), QStringLiteral("Activated"));
         signal << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(1) << QVariantMap();
         m_bus.send(signal);
     }
@@ -75,13 +79,14 @@ public:
         const QVariantList arguments = message.arguments();
         const QVariantMap options = qdbus_cast<QVariantMap>(arguments.last());
         QString sender = message.service().mid(1).replace(u'.', u'_');
-        const QString request = QStringLiteral("%1/request/%2/%3")
-                                    .arg(QLatin1String(path), sender, options.value(QStringLiteral("handle_token")).toString());
+        const QString request =
+            QStringLiteral("%1/request/%2/%3")
+                .arg(QLatin1String(path), sender, options.value(QStringLiteral("handle_token")).toString());
         connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
         if (message.member() == QLatin1String("CreateSession")) {
-            const QString session = QStringLiteral("%1/session/%2/%3")
-                                        .arg(QLatin1String(path), sender,
-                                             options.value(QStringLiteral("session_handle_token")).toString())
+            const QString session =
+                QStringLiteral("%1/session/%2/%3")
+                    .arg(QLatin1String(path), sender, options.value(QStringLiteral("session_handle_token")).toString())
                 + QString::number(sessions.size());
             sessions.append(session);
             respond(connection, request, 0, {{QStringLiteral("session_handle"), session}});

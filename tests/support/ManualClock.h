@@ -19,8 +19,8 @@ public:
 
     void runAfter(Duration delay, QObject *context, std::function<void()> action) override
     {
-        m_pending.push_back({m_now + std::max(delay, Duration::zero()), m_sequence++,
-                             QPointer<QObject>(context), std::move(action)});
+        m_pending.push_back(
+            {m_now + std::max(delay, Duration::zero()), m_sequence++, QPointer<QObject>(context), std::move(action)});
     }
 
     // Moves time forward by `step`, running every call that falls due on the way,
@@ -29,11 +29,10 @@ public:
     {
         const Duration target = m_now + step;
         for (;;) {
-            const auto next = std::min_element(m_pending.begin(), m_pending.end(),
-                                               [](const Pending &a, const Pending &b) {
-                                                   return std::tie(a.due, a.sequence)
-                                                          < std::tie(b.due, b.sequence);
-                                               });
+            const auto next =
+                std::min_element(m_pending.begin(), m_pending.end(), [](const Pending &a, const Pending &b) {
+                    return std::tie(a.due, a.sequence) < std::tie(b.due, b.sequence);
+                });
             if (next == m_pending.end() || next->due > target)
                 break;
             Pending call = std::move(*next);

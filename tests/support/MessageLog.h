@@ -11,7 +11,11 @@ namespace holdra::test {
 class MessageLog
 {
 public:
-    MessageLog() { m_previous = qInstallMessageHandler(&MessageLog::handle); current() = this; }
+    MessageLog()
+    {
+        m_previous = qInstallMessageHandler(&MessageLog::handle);
+        current() = this;
+    }
     ~MessageLog()
     {
         qInstallMessageHandler(m_previous);

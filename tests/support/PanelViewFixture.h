@@ -7,10 +7,10 @@
 #include "Panel/NotchController.h"
 #include "Panel/NotchWindow.h"
 #include "Panel/StashItemPresentation.h"
+#include "QuickItems.h"
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
-#include "QuickItems.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -106,8 +106,9 @@ protected:
             return nullptr;
         const bool ready = waitFor([&] { return shown->isActive() && root() != nullptr && root()->hasActiveFocus(); });
         EXPECT_TRUE(ready) << "active " << shown->isActive() << ", panel " << (root() != nullptr) << ", focus "
-                           << (shown->activeFocusItem() ? qPrintable(shown->activeFocusItem()->metaObject()->className())
-                                                         : "none");
+                           << (shown->activeFocusItem()
+                                   ? qPrintable(shown->activeFocusItem()->metaObject()->className())
+                                   : "none");
         return ready ? root() : nullptr;
     }
 
@@ -167,10 +168,7 @@ protected:
         QQuickItem *item = find(name);
         return item && effectivelyVisible(item);
     }
-    static bool waitFor(const std::function<bool()> &condition)
-    {
-        return QTest::qWaitFor(condition, waitLimitMs);
-    }
+    static bool waitFor(const std::function<bool()> &condition) { return QTest::qWaitFor(condition, waitLimitMs); }
 
     // Clicks the middle of `item` once it is laid out, shown and inside the window.
     [[nodiscard]] ::testing::AssertionResult click(QQuickItem *item, Qt::MouseButton button = Qt::LeftButton,
@@ -188,7 +186,7 @@ protected:
             if (!frames.wait(1000))
                 return false;
             return effectivelyVisible(item) && item->width() > 0 && item->height() > 0
-                   && QRectF(QPointF(), QSizeF(shown->size())).contains(centre());
+                && QRectF(QPointF(), QSizeF(shown->size())).contains(centre());
         });
         if (!ready)
             return ::testing::AssertionFailure() << qPrintable(item->objectName()) << " is not on screen";

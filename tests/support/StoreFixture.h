@@ -20,7 +20,9 @@ class CountingStore : public Interface
 {
 public:
     CountingStore(const QString &path, int &saves, bool &setAsideFails)
-        : m_json(path), m_saves(saves), m_setAsideFails(setAsideFails)
+        : m_json(path)
+        , m_saves(saves)
+        , m_setAsideFails(setAsideFails)
     {
     }
     QList<Element> load() override { return m_json.load(); }
@@ -69,7 +71,8 @@ protected:
     // A file item whose copy already lies in storage.
     StashItem storedItem(const QString &name, const QByteArray &bytes, bool locked = false) const
     {
-        StashItem item = StashItem::makeFile(DiskFileStorage(root()).importData(bytes, name, QString()), m_now.addDays(-1));
+        StashItem item =
+            StashItem::makeFile(DiskFileStorage(root()).importData(bytes, name, QString()), m_now.addDays(-1));
         item.setLocked(locked);
         return item;
     }

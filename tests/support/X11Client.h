@@ -14,7 +14,10 @@ namespace holdra::test {
 class X11Client
 {
 public:
-    X11Client() : m_connection(xcb_connect(nullptr, nullptr)) {}
+    X11Client()
+        : m_connection(xcb_connect(nullptr, nullptr))
+    {
+    }
     ~X11Client() { xcb_disconnect(m_connection); }
 
     X11Client(const X11Client &) = delete;
@@ -32,8 +35,8 @@ public:
         bool grabbed = codes && *codes != XCB_NO_SYMBOL;
         for (xcb_keycode_t *c = codes; c && *c != XCB_NO_SYMBOL; ++c) {
             xcb_generic_error_t *error = xcb_request_check(
-                m_connection, xcb_grab_key_checked(m_connection, 0, root(), modifiers, *c,
-                                                   XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+                m_connection,
+                xcb_grab_key_checked(m_connection, 0, root(), modifiers, *c, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
             grabbed = grabbed && !error;
             std::free(error);
         }
@@ -49,7 +52,10 @@ public:
     }
 
 private:
-    void xcb_aux_sync() { std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr)); }
+    void xcb_aux_sync()
+    {
+        std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
+    }
 
     xcb_connection_t *m_connection;
 };

@@ -58,9 +58,8 @@ private:
     {
         // -displayfd 1: Xvfb chooses a free display and writes its number to stdout.
         m_server.setProgram(QStringLiteral("Xvfb"));
-        m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
-                               QStringLiteral("-screen"), QStringLiteral("0"), screenSize,
-                               QStringLiteral("-nolisten"), QStringLiteral("tcp"),
+        m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                               QStringLiteral("0"), screenSize, QStringLiteral("-nolisten"), QStringLiteral("tcp"),
                                QStringLiteral("-noreset")});
         m_server.setProcessChannelMode(QProcess::SeparateChannels);
         m_server.setStandardErrorFile(QProcess::nullDevice());
@@ -141,10 +140,10 @@ private:
 };
 
 // Test bodies that need the X server of an X11*Test suite start with this.
-#define HOLDRA_SKIP_WITHOUT_X11()                                                          \
-    do {                                                                                   \
-        if (QGuiApplication::platformName() != QLatin1String("xcb"))                       \
-            GTEST_SKIP() << "needs an X server (Xvfb and openbox)";                        \
+#define HOLDRA_SKIP_WITHOUT_X11()                                                                                      \
+    do {                                                                                                               \
+        if (QGuiApplication::platformName() != QLatin1String("xcb"))                                                   \
+            GTEST_SKIP() << "needs an X server (Xvfb and openbox)";                                                    \
     } while (false)
 
 } // namespace holdra::test

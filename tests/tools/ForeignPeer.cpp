@@ -35,8 +35,9 @@ int listenOn(const char *path)
 {
     sockaddr_un address;
     const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    if (server < 0 || !addressOf(path, address) || ::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
-        || ::chmod(path, 0777) != 0 || ::listen(server, 4) != 0) {
+    if (server < 0 || !addressOf(path, address)
+        || ::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || ::chmod(path, 0777) != 0
+        || ::listen(server, 4) != 0) {
         std::printf("cannot listen: %s\n", std::strerror(errno));
         return 2;
     }

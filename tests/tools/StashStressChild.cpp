@@ -57,7 +57,8 @@ QSet<QUuid> someOf(const QList<Entry> &entries, QRandomGenerator &random, quint3
 
 QString writeSource(const QString &scratch, QRandomGenerator &random, int serial)
 {
-    const QString path = QDir(scratch).filePath(u"source-%1-%2.bin"_s.arg(QCoreApplication::applicationPid()).arg(serial));
+    const QString path =
+        QDir(scratch).filePath(u"source-%1-%2.bin"_s.arg(QCoreApplication::applicationPid()).arg(serial));
     // Unique bytes, so no add is ever turned away as a duplicate.
     QByteArray bytes = QByteArray::number(random.generate64()) + ' ' + path.toUtf8() + '\n';
     bytes.append(QByteArray(int(random.bounded(1, 256 * 1024)), char('a' + serial % 26)));

@@ -87,11 +87,14 @@ int run(const QStringList &args)
     if (command == u"activate")
         return call(service, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"),
                     QStringLiteral("Activate"), {0, 0})
-                   .type() == QDBusMessage::ReplyMessage ? 0 : 1;
+                    .type()
+                == QDBusMessage::ReplyMessage
+            ? 0
+            : 1;
     if (command == u"property") {
-        const QDBusMessage reply = call(service, QStringLiteral("/StatusNotifierItem"),
-                                        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"),
-                                        {QStringLiteral("org.kde.StatusNotifierItem"), args.value(3)});
+        const QDBusMessage reply =
+            call(service, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.freedesktop.DBus.Properties"),
+                 QStringLiteral("Get"), {QStringLiteral("org.kde.StatusNotifierItem"), args.value(3)});
         std::printf("%s\n", qPrintable(reply.arguments().value(0).value<QDBusVariant>().variant().toString()));
         return reply.type() == QDBusMessage::ReplyMessage ? 0 : 1;
     }
@@ -104,8 +107,12 @@ int run(const QStringList &args)
     for (const auto &[id, label] : rows) {
         if (command == u"click" && label == args.value(3))
             return call(service, QStringLiteral("/MenuBar"), QStringLiteral("com.canonical.dbusmenu"),
-                        QStringLiteral("Event"), {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u})
-                       .type() == QDBusMessage::ReplyMessage ? 0 : 1;
+                        QStringLiteral("Event"),
+                        {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u})
+                        .type()
+                    == QDBusMessage::ReplyMessage
+                ? 0
+                : 1;
     }
     return 2;
 }

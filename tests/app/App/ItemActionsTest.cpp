@@ -158,8 +158,8 @@ TEST_F(ItemActionsTest, RevealAsksTheFileManagerAndElseOpensTheFolder)
     opened.clear();
     ASSERT_TRUE(bus.addActivatable("org.freedesktop.FileManager1", "/bin/false"));
     QDBusConnection service = bus.connect();
-    service.call(QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                "org.freedesktop.DBus", "ReloadConfig"));
+    service.call(QDBusMessage::createMethodCall("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                                                "ReloadConfig"));
     actions().reveal(file);
     EXPECT_TRUE(QTest::qWaitFor([&] { return !opened.isEmpty(); }, 15000));
     EXPECT_EQ(opened, QList<QUrl>{folder});
@@ -198,8 +198,8 @@ TEST_F(ItemActionsTest, ADragCarriesEveryItemAndComesBackAsAlreadyStashed)
 
     std::unique_ptr<QMimeData> data = actions().dragData({image, text, page, song});
     const QString textFile = actions().textDragDirectory(text) + u'/' + text.txtFileName();
-    EXPECT_EQ(data->urls(), (QList<QUrl>{copyOf(image), QUrl::fromLocalFile(textFile),
-                                         QUrl("https://example.com/x"), copyOf(song)}));
+    EXPECT_EQ(data->urls(),
+              (QList<QUrl>{copyOf(image), QUrl::fromLocalFile(textFile), QUrl("https://example.com/x"), copyOf(song)}));
     EXPECT_EQ(data->data("x-special/gnome-copied-files"),
               "copy\n" + copyOf(image).toEncoded() + '\n' + QUrl::fromLocalFile(textFile).toEncoded() + '\n'
                   + copyOf(song).toEncoded());
@@ -213,8 +213,8 @@ TEST_F(ItemActionsTest, ADragCarriesEveryItemAndComesBackAsAlreadyStashed)
 
     // The text's file lives in a private folder and is replaced by the next drag.
     EXPECT_TRUE(textFile.contains("HoldraDrag/" + text.id().toString(QUuid::WithoutBraces).toUpper() + '/'));
-    const QFile::Permissions others = QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther
-        | QFile::WriteOther | QFile::ExeOther;
+    const QFile::Permissions others =
+        QFile::ReadGroup | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     EXPECT_FALSE(QFileInfo(actions().textDragDirectory(text)).permissions() & others);
     text.setDisplayName(QStringLiteral("改名"));
     actions().dragData({text});

@@ -25,7 +25,10 @@ protected:
     }
 
     // Drops and opened files are copied off the main thread; true once committed.
-    bool imported() { return waitFor([this] { return !controller().importJob()->isBusy(); }); }
+    bool imported()
+    {
+        return waitFor([this] { return !controller().importJob()->isBusy(); });
+    }
 
     QUrl missing() const { return QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("gone.txt"))); }
 
@@ -128,7 +131,8 @@ TEST_F(ItemTransferTest, AForwardedAddCopiesOffTheMainThreadAndAnswersInTurnOnce
     const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", runtime);
     const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", oldRuntime); });
-    QFile::setPermissions(QString::fromLocal8Bit(runtime), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(QString::fromLocal8Bit(runtime),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     openStore();
     m_store->addFiles({source(QStringLiteral("old.txt"), "old")});
     ASSERT_TRUE(transfer().listenForOtherInstances());
@@ -144,7 +148,8 @@ TEST_F(ItemTransferTest, AForwardedAddCopiesOffTheMainThreadAndAnswersInTurnOnce
     const StashItem added = m_store->items().first();
     EXPECT_EQ(added.displayName(), QStringLiteral("new.txt"));
     EXPECT_EQ(QString::fromUtf8(lines[0]), cli::ItemFormatter::line(added));
-    EXPECT_EQ(QString::fromUtf8(lines[1]), cli::ItemFormatter::line(m_store->items().last()) + QStringLiteral("\t「old.txt」已存在"));
+    EXPECT_EQ(QString::fromUtf8(lines[1]),
+              cli::ItemFormatter::line(m_store->items().last()) + QStringLiteral("\t「old.txt」已存在"));
     EXPECT_TRUE(answer->err.contains("gone.txt")) << answer->err.constData();
 
     auto huge = forward({"add", QFile::encodeName(endlessFile().toLocalFile())});

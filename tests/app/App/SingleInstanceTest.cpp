@@ -34,7 +34,7 @@ auto scopedVariable(const char *name, const QByteArray &value)
 }
 
 // The client blocks, so it runs beside the event loop that serves it.
-template <typename Call>
+template<typename Call>
 auto inBackground(Call call)
 {
     auto result = std::async(std::launch::async, call);

@@ -94,7 +94,8 @@ protected:
 
     static int idOf(const QList<DBusMenuLayoutItem> &entries, const QString &text)
     {
-        const auto found = std::find_if(entries.begin(), entries.end(), [&](const auto &e) { return label(e) == text; });
+        const auto found =
+            std::find_if(entries.begin(), entries.end(), [&](const auto &e) { return label(e) == text; });
         return found == entries.end() ? -1 : found->id;
     }
 
@@ -159,7 +160,9 @@ TEST_F(StatusItemControllerTest, ThereIsAlwaysOneIconWhicheverTrayHostComesAndGo
     FakeWatcher successor;
     QDBusConnection successorBus = bus.connect();
     ASSERT_TRUE(successorBus.registerVirtualObject(u"/StatusNotifierWatcher"_s, &successor));
-    ASSERT_EQ(successorBus.interface()->registerService(watcherName, QDBusConnectionInterface::ReplaceExistingService).value(),
+    ASSERT_EQ(successorBus.interface()
+                  ->registerService(watcherName, QDBusConnectionInterface::ReplaceExistingService)
+                  .value(),
               QDBusConnectionInterface::ServiceRegistered);
     EXPECT_TRUE(QTest::qWaitFor([&] { return successor.registrations.size() == 2; }, 5000));
 }
@@ -200,8 +203,7 @@ TEST_F(StatusItemControllerTest, APrimaryClickTogglesThePanelOnceFromEitherTray)
 
     EXPECT_EQ(call(path, sniInterface, u"Activate"_s, {10, 10}).type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(call(path, sniInterface, u"SecondaryActivate"_s, {10, 10}).type(), QDBusMessage::ReplyMessage);
-    EXPECT_EQ(call(path, sniInterface, u"Scroll"_s, {120, u"vertical"_s}).type(),
-              QDBusMessage::ReplyMessage);
+    EXPECT_EQ(call(path, sniInterface, u"Scroll"_s, {120, u"vertical"_s}).type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(toggle.count(), 1);
 
     // The press of this click closed the open panel (outside it): the click is spent.

@@ -3,8 +3,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QRegularExpression>
 #include <QImage>
+#include <QRegularExpression>
 #include <gtest/gtest.h>
 
 using namespace holdra;

@@ -28,8 +28,8 @@ protected:
     {
         QQmlComponent component(&m_engine);
         component.setData("import Holdra\nThumbnailView {}", QUrl());
-        m_view.reset(qobject_cast<QQuickItem *>(component.createWithInitialProperties(
-            {{u"url"_s, QUrl::fromLocalFile(file)}})));
+        m_view.reset(
+            qobject_cast<QQuickItem *>(component.createWithInitialProperties({{u"url"_s, QUrl::fromLocalFile(file)}})));
         if (!m_view) {
             ADD_FAILURE() << component.errorString().toStdString();
             return nullptr;

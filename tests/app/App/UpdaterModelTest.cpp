@@ -19,14 +19,14 @@ QByteArray feed(const QByteArray &items)
 {
     return "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
            "<rss version=\"2.0\" xmlns:sparkle=\"http://www.andymatuschak.org/xml-namespaces/sparkle\">"
-           "<channel><title>Holdra</title>" + items + "</channel></rss>";
+           "<channel><title>Holdra</title>"
+        + items + "</channel></rss>";
 }
 
 QByteArray item(const QByteArray &version, const QByteArray &link, const QByteArray &notes = {})
 {
     return "<item><title>Holdra " + version + "</title><sparkle:shortVersionString>" + version
-        + "</sparkle:shortVersionString><link>" + link + "</link><description>" + notes
-        + "</description></item>";
+        + "</sparkle:shortVersionString><link>" + link + "</link><description>" + notes + "</description></item>";
 }
 
 // A loopback server with one answer: a fixed response, or a header that
@@ -38,7 +38,8 @@ public:
     enum class Pace { Fixed, Flood, Trickle };
 
     explicit HttpServer(Pace pace, QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n")
-        : m_pace(pace), m_head(std::move(head))
+        : m_pace(pace)
+        , m_head(std::move(head))
     {
         QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
             QTcpSocket *socket = m_server.nextPendingConnection();
@@ -102,7 +103,10 @@ protected:
         QDateTime current = QDateTime(QDate(2026, 3, 1), QTime(9, 30), QTimeZone::utc());
         QDateTime now() const { return current; }
         void advance(std::chrono::seconds step) { current = current.addSecs(step.count()); }
-        UpdaterModel::Clock function() { return [this] { return current; }; }
+        UpdaterModel::Clock function()
+        {
+            return [this] { return current; };
+        }
     } clock;
 };
 
@@ -111,7 +115,10 @@ protected:
 TEST_F(UpdaterModelTest, VersionsCompareNumericallyPartByPart)
 {
     const std::tuple<const char *, const char *, int> cases[] = {
-        {"1.10", "1.9", 1}, {"1.2", "1.2.0", 0}, {"0.9.9", "1", -1}, {"v2.0-beta", "2.0", 0},
+        {"1.10", "1.9", 1},
+        {"1.2", "1.2.0", 0},
+        {"0.9.9", "1", -1},
+        {"v2.0-beta", "2.0", 0},
         // Parts too long for any integer type still compare.
         {"1.99999999999999999999999", "1.99999999999999999999998", 1},
     };
@@ -122,9 +129,9 @@ TEST_F(UpdaterModelTest, VersionsCompareNumericallyPartByPart)
 TEST_F(UpdaterModelTest, TheNewestItemOfTheFeedIsOfferedWhenItIsNewerWithASafeLink)
 {
     UpdaterModel model(defaults,
-                       feedFile(feed(item("1.1.0", "https://example.invalid/1.1") +
-                                     item("1.10.0", "https://example.invalid/1.10", "<![CDATA[新的<b>功能</b>]]>") +
-                                     item("1.3", "https://example.invalid/1.3"))),
+                       feedFile(feed(item("1.1.0", "https://example.invalid/1.1")
+                                     + item("1.10.0", "https://example.invalid/1.10", "<![CDATA[新的<b>功能</b>]]>")
+                                     + item("1.3", "https://example.invalid/1.3"))),
                        u"1.2.0"_s, clock.function());
     EXPECT_EQ(model.lastCheckText(), u"从未"_s);
     ASSERT_TRUE(check(model));

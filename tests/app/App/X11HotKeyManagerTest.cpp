@@ -28,8 +28,7 @@ bool type(const QString &keys)
     X11HotKeyGrabber sentinel;
     sentinel.grab(f9Keysym, 0);
     QSignalSpy done(&sentinel, &X11HotKeyGrabber::activated);
-    return QProcess::execute(u"xdotool"_s, {u"key"_s, keys, u"F9"_s}) == 0
-        && done.wait(5000);
+    return QProcess::execute(u"xdotool"_s, {u"key"_s, keys, u"F9"_s}) == 0 && done.wait(5000);
 }
 
 class X11HotKeyManagerTest : public ::testing::Test

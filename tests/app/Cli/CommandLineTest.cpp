@@ -96,8 +96,8 @@ protected:
             for (const QString &argument : step.arguments)
                 arguments.append(argument.startsWith(u'$') ? m_ids[argument.mid(1)] : argument);
             const Outcome outcome = holdra(arguments, step.input);
-            const bool right = outcome.status == step.status && outcome.out.contains(step.out)
-                               && outcome.err.contains(step.err);
+            const bool right =
+                outcome.status == step.status && outcome.out.contains(step.out) && outcome.err.contains(step.err);
             EXPECT_TRUE(right) << "holdra " << step.arguments.join(u' ').toStdString() << " → " << outcome.status
                                << "\nout: " << outcome.out.toStdString() << "err: " << outcome.err.toStdString();
             wrong += right ? 0 : 1;
@@ -173,8 +173,11 @@ TEST_F(CommandLineTest, EverydayCommandsSayWhatTheyDidAndExitOneOnAnyFailure)
     const QString files = support() + u"/Files/"_s;
     EXPECT_EQ(run({
                   // Adding goes on past a path it cannot read, and says so.
-                  {{u"add"_s, u"--"_s, u"a.txt"_s, u"missing.txt"_s, u"docs"_s, u"-dash.txt"_s}, 1,
-                   u"\tfile\ta.txt\t"_s, u"无法读取原文件“missing.txt”。"_s, u"a"_s},
+                  {{u"add"_s, u"--"_s, u"a.txt"_s, u"missing.txt"_s, u"docs"_s, u"-dash.txt"_s},
+                   1,
+                   u"\tfile\ta.txt\t"_s,
+                   u"无法读取原文件“missing.txt”。"_s,
+                   u"a"_s},
                   {{u"add"_s, u"a.txt"_s}, 0, u"「a.txt」已存在"_s},
                   {{u"add"_s, u"b.txt"_s}, 0, u"\tfile\tb.txt\t"_s, {}, u"b"_s},
                   {{u"add"_s, u"photo.png"_s}, 0, u"photo.png"_s},
@@ -219,16 +222,22 @@ TEST_F(CommandLineTest, EverydayCommandsSayWhatTheyDidAndExitOneOnAnyFailure)
     // An image is measured as it is stashed, from a terminal too.
     const QList<TrashedItem> trash =
         MetadataCodec::decodeTrash(holdra({u"list"_s, u"--trash"_s, u"--json"_s}).out.toUtf8());
-    EXPECT_TRUE(std::any_of(trash.begin(), trash.end(), [](const TrashedItem &entry) {
-        return entry.item.pixelSizeText() == u"30 × 20"_s;
-    }));
+    EXPECT_TRUE(std::any_of(trash.begin(), trash.end(),
+                            [](const TrashedItem &entry) { return entry.item.pixelSizeText() == u"30 × 20"_s; }));
 }
 
 TEST_F(CommandLineTest, UsageErrorsExitTwoAndTouchNothing)
 {
-    for (const QStringList &arguments :
-         {QStringList{u"add"_s}, {u"list"_s, u"--bogus"_s}, {u"list"_s, u"--search"_s}, {u"note"_s},
-          {u"check"_s, u"extra"_s}, {u"rm"_s}, {u"restore"_s}, {u"unlock"_s}, {u"path"_s}, {u"show"_s}})
+    for (const QStringList &arguments : {QStringList{u"add"_s},
+                                         {u"list"_s, u"--bogus"_s},
+                                         {u"list"_s, u"--search"_s},
+                                         {u"note"_s},
+                                         {u"check"_s, u"extra"_s},
+                                         {u"rm"_s},
+                                         {u"restore"_s},
+                                         {u"unlock"_s},
+                                         {u"path"_s},
+                                         {u"show"_s}})
         EXPECT_EQ(holdra(arguments).status, 2) << arguments.join(u' ').toStdString();
     const Outcome help = holdra({u"--help"_s});
     EXPECT_EQ(help.status, 0);
@@ -307,8 +316,7 @@ TEST_F(CommandLineTest, ChangesThatCannotBeSavedFailAndLookingStillWorks)
              QFile file(filler);
              if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
                  return false;
-             for (const QByteArray block(4096, 'f'); file.write(block) == block.size();) {
-             }
+             for (const QByteArray block(4096, 'f'); file.write(block) == block.size();) {}
              return true;
          },
          [&] { return QFile::remove(filler); }, u"磁盘空间不足，无法暂存。"_s},
@@ -322,9 +330,12 @@ TEST_F(CommandLineTest, ChangesThatCannotBeSavedFailAndLookingStillWorks)
     for (const auto &c : conditions) {
         SCOPED_TRACE(c.name);
         ASSERT_TRUE(c.set());
-        for (const QStringList &arguments :
-             {QStringList{u"add"_s, u"--text"_s, u"more"_s}, {u"add"_s, u"small.txt"_s}, {u"rm"_s, m_ids[u"k"_s]},
-              {u"restore"_s, m_ids[u"g"_s]}, {u"lock"_s, m_ids[u"k"_s]}, {u"note"_s, m_ids[u"k"_s], u"x"_s}}) {
+        for (const QStringList &arguments : {QStringList{u"add"_s, u"--text"_s, u"more"_s},
+                                             {u"add"_s, u"small.txt"_s},
+                                             {u"rm"_s, m_ids[u"k"_s]},
+                                             {u"restore"_s, m_ids[u"g"_s]},
+                                             {u"lock"_s, m_ids[u"k"_s]},
+                                             {u"note"_s, m_ids[u"k"_s], u"x"_s}}) {
             const Outcome refused = holdra(arguments);
             EXPECT_EQ(refused.status, 1) << arguments.join(u' ').toStdString();
             EXPECT_TRUE(refused.out.isEmpty()) << refused.out.toStdString();

@@ -39,11 +39,13 @@ public:
               "[Desktop Entry]\nType=Application\nName=Old\nExec=holdra %F\nMimeType=image/png;\n");
         write("viewer", "#!/bin/sh\nprintf '%s' \"$1\" > \"$0.opened\"\n");
         QFile::setPermissions(path("viewer"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        write("data/applications/viewer.desktop", "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + path("viewer")
-                                                      + " %f\nMimeType=application/pdf;\n");
+        write("data/applications/viewer.desktop",
+              "[Desktop Entry]\nType=Application\nName=Viewer\nExec=" + path("viewer")
+                  + " %f\nMimeType=application/pdf;\n");
         write("config/mimeapps.list", "[Default Applications]\nimage/png=holdra-old.desktop\n");
-        write("data/applications/mimeinfo.cache", "[MIME Cache]\napplication/pdf=viewer.desktop;\n"
-                                                  "image/png=holdra-old.desktop;\ntext/plain=com.tessavel.Holdra.desktop;\n");
+        write("data/applications/mimeinfo.cache",
+              "[MIME Cache]\napplication/pdf=viewer.desktop;\n"
+              "image/png=holdra-old.desktop;\ntext/plain=com.tessavel.Holdra.desktop;\n");
         QDir().mkpath(path("bin"));
         write("bin/holdra", "#!/bin/sh\n");
         QFile::setPermissions(path("bin/holdra"), QFile::ReadOwner | QFile::ExeOwner);
@@ -73,13 +75,14 @@ Desktop &desktop()
 
 TEST(DefaultApplicationTest, NeverHandsAFileBackToHoldra)
 {
-    struct Case {
+    struct Case
+    {
         const char *file;
         const char *contents;
         const char *said;
     };
     const Case cases[] = {
-        {"note.txt", "x", "默认应用是栖物匣自己"}, // the only entry that claims it is Holdra's
+        {"note.txt", "x", "默认应用是栖物匣自己"},  // the only entry that claims it is Holdra's
         {"photo.png", "x", "默认应用是栖物匣自己"}, // the default starts the holdra program
         {"blob.holdra-unknown", "\x01\x02\x03", "没有可以打开"},
     };

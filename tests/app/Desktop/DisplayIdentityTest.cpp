@@ -46,6 +46,5 @@ TEST(DisplayIdentityTest, AScreenWithoutEdidDataIsKnownByItsName)
     EXPECT_FALSE(idOf({u"VGA-1"_s, {}, u"Projector"_s, {}}).startsWith(u"runtime-"));
     const Screen nameless{{}, {}, {}, {}};
     EXPECT_FALSE(DisplayIdentity::identifier(nameless).has_value());
-    EXPECT_EQ(DisplayIdentity::identifiers({nameless, {u"left"_s, {}, {}, {}}}),
-              QStringList{u"runtime-left"_s});
+    EXPECT_EQ(DisplayIdentity::identifiers({nameless, {u"left"_s, {}, {}, {}}}), QStringList{u"runtime-left"_s});
 }

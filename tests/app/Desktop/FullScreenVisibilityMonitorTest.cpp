@@ -57,7 +57,10 @@ private:
 class FakeSource : public WindowListSource
 {
 public:
-    explicit FakeSource(FakeWindowList &list) : m_list(list) {}
+    explicit FakeSource(FakeWindowList &list)
+        : m_list(list)
+    {
+    }
     QList<WindowCoverageSnapshot> read() override { return m_list.read(); }
 
 private:
@@ -76,8 +79,8 @@ WindowCoverageSnapshot windowOf(qint32 pid, const QRectF &bounds, double alpha =
 class FullScreenVisibilityMonitorTest : public ::testing::Test
 {
 protected:
-    QList<FullScreenWindowDetector::DisplayBounds> m_displays{
-        {u"A"_s, {0, 0, 1920, 1080}}, {u"B"_s, {1920, 0, 1280, 1024}}};
+    QList<FullScreenWindowDetector::DisplayBounds> m_displays{{u"A"_s, {0, 0, 1920, 1080}},
+                                                              {u"B"_s, {1920, 0, 1280, 1024}}};
     FakeWindowList m_list;
     FullScreenVisibilityMonitor monitor{[this] { return m_displays; },
                                         [this] {

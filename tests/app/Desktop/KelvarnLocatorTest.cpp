@@ -1,5 +1,5 @@
-#include "Integration/KelvarnIntegrationContract.h"
 #include "Desktop/KelvarnLocator.h"
+#include "Integration/KelvarnIntegrationContract.h"
 
 #include <QDir>
 #include <QFile>
@@ -71,8 +71,9 @@ protected:
     static QString writeEntry(const QString &dir, const QString &id, const QByteArray &extra = {},
                               const QByteArray &exec = "true %u")
     {
-        return write(dir + '/' + id, "[Desktop Entry]\nType=Application\nName=Kelvarn\nExec=" + exec
-                                         + "\nMimeType=x-scheme-handler/kelvarn;\n" + extra);
+        return write(dir + '/' + id,
+                     "[Desktop Entry]\nType=Application\nName=Kelvarn\nExec=" + exec
+                         + "\nMimeType=x-scheme-handler/kelvarn;\n" + extra);
     }
     static void route(const QByteArray &handlers)
     {
@@ -122,8 +123,8 @@ TEST_F(KelvarnLocatorTest, TheSchemeRoutedElsewhereOrAHiddenCopyKeepsTheSegmentH
     writeEntry(systemApps(), kelvarnID, "X-KelvarnOpenTodayFolderTargetDisplayVersion=1\n");
     writeEntry(userApps(), "org.example.Impostor.desktop");
     route("org.example.Impostor.desktop");
-    const KelvarnLocator::Lookup impostor = lookupWhen(
-        [](const auto &l) { return l.schemeHandlerBundleIdentifier == u"org.example.Impostor"_s; });
+    const KelvarnLocator::Lookup impostor =
+        lookupWhen([](const auto &l) { return l.schemeHandlerBundleIdentifier == u"org.example.Impostor"_s; });
     EXPECT_EQ(impostor.schemeHandlerBundleIdentifier, u"org.example.Impostor"_s);
     EXPECT_FALSE(impostor.canOpenTodayFolder());
     EXPECT_FALSE(impostor.supportsTargetDisplay());
@@ -134,8 +135,9 @@ TEST_F(KelvarnLocatorTest, TheSchemeRoutedElsewhereOrAHiddenCopyKeepsTheSegmentH
 
     // The user's copy shadows the system's; hidden, it uninstalls Kelvarn.
     const QString user = writeEntry(userApps(), kelvarnID);
-    EXPECT_EQ(lookupWhen([&](const auto &l) { return l.installedApplicationURL == QUrl::fromLocalFile(user); })
-                  .installedApplicationURL,
+    EXPECT_EQ(lookupWhen([&](const auto &l) {
+                  return l.installedApplicationURL == QUrl::fromLocalFile(user);
+              }).installedApplicationURL,
               QUrl::fromLocalFile(user));
     write(user, "[Desktop Entry]\nType=Application\nName=Kelvarn\nExec=true\nHidden=true\n");
     EXPECT_TRUE(canOpenBecomes(false));

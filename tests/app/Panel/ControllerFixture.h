@@ -27,7 +27,10 @@ using namespace std::chrono_literals;
 class ControllerFixture : public StoreFixture
 {
 protected:
-    ControllerFixture() { m_displays = {display(u"A"_s, {0, 0, 1920, 1080}, 27), display(u"B"_s, {1920, 0, 1280, 1024}, 0)}; }
+    ControllerFixture()
+    {
+        m_displays = {display(u"A"_s, {0, 0, 1920, 1080}, 27), display(u"B"_s, {1920, 0, 1280, 1024}, 0)};
+    }
 
     static NotchDisplay display(const QString &id, const QRectF &geometry, double topPanel)
     {

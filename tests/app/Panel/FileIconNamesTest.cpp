@@ -33,15 +33,24 @@ TEST(FileIconNamesTest, PrefersTheTypesIconThenItsGenericOneThenNothing)
         QString expected;
     };
     const QList<Case> cases = {
-        {"the type's own icon", QStringLiteral("/s/A/report.pdf"), false,
-         {QStringLiteral("application-pdf"), QStringLiteral("x-office-document")}, QStringLiteral("application-pdf")},
-        {"the generic icon when the theme lacks the type's", QStringLiteral("/s/A/report.pdf"), false,
-         {QStringLiteral("x-office-document")}, QStringLiteral("x-office-document")},
+        {"the type's own icon",
+         QStringLiteral("/s/A/report.pdf"),
+         false,
+         {QStringLiteral("application-pdf"), QStringLiteral("x-office-document")},
+         QStringLiteral("application-pdf")},
+        {"the generic icon when the theme lacks the type's",
+         QStringLiteral("/s/A/report.pdf"),
+         false,
+         {QStringLiteral("x-office-document")},
+         QStringLiteral("x-office-document")},
         {"nothing when the theme has neither", QStringLiteral("/s/A/report.pdf"), false, {}, QString()},
         {"a folder whatever the theme says", QStringLiteral("/s/A/Photos.pdf"), true, {}, QStringLiteral("folder")},
         {"nothing without a stored copy", std::nullopt, false, {QStringLiteral("application-pdf")}, QString()},
-        {"by the name alone: an upper-case extension", QStringLiteral("/s/A/PHOTO.PNG"), false,
-         {QStringLiteral("image-png")}, QStringLiteral("image-png")},
+        {"by the name alone: an upper-case extension",
+         QStringLiteral("/s/A/PHOTO.PNG"),
+         false,
+         {QStringLiteral("image-png")},
+         QStringLiteral("image-png")},
     };
     for (const Case &c : cases) {
         FakeTheme theme{c.drawn, {}};

@@ -82,8 +82,9 @@ QList<Row> nextTarget(const QList<Row> &current, const QList<Row> &pool, QRandom
         return target;
     case 1: // a run of rows gone
         target = current;
-        target.remove(std::min<qsizetype>(at, target.size()),
-                      std::min<qsizetype>(random.bounded(1, 4), target.size() - std::min<qsizetype>(at, target.size())));
+        target.remove(
+            std::min<qsizetype>(at, target.size()),
+            std::min<qsizetype>(random.bounded(1, 4), target.size() - std::min<qsizetype>(at, target.size())));
         return target;
     default:
         for (const Row &row : pool) {

@@ -123,11 +123,11 @@ TEST_F(NotchControllerTest, TheKeyboardWalksAndExtendsTheSelection)
         QString selection;
     };
     const QList<Step> steps{
-        {Qt::Key_Down, Qt::NoModifier, u"e"_s},      {Qt::Key_Down, Qt::NoModifier, u"d"_s},
-        {Qt::Key_Down, Qt::ShiftModifier, u"dc"_s},  {Qt::Key_PageDown, Qt::ShiftModifier, u"dcba"_s},
-        {Qt::Key_Up, Qt::ShiftModifier, u"dcb"_s},   {Qt::Key_Home, Qt::ShiftModifier, u"ed"_s},
-        {Qt::Key_End, Qt::NoModifier, u"a"_s},       {Qt::Key_Down, Qt::NoModifier, u"a"_s},
-        {Qt::Key_PageUp, Qt::NoModifier, u"c"_s},    {Qt::Key_Home, Qt::NoModifier, u"e"_s},
+        {Qt::Key_Down, Qt::NoModifier, u"e"_s},     {Qt::Key_Down, Qt::NoModifier, u"d"_s},
+        {Qt::Key_Down, Qt::ShiftModifier, u"dc"_s}, {Qt::Key_PageDown, Qt::ShiftModifier, u"dcba"_s},
+        {Qt::Key_Up, Qt::ShiftModifier, u"dcb"_s},  {Qt::Key_Home, Qt::ShiftModifier, u"ed"_s},
+        {Qt::Key_End, Qt::NoModifier, u"a"_s},      {Qt::Key_Down, Qt::NoModifier, u"a"_s},
+        {Qt::Key_PageUp, Qt::NoModifier, u"c"_s},   {Qt::Key_Home, Qt::NoModifier, u"e"_s},
     };
     for (const Step &step : steps) {
         SCOPED_TRACE(QKeySequence(step.key | step.modifiers).toString().toStdString());
@@ -184,8 +184,7 @@ TEST_F(NotchControllerTest, TheEffectiveItemsOfARowAreTheSelectionItBelongsTo)
 TEST_F(NotchControllerTest, TheSearchNarrowsSelectionKeysAndActionsToTheRowsItShows)
 {
     openStore();
-    for (const QString &text :
-         {u"apple pie"_s, u"banana"_s, u"Apple juice"_s, u"cherry"_s, u"https://APPLE.example"_s})
+    for (const QString &text : {u"apple pie"_s, u"banana"_s, u"Apple juice"_s, u"cherry"_s, u"https://APPLE.example"_s})
         addText(text);
     NotchController &c = controller();
     PanelSearch &search = *c.search();

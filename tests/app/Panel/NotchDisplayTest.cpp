@@ -33,8 +33,8 @@ TEST(NotchDisplayTest, NativeAndLogicalCoordinatesMeetOnBothMonitorsAtEveryScale
         {
             QPointF native;
             qsizetype display;
-        } points[] = {{{0, 0}, 0}, {{960, 540}, 0}, {{1919, 1079}, 0}, {{1920, 0}, 1}, {{2880, 540}, 1},
-                      {{3839, 17}, 1}};
+        } points[] = {{{0, 0}, 0},    {{960, 540}, 0},  {{1919, 1079}, 0},
+                      {{1920, 0}, 1}, {{2880, 540}, 1}, {{3839, 17}, 1}};
         for (const auto &p : points) {
             const std::optional<QPointF> logical = NotchDisplay::logicalPoint(displays, p.native);
             ASSERT_TRUE(logical) << scale << " " << p.native.x();

@@ -58,8 +58,7 @@ TEST_F(PanelGeometryTest, WidthLimitsFollowTheDisplayAndItsNotch)
     const QList<Case> cases{
         {"a narrow display keeps 40 points free", display(u"S"_s, {0, 0, 600, 800}, 0), 720, 560},
         {"below the minimum on a tiny display", display(u"T"_s, {0, 0, 300, 800}, 0), 320, 260},
-        {"a notch wider than 224 points widens the minimum", notchedDisplay(u"N"_s, {0, 0, 1512, 982}, 260), 320,
-         356},
+        {"a notch wider than 224 points widens the minimum", notchedDisplay(u"N"_s, {0, 0, 1512, 982}, 260), 320, 356},
         {"a narrower notch leaves it", notchedDisplay(u"M"_s, {0, 0, 1512, 982}, 200), 320, 320},
     };
     for (const Case &test : cases) {

@@ -16,7 +16,10 @@ class StashActionsTest : public ControllerFixture
 {
 protected:
     StashActions &actions() { return *controller().actions(); }
-    bool imported() { return waitFor([this] { return !controller().importJob()->isBusy(); }); }
+    bool imported()
+    {
+        return waitFor([this] { return !controller().importJob()->isBusy(); });
+    }
     QUrl missing() const { return QUrl::fromLocalFile(m_dir.filePath(u"gone.txt"_s)); }
     // Eight stored files, f1.txt at the bottom of the list.
     StashItem eightFiles()
@@ -174,10 +177,18 @@ TEST_F(StashActionsTest, APasteSelectsAndScrollsToWhatItRepeatedOrBeepsWhenNothi
     const QList<Case> cases{
         {"an empty clipboard", {}, std::nullopt, std::nullopt, true, false},
         {"only a failure", {missing()}, std::nullopt, std::nullopt, true, false},
-        {"one new, one failed: the files pasted are counted", {source(u"new.txt"_s, "new"), missing()},
-         std::nullopt, u"已暂存 2 个文件"_s, false, false},
-        {"a repeat and a failure", {source(u"again.txt"_s, "1"), missing()}, std::nullopt,
-         u"「f1.txt」已存在，高亮显示"_s, false, true},
+        {"one new, one failed: the files pasted are counted",
+         {source(u"new.txt"_s, "new"), missing()},
+         std::nullopt,
+         u"已暂存 2 个文件"_s,
+         false,
+         false},
+        {"a repeat and a failure",
+         {source(u"again.txt"_s, "1"), missing()},
+         std::nullopt,
+         u"「f1.txt」已存在，高亮显示"_s,
+         false,
+         true},
     };
     for (const Case &test : cases) {
         SCOPED_TRACE(test.what);

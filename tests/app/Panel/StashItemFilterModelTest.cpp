@@ -89,14 +89,9 @@ TEST_F(StashItemFilterModelTest, OnlyANarrowingQueryTrustsTheRowsTheLastOneHid)
         const char *query;
         QStringList shown;
     } steps[] = {
-        {"ab", {"ab", "abc"}},
-        {"b", {"ab", "xbc", "bcd", "abc"}},
-        {"bc", {"xbc", "bcd", "abc"}},
-        {"bcd", {"bcd"}},
-        {"", {"ab", "xbc", "bcd", "abc"}},
-        {"x", {"xbc"}},
-        {"xb", {"xbc"}},
-        {"c", {"xbc", "bcd", "abc"}},
+        {"ab", {"ab", "abc"}}, {"b", {"ab", "xbc", "bcd", "abc"}}, {"bc", {"xbc", "bcd", "abc"}},
+        {"bcd", {"bcd"}},      {"", {"ab", "xbc", "bcd", "abc"}},  {"x", {"xbc"}},
+        {"xb", {"xbc"}},       {"c", {"xbc", "bcd", "abc"}},
     };
     for (const auto &step : steps) {
         m_filter.setQuery(QString::fromLatin1(step.query));

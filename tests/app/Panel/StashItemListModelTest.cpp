@@ -89,8 +89,8 @@ TEST_F(StashItemListModelTest, RolesDescribeEveryKind)
     StashStore &store = openStore();
     const QString folder = m_dir.mkdir(QStringLiteral("sources/Photos"));
     m_dir.write(QStringLiteral("sources/Photos/inside.txt"), "x");
-    const auto files = store.addFiles({source(QStringLiteral("report.pdf"), QByteArray(2048, 'p')),
-                                       QUrl::fromLocalFile(folder)});
+    const auto files =
+        store.addFiles({source(QStringLiteral("report.pdf"), QByteArray(2048, 'p')), QUrl::fromLocalFile(folder)});
     ASSERT_TRUE(files.errors.isEmpty());
     const StashItem link = store.addLink(QStringLiteral("https://example.org/path?q=1"), std::nullopt);
     const StashItem text = store.addText(QStringLiteral("hello"));

@@ -1,4 +1,5 @@
 #include "App/AppDelegate.h"
+#include "Desktop/DisplayWatcher.h"
 #include "Panel/NotchController.h"
 #include "Panel/NotchWindow.h"
 #include "Platform/X11PanelWindowHints.h"
@@ -9,7 +10,6 @@
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
 #include "TempDir.h"
-#include "Desktop/DisplayWatcher.h"
 #include "X11Client.h"
 #include "XrandrMonitors.h"
 
@@ -61,19 +61,20 @@ QString property(const QWindow &window, const QString &name)
 
 void click(const QPoint &native)
 {
-    run(QStringLiteral("xdotool"), {QStringLiteral("mousemove"), QString::number(native.x()),
-                                    QString::number(native.y()), QStringLiteral("click"), QStringLiteral("1")});
+    run(QStringLiteral("xdotool"),
+        {QStringLiteral("mousemove"), QString::number(native.x()), QString::number(native.y()), QStringLiteral("click"),
+         QStringLiteral("1")});
 }
 
 // One pixel of the screen as the X server shows it.
 QColor pixelAt(const QPoint &native)
 {
     X11Client client;
-    xcb_get_image_reply_t *image = xcb_get_image_reply(
-        client.connection(),
-        xcb_get_image(client.connection(), XCB_IMAGE_FORMAT_Z_PIXMAP, client.root(), qint16(native.x()),
-                      qint16(native.y()), 1, 1, ~0u),
-        nullptr);
+    xcb_get_image_reply_t *image =
+        xcb_get_image_reply(client.connection(),
+                            xcb_get_image(client.connection(), XCB_IMAGE_FORMAT_Z_PIXMAP, client.root(),
+                                          qint16(native.x()), qint16(native.y()), 1, 1, ~0u),
+                            nullptr);
     if (!image)
         return {};
     const uint8_t *bgrx = xcb_get_image_data(image);
@@ -132,7 +133,10 @@ protected:
                          [this] { m_controller->windows().refreshAttachedWindows(); });
     }
 
-    NotchWindow &window(const QString &id) const { return *static_cast<NotchWindow *>(m_controller->windows().window(id)); }
+    NotchWindow &window(const QString &id) const
+    {
+        return *static_cast<NotchWindow *>(m_controller->windows().window(id));
+    }
 
     int px(double logical) const { return int(std::lround(logical * m_scale)); }
 
@@ -141,8 +145,8 @@ protected:
 
     bool waitForGeometry(const QString &id, const QRect &expected) const
     {
-        return QTest::qWaitFor([&] { return m_controller->windows().window(id) && serverGeometry(window(id)) == expected; },
-                               5000);
+        return QTest::qWaitFor(
+            [&] { return m_controller->windows().window(id) && serverGeometry(window(id)) == expected; }, 5000);
     }
 
     bool startFullScreenWindow(const QPoint &native)
@@ -209,7 +213,8 @@ TEST_F(X11DisplaysTest, OnlyPressesOutsideEveryHoldraWindowCloseThePanel)
     EXPECT_EQ(bounds.topLeft(), QPoint(0, 0));
     EXPECT_TRUE(shape.contains(QPoint(0, 0)) && shape.contains(QPoint(bounds.right(), 0))
                 && shape.contains(QPoint(bounds.center().x(), bounds.bottom())));
-    EXPECT_FALSE(shape.contains(QPoint(1, bounds.bottom() - 1)) || shape.contains(QPoint(bounds.right() - 1, bounds.bottom() - 1)));
+    EXPECT_FALSE(shape.contains(QPoint(1, bounds.bottom() - 1))
+                 || shape.contains(QPoint(bounds.right() - 1, bounds.bottom() - 1)));
 
     // Holdra's own ordinary window (as the settings or a preview) on the left monitor.
     QRasterWindow own;
@@ -259,12 +264,20 @@ TEST_F(X11DisplaysTest, WithTheSettingOnCapsuleAndPanelShowOverAFullScreenWindow
     ASSERT_TRUE(startFullScreenWindow({rightCentre, 10}));
 
     // The capsule's dark pill is on screen, above the red.
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !isRed(pixelAt({rightCentre, px(17)})); }, 5000))
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !isRed(pixelAt({rightCentre, px(17)}));
+        },
+        5000))
         << "capsule hidden behind the full-screen window";
     EXPECT_TRUE(window(rightID).isVisible());
 
     m_controller->open(rightID);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !isRed(pixelAt({rightCentre, px(200)})); }, 5000))
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return !isRed(pixelAt({rightCentre, px(200)}));
+        },
+        5000))
         << "panel hidden behind the full-screen window";
     EXPECT_TRUE(m_controller->isOpenOn(rightID));
 

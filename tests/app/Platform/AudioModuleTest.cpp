@@ -1,8 +1,8 @@
 // The audio module as the shelf loads it, on the system's real audio stack: a
 // private PulseAudio server whose null sink's monitor is the microphone, the
 // sound theme, the GStreamer encoder, the store, and playback of what was stored.
-#include "Audio/RecordingController.h"
 #include "Platform/AudioModule.h"
+#include "Audio/RecordingController.h"
 #include "PulseAudioSession.h"
 #include "StoreFixture.h"
 
@@ -36,7 +36,8 @@ Discovered discover(const QString &path)
     const auto match = QRegularExpression(u"Duration: (\\d+):(\\d+):(\\d+\\.\\d+)"_s).match(report);
     if (!match.hasMatch())
         return {report};
-    return {report, match.captured(1).toDouble() * 3600 + match.captured(2).toDouble() * 60 + match.captured(3).toDouble()};
+    return {report,
+            match.captured(1).toDouble() * 3600 + match.captured(2).toDouble() * 60 + match.captured(3).toDouble()};
 }
 
 class AudioModuleTest : public test::StoreFixture
@@ -80,7 +81,8 @@ protected:
 
     static int pactl(const QString &arguments)
     {
-        return QProcess::execute(u"pactl"_s, (u"--server="_s + s_server->serverAddress() + u' ' + arguments).split(u' '));
+        return QProcess::execute(u"pactl"_s,
+                                 (u"--server="_s + s_server->serverAddress() + u' ' + arguments).split(u' '));
     }
     // A recorder of voice notes as the shelf makes it, into `store`.
     std::unique_ptr<RecordingController> makeRecorder(StashStore &store, QStringList *messages)

@@ -1,11 +1,11 @@
 // Runs on the offscreen platform: a session Holdra has no window-system
 // adapters for, and an installation whose audio module is missing.
+#include "Platform/PlatformServices.h"
 #include "HotKey/GlobalHotKey.h"
 #include "MessageLog.h"
 #include "Platform/HotKeyBackend.h"
 #include "Platform/OutsideClickMonitor.h"
 #include "Platform/PanelWindowHints.h"
-#include "Platform/PlatformServices.h"
 
 #include <QGuiApplication>
 #include <QTest>

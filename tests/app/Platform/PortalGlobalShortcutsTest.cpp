@@ -1,7 +1,7 @@
+#include "Platform/PortalGlobalShortcuts.h"
 #include "App/HotKeyManager.h"
 #include "App/HotKeyRecorder.h"
 #include "FakeGlobalShortcutsPortal.h"
-#include "Platform/PortalGlobalShortcuts.h"
 #include "PrivateSessionBus.h"
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"

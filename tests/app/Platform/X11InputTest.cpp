@@ -20,7 +20,7 @@ namespace {
 constexpr quint32 spaceKeysym = 0x0020;
 constexpr quint32 f9Keysym = 0xffc6;
 constexpr quint32 unmappedKeysym = 0x100263a; // U+263A, on no key of the test keyboard
-constexpr quint16 numLockMask = 0x10;          // Mod2 on the default keyboard map
+constexpr quint16 numLockMask = 0x10;         // Mod2 on the default keyboard map
 constexpr quint16 controlAlt = X11HotKeyGrabber::Control | X11HotKeyGrabber::Alt;
 
 bool xdotool(const QString &arguments)
@@ -57,7 +57,8 @@ TEST(X11InputTest, TheHotKeyFiresOnlyForItsKeyAndModifiersWhateverTheLockKeysAnd
 
     ASSERT_TRUE(robot.type(u"key ctrl+alt+space"_s));
     EXPECT_EQ(fired.count(), 1);
-    ASSERT_TRUE(robot.type(u"key Num_Lock ctrl+alt+space Caps_Lock ctrl+alt+space Num_Lock ctrl+alt+space Caps_Lock"_s));
+    ASSERT_TRUE(
+        robot.type(u"key Num_Lock ctrl+alt+space Caps_Lock ctrl+alt+space Num_Lock ctrl+alt+space Caps_Lock"_s));
     EXPECT_EQ(fired.count(), 4);
     ASSERT_TRUE(robot.type(u"key ctrl+space space ctrl+alt+shift+space"_s));
     EXPECT_EQ(fired.count(), 4);

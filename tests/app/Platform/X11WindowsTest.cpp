@@ -50,21 +50,26 @@ template<typename Predicate>
 std::optional<Window> waitFor(const X11WindowListReader &reader, WId id, Predicate matches)
 {
     std::optional<Window> record;
-    const bool matched = QTest::qWaitFor([&] {
-        record = find(reader, id);
-        return record && matches(*record);
-    }, 5000);
+    const bool matched = QTest::qWaitFor(
+        [&] {
+            record = find(reader, id);
+            return record && matches(*record);
+        },
+        5000);
     return matched ? record : std::nullopt;
 }
 
 // Openbox keeps stickiness as the all-desktops number rather than a state atom.
 bool waitForPanelHints(const QWindow &window)
 {
-    return QTest::qWaitFor([&] {
-        const QString printed = output(u"xprop"_s, u"-id %1 _NET_WM_STATE _NET_WM_DESKTOP"_s.arg(window.winId()));
-        return printed.contains(u"_NET_WM_STATE_SKIP_TASKBAR"_s) && printed.contains(u"_NET_WM_STATE_SKIP_PAGER"_s)
-            && printed.contains(u"_NET_WM_STATE_ABOVE"_s) && printed.contains(u"_NET_WM_DESKTOP(CARDINAL) = 4294967295"_s);
-    }, 5000);
+    return QTest::qWaitFor(
+        [&] {
+            const QString printed = output(u"xprop"_s, u"-id %1 _NET_WM_STATE _NET_WM_DESKTOP"_s.arg(window.winId()));
+            return printed.contains(u"_NET_WM_STATE_SKIP_TASKBAR"_s) && printed.contains(u"_NET_WM_STATE_SKIP_PAGER"_s)
+                && printed.contains(u"_NET_WM_STATE_ABOVE"_s)
+                && printed.contains(u"_NET_WM_DESKTOP(CARDINAL) = 4294967295"_s);
+        },
+        5000);
 }
 
 // After a round trip on the reader's own connection every report the server
@@ -109,7 +114,8 @@ TEST(X11WindowsTest, OnlyChangesThatMatterAreReported)
         reportedAfterRoundTrip(reader);
         ASSERT_EQ(run(change.program, change.arguments), 0) << qPrintable(change.arguments);
         // The window manager may act on a request after the tool has exited.
-        EXPECT_TRUE(QTest::qWaitFor([&] { return reportedAfterRoundTrip(reader); }, 5000)) << qPrintable(change.arguments);
+        EXPECT_TRUE(QTest::qWaitFor([&] { return reportedAfterRoundTrip(reader); }, 5000))
+            << qPrintable(change.arguments);
     }
 }
 
@@ -119,7 +125,8 @@ TEST(X11WindowsTest, TheListGivesClientBoundsOwnerLayerOpacityAndVisibility)
     X11WindowListReader reader;
     QWidget video;
     video.showFullScreen();
-    auto record = waitFor(reader, video.winId(), [](const Window &w) { return w.onScreen && w.bounds == screenBounds; });
+    auto record =
+        waitFor(reader, video.winId(), [](const Window &w) { return w.onScreen && w.bounds == screenBounds; });
     ASSERT_TRUE(record);
     EXPECT_EQ(record->ownerPid, qint32(QCoreApplication::applicationPid()));
     EXPECT_EQ(record->layer, 0);
@@ -162,7 +169,8 @@ TEST(X11WindowsTest, TheListGivesClientBoundsOwnerLayerOpacityAndVisibility)
     std::unique_ptr<QThread> worker(QThread::create([&] { fromWorker = reader.read(); }));
     worker->start();
     ASSERT_TRUE(QTest::qWaitFor([&] { return worker->isFinished(); }, 5000));
-    EXPECT_TRUE(std::any_of(fromWorker.cbegin(), fromWorker.cend(), [&](const Window &w) { return w.id == dialog.winId(); }));
+    EXPECT_TRUE(
+        std::any_of(fromWorker.cbegin(), fromWorker.cend(), [&](const Window &w) { return w.id == dialog.winId(); }));
 }
 
 TEST(X11WindowsTest, PanelHintsHoldOverEveryShowAndPinTheWindowToEveryWorkspace)
@@ -184,8 +192,12 @@ TEST(X11WindowsTest, PanelHintsHoldOverEveryShowAndPinTheWindowToEveryWorkspace)
 
     ASSERT_EQ(run(u"xdotool"_s, u"set_desktop 1"_s), 0);
     X11WindowListReader reader;
-    EXPECT_TRUE(QTest::qWaitFor([&] {
-        return output(u"xdotool"_s, u"get_desktop"_s) == u"1"_s && find(reader, capsule.winId()).value_or(Window()).onScreen;
-    }, 5000)) << "still on screen on another workspace";
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] {
+            return output(u"xdotool"_s, u"get_desktop"_s) == u"1"_s
+                && find(reader, capsule.winId()).value_or(Window()).onScreen;
+        },
+        5000))
+        << "still on screen on another workspace";
     run(u"xdotool"_s, u"set_desktop 0"_s);
 }

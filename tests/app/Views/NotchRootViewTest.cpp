@@ -8,10 +8,7 @@ namespace {
 class NotchRootViewTest : public PanelViewFixture
 {
 protected:
-    NotchRootViewTest()
-    {
-        m_displays.append(display(QStringLiteral("B"), QRectF(1920, 0, 1280, 1024), 0));
-    }
+    NotchRootViewTest() { m_displays.append(display(QStringLiteral("B"), QRectF(1920, 0, 1280, 1024), 0)); }
 
     QQuickItem *rootView(const QString &displayID = QStringLiteral("A")) const
     {

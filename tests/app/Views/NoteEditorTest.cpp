@@ -31,7 +31,10 @@ protected:
     }
     QQuickItem *field() const { return visibleItems(QStringLiteral("noteField")).value(0); }
     QString fieldText() const { return field() ? field()->property("text").toString() : QStringLiteral("<no field>"); }
-    bool editorClosed() const { return waitFor([&] { return visibleItems(QStringLiteral("noteField")).isEmpty(); }); }
+    bool editorClosed() const
+    {
+        return waitFor([&] { return visibleItems(QStringLiteral("noteField")).isEmpty(); });
+    }
 
     StashItem m_item;
 };

@@ -110,7 +110,8 @@ TEST_F(OpenPanelViewTest, TheTrashViewHasItsOwnTitleListAndFooter)
     EXPECT_EQ(visibleTexts("emptyTitle"), QStringList{"回收站是空的"});
     EXPECT_EQ(visibleTexts("emptyMessage"), QStringList{"清除的项目会在这里保留 30 天"});
     EXPECT_FALSE(isShown("restoreAllButton"));
-    EXPECT_EQ(text("footerText"), QStringLiteral("0 项 · ") + m_store->trashByteSizeText() + QStringLiteral(" · 保留 30 天"));
+    EXPECT_EQ(text("footerText"),
+              QStringLiteral("0 项 · ") + m_store->trashByteSizeText() + QStringLiteral(" · 保留 30 天"));
 
     // Back in the stash, a trashed item is counted on the toggle.
     ASSERT_TRUE(click(find("trashToggle")));
@@ -194,7 +195,8 @@ TEST_F(OpenPanelViewTest, CtrlFFiltersTheRowsAsTypedAndEscapeClearsTheSearchBefo
     ASSERT_TRUE(waitFor([&] { return focusIsIn("searchInput"); }));
     EXPECT_EQ(find("searchInput")->property("placeholderText").toString(), "搜索");
     typeText(QStringLiteral("ＲＥＰＯＲＴ"));
-    EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").size() == 2; })) << visibleTexts("rowName").join(u',').toStdString();
+    EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").size() == 2; }))
+        << visibleTexts("rowName").join(u',').toStdString();
     EXPECT_EQ(text("footerText"), "已选 1 项");
     typeText(QStringLiteral("纪要"));
     EXPECT_TRUE(waitFor([&] { return visibleTexts("rowName").isEmpty() && isShown("noMatches"); }));

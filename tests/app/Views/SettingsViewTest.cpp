@@ -5,10 +5,10 @@
 #include "App/SymbolImageProvider.h"
 #include "App/UpdaterModel.h"
 #include "Platform/X11HotKeyBackend.h"
+#include "QuickItems.h"
 #include "Settings/AppSettings.h"
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
-#include "QuickItems.h"
 
 #include <QKeyEvent>
 #include <QQmlEngine>
@@ -89,10 +89,12 @@ protected:
             }
         }
         const auto centre = [&] { return target->mapToScene(QPointF(target->width() / 2, target->height() / 2)); };
-        const bool onScreen = QTest::qWaitFor([&] {
-            return effectivelyVisible(target) && target->width() > 0
-                   && QRectF(QPointF(), QSizeF(window()->size())).contains(centre());
-        }, 5000);
+        const bool onScreen = QTest::qWaitFor(
+            [&] {
+                return effectivelyVisible(target) && target->width() > 0
+                    && QRectF(QPointF(), QSizeF(window()->size())).contains(centre());
+            },
+            5000);
         if (!onScreen)
             return ::testing::AssertionFailure() << qPrintable(target->objectName()) << " is not on screen";
         QTest::mouseClick(window(), Qt::LeftButton, Qt::NoModifier, centre().toPoint());
@@ -145,10 +147,12 @@ TEST_F(SettingsViewTest, EachSwitchWritesItsSettingAndFollowsChangesFromElsewher
         std::function<void(bool)> write;
     };
     const QList<Row> rows{
-        {"launchAtLoginRow", [&] { return m_settings.launchAtLogin(); }, [&](bool v) { m_settings.setLaunchAtLogin(v); }},
+        {"launchAtLoginRow", [&] { return m_settings.launchAtLogin(); },
+         [&](bool v) { m_settings.setLaunchAtLogin(v); }},
         {"enableInFullScreenRow", [&] { return m_settings.enableInFullScreen(); },
          [&](bool v) { m_settings.setEnableInFullScreen(v); }},
-        {"soundFeedbackRow", [&] { return m_settings.soundFeedback(); }, [&](bool v) { m_settings.setSoundFeedback(v); }},
+        {"soundFeedbackRow", [&] { return m_settings.soundFeedback(); },
+         [&](bool v) { m_settings.setSoundFeedback(v); }},
         {"animationsRow", [&] { return m_settings.animations(); }, [&](bool v) { m_settings.setAnimations(v); }},
     };
     for (const Row &row : rows) {

@@ -1,6 +1,6 @@
 #include "Panel/StashItemPresentation.h"
-#include "Support/DateText.h"
 #include "PanelViewFixture.h"
+#include "Support/DateText.h"
 
 #include <QImage>
 #include <QSignalSpy>
@@ -199,7 +199,8 @@ TEST_F(StashItemRowTest, EveryKindRendersToAPicture)
     // The picture once the note is drawn and the toast has faded in.
     ASSERT_TRUE(waitFor([&] {
         QQuickItem *toast = find(QStringLiteral("toast"));
-        return toast && toast->opacity() == 1 && inRow(m_text, QStringLiteral("rowNote")) == QStringLiteral("周末前买好");
+        return toast && toast->opacity() == 1
+            && inRow(m_text, QStringLiteral("rowNote")) == QStringLiteral("周末前买好");
     }));
     saveScreenshot(QStringLiteral("panel-every-kind"));
 }

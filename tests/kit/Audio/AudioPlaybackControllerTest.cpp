@@ -24,7 +24,10 @@ protected:
     {
         return *files.insert(name, std::make_shared<FakeAudioPlayerState>());
     }
-    bool toggle(const QUuid &id, const QString &name) { return controller.toggle(id, QUrl::fromLocalFile(u'/' + name)); }
+    bool toggle(const QUuid &id, const QString &name)
+    {
+        return controller.toggle(id, QUrl::fromLocalFile(u'/' + name));
+    }
     void tick() { QMetaObject::invokeMethod(ticker, "timeout"); }
 
     [[nodiscard]] bool isIdle() const

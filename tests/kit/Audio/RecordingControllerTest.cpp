@@ -42,7 +42,10 @@ public:
             throw FileStorageError::outOfSpace();
         return m_disk.importData(data, name, extension);
     }
-    std::optional<QString> absolutePath(const QString &relative) const override { return m_disk.absolutePath(relative); }
+    std::optional<QString> absolutePath(const QString &relative) const override
+    {
+        return m_disk.absolutePath(relative);
+    }
     void remove(const QString &relative) override { m_disk.remove(relative); }
     void removeAll() override { m_disk.removeAll(); }
     qint64 totalByteSize() const override { return m_disk.totalByteSize(); }
@@ -101,7 +104,10 @@ protected:
     QString lastDiscarded() const { return discarded->last().first().toString(); }
     StashItem lastStashed() const { return stashed->last().first().value<StashItem>(); }
     // The stored copy's name, which carries the suggested name.
-    static QString storedName(const StashItem &item) { return QFileInfo(item.relativePath().value_or(QString())).fileName(); }
+    static QString storedName(const StashItem &item)
+    {
+        return QFileInfo(item.relativePath().value_or(QString())).fileName();
+    }
 
     test::TempDir dir;
     bool diskFull = false;
@@ -179,7 +185,8 @@ TEST_F(RecordingControllerTest, ARecordingThatCannotStartSaysWhyAndLeavesNoFile)
         if (!blocked)
             environment.makeRecorder = [](const QString &, std::function<void()>) { return nullptr; };
         environment.scratchDirectory = blocked ? dir.filePath(u"blocked/scratch"_s) : scratch();
-        RecordingController other(store, [this](const QString &message) { messages.append(message); }, environment);
+        RecordingController other(
+            store, [this](const QString &message) { messages.append(message); }, environment);
         other.start();
         EXPECT_FALSE(other.isRecording()) << blocked;
         EXPECT_EQ(messages.last(), u"录音启动失败"_s) << blocked;
@@ -224,8 +231,9 @@ TEST_F(RecordingControllerTest, AFullDiskKeepsRecordingsUntilThereIsSpaceOrTheNe
     for (const StashItem &item : store.items())
         names.append(storedName(item) + u' ' + QString::number(item.durationSeconds().value_or(0)));
     names.sort();
-    EXPECT_EQ(names, (QStringList{u"录音-20250103-142501.m4a 4"_s, u"录音-20250103-142601.m4a 4"_s,
-                                  u"录音-20250103-142701.m4a 1"_s}));
+    EXPECT_EQ(names,
+              (QStringList{u"录音-20250103-142501.m4a 4"_s, u"录音-20250103-142601.m4a 4"_s,
+                           u"录音-20250103-142701.m4a 1"_s}));
 
     // Kept while the disk is full, then Holdra is restarted: the launch stashes
     // it, and removes a recording cut off by a crash, but not a stranger's file.
@@ -312,7 +320,9 @@ TEST_F(RecordingControllerTest, TheScratchDirectoryIsPrivateAndNeverTakenFromAno
     recorder->start();
     ASSERT_TRUE(recorder->isRecording());
     EXPECT_EQ(QFileInfo(recorderState->lastPath).path(), scratchPath);
-    struct stat info {};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(scratchPath).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0700u);
     recorder.reset();
@@ -320,7 +330,8 @@ TEST_F(RecordingControllerTest, TheScratchDirectoryIsPrivateAndNeverTakenFromAno
     // A planted link to a stranger's directory holding a "set-aside recording":
     // not stashed, not recorded into.
     const QString planted = dir.mkdir(u"planted/kept"_s);
-    dir.write(u"planted/kept/录音-20250101-000000#3000#0D5B3C0A-0000-4000-8000-000000000000.m4a"_s, "a stranger's voice");
+    dir.write(u"planted/kept/录音-20250101-000000#3000#0D5B3C0A-0000-4000-8000-000000000000.m4a"_s,
+              "a stranger's voice");
     QDir(scratchPath).removeRecursively();
     ASSERT_TRUE(QFile::link(QFileInfo(planted).path(), scratchPath));
     std::unique_ptr<RecordingController> victim = makeDefault();

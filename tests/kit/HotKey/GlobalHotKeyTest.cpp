@@ -63,17 +63,20 @@ TEST(GlobalHotKeyTest, EveryGrabbableKeyRecordsBackToItself)
         quint32 keysym;
         std::optional<quint32> code;
     } recorded[] = {
-        {'Q', 12}, {'q', 12}, {0xfe20, 48},          // ISO_Left_Tab is Tab
-        {0xff95, 89}, {0xffb7, 89},                  // KP_Home and KP_7: the keypad's 7
-        {0xff9f, 65},                                // KP_Delete: the keypad's decimal key
-        {0xff61, std::nullopt}, {0xff13, std::nullopt}, // Print and Pause: no Mac key
+        {'Q', 12},
+        {'q', 12},
+        {0xfe20, 48}, // ISO_Left_Tab is Tab
+        {0xff95, 89},
+        {0xffb7, 89}, // KP_Home and KP_7: the keypad's 7
+        {0xff9f, 65}, // KP_Delete: the keypad's decimal key
+        {0xff61, std::nullopt},
+        {0xff13, std::nullopt}, // Print and Pause: no Mac key
     };
     for (const auto &c : recorded)
         EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym(c.keysym), c.code) << c.keysym;
 
     // Meta is Super; the keypad flag of a recorded key is no modifier.
-    EXPECT_EQ(GlobalHotKey::modifiersFromQt(Qt::MetaModifier | Qt::ShiftModifier),
-              Modifier::Command | Modifier::Shift);
+    EXPECT_EQ(GlobalHotKey::modifiersFromQt(Qt::MetaModifier | Qt::ShiftModifier), Modifier::Command | Modifier::Shift);
     EXPECT_EQ(GlobalHotKey::modifiersFromQt(Qt::ControlModifier | Qt::AltModifier | Qt::KeypadModifier),
               Modifier::Control | Modifier::Option);
 }

@@ -27,8 +27,7 @@ TEST(KelvarnIntegrationContractTest, CapabilityFollowsTheIntegerGrammar)
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     constexpr double infinity = std::numeric_limits<double>::infinity();
     for (const QVariant &yes : {QVariant(u"1"_s), QVariant(u"+1"_s), QVariant(u"0002"_s), QVariant(1), QVariant(1.5),
-                                QVariant(std::numeric_limits<qulonglong>::max()),
-                                QVariant(u"9223372036854775807"_s)})
+                                QVariant(std::numeric_limits<qulonglong>::max()), QVariant(u"9223372036854775807"_s)})
         EXPECT_TRUE(supports(yes)) << yes.toString().toStdString();
     for (const QVariant &no :
          {QVariant(u"0"_s), QVariant(u"-1"_s), QVariant(u"1.0"_s), QVariant(u" 1"_s), QVariant(u"1 "_s),

@@ -1,6 +1,6 @@
 #include "Models/DraftModel.h"
-#include "Models/DraftTextMetrics.h"
 #include "ManualClock.h"
+#include "Models/DraftTextMetrics.h"
 
 #include <QAbstractTextDocumentLayout>
 #include <QTextBlock>
@@ -91,8 +91,8 @@ TEST_F(DraftModelTest, UnchangedTextAndNegligibleOrInvalidWidthsMeasureNothing)
     ASSERT_TRUE(measureOnce());
     clock.advance(1s);
     model.setDraft(QString());
-    for (double width : {300.4, 0.0, -20.0, std::numeric_limits<double>::infinity(),
-                         std::numeric_limits<double>::quiet_NaN()})
+    for (double width :
+         {300.4, 0.0, -20.0, std::numeric_limits<double>::infinity(), std::numeric_limits<double>::quiet_NaN()})
         model.setFieldAvailableWidth(width);
     clock.advance(1s);
     EXPECT_EQ(measuredAt.size(), 1u);
@@ -177,16 +177,20 @@ TEST(DraftTextMetricsTest, CountsLinesAsTheFieldShowsThem)
         QString text;
         double width;
     } cases[] = {
-        {u"one line"_s, 324}, {u"a\nb"_s, 324}, {u"a\n"_s, 324}, {u"\n\n"_s, 324},
-        {sentence.repeated(3), 324}, {sentence.repeated(2), 120}, {chinese.repeated(2), 200},
+        {u"one line"_s, 324},
+        {u"a\nb"_s, 324},
+        {u"a\n"_s, 324},
+        {u"\n\n"_s, 324},
+        {sentence.repeated(3), 324},
+        {sentence.repeated(2), 120},
+        {chinese.repeated(2), 200},
         {QString(60, u'x'), 100}, // one long word breaks anywhere
         {u"tab\tand  spaces   at the end   "_s, 80},
     };
     for (const auto &c : cases) {
         const int expected = documentLineCount(c.text, c.width);
         ASSERT_LE(expected, 8) << c.text.toStdString();
-        EXPECT_EQ(DraftTextMetrics::lineCount(c.text, c.width), expected)
-            << c.text.toStdString() << " at " << c.width;
+        EXPECT_EQ(DraftTextMetrics::lineCount(c.text, c.width), expected) << c.text.toStdString() << " at " << c.width;
     }
     EXPECT_GT(DraftTextMetrics::lineCount(sentence.repeated(2), 120), 2);
 }

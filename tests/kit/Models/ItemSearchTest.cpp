@@ -44,14 +44,12 @@ TEST(ItemSearchTest, MatchesNameNoteTextAndLinkIgnoringCaseAndWidth)
         {"text beyond the name", StashItem::makeText(longText, someDate), u"关键词 NEEDLE"_s, true},
         {"link address", StashItem::makeLink(u"https://Example.com/Path?q=1"_s, u"Title"_s, someDate),
          u"example.com/path"_s, true},
-        {"link title as name", StashItem::makeLink(u"https://a.example"_s, u"设计稿"_s, someDate),
-         u"设计"_s, true},
+        {"link title as name", StashItem::makeLink(u"https://a.example"_s, u"设计稿"_s, someDate), u"设计"_s, true},
         {"never across two fields", file(u"ab"_s, u"cd"_s), u"bc"_s, false},
         {"query padded with ideographic spaces", file(u"会议纪要.docx"_s), u"\u3000 纪要\u3000"_s, true},
         {"inner space is part of the query", file(u"rep ort.txt"_s), u"report"_s, false},
         {"blank query matches all", file(u"x"_s), u" \u3000 "_s, true},
-        {"separator in the query stays inside one field", file(u"ab"_s, u"cd"_s),
-         u"b\u0000c"_s, false},
+        {"separator in the query stays inside one field", file(u"ab"_s, u"cd"_s), u"b\u0000c"_s, false},
     };
     for (const Case &c : cases) {
         const ItemSearch search(c.query);

@@ -18,8 +18,7 @@ const QRectF boundsA(0, 0, 2000, 1000);
 const QRectF boundsB(2000, -360, 2560, 1440);
 const QList<DisplayBounds> twoDisplays{{A, boundsA}, {B, boundsB}};
 
-WindowCoverageSnapshot window(const QRectF &bounds, double alpha = 1.0, qint32 pid = otherPID,
-                              int layer = 0)
+WindowCoverageSnapshot window(const QRectF &bounds, double alpha = 1.0, qint32 pid = otherPID, int layer = 0)
 {
     return {pid, layer, alpha, bounds, true};
 }
@@ -48,7 +47,9 @@ TEST(FullScreenWindowDetectorTest, CoverageRule)
         {"not on screen", {hidden}, {}},
         {"spanning both", {window(QRectF(0, -360, 4560, 1440))}, {A, B}},
         {"one window each", {window(boundsB), window(QRectF(0, 0, 100, 100)), window(boundsA)}, {A, B}},
-        {"many small windows never add up", {window(QRectF(0, 0, 1000, 1000)), window(QRectF(1000, 0, 1000, 1000))}, {}},
+        {"many small windows never add up",
+         {window(QRectF(0, 0, 1000, 1000)), window(QRectF(1000, 0, 1000, 1000))},
+         {}},
         {"no windows", {}, {}},
     };
     for (const auto &c : cases)
@@ -66,6 +67,5 @@ TEST(FullScreenWindowDetectorTest, OddDisplaysDoNotBreakTheRule)
     // Two displays with one identifier: the first one's bounds decide.
     EXPECT_EQ(coveredDisplayIDs({{A, boundsA}, {A, boundsB}}, fullA, ownPID), QSet<QString>{A});
     EXPECT_TRUE(coveredDisplayIDs({{A, boundsB}, {A, boundsA}}, fullA, ownPID).isEmpty());
-    EXPECT_EQ(coveredDisplayIDs({{A, boundsB}, {A, boundsA}, {B, boundsA}}, fullA, ownPID),
-              QSet<QString>{B});
+    EXPECT_EQ(coveredDisplayIDs({{A, boundsB}, {A, boundsA}, {B, boundsA}}, fullA, ownPID), QSet<QString>{B});
 }

@@ -41,11 +41,10 @@ TEST(NotchMetricsTest, FindsTheNotchAndTheAttachmentLine)
         EXPECT_EQ(m.notchHeight(), c.notchHeight);
         EXPECT_EQ(m.attachmentTopY(), c.attachmentTopY);
 
-        const QRectF closed = m.closedFrame(NotchMetrics::closedFallbackWidth,
-                                            NotchMetrics::interactiveBandBelowNotch);
+        const QRectF closed = m.closedFrame(NotchMetrics::closedFallbackWidth, NotchMetrics::interactiveBandBelowNotch);
         const double height = c.hasNotch ? c.notchHeight + 26 : 34;
-        EXPECT_EQ(closed, QRectF(std::round(756 - c.closedWidth / 2), c.attachmentTopY - height,
-                                 c.closedWidth, height));
+        EXPECT_EQ(closed,
+                  QRectF(std::round(756 - c.closedWidth / 2), c.attachmentTopY - height, c.closedWidth, height));
     }
 }
 
@@ -95,8 +94,7 @@ TEST(NotchMetricsTest, ConvertsBetweenYUpAndQtOnScreensOfDifferentHeights)
     EXPECT_EQ(closedInQt(below, below), QRectF(545, 1080, 190, 34));
 
     const NotchMetrics tallMetrics = NotchMetrics::forQtScreen(tall, tall, primary);
-    EXPECT_EQ(NotchMetrics::toQtGlobal(tallMetrics.openFrame(384, 2000), primary),
-              QRectF(3008, 0, 384, 1320));
+    EXPECT_EQ(NotchMetrics::toQtGlobal(tallMetrics.openFrame(384, 2000), primary), QRectF(3008, 0, 384, 1320));
 }
 
 TEST(NotchMetricsTest, PrimaryScreenAwayFromTheOrigin)

@@ -39,7 +39,7 @@ std::optional<DropContent> decide(const QList<Representation> &representations,
 }
 
 // The content as the kind a test expects; another kind or none throws, which fails the test.
-template <typename Case>
+template<typename Case>
 Case as(const std::optional<DropContent> &content)
 {
     return std::get<Case>(content.value().value);
@@ -62,8 +62,7 @@ TEST(DropDecisionTest, FileURLWinsOverEverythingElseWithoutLoadingTheRest)
                                                 {u"audio/mpeg"_s, QByteArray("ID3")},
                                                 {u"text/plain"_s, QByteArray("/home/u/shot 1.png")}},
                                                std::nullopt, &loads);
-    EXPECT_EQ(as<DropContent::File>(DropDecision::decide(provider)).url,
-              QUrl::fromLocalFile(u"/home/u/shot 1.png"_s));
+    EXPECT_EQ(as<DropContent::File>(DropDecision::decide(provider)).url, QUrl::fromLocalFile(u"/home/u/shot 1.png"_s));
     EXPECT_EQ(loads, QStringList{u"text/uri-list"_s});
 }
 
@@ -89,17 +88,21 @@ TEST(DropDecisionTest, AudioThenImageThenLinkThenText)
 TEST(DropDecisionTest, FailedOrEmptyRepresentationsFallThrough)
 {
     const std::optional<QByteArray> failed;
-    EXPECT_EQ(as<DropContent::Image>(decide({{u"audio/ogg"_s, failed}, {u"image/jpeg"_s, QByteArray("jpeg")}})).fileExtension,
-              u"jpg"_s);
+    EXPECT_EQ(
+        as<DropContent::Image>(decide({{u"audio/ogg"_s, failed}, {u"image/jpeg"_s, QByteArray("jpeg")}})).fileExtension,
+        u"jpg"_s);
     EXPECT_EQ(as<DropContent::Link>(decide({{u"image/png"_s, QByteArray()},
-                                            {u"text/x-moz-url"_s, utf16LE(u"https://例子.测试/路径\n标题"_s)}})).url,
+                                            {u"text/x-moz-url"_s, utf16LE(u"https://例子.测试/路径\n标题"_s)}}))
+                  .url,
               u"https://xn--fsqu00a.xn--0zwm56d/%E8%B7%AF%E5%BE%84"_s);
     // A file on another machine is neither staged nor turned into a link.
     EXPECT_EQ(as<DropContent::Text>(decide({{u"text/uri-list"_s, QByteArray("file://nas/share/a.txt")},
-                                            {u"text/plain"_s, QByteArray("a.txt")}})).text,
+                                            {u"text/plain"_s, QByteArray("a.txt")}}))
+                  .text,
               u"a.txt"_s);
     EXPECT_EQ(as<DropContent::Link>(decide({{u"text/uri-list"_s, failed},
-                                            {u"text/x-moz-url"_s, QByteArray("https://example.com/\nExample")}})).url,
+                                            {u"text/x-moz-url"_s, QByteArray("https://example.com/\nExample")}}))
+                  .url,
               u"https://example.com/"_s);
 }
 
@@ -116,7 +119,8 @@ TEST(DropDecisionTest, ChoosesTheFirstTypeOfTheFamilyThatHasAnExtension)
 {
     const QByteArray adpcm("adpcm");
     // audio/x-adpcm is known but has no file-name extension; audio/mpeg has one.
-    EXPECT_EQ(as<DropContent::Audio>(decide({{u"audio/x-adpcm"_s, adpcm}, {u"audio/x-nonsense"_s, QByteArray("?")},
+    EXPECT_EQ(as<DropContent::Audio>(decide({{u"audio/x-adpcm"_s, adpcm},
+                                             {u"audio/x-nonsense"_s, QByteArray("?")},
                                              {u"audio/mpeg"_s, QByteArray("mp3")}})),
               (DropContent::Audio{QByteArray("mp3"), u"拖入录音.mp3"_s, u"mp3"_s}));
     // A recording offered only as data, with no name and no extension for its type.

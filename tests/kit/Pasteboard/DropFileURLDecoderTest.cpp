@@ -47,7 +47,10 @@ TEST(DropFileURLDecoderTest, EverySpellingOfALocalFileDecodesToItsURL)
         {"file:////tmp/x", local("/tmp/x")},
         {"file:////", local("/")},
         // Invalid UTF-8 becomes replacement characters rather than a mangled path elsewhere.
-        {"file:///tmp/\xff\xfe" "a", local("/tmp/\uFFFD\uFFFD" "a")},
+        {"file:///tmp/\xff\xfe"
+         "a",
+         local("/tmp/\uFFFD\uFFFD"
+               "a")},
     };
     for (const auto &[bytes, url] : cases) {
         EXPECT_EQ(DropFileURLDecoder::decode(bytes), url) << bytes.constData();
@@ -60,17 +63,16 @@ TEST(DropFileURLDecoderTest, EverySpellingOfALocalFileDecodesToItsURL)
 
 TEST(DropFileURLDecoderTest, RefusesWhatIsNotALocalFileOrCouldNameAnotherOne)
 {
-    for (const char *text : {
-             "", "   \n\t", "# only a comment", "https://example.com/a.png",
-             "/tmp/plain path",              // a path is not a URL
-             "file:relative/name.txt", "file://", "file://fileserver/share/a.txt",
-             "file:///tmp/a%00b",            // NUL cannot be part of a name
-             "file:///tmp/a?b.txt",          // unencoded "?" turns part of the name into a query
-             "file:///tmp/a#b.txt", "http://[::1",
-             // A name that is not UTF-8: no path string reaches that file.
-             "file:///tmp/caf%E9.txt",
-             // A "%" that starts no escape: guessing would name another file.
-             "file:///tmp/100%zz.txt", "file:///tmp/100%2", "file:///tmp/100%"})
+    for (const char *text : {"", "   \n\t", "# only a comment", "https://example.com/a.png",
+                             "/tmp/plain path", // a path is not a URL
+                             "file:relative/name.txt", "file://", "file://fileserver/share/a.txt",
+                             "file:///tmp/a%00b",   // NUL cannot be part of a name
+                             "file:///tmp/a?b.txt", // unencoded "?" turns part of the name into a query
+                             "file:///tmp/a#b.txt", "http://[::1",
+                             // A name that is not UTF-8: no path string reaches that file.
+                             "file:///tmp/caf%E9.txt",
+                             // A "%" that starts no escape: guessing would name another file.
+                             "file:///tmp/100%zz.txt", "file:///tmp/100%2", "file:///tmp/100%"})
         EXPECT_EQ(DropFileURLDecoder::decode(QString::fromUtf8(text)), std::nullopt) << text;
 }
 

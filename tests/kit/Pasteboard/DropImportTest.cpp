@@ -28,8 +28,9 @@ TEST_F(DropImportTest, SeveralFilesKeepTheirDropOrderAndAnUnreadableOneIsLeftOut
 {
     StashStore &store = openStore();
     QMimeData data;
-    data.setData("text/uri-list", uriList({source("one.txt", "1"), QUrl::fromLocalFile(m_dir.filePath("missing.txt")),
-                                           source("three.txt", "3")}));
+    data.setData("text/uri-list",
+                 uriList({source("one.txt", "1"), QUrl::fromLocalFile(m_dir.filePath("missing.txt")),
+                          source("three.txt", "3")}));
     data.setText(QStringLiteral("one.txt missing.txt three.txt"));
 
     const DropImport::Outcome outcome = DropImport::run(data, store);
@@ -107,8 +108,8 @@ TEST_F(DropImportTest, NothingUsableOrNothingStoredEndsSilently)
     QMimeData blank;
     blank.setText(QStringLiteral("  \n "));
     QMimeData unreadable;
-    unreadable.setUrls({QUrl::fromLocalFile(m_dir.filePath("gone-1.txt")),
-                        QUrl::fromLocalFile(m_dir.filePath("gone-2.txt"))});
+    unreadable.setUrls(
+        {QUrl::fromLocalFile(m_dir.filePath("gone-1.txt")), QUrl::fromLocalFile(m_dir.filePath("gone-2.txt"))});
     for (const QMimeData *data : {&empty, &blank, &unreadable}) {
         const DropImport::Outcome outcome = DropImport::run(*data, store);
         EXPECT_TRUE(outcome.isEmpty());

@@ -1,5 +1,5 @@
-#include "Pasteboard/ImportFeedback.h"
 #include "Pasteboard/PasteboardCommit.h"
+#include "Pasteboard/ImportFeedback.h"
 #include "StoreFixture.h"
 
 #include <QBuffer>
@@ -80,9 +80,9 @@ TEST_F(PasteboardCommitTest, TextAndLinksAreAlwaysAddedAndEmptyDoesNothing)
 
 TEST(ImportFeedbackTest, PasteToastsOrTheAlertSound)
 {
-    const PasteboardContent files{PasteboardContent::Files{
-        {QUrl::fromLocalFile("/a"), QUrl::fromLocalFile("/b"), QUrl::fromLocalFile("/c"), QUrl::fromLocalFile("/d"),
-         QUrl::fromLocalFile("/e")}}};
+    const PasteboardContent files{
+        PasteboardContent::Files{{QUrl::fromLocalFile("/a"), QUrl::fromLocalFile("/b"), QUrl::fromLocalFile("/c"),
+                                  QUrl::fromLocalFile("/d"), QUrl::fromLocalFile("/e")}}};
     const PasteboardContent image{PasteboardContent::Image{"x", "png"}};
     const QList<StashItem> report{named(u"报告.pdf"_s)}, three{named(u"a"_s), named(u"b"_s), named(u"c"_s)};
     const std::tuple<const char *, PasteboardContent, int, QList<StashItem>, std::optional<QString>> cases[] = {

@@ -1,5 +1,5 @@
-#include "FakePasteboardReader.h"
 #include "Pasteboard/PasteboardImporter.h"
+#include "FakePasteboardReader.h"
 #include "Pasteboard/WebAddress.h"
 #include "QtPrinters.h"
 
@@ -70,8 +70,7 @@ TEST(WebAddressTest, OnlyOneWholeHttpOrHttpsAddressWithAHostIsALink)
         {" \n ", nullptr},
     };
     for (const auto &[text, address] : cases) {
-        const std::optional<QUrl> expected =
-            address ? std::optional(QUrl(QString::fromUtf8(address))) : std::nullopt;
+        const std::optional<QUrl> expected = address ? std::optional(QUrl(QString::fromUtf8(address))) : std::nullopt;
         EXPECT_EQ(WebAddress::fromText(QString::fromUtf8(text)), expected) << text;
     }
 }

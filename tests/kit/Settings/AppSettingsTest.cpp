@@ -66,10 +66,16 @@ TEST(AppSettingsTest, PanelWidthIsClampedWhenReadAndWhenSet)
 {
     constexpr double nan = std::numeric_limits<double>::quiet_NaN();
     constexpr double infinity = std::numeric_limits<double>::infinity();
-    for (const auto &[stored, expected] : std::initializer_list<std::pair<QVariant, double>>{
-             {100.0, 320}, {1000.0, 720}, {320.0, 320}, {320.5, 320.5}, {720.0, 720}, {720.5, 720},
-             {u"wide"_s, 320}, // present but not a number reads as 0
-             {nan, 384}, {-infinity, 320}}) {
+    for (const auto &[stored, expected] :
+         std::initializer_list<std::pair<QVariant, double>>{{100.0, 320},
+                                                            {1000.0, 720},
+                                                            {320.0, 320},
+                                                            {320.5, 320.5},
+                                                            {720.0, 720},
+                                                            {720.5, 720},
+                                                            {u"wide"_s, 320}, // present but not a number reads as 0
+                                                            {nan, 384},
+                                                            {-infinity, 320}}) {
         InMemoryUserDefaults defaults;
         defaults.setValue(widthKey, stored);
         EXPECT_EQ(AppSettings(defaults).panelWidth(), expected) << stored.toString().toStdString();
@@ -79,8 +85,8 @@ TEST(AppSettingsTest, PanelWidthIsClampedWhenReadAndWhenSet)
 
     InMemoryUserDefaults defaults;
     AppSettings settings(defaults);
-    for (const auto &[requested, stored] :
-         std::initializer_list<std::pair<double, double>>{{320, 320}, {720.5, 720}, {0, 320}, {500.25, 500.25}, {nan, 384}}) {
+    for (const auto &[requested, stored] : std::initializer_list<std::pair<double, double>>{
+             {320, 320}, {720.5, 720}, {0, 320}, {500.25, 500.25}, {nan, 384}}) {
         settings.setPanelWidth(requested);
         EXPECT_EQ(settings.panelWidth(), stored);
         EXPECT_EQ(defaults.value(widthKey), QVariant(stored));

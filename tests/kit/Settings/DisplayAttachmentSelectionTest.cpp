@@ -22,7 +22,8 @@ void PrintTo(const Selection &s, std::ostream *os)
 {
     QStringList ids = s.selectedDisplayIDs().values();
     ids.sort();
-    *os << QMetaEnum::fromType<Selection::Mode>().valueToKey(int(s.mode())) << '{' << ids.join(u',').toStdString() << '}';
+    *os << QMetaEnum::fromType<Selection::Mode>().valueToKey(int(s.mode())) << '{' << ids.join(u',').toStdString()
+        << '}';
 }
 } // namespace holdra
 

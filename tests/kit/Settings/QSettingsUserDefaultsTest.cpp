@@ -43,7 +43,8 @@ TEST(QSettingsUserDefaultsTest, TheApplicationsFileIsHoldraIniUnderTheConfigDire
     test::TempDir dir;
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
     QSettingsUserDefaults().setBool(u"settings.soundFeedback"_s, false);
-    EXPECT_EQ(QSettingsUserDefaults(dir.filePath(u"Holdra/Holdra.ini"_s)).boolValue(u"settings.soundFeedback"_s), false);
+    EXPECT_EQ(QSettingsUserDefaults(dir.filePath(u"Holdra/Holdra.ini"_s)).boolValue(u"settings.soundFeedback"_s),
+              false);
 }
 
 TEST(QSettingsUserDefaultsTest, HandEditedValuesOfTheWrongKindReadAsNothing)

@@ -1,5 +1,5 @@
-#include "Storage/ContentHasher.h"
 #include "Storage/DiskFileStorage.h"
+#include "Storage/ContentHasher.h"
 #include "Storage/FileStorageError.h"
 #include "TempDir.h"
 
@@ -51,7 +51,8 @@ protected:
     }
     bool symlink(const QString &target, const QString &link) const
     {
-        return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(m_dir.filePath(link)).constData()) == 0;
+        return ::symlink(QFile::encodeName(target).constData(), QFile::encodeName(m_dir.filePath(link)).constData())
+            == 0;
     }
     StoredFile data(const QByteArray &bytes) { return m_storage.importData(bytes, u"d"_s, QString()); }
 
@@ -104,8 +105,8 @@ TEST_F(DiskFileStorageTest, UnreadableAndSpecialSourcesAreRefusedWithoutLeftover
 {
     ASSERT_TRUE(symlink(m_dir.filePath(u"gone"_s), u"dangling"_s));
     ASSERT_EQ(::mkfifo(QFile::encodeName(m_dir.filePath(u"fifo"_s)).constData(), 0600), 0);
-    for (const QString &source : {m_dir.filePath(u"missing.txt"_s), m_dir.filePath(u"dangling"_s),
-                                  m_dir.filePath(u"fifo"_s), u"/dev/zero"_s})
+    for (const QString &source :
+         {m_dir.filePath(u"missing.txt"_s), m_dir.filePath(u"dangling"_s), m_dir.filePath(u"fifo"_s), u"/dev/zero"_s})
         EXPECT_EQ(importFailure(source), FileStorageError::Kind::sourceUnreadable) << qPrintable(source);
     EXPECT_TRUE(itemDirectories().isEmpty());
     try {
@@ -133,7 +134,8 @@ TEST_F(DiskFileStorageTest, AFolderHoldingTheStorageIsNotCopiedIntoItself)
     for (const auto &[mountPoint, imported] : views) {
         const QByteArray native = QFile::encodeName(mountPoint);
         ASSERT_EQ(::mount(QFile::encodeName(m_dir.filePath(u"support"_s)).constData(), native.constData(), nullptr,
-                          MS_BIND, nullptr), 0);
+                          MS_BIND, nullptr),
+                  0);
         const auto unmount = qScopeGuard([&] { ::umount2(native.constData(), MNT_DETACH); });
         EXPECT_EQ(importFailure(imported), FileStorageError::Kind::copyFailed);
         EXPECT_EQ(itemDirectories().size(), 1);
@@ -162,7 +164,9 @@ TEST_F(DiskFileStorageTest, CopiesHoldWhatWasReadKeepTheirTimesAndAreOnlyTheOwne
         ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
     }
     const auto status = [](const QString &path) {
-        struct stat info {};
+        struct stat info
+        {
+        };
         ::stat(QFile::encodeName(path).constData(), &info);
         return info;
     };
@@ -184,7 +188,8 @@ TEST_F(DiskFileStorageTest, AFileThatShrinksWhileItIsCopiedIsNeverPadded)
     std::atomic<bool> done = false;
     std::thread cutter([&] {
         QFile file(source);
-        for (qint64 size = start; size > 0 && !done && (file.isOpen() || file.open(QIODevice::ReadWrite)); size -= 4096) {
+        for (qint64 size = start; size > 0 && !done && (file.isOpen() || file.open(QIODevice::ReadWrite));
+             size -= 4096) {
             file.resize(size);
             std::this_thread::yield();
         }
@@ -235,11 +240,14 @@ TEST_F(DiskFileStorageTest, DeletionReachesAnyDepthAndClearsUnfinishedImports)
 
 TEST_F(DiskFileStorageTest, ImportDataNamesTheCopyByTheExtensionRule)
 {
-    const std::tuple<QString, QString, QString> cases[] = {
-        {QString(), u"png"_s, u"未命名.png"_s},          {u"plain"_s, u" . ."_s, u"plain"_s},
-        {u"photo.PNG"_s, u"png"_s, u"photo.PNG"_s},       {u"clip"_s, u".m4a"_s, u"clip.m4a"_s},
-        {u"a.jpeg"_s, u"png"_s, u"a.jpeg.png"_s},         {u".profile"_s, QString(), u".profile"_s},
-        {u"a/b"_s, QString(), u"a_b"_s},                  {u".."_s, QString(), u"未命名"_s}};
+    const std::tuple<QString, QString, QString> cases[] = {{QString(), u"png"_s, u"未命名.png"_s},
+                                                           {u"plain"_s, u" . ."_s, u"plain"_s},
+                                                           {u"photo.PNG"_s, u"png"_s, u"photo.PNG"_s},
+                                                           {u"clip"_s, u".m4a"_s, u"clip.m4a"_s},
+                                                           {u"a.jpeg"_s, u"png"_s, u"a.jpeg.png"_s},
+                                                           {u".profile"_s, QString(), u".profile"_s},
+                                                           {u"a/b"_s, QString(), u"a_b"_s},
+                                                           {u".."_s, QString(), u"未命名"_s}};
     for (const auto &[name, extension, expected] : cases) {
         const StoredFile file = m_storage.importData("12345", name, extension);
         EXPECT_EQ(file.originalName, expected);
@@ -250,8 +258,9 @@ TEST_F(DiskFileStorageTest, ImportDataNamesTheCopyByTheExtensionRule)
 
 TEST_F(DiskFileStorageTest, SuggestedNamesCannotLeaveTheItemDirectory)
 {
-    const QStringList hostile = {u"../../escape"_s, u"/etc/passwd"_s, u".."_s, u"."_s,
-                                 QStringView(u"nul\0byte", 8).toString(), u"line\nbreak"_s};
+    const QStringList hostile = {
+        u"../../escape"_s, u"/etc/passwd"_s, u".."_s, u"."_s, QStringView(u"nul\0byte", 8).toString(),
+        u"line\nbreak"_s};
     for (const QString &name : hostile) {
         const StoredFile file = m_storage.importData("x", name, u"../up"_s);
         const QStringList parts = file.relativePath.split(u'/');
@@ -332,7 +341,9 @@ TEST_F(DiskFileStorageTest, HostileNamesAreStoredIntactOrRefused)
     const int fd = ::open((rawDir + "/caf\xe9.txt").constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     ASSERT_TRUE(fd >= 0 && ::write(fd, "latin-1", 7) == 7 && ::close(fd) == 0);
     const StoredFile folder = m_storage.importFile(rawDir);
-    struct stat status {};
+    struct stat status
+    {
+    };
     EXPECT_EQ(::stat((QFile::encodeName(stored(folder)) + "/caf\xe9.txt").constData(), &status), 0);
     EXPECT_EQ(status.st_size, 7);
 }
@@ -352,7 +363,9 @@ TEST_F(DiskFileStorageTest, ASparseFileKeepsItsSizeAndItsHoles)
     EXPECT_EQ(copy.byteSize, size);
     // The holes count as the zeros they read as.
     EXPECT_EQ(copy.contentHash, ContentHasher::sha256Hex(stored(copy)));
-    struct stat status {};
+    struct stat status
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(stored(copy)).constData(), &status), 0);
     EXPECT_EQ(status.st_size, size);
     EXPECT_LT(qint64(status.st_blocks) * 512, qint64(64) << 20);

@@ -1,5 +1,5 @@
-#include "Storage/FileStorageError.h"
 #include "Storage/JSONMetadataStore.h"
+#include "Storage/FileStorageError.h"
 #include "Storage/JSONTrashMetadataStore.h"
 #include "Storage/MetadataCodec.h"
 #include "TempDir.h"
@@ -112,8 +112,9 @@ TEST(MetadataCodecTest, DatesAreStrictRfc3339WholeSeconds)
 TEST(MetadataCodecTest, AnyFaultRejectsTheWholeFile)
 {
     for (const QByteArray &json :
-         {QByteArray("not json"), QByteArray("{}"), QByteArray("[1]"), element(R"(,"kind":"video")").replace(R"("kind":"text",)", ""),
-          element("", "2026-03-01T08:15:30.250Z"), element("", "2026-03-01T08:15:30Z", "not-a-uuid"),
+         {QByteArray("not json"), QByteArray("{}"), QByteArray("[1]"),
+          element(R"(,"kind":"video")").replace(R"("kind":"text",)", ""), element("", "2026-03-01T08:15:30.250Z"),
+          element("", "2026-03-01T08:15:30Z", "not-a-uuid"),
           element("").replace(R"("id":"0F8FAD5B-D9CB-469F-A165-70867728950E",)", ""), element(R"(,"locked":"yes")"),
           element(R"(,"byteSize":1.5)"), element(R"(,"pixelWidth":4294967296)"), element(R"(,"note":7)")})
         EXPECT_TRUE(rejects(json)) << json.constData();

@@ -36,8 +36,10 @@ QList<StashItem> everyKind()
     file.setContentHash(QString(64, u'a'));
     file.setPixelWidth(640);
     file.setPixelHeight(480);
-    StashItem audio = StashItem::makeAudio({u"DEF/voice.m4a"_s, 9, u"voice.m4a"_s}, std::nan(""), u"voice"_s, createdAt);
-    StashItem odd = StashItem::makeLink(u"https://example.com/a?b=c"_s, u"title \xD800 lone"_s, createdAt.addYears(-60));
+    StashItem audio =
+        StashItem::makeAudio({u"DEF/voice.m4a"_s, 9, u"voice.m4a"_s}, std::nan(""), u"voice"_s, createdAt);
+    StashItem odd =
+        StashItem::makeLink(u"https://example.com/a?b=c"_s, u"title \xD800 lone"_s, createdAt.addYears(-60));
     StashItem timed = StashItem::makeAudio({u"GHI/v.m4a"_s, 1, u"v.m4a"_s}, -0.0, std::nullopt, createdAt);
     return {text, file, audio, odd, timed};
 }
@@ -89,16 +91,19 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
          [](const QString &json, const QString &, const QList<StashItem> &other) {
              writeFile(json, MetadataCodec::encodeItems(other));
          }},
-        {"cut short", [](const QString &, const QString &snapshot, const QList<StashItem> &) {
+        {"cut short",
+         [](const QString &, const QString &snapshot, const QList<StashItem> &) {
              writeFile(snapshot, readFile(snapshot).chopped(7));
          }},
-        {"one byte flipped", [](const QString &, const QString &snapshot, const QList<StashItem> &) {
+        {"one byte flipped",
+         [](const QString &, const QString &snapshot, const QList<StashItem> &) {
              QByteArray bytes = readFile(snapshot);
              bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x20);
              writeFile(snapshot, bytes);
          }},
         {"empty", [](const QString &, const QString &snapshot, const QList<StashItem> &) { writeFile(snapshot, {}); }},
-        {"another stash's", [](const QString &, const QString &snapshot, const QList<StashItem> &other) {
+        {"another stash's",
+         [](const QString &, const QString &snapshot, const QList<StashItem> &other) {
              test::TempDir elsewhere;
              JSONMetadataStore(elsewhere.filePath(u"m.json"_s), snapshot).save(other);
          }},

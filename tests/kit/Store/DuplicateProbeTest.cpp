@@ -1,5 +1,5 @@
-#include "Storage/DiskFileStorage.h"
 #include "Store/DuplicateProbe.h"
+#include "Storage/DiskFileStorage.h"
 #include "StoreFixture.h"
 
 #include <sys/stat.h>

@@ -1,5 +1,5 @@
-#include "Storage/ContentHasher.h"
 #include "Store/ImportJob.h"
+#include "Storage/ContentHasher.h"
 #include "StoreFixture.h"
 
 #include <QSignalSpy>
@@ -16,8 +16,7 @@ protected:
     // The batches' results in the order they were reported, once `count` came.
     QList<std::pair<int, ImportJob::Result>> finishedBatches(ImportJob &job, QSignalSpy &spy, int count)
     {
-        while (spy.count() < count && spy.wait(20'000)) {
-        }
+        while (spy.count() < count && spy.wait(20'000)) {}
         QList<std::pair<int, ImportJob::Result>> batches;
         for (const QList<QVariant> &arguments : std::as_const(spy))
             batches.append({arguments.at(0).toInt(), arguments.at(1).value<ImportJob::Result>()});
@@ -51,8 +50,7 @@ TEST_F(ImportJobTest, BatchesCommitInDropOrder)
     EXPECT_EQ(displayNames(batches[1].second.added), (QStringList{u"a note"_s, u"small.txt"_s, u"dir"_s}));
     ASSERT_EQ(batches[1].second.duplicates.size(), 1);
     EXPECT_EQ(batches[1].second.duplicates.first().displayName(), u"big.bin"_s);
-    EXPECT_EQ(displayNames(store.items()), (QStringList{u"a note"_s, u"small.txt"_s,
-                                                        u"dir"_s, u"big.bin"_s}));
+    EXPECT_EQ(displayNames(store.items()), (QStringList{u"a note"_s, u"small.txt"_s, u"dir"_s, u"big.bin"_s}));
     EXPECT_EQ(displayNames(savedItems()), displayNames(store.items()));
     for (const StashItem &item : store.items()) {
         if (item.kind() == StashItemKind::file && !item.displayName().startsWith(u'd')) {
@@ -69,8 +67,7 @@ TEST_F(ImportJobTest, CancelRemovesEveryCopyOfTheStoppedBatches)
     StashStore &store = openStore();
     ImportJob job(store);
     QSignalSpy spy(&job, &ImportJob::finished);
-    job.start({source(u"one.bin"_s, QByteArray(32 << 20, '1')),
-               source(u"two.bin"_s, QByteArray(32 << 20, '2'))});
+    job.start({source(u"one.bin"_s, QByteArray(32 << 20, '1')), source(u"two.bin"_s, QByteArray(32 << 20, '2'))});
     job.start({source(u"three.txt"_s, "3")});
     job.cancel();
     const auto stopped = finishedBatches(job, spy, 2);

@@ -29,7 +29,9 @@ TEST_F(StashStoreAddingTest, RepeatedFilesAreDuplicatesAndWriteNothing)
     EXPECT_EQ(first.duplicates, first.added);
     EXPECT_EQ(first.added.first().contentHash(), ContentHasher::sha256Hex(url.toLocalFile()));
 
-    struct stat before {};
+    struct stat before
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(metadataPath()).constData(), &before), 0);
     resetSaveCounts();
     const StashStore::AddFilesResult second = store.addFiles({url});
@@ -37,7 +39,9 @@ TEST_F(StashStoreAddingTest, RepeatedFilesAreDuplicatesAndWriteNothing)
     EXPECT_EQ(second.duplicates, first.added);
     EXPECT_EQ(itemDirectoryCount(), 1);
     EXPECT_EQ(m_itemSaves, 0);
-    struct stat after {};
+    struct stat after
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(metadataPath()).constData(), &after), 0);
     EXPECT_TRUE(after.st_ino == before.st_ino && after.st_mtim.tv_sec == before.st_mtim.tv_sec
                 && after.st_mtim.tv_nsec == before.st_mtim.tv_nsec);
@@ -65,8 +69,8 @@ TEST_F(StashStoreAddingTest, AStashedItemsOwnCopyIsRecognisedButASiblingFolderIs
     EXPECT_EQ(store.addFiles({QUrl::fromLocalFile(*store.absolutePath(item))}).duplicates, QList<StashItem>{item});
     EXPECT_EQ(itemDirectoryCount(), 1);
 
-    const QString sibling = m_dir.write(u"Holdra/FilesX/"_s + item.relativePath()->section(u'/', 0, 0) + u"/doc.pdf"_s,
-                                        "other doc");
+    const QString sibling =
+        m_dir.write(u"Holdra/FilesX/"_s + item.relativePath()->section(u'/', 0, 0) + u"/doc.pdf"_s, "other doc");
     EXPECT_EQ(store.existingItemForManagedUrl(QUrl::fromLocalFile(sibling)), std::nullopt);
     EXPECT_EQ(store.addFiles({QUrl::fromLocalFile(sibling)}).added.size(), 1);
     EXPECT_EQ(store.existingItemForManagedUrl(QUrl(u"https://example.com/doc.pdf"_s)), std::nullopt);
@@ -83,9 +87,9 @@ TEST_F(StashStoreAddingTest, KindsComeFromTheStoredCopyAndFailuresAreCollectedPe
     ASSERT_TRUE(image.save(png));
     m_dir.write(u"sources/folder.png/inside.txt"_s, "i");
 
-    const StashStore::AddFilesResult result =
-        store.addFiles({QUrl::fromLocalFile(png), source(u"song.mp3"_s, "mp3"), QUrl::fromLocalFile(m_dir.filePath(u"gone.pdf"_s)),
-                        QUrl::fromLocalFile(m_dir.filePath(u"sources/folder.png"_s))});
+    const StashStore::AddFilesResult result = store.addFiles(
+        {QUrl::fromLocalFile(png), source(u"song.mp3"_s, "mp3"), QUrl::fromLocalFile(m_dir.filePath(u"gone.pdf"_s)),
+         QUrl::fromLocalFile(m_dir.filePath(u"sources/folder.png"_s))});
     ASSERT_EQ(result.added.size(), 3);
     EXPECT_EQ(result.added[0].kind(), StashItemKind::image);
     EXPECT_EQ(result.added[0].pixelSizeText(), u"30 × 20"_s);

@@ -46,7 +46,8 @@ DiskState readDiskState(const QString &support)
     DiskState state;
     const auto check = [&](const QString &name, auto decode) -> decltype(decode(QByteArray())) {
         try {
-            return QFile::exists(support + u'/' + name) ? decode(readFile(support + u'/' + name)) : decltype(decode({}))();
+            return QFile::exists(support + u'/' + name) ? decode(readFile(support + u'/' + name))
+                                                        : decltype(decode({}))();
         } catch (const FileStorageError &error) {
             state.fault = name + u" does not parse: "_s + error.errorDescription();
             return {};
@@ -132,15 +133,13 @@ TEST(StashStoreFaultSafetyTest, AKillAtAnyMomentLosesNothingReportedAndLeavesRea
         ASSERT_TRUE(process.waitForStarted(10'000));
         // Most kills land among the operations; some during start-up and loading.
         if (random.bounded(4) != 0) {
-            while (!process.canReadLine() && process.waitForReadyRead(10'000)) {
-            }
+            while (!process.canReadLine() && process.waitForReadyRead(10'000)) {}
         }
         // The moment of the kill is what is being varied; nothing is waited for.
         std::this_thread::sleep_for(std::chrono::milliseconds(random.bounded(5, 120)));
         process.kill();
         ASSERT_TRUE(process.waitForFinished(10'000));
-        ASSERT_EQ(process.exitStatus(), QProcess::CrashExit)
-            << "the child stopped by itself: " << process.exitCode();
+        ASSERT_EQ(process.exitStatus(), QProcess::CrashExit) << "the child stopped by itself: " << process.exitCode();
         const Reports reported = readReports(process.readAllStandardOutput());
         reportedOps += int(reported.places.size() + reported.purging.size());
         for (const QUuid &id : reported.purging)
@@ -160,8 +159,8 @@ TEST(StashStoreFaultSafetyTest, AKillAtAnyMomentLosesNothingReportedAndLeavesRea
 
     // The store opens over what the last kill left (the kernel dropped its lock)
     // and lists exactly what the files held.
-    StashStore::Opening opening = StashStore::open(support, StashStore::defaultTrashRetentionDays, {},
-                                                   std::chrono::milliseconds(0));
+    StashStore::Opening opening =
+        StashStore::open(support, StashStore::defaultTrashRetentionDays, {}, std::chrono::milliseconds(0));
     ASSERT_NE(opening.store, nullptr) << opening.errorMessage.toStdString();
     QHash<QUuid, Place> loaded;
     for (const TrashedItem &entry : opening.store->trashItems())
@@ -207,8 +206,7 @@ TEST(StashStoreFaultSafetyTest, AFullDiskRefusesAddsDamagesNothingAndRecoversOnc
     const QString filler = support + u"/filler"_s;
     QFile file(filler);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
-    for (const QByteArray block(4096, 'f'); file.write(block) == block.size();) {
-    }
+    for (const QByteArray block(4096, 'f'); file.write(block) == block.size();) {}
     const QString outOfSpace = u"磁盘空间不足，无法暂存。"_s;
     const QUrl big = QUrl::fromLocalFile(dir.write(u"big.bin"_s, QByteArray(1024 * 1024, 'b')));
     const QUrl folder = QUrl::fromLocalFile(dir.mkdir(u"folder"_s));
@@ -218,8 +216,7 @@ TEST(StashStoreFaultSafetyTest, AFullDiskRefusesAddsDamagesNothingAndRecoversOnc
     ASSERT_EQ(refused.errors.size(), 2);
     for (const FileStorageError &error : refused.errors)
         EXPECT_EQ(error.errorDescription(), outOfSpace);
-    EXPECT_THROW(store.addImageData(QByteArray(700 * 1024, 'p'), u"shot"_s, u"png"_s),
-                 FileStorageError);
+    EXPECT_THROW(store.addImageData(QByteArray(700 * 1024, 'p'), u"shot"_s, u"png"_s), FileStorageError);
     store.addText(u"typed while the disk was full"_s);
     EXPECT_EQ(refusals, QStringList{outOfSpace});
 

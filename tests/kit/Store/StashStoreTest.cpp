@@ -41,8 +41,11 @@ TEST_F(StashStoreTest, LoadingRepairsTheListsAndSavesOnlyWhatChanged)
     StashItem image = storedItem(u"p.png"_s, "pixels");
     image.setKind(StashItemKind::image);
     writeItems({text(u"u1"_s), text(u"l"_s, true), active, image});
-    writeTrash({{text(u"b"_s), m_now.addDays(-1)}, {active, m_now.addDays(-2)}, {text(u"newest"_s), m_now},
-                {text(u"c"_s), m_now.addDays(-1)}, {old, m_now.addDays(-31)}});
+    writeTrash({{text(u"b"_s), m_now.addDays(-1)},
+                {active, m_now.addDays(-2)},
+                {text(u"newest"_s), m_now},
+                {text(u"c"_s), m_now.addDays(-1)},
+                {old, m_now.addDays(-31)}});
 
     StashStore &store = openStore();
     EXPECT_EQ(displayNames(store.items()), (QStringList{u"l"_s, u"u1"_s, u"a.bin"_s, u"p.png"_s}));
@@ -73,8 +76,9 @@ TEST_F(StashStoreTest, TextItemsRepeatingAStashedTextFileGoToTheTrash)
                                   storedItem(u"wide.TXT"_s, wide), storedItem(u"same.md"_s, "same")});
     StashStore &store = openStore();
     EXPECT_EQ(displayNames(store.trashItems()), displayNames(repeats));
-    EXPECT_EQ(displayNames(store.items()), (QStringList{u"line one line two"_s, u"something else"_s, u"same"_s,
-                                                        u"notes.txt"_s, u"wide.TXT"_s, u"same.md"_s}));
+    EXPECT_EQ(displayNames(store.items()),
+              (QStringList{u"line one line two"_s, u"something else"_s, u"same"_s, u"notes.txt"_s, u"wide.TXT"_s,
+                           u"same.md"_s}));
     EXPECT_EQ(savedTrash().size(), 2);
 }
 
@@ -215,7 +219,9 @@ TEST_F(StashStoreTest, TheSupportDirectoryAndTheListsArePrivate)
     ::chmod(QFile::encodeName(existing).constData(), 0755);
     ::chmod(QFile::encodeName(m_dir.write(u"open/metadata.json"_s, "[]")).constData(), 0644);
     const auto mode = [](const QString &path) {
-        struct stat status {};
+        struct stat status
+        {
+        };
         return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 07777;
     };
     for (const QString &directory : {m_dir.filePath(u"new/deeper/Holdra"_s), existing}) {

@@ -56,10 +56,12 @@ TEST_F(StashStoreTrashTest, PurgeHonoursTheRetentionBoundaryAndKeepsReferencedCo
     const StashItem shared = storedItem(u"shared.bin"_s, "shared");
     // A hand-merged file: entries pointing into the directory of an active item.
     const StashItem oldEntry = StashItem::makeFile({*shared.relativePath(), 6, u"shared.bin"_s}, m_now);
-    const StashItem sibling = StashItem::makeFile(
-        {shared.relativePath()->section(u'/', 0, 0) + u"/other.bin"_s, 1, u"other.bin"_s}, m_now);
+    const StashItem sibling =
+        StashItem::makeFile({shared.relativePath()->section(u'/', 0, 0) + u"/other.bin"_s, 1, u"other.bin"_s}, m_now);
     writeItems({shared});
-    writeTrash({{expired, m_now.addDays(-1)}, {staying, m_now.addDays(-1).addSecs(1)}, {oldEntry, m_now.addDays(-40)},
+    writeTrash({{expired, m_now.addDays(-1)},
+                {staying, m_now.addDays(-1).addSecs(1)},
+                {oldEntry, m_now.addDays(-40)},
                 {sibling, m_now.addDays(-40)}});
     StashStore &store = openStore();
     EXPECT_EQ(store.trashCount(), 2);
@@ -88,8 +90,8 @@ TEST_F(StashStoreTrashTest, RestoreReportsDuplicatesAndMissingFiles)
     store.addFiles({source(u"twin-again.bin"_s, "twin")});
     store.remove(store.items().first());
 
-    const TrashRestoreResult result =
-        store.restoreFromTrash({image.id(), gone.id(), note.id(), twin.id(), store.trashItems().first().id(), QUuid::createUuid()});
+    const TrashRestoreResult result = store.restoreFromTrash(
+        {image.id(), gone.id(), note.id(), twin.id(), store.trashItems().first().id(), QUuid::createUuid()});
     EXPECT_EQ(displayNames(result.restored), (QStringList{u"twin-again.bin"_s, u"note"_s}));
     QStringList duplicates = displayNames(result.duplicates);
     duplicates.sort();

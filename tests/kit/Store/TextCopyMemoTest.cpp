@@ -16,7 +16,9 @@ namespace {
 
 struct stat statusOf(const QString &path)
 {
-    struct stat status {};
+    struct stat status
+    {
+    };
     ::stat(QFile::encodeName(path).constData(), &status);
     return status;
 }

@@ -65,8 +65,9 @@ TEST(TextFileContentTest, MergedRangesHoldExactlyTheSizesOfTheOriginalOnes)
     const QList<TextFileContent::SizeRange> merged = TextFileContent::merged(ranges);
     ASSERT_EQ(merged.size(), 4);
     for (qint64 size = -1; size <= 45; ++size) {
-        const bool inAny = std::any_of(ranges.cbegin(), ranges.cend(),
-                                       [size](const TextFileContent::SizeRange &range) { return range.contains(size); });
+        const bool inAny = std::any_of(ranges.cbegin(), ranges.cend(), [size](const TextFileContent::SizeRange &range) {
+            return range.contains(size);
+        });
         EXPECT_EQ(TextFileContent::contains(merged, size), inAny) << size;
     }
     EXPECT_FALSE(TextFileContent::contains({}, 0));

@@ -18,6 +18,7 @@ TEST(DateTextTest, AbbreviatedDateWithoutWeekdayAndShortTime)
         {"C", "3 Jan 2025 14:25"},
     };
     for (const auto &c : cases)
-        EXPECT_EQ(holdra::abbreviatedDateTime(when, QLocale(QString::fromLatin1(c.locale))), QString::fromUtf8(c.expected))
+        EXPECT_EQ(holdra::abbreviatedDateTime(when, QLocale(QString::fromLatin1(c.locale))),
+                  QString::fromUtf8(c.expected))
             << c.locale;
 }

@@ -14,7 +14,9 @@ namespace {
 
 mode_t modeOf(const QString &path)
 {
-    struct stat info {};
+    struct stat info
+    {
+    };
     return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
 }
 
@@ -25,7 +27,8 @@ TEST(PrivateDirectoryTest, MakesEveryNewLevelPrivateAndTightensOurOwn)
     test::TempDir dir;
     const QString root = dir.path() + u"/runtime/Holdra"_s;
     ASSERT_EQ(PrivateDirectory::make(root, u"HoldraDrag/ID"_s), QString());
-    for (const char *level : {"/runtime", "/runtime/Holdra", "/runtime/Holdra/HoldraDrag", "/runtime/Holdra/HoldraDrag/ID"})
+    for (const char *level :
+         {"/runtime", "/runtime/Holdra", "/runtime/Holdra/HoldraDrag", "/runtime/Holdra/HoldraDrag/ID"})
         EXPECT_EQ(modeOf(dir.path() + QLatin1String(level)), 0700u) << level;
 
     ::chmod(QFile::encodeName(root).constData(), 0755);
