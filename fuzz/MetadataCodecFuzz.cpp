@@ -36,7 +36,9 @@ void roundTrip(const QByteArray &bytes, Decode decode, Encode encode)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
-    roundTrip(bytes, MetadataCodec::decodeItems, MetadataCodec::encodeItems);
+    // encodeItems has a second form that reuses known text; the fuzzer checks the plain one.
+    roundTrip(bytes, MetadataCodec::decodeItems,
+              [](const QList<StashItem> &items) { return MetadataCodec::encodeItems(items); });
     roundTrip(bytes, MetadataCodec::decodeTrash, MetadataCodec::encodeTrash);
     return 0;
 }
