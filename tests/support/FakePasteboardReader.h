@@ -17,25 +17,17 @@ public:
 
     mutable QStringList calls;
 
-    QList<QUrl> fileURLs() const override
+    QList<QUrl> fileURLs() const override { return logged(u"fileURLs", files); }
+    std::optional<PasteboardContent::Image> imageData() const override { return logged(u"imageData", image); }
+    std::optional<QString> webURL() const override { return logged(u"webURL", web); }
+    std::optional<QString> plainText() const override { return logged(u"plainText", text); }
+
+private:
+    template<typename Value>
+    const Value &logged(QStringView call, const Value &value) const
     {
-        calls << QStringLiteral("fileURLs");
-        return files;
-    }
-    std::optional<PasteboardContent::Image> imageData() const override
-    {
-        calls << QStringLiteral("imageData");
-        return image;
-    }
-    std::optional<QString> webURL() const override
-    {
-        calls << QStringLiteral("webURL");
-        return web;
-    }
-    std::optional<QString> plainText() const override
-    {
-        calls << QStringLiteral("plainText");
-        return text;
+        calls.append(call.toString());
+        return value;
     }
 };
 

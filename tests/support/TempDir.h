@@ -5,7 +5,24 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <sys/stat.h>
+
 namespace holdra::test {
+
+// The whole file, or nothing when it cannot be read.
+inline QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// The status of `path` (not following a last link); all zero when there is none.
+inline struct stat fileStatus(const QString &path)
+{
+    struct stat status = {};
+    ::lstat(QFile::encodeName(path).constData(), &status);
+    return status;
+}
 
 // A fresh directory per test with helpers to lay out source files in it.
 class TempDir

@@ -64,17 +64,26 @@ protected:
         recreate();
     }
 
-    // A new controller over the same scratch directory, as after a restart.
-    void recreate()
+    // A controller over the fake recorder; `adjust` changes its environment.
+    std::unique_ptr<RecordingController> make(const std::function<void(RecordingController::Environment &)> &adjust)
     {
         RecordingController::Environment environment;
         environment.makeRecorder = FakeVoiceRecorder::factory(recorderState);
-        environment.permission = [this] { return permission; };
-        environment.requestPermission = [this](std::function<void(bool)> answer) { pendingAnswer = std::move(answer); };
-        environment.scratchDirectory = scratch();
-        environment.now = [this] { return now; };
-        controller = std::make_unique<RecordingController>(
+        adjust(environment);
+        return std::make_unique<RecordingController>(
             store, [this](const QString &message) { messages.append(message); }, environment);
+    }
+    // A new controller over the same scratch directory, as after a restart.
+    void recreate()
+    {
+        controller = make([this](RecordingController::Environment &environment) {
+            environment.permission = [this] { return permission; };
+            environment.requestPermission = [this](std::function<void(bool)> answer) {
+                pendingAnswer = std::move(answer);
+            };
+            environment.scratchDirectory = scratch();
+            environment.now = [this] { return now; };
+        });
         stashed = std::make_unique<QSignalSpy>(controller.get(), &RecordingController::stashed);
         discarded = std::make_unique<QSignalSpy>(controller.get(), &RecordingController::discarded);
     }
@@ -180,15 +189,13 @@ TEST_F(RecordingControllerTest, ARecordingThatCannotStartSaysWhyAndLeavesNoFile)
     recorderState->startsRecording = true;
     dir.write(u"blocked"_s, "x");
     for (const bool blocked : {false, true}) {
-        RecordingController::Environment environment;
-        environment.makeRecorder = FakeVoiceRecorder::factory(recorderState);
-        if (!blocked)
-            environment.makeRecorder = [](const QString &, std::function<void()>) { return nullptr; };
-        environment.scratchDirectory = blocked ? dir.filePath(u"blocked/scratch"_s) : scratch();
-        RecordingController other(
-            store, [this](const QString &message) { messages.append(message); }, environment);
-        other.start();
-        EXPECT_FALSE(other.isRecording()) << blocked;
+        const auto other = make([&](RecordingController::Environment &environment) {
+            if (!blocked)
+                environment.makeRecorder = [](const QString &, std::function<void()>) { return nullptr; };
+            environment.scratchDirectory = blocked ? dir.filePath(u"blocked/scratch"_s) : scratch();
+        });
+        other->start();
+        EXPECT_FALSE(other->isRecording()) << blocked;
         EXPECT_EQ(messages.last(), u"录音启动失败"_s) << blocked;
     }
     EXPECT_EQ(messages.size(), 3);
@@ -309,22 +316,13 @@ TEST_F(RecordingControllerTest, TheScratchDirectoryIsPrivateAndNeverTakenFromAno
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", savedRuntime); });
     const QString scratchPath = runtime + u"/Holdra/HoldraRecording"_s;
-    auto makeDefault = [this] {
-        RecordingController::Environment environment;
-        environment.makeRecorder = FakeVoiceRecorder::factory(recorderState);
-        return std::make_unique<RecordingController>(
-            store, [this](const QString &message) { messages.append(message); }, environment);
-    };
+    const auto makeDefault = [this] { return make([](RecordingController::Environment &) {}); };
 
     std::unique_ptr<RecordingController> recorder = makeDefault();
     recorder->start();
     ASSERT_TRUE(recorder->isRecording());
     EXPECT_EQ(QFileInfo(recorderState->lastPath).path(), scratchPath);
-    struct stat info
-    {
-    };
-    ASSERT_EQ(::stat(QFile::encodeName(scratchPath).constData(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0700u);
+    EXPECT_EQ(test::fileStatus(scratchPath).st_mode & 07777, 0700u);
     recorder.reset();
 
     // A planted link to a stranger's directory holding a "set-aside recording":

@@ -48,7 +48,7 @@ TEST(NotchMetricsTest, FindsTheNotchAndTheAttachmentLine)
     }
 }
 
-TEST(NotchMetricsTest, OpenFrameKeepsItsMarginsAndHangsFromTheAttachmentLine)
+TEST(NotchMetricsTest, OpenFramesKeepTheirMarginsAndCentringRoundsHalvesAway)
 {
     const NotchMetrics plain(QRectF(0, 0, 1440, 900), QRectF(0, 0, 1440, 875), 0, none, none);
     EXPECT_EQ(plain.openFrame(2000, 2000), QRectF(20, 875 - 780, 1400, 780));
@@ -57,16 +57,12 @@ TEST(NotchMetricsTest, OpenFrameKeepsItsMarginsAndHangsFromTheAttachmentLine)
     // The notched panel starts at the very top, behind the notch.
     const NotchMetrics notched(QRectF(0, 0, 1512, 982), QRectF(0, 0, 1512, 950), 38, 640, 640);
     EXPECT_EQ(notched.openFrame(400, 500), QRectF(556, 482, 400, 500));
-}
 
-TEST(NotchMetricsTest, CentringRoundsHalvesAwayFromZero)
-{
-    const NotchMetrics display(QRectF(0, 0, 1512, 982), none, 0, none, none);
-    EXPECT_EQ(display.topCenteredFrame(161, 34), QRectF(676, 948, 161, 34));
-
-    // Left of and below the primary screen: negative halves round down.
-    const NotchMetrics below(QRectF(-1512, -900, 1512, 900), none, 0, none, none);
-    EXPECT_EQ(below.topCenteredFrame(161, 10.5), QRectF(-837, -11, 161, 10.5));
+    // Centring rounds halves away from zero, left of and below the primary screen too.
+    EXPECT_EQ(NotchMetrics(QRectF(0, 0, 1512, 982), none, 0, none, none).topCenteredFrame(161, 34),
+              QRectF(676, 948, 161, 34));
+    EXPECT_EQ(NotchMetrics(QRectF(-1512, -900, 1512, 900), none, 0, none, none).topCenteredFrame(161, 10.5),
+              QRectF(-837, -11, 161, 10.5));
 }
 
 TEST(NotchMetricsTest, ConvertsBetweenYUpAndQtOnScreensOfDifferentHeights)
@@ -95,15 +91,12 @@ TEST(NotchMetricsTest, ConvertsBetweenYUpAndQtOnScreensOfDifferentHeights)
 
     const NotchMetrics tallMetrics = NotchMetrics::forQtScreen(tall, tall, primary);
     EXPECT_EQ(NotchMetrics::toQtGlobal(tallMetrics.openFrame(384, 2000), primary), QRectF(3008, 0, 384, 1320));
-}
 
-TEST(NotchMetricsTest, PrimaryScreenAwayFromTheOrigin)
-{
-    // The primary sits 200 points below a screen that starts at Qt's origin.
-    const QRectF primary(1280, 200, 1920, 1080);
+    // A primary 200 points below a screen that starts at Qt's origin.
+    const QRectF lower(1280, 200, 1920, 1080);
     const QRectF upper(0, 0, 1280, 1024);
-    EXPECT_EQ(NotchMetrics::fromQtGlobal(primary, primary), QRectF(1280, 0, 1920, 1080));
-    EXPECT_EQ(NotchMetrics::fromQtGlobal(upper, primary), QRectF(0, 256, 1280, 1024));
-    const NotchMetrics m = NotchMetrics::forQtScreen(upper, upper, primary);
-    EXPECT_EQ(NotchMetrics::toQtGlobal(m.closedFrame(190, 26), primary), QRectF(545, 0, 190, 34));
+    EXPECT_EQ(NotchMetrics::fromQtGlobal(lower, lower), QRectF(1280, 0, 1920, 1080));
+    EXPECT_EQ(NotchMetrics::fromQtGlobal(upper, lower), QRectF(0, 256, 1280, 1024));
+    EXPECT_EQ(NotchMetrics::toQtGlobal(NotchMetrics::forQtScreen(upper, upper, lower).closedFrame(190, 26), lower),
+              QRectF(545, 0, 190, 34));
 }

@@ -1,4 +1,5 @@
 #include "Pasteboard/DropImport.h"
+#include "QtPrinters.h"
 #include "StoreFixture.h"
 
 #include <QBuffer>
@@ -7,12 +8,22 @@
 
 using namespace holdra;
 using namespace holdra::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
 class DropImportTest : public StoreFixture
 {
 protected:
+    // Runs a drop of `types` (type, bytes) and returns its toast.
+    std::optional<QString> drop(const QList<std::pair<QString, QByteArray>> &types)
+    {
+        QMimeData data;
+        for (const auto &[type, bytes] : types)
+            data.setData(type, bytes);
+        m_last = DropImport::run(data, *m_store);
+        return m_last.message();
+    }
     static QByteArray uriList(const QList<QUrl> &urls)
     {
         QByteArray list;
@@ -20,100 +31,66 @@ protected:
             list += url.toEncoded() + "\r\n";
         return list;
     }
+    QUrl missing(const QString &name) const { return QUrl::fromLocalFile(m_dir.filePath(name)); }
+
+    DropImport::Outcome m_last;
 };
+
+const QString uris = u"text/uri-list"_s;
+const QString plain = u"text/plain"_s;
 
 } // namespace
 
-TEST_F(DropImportTest, SeveralFilesKeepTheirDropOrderAndAnUnreadableOneIsLeftOut)
+TEST_F(DropImportTest, FilesKeepTheirOrderUnreadableOnesAreLeftOutAndRepeatsAreNamed)
 {
     StashStore &store = openStore();
-    QMimeData data;
-    data.setData("text/uri-list",
-                 uriList({source("one.txt", "1"), QUrl::fromLocalFile(m_dir.filePath("missing.txt")),
-                          source("three.txt", "3")}));
-    data.setText(QStringLiteral("one.txt missing.txt three.txt"));
+    EXPECT_EQ(
+        drop({{uris, uriList({source(u"one.txt"_s, "1"), missing(u"missing.txt"_s), source(u"three.txt"_s, "3")})},
+              {plain, "one.txt missing.txt three.txt"}}),
+        u"已暂存 2 项"_s);
+    EXPECT_EQ(displayNames(store.items()), (QStringList{u"one.txt"_s, u"three.txt"_s}));
 
-    const DropImport::Outcome outcome = DropImport::run(data, store);
-    EXPECT_EQ(outcome.addedCount, 2);
-    EXPECT_EQ(outcome.message(), QStringLiteral("已暂存 2 项"));
-    EXPECT_EQ(displayNames(store.items()), (QStringList{"one.txt", "three.txt"}));
-}
-
-TEST_F(DropImportTest, AStoredCopyDraggedBackAndRepeatedBytesAreDuplicates)
-{
-    StashStore &store = openStore();
-    const StashItem stored = store.addFiles({source("报告.pdf", "report")}).added.first();
-    const QUrl storedCopy = QUrl::fromLocalFile(*store.absolutePath(stored));
-
-    QMimeData back;
-    back.setUrls({storedCopy});
-    DropImport::Outcome outcome = DropImport::run(back, store);
-    EXPECT_EQ(outcome.addedCount, 0);
-    EXPECT_EQ(outcome.duplicates, QList<StashItem>{stored});
-    EXPECT_EQ(outcome.message(), QStringLiteral("「报告.pdf」已存在，高亮显示"));
-
-    QMimeData mixed;
-    mixed.setUrls({source("copy of report.pdf", "report"), source("new.txt", "new"), storedCopy});
-    outcome = DropImport::run(mixed, store);
-    EXPECT_EQ(outcome.addedCount, 1);
+    const StashItem report = store.addFiles({source(u"报告.pdf"_s, "report")}).added.first();
+    const QUrl storedCopy = QUrl::fromLocalFile(*store.absolutePath(report));
+    EXPECT_EQ(drop({{uris, uriList({storedCopy})}}), u"「报告.pdf」已存在，高亮显示"_s);
+    EXPECT_EQ(m_last.duplicates, QList<StashItem>{report});
     // The same stored item reached twice is named once.
-    EXPECT_EQ(outcome.duplicates, QList<StashItem>{stored});
-    EXPECT_EQ(outcome.message(), QStringLiteral("已暂存 1 项，「报告.pdf」已存在"));
-    EXPECT_EQ(store.count(), 2);
+    EXPECT_EQ(drop({{uris, uriList({source(u"copy.pdf"_s, "report"), source(u"new.txt"_s, "new"), storedCopy})}}),
+              u"已暂存 1 项，「报告.pdf」已存在"_s);
+    EXPECT_EQ(m_last.duplicates, QList<StashItem>{report});
+    // A row of the shelf dragged back onto it, a text too, is found by its identifier.
+    const StashItem note = store.addText(u"note"_s);
+    EXPECT_EQ(drop({{DropImport::draggedItemsFormat(), note.id().toByteArray()}, {plain, "note"}}),
+              u"「note」已存在，高亮显示"_s);
+    EXPECT_EQ(store.count(), 5);
 }
 
-TEST_F(DropImportTest, LinksTextsAndImagesAreOneItemEach)
+TEST_F(DropImportTest, LinksTextsAndImagesAreOneItemEachAndNothingUsableIsSilent)
 {
     StashStore &store = openStore();
-
-    QMimeData browserLink;
-    browserLink.setData("text/uri-list", "https://example.com/page\r\n");
-    browserLink.setData("text/x-moz-url", QStringLiteral("https://example.com/page\nPage").toUtf8());
-    browserLink.setText(QStringLiteral("https://example.com/page"));
-    EXPECT_EQ(DropImport::providers(browserLink).size(), 1);
-    EXPECT_EQ(DropImport::run(browserLink, store).addedCount, 1);
-    EXPECT_EQ(store.items().first().kind(), StashItemKind::link);
-    EXPECT_EQ(store.items().first().urlString(), QStringLiteral("https://example.com/page"));
-
-    QMimeData selection;
-    selection.setText(QStringLiteral(" 一段文字 "));
-    DropImport::run(selection, store);
-    EXPECT_EQ(store.items().first().kind(), StashItemKind::text);
-    EXPECT_EQ(store.items().first().text(), QStringLiteral(" 一段文字 "));
-
     QImage image(5, 5, QImage::Format_RGB32);
     image.fill(Qt::green);
     QByteArray png;
     QBuffer buffer(&png);
     buffer.open(QIODevice::WriteOnly);
     image.save(&buffer, "PNG");
-    QMimeData picture;
-    picture.setData("text/uri-list", "https://example.com/cat.png\r\n");
-    picture.setData("image/png", png);
-    DropImport::run(picture, store);
-    EXPECT_EQ(store.items().first().kind(), StashItemKind::image);
-    EXPECT_EQ(store.count(), 3);
 
+    const QByteArray page = "https://example.com/page";
+    EXPECT_EQ(drop({{uris, page + "\r\n"}, {u"text/x-moz-url"_s, page + "\nPage"}, {plain, page}}), u"已暂存 1 项"_s);
+    drop({{plain, " 一段文字 "}});
+    drop({{uris, "https://example.com/cat.png\r\n"}, {u"image/png"_s, png}});
+    EXPECT_EQ(store.items().at(0).kind(), StashItemKind::image);
+    EXPECT_EQ(store.items().at(1).text(), u" 一段文字 "_s);
+    EXPECT_EQ(store.items().at(2).urlString(), QString::fromLatin1(page));
     // Several remote entries are several links.
-    QMimeData links;
-    links.setData("text/uri-list", "https://a.example/\r\n# comment\r\nhttps://b.example/\r\n");
-    EXPECT_EQ(DropImport::run(links, store).message(), QStringLiteral("已暂存 2 项"));
-    EXPECT_EQ(store.items().at(1).urlString(), QStringLiteral("https://b.example/"));
-}
+    EXPECT_EQ(drop({{uris, "https://a.example/\r\n# comment\r\nhttps://b.example/\r\n"}}), u"已暂存 2 项"_s);
+    EXPECT_EQ(store.items().at(1).urlString(), u"https://b.example/"_s);
 
-TEST_F(DropImportTest, NothingUsableOrNothingStoredEndsSilently)
-{
-    StashStore &store = openStore();
-    QMimeData empty;
-    QMimeData blank;
-    blank.setText(QStringLiteral("  \n "));
-    QMimeData unreadable;
-    unreadable.setUrls(
-        {QUrl::fromLocalFile(m_dir.filePath("gone-1.txt")), QUrl::fromLocalFile(m_dir.filePath("gone-2.txt"))});
-    for (const QMimeData *data : {&empty, &blank, &unreadable}) {
-        const DropImport::Outcome outcome = DropImport::run(*data, store);
-        EXPECT_TRUE(outcome.isEmpty());
-        EXPECT_EQ(outcome.message(), std::nullopt);
+    for (const auto &nothing : {QList<std::pair<QString, QByteArray>>{},
+                                {{plain, "  \n "}},
+                                {{uris, uriList({missing(u"gone-1.txt"_s), missing(u"gone-2.txt"_s)})}}}) {
+        EXPECT_EQ(drop(nothing), std::nullopt);
+        EXPECT_TRUE(m_last.isEmpty());
     }
-    EXPECT_EQ(store.count(), 0);
+    EXPECT_EQ(store.count(), 5);
 }

@@ -80,17 +80,18 @@ TEST_F(PasteboardCommitTest, TextAndLinksAreAlwaysAddedAndEmptyDoesNothing)
 
 TEST(ImportFeedbackTest, PasteToastsOrTheAlertSound)
 {
-    const PasteboardContent files{
-        PasteboardContent::Files{{QUrl::fromLocalFile("/a"), QUrl::fromLocalFile("/b"), QUrl::fromLocalFile("/c"),
-                                  QUrl::fromLocalFile("/d"), QUrl::fromLocalFile("/e")}}};
-    const PasteboardContent image{PasteboardContent::Image{"x", "png"}};
+    QList<QUrl> fiveFiles;
+    for (const QString &name : {u"/a"_s, u"/b"_s, u"/c"_s, u"/d"_s, u"/e"_s})
+        fiveFiles.append(QUrl::fromLocalFile(name));
+    const PasteboardContent files{PasteboardContent::Files{fiveFiles}};
+    const PasteboardContent image{PasteboardContent::Image{"x", u"png"_s}};
     const QList<StashItem> report{named(u"报告.pdf"_s)}, three{named(u"a"_s), named(u"b"_s), named(u"c"_s)};
     const std::tuple<const char *, PasteboardContent, int, QList<StashItem>, std::optional<QString>> cases[] = {
         // Files count what was pasted: failed copies are not told.
         {"files, two failed", files, 3, {}, u"已暂存 5 个文件"_s},
         {"image", image, 1, {}, u"已暂存图片"_s},
-        {"link", {PasteboardContent::Link{"https://a/", std::nullopt}}, 1, {}, u"已暂存链接"_s},
-        {"text", {PasteboardContent::Text{"t"}}, 1, {}, u"已暂存文字"_s},
+        {"link", {PasteboardContent::Link{u"https://a/"_s, std::nullopt}}, 1, {}, u"已暂存链接"_s},
+        {"text", {PasteboardContent::Text{u"t"_s}}, 1, {}, u"已暂存文字"_s},
         {"one new, one known", files, 1, report, u"已暂存 1 项，「报告.pdf」已存在"_s},
         {"only known", files, 0, three, u"3 项已存在，高亮显示"_s},
         {"every file failed", files, 0, {}, std::nullopt},

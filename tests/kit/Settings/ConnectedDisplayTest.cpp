@@ -1,67 +1,56 @@
 #include "Settings/ConnectedDisplay.h"
+#include "QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 using namespace holdra;
+using namespace Qt::StringLiterals;
 using Screen = ConnectedDisplay::Screen;
 
 namespace {
 
-QStringList labels(const QList<ConnectedDisplay> &displays)
+QStringList labels(const QList<Screen> &screens)
 {
     QStringList out;
-    for (const ConnectedDisplay &display : displays)
-        out.append(display.positionLabel);
+    for (const ConnectedDisplay &display : ConnectedDisplay::fromScreens(screens))
+        out.append(display.positionLabel + (display.isDefault ? u" *"_s : QString()));
     return out;
 }
 
 } // namespace
 
-TEST(ConnectedDisplayTest, ANotchedScreenIsTheDefaultAndOthersAreLabelledByWhereTheyLie)
+// The notched screen is the default, else the main one, else the first; the others
+// are labelled by where they lie from it (Qt's y grows downwards).
+TEST(ConnectedDisplayTest, TheDefaultScreenAndWhereTheOthersLie)
 {
-    const QList<Screen> screens{
-        {"ext", "DELL U2720Q", QRectF(1512, 0, 2560, 1440), false, true},
-        {"builtin", "内建显示器", QRectF(0, 0, 1512, 982), true, false},
-    };
-    const QList<ConnectedDisplay> displays = ConnectedDisplay::fromScreens(screens);
-    ASSERT_EQ(displays.size(), 2);
-    EXPECT_EQ(displays[0].positionLabel, "右侧屏幕");
-    EXPECT_EQ(displays[0].placementCaption(), "屏幕顶部中央");
-    EXPECT_EQ(displays[0].title(), "DELL U2720Q · 右侧屏幕");
-    EXPECT_EQ(displays[1].positionLabel, "默认屏幕");
+    const Screen builtIn{u"builtin"_s, u"内建显示器"_s, QRectF(0, 0, 1512, 982), true, false};
+    const Screen dell{u"ext"_s, u"DELL U2720Q"_s, QRectF(1512, 0, 2560, 1440), false, true};
+    const QList<ConnectedDisplay> notched = ConnectedDisplay::fromScreens({dell, builtIn});
+    EXPECT_EQ(notched[0].title(), u"DELL U2720Q · 右侧屏幕"_s);
+    EXPECT_EQ(notched[0].placementCaption(), u"屏幕顶部中央"_s);
     // Even a notched screen is captioned in Linux words.
-    EXPECT_EQ(displays[1].placementCaption(), "默认 · 屏幕顶部中央");
-    EXPECT_TRUE(displays[1].isDefault);
-}
+    EXPECT_EQ(notched[1].placementCaption(), u"默认 · 屏幕顶部中央"_s);
 
-TEST(ConnectedDisplayTest, WithoutANotchTheMainScreenIsTheDefaultElseTheFirst)
-{
-    QList<Screen> screens{
-        {"a", "A", QRectF(0, 0, 1920, 1080), false, false},
-        {"b", "B", QRectF(1920, 0, 1920, 1080), false, true},
+    const auto screen = [](const QRectF &frame, bool isMain = false) {
+        return Screen{u"x"_s, u"X"_s, frame, false, isMain};
     };
-    EXPECT_EQ(ConnectedDisplay::defaultScreenIndex(screens), 1);
-    EXPECT_EQ(labels(ConnectedDisplay::fromScreens(screens)), (QStringList{"左侧屏幕", "默认屏幕"}));
-    EXPECT_EQ(ConnectedDisplay::fromScreens(screens)[1].placementCaption(), "默认 · 屏幕顶部中央");
-
-    screens[1].isMain = false;
-    EXPECT_EQ(ConnectedDisplay::defaultScreenIndex(screens), 0);
-    EXPECT_FALSE(ConnectedDisplay::defaultScreenIndex({}).has_value());
-    EXPECT_TRUE(ConnectedDisplay::fromScreens({}).isEmpty());
-}
-
-TEST(ConnectedDisplayTest, VerticalOffsetsWinOnlyWhenStrictlyLarger)
-{
-    const Screen main{"m", "M", QRectF(0, 0, 1000, 1000), false, true};
-    auto labelOf = [&](QRectF frame) {
-        return ConnectedDisplay::fromScreens({main, {"x", "X", frame, false, false}})[1].positionLabel;
+    const QRectF main(0, 0, 1000, 1000);
+    const struct
+    {
+        QList<Screen> screens;
+        QStringList expected;
+    } cases[] = {
+        {{screen(main), screen(QRectF(1920, 0, 1920, 1080), true)}, {u"左侧屏幕"_s, u"默认屏幕 *"_s}},
+        {{screen(main), screen(QRectF(1920, 0, 1920, 1080))}, {u"默认屏幕 *"_s, u"右侧屏幕"_s}},
+        // Farther up than left wins; exactly diagonal, the horizontal side does.
+        {{screen(main, true), screen(QRectF(-600, -1000, 1000, 1000))}, {u"默认屏幕 *"_s, u"上方屏幕"_s}},
+        {{screen(main, true), screen(QRectF(300, 1000, 1000, 1000))}, {u"默认屏幕 *"_s, u"下方屏幕"_s}},
+        {{screen(main, true), screen(QRectF(-1000, -1000, 1000, 1000))}, {u"默认屏幕 *"_s, u"左侧屏幕"_s}},
+        {{screen(main, true), screen(QRectF(1000, 1000, 1000, 1000))}, {u"默认屏幕 *"_s, u"右侧屏幕"_s}},
+        // The same centre counts as to the right.
+        {{screen(main, true), screen(main)}, {u"默认屏幕 *"_s, u"右侧屏幕"_s}},
+        {{}, {}},
     };
-    // Up and to the left, farther up than left. Qt's y grows downwards.
-    EXPECT_EQ(labelOf(QRectF(-600, -1000, 1000, 1000)), "上方屏幕");
-    EXPECT_EQ(labelOf(QRectF(300, 1000, 1000, 1000)), "下方屏幕");
-    // Exactly diagonal: the horizontal test wins.
-    EXPECT_EQ(labelOf(QRectF(-1000, -1000, 1000, 1000)), "左侧屏幕");
-    EXPECT_EQ(labelOf(QRectF(1000, 1000, 1000, 1000)), "右侧屏幕");
-    // The same centre counts as to the right.
-    EXPECT_EQ(labelOf(QRectF(0, 0, 1000, 1000)), "右侧屏幕");
+    for (const auto &c : cases)
+        EXPECT_EQ(labels(c.screens), c.expected);
 }

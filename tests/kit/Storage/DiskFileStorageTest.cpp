@@ -35,11 +35,7 @@ protected:
     {
         return QDir(root()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
     }
-    QByteArray readStored(const StoredFile &file) const
-    {
-        QFile copy(stored(file));
-        return copy.open(QIODevice::ReadOnly) ? copy.readAll() : QByteArray();
-    }
+    QByteArray readStored(const StoredFile &file) const { return test::readFile(stored(file)); }
     std::optional<FileStorageError::Kind> importFailure(const QString &path)
     {
         try {
@@ -163,19 +159,12 @@ TEST_F(DiskFileStorageTest, CopiesHoldWhatWasReadKeepTheirTimesAndAreOnlyTheOwne
         const struct timespec times[2] = {{then, 0}, {then, 0}};
         ASSERT_EQ(::utimensat(AT_FDCWD, QFile::encodeName(path).constData(), times, 0), 0);
     }
-    const auto status = [](const QString &path) {
-        struct stat info
-        {
-        };
-        ::stat(QFile::encodeName(path).constData(), &info);
-        return info;
-    };
     const QString sharedCopy = stored(m_storage.importFile(shared));
     const QString folderCopy = stored(m_storage.importFile(folder));
-    for (const QString &copy : {sharedCopy, folderCopy, folderCopy + u"/inner.txt"_s})
-        EXPECT_EQ(status(copy).st_mtim.tv_sec, then) << qPrintable(copy);
-    EXPECT_EQ(status(sharedCopy).st_mode & 0777, 0644u);
-    EXPECT_EQ(status(folderCopy).st_mode & 0777, 0755u);
+    for (const QString &copy : {sharedCopy, folderCopy, QString(folderCopy + u"/inner.txt"_s)})
+        EXPECT_EQ(test::fileStatus(copy).st_mtim.tv_sec, then) << qPrintable(copy);
+    EXPECT_EQ(test::fileStatus(sharedCopy).st_mode & 0777, 0644u);
+    EXPECT_EQ(test::fileStatus(folderCopy).st_mode & 0777, 0755u);
 }
 
 // A file that keeps shrinking while it is stashed (a log being rotated): every
@@ -238,7 +227,9 @@ TEST_F(DiskFileStorageTest, DeletionReachesAnyDepthAndClearsUnfinishedImports)
     EXPECT_EQ(itemDirectories(), QStringList{kept.relativePath.section(u'/', 0, 0)});
 }
 
-TEST_F(DiskFileStorageTest, ImportDataNamesTheCopyByTheExtensionRule)
+// Data is named by its suggested name and extension; no suggestion can lead the
+// copy out of its item directory.
+TEST_F(DiskFileStorageTest, ImportDataNamesTheCopyInsideItsItemDirectory)
 {
     const std::tuple<QString, QString, QString> cases[] = {{QString(), u"png"_s, u"未命名.png"_s},
                                                            {u"plain"_s, u" . ."_s, u"plain"_s},
@@ -254,10 +245,6 @@ TEST_F(DiskFileStorageTest, ImportDataNamesTheCopyByTheExtensionRule)
         EXPECT_EQ(file.byteSize, 5);
         EXPECT_EQ(readStored(file), "12345");
     }
-}
-
-TEST_F(DiskFileStorageTest, SuggestedNamesCannotLeaveTheItemDirectory)
-{
     const QStringList hostile = {
         u"../../escape"_s, u"/etc/passwd"_s, u".."_s, u"."_s, QStringView(u"nul\0byte", 8).toString(),
         u"line\nbreak"_s};
@@ -270,7 +257,7 @@ TEST_F(DiskFileStorageTest, SuggestedNamesCannotLeaveTheItemDirectory)
         EXPECT_TRUE(QFileInfo(stored(file)).isFile());
     }
     EXPECT_FALSE(QFileInfo::exists(m_dir.filePath(u"support/escape.up"_s)));
-    EXPECT_EQ(itemDirectories().size(), hostile.size());
+    EXPECT_EQ(itemDirectories().size(), std::size(cases) + hostile.size());
 }
 
 TEST_F(DiskFileStorageTest, PathsLeadingOutOfTheRootAreRefusedAndDeleteNothing)
@@ -338,13 +325,11 @@ TEST_F(DiskFileStorageTest, HostileNamesAreStoredIntactOrRefused)
 
     // Inside a copied folder a name that is not UTF-8 keeps its bytes.
     const QByteArray rawDir = QFile::encodeName(m_dir.mkdir(u"raw"_s));
-    const int fd = ::open((rawDir + "/caf\xe9.txt").constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    const int fd = ::open(QByteArray(rawDir + "/caf\xe9.txt").constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     ASSERT_TRUE(fd >= 0 && ::write(fd, "latin-1", 7) == 7 && ::close(fd) == 0);
     const StoredFile folder = m_storage.importFile(rawDir);
-    struct stat status
-    {
-    };
-    EXPECT_EQ(::stat((QFile::encodeName(stored(folder)) + "/caf\xe9.txt").constData(), &status), 0);
+    struct stat status = {};
+    EXPECT_EQ(::stat(QByteArray(QFile::encodeName(stored(folder)) + "/caf\xe9.txt").constData(), &status), 0);
     EXPECT_EQ(status.st_size, 7);
 }
 
@@ -363,16 +348,11 @@ TEST_F(DiskFileStorageTest, ASparseFileKeepsItsSizeAndItsHoles)
     EXPECT_EQ(copy.byteSize, size);
     // The holes count as the zeros they read as.
     EXPECT_EQ(copy.contentHash, ContentHasher::sha256Hex(stored(copy)));
-    struct stat status
-    {
-    };
-    ASSERT_EQ(::stat(QFile::encodeName(stored(copy)).constData(), &status), 0);
+    const struct stat status = test::fileStatus(stored(copy));
     EXPECT_EQ(status.st_size, size);
     EXPECT_LT(qint64(status.st_blocks) * 512, qint64(64) << 20);
     QFile file(stored(copy));
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.read(4), "head");
-    ASSERT_TRUE(file.seek(size / 2));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly) && file.read(4) == "head" && file.seek(size / 2));
     EXPECT_EQ(file.read(6), "middle");
 }
 

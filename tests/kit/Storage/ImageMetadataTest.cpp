@@ -61,7 +61,7 @@ QImage ditheredGrey()
 
 } // namespace
 
-TEST(ImageMetadataTest, TheSizeIsAsStoredWhileThumbnailsComeUprightAndBounded)
+TEST(ImageMetadataTest, TheSizeIsAsStoredThumbnailsComeUprightAndNoImageHasNeither)
 {
     test::TempDir dir;
     const QString big = saved(dir, u"big.png"_s, blue({4000, 3000}));
@@ -70,6 +70,13 @@ TEST(ImageMetadataTest, TheSizeIsAsStoredWhileThumbnailsComeUprightAndBounded)
     const QString rotated = rotatedPhoto(dir, {40, 30});
     EXPECT_EQ(ImageMetadata::pixelSize(rotated), QSizeF(40, 30));
     EXPECT_EQ(ImageMetadata::thumbnail(rotated, 8).value_or(QImage()).size(), QSize(6, 8));
+
+    // What is no image (a PNG cut off after its signature has no header) has neither.
+    for (const QString &path : {dir.write(u"notes.png"_s, "plain text, not an image"), dir.filePath(u"missing.png"_s),
+                                dir.write(u"cut.png"_s, "\x89PNG\r\n\x1a\n")}) {
+        EXPECT_EQ(ImageMetadata::pixelSize(path), std::nullopt) << qPrintable(path);
+        EXPECT_EQ(ImageMetadata::thumbnail(path, 96), std::nullopt) << qPrintable(path);
+    }
 }
 
 TEST(ImageMetadataTest, OneBitImagesThumbnailToGreyNotNoise)
@@ -92,15 +99,4 @@ TEST(ImageMetadataTest, OneBitImagesThumbnailToGreyNotNoise)
         EXPECT_NEAR(mean, 127.5, 20) << name.toStdString();
         EXPECT_LT(std::sqrt(squares / count - mean * mean), 40) << name.toStdString();
     }
-}
-
-TEST(ImageMetadataTest, WhatIsNoImageHasNoSizeAndNoThumbnail)
-{
-    test::TempDir dir;
-    const QString text = dir.write(u"notes.png"_s, "plain text, not an image");
-    EXPECT_EQ(ImageMetadata::pixelSize(text), std::nullopt);
-    EXPECT_EQ(ImageMetadata::thumbnail(text, 96), std::nullopt);
-    EXPECT_EQ(ImageMetadata::pixelSize(dir.filePath(u"missing.png"_s)), std::nullopt);
-    // A PNG cut off after its signature has no header to read a size from.
-    EXPECT_EQ(ImageMetadata::pixelSize(dir.write(u"cut.png"_s, "\x89PNG\r\n\x1a\n")), std::nullopt);
 }

@@ -20,14 +20,9 @@
 
 using namespace holdra;
 using namespace Qt::StringLiterals;
+using holdra::test::readFile;
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Where the files on disk say an item is.
 enum class Place { active, trash };

@@ -1,7 +1,9 @@
 #include "MessageLog.h"
 #include "Storage/ContentHasher.h"
+#include "Store/DuplicateProbe.h"
 #include "StoreFixture.h"
 
+#include <QImage>
 #include <QProcess>
 
 #include <sys/stat.h>
@@ -11,12 +13,6 @@ using namespace holdra::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray readAll(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 class StashStoreTest : public StoreFixture
 {
@@ -113,7 +109,7 @@ TEST_F(StashStoreTest, AnUnreadableListIsSetAsideOrElseEveryChangeIsRefused)
         const QStringList aside = QDir(support()).entryList({u"*.unreadable-*"_s});
         if (!setAsideFails) {
             ASSERT_EQ(aside.size(), 2);
-            EXPECT_EQ(readAll(support() + u'/' + aside.filter(u"metadata"_s).value(0)), "[{\"id\": broken");
+            EXPECT_EQ(readFile(support() + u'/' + aside.filter(u"metadata"_s).value(0)), "[{\"id\": broken");
             EXPECT_EQ(displayNames(savedItems()), QStringList{u"typed"_s});
             continue;
         }
@@ -125,7 +121,7 @@ TEST_F(StashStoreTest, AnUnreadableListIsSetAsideOrElseEveryChangeIsRefused)
         EXPECT_EQ(m_itemSaves, 0);
         ASSERT_EQ(refusals.size(), 3);
         EXPECT_TRUE(refusals.first().contains(u"metadata.json"_s)) << refusals.first().toStdString();
-        EXPECT_EQ(readAll(metadataPath()), "[{\"id\": broken");
+        EXPECT_EQ(readFile(metadataPath()), "[{\"id\": broken");
     }
 }
 
@@ -218,19 +214,14 @@ TEST_F(StashStoreTest, TheSupportDirectoryAndTheListsArePrivate)
     const QString existing = m_dir.mkdir(u"open"_s);
     ::chmod(QFile::encodeName(existing).constData(), 0755);
     ::chmod(QFile::encodeName(m_dir.write(u"open/metadata.json"_s, "[]")).constData(), 0644);
-    const auto mode = [](const QString &path) {
-        struct stat status
-        {
-        };
-        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 07777;
-    };
+    const auto mode = [](const QString &path) { return fileStatus(path).st_mode & 07777; };
     for (const QString &directory : {m_dir.filePath(u"new/deeper/Holdra"_s), existing}) {
         StashStore::Opening opening = StashStore::open(directory);
         ASSERT_TRUE(opening.store) << opening.errorMessage.toStdString();
         opening.store->addFiles({source(u"f.txt"_s, directory.toUtf8())});
         EXPECT_EQ(mode(directory), 0700u) << directory.toStdString();
         EXPECT_EQ(mode(directory + u"/metadata.json"_s), 0600u);
-        EXPECT_EQ(mode(directory + u"/trash.json"_s), 07777u); // nothing trashed, nothing written
+        EXPECT_EQ(mode(directory + u"/trash.json"_s), 0u); // nothing trashed, nothing written
         EXPECT_EQ(mode(directory + u"/Files"_s), 0700u);
         EXPECT_EQ(mode(directory + u"/.lock"_s), 0600u);
     }
@@ -278,4 +269,247 @@ TEST_F(StashStoreTest, SizesFollowRemovalAndPurge)
     EXPECT_EQ(store.totalByteSize(), 5'000'000);
     EXPECT_EQ(store.purgeExpiredTrash(m_now.addDays(30)), 1);
     EXPECT_EQ(store.totalByteSize(), 0);
+}
+
+// The same bytes again, in a later call or in the same one, are reported as the
+// item they repeat, and nothing is written. A text is never a duplicate.
+TEST_F(StashStoreTest, RepeatedFilesAreDuplicatesAndWriteNothing)
+{
+    StashStore &store = openStore();
+    const QUrl url = source(u"report.pdf"_s, "same bytes");
+    const StashStore::AddFilesResult first = store.addFiles({url, source(u"copy.pdf"_s, "same bytes")});
+    ASSERT_EQ(first.added.size(), 1);
+    EXPECT_EQ(first.duplicates, first.added);
+    EXPECT_EQ(first.added.first().contentHash(), ContentHasher::sha256Hex(url.toLocalFile()));
+
+    resetSaveCounts();
+    const StashStore::AddFilesResult second = store.addFiles({url});
+    EXPECT_TRUE(second.added.isEmpty());
+    EXPECT_EQ(second.duplicates, first.added);
+    EXPECT_EQ(itemDirectoryCount(), 1);
+    EXPECT_EQ(m_itemSaves, 0);
+    store.addText(u"same"_s);
+    store.addText(u"same"_s);
+    EXPECT_EQ(store.count(), 3);
+}
+
+TEST_F(StashStoreTest, NewItemsGoDirectlyBelowTheLockedOnesInTheGivenOrder)
+{
+    writeItems({storedItem(u"L1"_s, "l1", true), storedItem(u"L2"_s, "l2", true), storedItem(u"old"_s, "old")});
+    StashStore &store = openStore();
+    store.addFiles({source(u"one"_s, "1"), source(u"two"_s, "2"), source(u"three"_s, "3")});
+    EXPECT_EQ(displayNames(store.items()), (QStringList{u"L1"_s, u"L2"_s, u"one"_s, u"two"_s, u"three"_s, u"old"_s}));
+    EXPECT_EQ(displayNames(savedItems()), displayNames(store.items()));
+}
+
+// A stashed item's own copy dragged back in is that item; "…/FilesX/…" begins
+// with the root's path but is not below it.
+TEST_F(StashStoreTest, AStashedItemsOwnCopyIsRecognisedButASiblingFolderIsNot)
+{
+    StashStore &store = openStore();
+    const StashItem item = store.addFiles({source(u"doc.pdf"_s, "doc")}).added.first();
+    EXPECT_EQ(store.addFiles({QUrl::fromLocalFile(*store.absolutePath(item))}).duplicates, QList<StashItem>{item});
+    EXPECT_EQ(itemDirectoryCount(), 1);
+
+    const QString sibling =
+        m_dir.write(u"Holdra/FilesX/"_s + item.relativePath()->section(u'/', 0, 0) + u"/doc.pdf"_s, "other doc");
+    EXPECT_EQ(store.existingItemForManagedUrl(QUrl::fromLocalFile(sibling)), std::nullopt);
+    EXPECT_EQ(store.addFiles({QUrl::fromLocalFile(sibling)}).added.size(), 1);
+    EXPECT_EQ(store.existingItemForManagedUrl(QUrl(u"https://example.com/doc.pdf"_s)), std::nullopt);
+}
+
+// Kinds come from the stored copy (a folder named .png is a file); a failure is
+// collected for its file and the others are added.
+TEST_F(StashStoreTest, KindsComeFromTheStoredCopyAndFailuresAreCollectedPerFile)
+{
+    StashStore &store = openStore();
+    QImage image(30, 20, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    const QString png = m_dir.write(u"sources/pic.png"_s, {});
+    ASSERT_TRUE(image.save(png));
+    m_dir.write(u"sources/folder.png/inside.txt"_s, "i");
+
+    const StashStore::AddFilesResult result = store.addFiles(
+        {QUrl::fromLocalFile(png), source(u"song.mp3"_s, "mp3"), QUrl::fromLocalFile(m_dir.filePath(u"gone.pdf"_s)),
+         QUrl::fromLocalFile(m_dir.filePath(u"sources/folder.png"_s))});
+    ASSERT_EQ(result.added.size(), 3);
+    EXPECT_EQ(result.added[0].kind(), StashItemKind::image);
+    EXPECT_EQ(result.added[0].pixelSizeText(), u"30 × 20"_s);
+    EXPECT_EQ(result.added[1].kind(), StashItemKind::audio);
+    EXPECT_EQ(result.added[2].kind(), StashItemKind::file);
+    EXPECT_EQ(result.added[2].contentHash(), std::nullopt);
+    EXPECT_EQ(result.errors, QList<FileStorageError>{FileStorageError::sourceUnreadable(u"gone.pdf"_s)});
+    EXPECT_EQ(itemDirectoryCount(), 3);
+}
+
+TEST_F(StashStoreTest, RecordingsAndImageDataDeduplicate)
+{
+    StashStore &store = openStore();
+    const StashItem first = store.addAudio("voice", u"clip"_s, 2.5);
+    EXPECT_EQ(first.originalFileName(), u"clip.m4a"_s);
+    EXPECT_TRUE(first.displayName().startsWith(u"录音 · "_s));
+    EXPECT_EQ(store.addAudio("voice", u"clip"_s, 2.5), first);
+    EXPECT_EQ(store.count(), 1);
+
+    const StashStore::ImageDataResult image = store.addImageData("not really png", u"shot"_s, u"png"_s);
+    ASSERT_TRUE(image.item);
+    EXPECT_EQ(image.item->pixelWidth(), std::nullopt);
+    const StashStore::ImageDataResult repeated = store.addImageData("not really png", u"shot"_s, u"png"_s);
+    EXPECT_FALSE(repeated.item);
+    EXPECT_EQ(repeated.duplicates, QList<StashItem>{*image.item});
+    EXPECT_EQ(itemDirectoryCount(), 2);
+}
+
+// Staged copies are committed by one insert; an existing item inserted again
+// (under another name) is a duplicate whose copy is never deleted.
+TEST_F(StashStoreTest, StagedItemsAreCommittedByOneInsertAndAReinsertKeepsItsCopy)
+{
+    StashStore &store = openStore();
+    const StashItem file = store.stageFile(source(u"f.bin"_s, "f"));
+    const StashItem audio = store.stageAudioData("a", u"rec"_s, u"ogg"_s);
+    EXPECT_EQ(store.count(), 0);
+    EXPECT_TRUE(store.insert({file, audio}).isEmpty());
+    EXPECT_EQ(displayNames(store.items()), (QStringList{u"f.bin"_s, u"rec.ogg"_s}));
+
+    StashItem alias = store.items().first();
+    alias.setDisplayName(u"alias"_s);
+    EXPECT_EQ(store.insert({alias}), QList<StashItem>{store.items().first()});
+    EXPECT_TRUE(QFileInfo::exists(*store.absolutePath(alias)));
+}
+
+TEST_F(StashStoreTest, AddingATextFileTrashesTextItemsWithItsContent)
+{
+    StashStore &store = openStore();
+    store.addText(u"remember\nthis"_s);
+    store.addText(u"unrelated"_s);
+    store.addFiles({source(u"notes.txt"_s, "remember\r\nthis")});
+    EXPECT_EQ(displayNames(store.items()), (QStringList{u"notes.txt"_s, u"unrelated"_s}));
+    EXPECT_EQ(store.trashCount(), 1);
+}
+
+// Locked items stay; removed ones lead the trash in list order, dated now; a
+// change that moves nothing writes nothing.
+TEST_F(StashStoreTest, LockedItemsStayAndRemovedOnesLeadTheTrashInListOrder)
+{
+    const StashItem l = text(u"L"_s, true), a = text(u"A"_s), b = text(u"B"_s), c = text(u"C"_s), d = text(u"D"_s);
+    writeItems({l, a, b, c, d});
+    writeTrash({{text(u"older"_s), m_now.addDays(-3)}});
+    StashStore &store = openStore();
+    resetSaveCounts();
+    EXPECT_EQ(store.remove(QSet<QUuid>{l.id()}), 0);
+    EXPECT_EQ(m_itemSaves + m_trashSaves, 0);
+
+    m_now = m_now.addSecs(60);
+    EXPECT_EQ(store.remove(QSet<QUuid>{d.id(), l.id(), b.id()}), 2);
+    EXPECT_EQ(displayNames(store.items()), (QStringList{u"L"_s, u"A"_s, u"C"_s}));
+    EXPECT_EQ(displayNames(store.trashItems()), (QStringList{u"B"_s, u"D"_s, u"older"_s}));
+    EXPECT_TRUE(store.trashItems()[0].trashedAt == m_now && store.trashItems()[1].trashedAt == m_now);
+    EXPECT_EQ(savedTrash(), store.trashItems());
+    EXPECT_EQ(savedItems(), store.items());
+
+    store.removeAll();
+    EXPECT_EQ(displayNames(store.items()), QStringList{u"L"_s});
+    resetSaveCounts();
+    store.removeAll();
+    EXPECT_EQ(m_itemSaves + m_trashSaves, 0);
+}
+
+// An entry goes with its copy once a whole retention interval old, never
+// earlier, and never while another entry still refers to the copy.
+TEST_F(StashStoreTest, PurgeHonoursTheRetentionBoundaryAndKeepsReferencedCopies)
+{
+    const StashItem expired = storedItem(u"expired.bin"_s, "e");
+    const StashItem staying = storedItem(u"staying.bin"_s, "s");
+    const StashItem shared = storedItem(u"shared.bin"_s, "shared");
+    // A hand-merged file: entries pointing into the directory of an active item.
+    const StashItem oldEntry = StashItem::makeFile({*shared.relativePath(), 6, u"shared.bin"_s}, m_now);
+    const StashItem sibling =
+        StashItem::makeFile({shared.relativePath()->section(u'/', 0, 0) + u"/other.bin"_s, 1, u"other.bin"_s}, m_now);
+    writeItems({shared});
+    writeTrash({{expired, m_now.addDays(-1)},
+                {staying, m_now.addDays(-1).addSecs(1)},
+                {oldEntry, m_now.addDays(-40)},
+                {sibling, m_now.addDays(-40)}});
+    StashStore &store = openStore();
+    EXPECT_EQ(store.trashCount(), 2);
+    EXPECT_EQ(ContentHasher::sha256Hex(*store.absolutePath(shared)), store.items().first().contentHash());
+
+    EXPECT_EQ(store.purgeExpiredTrash(m_now.addDays(29)), 1);
+    EXPECT_EQ(displayNames(store.trashItems()), QStringList{u"staying.bin"_s});
+    EXPECT_FALSE(QFileInfo::exists(root() + u'/' + expired.relativePath()->section(u'/', 0, 0)));
+    EXPECT_TRUE(QFileInfo::exists(*store.absolutePath(staying)));
+    EXPECT_EQ(store.purgeExpiredTrash(m_now.addDays(29)), 0);
+}
+
+// Restoring reports what stayed and why: the same content is active again, or
+// the copy is gone; of two trashed copies with the same content only the first returns.
+TEST_F(StashStoreTest, RestoreReportsDuplicatesAndMissingFiles)
+{
+    StashStore &store = openStore();
+    const StashItem image = store.addImageData("img", u"a"_s, u"png"_s).item.value();
+    const StashItem gone = store.addFiles({source(u"gone.bin"_s, "gone")}).added.first();
+    const StashItem twin = store.addFiles({source(u"twin.bin"_s, "twin")}).added.first();
+    const StashItem note = store.addText(u"note"_s);
+    store.remove(QSet<QUuid>{image.id(), gone.id(), note.id(), twin.id()});
+    QFile::remove(*store.absolutePath(gone));
+    store.addImageData("img", u"b"_s, u"png"_s);
+    store.addText(u"note"_s);
+    store.addFiles({source(u"twin-again.bin"_s, "twin")});
+    store.remove(store.items().first());
+
+    const TrashRestoreResult result = store.restoreFromTrash(
+        {image.id(), gone.id(), note.id(), twin.id(), store.trashItems().first().id(), QUuid::createUuid()});
+    EXPECT_EQ(displayNames(result.restored), (QStringList{u"twin-again.bin"_s, u"note"_s}));
+    QStringList duplicates = displayNames(result.duplicates);
+    duplicates.sort();
+    EXPECT_EQ(duplicates, (QStringList{u"a.png"_s, u"twin.bin"_s}));
+    EXPECT_EQ(displayNames(result.missingFiles), QStringList{u"gone.bin"_s});
+    EXPECT_EQ(displayNames(savedTrash()), displayNames(store.trashItems()));
+}
+
+TEST_F(StashStoreTest, RestoredItemsReturnUnchangedBelowTheLockedOnesInTrashOrder)
+{
+    const StashItem locked = text(u"L"_s, true);
+    StashItem first = text(u"first"_s);
+    first.setNote(u"kept"_s);
+    const StashItem second = text(u"second"_s);
+    writeItems({locked, first, second, text(u"other"_s)});
+    StashStore &store = openStore();
+    store.remove(first);
+    m_now = m_now.addSecs(5);
+    store.remove(second);
+
+    EXPECT_EQ(store.restoreFromTrash({first.id(), second.id()}).restored, QList<StashItem>({second, first}));
+    EXPECT_EQ(displayNames(store.items()), (QStringList{u"L"_s, u"second"_s, u"first"_s, u"other"_s}));
+    EXPECT_EQ(store.trashCount(), 0);
+}
+
+// Only a file of a stored item's size and bytes is a repeat (a text of the same
+// bytes has no stored copy); nothing that is not a regular file is read (a FIFO would block).
+TEST_F(StashStoreTest, TheProbeFindsOnlyTheSameSizeAndBytes)
+{
+    StashStore &store = openStore();
+    store.addFiles({source(u"lower.txt"_s, "twelve bytes")});
+    store.addFiles({source(u"other.txt"_s, "other bytes!")});
+    store.addText(u"twelve bytes"_s);
+    ASSERT_EQ(store.count(), 3);
+    const StashItem lower = store.items().last();
+    const QString fifo = m_dir.filePath(u"fifo"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+
+    const DuplicateProbe probe(store.items());
+    const QList<std::tuple<const char *, QUrl, std::optional<QUuid>>> cases{
+        {"same bytes", source(u"a.txt"_s, "twelve bytes"), lower.id()},
+        {"same size, other bytes", source(u"b.txt"_s, "twelve Bytes"), std::nullopt},
+        {"a size nobody has", source(u"c.txt"_s, "twelve bytes and more"), std::nullopt},
+        {"a FIFO", QUrl::fromLocalFile(fifo), std::nullopt},
+        {"a folder", QUrl::fromLocalFile(m_dir.path()), std::nullopt},
+        {"nothing there", QUrl::fromLocalFile(m_dir.filePath(u"gone"_s)), std::nullopt},
+        {"not local", QUrl(u"https://example.org/a.txt"_s), std::nullopt},
+    };
+    for (const auto &[what, url, repeats] : cases) {
+        SCOPED_TRACE(what);
+        const std::optional<StashItem> repeated = probe.repeatedItem(url);
+        EXPECT_EQ(repeated ? std::optional(repeated->id()) : std::nullopt, repeats);
+    }
 }

@@ -14,15 +14,6 @@ using holdra::test::TempDir;
 
 namespace {
 
-struct stat statusOf(const QString &path)
-{
-    struct stat status
-    {
-    };
-    ::stat(QFile::encodeName(path).constData(), &status);
-    return status;
-}
-
 void writeFile(const QString &path, const QByteArray &bytes, const struct stat *keepTimesOf = nullptr)
 {
     QFile file(path);
@@ -38,11 +29,11 @@ void writeFile(const QString &path, const QByteArray &bytes, const struct stat *
 // time of `path`, so that a change made now is told apart. False when it never does.
 bool clockMovedPast(const QString &path)
 {
-    const timespec was = statusOf(path).st_ctim;
+    const timespec was = test::fileStatus(path).st_ctim;
     const QString probe = path + u".probe"_s;
     for (const QDeadlineTimer deadline(5000); !deadline.hasExpired();) {
         writeFile(probe, "tick");
-        const timespec now = statusOf(probe).st_ctim;
+        const timespec now = test::fileStatus(probe).st_ctim;
         if (now.tv_sec != was.tv_sec || now.tv_nsec != was.tv_nsec)
             return QFile::remove(probe);
     }
@@ -71,13 +62,13 @@ TEST(TextCopyMemoTest, ACopyIsRecalledWhileUnchangedAndReadAgainAfterAnyChange)
         {"none", [](const QString &) {}, true},
         {"other bytes, same size and times",
          [](const QString &path) {
-             const struct stat before = statusOf(path);
+             const struct stat before = test::fileStatus(path);
              writeFile(path, "other", &before);
          },
          false},
         {"replaced by another file with the old times",
          [](const QString &path) {
-             const struct stat before = statusOf(path);
+             const struct stat before = test::fileStatus(path);
              QFile::remove(path);
              writeFile(path, "notes", &before);
          },

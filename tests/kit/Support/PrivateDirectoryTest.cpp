@@ -14,10 +14,7 @@ namespace {
 
 mode_t modeOf(const QString &path)
 {
-    struct stat info
-    {
-    };
-    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_mode & 07777 : 0;
+    return test::fileStatus(path).st_mode & 07777;
 }
 
 } // namespace
