@@ -38,13 +38,6 @@ std::optional<DropContent> decide(const QList<Representation> &representations,
     return DropDecision::decide(fakeProvider(representations, std::move(suggestedName)));
 }
 
-// The content as the kind a test expects; another kind or none throws, which fails the test.
-template<typename Case>
-Case as(const std::optional<DropContent> &content)
-{
-    return std::get<Case>(content.value().value);
-}
-
 QByteArray utf16LE(const QString &text)
 {
     return QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
@@ -62,83 +55,86 @@ TEST(DropDecisionTest, FileURLWinsOverEverythingElseWithoutLoadingTheRest)
                                                 {u"audio/mpeg"_s, QByteArray("ID3")},
                                                 {u"text/plain"_s, QByteArray("/home/u/shot 1.png")}},
                                                std::nullopt, &loads);
-    EXPECT_EQ(as<DropContent::File>(DropDecision::decide(provider)).url, QUrl::fromLocalFile(u"/home/u/shot 1.png"_s));
+    EXPECT_EQ(DropDecision::decide(provider),
+              DropContent{DropContent::File{QUrl::fromLocalFile(u"/home/u/shot 1.png"_s)}});
     EXPECT_EQ(loads, QStringList{u"text/uri-list"_s});
 }
 
-TEST(DropDecisionTest, AudioThenImageThenLinkThenText)
+// Audio, then an image, a link, text; a representation that fails to load or is
+// empty falls through; an audio or image type without a file-name extension gives
+// way to a later one of its family that has one.
+TEST(DropDecisionTest, DecidesByKindInOrder)
 {
+    using C = DropContent;
     const Representation webLink{u"text/uri-list"_s, QByteArray("https://example.com/cat.png")};
     const Representation text{u"text/plain"_s, QByteArray("a cat")};
     const Representation image{u"image/png"_s, pngBytes};
-    const Representation audio{u"audio/mpeg"_s, QByteArray("ID3-bytes")};
-
-    // A browser image drag offers the page URL too: the image wins.
-    const DropContent::Image picture = as<DropContent::Image>(decide({webLink, text, image}));
-    EXPECT_EQ(picture, (DropContent::Image{pngBytes, u"拖入图片"_s, u"png"_s}));
-
-    EXPECT_EQ(as<DropContent::Audio>(decide({image, audio})).data, QByteArray("ID3-bytes"));
-
-    // A browser link drag (URL plus text) is a link, not text.
-    EXPECT_EQ(as<DropContent::Link>(decide({text, webLink})).url, u"https://example.com/cat.png"_s);
-
-    EXPECT_EQ(as<DropContent::Text>(decide({text})).text, u"a cat"_s);
-}
-
-TEST(DropDecisionTest, FailedOrEmptyRepresentationsFallThrough)
-{
+    const Representation adpcm{u"audio/x-adpcm"_s, QByteArray("adpcm")};
     const std::optional<QByteArray> failed;
-    EXPECT_EQ(
-        as<DropContent::Image>(decide({{u"audio/ogg"_s, failed}, {u"image/jpeg"_s, QByteArray("jpeg")}})).fileExtension,
-        u"jpg"_s);
-    EXPECT_EQ(as<DropContent::Link>(decide({{u"image/png"_s, QByteArray()},
-                                            {u"text/x-moz-url"_s, utf16LE(u"https://例子.测试/路径\n标题"_s)}}))
-                  .url,
-              u"https://xn--fsqu00a.xn--0zwm56d/%E8%B7%AF%E5%BE%84"_s);
-    // A file on another machine is neither staged nor turned into a link.
-    EXPECT_EQ(as<DropContent::Text>(decide({{u"text/uri-list"_s, QByteArray("file://nas/share/a.txt")},
-                                            {u"text/plain"_s, QByteArray("a.txt")}}))
-                  .text,
-              u"a.txt"_s);
-    EXPECT_EQ(as<DropContent::Link>(decide({{u"text/uri-list"_s, failed},
-                                            {u"text/x-moz-url"_s, QByteArray("https://example.com/\nExample")}}))
-                  .url,
-              u"https://example.com/"_s);
-}
-
-TEST(DropDecisionTest, NothingUsableGivesNothing)
-{
-    EXPECT_EQ(decide({}), std::nullopt);
-    EXPECT_EQ(decide({{u"text/plain"_s, QString::fromUtf16(u" \t\r\n\u3000").toUtf8()}}), std::nullopt);
-    EXPECT_EQ(decide({{u"application/x-qt-image"_s, pngBytes}, {u"x-special/gnome-icon-list"_s, QByteArray("icons")}}),
-              std::nullopt);
-    EXPECT_EQ(DropDecision::decide(DropProvider({u"text/plain"_s}, nullptr)), std::nullopt);
-}
-
-TEST(DropDecisionTest, ChoosesTheFirstTypeOfTheFamilyThatHasAnExtension)
-{
-    const QByteArray adpcm("adpcm");
-    // audio/x-adpcm is known but has no file-name extension; audio/mpeg has one.
-    EXPECT_EQ(as<DropContent::Audio>(decide({{u"audio/x-adpcm"_s, adpcm},
-                                             {u"audio/x-nonsense"_s, QByteArray("?")},
-                                             {u"audio/mpeg"_s, QByteArray("mp3")}})),
-              (DropContent::Audio{QByteArray("mp3"), u"拖入录音.mp3"_s, u"mp3"_s}));
-    // A recording offered only as data, with no name and no extension for its type.
-    EXPECT_EQ(as<DropContent::Audio>(decide({{u"audio/x-adpcm"_s, adpcm}})),
-              (DropContent::Audio{adpcm, u"拖入录音.m4a"_s, u"m4a"_s}));
-    EXPECT_EQ(as<DropContent::Audio>(decide({{u"audio/x-m4a"_s, adpcm}}, u"  Voice Memo "_s)).suggestedName,
-              u"Voice Memo.m4a"_s);
-    EXPECT_EQ(as<DropContent::Image>(decide({{u"image/x-dcraw"_s, QByteArray("raw")}})).fileExtension, u"png"_s);
-}
-
-TEST(DropDecisionTest, TextKeepsItsSpacingAndHonoursTheCharset)
-{
-    const auto text = [](const QString &type, const QByteArray &bytes) {
-        return as<DropContent::Text>(decide({{type, bytes}})).text;
+    const struct
+    {
+        const char *what;
+        QList<Representation> offered;
+        std::optional<QString> suggestedName;
+        std::optional<DropContent> expected;
+    } cases[] = {
+        {"a browser image drag offers the page too",
+         {webLink, text, image},
+         {},
+         C{C::Image{pngBytes, u"拖入图片"_s, u"png"_s}}},
+        {"audio before an image",
+         {image, {u"audio/mpeg"_s, QByteArray("ID3")}},
+         {},
+         C{C::Audio{"ID3", u"拖入录音.mp3"_s, u"mp3"_s}}},
+        {"a browser link drag is a link", {text, webLink}, {}, C{C::Link{u"https://example.com/cat.png"_s}}},
+        {"text", {text}, {}, C{C::Text{u"a cat"_s}}},
+        {"failed audio",
+         {{u"audio/ogg"_s, failed}, {u"image/jpeg"_s, QByteArray("jpeg")}},
+         {},
+         C{C::Image{"jpeg", u"拖入图片"_s, u"jpg"_s}}},
+        {"empty image, UTF-16 link",
+         {{u"image/png"_s, QByteArray()}, {u"text/x-moz-url"_s, utf16LE(u"https://例子.测试/路径\n标题"_s)}},
+         {},
+         C{C::Link{u"https://xn--fsqu00a.xn--0zwm56d/%E8%B7%AF%E5%BE%84"_s}}},
+        // A file on another machine is neither staged nor turned into a link.
+        {"remote file",
+         {{u"text/uri-list"_s, QByteArray("file://nas/share/a.txt")}, {u"text/plain"_s, QByteArray("a.txt")}},
+         {},
+         C{C::Text{u"a.txt"_s}}},
+        {"failed uri-list",
+         {{u"text/uri-list"_s, failed}, {u"text/x-moz-url"_s, QByteArray("https://example.com/\nExample")}},
+         {},
+         C{C::Link{u"https://example.com/"_s}}},
+        {"an audio type with an extension later",
+         {adpcm, {u"audio/x-nonsense"_s, QByteArray("?")}, {u"audio/mpeg"_s, QByteArray("mp3")}},
+         {},
+         C{C::Audio{"mp3", u"拖入录音.mp3"_s, u"mp3"_s}}},
+        {"no extension for the only audio type", {adpcm}, {}, C{C::Audio{"adpcm", u"拖入录音.m4a"_s, u"m4a"_s}}},
+        {"a suggested name",
+         {{u"audio/x-m4a"_s, QByteArray("m4a")}},
+         u"  Voice Memo "_s,
+         C{C::Audio{"m4a", u"Voice Memo.m4a"_s, u"m4a"_s}}},
+        {"an image type without extension",
+         {{u"image/x-dcraw"_s, QByteArray("raw")}},
+         {},
+         C{C::Image{"raw", u"拖入图片"_s, u"png"_s}}},
+        // Text keeps its spacing and honours the charset.
+        {"Latin-1 text",
+         {{u"text/plain;charset=ISO-8859-1"_s, QByteArray("  \xe9t\xe9\n")}},
+         {},
+         C{C::Text{u"  été\n"_s}}},
+        {"NUL-terminated text", {{u"text/plain"_s, QByteArray("笔记") + '\0'}}, {}, C{C::Text{u"笔记"_s}}},
+        {"unknown charset", {{u"text/plain; charset=x-made-up"_s, QByteArray("笔记")}}, {}, C{C::Text{u"笔记"_s}}},
+        {"nothing", {}, {}, std::nullopt},
+        {"blank text", {{u"text/plain"_s, QString::fromUtf16(u" \t\r\n\u3000").toUtf8()}}, {}, std::nullopt},
+        {"unusable types",
+         {{u"application/x-qt-image"_s, pngBytes}, {u"x-special/gnome-icon-list"_s, QByteArray("icons")}},
+         {},
+         std::nullopt},
     };
-    EXPECT_EQ(text(u"text/plain;charset=ISO-8859-1"_s, "  \xe9t\xe9\n"), u"  été\n"_s);
-    EXPECT_EQ(text(u"text/plain"_s, QByteArray("笔记") + '\0'), u"笔记"_s);
-    EXPECT_EQ(text(u"text/plain; charset=x-made-up"_s, "笔记"), u"笔记"_s);
+    for (const auto &c : cases)
+        EXPECT_EQ(decide(c.offered, c.suggestedName), c.expected) << c.what;
+    EXPECT_EQ(DropDecision::decide(DropProvider({u"text/plain"_s}, nullptr)), std::nullopt);
 }
 
 TEST(DropDecisionTest, DropFileNameKeepsOnlyASafeLastComponent)
