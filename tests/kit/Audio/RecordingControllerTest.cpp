@@ -26,32 +26,22 @@ using test::FakeVoiceRecorderState;
 namespace {
 
 // Disk storage that can be made to run out of space.
-class FillableStorage : public StashFileStoring
+class FillableStorage : public DiskFileStorage
 {
 public:
-    explicit FillableStorage(QString root, const bool &full)
-        : m_disk(std::move(root))
+    FillableStorage(const QString &root, const bool &full)
+        : DiskFileStorage(root)
         , m_full(full)
     {
     }
-    QString rootDirectory() const override { return m_disk.rootDirectory(); }
-    StoredFile importFile(const QByteArray &source) override { return m_disk.importFile(source); }
     StoredFile importData(const QByteArray &data, const QString &name, const QString &extension) override
     {
         if (m_full)
             throw FileStorageError::outOfSpace();
-        return m_disk.importData(data, name, extension);
+        return DiskFileStorage::importData(data, name, extension);
     }
-    std::optional<QString> absolutePath(const QString &relative) const override
-    {
-        return m_disk.absolutePath(relative);
-    }
-    void remove(const QString &relative) override { m_disk.remove(relative); }
-    void removeAll() override { m_disk.removeAll(); }
-    qint64 totalByteSize() const override { return m_disk.totalByteSize(); }
 
 private:
-    DiskFileStorage m_disk;
     const bool &m_full;
 };
 

@@ -173,7 +173,7 @@ TEST(AppSettingsTest, EveryAssignmentNotifiesWithTheStoredValue)
     settings.setHotKey(settings.hotKey());
     settings.setSoundFeedback(true);
     EXPECT_EQ(widths, (QList<double>{384, 720}));
-    EXPECT_EQ(selections.size() + hotKeys.size() + sounds.size(), 3);
+    EXPECT_EQ((QList<qsizetype>{selections.size(), hotKeys.size(), sounds.size()}), (QList<qsizetype>{1, 1, 1}));
 
     // An observer that assigns again has the last word.
     QObject::connect(&settings, &AppSettings::panelWidthChanged, &settings, [&](double w) {

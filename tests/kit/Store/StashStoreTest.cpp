@@ -293,15 +293,6 @@ TEST_F(StashStoreTest, RepeatedFilesAreDuplicatesAndWriteNothing)
     EXPECT_EQ(store.count(), 3);
 }
 
-TEST_F(StashStoreTest, NewItemsGoDirectlyBelowTheLockedOnesInTheGivenOrder)
-{
-    writeItems({storedItem(u"L1"_s, "l1", true), storedItem(u"L2"_s, "l2", true), storedItem(u"old"_s, "old")});
-    StashStore &store = openStore();
-    store.addFiles({source(u"one"_s, "1"), source(u"two"_s, "2"), source(u"three"_s, "3")});
-    EXPECT_EQ(displayNames(store.items()), (QStringList{u"L1"_s, u"L2"_s, u"one"_s, u"two"_s, u"three"_s, u"old"_s}));
-    EXPECT_EQ(displayNames(savedItems()), displayNames(store.items()));
-}
-
 // A stashed item's own copy dragged back in is that item; "…/FilesX/…" begins
 // with the root's path but is not below it.
 TEST_F(StashStoreTest, AStashedItemsOwnCopyIsRecognisedButASiblingFolderIsNot)
@@ -467,7 +458,9 @@ TEST_F(StashStoreTest, RestoreReportsDuplicatesAndMissingFiles)
     EXPECT_EQ(displayNames(savedTrash()), displayNames(store.trashItems()));
 }
 
-TEST_F(StashStoreTest, RestoredItemsReturnUnchangedBelowTheLockedOnesInTrashOrder)
+// Restored and new items alike go directly below the locked ones: restored ones
+// unchanged and in trash order, new ones in the order given.
+TEST_F(StashStoreTest, RestoredAndNewItemsGoDirectlyBelowTheLockedOnes)
 {
     const StashItem locked = text(u"L"_s, true);
     StashItem first = text(u"first"_s);
@@ -482,6 +475,11 @@ TEST_F(StashStoreTest, RestoredItemsReturnUnchangedBelowTheLockedOnesInTrashOrde
     EXPECT_EQ(store.restoreFromTrash({first.id(), second.id()}).restored, QList<StashItem>({second, first}));
     EXPECT_EQ(displayNames(store.items()), (QStringList{u"L"_s, u"second"_s, u"first"_s, u"other"_s}));
     EXPECT_EQ(store.trashCount(), 0);
+    store.setLocked(true, {second.id()});
+    store.addFiles({source(u"one"_s, "1"), source(u"two"_s, "2")});
+    EXPECT_EQ(displayNames(store.items()),
+              (QStringList{u"L"_s, u"second"_s, u"one"_s, u"two"_s, u"first"_s, u"other"_s}));
+    EXPECT_EQ(displayNames(savedItems()), displayNames(store.items()));
 }
 
 // Only a file of a stored item's size and bytes is a repeat (a text of the same
