@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
 
 using namespace holdra;
 using namespace Qt::StringLiterals;
@@ -217,35 +218,26 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
     const QList<StashItem> items = everyKind();
     QList<StashItem> sameSize = items;
     sameSize[0].setText(u"line One\n\"two\" / \\three\t第三"_s);
+    test::TempDir elsewhere;
+    JSONMetadataStore(elsewhere.filePath(u"m.json"_s), elsewhere.filePath(u"s"_s)).save(sameSize);
+    const QByteArray foreign = readFile(elsewhere.filePath(u"s"_s));
     const struct
     {
         const char *what;
-        void (*damage)(const QString &json, const QString &snapshot, const QList<StashItem> &other);
+        std::optional<QList<StashItem>> fileNowHolds;
+        std::function<QByteArray(QByteArray)> snapshot;
     } cases[] = {
-        {"an item removed by another writer",
-         [](const QString &json, const QString &, const QList<StashItem> &) {
-             writeFile(json, MetadataCodec::encodeItems(everyKind().mid(1)));
-         }},
-        {"a text changed in place, same size",
-         [](const QString &json, const QString &, const QList<StashItem> &other) {
-             writeFile(json, MetadataCodec::encodeItems(other));
-         }},
-        {"cut short",
-         [](const QString &, const QString &snapshot, const QList<StashItem> &) {
-             writeFile(snapshot, readFile(snapshot).chopped(7));
-         }},
+        {"an item removed by another writer", items.mid(1), {}},
+        {"a text changed in place, same size", sameSize, {}},
+        {"cut short", {}, [](const QByteArray &bytes) { return bytes.chopped(7); }},
         {"one byte flipped",
-         [](const QString &, const QString &snapshot, const QList<StashItem> &) {
-             QByteArray bytes = readFile(snapshot);
+         {},
+         [](QByteArray bytes) {
              bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x20);
-             writeFile(snapshot, bytes);
+             return bytes;
          }},
-        {"empty", [](const QString &, const QString &snapshot, const QList<StashItem> &) { writeFile(snapshot, {}); }},
-        {"another stash's",
-         [](const QString &, const QString &snapshot, const QList<StashItem> &other) {
-             test::TempDir elsewhere;
-             JSONMetadataStore(elsewhere.filePath(u"m.json"_s), snapshot).save(other);
-         }},
+        {"empty", {}, [](const QByteArray &) { return QByteArray(); }},
+        {"another stash's", {}, [&](const QByteArray &) { return foreign; }},
     };
     for (const auto &entry : cases) {
         SCOPED_TRACE(entry.what);
@@ -253,7 +245,10 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
         const QString json = dir.filePath(u"metadata.json"_s);
         const QString snapshot = dir.filePath(u"snapshot"_s);
         JSONMetadataStore(json, snapshot).save(items);
-        entry.damage(json, snapshot, sameSize);
+        if (entry.fileNowHolds)
+            writeFile(json, MetadataCodec::encodeItems(*entry.fileNowHolds));
+        if (entry.snapshot)
+            writeFile(snapshot, entry.snapshot(readFile(snapshot)));
         const QList<StashItem> expected = MetadataCodec::decodeItems(readFile(json));
         EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), expected);
         EXPECT_TRUE(MetadataSnapshot::decode(readFile(snapshot), readFile(json)));
