@@ -10,18 +10,6 @@
 
 namespace holdra {
 
-namespace {
-
-QSet<QUuid> idsOf(const QList<StashItem> &items)
-{
-    QSet<QUuid> ids;
-    for (const StashItem &item : items)
-        ids.insert(item.id());
-    return ids;
-}
-
-} // namespace
-
 ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, UserDefaults *defaults, QObject *parent)
     : QObject(parent)
     , m_controller(controller)
@@ -87,7 +75,7 @@ void ItemTransfer::importExternalFiles(const QList<QUrl> &urls)
             selection.setScrollTarget(result.added.first().id());
             selection.requestScrollToTop();
             if (!result.duplicates.isEmpty())
-                selection.replace(idsOf(result.duplicates));
+                selection.replace(StashItem::ids(result.duplicates));
         } else if (!result.duplicates.isEmpty()) {
             selection.highlight(m_store.items(), result.duplicates);
         }

@@ -236,9 +236,7 @@ void PanelSelection::requestScrollToTop()
 
 void PanelSelection::highlight(const QList<StashItem> &order, const QList<StashItem> &items)
 {
-    QSet<QUuid> ids;
-    for (const StashItem &item : items)
-        ids.insert(item.id());
+    const QSet<QUuid> ids = StashItem::ids(items);
     replace(ids);
     const auto topmost =
         std::find_if(order.cbegin(), order.cend(), [&](const StashItem &item) { return ids.contains(item.id()); });

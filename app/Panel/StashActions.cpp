@@ -28,14 +28,6 @@ namespace holdra {
 
 namespace {
 
-QSet<QUuid> idsOf(const QList<StashItem> &items)
-{
-    QSet<QUuid> ids;
-    for (const StashItem &item : items)
-        ids.insert(item.id());
-    return ids;
-}
-
 // How many of `ids` the store keeps locked, and the others.
 struct LockSplit
 {
@@ -55,6 +47,12 @@ LockSplit splitByLock(const QList<StashItem> &items, const QSet<QUuid> &ids)
             split.unlocked.insert(item.id());
     }
     return split;
+}
+
+// A removal that moved nothing because all of it was locked is a refusal.
+ToastPresenter::Kind removalKind(int removed, qsizetype locked)
+{
+    return locked > 0 && removed == 0 ? ToastPresenter::Kind::error : ToastPresenter::Kind::done;
 }
 
 } // namespace
@@ -128,13 +126,12 @@ void StashActions::deleteSelection()
         return;
     // Only what is shown: a row hidden by the search is never trashed unseen.
     const QList<StashItem> selected = m_parts.selection.selectedItems();
-    const LockSplit split = splitByLock(selected, idsOf(selected));
+    const LockSplit split = splitByLock(selected, StashItem::ids(selected));
     m_parts.voiceNotes.stopIfPlayingAny(split.unlocked);
     const int removed = m_parts.store.remove(split.unlocked);
     m_parts.selection.clear();
     m_parts.toasts.feedback(StashFeedback::selectionRemovalMessage(removed, split.locked),
-                            split.locked > 0 && removed == 0 ? ToastPresenter::Kind::error
-                                                             : ToastPresenter::Kind::done);
+                            removalKind(removed, split.locked));
 }
 
 void StashActions::removeItems(const QList<StashItem> &items)
@@ -142,14 +139,12 @@ void StashActions::removeItems(const QList<StashItem> &items)
     if (items.isEmpty())
         return;
     // The store's own record decides what is locked; the caller's copy may be stale.
-    const QSet<QUuid> ids = idsOf(items);
+    const QSet<QUuid> ids = StashItem::ids(items);
     const LockSplit split = splitByLock(m_parts.store.items(), ids);
     m_parts.voiceNotes.stopIfPlayingAny(split.unlocked);
     const int removed = m_parts.store.remove(ids);
     m_parts.selection.replace(m_parts.selection.ids() - ids);
-    m_parts.toasts.feedback(StashFeedback::removalMessage(removed, split.locked),
-                            split.locked > 0 && removed == 0 ? ToastPresenter::Kind::error
-                                                             : ToastPresenter::Kind::done);
+    m_parts.toasts.feedback(StashFeedback::removalMessage(removed, split.locked), removalKind(removed, split.locked));
 }
 
 void StashActions::removeItems(const QStringList &itemIDs)
@@ -161,7 +156,7 @@ void StashActions::toggleLock(const QList<StashItem> &items)
 {
     if (items.isEmpty())
         return;
-    const QSet<QUuid> ids = idsOf(items);
+    const QSet<QUuid> ids = StashItem::ids(items);
     const bool lock = !splitByLock(m_parts.store.items(), ids).unlocked.isEmpty();
     m_parts.store.setLocked(lock, ids);
     m_parts.toasts.feedback(StashFeedback::lockMessage(lock, items.size()));
@@ -175,7 +170,7 @@ void StashActions::toggleLock(const QStringList &itemIDs)
 void StashActions::clearAll()
 {
     const QList<StashItem> all = m_parts.store.items();
-    const QSet<QUuid> ids = idsOf(all);
+    const QSet<QUuid> ids = StashItem::ids(all);
     const LockSplit split = splitByLock(all, ids);
     m_parts.voiceNotes.stopIfPlayingAny(ids);
     m_parts.store.removeAll();

@@ -1,56 +1,16 @@
 #include "Panel/TintedIcon.h"
 
+#include "App/SymbolIcons.h"
+
 #include <QIcon>
 #include <QPainter>
 #include <QQmlEngine>
 #include <QQuickImageProvider>
 #include <QQuickWindow>
 
-#include <QHash>
-
 #include <cmath>
 
 namespace holdra {
-
-namespace {
-
-// The freedesktop names that stand in for symbol names when no symbol image
-// provider is installed.
-QString themeNameForSymbol(const QString &symbol)
-{
-    static const QHash<QString, QString> names{
-        {QStringLiteral("doc"), QStringLiteral("text-x-generic-symbolic")},
-        {QStringLiteral("photo"), QStringLiteral("image-x-generic-symbolic")},
-        {QStringLiteral("text.alignleft"), QStringLiteral("format-justify-left-symbolic")},
-        {QStringLiteral("link"), QStringLiteral("insert-link-symbolic")},
-        {QStringLiteral("waveform"), QStringLiteral("audio-x-generic-symbolic")},
-        {QStringLiteral("tray"), QStringLiteral("mail-inbox-symbolic")},
-        {QStringLiteral("trash"), QStringLiteral("user-trash-symbolic")},
-        {QStringLiteral("chevron.up"), QStringLiteral("go-up-symbolic")},
-        {QStringLiteral("mic"), QStringLiteral("audio-input-microphone-symbolic")},
-        {QStringLiteral("stop.circle.fill"), QStringLiteral("media-playback-stop-symbolic")},
-        {QStringLiteral("doc.on.doc"), QStringLiteral("edit-copy-symbolic")},
-        {QStringLiteral("arrow.uturn.backward"), QStringLiteral("edit-undo-symbolic")},
-        {QStringLiteral("arrow.uturn.backward.circle.fill"), QStringLiteral("edit-undo-symbolic")},
-        {QStringLiteral("checkmark.circle.fill"), QStringLiteral("emblem-ok-symbolic")},
-        {QStringLiteral("square.and.pencil"), QStringLiteral("document-edit-symbolic")},
-        {QStringLiteral("xmark.circle.fill"), QStringLiteral("window-close-symbolic")},
-        {QStringLiteral("lock.fill"), QStringLiteral("changes-prevent-symbolic")},
-        {QStringLiteral("lock"), QStringLiteral("changes-prevent-symbolic")},
-        {QStringLiteral("lock.open"), QStringLiteral("changes-allow-symbolic")},
-        {QStringLiteral("note.text"), QStringLiteral("accessories-text-editor-symbolic")},
-        {QStringLiteral("eye"), QStringLiteral("view-reveal-symbolic")},
-        {QStringLiteral("eye.fill"), QStringLiteral("view-reveal-symbolic")},
-        {QStringLiteral("play.fill"), QStringLiteral("media-playback-start-symbolic")},
-        {QStringLiteral("pause.fill"), QStringLiteral("media-playback-pause-symbolic")},
-        {QStringLiteral("arrow.up.forward"), QStringLiteral("folder-open-symbolic")},
-        {QStringLiteral("arrow.up.forward.app"), QStringLiteral("document-open-symbolic")},
-        {QStringLiteral("folder"), QStringLiteral("folder-symbolic")},
-    };
-    return names.value(symbol, symbol);
-}
-
-} // namespace
 
 TintedIcon::TintedIcon(QQuickItem *parent)
     : QQuickPaintedItem(parent)
@@ -95,7 +55,9 @@ QImage TintedIcon::resolvedImage(const QSize &pixelSize) const
             }
         }
     }
-    const QIcon icon = QIcon::fromTheme(themeNameForSymbol(m_name));
+    // Without the application's provider (a bare engine), the theme's icon of the same name.
+    const QString themeName = SymbolIcons::themeIconName(m_name);
+    const QIcon icon = QIcon::fromTheme(themeName.isEmpty() ? m_name : themeName);
     if (icon.isNull())
         return {};
     return icon.pixmap(pixelSize).toImage();

@@ -188,6 +188,15 @@ StashItemKind StashItem::inferredKind(const QString &fileName, bool isDirectory)
     return StashItemKind::file;
 }
 
+QSet<QUuid> StashItem::ids(const QList<StashItem> &items)
+{
+    QSet<QUuid> ids;
+    ids.reserve(items.size());
+    for (const StashItem &item : items)
+        ids.insert(item.id());
+    return ids;
+}
+
 QString StashItem::durationText(double seconds)
 {
     const auto total = static_cast<qint64>(seconds);

@@ -4,7 +4,9 @@
 #include "Storage/StoredFile.h"
 
 #include <QDateTime>
+#include <QList>
 #include <QMetaType>
+#include <QSet>
 #include <QSizeF>
 #include <QString>
 #include <QUuid>
@@ -47,6 +49,7 @@ public:
     static StashItemKind inferredKind(const QString &fileName, bool isDirectory);
     // "m:ss", minutes unbounded.
     static QString durationText(double seconds);
+    static QSet<QUuid> ids(const QList<StashItem> &items);
 
     const QUuid &id() const { return m_id; }
     StashItemKind kind() const { return m_kind; }

@@ -200,10 +200,7 @@ void ImportJob::commit(const std::shared_ptr<Batch> &batch)
 
 QSet<QUuid> ImportJob::activeIds() const
 {
-    QSet<QUuid> ids;
-    for (const StashItem &item : m_store.items())
-        ids.insert(item.id());
-    return ids;
+    return StashItem::ids(m_store.items());
 }
 
 QList<StashItem> ImportJob::copyNow(const QUrl &url, Result &result)

@@ -245,7 +245,7 @@ QList<StashItem> StashStore::insert(QList<StashItem> candidates)
     pinLockedItemsToTop();
     if (!commit(before, Saves::items)) {
         // Not written is not stashed: the fresh copies go again.
-        discardFreshCopies(accepted);
+        discardUnreferencedCopies(accepted, "an unsaved");
         return duplicates;
     }
     if (hasTxtFile)
@@ -415,10 +415,10 @@ int StashStore::purgeExpiredTrash(const std::optional<QDateTime> &referenceDate)
 {
     const QDateTime cutoff = referenceDate.value_or(m_now()).addSecs(-m_retentionSeconds);
     QList<TrashedItem> kept;
-    QList<TrashedItem> expired;
+    QList<StashItem> expired;
     for (const TrashedItem &entry : std::as_const(m_trashItems)) {
         if (entry.trashedAt <= cutoff) {
-            expired.append(entry);
+            expired.append(entry.item);
         } else {
             kept.append(entry);
         }
@@ -434,17 +434,7 @@ int StashStore::purgeExpiredTrash(const std::optional<QDateTime> &referenceDate)
         return 0;
     // A damaged or merged file can share a copy between an expired entry and an
     // item still in use; that copy stays.
-    const QSet<QString> referenced = referencedItemDirectories();
-    for (const TrashedItem &entry : std::as_const(expired)) {
-        const std::optional<QString> &path = entry.item.relativePath();
-        if (!path || referenced.contains(itemDirectoryOf(*path)))
-            continue;
-        try {
-            m_fileStorage->remove(*path);
-        } catch (const FileStorageError &error) {
-            qCWarning(lcStore).noquote() << "cannot delete an expired copy:" << error.errorDescription();
-        }
-    }
+    discardUnreferencedCopies(expired, "an expired");
     return int(expired.size());
 }
 
@@ -643,7 +633,7 @@ bool StashStore::commit(const Snapshot &before, Saves saves)
     }
 }
 
-void StashStore::discardFreshCopies(const QList<StashItem> &items)
+void StashStore::discardUnreferencedCopies(const QList<StashItem> &items, const char *which)
 {
     const QSet<QString> referenced = referencedItemDirectories();
     for (const StashItem &item : items) {
@@ -653,7 +643,7 @@ void StashStore::discardFreshCopies(const QList<StashItem> &items)
         try {
             m_fileStorage->remove(*path);
         } catch (const FileStorageError &error) {
-            qCWarning(lcStore).noquote() << "cannot delete an unsaved copy:" << error.errorDescription();
+            qCWarning(lcStore).noquote() << "cannot delete" << which << "copy:" << error.errorDescription();
         }
     }
 }

@@ -182,8 +182,9 @@ private:
     // any file already written) go back to `before`, saveFailed() is emitted
     // and false returned.
     bool commit(const Snapshot &before, Saves saves);
-    // Deletes the copies of items that the lists do not (or no longer) name.
-    void discardFreshCopies(const QList<StashItem> &items);
+    // Deletes the copies of items that the lists do not (or no longer) name;
+    // `which` ("an unsaved", "an expired") tells the log what a failed deletion was.
+    void discardUnreferencedCopies(const QList<StashItem> &items, const char *which);
 
     bool pinLockedItemsToTop();
     void backfillContentHashes();

@@ -29,24 +29,17 @@ public:
 
     QRectF frame() const override { return state().frame; }
     void setFrame(const QRectF &frame) override { state().frame = frame; }
-    void orderFront() override
-    {
-        state().visible = true;
-        state().key = false;
-    }
-    void makeKeyAndOrderFront() override
-    {
-        state().visible = true;
-        state().key = true;
-    }
-    void orderOut() override
-    {
-        state().visible = false;
-        state().key = false;
-    }
+    void orderFront() override { show(true, false); }
+    void makeKeyAndOrderFront() override { show(true, true); }
+    void orderOut() override { show(false, false); }
 
 private:
     WindowState &state() const { return m_states.at(m_id); }
+    void show(bool visible, bool key) const
+    {
+        state().visible = visible;
+        state().key = key;
+    }
 
     std::map<QString, WindowState> &m_states;
     QString m_id;

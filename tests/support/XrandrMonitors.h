@@ -11,10 +11,12 @@ namespace holdra::test {
 // the monitor's name and no EDID data. Needs xrandr and $DISPLAY.
 namespace XrandrMonitors {
 
+using namespace Qt::StringLiterals;
+
 inline bool xrandr(const QStringList &arguments)
 {
     QProcess process;
-    process.start(QStringLiteral("xrandr"), arguments);
+    process.start(u"xrandr"_s, arguments);
     return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
 }
 
@@ -22,20 +24,15 @@ inline bool xrandr(const QStringList &arguments)
 // that takes it replaces the one RandR makes of the whole screen.
 inline bool set(const QString &name, const QRect &native, bool primary, bool takesTheOutput)
 {
-    const QString geometry = QStringLiteral("%1/%2x%3/%4+%5+%6")
-                                 .arg(native.width())
-                                 .arg(native.width() / 4)
-                                 .arg(native.height())
-                                 .arg(native.height() / 4)
-                                 .arg(native.x())
-                                 .arg(native.y());
-    return xrandr({QStringLiteral("--setmonitor"), (primary ? QStringLiteral("*") : QString()) + name, geometry,
-                   takesTheOutput ? QStringLiteral("screen") : QStringLiteral("none")});
+    const QString geometry = QString::asprintf("%d/%dx%d/%d+%d+%d", native.width(), native.width() / 4, native.height(),
+                                               native.height() / 4, native.x(), native.y());
+    return xrandr(
+        {u"--setmonitor"_s, (primary ? u"*"_s : QString()) + name, geometry, takesTheOutput ? u"screen"_s : u"none"_s});
 }
 
 inline bool remove(const QString &name)
 {
-    return xrandr({QStringLiteral("--delmonitor"), name});
+    return xrandr({u"--delmonitor"_s, name});
 }
 
 // The two 1920 × 1080 monitors of the display suites: "left" (primary) and "right".
@@ -44,7 +41,7 @@ inline constexpr QRect right{1920, 0, 1920, 1080};
 
 inline bool splitIntoLeftAndRight()
 {
-    return set(QStringLiteral("left"), left, true, true) && set(QStringLiteral("right"), right, false, false);
+    return set(u"left"_s, left, true, true) && set(u"right"_s, right, false, false);
 }
 
 } // namespace XrandrMonitors

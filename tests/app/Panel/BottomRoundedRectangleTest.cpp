@@ -5,39 +5,32 @@
 namespace holdra {
 namespace {
 
-TEST(BottomRoundedRectangleTest, BottomCornersAreRoundedTopCornersSquare)
+TEST(BottomRoundedRectangleTest, TopCornersSquareBottomCornersQuadraticAndTheRadiusAtMostHalfTheShorterSide)
 {
-    const QRectF panel(0, 0, 400, 300);
-    const QPainterPath path = BottomRoundedRectangle::path(panel, 24);
-    EXPECT_TRUE(path.contains(QPointF(0.5, 0.5)));
-    EXPECT_TRUE(path.contains(QPointF(399.5, 0.5)));
-    EXPECT_FALSE(path.contains(QPointF(1, 299)));
-    EXPECT_FALSE(path.contains(QPointF(399, 299)));
-    EXPECT_TRUE(path.contains(QPointF(200, 299.5)));
-    // A quadratic corner whose control point is the corner passes through
-    // (r/4, r/4) from the corner; a circular arc would leave (6.5, 6.5) outside.
-    EXPECT_TRUE(path.contains(QPointF(6.5, 300 - 6.5)));
-    EXPECT_FALSE(path.contains(QPointF(5.5, 300 - 5.5)));
-}
-
-TEST(BottomRoundedRectangleTest, TheRadiusIsAtMostHalfTheShorterSide)
-{
-    const QRectF flat(0, 0, 400, 30);
-    const QPainterPath path = BottomRoundedRectangle::path(flat, 24);
-    // r = 15: the corner curve passes through (3.75, 26.25); with 24 it would
-    // leave (4.25, 25.75) outside.
-    EXPECT_TRUE(path.contains(QPointF(4.25, 25.75)));
-    EXPECT_FALSE(path.contains(QPointF(3.25, 26.75)));
-    EXPECT_TRUE(path.contains(QPointF(0.1, 0.1)));
-}
-
-TEST(BottomRoundedRectangleTest, InputInTheCutAwayCornersPassesThrough)
-{
-    BottomRoundedRectangle shape;
-    shape.setSize(QSizeF(400, 300));
-    shape.setRadius(24);
-    EXPECT_TRUE(shape.contains(QPointF(200, 150)));
-    EXPECT_FALSE(shape.contains(QPointF(1, 299)));
+    // A quadratic corner whose control point is the corner passes through (r/4, r/4)
+    // from it, where a circular arc would leave (6.5, 6.5) outside. At 30 high
+    // r = 15: through (3.75, 26.25), where 24 would leave (4.25, 25.75) outside.
+    const struct
+    {
+        QSizeF size;
+        QList<QPointF> inside, outside;
+    } cases[] = {
+        {{400, 300}, {{0.5, 0.5}, {399.5, 0.5}, {200, 299.5}, {6.5, 293.5}}, {{1, 299}, {399, 299}, {5.5, 294.5}}},
+        {{400, 30}, {{0.1, 0.1}, {4.25, 25.75}}, {{3.25, 26.75}}},
+    };
+    for (const auto &c : cases) {
+        const QPainterPath path = BottomRoundedRectangle::path(QRectF(QPointF(), c.size), 24);
+        for (const QPointF &p : c.inside)
+            EXPECT_TRUE(path.contains(p)) << c.size.height() << ": " << p.x() << "," << p.y();
+        for (const QPointF &p : c.outside)
+            EXPECT_FALSE(path.contains(p)) << c.size.height() << ": " << p.x() << "," << p.y();
+    }
+    // The view item lets input in its cut-away corners pass through.
+    BottomRoundedRectangle item;
+    item.setSize(QSizeF(400, 300));
+    item.setRadius(24);
+    EXPECT_TRUE(item.contains(QPointF(200, 150)));
+    EXPECT_FALSE(item.contains(QPointF(1, 299)));
 }
 
 TEST(BottomRoundedRectangleTest, TheWindowMaskHoldsOnlyPixelsTheShapeCoversWhole)

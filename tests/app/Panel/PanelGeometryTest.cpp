@@ -48,20 +48,19 @@ TEST_F(PanelGeometryTest, ResizingFromEitherEdgeMovesBothAndStoresOnlyAtTheEnd)
 
 TEST_F(PanelGeometryTest, WidthLimitsFollowTheDisplayAndItsNotch)
 {
-    struct Case
+    const struct
     {
         const char *what;
         NotchDisplay display;
         double stored;
         double width;
-    };
-    const QList<Case> cases{
+    } cases[] = {
         {"a narrow display keeps 40 points free", display(u"S"_s, {0, 0, 600, 800}, 0), 720, 560},
         {"below the minimum on a tiny display", display(u"T"_s, {0, 0, 300, 800}, 0), 320, 260},
         {"a notch wider than 224 points widens the minimum", notchedDisplay(u"N"_s, {0, 0, 1512, 982}, 260), 320, 356},
         {"a narrower notch leaves it", notchedDisplay(u"M"_s, {0, 0, 1512, 982}, 200), 320, 320},
     };
-    for (const Case &test : cases) {
+    for (const auto &test : cases) {
         SCOPED_TRACE(test.what);
         m_displays = {test.display};
         m_settings.setPanelWidth(test.stored);
@@ -79,13 +78,13 @@ TEST_F(PanelGeometryTest, ThePanelGrowsWithTheDraftUpToEightLines)
 {
     NotchController &c = controller();
     c.open();
-    const double line = DraftTextMetrics::lineHeight();
-    c.draftModel().setDraft(u"1\n2\n3\n4\n5\n6\n7\n8\n9\n10"_s);
-    m_clock.advance(200ms);
-    EXPECT_EQ(window(u"A"_s).frame.height(), 470 + 7 * line);
-    c.draftModel().setDraft(u"one"_s);
-    m_clock.advance(200ms);
-    EXPECT_EQ(window(u"A"_s).frame.height(), 470);
+    const auto heightWith = [&](const QString &draft) {
+        c.draftModel().setDraft(draft);
+        m_clock.advance(200ms);
+        return window(u"A"_s).frame.height();
+    };
+    EXPECT_EQ(heightWith(u"1\n2\n3\n4\n5\n6\n7\n8\n9\n10"_s), 470 + 7 * DraftTextMetrics::lineHeight());
+    EXPECT_EQ(heightWith(u"one"_s), 470);
 }
 
 } // namespace
