@@ -38,15 +38,21 @@ public:
     enum class Pace { Fixed, Flood, Trickle };
 
     explicit HttpServer(Pace pace, QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n")
-        : m_pace(pace)
-        , m_head(std::move(head))
     {
-        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this, pace, head] {
             QTcpSocket *socket = m_server.nextPendingConnection();
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, pace, head, socket] {
                 socket->readAll();
-                socket->write(m_head);
-                serve(socket);
+                socket->write(head);
+                if (pace == Pace::Fixed)
+                    return socket->disconnectFromHost();
+                auto *timer = new QTimer(socket);
+                QObject::connect(timer, &QTimer::timeout, socket, [this, pace, socket] {
+                    if (socket->state() == QAbstractSocket::ConnectedState
+                        && (pace == Pace::Trickle || socket->bytesToWrite() == 0))
+                        m_sent += socket->write(pace == Pace::Flood ? QByteArray(64 * 1024, 'x') : QByteArray("<"));
+                });
+                timer->start(pace == Pace::Flood ? 0 : 100);
             });
         });
         m_server.listen(QHostAddress::LocalHost);
@@ -55,27 +61,7 @@ public:
     qint64 sent() const { return m_sent; }
 
 private:
-    void serve(QTcpSocket *socket)
-    {
-        if (m_pace == Pace::Fixed) {
-            socket->disconnectFromHost();
-        } else if (m_pace == Pace::Flood) {
-            const QByteArray chunk(64 * 1024, 'x');
-            QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [this, socket, chunk] {
-                if (socket->bytesToWrite() == 0 && socket->state() == QAbstractSocket::ConnectedState)
-                    m_sent += socket->write(chunk);
-            });
-            m_sent += socket->write(chunk);
-        } else {
-            auto *timer = new QTimer(socket);
-            QObject::connect(timer, &QTimer::timeout, socket, [this, socket] { m_sent += socket->write("<"); });
-            timer->start(100);
-        }
-    }
-
     QTcpServer m_server;
-    Pace m_pace;
-    QByteArray m_head;
     qint64 m_sent = 0;
 };
 
