@@ -4,10 +4,8 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
-#include <QDBusMetaType>
 #include <QDBusObjectPath>
 #include <QDBusVirtualObject>
-#include <QStringList>
 
 namespace holdra::test {
 
@@ -17,10 +15,6 @@ namespace holdra::test {
 class FakeGlobalShortcutsPortal : public QDBusVirtualObject
 {
 public:
-    static constexpr auto service = "org.freedesktop.portal.Desktop";
-    static constexpr auto path = "/org/freedesktop/portal/desktop";
-    static constexpr auto interface = "org.freedesktop.portal.GlobalShortcuts";
-
     explicit FakeGlobalShortcutsPortal(QDBusConnection bus)
         : m_bus(bus)
     {
@@ -30,13 +24,13 @@ public:
 
     bool appear()
     {
-        return m_bus.registerVirtualObject(QLatin1String(path), this, QDBusConnection::SubPath)
-            && m_bus.registerService(QLatin1String(service));
+        return m_bus.registerVirtualObject(path(), this, QDBusConnection::SubPath)
+            && m_bus.registerService(QStringLiteral("org.freedesktop.portal.Desktop"));
     }
     void vanish()
     {
-        m_bus.unregisterService(QLatin1String(service));
-        m_bus.unregisterObject(QLatin1String(path), QDBusConnection::UnregisterTree);
+        m_bus.unregisterService(QStringLiteral("org.freedesktop.portal.Desktop"));
+        m_bus.unregisterObject(path(), QDBusConnection::UnregisterTree);
     }
 
     // What the desktop answers to the next BindShortcuts: 0 bound, 1 cancelled;
@@ -52,63 +46,64 @@ public:
 
     void activate(const QString &session, const QString &id)
     {
-        QDBusMessage signal =
-            QDBusMessage::createSignal(QLatin1String(path), QLatin1String(interface), QStringLiteral("Activated"));
-        signal << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(1) << QVariantMap();
-        m_bus.send(signal);
+        emitSignal(QStringLiteral("Activated"),
+                   {QVariant::fromValue(QDBusObjectPath(session)), id, qulonglong(1), QVariantMap()});
     }
     void changeTrigger(const QString &session, const QString &id, const QString &trigger)
     {
-        QDBusMessage signal = QDBusMessage::createSignal(QLatin1String(path), QLatin1String(interface),
-                                                         QStringLiteral("ShortcutsChanged"));
-        signal << QVariant::fromValue(QDBusObjectPath(session)) << QVariant::fromValue(shortcuts(id, trigger));
-        m_bus.send(signal);
+        emitSignal(QStringLiteral("ShortcutsChanged"),
+                   {QVariant::fromValue(QDBusObjectPath(session)), QVariant::fromValue(shortcuts(id, trigger))});
     }
 
     QString introspect(const QString &) const override { return {}; }
 
     bool handleMessage(const QDBusMessage &message, const QDBusConnection &connection) override
     {
-        if (message.member() == QLatin1String("Close")) {
+        if (message.member() == u"Close") {
             closedSessions.append(message.path());
             connection.send(message.createReply());
             return true;
         }
-        if (message.interface() != QLatin1String(interface))
+        if (message.interface() != interface())
             return false;
-        const QVariantList arguments = message.arguments();
-        const QVariantMap options = qdbus_cast<QVariantMap>(arguments.last());
-        QString sender = message.service().mid(1).replace(u'.', u'_');
-        const QString request =
-            QStringLiteral("%1/request/%2/%3")
-                .arg(QLatin1String(path), sender, options.value(QStringLiteral("handle_token")).toString());
+        const QVariantMap options = qdbus_cast<QVariantMap>(message.arguments().last());
+        const QString sender = message.service().mid(1).replace(u'.', u'_');
+        const auto handle = [&](const QString &kind, const QString &key) {
+            return QStringLiteral("%1/%2/%3/%4").arg(path(), kind, sender, options.value(key).toString());
+        };
+        const QString request = handle(QStringLiteral("request"), QStringLiteral("handle_token"));
         connection.send(message.createReply(QVariant::fromValue(QDBusObjectPath(request))));
-        if (message.member() == QLatin1String("CreateSession")) {
-            const QString session =
-                QStringLiteral("%1/session/%2/%3")
-                    .arg(QLatin1String(path), sender, options.value(QStringLiteral("session_handle_token")).toString())
-                + QString::number(sessions.size());
-            sessions.append(session);
-            respond(connection, request, 0, {{QStringLiteral("session_handle"), session}});
-        } else if (message.member() == QLatin1String("BindShortcuts")) {
-            const QList<PortalShortcut> asked = PortalShortcut::listFrom(arguments.at(1));
-            const QString preferred = asked.value(0).properties.value(QStringLiteral("preferred_trigger")).toString();
-            preferredTriggers.append(preferred);
-            m_bound = bindResponse == 0 ? shortcuts(asked.value(0).id, triggerFor(preferred)) : QList<PortalShortcut>();
+        if (message.member() == u"CreateSession") {
+            sessions.append(handle(QStringLiteral("session"), QStringLiteral("session_handle_token"))
+                            + QString::number(sessions.size()));
+            respond(connection, request, 0, {{QStringLiteral("session_handle"), sessions.last()}});
+        } else if (message.member() == u"BindShortcuts") {
+            const QList<PortalShortcut> asked = PortalShortcut::listFrom(message.arguments().at(1));
+            preferredTriggers.append(asked.value(0).properties.value(QStringLiteral("preferred_trigger")).toString());
+            m_bound = bindResponse == 0 ? shortcuts(asked.value(0).id, triggerFor(preferredTriggers.last()))
+                                        : QList<PortalShortcut>();
             QVariantMap results;
             if (bindResponse == 0 && bindAnswersWithList)
                 results.insert(QStringLiteral("shortcuts"), QVariant::fromValue(m_bound));
             respond(connection, request, bindResponse, results);
-        } else if (message.member() == QLatin1String("ListShortcuts")) {
+        } else if (message.member() == u"ListShortcuts") {
             respond(connection, request, 0, {{QStringLiteral("shortcuts"), QVariant::fromValue(m_bound)}});
         }
         return true;
     }
 
 private:
+    static QString path() { return QStringLiteral("/org/freedesktop/portal/desktop"); }
+    static QString interface() { return QStringLiteral("org.freedesktop.portal.GlobalShortcuts"); }
     static QList<PortalShortcut> shortcuts(const QString &id, const QString &trigger)
     {
         return {{id, {{QStringLiteral("trigger_description"), trigger}}}};
+    }
+    void emitSignal(const QString &member, const QVariantList &arguments)
+    {
+        QDBusMessage signal = QDBusMessage::createSignal(path(), interface(), member);
+        signal.setArguments(arguments);
+        m_bus.send(signal);
     }
     static void respond(const QDBusConnection &connection, const QString &request, uint response,
                         const QVariantMap &results)

@@ -1,11 +1,8 @@
 #pragma once
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QString>
-#include <QStringList>
 
 #include <memory>
 #include <unistd.h>
@@ -17,8 +14,6 @@ namespace holdra::test {
 class ForeignUser
 {
 public:
-    static constexpr uid_t uid = 65534;
-
     // Empty when programs can be run as `nobody`, else the reason.
     static QString unavailable()
     {
@@ -59,12 +54,11 @@ public:
     static Result run(const QString &program, const QStringList &arguments)
     {
         const std::unique_ptr<QProcess> process = start(program, arguments);
-        if (!process->waitForFinished(20000) || process->exitStatus() != QProcess::NormalExit) {
-            process->kill();
-            process->waitForFinished();
-            return {};
-        }
-        return {process->exitCode(), process->readAll()};
+        if (process->waitForFinished(20000) && process->exitStatus() == QProcess::NormalExit)
+            return {process->exitCode(), process->readAll()};
+        process->kill();
+        process->waitForFinished();
+        return {};
     }
 };
 

@@ -1,8 +1,6 @@
 #pragma once
 
-#include <QString>
 #include <QStringList>
-#include <QtGlobal>
 
 namespace holdra::test {
 
@@ -12,8 +10,8 @@ class MessageLog
 {
 public:
     MessageLog()
+        : m_previous(qInstallMessageHandler(&MessageLog::handle))
     {
-        m_previous = qInstallMessageHandler(&MessageLog::handle);
         current() = this;
     }
     ~MessageLog()
@@ -21,19 +19,11 @@ public:
         qInstallMessageHandler(m_previous);
         current() = nullptr;
     }
-
     MessageLog(const MessageLog &) = delete;
     MessageLog &operator=(const MessageLog &) = delete;
 
     const QStringList &lines() const { return m_lines; }
-
-    int count(const QString &fragment) const
-    {
-        int n = 0;
-        for (const QString &line : m_lines)
-            n += line.contains(fragment) ? 1 : 0;
-        return n;
-    }
+    qsizetype count(const QString &fragment) const { return m_lines.filter(fragment).size(); }
 
 private:
     static MessageLog *&current()
@@ -41,14 +31,13 @@ private:
         static MessageLog *log = nullptr;
         return log;
     }
-
     static void handle(QtMsgType, const QMessageLogContext &, const QString &message)
     {
         if (current())
             current()->m_lines.append(message);
     }
 
-    QtMessageHandler m_previous = nullptr;
+    QtMessageHandler m_previous;
     QStringList m_lines;
 };
 

@@ -2,10 +2,8 @@
 
 #include <QDBusConnection>
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 #include <QStandardPaths>
-#include <QString>
 #include <QTemporaryDir>
 
 namespace holdra::test {
@@ -18,58 +16,43 @@ class PrivateSessionBus
 public:
     PrivateSessionBus()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("dbus-daemon")).isEmpty()) {
-            m_failure = QStringLiteral("dbus-daemon is not installed");
-            return;
-        }
         QDir().mkpath(servicesDir());
         QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
         if (!config.open(QIODevice::WriteOnly)) {
             m_failure = config.errorString();
             return;
         }
-        config.write(QStringLiteral("<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-BUS Bus Configuration 1.0//EN\""
-                                    " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                                    "<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                                    "<auth>EXTERNAL</auth><servicedir>%2</servicedir>"
-                                    "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-                                    "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n")
+        config.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
+                                    "<auth>EXTERNAL</auth><servicedir>%2</servicedir><policy context=\"default\">"
+                                    "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+                                    "<allow own=\"*\"/></policy></busconfig>\n")
                          .arg(m_dir.path(), servicesDir())
                          .toUtf8());
         config.close();
         m_daemon.start(QStringLiteral("dbus-daemon"),
                        {QStringLiteral("--config-file=") + config.fileName(), QStringLiteral("--nofork"),
                         QStringLiteral("--print-address")});
-        if (!m_daemon.waitForReadyRead(10000)) {
-            m_failure = QStringLiteral("dbus-daemon did not start");
-            return;
-        }
-        m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+        if (!m_daemon.waitForReadyRead(10000))
+            m_failure = QStringLiteral("dbus-daemon did not start: ") + m_daemon.errorString();
+        else
+            m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
     }
-
     ~PrivateSessionBus()
     {
         for (int i = 0; i < m_connections; ++i)
-            QDBusConnection::disconnectFromBus(QStringLiteral("holdra-test-bus-%1").arg(i));
-        if (m_daemon.state() == QProcess::NotRunning)
-            return;
+            QDBusConnection::disconnectFromBus(connectionName(i));
         m_daemon.terminate();
-        if (!m_daemon.waitForFinished(3000)) {
+        if (!m_daemon.waitForFinished(3000))
             m_daemon.kill();
-            m_daemon.waitForFinished(3000);
-        }
+        m_daemon.waitForFinished(3000);
     }
-
     PrivateSessionBus(const PrivateSessionBus &) = delete;
     PrivateSessionBus &operator=(const PrivateSessionBus &) = delete;
 
     // Empty when the bus runs.
     QString failure() const { return m_failure; }
 
-    QDBusConnection connect()
-    {
-        return QDBusConnection::connectToBus(m_address, QStringLiteral("holdra-test-bus-%1").arg(m_connections++));
-    }
+    QDBusConnection connect() { return QDBusConnection::connectToBus(m_address, connectionName(m_connections++)); }
 
     // A service file for `name` that starts `program`.
     bool addActivatable(const QString &name, const QString &program)
@@ -80,6 +63,7 @@ public:
     }
 
 private:
+    static QString connectionName(int i) { return QStringLiteral("holdra-test-bus-%1").arg(i); }
     QString servicesDir() const { return m_dir.filePath(QStringLiteral("services")); }
 
     QTemporaryDir m_dir;

@@ -3,8 +3,6 @@
 #include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QProcess>
-#include <QStandardPaths>
-#include <QString>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -18,10 +16,6 @@ class PulseAudioSession
 public:
     PulseAudioSession()
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("pulseaudio")).isEmpty()) {
-            m_failure = QStringLiteral("pulseaudio is not installed");
-            return;
-        }
         const QString socket = m_dir.filePath(QStringLiteral("native"));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("HOME"), m_dir.path());
@@ -30,10 +24,10 @@ public:
         m_server.setProcessEnvironment(env);
         m_server.setStandardOutputFile(QProcess::nullDevice());
         m_server.setStandardErrorFile(QProcess::nullDevice());
+        // Device lists leave out a sink's monitor: the microphone is a silent source.
         m_server.start(QStringLiteral("pulseaudio"),
                        {QStringLiteral("-n"), QStringLiteral("--daemonize=no"), QStringLiteral("--exit-idle-time=-1"),
                         QStringLiteral("--disable-shm=yes"), QStringLiteral("-L"), QStringLiteral("module-null-sink"),
-                        // Device lists leave out a sink's monitor: the microphone is a silent source.
                         QStringLiteral("-L"), QStringLiteral("module-null-source source_name=holdra_microphone"),
                         QStringLiteral("-L"),
                         QStringLiteral("module-native-protocol-unix socket=%1 auth-anonymous=1").arg(socket)});
@@ -43,20 +37,15 @@ public:
         if (QFileInfo::exists(socket))
             m_address = QStringLiteral("unix:") + socket;
         else
-            m_failure = QStringLiteral("pulseaudio did not start");
+            m_failure = QStringLiteral("pulseaudio did not start: ") + m_server.errorString();
     }
-
     ~PulseAudioSession()
     {
-        if (m_server.state() == QProcess::NotRunning)
-            return;
         m_server.terminate();
-        if (!m_server.waitForFinished(3000)) {
+        if (!m_server.waitForFinished(3000))
             m_server.kill();
-            m_server.waitForFinished(3000);
-        }
+        m_server.waitForFinished(3000);
     }
-
     PulseAudioSession(const PulseAudioSession &) = delete;
     PulseAudioSession &operator=(const PulseAudioSession &) = delete;
 

@@ -23,7 +23,6 @@ public:
     X11Client(const X11Client &) = delete;
     X11Client &operator=(const X11Client &) = delete;
 
-    bool isConnected() const { return xcb_connection_has_error(m_connection) == 0; }
     xcb_connection_t *connection() const { return m_connection; }
     xcb_window_t root() const { return xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root; }
 
@@ -48,15 +47,11 @@ public:
     void ungrabAllKeys()
     {
         xcb_ungrab_key(m_connection, XCB_GRAB_ANY, root(), XCB_MOD_MASK_ANY);
-        xcb_aux_sync();
-    }
-
-private:
-    void xcb_aux_sync()
-    {
+        // A round trip: the server has let go before this returns.
         std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     }
 
+private:
     xcb_connection_t *m_connection;
 };
 

@@ -3,9 +3,7 @@
 #include <QDeadlineTimer>
 #include <QGuiApplication>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QStandardPaths>
-#include <QString>
 #include <QThread>
 #include <gtest/gtest.h>
 
@@ -13,29 +11,23 @@ namespace holdra::test {
 
 // A private X server for one test program: Xvfb on a display it picks itself
 // (-displayfd), with openbox as the EWMH window manager. Both are stopped when
-// the session is destroyed. When Xvfb or openbox is missing the session is not
+// the session is destroyed. When either cannot start, the session is not
 // running and failure() says why.
 class XvfbSession
 {
 public:
     explicit XvfbSession(const QString &screenSize = QStringLiteral("1280x800x24"))
     {
-        if (QStandardPaths::findExecutable(QStringLiteral("Xvfb")).isEmpty()) {
-            m_failure = QStringLiteral("Xvfb is not installed");
-            return;
+        for (const QString &program : {QStringLiteral("Xvfb"), QStringLiteral("openbox")}) {
+            if (QStandardPaths::findExecutable(program).isEmpty())
+                m_failure = program + QStringLiteral(" is not installed");
         }
-        if (QStandardPaths::findExecutable(QStringLiteral("openbox")).isEmpty()) {
-            m_failure = QStringLiteral("openbox is not installed");
-            return;
-        }
-        if (!startServer(screenSize) || !startWindowManager()) {
+        if (m_failure.isEmpty() && !(startServer(screenSize) && startWindowManager())) {
             stop();
             m_display.clear();
         }
     }
-
     ~XvfbSession() { stop(); }
-
     XvfbSession(const XvfbSession &) = delete;
     XvfbSession &operator=(const XvfbSession &) = delete;
 
@@ -43,81 +35,59 @@ public:
     QString display() const { return m_display; }
     QString failure() const { return m_failure; }
 
-    // The environment for clients started by the test (xdotool, xprop, …).
-    QProcessEnvironment environment() const
-    {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), m_display);
-        return env;
-    }
-
 private:
-    static constexpr int startTimeoutMs = 10000;
+    bool fail(const QString &reason)
+    {
+        m_failure = reason;
+        return false;
+    }
 
     bool startServer(const QString &screenSize)
     {
         // -displayfd 1: Xvfb chooses a free display and writes its number to stdout.
-        m_server.setProgram(QStringLiteral("Xvfb"));
-        m_server.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                               QStringLiteral("0"), screenSize, QStringLiteral("-nolisten"), QStringLiteral("tcp"),
-                               QStringLiteral("-noreset")});
-        m_server.setProcessChannelMode(QProcess::SeparateChannels);
         m_server.setStandardErrorFile(QProcess::nullDevice());
-        m_server.start();
-        if (!m_server.waitForStarted(startTimeoutMs)) {
-            m_failure = QStringLiteral("Xvfb did not start: ") + m_server.errorString();
-            return false;
-        }
+        m_server.start(
+            QStringLiteral("Xvfb"),
+            QStringLiteral("-displayfd 1 -screen 0 %1 -nolisten tcp -noreset").arg(screenSize).split(QLatin1Char(' ')));
         QByteArray number;
-        const QDeadlineTimer deadline(startTimeoutMs);
-        while (!number.contains('\n') && !deadline.hasExpired()) {
-            if (!m_server.waitForReadyRead(int(deadline.remainingTime()))) {
-                if (m_server.state() != QProcess::Running)
-                    break;
-            }
+        for (const QDeadlineTimer deadline(10000); !number.contains('\n') && !deadline.hasExpired();) {
+            if (!m_server.waitForReadyRead(int(deadline.remainingTime())) && m_server.state() != QProcess::Running)
+                break;
             number += m_server.readAllStandardOutput();
         }
-        number = number.trimmed();
-        if (number.isEmpty()) {
-            m_failure = QStringLiteral("Xvfb named no display");
-            return false;
-        }
-        m_display = QLatin1Char(':') + QString::fromLatin1(number);
+        if (number.trimmed().isEmpty())
+            return fail(QStringLiteral("Xvfb named no display: ") + m_server.errorString());
+        m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
         return true;
     }
 
     bool startWindowManager()
     {
-        m_windowManager.setProgram(QStringLiteral("openbox"));
-        m_windowManager.setArguments({QStringLiteral("--sm-disable")});
-        m_windowManager.setProcessEnvironment(environment());
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("DISPLAY"), m_display);
+        m_windowManager.setProcessEnvironment(env);
         m_windowManager.setStandardOutputFile(QProcess::nullDevice());
         m_windowManager.setStandardErrorFile(QProcess::nullDevice());
-        m_windowManager.start();
-        if (!m_windowManager.waitForStarted(startTimeoutMs)) {
-            m_failure = QStringLiteral("openbox did not start: ") + m_windowManager.errorString();
-            return false;
-        }
+        m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        if (!m_windowManager.waitForStarted(10000))
+            return fail(QStringLiteral("openbox did not start: ") + m_windowManager.errorString());
         // openbox announces itself (_NET_SUPPORTING_WM_CHECK) before it lists what it
         // supports, and Qt reads _NET_SUPPORTED once at start-up: a client started in
         // between would think full-screen states unsupported. The work area is set
         // last, so wait for it as well as for the supported list.
-        const QDeadlineTimer deadline(startTimeoutMs);
-        while (!deadline.hasExpired()) {
+        for (const QDeadlineTimer deadline(10000); !deadline.hasExpired(); QThread::msleep(50)) {
             QProcess probe;
-            probe.setProcessEnvironment(environment());
-            probe.start(QStringLiteral("xprop"),
-                        {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK"),
-                         QStringLiteral("_NET_SUPPORTED"), QStringLiteral("_NET_WORKAREA")});
-            probe.waitForFinished(startTimeoutMs);
+            probe.setProcessEnvironment(env);
+            probe.start(
+                QStringLiteral("xprop"),
+                QStringLiteral("-root _NET_SUPPORTING_WM_CHECK _NET_SUPPORTED _NET_WORKAREA").split(QLatin1Char(' ')));
+            probe.waitForFinished(10000);
             const QByteArray out = probe.readAllStandardOutput();
             if (out.contains("window id") && out.contains("_NET_WM_STATE_FULLSCREEN")
                 && out.contains("_NET_WORKAREA(CARDINAL)"))
                 return true;
-            QThread::msleep(50);
         }
-        m_failure = QStringLiteral("openbox did not take over the display");
-        return false;
+        return fail(QStringLiteral("openbox did not take over the display"));
     }
 
     void stop()

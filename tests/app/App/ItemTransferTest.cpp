@@ -1,7 +1,7 @@
 #include "App/ItemTransfer.h"
+#include "../Panel/ControllerFixture.h"
 #include "Cli/ItemFormatter.h"
 #include "FakePasteboardReader.h"
-#include "PanelViewFixture.h"
 
 #include <QScopeGuard>
 #include <QTimer>
@@ -11,10 +11,11 @@
 using namespace holdra;
 using namespace holdra::test;
 using namespace std::chrono_literals;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-class ItemTransferTest : public PanelViewFixture
+class ItemTransferTest : public ControllerFixture
 {
 protected:
     ItemTransfer &transfer()
@@ -30,13 +31,13 @@ protected:
         return waitFor([this] { return !controller().importJob()->isBusy(); });
     }
 
-    QUrl missing() const { return QUrl::fromLocalFile(m_dir.filePath(QStringLiteral("gone.txt"))); }
+    QUrl missing() const { return QUrl::fromLocalFile(m_dir.filePath(u"gone.txt"_s)); }
 
     // A file of 256 GiB that is all hole: its copy is instant but hashing its
     // zeros takes minutes, so an import of it is still running whenever looked at.
     QUrl endlessFile() const
     {
-        QFile file(m_dir.write(QStringLiteral("sources/disk.img"), {}));
+        QFile file(m_dir.write(u"sources/disk.img"_s, {}));
         const bool made = file.resize(qint64(256) << 30);
         EXPECT_TRUE(made) << "this file system has no sparse files";
         return QUrl::fromLocalFile(file.fileName());
@@ -84,21 +85,21 @@ TEST_F(ItemTransferTest, FilesOpenedWithHoldraThatOnlyRepeatAreShownAndFailuresA
 {
     openStore();
     for (int i = 1; i <= 8; ++i)
-        m_store->addFiles({source(QStringLiteral("f%1.txt").arg(i), QByteArray::number(i))});
+        m_store->addFiles({source(u"f%1.txt"_s.arg(i), QByteArray::number(i))});
     const StashItem bottom = m_store->items().last();
     NotchController &c = controller();
 
-    transfer().importExternalFiles({source(QStringLiteral("again.txt"), "1")});
+    transfer().importExternalFiles({source(u"again.txt"_s, "1")});
     ASSERT_TRUE(imported());
     EXPECT_TRUE(c.isOpen());
     EXPECT_EQ(c.selection()->ids(), QSet<QUuid>{bottom.id()});
     EXPECT_EQ(c.selection()->scrollTargetItemID(), bottom.id());
     EXPECT_FALSE(c.toasts()->isError());
 
-    transfer().importExternalFiles({source(QStringLiteral("new.txt"), "new"), missing()});
+    transfer().importExternalFiles({source(u"new.txt"_s, "new"), missing()});
     ASSERT_TRUE(imported());
     EXPECT_EQ(c.selection()->scrollTargetItemID(), m_store->items().first().id());
-    EXPECT_EQ(c.toasts()->message(), QStringLiteral("已暂存 1 项，1 项失败"));
+    EXPECT_EQ(c.toasts()->message(), u"已暂存 1 项，1 项失败"_s);
     EXPECT_TRUE(c.toasts()->isError());
 }
 
@@ -127,18 +128,18 @@ TEST_F(ItemTransferTest, AHugePastedFileIsCopiedWhileTheEventLoopTurnsAndCancelL
 // alone once the commit is done, and a later command waits its turn.
 TEST_F(ItemTransferTest, AForwardedAddCopiesOffTheMainThreadAndAnswersInTurnOnceCommitted)
 {
-    const QByteArray runtime = QFile::encodeName(m_dir.mkdir(QStringLiteral("runtime")));
+    const QByteArray runtime = QFile::encodeName(m_dir.mkdir(u"runtime"_s));
     const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", runtime);
     const auto restore = qScopeGuard([&] { qputenv("XDG_RUNTIME_DIR", oldRuntime); });
     QFile::setPermissions(QString::fromLocal8Bit(runtime),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     openStore();
-    m_store->addFiles({source(QStringLiteral("old.txt"), "old")});
+    m_store->addFiles({source(u"old.txt"_s, "old")});
     ASSERT_TRUE(transfer().listenForOtherInstances());
 
-    auto mixed = forward({"add", QFile::encodeName(source(QStringLiteral("new.txt"), "new").toLocalFile()),
-                          QFile::encodeName(source(QStringLiteral("again.txt"), "old").toLocalFile()), "gone.txt"});
+    auto mixed = forward({"add", QFile::encodeName(source(u"new.txt"_s, "new").toLocalFile()),
+                          QFile::encodeName(source(u"again.txt"_s, "old").toLocalFile()), "gone.txt"});
     ASSERT_TRUE(waitFor([&] { return ready(mixed); }));
     const std::optional<cli::CommandReply> answer = mixed.get();
     ASSERT_TRUE(answer);
@@ -146,10 +147,10 @@ TEST_F(ItemTransferTest, AForwardedAddCopiesOffTheMainThreadAndAnswersInTurnOnce
     const QList<QByteArray> lines = answer->out.split('\n');
     ASSERT_EQ(lines.size(), 3) << answer->out.constData();
     const StashItem added = m_store->items().first();
-    EXPECT_EQ(added.displayName(), QStringLiteral("new.txt"));
+    EXPECT_EQ(added.displayName(), u"new.txt"_s);
     EXPECT_EQ(QString::fromUtf8(lines[0]), cli::ItemFormatter::line(added));
     EXPECT_EQ(QString::fromUtf8(lines[1]),
-              cli::ItemFormatter::line(m_store->items().last()) + QStringLiteral("\t「old.txt」已存在"));
+              cli::ItemFormatter::line(m_store->items().last()) + u"\t「old.txt」已存在"_s);
     EXPECT_TRUE(answer->err.contains("gone.txt")) << answer->err.constData();
 
     auto huge = forward({"add", QFile::encodeName(endlessFile().toLocalFile())});
@@ -171,7 +172,7 @@ TEST_F(ItemTransferTest, AForwardedAddCopiesOffTheMainThreadAndAnswersInTurnOnce
     const std::optional<cli::CommandReply> text = later.get();
     ASSERT_TRUE(text);
     EXPECT_EQ(text->status, 0);
-    EXPECT_EQ(displayNames(m_store->items()).first(), QStringLiteral("after the disk image"));
+    EXPECT_EQ(displayNames(m_store->items()).first(), u"after the disk image"_s);
     EXPECT_EQ(m_store->count(), 3);
     EXPECT_EQ(itemDirectoryCount(), 2);
 }

@@ -3,8 +3,6 @@
 #include "TempDir.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <gtest/gtest.h>
 
 using namespace holdra;
@@ -24,11 +22,6 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
-    void writeEntry(const QByteArray &contents, const QString &name = u"com.tessavel.Holdra.desktop"_s)
-    {
-        config.write(u"autostart/"_s + name, contents);
-    }
-
     test::TempDir config;
     const QByteArray m_previous = qgetenv("XDG_CONFIG_HOME");
 };
@@ -45,41 +38,37 @@ TEST_F(LoginItemTest, EnablingWritesOneEntryUnderTheConfigHomeAndDisablingRemove
     LoginItem::setEnabled(true);
     EXPECT_TRUE(LoginItem::isEnabled());
     // The program that wrote it, not whichever "holdra" comes first on the PATH.
-    const QString program = QCoreApplication::applicationFilePath();
-    EXPECT_TRUE(entry().contains(("Exec=" + LoginItem::execValue(program) + "\n").toUtf8()));
-    EXPECT_TRUE(QFileInfo(program).isAbsolute());
     EXPECT_TRUE(entry().startsWith("[Desktop Entry]\n"));
-
+    EXPECT_TRUE(entry().contains(
+        QByteArray("\nExec=" + LoginItem::execValue(QCoreApplication::applicationFilePath()).toUtf8() + '\n')));
     // Enabling again leaves the user's own edits alone.
-    writeEntry(entry() + "X-Edited=yes\n");
+    config.write(u"autostart/com.tessavel.Holdra.desktop"_s, entry() + "X-Edited=yes\n");
     LoginItem::setEnabled(true);
     EXPECT_TRUE(entry().contains("X-Edited=yes"));
 
-    LoginItem::setEnabled(false);
-    EXPECT_FALSE(LoginItem::isEnabled());
-    EXPECT_FALSE(QFileInfo::exists(LoginItem::autostartEntryPath()));
-}
-
-// An entry the desktop switched off counts as disabled; one under the older
-// name counts as enabled. Either is replaced by enabling, removed by disabling.
-TEST_F(LoginItemTest, SwitchedOffAndOlderEntriesAreReadAndReplaced)
-{
-    for (const QByteArray off : {"Hidden=true", "X-GNOME-Autostart-enabled=false"}) {
-        writeEntry("[Desktop Entry]\nType=Application\nExec=holdra\n" + off + "\n");
-        EXPECT_FALSE(LoginItem::isEnabled()) << off.constData();
-        LoginItem::setEnabled(true);
-        EXPECT_TRUE(LoginItem::isEnabled());
-        EXPECT_FALSE(entry().contains(off));
-    }
-
-    const QString older = config.filePath(u"autostart/holdra.desktop"_s);
-    for (const bool enable : {true, false}) {
+    // An entry the desktop switched off counts as disabled; one under the older
+    // name counts as enabled. Either is replaced by enabling, removed by disabling.
+    const struct
+    {
+        QString name;
+        QByteArray line;
+        bool enabled, enable;
+    } found[] = {
+        {u"com.tessavel.Holdra.desktop"_s, "Hidden=true", false, true},
+        {u"com.tessavel.Holdra.desktop"_s, "X-GNOME-Autostart-enabled=false", false, true},
+        {u"holdra.desktop"_s, "X-Older=yes", true, true},
+        {u"holdra.desktop"_s, "X-Older=yes", true, false},
+    };
+    for (const auto &f : found) {
         LoginItem::setEnabled(false);
-        writeEntry("[Desktop Entry]\nType=Application\nExec=holdra\n", u"holdra.desktop"_s);
-        EXPECT_TRUE(LoginItem::isEnabled());
-        LoginItem::setEnabled(enable);
-        EXPECT_FALSE(QFileInfo::exists(older));
-        EXPECT_EQ(LoginItem::isEnabled(), enable);
+        EXPECT_FALSE(QFileInfo::exists(LoginItem::autostartEntryPath()));
+        const QString path =
+            config.write(u"autostart/"_s + f.name, "[Desktop Entry]\nType=Application\nExec=holdra\n" + f.line + '\n');
+        EXPECT_EQ(LoginItem::isEnabled(), f.enabled) << f.line.constData();
+        LoginItem::setEnabled(f.enable);
+        EXPECT_EQ(LoginItem::isEnabled(), f.enable);
+        EXPECT_FALSE(entry().contains(f.line));
+        EXPECT_EQ(QFileInfo::exists(path), path == LoginItem::autostartEntryPath() && f.enable) << f.line.constData();
     }
 }
 
@@ -103,6 +92,5 @@ TEST_F(LoginItemTest, AFailureIsLoggedAndLeavesTheEntryAsItWas)
     test::MessageLog log;
     LoginItem::setEnabled(true);
     EXPECT_FALSE(LoginItem::isEnabled());
-    ASSERT_EQ(log.count(u"[Holdra] 登录项设置失败："_s), 1);
-    EXPECT_TRUE(log.lines().front().startsWith(u"[Holdra] 登录项设置失败："_s));
+    EXPECT_EQ(log.count(u"[Holdra] 登录项设置失败："_s), 1) << log.lines().join(u'\n').toStdString();
 }

@@ -22,14 +22,14 @@ QByteArray encoded(const char *format)
     return bytes;
 }
 
-// What the shelf makes of data offered under these types (the order of the
-// kinds is the importer's rule; here, how each type is read).
-PasteboardContent classified(const QList<std::pair<QString, QByteArray>> &offered)
+using Offer = QList<std::pair<QString, QByteArray>>;
+
+std::unique_ptr<QMimeData> offered(const Offer &offer)
 {
-    QMimeData data;
-    for (const auto &[type, bytes] : offered)
-        data.setData(type, bytes);
-    return PasteboardImporter::classify(PasteboardReader(&data));
+    auto data = std::make_unique<QMimeData>();
+    for (const auto &[type, bytes] : offer)
+        data->setData(type, bytes);
+    return data;
 }
 
 } // namespace
@@ -39,7 +39,7 @@ TEST(PasteboardReaderTest, FilesLinksAndTextAreReadFromTheTypesProgramsOffer)
     using C = PasteboardContent;
     const struct
     {
-        QList<std::pair<QString, QByteArray>> offered;
+        Offer offer;
         PasteboardContent expected;
     } cases[] = {
         {{{u"text/uri-list"_s,
@@ -52,22 +52,19 @@ TEST(PasteboardReaderTest, FilesLinksAndTextAreReadFromTheTypesProgramsOffer)
          C{C::Link{u"https://example.com/p?q=1"_s, std::nullopt}}},
         {{{u"text/plain"_s, "  HTTPS://Example.com/日 \n"}},
          C{C::Link{u"https://example.com/%E6%97%A5"_s, std::nullopt}}},
-        // An address with more after it is text, as it was copied.
-        {{{u"text/plain"_s, "https://example.com/x\nsecond line"}},
-         C{C::Text{u"https://example.com/x\nsecond line"_s}}},
-        {{{u"text/plain"_s, "https://example.com/a b"}}, C{C::Text{u"https://example.com/a b"_s}}},
-        {{{u"text/plain"_s, "ftp://example.com/x"}}, C{C::Text{u"ftp://example.com/x"_s}}},
         {{{u"text/plain"_s, "  粘贴的文字 "}}, C{C::Text{u"  粘贴的文字 "_s}}},
     };
+    // What the shelf makes of them (the order of the kinds is the importer's rule; here, how each type is read).
     for (const auto &c : cases)
-        EXPECT_EQ(classified(c.offered), c.expected) << c.offered.first().second.constData();
+        EXPECT_EQ(PasteboardImporter::classify(PasteboardReader(offered(c.offer).get())), c.expected)
+            << c.offer.first().second.constData();
 }
 
 TEST(PasteboardReaderTest, ImagesKeepCompressedFormatsAndTurnOthersIntoPNG)
 {
     const struct
     {
-        QList<std::pair<QString, QByteArray>> offered;
+        Offer offer;
         QByteArray data; // empty: converted to a PNG
         QString extension;
     } cases[] = {
@@ -78,10 +75,7 @@ TEST(PasteboardReaderTest, ImagesKeepCompressedFormatsAndTurnOthersIntoPNG)
         {{{u"image/tiff"_s, "not a tiff"}}, "not a tiff", u"tif"_s},
     };
     for (const auto &c : cases) {
-        QMimeData data;
-        for (const auto &[type, bytes] : c.offered)
-            data.setData(type, bytes);
-        const std::optional<PasteboardContent::Image> image = PasteboardReader(&data).imageData();
+        const std::optional<PasteboardContent::Image> image = PasteboardReader(offered(c.offer).get()).imageData();
         ASSERT_TRUE(image) << c.extension.toStdString();
         EXPECT_TRUE(image->fileExtension.startsWith(c.extension)) << image->fileExtension.toStdString();
         if (c.data.isEmpty())

@@ -4,7 +4,6 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
-#include <QMetaObject>
 #include <QQuickWindow>
 #include <gtest/gtest.h>
 
@@ -14,7 +13,7 @@ using namespace Qt::StringLiterals;
 TEST(QuickLookCoordinatorTest, WithoutSushiTheOwnWindowShowsWhatTheFileIs)
 {
     const QDBusConnection bus = QDBusConnection::sessionBus();
-    if (bus.isConnected() && bus.interface()->isServiceRegistered("org.gnome.NautilusPreviewer"))
+    if (bus.isConnected() && bus.interface()->isServiceRegistered(u"org.gnome.NautilusPreviewer"_s))
         GTEST_SKIP() << "GNOME's previewer answers on this bus";
 
     holdra::test::TempDir dir;
@@ -28,7 +27,7 @@ TEST(QuickLookCoordinatorTest, WithoutSushiTheOwnWindowShowsWhatTheFileIs)
     coordinator.present({});
     EXPECT_EQ(coordinator.window(), nullptr);
 
-    const QUrl text = QUrl::fromLocalFile(dir.write("notes.txt", "第一行\n第二行"));
+    const QUrl text = QUrl::fromLocalFile(dir.write(u"notes.txt"_s, "第一行\n第二行"));
     coordinator.present({text});
     QQuickWindow *window = coordinator.window();
     ASSERT_NE(window, nullptr);
@@ -38,7 +37,8 @@ TEST(QuickLookCoordinatorTest, WithoutSushiTheOwnWindowShowsWhatTheFileIs)
     EXPECT_EQ(window->property("fileName").toString(), u"notes.txt"_s);
 
     // 1350 bytes: "1.4 kB" in the rows' style, "1.32 KiB" in another.
-    const QUrl other = QUrl::fromLocalFile(dir.write("archive.zip", QByteArray("PK\x03\x04").leftJustified(1350, 'x')));
+    const QUrl other =
+        QUrl::fromLocalFile(dir.write(u"archive.zip"_s, QByteArray("PK\x03\x04").leftJustified(1350, 'x')));
     coordinator.present({other});
     EXPECT_EQ(coordinator.window(), window);
     EXPECT_EQ(window->property("kind").toString(), u"other"_s);

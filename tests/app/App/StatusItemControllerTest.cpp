@@ -193,28 +193,25 @@ TEST_F(StatusItemControllerTest, AHostWithoutTheIconThemeGetsPixelsThatShowOnAny
     EXPECT_GT(dark, 20);
 }
 
-TEST_F(StatusItemControllerTest, APrimaryClickTogglesThePanelOnceFromEitherTray)
+// Activate from a StatusNotifier host is driven end to end; here the XEmbed icon's clicks.
+TEST_F(StatusItemControllerTest, APrimaryClickTogglesThePanelOnceUnlessItsPressClosedIt)
 {
     auto controller = makeController();
     QSignalSpy toggle(controller.get(), &StatusItemController::togglePanelRequested);
-    const QString path = StatusNotifierItem::objectPath();
     QSystemTrayIcon *icon = controller->tray()->embeddedIcon();
     ASSERT_NE(icon, nullptr);
-
-    EXPECT_EQ(call(path, sniInterface, u"Activate"_s, {10, 10}).type(), QDBusMessage::ReplyMessage);
+    const QString path = StatusNotifierItem::objectPath();
     EXPECT_EQ(call(path, sniInterface, u"SecondaryActivate"_s, {10, 10}).type(), QDBusMessage::ReplyMessage);
     EXPECT_EQ(call(path, sniInterface, u"Scroll"_s, {120, u"vertical"_s}).type(), QDBusMessage::ReplyMessage);
-    EXPECT_EQ(toggle.count(), 1);
 
     // The press of this click closed the open panel (outside it): the click is spent.
     controller->notePanelClosed();
     Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
-    EXPECT_EQ(toggle.count(), 1);
+    EXPECT_EQ(toggle.count(), 0);
     // The next click opens it again; the other buttons do not.
-    Q_EMIT icon->activated(QSystemTrayIcon::Trigger);
-    Q_EMIT icon->activated(QSystemTrayIcon::Context);
-    Q_EMIT icon->activated(QSystemTrayIcon::DoubleClick);
-    EXPECT_EQ(toggle.count(), 2);
+    for (const auto reason : {QSystemTrayIcon::Trigger, QSystemTrayIcon::Context, QSystemTrayIcon::DoubleClick})
+        Q_EMIT icon->activated(reason);
+    EXPECT_EQ(toggle.count(), 1);
 }
 
 // The tray's rows and their clicks are driven end to end; here what a host
@@ -225,14 +222,12 @@ TEST_F(StatusItemControllerTest, TheMenuIsCurrentWhenOpenedAndItsClicksRunTheCom
     StashStore &store = *m_store;
     const auto [firstRevision, before] = layout();
     ASSERT_EQ(before.size(), 8);
-    EXPECT_EQ(label(before.at(2)), u"0 个项目 · "_s + store.totalByteSizeText());
     EXPECT_EQ(before.at(2).properties.value(u"enabled"_s), QVariant(false));
 
     // What was added while the menu was closed is there when the host opens it.
     store.addText(u"第一条"_s);
     store.addText(u"second"_s);
-    const QDBusMessage opened = call(u"/MenuBar"_s, menuInterface, u"AboutToShow"_s, {0});
-    EXPECT_EQ(opened.arguments().value(0), QVariant(true));
+    EXPECT_EQ(call(u"/MenuBar"_s, menuInterface, u"AboutToShow"_s, {0}).arguments().value(0), QVariant(true));
     const auto [revision, entries] = layout();
     EXPECT_GT(revision, firstRevision);
     EXPECT_EQ(label(entries.at(2)), u"2 个项目 · "_s + store.totalByteSizeText());
@@ -240,12 +235,10 @@ TEST_F(StatusItemControllerTest, TheMenuIsCurrentWhenOpenedAndItsClicksRunTheCom
     QSignalSpy quit(controller.get(), &StatusItemController::quitRequested);
     QSignalSpy finished(&updater, &UpdaterModel::checkFinished);
     click(entries.at(2).id); // disabled: nothing
-    EXPECT_EQ(click(idOf(entries, u"退出栖物匣"_s), true).type(), QDBusMessage::ReplyMessage);
-    EXPECT_TRUE(quit.count() == 1 || quit.wait(5000));
-    click(idOf(entries, u"检查更新…"_s));
+    click(idOf(entries, u"检查更新…"_s), true);
     ASSERT_TRUE(finished.count() == 1 || finished.wait(10000));
     EXPECT_EQ(updater.state(), UpdaterModel::State::Failed);
-    EXPECT_EQ(quit.count(), 1);
+    EXPECT_EQ(quit.count(), 0);
     // An entry of the old menu is gone, and the host is told so.
     EXPECT_EQ(click(before.at(0).id).type(), QDBusMessage::ErrorMessage);
 }

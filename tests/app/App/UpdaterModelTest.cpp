@@ -38,15 +38,21 @@ public:
     enum class Pace { Fixed, Flood, Trickle };
 
     explicit HttpServer(Pace pace, QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n")
-        : m_pace(pace)
-        , m_head(std::move(head))
     {
-        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this] {
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this, pace, head] {
             QTcpSocket *socket = m_server.nextPendingConnection();
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, socket] {
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, pace, head, socket] {
                 socket->readAll();
-                socket->write(m_head);
-                serve(socket);
+                socket->write(head);
+                if (pace == Pace::Fixed)
+                    return socket->disconnectFromHost();
+                auto *timer = new QTimer(socket);
+                QObject::connect(timer, &QTimer::timeout, socket, [this, pace, socket] {
+                    if (socket->state() == QAbstractSocket::ConnectedState
+                        && (pace == Pace::Trickle || socket->bytesToWrite() == 0))
+                        m_sent += socket->write(pace == Pace::Flood ? QByteArray(64 * 1024, 'x') : QByteArray("<"));
+                });
+                timer->start(pace == Pace::Flood ? 0 : 100);
             });
         });
         m_server.listen(QHostAddress::LocalHost);
@@ -55,27 +61,7 @@ public:
     qint64 sent() const { return m_sent; }
 
 private:
-    void serve(QTcpSocket *socket)
-    {
-        if (m_pace == Pace::Fixed) {
-            socket->disconnectFromHost();
-        } else if (m_pace == Pace::Flood) {
-            const QByteArray chunk(64 * 1024, 'x');
-            QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [this, socket, chunk] {
-                if (socket->bytesToWrite() == 0 && socket->state() == QAbstractSocket::ConnectedState)
-                    m_sent += socket->write(chunk);
-            });
-            m_sent += socket->write(chunk);
-        } else {
-            auto *timer = new QTimer(socket);
-            QObject::connect(timer, &QTimer::timeout, socket, [this, socket] { m_sent += socket->write("<"); });
-            timer->start(100);
-        }
-    }
-
     QTcpServer m_server;
-    Pace m_pace;
-    QByteArray m_head;
     qint64 m_sent = 0;
 };
 
@@ -98,16 +84,8 @@ protected:
     test::TempDir dir;
     InMemoryUserDefaults defaults;
     // Wall-clock time as the test sets it.
-    struct DateClock
-    {
-        QDateTime current = QDateTime(QDate(2026, 3, 1), QTime(9, 30), QTimeZone::utc());
-        QDateTime now() const { return current; }
-        void advance(std::chrono::seconds step) { current = current.addSecs(step.count()); }
-        UpdaterModel::Clock function()
-        {
-            return [this] { return current; };
-        }
-    } clock;
+    QDateTime now = QDateTime(QDate(2026, 3, 1), QTime(9, 30), QTimeZone::utc());
+    const UpdaterModel::Clock clock = [this] { return now; };
 };
 
 } // namespace
@@ -132,20 +110,19 @@ TEST_F(UpdaterModelTest, TheNewestItemOfTheFeedIsOfferedWhenItIsNewerWithASafeLi
                        feedFile(feed(item("1.1.0", "https://example.invalid/1.1")
                                      + item("1.10.0", "https://example.invalid/1.10", "<![CDATA[新的<b>功能</b>]]>")
                                      + item("1.3", "https://example.invalid/1.3"))),
-                       u"1.2.0"_s, clock.function());
+                       u"1.2.0"_s, clock);
     EXPECT_EQ(model.lastCheckText(), u"从未"_s);
     ASSERT_TRUE(check(model));
     EXPECT_EQ(model.state(), UpdaterModel::State::UpdateAvailable);
     EXPECT_EQ(model.statusText(), u"发现新版本 1.10.0"_s);
     EXPECT_EQ(model.downloadURL(), QUrl(u"https://example.invalid/1.10"_s));
     EXPECT_EQ(model.releaseNotes(), u"新的<b>功能</b>"_s);
-    EXPECT_EQ(model.lastCheckDate(), clock.now());
+    EXPECT_EQ(model.lastCheckDate(), now);
     EXPECT_NE(model.lastCheckText(), u"从未"_s);
 
     // The date survives a restart; the feed saying "older" means up to date.
-    UpdaterModel again(defaults, feedFile(feed(item("1.2", "https://example.invalid/1.2"))), u"1.2.0"_s,
-                       clock.function());
-    EXPECT_EQ(again.lastCheckDate(), clock.now());
+    UpdaterModel again(defaults, feedFile(feed(item("1.2", "https://example.invalid/1.2"))), u"1.2.0"_s, clock);
+    EXPECT_EQ(again.lastCheckDate(), now);
     ASSERT_TRUE(check(again));
     EXPECT_EQ(again.state(), UpdaterModel::State::UpToDate);
     EXPECT_EQ(again.statusText(), u"已是最新版本"_s);
@@ -153,7 +130,7 @@ TEST_F(UpdaterModelTest, TheNewestItemOfTheFeedIsOfferedWhenItIsNewerWithASafeLi
     // Only a secure web page is offered for download; anything else gives the product page.
     for (const QByteArray &link : {QByteArray("file:///bin/sh"), QByteArray("http://example.invalid/9.0"),
                                    QByteArray("javascript:alert(1)"), QByteArray("https:relative")}) {
-        UpdaterModel unsafe(defaults, feedFile(feed(item("9.0", link))), u"1.0"_s, clock.function());
+        UpdaterModel unsafe(defaults, feedFile(feed(item("9.0", link))), u"1.0"_s, clock);
         ASSERT_TRUE(check(unsafe));
         EXPECT_EQ(unsafe.state(), UpdaterModel::State::UpdateAvailable) << link.constData();
         EXPECT_EQ(unsafe.downloadURL(), UpdaterModel::productPageURL()) << link.constData();
@@ -174,7 +151,7 @@ TEST_F(UpdaterModelTest, AnEndlessAnswerIsCutOffAndLaterChecksStillRun)
 
     // One byte every 100 ms keeps the connection alive; the check still ends.
     HttpServer trickle(HttpServer::Pace::Trickle);
-    UpdaterModel slow(defaults, trickle.url(), u"1.0"_s, clock.function());
+    UpdaterModel slow(defaults, trickle.url(), u"1.0"_s, clock);
     slow.setCheckTimeout(std::chrono::milliseconds(1500));
     ASSERT_TRUE(check(slow));
     EXPECT_EQ(slow.statusText(), u"检查更新失败：服务器响应超时"_s);
@@ -186,16 +163,16 @@ TEST_F(UpdaterModelTest, AnEndlessAnswerIsCutOffAndLaterChecksStillRun)
 
 TEST_F(UpdaterModelTest, BrokenFeedsAndServerErrorsFailWithAReasonAndLeaveTheLastCheck)
 {
-    UpdaterModel never(defaults, feedFile("<rss><channel><item>"), u"1.0"_s, clock.function());
+    UpdaterModel never(defaults, feedFile("<rss><channel><item>"), u"1.0"_s, clock);
     ASSERT_TRUE(check(never));
     EXPECT_EQ(never.state(), UpdaterModel::State::Failed);
     EXPECT_EQ(never.lastCheckText(), u"从未"_s);
 
-    const QDateTime succeeded = clock.now();
-    UpdaterModel garbage(defaults, feedFile(feed({})), u"1.0"_s, clock.function());
+    const QDateTime succeeded = now;
+    UpdaterModel garbage(defaults, feedFile(feed({})), u"1.0"_s, clock);
     ASSERT_TRUE(check(garbage));
     ASSERT_EQ(garbage.state(), UpdaterModel::State::UpToDate);
-    clock.advance(std::chrono::hours(1));
+    now = now.addSecs(60 * 60);
     dir.write(u"appcast.xml"_s, "<rss><channel><item>");
     ASSERT_TRUE(check(garbage));
     EXPECT_EQ(garbage.state(), UpdaterModel::State::Failed);
@@ -204,7 +181,7 @@ TEST_F(UpdaterModelTest, BrokenFeedsAndServerErrorsFailWithAReasonAndLeaveTheLas
     EXPECT_EQ(UpdaterModel(defaults).lastCheckDate(), succeeded);
 
     HttpServer server(HttpServer::Pace::Fixed, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
-    UpdaterModel missing(defaults, server.url(), u"1.0"_s, clock.function());
+    UpdaterModel missing(defaults, server.url(), u"1.0"_s, clock);
     ASSERT_TRUE(check(missing));
     EXPECT_EQ(missing.state(), UpdaterModel::State::Failed);
     EXPECT_GT(missing.statusText().size(), u"检查更新失败："_s.size());
@@ -212,26 +189,24 @@ TEST_F(UpdaterModelTest, BrokenFeedsAndServerErrorsFailWithAReasonAndLeaveTheLas
 
 TEST_F(UpdaterModelTest, AutomaticChecksRunOnceADay)
 {
-    UpdaterModel model(defaults, feedFile(feed(item("1.0", "https://example.invalid/1.0"))), u"1.0"_s,
-                       clock.function());
+    UpdaterModel model(defaults, feedFile(feed(item("1.0", "https://example.invalid/1.0"))), u"1.0"_s, clock);
     EXPECT_TRUE(model.nextAutomaticCheck().isNull());
     model.start();
-    EXPECT_EQ(model.nextAutomaticCheck(), clock.now()); // never checked: now
+    EXPECT_EQ(model.nextAutomaticCheck(), now); // never checked: now
 
     QSignalSpy finished(&model, &UpdaterModel::checkFinished);
     ASSERT_TRUE(finished.wait(10000));
-    EXPECT_EQ(model.nextAutomaticCheck(), clock.now().addDays(1));
+    EXPECT_EQ(model.nextAutomaticCheck(), now.addDays(1));
 
     // Restarted six hours later, the next check stays on the same daily rhythm.
-    clock.advance(std::chrono::hours(6));
-    UpdaterModel restarted(defaults, feedFile(feed({})), u"1.0"_s, clock.function());
+    now = now.addSecs(6 * 60 * 60);
+    UpdaterModel restarted(defaults, feedFile(feed({})), u"1.0"_s, clock);
     restarted.start();
-    EXPECT_EQ(restarted.nextAutomaticCheck(), clock.now().addSecs(18 * 60 * 60));
+    EXPECT_EQ(restarted.nextAutomaticCheck(), now.addSecs(18 * 60 * 60));
 
     // A stored date in the future (the clock was set back) does not postpone checks.
-    defaults.setString(QLatin1String(UpdaterModel::lastCheckDateKey),
-                       clock.now().addYears(1).toString(Qt::ISODateWithMs));
-    UpdaterModel skewed(defaults, feedFile(feed({})), u"1.0"_s, clock.function());
+    defaults.setString(QLatin1String(UpdaterModel::lastCheckDateKey), now.addYears(1).toString(Qt::ISODateWithMs));
+    UpdaterModel skewed(defaults, feedFile(feed({})), u"1.0"_s, clock);
     skewed.start();
-    EXPECT_EQ(skewed.nextAutomaticCheck(), clock.now());
+    EXPECT_EQ(skewed.nextAutomaticCheck(), now);
 }

@@ -124,39 +124,52 @@ protected:
     std::map<QString, QString> m_ids;
 };
 
-// A file name is bytes; typed ones that are not UTF-8 still name their file.
-TEST_F(CommandLineTest, AFileWhoseNameIsNotUtf8IsStashedFromTheBytesTyped)
+// What is stored reads back as it is: a file name is bytes (typed ones that
+// are not UTF-8 still name their file), lines stay one line per item, JSON is
+// the metadata file's own format, and check reports missing, changed and stray
+// copies without changing anything.
+TEST_F(CommandLineTest, ListShowAndCheckReadTheStashAsItIsAndChangeNothing)
 {
     const QByteArray name = QFile::encodeName(m_home.path()) + "/caf\xe9.txt";
     const int fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     ASSERT_GE(fd, 0);
     ASSERT_EQ(::write(fd, "latin-1", 7), 7);
     ::close(fd);
-    // QTemporaryDir cannot spell this name to delete it.
-    const auto unlink = qScopeGuard([&] { ::unlink(name.constData()); });
-
+    const auto unlink = qScopeGuard([&] { ::unlink(name.constData()); }); // QTemporaryDir cannot spell it
     const Outcome added = holdra({u"--shell"_s, u"add \"$(printf 'caf\\351.txt')\""_s});
     EXPECT_EQ(added.status, 0) << added.err.toStdString();
     ASSERT_EQ(storedItems().size(), 1);
     EXPECT_EQ(readBytes(QDir(support()).filePath(u"Files/"_s + *storedItems().at(0).relativePath())), "latin-1");
-}
 
-TEST_F(CommandLineTest, JsonIsTheMetadataFileFormatAndLinesStayOneLinePerItem)
-{
     write(u"tab\tand\nnewline.txt"_s, "odd");
-    holdra({u"add"_s, u"tab\tand\nnewline.txt"_s});
+    write(u"a.txt"_s, "alpha");
+    holdra({u"add"_s, u"tab\tand\nnewline.txt"_s, u"a.txt"_s});
     holdra({u"add"_s, u"--text"_s, u"note"_s});
-
     const Outcome json = holdra({u"list"_s, u"--json"_s});
     EXPECT_EQ(json.status, 0);
-    EXPECT_EQ(json.out.toUtf8(), readBytes(QDir(support()).filePath(u"metadata.json"_s)) + '\n');
+    const QString metadata = QDir(support()).filePath(u"metadata.json"_s);
+    EXPECT_EQ(json.out.toUtf8(), readBytes(metadata) + '\n');
     const QString id = QJsonDocument::fromJson(json.out.toUtf8()).array().at(0)[u"id"_s].toString();
     const Outcome one = holdra({u"show"_s, id.left(8).toLower(), u"--json"_s});
     EXPECT_EQ(MetadataCodec::decodeItems(one.out.toUtf8()), QList<StashItem>{storedItems().at(0)});
-
     const Outcome lines = holdra({u"list"_s});
-    ASSERT_EQ(lines.lines().size(), 2);
+    ASSERT_EQ(lines.lines().size(), 4);
     EXPECT_EQ(lines.lines().at(1).split(u'\t').value(2), u"tab\\tand\\nnewline.txt"_s);
+    EXPECT_EQ(holdra({u"check"_s}).status, 0);
+
+    const QList<StashItem> items = storedItems();
+    const QString files = QDir(support()).filePath(u"Files/"_s);
+    QFile::remove(files + *items.at(1).relativePath());
+    write(u"data/Holdra/Files/"_s + *items.at(2).relativePath(), "changed");
+    QDir().mkpath(files + u"STRAY"_s);
+    const QByteArray before = readBytes(metadata);
+    const Outcome check = holdra({u"check"_s, u"--json"_s});
+    EXPECT_EQ(check.status, 1);
+    const QJsonObject report = QJsonDocument::fromJson(check.out.toUtf8()).object();
+    EXPECT_EQ(report.value(u"missingCopies"_s).toArray().size(), 1);
+    EXPECT_EQ(report.value(u"changedCopies"_s).toArray().size(), 1);
+    EXPECT_EQ(report.value(u"unreferencedDirectories"_s).toArray(), QJsonArray{u"STRAY"_s});
+    EXPECT_EQ(readBytes(metadata), before);
 }
 
 // The everyday roads: each says what it did (or why not) and exits 0 only
@@ -349,29 +362,6 @@ TEST_F(CommandLineTest, ChangesThatCannotBeSavedFailAndLookingStillWorks)
     }
     EXPECT_EQ(holdra({u"add"_s, u"small.txt"_s}).status, 0);
     EXPECT_EQ(storedItems().size(), 2);
-}
-
-TEST_F(CommandLineTest, CheckReportsMissingChangedAndStrayCopiesWithoutChangingAnything)
-{
-    write(u"a.txt"_s, "alpha");
-    write(u"b.txt"_s, "bravo");
-    holdra({u"add"_s, u"a.txt"_s, u"b.txt"_s});
-    EXPECT_EQ(holdra({u"check"_s}).status, 0);
-
-    const QList<StashItem> items = storedItems();
-    const QString files = QDir(support()).filePath(u"Files/"_s);
-    QFile::remove(files + *items.at(0).relativePath());
-    write(u"data/Holdra/Files/"_s + *items.at(1).relativePath(), "changed");
-    QDir().mkpath(files + u"STRAY"_s);
-    const QByteArray before = readBytes(QDir(support()).filePath(u"metadata.json"_s));
-
-    const Outcome check = holdra({u"check"_s, u"--json"_s});
-    EXPECT_EQ(check.status, 1);
-    const QJsonObject report = QJsonDocument::fromJson(check.out.toUtf8()).object();
-    EXPECT_EQ(report.value(u"missingCopies"_s).toArray().size(), 1);
-    EXPECT_EQ(report.value(u"changedCopies"_s).toArray().size(), 1);
-    EXPECT_EQ(report.value(u"unreferencedDirectories"_s).toArray(), QJsonArray{u"STRAY"_s});
-    EXPECT_EQ(readBytes(QDir(support()).filePath(u"metadata.json"_s)), before);
 }
 
 } // namespace

@@ -15,43 +15,24 @@ namespace {
 
 constexpr qint32 ownPid = 4242;
 
-// A window list the test changes, and announces, while the worker thread reads it.
-class FakeWindowList
+// A window list the test changes, and announces, while the worker thread reads
+// it; it notes which threads made and read its source.
+struct FakeWindowList
 {
-public:
-    void set(const QList<WindowCoverageSnapshot> &windows)
+    template<typename Use>
+    auto locked(Use use)
     {
-        std::lock_guard lock(m_mutex);
-        m_windows = windows;
-    }
-    QList<WindowCoverageSnapshot> read()
-    {
-        std::lock_guard lock(m_mutex);
-        ++m_reads;
-        m_readers.insert(QThread::currentThread());
-        return m_windows;
-    }
-    int reads()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_reads;
-    }
-    QSet<QThread *> readers()
-    {
-        std::lock_guard lock(m_mutex);
-        return m_readers;
+        std::lock_guard lock(mutex);
+        return use();
     }
 
-    // The source the monitor made, on its own thread, and the thread that made it.
+    std::mutex mutex;
+    QList<WindowCoverageSnapshot> windows;
+    QSet<QThread *> readers;
+    int reads = 0;
     std::atomic<WindowListSource *> source = nullptr;
     std::atomic<QThread *> maker = nullptr;
     std::atomic<int> made = 0;
-
-private:
-    std::mutex m_mutex;
-    QList<WindowCoverageSnapshot> m_windows;
-    QSet<QThread *> m_readers;
-    int m_reads = 0;
 };
 
 class FakeSource : public WindowListSource
@@ -61,7 +42,14 @@ public:
         : m_list(list)
     {
     }
-    QList<WindowCoverageSnapshot> read() override { return m_list.read(); }
+    QList<WindowCoverageSnapshot> read() override
+    {
+        return m_list.locked([this] {
+            ++m_list.reads;
+            m_list.readers.insert(QThread::currentThread());
+            return m_list.windows;
+        });
+    }
 
 private:
     FakeWindowList &m_list;
@@ -110,25 +98,28 @@ protected:
 // window list is made and read on the worker thread only, and every check is reported.
 TEST_F(FullScreenVisibilityMonitorTest, EachAnnouncedChangeIsCheckedOnTheWorkerThread)
 {
-    m_list.set({windowOf(7, {1920, 0, 1280, 1024}), windowOf(ownPid, {0, 0, 1920, 1080})});
+    const auto set = [this](const QList<WindowCoverageSnapshot> &windows) {
+        m_list.locked([&] { m_list.windows = windows; });
+    };
+    set({windowOf(7, {1920, 0, 1280, 1024}), windowOf(ownPid, {0, 0, 1920, 1080})});
     monitor.start();
     monitor.start();
     EXPECT_EQ(nextResult(), QSet<QString>{u"B"_s}) << "own windows never cover a display";
 
-    m_list.set({});
+    set({});
     announce();
     EXPECT_EQ(nextResult(), QSet<QString>()) << "unchanged or not, every check is reported";
     // New displays are checked against the same source, with the new bounds.
-    m_list.set({windowOf(7, {0, 0, 800, 600})});
+    set({windowOf(7, {0, 0, 800, 600})});
     m_displays = {{u"small"_s, {0, 0, 800, 600}}};
     monitor.refreshNow();
     EXPECT_EQ(nextResult(), QSet<QString>{u"small"_s});
 
     EXPECT_EQ(m_list.made, 1);
-    EXPECT_EQ(m_list.reads(), 3) << "starting twice checks once";
+    EXPECT_EQ(m_list.locked([this] { return m_list.reads; }), 3) << "starting twice checks once";
     // Made and read where its notifications are delivered, never on the main thread.
     EXPECT_NE(m_list.maker.load(), QThread::currentThread());
-    EXPECT_EQ(m_list.readers(), QSet<QThread *>{m_list.maker.load()});
+    EXPECT_EQ(m_list.locked([this] { return m_list.readers; }), QSet<QThread *>{m_list.maker.load()});
     EXPECT_EQ(m_list.source.load()->thread(), m_list.maker.load());
 }
 

@@ -1,10 +1,8 @@
 #include "Desktop/KelvarnLocator.h"
 #include "Integration/KelvarnIntegrationContract.h"
+#include "TempDir.h"
 
-#include <QDir>
-#include <QFile>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -12,37 +10,25 @@
 
 using namespace holdra;
 using namespace Qt::StringLiterals;
+using Lookup = KelvarnLocator::Lookup;
 
 namespace {
 
-constexpr auto kelvarnID = "com.tessavel.Kelvarn.desktop";
+const QString kelvarnID = u"com.tessavel.Kelvarn.desktop"_s;
 
 // GIO reads the XDG directories once per process, so the whole suite shares one
-// desktop in a temporary directory, set up before anything asks GIO: a user and
-// a system applications directory and a user mimeapps.list.
-class Desktop
+// desktop, set up before anything asks GIO: a user and a system applications
+// directory and a user mimeapps.list.
+const test::TempDir &desktop()
 {
-public:
-    Desktop()
-    {
-        for (const char *dir : {"data-home/applications", "data-dir/applications", "config-home", "config-dir"})
-            QDir().mkpath(m_root.filePath(QLatin1String(dir)));
-        qputenv("XDG_DATA_HOME", QFile::encodeName(m_root.filePath("data-home")));
-        qputenv("XDG_DATA_DIRS", QFile::encodeName(m_root.filePath("data-dir")));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_root.filePath("config-home")));
-        qputenv("XDG_CONFIG_DIRS", QFile::encodeName(m_root.filePath("config-dir")));
+    static const test::TempDir dir;
+    [[maybe_unused]] static const bool ready = [] {
+        for (const char *name : {"XDG_DATA_HOME", "XDG_DATA_DIRS", "XDG_CONFIG_HOME", "XDG_CONFIG_DIRS"})
+            qputenv(name, QFile::encodeName(dir.mkdir(QString::fromLatin1(name))));
         qunsetenv("XDG_CURRENT_DESKTOP");
-    }
-    QString path(const QString &relative) const { return m_root.filePath(relative); }
-
-private:
-    QTemporaryDir m_root;
-};
-
-Desktop &desktop()
-{
-    static Desktop instance;
-    return instance;
+        return true;
+    }();
+    return dir;
 }
 [[maybe_unused]] const bool desktopReady = (desktop(), true);
 
@@ -51,17 +37,14 @@ class KelvarnLocatorTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        for (const QString &dir : {userApps(), systemApps(), desktop().path("opt"), desktop().path("bin")}) {
+        for (const QString &dir :
+             {userApps(), systemApps(), desktop().filePath(u"opt"_s), desktop().filePath(u"bin"_s)})
             QDir(dir).removeRecursively();
-            QDir().mkpath(dir);
-        }
-        QFile::remove(mimeApps());
+        QFile::remove(desktop().filePath(u"XDG_CONFIG_HOME/mimeapps.list"_s));
     }
 
-    static QString userApps() { return desktop().path("data-home/applications"); }
-    static QString systemApps() { return desktop().path("data-dir/applications"); }
-    static QString mimeApps() { return desktop().path("config-home/mimeapps.list"); }
-
+    static QString userApps() { return desktop().filePath(u"XDG_DATA_HOME/applications"_s); }
+    static QString systemApps() { return desktop().filePath(u"XDG_DATA_DIRS/applications"_s); }
     static QString write(const QString &path, const QByteArray &contents)
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
@@ -71,28 +54,36 @@ protected:
     static QString writeEntry(const QString &dir, const QString &id, const QByteArray &extra = {},
                               const QByteArray &exec = "true %u")
     {
-        return write(dir + '/' + id,
+        return write(dir + u'/' + id,
                      "[Desktop Entry]\nType=Application\nName=Kelvarn\nExec=" + exec
                          + "\nMimeType=x-scheme-handler/kelvarn;\n" + extra);
     }
-    static void route(const QByteArray &handlers)
+    static void route(const QString &handlers)
     {
-        write(mimeApps(), "[Default Applications]\nx-scheme-handler/kelvarn=" + handlers + "\n");
+        write(desktop().filePath(u"XDG_CONFIG_HOME/mimeapps.list"_s),
+              "[Default Applications]\nx-scheme-handler/kelvarn=" + handlers.toUtf8() + '\n');
     }
 
     // GIO notices changed entries a moment later, on its own thread: the
     // lookup once it satisfies `expected`, else the last one after 10 s.
-    KelvarnLocator::Lookup lookupWhen(const std::function<bool(const KelvarnLocator::Lookup &)> &expected) const
+    Lookup lookupWhen(const std::function<bool(const Lookup &)> &expected) const
     {
-        KelvarnLocator::Lookup lookup = locator.lookup();
+        Lookup lookup = locator.lookup();
         for (QDeadlineTimer deadline(10000); !expected(lookup) && !deadline.hasExpired(); lookup = locator.lookup())
             QTest::qWait(20);
         return lookup;
     }
     bool canOpenBecomes(bool value) const
     {
-        return lookupWhen([value](const auto &l) { return l.canOpenTodayFolder() == value; }).canOpenTodayFolder()
+        return lookupWhen([value](const Lookup &l) { return l.canOpenTodayFolder() == value; }).canOpenTodayFolder()
             == value;
+    }
+    static QByteArray contents(const QString &path)
+    {
+        QFile file(path);
+        return QTest::qWaitFor([&] { return QFileInfo(path).size() > 0; }, 10000) && file.open(QIODevice::ReadOnly)
+            ? file.readAll().trimmed()
+            : QByteArray();
     }
 
     KelvarnLocator locator;
@@ -103,17 +94,16 @@ protected:
 TEST_F(KelvarnLocatorTest, InstalledAndRoutedToItselfItCanOpenAndTheCapabilityDecidesTargets)
 {
     const QString entry = writeEntry(userApps(), kelvarnID, "X-KelvarnOpenTodayFolderTargetDisplayVersion=1\n");
-    route("com.tessavel.Kelvarn.desktop;");
-    const KelvarnLocator::Lookup lookup = lookupWhen([](const auto &l) { return l.supportsTargetDisplay(); });
+    route(kelvarnID + u';');
+    const Lookup lookup = lookupWhen([](const Lookup &l) { return l.supportsTargetDisplay(); });
     EXPECT_EQ(lookup.installedApplicationURL, QUrl::fromLocalFile(entry));
     EXPECT_EQ(lookup.schemeHandlerApplicationURL, QUrl::fromLocalFile(entry));
     EXPECT_EQ(lookup.schemeHandlerBundleIdentifier, u"com.tessavel.Kelvarn"_s);
     EXPECT_TRUE(lookup.canOpenTodayFolder());
-    EXPECT_TRUE(lookup.supportsTargetDisplay());
 
     // The value's grammar is the contract's; here, that the entry's key is what is read.
     writeEntry(userApps(), kelvarnID, "X-KelvarnOpenTodayFolderTargetDisplayVersion=0\n");
-    const KelvarnLocator::Lookup changed = lookupWhen([](const auto &l) { return !l.supportsTargetDisplay(); });
+    const Lookup changed = lookupWhen([](const Lookup &l) { return !l.supportsTargetDisplay(); });
     EXPECT_TRUE(changed.canOpenTodayFolder());
     EXPECT_FALSE(changed.supportsTargetDisplay());
 }
@@ -121,82 +111,76 @@ TEST_F(KelvarnLocatorTest, InstalledAndRoutedToItselfItCanOpenAndTheCapabilityDe
 TEST_F(KelvarnLocatorTest, TheSchemeRoutedElsewhereOrAHiddenCopyKeepsTheSegmentHidden)
 {
     writeEntry(systemApps(), kelvarnID, "X-KelvarnOpenTodayFolderTargetDisplayVersion=1\n");
-    writeEntry(userApps(), "org.example.Impostor.desktop");
-    route("org.example.Impostor.desktop");
-    const KelvarnLocator::Lookup impostor =
-        lookupWhen([](const auto &l) { return l.schemeHandlerBundleIdentifier == u"org.example.Impostor"_s; });
+    writeEntry(userApps(), u"org.example.Impostor.desktop"_s);
+    route(u"org.example.Impostor.desktop"_s);
+    const Lookup impostor =
+        lookupWhen([](const Lookup &l) { return l.schemeHandlerBundleIdentifier == u"org.example.Impostor"_s; });
     EXPECT_EQ(impostor.schemeHandlerBundleIdentifier, u"org.example.Impostor"_s);
     EXPECT_FALSE(impostor.canOpenTodayFolder());
     EXPECT_FALSE(impostor.supportsTargetDisplay());
 
     // A default that is not installed gives way to the next one that is.
-    route("gone.desktop;com.tessavel.Kelvarn.desktop");
+    route(u"gone.desktop;"_s + kelvarnID);
     EXPECT_TRUE(canOpenBecomes(true));
 
     // The user's copy shadows the system's; hidden, it uninstalls Kelvarn.
-    const QString user = writeEntry(userApps(), kelvarnID);
-    EXPECT_EQ(lookupWhen([&](const auto &l) {
-                  return l.installedApplicationURL == QUrl::fromLocalFile(user);
-              }).installedApplicationURL,
-              QUrl::fromLocalFile(user));
-    write(user, "[Desktop Entry]\nType=Application\nName=Kelvarn\nExec=true\nHidden=true\n");
+    const QUrl user = QUrl::fromLocalFile(writeEntry(userApps(), kelvarnID));
+    EXPECT_EQ(lookupWhen([&](const Lookup &l) { return l.installedApplicationURL == user; }).installedApplicationURL,
+              user);
+    write(user.toLocalFile(), "[Desktop Entry]\nType=Application\nName=Kelvarn\nExec=true\nHidden=true\n");
     EXPECT_TRUE(canOpenBecomes(false));
     EXPECT_FALSE(locator.lookup().installedApplicationURL.has_value());
-}
 
-TEST_F(KelvarnLocatorTest, WithoutADefaultTheEntriesThatListTheSchemeAreAskedAndALinkCounts)
-{
-    // Installing a package indexes its entries' types (update-desktop-database).
-    writeEntry(systemApps(), kelvarnID);
-    write(systemApps() + "/mimeinfo.cache", "[MIME Cache]\nx-scheme-handler/kelvarn=com.tessavel.Kelvarn.desktop;\n");
+    // Without a default the entries that list the scheme are asked, as a
+    // package's installation indexes them (update-desktop-database) ...
+    QFile::remove(user.toLocalFile());
+    QFile::remove(userApps() + u"/org.example.Impostor.desktop"_s);
+    write(systemApps() + u"/mimeinfo.cache"_s, "[MIME Cache]\nx-scheme-handler/kelvarn=" + kelvarnID.toUtf8() + ";\n");
+    write(desktop().filePath(u"XDG_CONFIG_HOME/mimeapps.list"_s), "[Default Applications]\n");
     EXPECT_TRUE(canOpenBecomes(true));
-
-    write(mimeApps(), "[Removed Associations]\nx-scheme-handler/kelvarn=com.tessavel.Kelvarn.desktop\n");
+    // ... unless the user removed the association.
+    write(desktop().filePath(u"XDG_CONFIG_HOME/mimeapps.list"_s),
+          "[Removed Associations]\nx-scheme-handler/kelvarn=" + kelvarnID.toUtf8() + '\n');
     EXPECT_TRUE(canOpenBecomes(false));
     EXPECT_FALSE(locator.lookup().schemeHandlerApplicationURL.has_value());
 
     // A link in place of the only entry counts as the registered copy.
-    ASSERT_TRUE(QFile::remove(systemApps() + '/' + kelvarnID));
-    ASSERT_TRUE(QFile::link(writeEntry(desktop().path("opt/kelvarn"), kelvarnID), userApps() + '/' + kelvarnID));
+    ASSERT_TRUE(QFile::remove(systemApps() + u'/' + kelvarnID));
+    ASSERT_TRUE(
+        QFile::link(writeEntry(desktop().filePath(u"opt/kelvarn"_s), kelvarnID), userApps() + u'/' + kelvarnID));
     route(kelvarnID);
     EXPECT_TRUE(canOpenBecomes(true));
 }
 
 TEST_F(KelvarnLocatorTest, TheURLReachesTheHandlerAsOneArgumentThatNoShellReads)
 {
-    const QString record = desktop().path("bin/opened.txt");
-    const QString script = write(desktop().path("bin/kelvarn-handler"),
+    const QString script = write(desktop().filePath(u"bin/kelvarn-handler"_s),
                                  "#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/opened.txt\"\n");
     QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
     writeEntry(userApps(), kelvarnID, "X-KelvarnOpenTodayFolderTargetDisplayVersion=+1\n",
-               "\"" + script.toUtf8() + "\" %u");
+               '"' + QFile::encodeName(script) + "\" %u");
     route(kelvarnID);
-    const KelvarnLocator::Lookup lookup = lookupWhen([](const auto &l) { return l.supportsTargetDisplay(); });
+    const Lookup lookup = lookupWhen([](const Lookup &l) { return l.supportsTargetDisplay(); });
     ASSERT_TRUE(lookup.canOpenTodayFolder());
 
     const std::optional<QUrl> url = KelvarnIntegrationContract::openTodayFolderURL(u"显示器_2-左"_s);
     ASSERT_TRUE(url.has_value());
     ASSERT_TRUE(KelvarnLocator::launch(lookup, *url));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(record).size() > 0; }, 10000));
-    QFile opened(record);
-    ASSERT_TRUE(opened.open(QIODevice::ReadOnly));
-    EXPECT_EQ(opened.readAll(), "kelvarn://open-today-folder?display-id=%E6%98%BE%E7%A4%BA%E5%99%A8_2-%E5%B7%A6");
+    EXPECT_EQ(contents(desktop().filePath(u"bin/opened.txt"_s)),
+              "kelvarn://open-today-folder?display-id=%E6%98%BE%E7%A4%BA%E5%99%A8_2-%E5%B7%A6");
 
     // A field code inside a quoted shell command: the URL stays one literal word.
-    const QString echoed = desktop().path("bin/echoed.txt");
-    const QString planted = desktop().path("bin/planted");
-    writeEntry(userApps(), kelvarnID, {}, "sh -c \"echo %u > '" + echoed.toUtf8() + "'\"");
-    const QUrl hostile = QUrl::fromEncoded("kelvarn://open-today-folder?display-id=$(touch${IFS}" + planted.toUtf8()
-                                           + ");touch${IFS}" + planted.toUtf8());
+    const QByteArray echoed = QFile::encodeName(desktop().filePath(u"bin/echoed.txt"_s));
+    const QByteArray planted = QFile::encodeName(desktop().filePath(u"bin/planted"_s));
+    writeEntry(userApps(), kelvarnID, {}, "sh -c \"echo %u > '" + echoed + "'\"");
+    const QUrl hostile =
+        QUrl::fromEncoded("kelvarn://open-today-folder?display-id=$(touch${IFS}" + planted + ");touch${IFS}" + planted);
     ASSERT_TRUE(KelvarnLocator::launch(lookup, hostile));
-    ASSERT_TRUE(QTest::qWaitFor([&] { return QFileInfo(echoed).size() > 0; }, 10000));
-    QFile echo(echoed);
-    ASSERT_TRUE(echo.open(QIODevice::ReadOnly));
-    EXPECT_EQ(echo.readAll().trimmed(), hostile.toEncoded());
-    EXPECT_FALSE(QFileInfo::exists(planted));
+    EXPECT_EQ(contents(QFile::decodeName(echoed)), hostile.toEncoded());
+    EXPECT_FALSE(QFileInfo::exists(QFile::decodeName(planted)));
 
     // A handler that can no longer start is a failure the caller hears of.
-    writeEntry(userApps(), kelvarnID, {}, "\"" + desktop().path("bin/missing").toUtf8() + "\" %u");
+    writeEntry(userApps(), kelvarnID, {}, '"' + planted + "-missing\" %u");
     EXPECT_FALSE(KelvarnLocator::launch(lookup, *url));
     QFile::remove(lookup.schemeHandlerApplicationURL->toLocalFile());
     EXPECT_FALSE(KelvarnLocator::launch(lookup, *url));
@@ -208,16 +192,13 @@ TEST_F(KelvarnLocatorTest, InstallingOrReroutingIsNoticedOnceTheChangesSettle)
     watching.startWatching();
     QSignalSpy changed(&watching, &KelvarnLocator::applicationsChanged);
     EXPECT_FALSE(watching.lookup().canOpenTodayFolder());
-
-    writeEntry(userApps(), kelvarnID);
-    route(kelvarnID);
-    ASSERT_TRUE(changed.wait(5000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return watching.lookup().canOpenTodayFolder(); }, 10000))
-        << "the cached reading was dropped";
-
-    changed.clear();
-    writeEntry(userApps(), "org.example.Other.desktop");
-    route("org.example.Other.desktop");
-    ASSERT_TRUE(changed.wait(5000));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !watching.lookup().canOpenTodayFolder(); }, 10000));
+    for (const QString &handler : {kelvarnID, u"org.example.Other.desktop"_s}) {
+        changed.clear();
+        writeEntry(userApps(), handler);
+        route(handler);
+        ASSERT_TRUE(changed.wait(5000));
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return watching.lookup().canOpenTodayFolder() == (handler == kelvarnID); }, 10000))
+            << "the cached reading was dropped";
+    }
 }

@@ -1,5 +1,5 @@
 // Runs on the offscreen platform: a session Holdra has no window-system
-// adapters for, and an installation whose audio module is missing.
+// adapters for, and an audio module that is missing or has no sound server.
 #include "Platform/PlatformServices.h"
 #include "HotKey/GlobalHotKey.h"
 #include "MessageLog.h"
@@ -44,7 +44,7 @@ TEST(PlatformServicesTest, WithoutX11EveryServiceIsInertAndSaysOnceWhatIsOff)
     EXPECT_EQ(log.count(u"full-screen detection is off"_s), 1);
 }
 
-TEST(PlatformServicesTest, WithoutTheAudioModuleSoundsRecordingAndPlaybackFailQuietly)
+TEST(PlatformServicesTest, WithoutTheAudioModuleOrASoundServerSoundsRecordingAndPlaybackFailQuietly)
 {
     test::MessageLog log;
     AudioModule audio(u"/nonexistent/holdra-audio.so"_s);
@@ -63,4 +63,14 @@ TEST(PlatformServicesTest, WithoutTheAudioModuleSoundsRecordingAndPlaybackFailQu
     EXPECT_FALSE(player);
     EXPECT_FALSE(audio.isLoaded());
     EXPECT_EQ(log.count(u"no audio module"_s), 1) << "said once, not at every sound";
+
+    // The module without a sound server: silent, not stuck.
+    qputenv("CANBERRA_DRIVER", "pulse");
+    qputenv("PULSE_SERVER", "unix:/nonexistent/holdra-no-sound-server");
+    AudioModule loaded(qEnvironmentVariable("HOLDRA_AUDIO_MODULE"));
+    ASSERT_TRUE(loaded.backend());
+    EXPECT_FALSE(loaded.play(SystemSound::Sound::Pop));
+    EXPECT_FALSE(loaded.play(SystemSound::Sound::Alert));
+    qunsetenv("PULSE_SERVER");
+    qunsetenv("CANBERRA_DRIVER");
 }

@@ -62,12 +62,12 @@ std::optional<Window> waitFor(const X11WindowListReader &reader, WId id, Predica
 // Openbox keeps stickiness as the all-desktops number rather than a state atom.
 bool waitForPanelHints(const QWindow &window)
 {
+    const QStringList wanted{u"_NET_WM_STATE_SKIP_TASKBAR"_s, u"_NET_WM_STATE_SKIP_PAGER"_s, u"_NET_WM_STATE_ABOVE"_s,
+                             u"_NET_WM_DESKTOP(CARDINAL) = 4294967295"_s};
     return QTest::qWaitFor(
         [&] {
             const QString printed = output(u"xprop"_s, u"-id %1 _NET_WM_STATE _NET_WM_DESKTOP"_s.arg(window.winId()));
-            return printed.contains(u"_NET_WM_STATE_SKIP_TASKBAR"_s) && printed.contains(u"_NET_WM_STATE_SKIP_PAGER"_s)
-                && printed.contains(u"_NET_WM_STATE_ABOVE"_s)
-                && printed.contains(u"_NET_WM_DESKTOP(CARDINAL) = 4294967295"_s);
+            return std::all_of(wanted.begin(), wanted.end(), [&](const QString &w) { return printed.contains(w); });
         },
         5000);
 }
