@@ -57,6 +57,19 @@ def start_x(scratch):
     return server, wm, env
 
 
+def seed_settings(env, checked_today):
+    """A typical start finds the daily update check done today; a due check
+    (a fresh profile, or no network the day before) runs right after the first
+    frame and brings in the TLS stack, which the separate row shows."""
+    settings = os.path.join(env["XDG_CONFIG_HOME"], "Holdra")
+    os.makedirs(settings, exist_ok=True)
+    with open(os.path.join(settings, "Holdra.ini"), "w") as ini:
+        ini.write("[General]\n")
+        if checked_today:
+            now = time.strftime("%Y-%m-%dT%H:%M:%SZ", time.gmtime())
+            ini.write(f"settings.lastUpdateCheckDate={now}\n")
+
+
 def cpu_ms(pid):
     """CPU time of every thread so far, which a busy machine stretches less than wall time."""
     total = 0
@@ -69,6 +82,12 @@ def cpu_ms(pid):
     return total / 1e6
 
 
+def main_thread_cpu_ms(pid):
+    """CPU time of the GUI thread alone: the start-up's critical path, less the workers beside it."""
+    with open(f"/proc/{pid}/task/{pid}/schedstat") as schedstat:
+        return int(schedstat.read().split()[0]) / 1e6
+
+
 def launch(binary, env):
     """Spawns with the first-frame report on; returns (process, ms to first frame).
     The process's CPU time at its first frame is kept as process.first_frame_cpu."""
@@ -79,6 +98,7 @@ def launch(binary, env):
         match = re.match(r"first-frame (\d+)", line)
         if match:
             process.first_frame_cpu = cpu_ms(process.pid)
+            process.first_frame_main_cpu = main_thread_cpu_ms(process.pid)
             # Drain the rest so the program never blocks on a full pipe.
             drain = subprocess.Popen(["cat"], stdin=process.stderr, stdout=subprocess.DEVNULL)
             process.drain = drain
@@ -138,8 +158,23 @@ def growth(before, after):
     return ticks, switches
 
 
+def measure_check_due(env):
+    """RSS and threads of Holdra when the update check is due at start."""
+    rss, threads = [], []
+    for _ in range(max(3, repetitions // 2)):
+        seed_settings(env, checked_today=False)
+        process, _ = launch(holdra, env)
+        time.sleep(settle_seconds)
+        rss.append(rss_mb(process.pid))
+        threads.append(len(os.listdir(f"/proc/{process.pid}/task")))
+        stop(process)
+    seed_settings(env, checked_today=True)
+    return statistics.median(rss), max(threads)
+
+
 def measure_start(env):
-    rows = {"holdra": ([], [], [], []), "bare": ([], [], [], [])}
+    rows = {"holdra": ([], [], [], [], []), "bare": ([], [], [], [], [])}
+    seed_settings(env, checked_today=True)
     for _ in range(repetitions):
         # Alternating, so that a slow moment of the machine hits both alike.
         for name, binary in (("bare", bare), ("holdra", holdra)):
@@ -149,9 +184,10 @@ def measure_start(env):
             rows[name][1].append(rss_mb(process.pid))
             rows[name][2].append(libraries(process.pid))
             rows[name][3].append(process.first_frame_cpu)
+            rows[name][4].append(process.first_frame_main_cpu)
             stop(process)
-    return {name: (statistics.median(t), statistics.median(m), t, max(so), statistics.median(c))
-            for name, (t, m, so, c) in rows.items()}
+    return {name: (statistics.median(t), statistics.median(m), t, max(so), statistics.median(c), statistics.median(g))
+            for name, (t, m, so, c, g) in rows.items()}
 
 
 def measure_idle(env):
@@ -170,6 +206,16 @@ def verdict(ratio, goal, what):
     if ratio <= goal:
         return f"{what} meets its goal ({ratio:.2f}× ≤ {goal}×)."
     return f"{what} falls short: {ratio:.2f}× against {goal}×, {(ratio / goal - 1) * 100:.0f} % over."
+
+
+def start_verdict(wall_ratio, gui_cpu_ratio):
+    """Wall times on a shared machine swing by a third between runs; the GUI
+    thread's CPU time to the first frame decides whether a met wall goal holds."""
+    if wall_ratio <= 1.2 and gui_cpu_ratio > 1.2:
+        return (f"Start-up meets its goal in this run's medians ({wall_ratio:.2f}×), but the GUI thread's CPU time "
+                f"to the first frame is {gui_cpu_ratio:.2f}× the bare window's, so on a quiet machine it would not: "
+                "not met.")
+    return verdict(wall_ratio, 1.2, "Start-up")
 
 
 def write(text):
@@ -191,6 +237,7 @@ def main():
     try:
         start = measure_start(env)
         idle = measure_idle(env)
+        due_rss, due_threads = measure_check_due(env)
     finally:
         wm.terminate()
         server.terminate()
@@ -198,7 +245,7 @@ def main():
         server.wait()
         shutil.rmtree(scratch, ignore_errors=True)
 
-    (h_ms, h_rss, h_all, h_so, h_cpu), (b_ms, b_rss, b_all, b_so, b_cpu) = start["holdra"], start["bare"]
+    (h_ms, h_rss, h_all, h_so, h_cpu, h_gui), (b_ms, b_rss, b_all, b_so, b_cpu, b_gui) = start["holdra"], start["bare"]
     h_ticks, h_switches, h_threads = idle["holdra"]
     b_ticks, b_switches, b_threads = idle["bare"]
     per_minute = 60 / idle_seconds
@@ -210,23 +257,41 @@ def main():
         "|---|---|---|---|---|---|\n"
         f"| start to first frame | {h_ms:.0f} ms | {b_ms:.0f} ms | {h_ms / b_ms:.2f}× | ≤ 1.2× | 131–206 ms, 1.3× |\n"
         f"| CPU time to first frame (all threads) | {h_cpu:.0f} ms | {b_cpu:.0f} ms | {h_cpu / b_cpu:.2f}× | — | |\n"
+        f"| GUI thread's CPU time to first frame | {h_gui:.0f} ms | {b_gui:.0f} ms | {h_gui / b_gui:.2f}× | — | |\n"
         f"| RSS after start | {h_rss:.0f} MB | {b_rss:.0f} MB | {h_rss / b_rss:.2f}× | ≤ 1.1× | 139 MB, 1.16× |\n"
+        f"| RSS after start, daily update check due | {due_rss:.0f} MB | {b_rss:.0f} MB | {due_rss / b_rss:.2f}× "
+        f"| — | |\n"
         f"| shared objects mapped after start | {h_so} | {b_so} | {h_so / b_so:.2f}× | — | ~150 against ~110 |\n"
         f"| idle CPU ticks a minute | {h_ticks * per_minute:.0f} | {b_ticks * per_minute:.0f} | — | ≤ 1 | 14–16 |\n"
         f"| idle wake-ups (context switches) a minute | {h_switches * per_minute:.0f} | {b_switches * per_minute:.0f} | — "
         "| < 100 | ~3,400 |\n"
-        f"| threads | {h_threads} | {b_threads} | — | — | |\n\n"
+        f"| threads | {h_threads} | {b_threads} | — | — | |\n"
+        f"| threads, daily update check due | {due_threads} | {b_threads} | — | — | |\n\n"
         f"Every start-up run, ms: Holdra {', '.join(f'{v:.0f}' for v in h_all)}; "
         f"bare {', '.join(f'{v:.0f}' for v in b_all)}.\n\n"
-        f"{verdict(h_ms / b_ms, 1.2, 'Start-up')} {verdict(h_rss / b_rss, 1.1, 'Memory')} "
-        "On this shared 2-core machine single start-ups spread widely (see the runs above). "
-        "Sounds, voice notes and playback (libcanberra, GStreamer, Qt Multimedia with libpulse, libsndfile "
-        "and its codecs) are a module loaded on first use, so the closed capsule maps none of them. What "
-        "Holdra still maps beyond the bare window: Qt Widgets (the tray menu), Network (the single-instance "
-        "socket; TLS once the first update check runs), DBus, GIO (desktop entries, read at start for the "
-        "companion app), OpenSSL's libcrypto (the kit's hashing), xcb's EWMH, keysyms and XInput, and the "
-        "fonts and compiled views of the capsule itself. Done: the capsule loads no Qt Quick Controls style, "
-        "and the tray, login item and update schedule wait for the first frame.\n\n"
+        f"{start_verdict(h_ms / b_ms, h_gui / b_gui)} {verdict(h_rss / b_rss, 1.1, 'Memory')} "
+        "The machine was shared with other builds and benchmarks while this ran; single start-ups spread widely "
+        "(see the runs above), and the CPU time to the first frame is the steadier figure. "
+        "Where the GUI thread's extra time goes (perf, cpu-clock, whole start): the dynamic loader's symbol "
+        "lookups and the page faults of the libraries below (about 45 ms of the 110 ms more processor time, all threads, up to a second after the first frame), heap and "
+        "QtCore work for the store and the capsule's views (about 25 ms), fontconfig's set-up and the fonts for "
+        "the item count's text, which the bare window does not draw (about 10 ms), and llvmpipe compiling the "
+        "capsule's extra shaders. Against the branch point in one alternating run of 9 (before → after): RSS "
+        "136 → 131 MB, GUI thread's CPU to the first frame 125 → 121 ms, the latter within the noise. "
+        "Holdra's profile has the daily update check done today, the usual start; when the check is due it runs "
+        "right after the first frame and brings in Qt's TLS backend with libssl and two more threads (the row "
+        "above). Before the first frame Holdra does only what the capsule shows: the tray (its menu brings up "
+        "the widget style and renders its icons), the login item, the update schedule and the window icon's "
+        "SVG engine follow the first frame, the companion lookup (GIO's index of desktop entries) runs on a "
+        "worker thread while the capsule's views load, the capsule's buttons need no Qt Quick Templates, "
+        "and the heap the start-up freed is handed back once. Sounds, voice notes and playback are a module "
+        "loaded on first use. What is still mapped beyond the bare window, and why the memory goal is not met: "
+        "Qt Widgets (QApplication, for the tray menu), GIO with GObject, libmount and libselinux (desktop "
+        "entries and launching), OpenSSL's libcrypto (the kit's hashing), xcb's EWMH, keysyms and XInput, "
+        "the fonts of the item count, and the capsule's compiled views and its C++ (the executable's 2 MB "
+        "of code). Each is linked, so the loader maps and relocates it at start whether or not it is used; "
+        "reaching 1.1× takes moving GIO and the widgets' tray menu into modules loaded on first use, like "
+        "the audio one.\n\n"
     )
     write(text)
     print(text)

@@ -33,6 +33,8 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <malloc.h>
+
 namespace holdra {
 
 AppDelegate::AppDelegate(QObject *parent)
@@ -84,8 +86,10 @@ bool AppDelegate::launch()
                                     const QString &displayID) -> std::unique_ptr<NotchWindowing> {
         return std::make_unique<NotchWindow>(controller, displayID, m_engine, &m_platform->windowHints());
     };
-    // The companion is looked up before the controller's first refresh asks for it.
+    // The companion is looked up before the controller's first refresh asks for
+    // it, on a worker thread while the capsule's views load.
     m_kelvarnLocator = std::make_unique<KelvarnLocator>();
+    m_kelvarnLocator->startWatching();
     environment.loadAudioPlayer = [this](const QUrl &fileURL, QObject *context, AudioBackend::Loaded loaded) {
         m_platform->audio().loadPlayer(fileURL, context, std::move(loaded));
     };
@@ -108,16 +112,6 @@ bool AppDelegate::launch()
     connectCommandLine();
     connect(m_itemTransfer.get(), &ItemTransfer::settingsRequested, this, &AppDelegate::showSettings);
 
-    m_statusController = std::make_unique<StatusItemController>(m_store.get(), &m_settings, m_updater.get());
-    connect(m_statusController.get(), &StatusItemController::togglePanelRequested, this, &AppDelegate::togglePanel);
-    connect(m_statusController.get(), &StatusItemController::openSettingsRequested, this,
-            &AppDelegate::settingsWindowRequested);
-    connect(m_statusController.get(), &StatusItemController::quitRequested, qApp, &QCoreApplication::quit,
-            Qt::QueuedConnection);
-    connect(m_notchController.get(), &NotchController::isOpenChanged, m_statusController.get(), [this] {
-        if (!m_notchController->isOpen())
-            m_statusController->notePanelClosed();
-    });
     watchDisplays();
 
     // Files named on the command line of this first start, once everything they may touch exists.
@@ -138,6 +132,17 @@ bool AppDelegate::launch()
 
 void AppDelegate::finishLaunching()
 {
+    // The tray's menu brings up the widget style and renders its icons; the capsule needs neither.
+    m_statusController = std::make_unique<StatusItemController>(m_store.get(), &m_settings, m_updater.get());
+    connect(m_statusController.get(), &StatusItemController::togglePanelRequested, this, &AppDelegate::togglePanel);
+    connect(m_statusController.get(), &StatusItemController::openSettingsRequested, this,
+            &AppDelegate::settingsWindowRequested);
+    connect(m_statusController.get(), &StatusItemController::quitRequested, qApp, &QCoreApplication::quit,
+            Qt::QueuedConnection);
+    connect(m_notchController.get(), &NotchController::isOpenChanged, m_statusController.get(), [this] {
+        if (!m_notchController->isOpen())
+            m_statusController->notePanelClosed();
+    });
     m_statusController->show();
 
     // The setting shows what the desktop will really do at the next login, and
@@ -149,6 +154,9 @@ void AppDelegate::finishLaunching()
 
     if (m_updater)
         m_updater->start();
+    // Loading the stash and compiling the capsule's views leave freed heap
+    // behind that the allocator keeps; a resident shelf hands it back once.
+    ::malloc_trim(0);
     m_launchFinished = true;
     Q_EMIT launchFinished();
 }
@@ -194,7 +202,6 @@ void AppDelegate::connectCompanion()
                     controller->reportKelvarnOpenFailure();
             });
     connect(locator, &KelvarnLocator::applicationsChanged, controller, &NotchController::refreshKelvarnAvailability);
-    locator->startWatching();
     controller->refreshKelvarnAvailability();
 }
 

@@ -72,11 +72,6 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationName(QStringLiteral("Holdra"));
     QCoreApplication::setApplicationVersion(QStringLiteral(HOLDRA_VERSION));
     QGuiApplication::setDesktopFileName(QLatin1String(holdra::applicationId));
-    // Every window (settings, preview, dialogs) shows the application's icon;
-    // the bundled one when the icon theme lacks it (a build run in place).
-    QGuiApplication::setWindowIcon(
-        QIcon::fromTheme(QLatin1String(holdra::applicationId),
-                         QIcon(QStringLiteral(":/%1.svg").arg(QLatin1String(holdra::applicationId)))));
     // A shelf, not a document window: closing a window never ends it.
     QApplication::setQuitOnLastWindowClosed(false);
 
@@ -88,6 +83,17 @@ int main(int argc, char *argv[])
         return 1;
     }
     holdra::FirstFrame::reportIfRequested();
+    // Every window (settings, preview, dialogs) shows the application's icon;
+    // the bundled one when the icon theme lacks it (a build run in place). The
+    // capsule shows none, so the SVG engine loads after its first frame.
+    holdra::FirstFrame::whenShown(
+        &app,
+        [] {
+            QGuiApplication::setWindowIcon(
+                QIcon::fromTheme(QLatin1String(holdra::applicationId),
+                                 QIcon(QStringLiteral(":/%1.svg").arg(QLatin1String(holdra::applicationId)))));
+        },
+        std::chrono::seconds(2));
     // The desktop's name for Holdra on the session bus; a second shelf never
     // gets this far (the local socket forwards to the first).
     QDBusConnection::sessionBus().registerService(QLatin1String(holdra::applicationId));

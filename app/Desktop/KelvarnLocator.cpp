@@ -81,6 +81,9 @@ KelvarnLocator::KelvarnLocator(SearchPaths paths, QObject *parent)
     m_settle.setSingleShot(true);
     m_settle.setInterval(250);
     connect(&m_settle, &QTimer::timeout, this, [this] {
+        // A reading begun before the change may have missed it.
+        if (m_firstReading.valid())
+            m_firstReading.get();
         m_cached.reset();
         rewatch();
         Q_EMIT applicationsChanged();
@@ -92,8 +95,10 @@ KelvarnLocator::Lookup KelvarnLocator::lookup() const
     if (!m_watcher)
         return readLookup();
     // The capsule asks each time it appears; the watcher says when to read again.
-    if (!m_cached)
-        m_cached = readLookup();
+    if (!m_cached) {
+        m_cached = m_firstReading.valid() ? m_firstReading.get() : readLookup();
+        watchEntry(*m_cached);
+    }
     return *m_cached;
 }
 
@@ -144,6 +149,8 @@ void KelvarnLocator::startWatching()
     connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, [this] { m_settle.start(); });
     connect(m_watcher, &QFileSystemWatcher::fileChanged, this, [this] { m_settle.start(); });
     rewatch();
+    // Watching first: whatever changes after this is seen, even during the reading.
+    m_firstReading = std::async(std::launch::async, [this] { return readLookup(); });
 }
 
 void KelvarnLocator::rewatch()
@@ -166,12 +173,18 @@ void KelvarnLocator::rewatch()
         add(file);
         add(QFileInfo(file).absolutePath());
     }
-    // The entry itself, which may be a link into a directory that is not watched.
-    if (const std::optional<DesktopEntry> entry =
-            DesktopEntry::forDesktopID(QString::fromLatin1(KelvarnIntegrationContract::desktopEntryName)))
-        add(entry->filePath());
     if (!paths.isEmpty())
         m_watcher->addPaths(paths);
+}
+
+void KelvarnLocator::watchEntry(const Lookup &lookup) const
+{
+    // The entry itself, which may be a link into a directory that is not watched.
+    if (!m_watcher || !lookup.installedApplicationURL)
+        return;
+    const QString path = lookup.installedApplicationURL->toLocalFile();
+    if (!m_watcher->files().contains(path) && QFileInfo::exists(path))
+        m_watcher->addPath(path);
 }
 
 } // namespace holdra

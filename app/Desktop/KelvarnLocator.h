@@ -8,6 +8,7 @@
 #include <QUrl>
 #include <QVariantMap>
 
+#include <future>
 #include <optional>
 
 namespace holdra {
@@ -57,6 +58,8 @@ public:
     static bool launch(const Lookup &lookup, const QUrl &url);
 
     // Follows the directories and files for changes, reported once a burst settles.
+    // The first reading starts at once on a worker thread, so that the desktop's
+    // index is built while the caller goes on; the first lookup() takes it.
     void startWatching();
 
 Q_SIGNALS:
@@ -64,12 +67,14 @@ Q_SIGNALS:
 
 private:
     void rewatch();
+    void watchEntry(const Lookup &lookup) const;
     Lookup readLookup() const;
 
     SearchPaths m_paths;
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer m_settle;
     mutable std::optional<Lookup> m_cached;
+    mutable std::future<Lookup> m_firstReading;
 };
 
 } // namespace holdra

@@ -1,7 +1,4 @@
 import QtQuick
-// Templates, not Controls: the closed capsule is on screen from the first
-// frame and must not wait for a control style to load.
-import QtQuick.Templates as T
 import Holdra
 
 // The visible capsule: the microphone, the tray with the item count and, while
@@ -46,17 +43,43 @@ Item {
         }
     }
 
-    component Segment: T.AbstractButton {
+    // A plain item rather than a control template: the closed capsule is on
+    // screen from the first frame, and the templates' module would delay it and
+    // stay resident for three buttons.
+    component Segment: Item {
         id: segment
         property string help
-        // A bare template has no size of its own: as large as what it shows.
-        implicitWidth: Math.max(implicitBackgroundWidth + leftInset + rightInset,
-                                implicitContentWidth + leftPadding + rightPadding)
-        implicitHeight: Math.max(implicitBackgroundHeight + topInset + bottomInset,
-                                 implicitContentHeight + topPadding + bottomPadding)
-        hoverEnabled: true
+        property Item contentItem
+        property real leftPadding: 0
+        property real rightPadding: 0
+        property real topPadding: 0
+        property real bottomPadding: 0
+        readonly property bool hovered: pointer.containsMouse
+        signal clicked
+        signal pressed
+
+        // As large as what it shows, or it could be neither seen nor clicked.
+        implicitWidth: (contentItem ? contentItem.implicitWidth : 0) + leftPadding + rightPadding
+        implicitHeight: (contentItem ? contentItem.implicitHeight : 0) + topPadding + bottomPadding
+        Accessible.role: Accessible.Button
         Accessible.name: help
-        background: Item {}
+        Accessible.onPressAction: segment.clicked()
+
+        Item {
+            x: segment.leftPadding
+            y: segment.topPadding
+            width: segment.width - segment.leftPadding - segment.rightPadding
+            height: segment.height - segment.topPadding - segment.bottomPadding
+            children: segment.contentItem ? [segment.contentItem] : []
+        }
+
+        MouseArea {
+            id: pointer
+            anchors.fill: parent
+            hoverEnabled: true
+            onPressed: segment.pressed()
+            onClicked: segment.clicked()
+        }
 
         // Below the capsule, in a window of its own (see SystemToolTip).
         property bool helpShown: false
