@@ -2,8 +2,13 @@
 #include "Storage/MetadataCodec.h"
 #include "TempDir.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
+#include <QThread>
 #include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
 
 #include <cmath>
 
@@ -23,6 +28,16 @@ void writeFile(const QString &path, const QByteArray &bytes)
     QFile file(path);
     if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         file.write(bytes);
+}
+
+// Until the file's times lie in a past tick of the clock, so that its identity counts.
+bool settled(const QString &path)
+{
+    for (QDeadlineTimer deadline(5000); !deadline.hasExpired(); QThread::yieldCurrentThread()) {
+        if (FileIdentity::ofPath(path).value_or(FileIdentity{}).settled())
+            return true;
+    }
+    return false;
 }
 
 // Items with every field, and values the file cannot hold as they are in memory.
@@ -48,31 +63,41 @@ QList<StashItem> everyKind()
 
 // Loaded from the snapshot, the items are what parsing the file gives; a save
 // that copies the text of unchanged items writes the very bytes a full encoding
-// would, so peers and older versions read the same file.
+// would, so peers and older versions read the same file. The snapshot knows
+// the file by the digest of the bytes just saved, or by the identity of a
+// settled file (whose bytes are read only for the save).
 TEST(MetadataSnapshotTest, TheSnapshotGivesWhatTheFileSaysAndSavesTheSameBytes)
 {
-    test::TempDir dir;
-    const QString json = dir.filePath(u"metadata.json"_s);
-    const QString snapshot = dir.filePath(u"snapshot"_s);
-    JSONMetadataStore(json, snapshot).save(everyKind());
-    const QList<StashItem> parsed = MetadataCodec::decodeItems(readFile(json));
-    ASSERT_TRUE(MetadataSnapshot::decode(readFile(snapshot), readFile(json))) << "no snapshot was kept";
+    for (const bool byIdentity : {false, true}) {
+        SCOPED_TRACE(byIdentity ? "by identity" : "by digest");
+        test::TempDir dir;
+        const QString json = dir.filePath(u"metadata.json"_s);
+        const QString snapshot = dir.filePath(u"snapshot"_s);
+        JSONMetadataStore(json, snapshot).save(everyKind());
+        if (byIdentity) {
+            ASSERT_TRUE(QFile::remove(snapshot) && settled(json));
+            JSONMetadataStore(json, snapshot).load();
+        }
+        const QList<StashItem> parsed = MetadataCodec::decodeItems(readFile(json));
+        ASSERT_TRUE(MetadataSnapshot::describes(snapshot, json)) << "no snapshot was kept";
 
-    JSONMetadataStore store(json, snapshot);
-    QList<StashItem> items = store.load();
-    EXPECT_EQ(items, parsed);
-    items[1].setNote(u"changed"_s);
-    items.prepend(StashItem::makeText(u"new"_s, QDateTime::currentDateTimeUtc()));
-    items.removeAt(3); // the duration that is not a number: its explicit null stays while it is unchanged
-    store.save(items);
-    EXPECT_EQ(readFile(json), MetadataCodec::encodeItems(items));
-    EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), MetadataCodec::decodeItems(readFile(json)));
+        JSONMetadataStore store(json, snapshot);
+        QList<StashItem> items = store.load();
+        EXPECT_EQ(items, parsed);
+        items[1].setNote(u"changed"_s);
+        items.prepend(StashItem::makeText(u"new"_s, QDateTime::currentDateTimeUtc()));
+        items.removeAt(3); // the duration that is not a number: its explicit null stays while it is unchanged
+        store.save(items);
+        EXPECT_EQ(readFile(json), MetadataCodec::encodeItems(items));
+        EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), MetadataCodec::decodeItems(readFile(json)));
+    }
 }
 
 // The file is the record: a snapshot of other bytes (another writer came
 // between, or a crash fell between the file and its snapshot), a short or
 // damaged one, or one of another stash is passed over for a parse, and
-// replaced by a good one.
+// replaced by a good one; so is one that knows the file by an identity that
+// a write in place changed, even with the modification time set back.
 TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
 {
     const QList<StashItem> items = everyKind();
@@ -91,6 +116,16 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
          [](const QString &json, const QString &, const QList<StashItem> &other) {
              writeFile(json, MetadataCodec::encodeItems(other));
          }},
+        {"a text changed in place, same size, times set back",
+         [](const QString &json, const QString &, const QList<StashItem> &other) {
+             struct stat before
+             {
+             };
+             ::stat(QFile::encodeName(json).constData(), &before);
+             writeFile(json, MetadataCodec::encodeItems(other));
+             const timespec times[2] = {before.st_atim, before.st_mtim};
+             ::utimensat(AT_FDCWD, QFile::encodeName(json).constData(), times, 0);
+         }},
         {"cut short",
          [](const QString &, const QString &snapshot, const QList<StashItem> &) {
              writeFile(snapshot, readFile(snapshot).chopped(7));
@@ -108,16 +143,24 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
              JSONMetadataStore(elsewhere.filePath(u"m.json"_s), snapshot).save(other);
          }},
     };
-    for (const auto &entry : cases) {
-        SCOPED_TRACE(entry.what);
-        test::TempDir dir;
-        const QString json = dir.filePath(u"metadata.json"_s);
-        const QString snapshot = dir.filePath(u"snapshot"_s);
-        JSONMetadataStore(json, snapshot).save(items);
-        entry.damage(json, snapshot, sameSize);
-        const QList<StashItem> expected = MetadataCodec::decodeItems(readFile(json));
-        EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), expected);
-        EXPECT_TRUE(MetadataSnapshot::decode(readFile(snapshot), readFile(json)));
-        EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), expected);
+    for (const bool byIdentity : {false, true}) {
+        for (const auto &entry : cases) {
+            SCOPED_TRACE(std::string(entry.what) + (byIdentity ? ", by identity" : ", by digest"));
+            test::TempDir dir;
+            const QString json = dir.filePath(u"metadata.json"_s);
+            const QString snapshot = dir.filePath(u"snapshot"_s);
+            if (byIdentity) {
+                writeFile(json, MetadataCodec::encodeItems(items));
+                ASSERT_TRUE(settled(json));
+                JSONMetadataStore(json, snapshot).load();
+            } else {
+                JSONMetadataStore(json, snapshot).save(items);
+            }
+            entry.damage(json, snapshot, sameSize);
+            const QList<StashItem> expected = MetadataCodec::decodeItems(readFile(json));
+            EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), expected);
+            EXPECT_TRUE(MetadataSnapshot::describes(snapshot, json));
+            EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), expected);
+        }
     }
 }
