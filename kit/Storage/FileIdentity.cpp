@@ -32,6 +32,16 @@ std::optional<FileIdentity> FileIdentity::ofPath(const QString &path)
     return of(status);
 }
 
+std::optional<FileIdentity> FileIdentity::ofDirectory(const QString &path)
+{
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return std::nullopt;
+    return of(status);
+}
+
 std::optional<FileIdentity> FileIdentity::ofDescriptor(int fd)
 {
     struct stat status

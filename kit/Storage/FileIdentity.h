@@ -29,6 +29,8 @@ struct FileIdentity
     static FileIdentity of(const struct stat &status);
     // Nothing when the path names no regular file.
     static std::optional<FileIdentity> ofPath(const QString &path);
+    // The same for a directory, whose times move whenever an entry comes or goes.
+    static std::optional<FileIdentity> ofDirectory(const QString &path);
     static std::optional<FileIdentity> ofDescriptor(int fd);
 
     // Whether the file's own clock has moved past its modification time (and

@@ -4,9 +4,6 @@
 #include "Storage/RegularFile.h"
 #include "Support/PrivateDirectory.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-
 #include <openssl/evp.h>
 
 #include <array>
@@ -317,12 +314,7 @@ MetadataSnapshot::MetadataSnapshot(QString path, QString jsonPath)
 
 QString MetadataSnapshot::defaultPath(const QString &supportDirectory)
 {
-    QString directory;
-    if (!PrivateDirectory::makeTemporary(QString(), &directory).isEmpty())
-        return {};
-    const QByteArray digest =
-        QCryptographicHash::hash(QDir::cleanPath(supportDirectory).toUtf8(), QCryptographicHash::Sha256).toHex();
-    return QDir(directory).filePath(QStringLiteral("metadata-") + QString::fromLatin1(digest.left(16)));
+    return PrivateDirectory::cacheFile(QStringLiteral("metadata-"), supportDirectory);
 }
 
 std::optional<QList<StashItem>> MetadataSnapshot::recall(const FileIdentity &file)

@@ -14,6 +14,7 @@
 #include "Support/AppPaths.h"
 #include "Support/ByteCount.h"
 #include "Support/KitLogging.h"
+#include "Support/PrivateDirectory.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -108,7 +109,7 @@ StashStore::Opening StashStore::open(const QString &supportDirectory, int trashR
 
     // Only the lock holder may clear what a killed writer left half made.
     auto storage = std::make_unique<DiskFileStorage>(directory.filePath(QStringLiteral("Files")));
-    storage->removeUnfinishedImports();
+    storage->removeUnfinishedImports(PrivateDirectory::cacheFile(QStringLiteral("files-"), directory.path()));
     auto metadata = std::make_unique<JSONMetadataStore>(directory.filePath(QStringLiteral("metadata.json")),
                                                         MetadataSnapshot::defaultPath(directory.path()));
     auto trash = std::make_unique<JSONTrashMetadataStore>(directory.filePath(QStringLiteral("trash.json")));
@@ -148,9 +149,10 @@ void StashStore::load()
                      [](const TrashedItem &a, const TrashedItem &b) { return a.trashedAt > b.trashedAt; });
     setTrashItems(std::move(trash));
 
+    // Mostly the trash is empty, and a set of every active id would be for nothing.
     QSet<QUuid> activeIds;
-    for (const StashItem &item : std::as_const(m_items))
-        activeIds.insert(item.id());
+    for (qsizetype i = 0; i < m_items.size() && !m_trashItems.isEmpty(); ++i)
+        activeIds.insert(std::as_const(m_items)[i].id());
     QList<TrashedItem> distinct;
     for (const TrashedItem &entry : std::as_const(m_trashItems)) {
         if (!activeIds.contains(entry.id()))

@@ -7,8 +7,6 @@
 #include <QCborArray>
 #include <QCborMap>
 #include <QCborValue>
-#include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 
 #include <sys/stat.h>
@@ -46,12 +44,7 @@ TextCopyMemo::TextCopyMemo(QString memoPath)
 
 QString TextCopyMemo::defaultPath(const QString &supportDirectory)
 {
-    QString directory;
-    if (!PrivateDirectory::makeTemporary(QString(), &directory).isEmpty())
-        return {};
-    const QByteArray digest =
-        QCryptographicHash::hash(QDir::cleanPath(supportDirectory).toUtf8(), QCryptographicHash::Sha256).toHex();
-    return QDir(directory).filePath(QStringLiteral("text-copies-") + QString::fromLatin1(digest.left(16)));
+    return PrivateDirectory::cacheFile(QStringLiteral("text-copies-"), supportDirectory);
 }
 
 TextCopyMemo::Copy TextCopyMemo::look(const QString &path)
