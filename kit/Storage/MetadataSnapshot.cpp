@@ -105,6 +105,7 @@ public:
     }
     bool ok() const { return m_ok; }
     bool atEnd() const { return m_at == m_end; }
+    const char *at() const { return m_at; }
 
     template<typename T>
     T get()
@@ -219,17 +220,38 @@ struct Decoded
 {
     QList<StashItem> items;
     QList<Span> spans;
+    // Where each item's record starts in the snapshot, and where the last ends.
+    QList<qsizetype> records;
 };
 
-// `file` when it is known by its identity, else the digest of `json`.
+// The records of an earlier snapshot that a new one can copy: `sources` gives,
+// for each item of the new list, the index of its unchanged record, or -1.
+struct Reuse
+{
+    QByteArrayView snapshot;
+    const QList<qsizetype> &records;
+    const QList<qsizetype> &sources;
+};
+
+// `file` when it is known by its identity, else the digest of `json`. The
+// records' offsets go to `records`.
 QByteArray encode(const QByteArray &json, const QList<StashItem> &items, const QList<Span> &spans,
-                  const std::optional<FileIdentity> &file)
+                  const std::optional<FileIdentity> &file, const Reuse *reuse, QList<qsizetype> &records)
 {
     QByteArray bytes(qsizetype(sizeof(Header)), Qt::Uninitialized);
-    bytes.reserve(qsizetype(sizeof(Header)) + items.size() * 320);
+    bytes.reserve(reuse ? reuse->snapshot.size() + 4096 : qsizetype(sizeof(Header)) + items.size() * 320);
     Output out(bytes);
-    for (const StashItem &item : items)
-        writeItem(out, item);
+    records.resize(items.size() + 1);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        records[i] = bytes.size();
+        const qsizetype source = reuse ? reuse->sources[i] : -1;
+        if (source < 0)
+            writeItem(out, items[i]);
+        else
+            bytes.append(
+                reuse->snapshot.sliced(reuse->records[source], reuse->records[source + 1] - reuse->records[source]));
+    }
+    records[items.size()] = bytes.size();
     for (const Span &span : spans) {
         out.put(qint64(span.offset));
         out.put(qint64(span.length));
@@ -283,12 +305,15 @@ std::optional<Decoded> decode(const QByteArray &snapshot, const FileIdentity *fi
     Input in(body, body + header.bodySize);
     Decoded decoded;
     decoded.items.reserve(qsizetype(header.count));
+    decoded.records.reserve(qsizetype(header.count) + 1);
     for (quint64 i = 0; i < header.count; ++i) {
+        decoded.records.append(in.at() - snapshot.constData());
         std::optional<StashItem> item = readItem(in);
         if (!item)
             return std::nullopt;
         decoded.items.append(std::move(*item));
     }
+    decoded.records.append(in.at() - snapshot.constData());
     if (header.flags & hasSpans) {
         const auto jsonSize = qsizetype(header.jsonSize);
         decoded.spans.reserve(qsizetype(header.count));
@@ -345,6 +370,8 @@ std::optional<QList<StashItem>> MetadataSnapshot::take(const QByteArray &json, c
         return std::nullopt;
     m_items = std::move(decoded->items);
     m_spans = std::move(decoded->spans);
+    m_kept = *bytes;
+    m_records = std::move(decoded->records);
     m_index.clear();
     return m_items;
 }
@@ -367,13 +394,20 @@ void MetadataSnapshot::remember(QByteArray json, QList<StashItem> items, QList<S
     m_index.clear();
     m_wantsBytes = false;
     m_identity.reset();
+    const QList<qsizetype> sources = std::exchange(m_sources, {});
     if (m_path.isEmpty())
         return;
     // Looked at again now, after the rename or the read: a change since shows,
     // and one from now on must move a time that lies in an earlier tick.
     if (file && file->settled() && FileIdentity::ofPath(m_jsonPath) == file)
         m_identity = file;
-    AtomicFile::replace(m_path, encode(m_json, m_items, m_spans, m_identity), AtomicFile::Durability::cached);
+    // The records of the items that the save copied are copied as well.
+    const Reuse reuse{m_kept, m_records, sources};
+    const bool reusable = !m_kept.isEmpty() && sources.size() == m_items.size();
+    QList<qsizetype> records;
+    m_kept = encode(m_json, m_items, m_spans, m_identity, reusable ? &reuse : nullptr, records);
+    m_records = std::move(records);
+    AtomicFile::replace(m_path, m_kept, AtomicFile::Durability::cached);
 }
 
 void MetadataSnapshot::forget()
@@ -381,6 +415,9 @@ void MetadataSnapshot::forget()
     m_json.clear();
     m_identity.reset();
     m_wantsBytes = false;
+    m_kept.clear();
+    m_records.clear();
+    m_sources.clear();
     m_items.clear();
     m_spans.clear();
     m_index.clear();
@@ -393,7 +430,18 @@ QByteArrayView MetadataSnapshot::knownText(const StashItem &item, qsizetype inde
     if (index == 0) {
         m_shift = 0;
         m_missed = false;
+        m_sources.clear();
     }
+    const std::optional<qsizetype> at = unchangedIndex(item, index);
+    m_sources.append(at.value_or(-1));
+    if (!at)
+        return {};
+    const Span &span = m_spans.at(*at);
+    return QByteArrayView(m_json).sliced(span.offset, span.length);
+}
+
+std::optional<qsizetype> MetadataSnapshot::unchangedIndex(const StashItem &item, qsizetype index)
+{
     // A save mostly inserts or removes an item or two: the old place is next to
     // where the previous item's was. Only a second miss in a row asks the index.
     const QList<StashItem> &items = m_items;
@@ -414,13 +462,12 @@ QByteArrayView MetadataSnapshot::knownText(const StashItem &item, qsizetype inde
             at = *found;
     }
     if (!at)
-        return {};
+        return std::nullopt;
     m_missed = false;
     m_shift = index - *at;
     if (!(items[*at] == item))
-        return {};
-    const Span &span = m_spans.at(*at);
-    return QByteArrayView(m_json).sliced(span.offset, span.length);
+        return std::nullopt;
+    return at;
 }
 
 bool MetadataSnapshot::describes(const QString &path, const QString &jsonPath)

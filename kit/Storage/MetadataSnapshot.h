@@ -59,6 +59,8 @@ public:
 
 private:
     std::optional<QList<StashItem>> take(const QByteArray &json, const FileIdentity *file);
+    // Where `item`, saved at `index`, was in the remembered list, when unchanged.
+    std::optional<qsizetype> unchangedIndex(const StashItem &item, qsizetype index);
 
     QString m_path;
     QString m_jsonPath;
@@ -67,6 +69,12 @@ private:
     bool m_wantsBytes = false;
     QList<StashItem> m_items;
     QList<MetadataCodec::Span> m_spans;
+    // The snapshot's own bytes and where each item's record lies in them, so
+    // that the next one copies the records of unchanged items; and, for each
+    // item of the list being saved, the index of its unchanged record or -1.
+    QByteArray m_kept;
+    QList<qsizetype> m_records;
+    QList<qsizetype> m_sources;
     // Built only when the neighbourhood of the last match fails twice in a row,
     // never at loading: a reader never needs it.
     QHash<QUuid, qsizetype> m_index;
