@@ -149,7 +149,6 @@ void StashStore::load()
                      [](const TrashedItem &a, const TrashedItem &b) { return a.trashedAt > b.trashedAt; });
     setTrashItems(std::move(trash));
 
-    // Mostly the trash is empty, and a set of every active id would be for nothing.
     QSet<QUuid> activeIds;
     for (qsizetype i = 0; i < m_items.size() && !m_trashItems.isEmpty(); ++i)
         activeIds.insert(std::as_const(m_items)[i].id());
