@@ -705,13 +705,12 @@ int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
     sizes = TextFileContent::merged(std::move(sizes));
     const qint64 largest = sizes.last().most;
 
-    TextCopyMemo memo(m_textMemoPath);
+    TextCopyMemo memo(m_textMemoPath, m_fileStorage->rootDirectory());
     QSet<QString> fileTexts;
     for (const StashItem &item : std::as_const(m_items)) {
         // Only a copy whose size some text allows is looked into, and one read before is recalled.
-        const TextCopyMemo::Copy copy = isTxtFileItem(item) && item.relativePath()
-            ? TextCopyMemo::look(m_fileStorage->rootDirectory() + u'/' + *item.relativePath())
-            : TextCopyMemo::Copy();
+        const TextCopyMemo::Copy copy =
+            isTxtFileItem(item) && item.relativePath() ? memo.lookBelow(*item.relativePath()) : TextCopyMemo::Copy();
         if (!TextFileContent::contains(sizes, copy.size))
             continue;
         std::optional<std::optional<QString>> text = memo.recalled(*item.relativePath(), copy);
