@@ -23,7 +23,7 @@ QList<StashItem> JSONMetadataStore::load()
     std::optional<QByteArray> bytes = m_file.read(&file);
     if (!bytes || bytes->isEmpty())
         return {};
-    if (std::optional<QList<StashItem>> items = m_snapshot.recall(*bytes))
+    if (std::optional<QList<StashItem>> items = m_snapshot.recall(*bytes, file))
         return *items;
     QList<StashItem> items = MetadataCodec::decodeItems(*bytes);
     // Where each item lies in a file written elsewhere is unknown: the next save encodes them all.

@@ -233,10 +233,9 @@ struct Reuse
     const QList<qsizetype> &sources;
 };
 
-// `file` when it is known by its identity, else the digest of `json`. The
-// records' offsets go to `records`.
-QByteArray encode(const QByteArray &json, const QList<StashItem> &items, const QList<Span> &spans,
-                  const std::optional<FileIdentity> &file, const Reuse *reuse, QList<qsizetype> &records)
+// The file is recognised by nothing yet (see stamp()). The records' offsets go to `records`.
+QByteArray encode(const QByteArray &json, const QList<StashItem> &items, const QList<Span> &spans, const Reuse *reuse,
+                  QList<qsizetype> &records)
 {
     QByteArray bytes(qsizetype(sizeof(Header)), Qt::Uninitialized);
     bytes.reserve(reuse ? reuse->snapshot.size() + 4096 : qsizetype(sizeof(Header)) + items.size() * 320);
@@ -259,21 +258,32 @@ QByteArray encode(const QByteArray &json, const QList<StashItem> &items, const Q
     Header header{};
     std::memcpy(header.magic, magic, sizeof magic);
     header.byteOrder = byteOrderMark;
-    header.flags = (spans.isEmpty() ? 0 : hasSpans) | (file ? byIdentity : byDigest);
+    header.flags = spans.isEmpty() ? 0 : hasSpans;
     header.count = quint64(items.size());
     header.jsonSize = quint64(json.size());
-    if (file) {
-        header.device = file->device;
-        header.inode = file->inode;
-        header.modifiedNs = file->modifiedNs;
-        header.changedNs = file->changedNs;
-    } else {
-        header.jsonDigest = sha256(json.constData(), json.size());
-    }
     header.bodySize = quint64(bytes.size()) - sizeof(Header);
     header.bodyDigest = sha256(bytes.constData() + sizeof(Header), qsizetype(header.bodySize));
     std::memcpy(bytes.data(), &header, sizeof header);
     return bytes;
+}
+
+// Lets the snapshot recognise its file by `file`, by `jsonDigest`, or both.
+void stamp(QByteArray &snapshot, const std::optional<FileIdentity> &file, const std::optional<Digest> &jsonDigest)
+{
+    Header header{};
+    std::memcpy(&header, snapshot.constData(), sizeof header);
+    if (file) {
+        header.flags |= byIdentity;
+        header.device = file->device;
+        header.inode = file->inode;
+        header.modifiedNs = file->modifiedNs;
+        header.changedNs = file->changedNs;
+    }
+    if (jsonDigest) {
+        header.flags |= byDigest;
+        header.jsonDigest = *jsonDigest;
+    }
+    std::memcpy(snapshot.data(), &header, sizeof header);
 }
 
 bool recognises(const Header &header, const FileIdentity *file, const QByteArray &json)
@@ -352,11 +362,20 @@ std::optional<QList<StashItem>> MetadataSnapshot::recall(const FileIdentity &fil
     return items;
 }
 
-std::optional<QList<StashItem>> MetadataSnapshot::recall(const QByteArray &json)
+std::optional<QList<StashItem>> MetadataSnapshot::recall(const QByteArray &json,
+                                                         const std::optional<FileIdentity> &file)
 {
     std::optional<QList<StashItem>> items = take(json, nullptr);
-    if (items)
-        m_json = json;
+    if (!items)
+        return items;
+    m_json = json;
+    // Known by its bytes only, as the file was too fresh then: by its identity
+    // from now on, so that the next run need not read it.
+    if (file && FileIdentity::ofPath(m_jsonPath) == file) {
+        m_identity = file;
+        stamp(m_kept, file, std::nullopt);
+        AtomicFile::replace(m_path, m_kept, AtomicFile::Durability::cached);
+    }
     return items;
 }
 
@@ -397,16 +416,23 @@ void MetadataSnapshot::remember(QByteArray json, QList<StashItem> items, QList<S
     const QList<qsizetype> sources = std::exchange(m_sources, {});
     if (m_path.isEmpty())
         return;
-    // Looked at again now, after the rename or the read: a change since shows,
-    // and one from now on must move a time that lies in an earlier tick.
-    if (file && file->settled() && FileIdentity::ofPath(m_jsonPath) == file)
-        m_identity = file;
     // The records of the items that the save copied are copied as well.
     const Reuse reuse{m_kept, m_records, sources};
     const bool reusable = !m_kept.isEmpty() && sources.size() == m_items.size();
     QList<qsizetype> records;
-    m_kept = encode(m_json, m_items, m_spans, m_identity, reusable ? &reuse : nullptr, records);
+    QByteArray snapshot = encode(m_json, m_items, m_spans, reusable ? &reuse : nullptr, records);
     m_records = std::move(records);
+    // The file's times are still in the current tick mostly when it is small,
+    // and its digest cheap; for a large one, the digest gives the tick time to pass.
+    std::optional<Digest> digest;
+    if (!file || !file->settled())
+        digest = sha256(m_json.constData(), m_json.size());
+    // Looked at again now, after the rename or the read: a change since shows,
+    // and one from now on must move a time that lies in an earlier tick.
+    if (file && file->settled() && FileIdentity::ofPath(m_jsonPath) == file)
+        m_identity = file;
+    stamp(snapshot, m_identity, digest);
+    m_kept = std::move(snapshot);
     AtomicFile::replace(m_path, m_kept, AtomicFile::Durability::cached);
 }
 
@@ -476,7 +502,7 @@ bool MetadataSnapshot::describes(const QString &path, const QString &jsonPath)
     if (const std::optional<FileIdentity> file = FileIdentity::ofPath(jsonPath); file && snapshot.recall(*file))
         return true;
     const std::optional<QByteArray> json = RegularFile::readAll(jsonPath, largestSnapshot);
-    return json && snapshot.recall(*json);
+    return json && snapshot.recall(*json, std::nullopt);
 }
 
 } // namespace holdra

@@ -33,9 +33,10 @@ public:
     static QString defaultPath(const QString &supportDirectory);
 
     // The items of the file when the kept copy was made from it as it is now:
-    // by its identity, so that nothing of it is read, or by its bytes.
+    // by its identity, so that nothing of it is read, or by its bytes, read
+    // when the file was at the settled identity `file`, if given.
     std::optional<QList<StashItem>> recall(const FileIdentity &file);
-    std::optional<QList<StashItem>> recall(const QByteArray &json);
+    std::optional<QList<StashItem>> recall(const QByteArray &json, const std::optional<FileIdentity> &file);
     // After a recall by identity the file's bytes are needed for a save only:
     // they are handed over then, with the identity they were read at.
     bool wantsBytes() const { return m_wantsBytes; }
