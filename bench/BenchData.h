@@ -4,6 +4,7 @@
 #include "Storage/ContentHasher.h"
 #include "Storage/DiskFileStorage.h"
 #include "Storage/MetadataCodec.h"
+#include "Store/StashStore.h"
 
 #include <QDir>
 #include <QFile>
@@ -12,6 +13,8 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <initializer_list>
+#include <memory>
 #include <vector>
 
 namespace holdra::bench {
@@ -22,11 +25,42 @@ inline double minimum(const std::vector<double> &values)
     return *std::min_element(values.begin(), values.end());
 }
 
+// Registers `function` at each of `sizes`, in milliseconds, `iterations` to a
+// repetition, three repetitions and their minimum.
+inline void timed(const char *name, void (*function)(benchmark::State &), std::initializer_list<int64_t> sizes,
+                  int iterations)
+{
+    benchmark::internal::Benchmark *registered = benchmark::RegisterBenchmark(name, function);
+    for (const int64_t size : sizes)
+        registered->Arg(size);
+    registered->Unit(benchmark::kMillisecond)
+        ->Iterations(iterations)
+        ->Repetitions(3)
+        ->ComputeStatistics("min", minimum);
+}
+
 // Large inputs are made once by bench/run.sh, which also times the reference
 // tools on them, and are handed over by environment variable.
 inline QString inputPath(const char *variable)
 {
     return qEnvironmentVariable(variable);
+}
+
+// Writes `items` straight to the metadata file of `supportDirectory`, so that
+// building a large stash is not what gets measured.
+inline void writeItems(const QString &supportDirectory, const QList<StashItem> &items)
+{
+    QFile file(QDir(supportDirectory).filePath(QStringLiteral("metadata.json")));
+    if (!file.open(QIODevice::WriteOnly) || file.write(MetadataCodec::encodeItems(items)) < 0)
+        qFatal("cannot write the benchmark stash");
+}
+
+inline std::unique_ptr<StashStore> openStash(const QString &supportDirectory)
+{
+    StashStore::Opening opening = StashStore::open(supportDirectory);
+    if (!opening.store)
+        qFatal("cannot open the benchmark stash: %s", qPrintable(opening.errorMessage));
+    return std::move(opening.store);
 }
 
 // A support directory holding `count` items, half text and half small stored
@@ -61,9 +95,7 @@ inline void writeStash(const QString &supportDirectory, int count, bool withHash
             item.setContentHash(ContentHasher::sha256Hex(copy.fileName()));
         items.append(item);
     }
-    QFile file(QDir(supportDirectory).filePath(QStringLiteral("metadata.json")));
-    if (!file.open(QIODevice::WriteOnly) || file.write(MetadataCodec::encodeItems(items)) < 0)
-        qFatal("cannot write the benchmark stash");
+    writeItems(supportDirectory, items);
 }
 
 } // namespace holdra::bench

@@ -43,14 +43,8 @@ public:
                 item.setNote(QStringLiteral("备注 %1 ＦＵＬＬ width").arg(i));
             items.append(item);
         }
-        QFile file(QDir(m_dir.path()).filePath(QStringLiteral("metadata.json")));
-        if (!file.open(QIODevice::WriteOnly) || file.write(MetadataCodec::encodeItems(items)) < 0)
-            qFatal("cannot write the benchmark stash");
-        file.close();
-        StashStore::Opening opening = StashStore::open(m_dir.path());
-        if (!opening.store)
-            qFatal("cannot open the benchmark stash: %s", qPrintable(opening.errorMessage));
-        store = std::move(opening.store);
+        writeItems(m_dir.path(), items);
+        store = openStash(m_dir.path());
         list.setStore(store.get());
         filter.setSourceModel(&list);
     }

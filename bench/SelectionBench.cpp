@@ -30,14 +30,8 @@ public:
         const QDateTime base(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC);
         for (int i = 0; i < count; ++i)
             items.append(StashItem::makeText(QStringLiteral("Note number %1").arg(i), base.addSecs(count - i)));
-        QFile file(QDir(m_dir.path()).filePath(QStringLiteral("metadata.json")));
-        if (!file.open(QIODevice::WriteOnly) || file.write(MetadataCodec::encodeItems(items)) < 0)
-            qFatal("cannot write the benchmark stash");
-        file.close();
-        StashStore::Opening opening = StashStore::open(m_dir.path());
-        if (!opening.store)
-            qFatal("cannot open the benchmark stash: %s", qPrintable(opening.errorMessage));
-        store = std::move(opening.store);
+        writeItems(m_dir.path(), items);
+        store = openStash(m_dir.path());
         model.setStore(store.get());
         model.setSelection(&selection);
     }

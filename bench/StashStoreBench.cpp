@@ -24,13 +24,7 @@ public:
 
     QString path() const { return m_dir.path(); }
 
-    std::unique_ptr<StashStore> open() const
-    {
-        StashStore::Opening opening = StashStore::open(m_dir.path());
-        if (!opening.store)
-            qFatal("cannot open the benchmark stash: %s", qPrintable(opening.errorMessage));
-        return std::move(opening.store);
-    }
+    std::unique_ptr<StashStore> open() const { return openStash(m_dir.path()); }
 
     // Puts the original list back and empties the trash; copies made since stay
     // until the directory goes, which changes nothing that is measured.
@@ -179,45 +173,14 @@ void BM_RestoreTenth(benchmark::State &state)
 
 } // namespace
 
-BENCHMARK(BM_LoadWithHashes)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(5)
-    ->Repetitions(3)
-    ->ComputeStatistics("min", minimum);
-BENCHMARK(BM_LoadFillingInHashes)
-    ->Arg(1000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->Repetitions(3)
-    ->ComputeStatistics("min", minimum);
-BENCHMARK(BM_AddHundredMegabyteFiles)
-    ->Arg(10000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(1)
-    ->Repetitions(3)
-    ->ComputeStatistics("min", minimum);
-BENCHMARK(BM_AddOneFile)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(20)
-    ->Repetitions(3)
-    ->ComputeStatistics("min", minimum);
-BENCHMARK(BM_RemoveTenth)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->Repetitions(3)
-    ->ComputeStatistics("min", minimum);
-BENCHMARK(BM_RestoreTenth)
-    ->Arg(1000)
-    ->Arg(10000)
-    ->Unit(benchmark::kMillisecond)
-    ->Iterations(3)
-    ->Repetitions(3)
-    ->ComputeStatistics("min", minimum);
+[[maybe_unused]] const bool registered = [] {
+    timed("BM_LoadWithHashes", BM_LoadWithHashes, {1000, 10000}, 5);
+    timed("BM_LoadFillingInHashes", BM_LoadFillingInHashes, {1000}, 3);
+    timed("BM_AddHundredMegabyteFiles", BM_AddHundredMegabyteFiles, {10000}, 1);
+    timed("BM_AddOneFile", BM_AddOneFile, {1000, 10000}, 20);
+    timed("BM_RemoveTenth", BM_RemoveTenth, {1000, 10000}, 3);
+    timed("BM_RestoreTenth", BM_RestoreTenth, {1000, 10000}, 3);
+    return true;
+}();
 
 BENCHMARK_MAIN();

@@ -51,6 +51,7 @@ def alternate(ours, reference, env):
 
 
 rows = []
+load = os.getloadavg()
 
 
 def row(what, ours, ref_name, ref, target):
@@ -89,12 +90,17 @@ for count in (10000, 100000):
 table = ("| command | ours (median) | reference | reference (median) | ratio | target |\n"
          "|---|---|---|---|---|---|\n" + "\n".join(rows) + "\n")
 block = (f"{begin}\n## The command line\n\n"
+         f"Measured on a shared 2-core machine (load average {load[0]:.1f} at the start, "
+         f"{os.getloadavg()[0]:.1f} at the end): the wall-clock figures carry other programs' waits, "
+         "the CPU figures much less. "
          f"Every run is a fresh process timed from outside (fork to exit), {repetitions} repetitions, "
          "medians of wall-clock time, with the CPU time (user + system) in brackets, which a busy "
          "machine disturbs less; `--version` alternates with the reference. The stashes are half texts, an eighth "
          "links, an eighth stored .txt files and a quarter other stored files, all hashed; `add "
          "--text` writes metadata.json durably each time, and its first run fills the memo of "
-         "what the .txt copies hold (the median is of runs that recall it). `holdra` maps "
+         "what the .txt copies hold (the median is of runs that recall it). Loading recognises an "
+         "unchanged metadata.json by its identity and reads its snapshot instead (a save reads "
+         "the file once to copy the unchanged items' text). `holdra` maps "
          f"{libraries[0]} shared objects, the minimal QtCore program {libraries[1]}.\n\n"
          f"{table}{end}\n")
 print(block)

@@ -9,8 +9,25 @@ namespace holdra::cli::ItemFormatter {
 
 QString idText(const QUuid &id)
 {
-    // The ASCII upper-casing of the bytes is a tenth of QString's, which shows at 100,000 rows.
-    return QString::fromLatin1(id.toByteArray(QUuid::WithoutBraces).toUpper());
+    // Spelt out directly: converting and upper-casing Qt's own text shows at 100,000 rows.
+    static constexpr char digits[] = "0123456789ABCDEF";
+    char text[36];
+    char *at = text;
+    const auto put = [&at](quint64 value, int bytes) {
+        for (int shift = bytes * 8 - 4; shift >= 0; shift -= 4)
+            *at++ = digits[(value >> shift) & 0xf];
+    };
+    put(id.data1, 4);
+    *at++ = '-';
+    put(id.data2, 2);
+    *at++ = '-';
+    put(id.data3, 2);
+    *at++ = '-';
+    put(quint64(id.data4[0]) << 8 | id.data4[1], 2);
+    *at++ = '-';
+    for (int i = 2; i < 8; ++i)
+        put(id.data4[i], 1);
+    return QString::fromLatin1(text, sizeof text);
 }
 
 namespace {
@@ -56,9 +73,8 @@ QString escaped(const QString &text)
 
 QString line(const StashItem &item)
 {
-    return QStringList{idText(item.id()), StashItemKinds::rawValue(item.kind()), escaped(item.displayName()),
-                       item.byteSizeText().value_or(QString())}
-        .join(u'\t');
+    return idText(item.id()) + u'\t' + StashItemKinds::rawValue(item.kind()) + u'\t' + escaped(item.displayName())
+        + u'\t' + item.byteSizeText().value_or(QString());
 }
 
 QString line(const TrashedItem &entry)

@@ -84,7 +84,8 @@ void writeMixedStash(const QString &supportDirectory, int count)
     // Written directly: the storage's own writes are synced, which would make
     // building 100,000 items take minutes.
     const QDir files(QDir(supportDirectory).filePath(QStringLiteral("Files")));
-    const QStringList extensions{"pdf", "png", "txt", "zip", "mp3", "docx"};
+    using namespace Qt::StringLiterals;
+    const QStringList extensions{u"pdf"_s, u"png"_s, u"txt"_s, u"zip"_s, u"mp3"_s, u"docx"_s};
     QList<StashItem> items;
     items.reserve(count);
     const QDateTime base(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC);

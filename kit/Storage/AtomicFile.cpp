@@ -1,5 +1,7 @@
 #include "Storage/AtomicFile.h"
 
+#include "Storage/FileIdentity.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,7 +13,7 @@
 
 namespace holdra::AtomicFile {
 
-int replace(const QString &path, const QByteArray &bytes, Durability durability)
+int replace(const QString &path, const QByteArray &bytes, Durability durability, std::optional<FileIdentity> *written)
 {
     const QString directory = QFileInfo(path).path();
     QByteArray temporary = QFile::encodeName(directory + u'/' + QLatin1String(temporaryPrefix)) + "XXXXXX";
@@ -19,10 +21,10 @@ int replace(const QString &path, const QByteArray &bytes, Durability durability)
     if (fd < 0)
         return errno;
     int error = 0;
-    for (qsizetype written = 0; written < bytes.size() && error == 0;) {
-        const ssize_t step = ::write(fd, bytes.constData() + written, size_t(bytes.size() - written));
+    for (qsizetype done = 0; done < bytes.size() && error == 0;) {
+        const ssize_t step = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
         if (step >= 0)
-            written += step;
+            done += step;
         else if (errno != EINTR)
             error = errno;
     }
@@ -30,6 +32,13 @@ int replace(const QString &path, const QByteArray &bytes, Durability durability)
     const bool synced = durability == Durability::synced;
     if (error == 0 && synced && ::fdatasync(fd) != 0)
         error = errno;
+    // Taken before the rename: a write into the file after it takes its name
+    // must move the modification time away from this one.
+    std::optional<FileIdentity> before;
+    if (written && error == 0)
+        before = FileIdentity::ofDescriptor(fd);
+    if (before && !before->settled(true))
+        before.reset();
     if (::close(fd) != 0 && error == 0)
         error = errno;
     if (error == 0 && ::rename(temporary.constData(), QFile::encodeName(path).constData()) != 0)
@@ -37,6 +46,12 @@ int replace(const QString &path, const QByteArray &bytes, Durability durability)
     if (error != 0) {
         ::unlink(temporary.constData());
         return error;
+    }
+    if (before) {
+        const std::optional<FileIdentity> after = FileIdentity::ofPath(path);
+        if (after && after->device == before->device && after->inode == before->inode && after->size == before->size
+            && after->modifiedNs == before->modifiedNs)
+            *written = after;
     }
     if (!synced)
         return 0;

@@ -3,6 +3,12 @@
 #include <QByteArray>
 #include <QString>
 
+#include <optional>
+
+namespace holdra {
+struct FileIdentity;
+}
+
 namespace holdra::AtomicFile {
 
 // Temporary files are named this prefix and six random characters, in the
@@ -16,8 +22,12 @@ inline constexpr auto temporaryPrefix = ".holdra-";
 // Returns 0, or the errno of the step that failed (the temporary file is gone then).
 // A cache that can be rebuilt skips the flushes: after a crash it may be old or
 // damaged, never half of two versions while the system runs.
+// `written`, when given, receives the identity of the new file when its
+// contents were settled before it took the name (see FileIdentity), so that
+// any later write shows; else it is left empty.
 enum class Durability { synced, cached };
-int replace(const QString &path, const QByteArray &bytes, Durability durability = Durability::synced);
+int replace(const QString &path, const QByteArray &bytes, Durability durability = Durability::synced,
+            std::optional<FileIdentity> *written = nullptr);
 
 // Deletes temporary files that a killed writer left in `directory`.
 void removeLeftovers(const QString &directory);

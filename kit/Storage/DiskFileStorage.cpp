@@ -2,7 +2,9 @@
 
 #include "Storage/AtomicFile.h"
 #include "Storage/ContentDigest.h"
+#include "Storage/FileIdentity.h"
 #include "Storage/FileStorageError.h"
+#include "Storage/RegularFile.h"
 #include "Storage/TreeCopier.h"
 #include "Storage/TreeRemover.h"
 
@@ -155,10 +157,15 @@ StoredFile DiskFileStorage::importData(const QByteArray &data, const QString &su
     return {item + u'/' + name, data.size(), name, digest.finishHex()};
 }
 
-void DiskFileStorage::removeUnfinishedImports() const
+void DiskFileStorage::removeUnfinishedImports(const QString &memoPath) const
 {
+    const std::optional<FileIdentity> before = FileIdentity::ofDirectory(m_rootDirectory);
+    const QByteArray seen =
+        before ? QByteArray(reinterpret_cast<const char *>(&*before), sizeof *before) : QByteArray();
+    if (!memoPath.isEmpty() && before && RegularFile::readAll(memoPath, sizeof *before) == seen)
+        return;
     // readdir and a prefix: QDir would make a file record for each of tens of
-    // thousands of item folders, at every writer's start.
+    // thousands of item folders.
     DIR *directory = ::opendir(QFile::encodeName(m_rootDirectory).constData());
     if (!directory)
         return;
@@ -168,6 +175,10 @@ void DiskFileStorage::removeUnfinishedImports() const
             leftovers.append(QFile::decodeName(entry->d_name));
     }
     ::closedir(directory);
+    // Nothing left over in a root that no entry can have come to since unnoticed.
+    if (!memoPath.isEmpty() && leftovers.isEmpty() && before && before->settled()
+        && FileIdentity::ofDirectory(m_rootDirectory) == before)
+        AtomicFile::replace(memoPath, seen, AtomicFile::Durability::cached);
     const QDir root(m_rootDirectory);
     for (const QString &name : std::as_const(leftovers)) {
         try {

@@ -29,8 +29,10 @@ public:
     qint64 totalByteSize() const override;
 
     // Deletes the folders of imports that a crash cut short. Only for the single
-    // writer: another writer's import in progress looks just the same.
-    void removeUnfinishedImports() const;
+    // writer: another writer's import in progress looks just the same. The root
+    // is listed only when it changed since a look that found nothing (a staging
+    // folder changes it), as kept in the file `memoPath` when there is one.
+    void removeUnfinishedImports(const QString &memoPath = QString()) const;
 
     // Bytes of a file, or of the regular files of a whole tree (links not followed);
     // 0 for a path where nothing exists.

@@ -18,12 +18,12 @@ MetadataFile::MetadataFile(QString path)
 {
 }
 
-std::optional<QByteArray> MetadataFile::read() const
+std::optional<QByteArray> MetadataFile::read(std::optional<FileIdentity> *identity) const
 {
     // Far beyond any real list; a file this large is not one of ours.
     constexpr qint64 largest = qint64(1) << 30;
     int error = 0;
-    std::optional<QByteArray> bytes = RegularFile::readAll(m_path, largest, &error);
+    std::optional<QByteArray> bytes = RegularFile::readAll(m_path, largest, &error, identity);
     if (bytes)
         return bytes;
     if (error == ENOENT)
@@ -34,18 +34,20 @@ std::optional<QByteArray> MetadataFile::read() const
         QStringLiteral("无法读取 %1：%2").arg(QFileInfo(m_path).fileName(), qt_error_string(error)));
 }
 
-void MetadataFile::write(const QByteArray &bytes) const
+std::optional<FileIdentity> MetadataFile::write(const QByteArray &bytes) const
 {
     const QString directory = QFileInfo(m_path).absolutePath();
     if (!QFileInfo(directory).isDir() && !QDir().mkpath(directory))
         throw FileStorageError::systemError(QStringLiteral("无法创建文件夹“%1”。").arg(directory));
     // Not QSaveFile: its errors do not tell a full disk from anything else.
-    const int error = AtomicFile::replace(m_path, bytes);
+    std::optional<FileIdentity> written;
+    const int error = AtomicFile::replace(m_path, bytes, AtomicFile::Durability::synced, &written);
     if (error == ENOSPC || error == EDQUOT)
         throw FileStorageError::outOfSpace();
     if (error != 0)
         throw FileStorageError::systemError(
             QStringLiteral("无法写入 %1：%2").arg(QFileInfo(m_path).fileName(), qt_error_string(error)));
+    return written;
 }
 
 QString MetadataFile::setAside() const

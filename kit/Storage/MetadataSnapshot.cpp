@@ -4,9 +4,6 @@
 #include "Storage/RegularFile.h"
 #include "Support/PrivateDirectory.h"
 
-#include <QCryptographicHash>
-#include <QDir>
-
 #include <openssl/evp.h>
 
 #include <array>
@@ -23,9 +20,12 @@ using Digest = std::array<unsigned char, 32>;
 
 // The last byte is the format's version; the byte-order mark refuses a copy
 // from a machine of the other endianness (the runtime directory is local anyway).
-constexpr char magic[8] = {'H', 'o', 'l', 'd', 'r', 'a', 'S', 1};
+constexpr char magic[8] = {'H', 'o', 'l', 'd', 'r', 'a', 'S', 2};
 constexpr quint32 byteOrderMark = 0x01020304;
 constexpr quint32 hasSpans = 1;
+// How the file is recognised: its identity, or the digest of its bytes.
+constexpr quint32 byIdentity = 2;
+constexpr quint32 byDigest = 4;
 constexpr qint64 largestSnapshot = qint64(1) << 31;
 // An id, the kind, the field bits, the date and an empty name.
 constexpr quint64 smallestRecord = 16 + 1 + 2 + 8 + 4;
@@ -37,11 +37,15 @@ struct Header
     quint32 flags;
     quint64 count;
     quint64 jsonSize;
+    quint64 device;
+    quint64 inode;
+    qint64 modifiedNs;
+    qint64 changedNs;
     Digest jsonDigest;
     quint64 bodySize;
     Digest bodyDigest;
 };
-static_assert(sizeof(Header) == 104, "the header is laid out without padding");
+static_assert(sizeof(Header) == 136, "the header is laid out without padding");
 
 // Which optional fields an item record holds.
 enum FieldBit : quint16 {
@@ -101,6 +105,7 @@ public:
     }
     bool ok() const { return m_ok; }
     bool atEnd() const { return m_at == m_end; }
+    const char *at() const { return m_at; }
 
     template<typename T>
     T get()
@@ -211,51 +216,234 @@ std::optional<StashItem> readItem(Input &in)
                      texts[2], texts[3], pixelWidth, pixelHeight, texts[4], texts[5], texts[6], duration);
 }
 
+struct Decoded
+{
+    QList<StashItem> items;
+    QList<Span> spans;
+    // Where each item's record starts in the snapshot, and where the last ends.
+    QList<qsizetype> records;
+};
+
+// The records of an earlier snapshot that a new one can copy: `sources` gives,
+// for each item of the new list, the index of its unchanged record, or -1.
+struct Reuse
+{
+    QByteArrayView snapshot;
+    const QList<qsizetype> &records;
+    const QList<qsizetype> &sources;
+};
+
+// The file is recognised by nothing yet (see stamp()). The records' offsets go to `records`.
+QByteArray encode(const QByteArray &json, const QList<StashItem> &items, const QList<Span> &spans, const Reuse *reuse,
+                  QList<qsizetype> &records)
+{
+    QByteArray bytes(qsizetype(sizeof(Header)), Qt::Uninitialized);
+    bytes.reserve(reuse ? reuse->snapshot.size() + 4096 : qsizetype(sizeof(Header)) + items.size() * 320);
+    Output out(bytes);
+    records.resize(items.size() + 1);
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        records[i] = bytes.size();
+        const qsizetype source = reuse ? reuse->sources[i] : -1;
+        if (source < 0)
+            writeItem(out, items[i]);
+        else
+            bytes.append(
+                reuse->snapshot.sliced(reuse->records[source], reuse->records[source + 1] - reuse->records[source]));
+    }
+    records[items.size()] = bytes.size();
+    for (const Span &span : spans) {
+        out.put(qint64(span.offset));
+        out.put(qint64(span.length));
+    }
+    Header header{};
+    std::memcpy(header.magic, magic, sizeof magic);
+    header.byteOrder = byteOrderMark;
+    header.flags = spans.isEmpty() ? 0 : hasSpans;
+    header.count = quint64(items.size());
+    header.jsonSize = quint64(json.size());
+    header.bodySize = quint64(bytes.size()) - sizeof(Header);
+    header.bodyDigest = sha256(bytes.constData() + sizeof(Header), qsizetype(header.bodySize));
+    std::memcpy(bytes.data(), &header, sizeof header);
+    return bytes;
+}
+
+// Lets the snapshot recognise its file by `file`, by `jsonDigest`, or both.
+void stamp(QByteArray &snapshot, const std::optional<FileIdentity> &file, const std::optional<Digest> &jsonDigest)
+{
+    Header header{};
+    std::memcpy(&header, snapshot.constData(), sizeof header);
+    if (file) {
+        header.flags |= byIdentity;
+        header.device = file->device;
+        header.inode = file->inode;
+        header.modifiedNs = file->modifiedNs;
+        header.changedNs = file->changedNs;
+    }
+    if (jsonDigest) {
+        header.flags |= byDigest;
+        header.jsonDigest = *jsonDigest;
+    }
+    std::memcpy(snapshot.data(), &header, sizeof header);
+}
+
+bool recognises(const Header &header, const FileIdentity *file, const QByteArray &json)
+{
+    if (file) {
+        return (header.flags & byIdentity) && header.jsonSize == quint64(file->size) && header.device == file->device
+            && header.inode == file->inode && header.modifiedNs == file->modifiedNs
+            && header.changedNs == file->changedNs;
+    }
+    return (header.flags & byDigest) && header.jsonSize == quint64(json.size())
+        && sha256(json.constData(), json.size()) == header.jsonDigest;
+}
+
+// The items of a snapshot made from the file `file` names, or from `json` when there is no `file`.
+std::optional<Decoded> decode(const QByteArray &snapshot, const FileIdentity *file, const QByteArray &json)
+{
+    Header header{};
+    if (snapshot.size() < qsizetype(sizeof header))
+        return std::nullopt;
+    std::memcpy(&header, snapshot.constData(), sizeof header);
+    const char *body = snapshot.constData() + sizeof header;
+    if (std::memcmp(header.magic, magic, sizeof magic) != 0 || header.byteOrder != byteOrderMark
+        || header.flags > (hasSpans | byIdentity | byDigest)
+        || header.bodySize != quint64(snapshot.size()) - sizeof header
+        || header.count > header.bodySize / smallestRecord || !recognises(header, file, json)
+        || sha256(body, qsizetype(header.bodySize)) != header.bodyDigest)
+        return std::nullopt;
+
+    Input in(body, body + header.bodySize);
+    Decoded decoded;
+    decoded.items.reserve(qsizetype(header.count));
+    decoded.records.reserve(qsizetype(header.count) + 1);
+    for (quint64 i = 0; i < header.count; ++i) {
+        decoded.records.append(in.at() - snapshot.constData());
+        std::optional<StashItem> item = readItem(in);
+        if (!item)
+            return std::nullopt;
+        decoded.items.append(std::move(*item));
+    }
+    decoded.records.append(in.at() - snapshot.constData());
+    if (header.flags & hasSpans) {
+        const auto jsonSize = qsizetype(header.jsonSize);
+        decoded.spans.reserve(qsizetype(header.count));
+        for (quint64 i = 0; i < header.count; ++i) {
+            const Span span{qsizetype(in.get<qint64>()), qsizetype(in.get<qint64>())};
+            if (span.offset < 0 || span.length <= 0 || span.offset > jsonSize - span.length)
+                return std::nullopt;
+            decoded.spans.append(span);
+        }
+    }
+    if (!in.ok() || !in.atEnd())
+        return std::nullopt;
+    return decoded;
+}
+
 } // namespace
 
-MetadataSnapshot::MetadataSnapshot(QString path)
+MetadataSnapshot::MetadataSnapshot(QString path, QString jsonPath)
     : m_path(std::move(path))
+    , m_jsonPath(std::move(jsonPath))
 {
 }
 
 QString MetadataSnapshot::defaultPath(const QString &supportDirectory)
 {
-    QString directory;
-    if (!PrivateDirectory::makeTemporary(QString(), &directory).isEmpty())
-        return {};
-    const QByteArray digest =
-        QCryptographicHash::hash(QDir::cleanPath(supportDirectory).toUtf8(), QCryptographicHash::Sha256).toHex();
-    return QDir(directory).filePath(QStringLiteral("metadata-") + QString::fromLatin1(digest.left(16)));
+    return PrivateDirectory::cacheFile(QStringLiteral("metadata-"), supportDirectory);
 }
 
-std::optional<QList<StashItem>> MetadataSnapshot::recall(const QByteArray &json)
+std::optional<QList<StashItem>> MetadataSnapshot::recall(const FileIdentity &file)
+{
+    std::optional<QList<StashItem>> items = take({}, &file);
+    if (items) {
+        m_identity = file;
+        m_wantsBytes = true;
+    }
+    return items;
+}
+
+std::optional<QList<StashItem>> MetadataSnapshot::recall(const QByteArray &json,
+                                                         const std::optional<FileIdentity> &file)
+{
+    std::optional<QList<StashItem>> items = take(json, nullptr);
+    if (!items)
+        return items;
+    m_json = json;
+    // Known by its bytes only, as the file was too fresh then: by its identity
+    // from now on, so that the next run need not read it.
+    if (file && FileIdentity::ofPath(m_jsonPath) == file) {
+        m_identity = file;
+        stamp(m_kept, file, std::nullopt);
+        AtomicFile::replace(m_path, m_kept, AtomicFile::Durability::cached);
+    }
+    return items;
+}
+
+std::optional<QList<StashItem>> MetadataSnapshot::take(const QByteArray &json, const FileIdentity *file)
 {
     if (m_path.isEmpty())
         return std::nullopt;
     const std::optional<QByteArray> bytes = RegularFile::readAll(m_path, largestSnapshot);
-    std::optional<Decoded> decoded = bytes ? decode(*bytes, json) : std::nullopt;
+    std::optional<Decoded> decoded = bytes ? decode(*bytes, file, json) : std::nullopt;
     if (!decoded)
         return std::nullopt;
-    m_json = json;
     m_items = std::move(decoded->items);
     m_spans = std::move(decoded->spans);
+    m_kept = *bytes;
+    m_records = std::move(decoded->records);
     m_index.clear();
     return m_items;
 }
 
-void MetadataSnapshot::remember(QByteArray json, QList<StashItem> items, QList<Span> spans)
+void MetadataSnapshot::supplyBytes(QByteArray json, const std::optional<FileIdentity> &file)
+{
+    // Another writer replaced the file meanwhile: its bytes hold other texts.
+    if (!file || file != m_identity || json.size() != file->size)
+        m_spans.clear();
+    m_json = std::move(json);
+    m_wantsBytes = false;
+}
+
+void MetadataSnapshot::remember(QByteArray json, QList<StashItem> items, QList<Span> spans,
+                                const std::optional<FileIdentity> &file)
 {
     m_json = std::move(json);
     m_items = std::move(items);
     m_spans = spans.size() == m_items.size() ? std::move(spans) : QList<Span>();
     m_index.clear();
-    if (!m_path.isEmpty())
-        AtomicFile::replace(m_path, encode(m_json, m_items, m_spans), AtomicFile::Durability::cached);
+    m_wantsBytes = false;
+    m_identity.reset();
+    const QList<qsizetype> sources = std::exchange(m_sources, {});
+    if (m_path.isEmpty())
+        return;
+    // The records of the items that the save copied are copied as well.
+    const Reuse reuse{m_kept, m_records, sources};
+    const bool reusable = !m_kept.isEmpty() && sources.size() == m_items.size();
+    QList<qsizetype> records;
+    QByteArray snapshot = encode(m_json, m_items, m_spans, reusable ? &reuse : nullptr, records);
+    m_records = std::move(records);
+    // The file's times are still in the current tick mostly when it is small,
+    // and its digest cheap; for a large one, the digest gives the tick time to pass.
+    std::optional<Digest> digest;
+    if (!file || !file->settled())
+        digest = sha256(m_json.constData(), m_json.size());
+    // Looked at again now, after the rename or the read: a change since shows,
+    // and one from now on must move a time that lies in an earlier tick.
+    if (file && file->settled() && FileIdentity::ofPath(m_jsonPath) == file)
+        m_identity = file;
+    stamp(snapshot, m_identity, digest);
+    m_kept = std::move(snapshot);
+    AtomicFile::replace(m_path, m_kept, AtomicFile::Durability::cached);
 }
 
 void MetadataSnapshot::forget()
 {
     m_json.clear();
+    m_identity.reset();
+    m_wantsBytes = false;
+    m_kept.clear();
+    m_records.clear();
+    m_sources.clear();
     m_items.clear();
     m_spans.clear();
     m_index.clear();
@@ -263,12 +451,23 @@ void MetadataSnapshot::forget()
 
 QByteArrayView MetadataSnapshot::knownText(const StashItem &item, qsizetype index)
 {
-    if (m_spans.isEmpty())
+    if (m_spans.isEmpty() || m_wantsBytes)
         return {};
     if (index == 0) {
         m_shift = 0;
         m_missed = false;
+        m_sources.clear();
     }
+    const std::optional<qsizetype> at = unchangedIndex(item, index);
+    m_sources.append(at.value_or(-1));
+    if (!at)
+        return {};
+    const Span &span = m_spans.at(*at);
+    return QByteArrayView(m_json).sliced(span.offset, span.length);
+}
+
+std::optional<qsizetype> MetadataSnapshot::unchangedIndex(const StashItem &item, qsizetype index)
+{
     // A save mostly inserts or removes an item or two: the old place is next to
     // where the previous item's was. Only a second miss in a row asks the index.
     const QList<StashItem> &items = m_items;
@@ -289,75 +488,21 @@ QByteArrayView MetadataSnapshot::knownText(const StashItem &item, qsizetype inde
             at = *found;
     }
     if (!at)
-        return {};
+        return std::nullopt;
     m_missed = false;
     m_shift = index - *at;
     if (!(items[*at] == item))
-        return {};
-    const Span &span = m_spans.at(*at);
-    return QByteArrayView(m_json).sliced(span.offset, span.length);
+        return std::nullopt;
+    return at;
 }
 
-QByteArray MetadataSnapshot::encode(const QByteArray &json, const QList<StashItem> &items, const QList<Span> &spans)
+bool MetadataSnapshot::describes(const QString &path, const QString &jsonPath)
 {
-    QByteArray bytes(qsizetype(sizeof(Header)), Qt::Uninitialized);
-    bytes.reserve(qsizetype(sizeof(Header)) + items.size() * 320);
-    Output out(bytes);
-    for (const StashItem &item : items)
-        writeItem(out, item);
-    for (const Span &span : spans) {
-        out.put(qint64(span.offset));
-        out.put(qint64(span.length));
-    }
-    Header header{};
-    std::memcpy(header.magic, magic, sizeof magic);
-    header.byteOrder = byteOrderMark;
-    header.flags = spans.isEmpty() ? 0 : hasSpans;
-    header.count = quint64(items.size());
-    header.jsonSize = quint64(json.size());
-    header.jsonDigest = sha256(json.constData(), json.size());
-    header.bodySize = quint64(bytes.size()) - sizeof(Header);
-    header.bodyDigest = sha256(bytes.constData() + sizeof(Header), qsizetype(header.bodySize));
-    std::memcpy(bytes.data(), &header, sizeof header);
-    return bytes;
-}
-
-std::optional<MetadataSnapshot::Decoded> MetadataSnapshot::decode(const QByteArray &snapshot, const QByteArray &json)
-{
-    Header header{};
-    if (snapshot.size() < qsizetype(sizeof header))
-        return std::nullopt;
-    std::memcpy(&header, snapshot.constData(), sizeof header);
-    const char *body = snapshot.constData() + sizeof header;
-    if (std::memcmp(header.magic, magic, sizeof magic) != 0 || header.byteOrder != byteOrderMark
-        || header.flags > hasSpans || header.jsonSize != quint64(json.size())
-        || header.bodySize != quint64(snapshot.size()) - sizeof header
-        || header.count > header.bodySize / smallestRecord
-        || sha256(body, qsizetype(header.bodySize)) != header.bodyDigest
-        || sha256(json.constData(), json.size()) != header.jsonDigest)
-        return std::nullopt;
-
-    Input in(body, body + header.bodySize);
-    Decoded decoded;
-    decoded.items.reserve(qsizetype(header.count));
-    for (quint64 i = 0; i < header.count; ++i) {
-        std::optional<StashItem> item = readItem(in);
-        if (!item)
-            return std::nullopt;
-        decoded.items.append(std::move(*item));
-    }
-    if (header.flags & hasSpans) {
-        decoded.spans.reserve(qsizetype(header.count));
-        for (quint64 i = 0; i < header.count; ++i) {
-            const Span span{qsizetype(in.get<qint64>()), qsizetype(in.get<qint64>())};
-            if (span.offset < 0 || span.length <= 0 || span.offset > json.size() - span.length)
-                return std::nullopt;
-            decoded.spans.append(span);
-        }
-    }
-    if (!in.ok() || !in.atEnd())
-        return std::nullopt;
-    return decoded;
+    MetadataSnapshot snapshot(path, jsonPath);
+    if (const std::optional<FileIdentity> file = FileIdentity::ofPath(jsonPath); file && snapshot.recall(*file))
+        return true;
+    const std::optional<QByteArray> json = RegularFile::readAll(jsonPath, largestSnapshot);
+    return json && snapshot.recall(*json, std::nullopt);
 }
 
 } // namespace holdra

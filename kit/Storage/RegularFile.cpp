@@ -1,5 +1,7 @@
 #include "Storage/RegularFile.h"
 
+#include "Storage/FileIdentity.h"
+
 #include <QFile>
 
 #include <fcntl.h>
@@ -30,7 +32,8 @@ int openForReading(const QString &path, int *error)
     return fd;
 }
 
-std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes, int *error)
+std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes, int *error,
+                                  std::optional<FileIdentity> *identity)
 {
     int failure = 0;
     const int fd = openForReading(path, &failure);
@@ -42,6 +45,11 @@ std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes, int *err
         {
         };
         ::fstat(fd, &status);
+        if (identity) {
+            *identity = FileIdentity::of(status);
+            if (!(*identity)->settled())
+                identity->reset();
+        }
         bytes.resize(qsizetype(std::clamp<qint64>(status.st_size, 0, maxBytes)) + 1);
         qsizetype used = 0;
         for (;;) {

@@ -14,6 +14,7 @@
 #include "Support/AppPaths.h"
 #include "Support/ByteCount.h"
 #include "Support/KitLogging.h"
+#include "Support/PrivateDirectory.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -108,7 +109,7 @@ StashStore::Opening StashStore::open(const QString &supportDirectory, int trashR
 
     // Only the lock holder may clear what a killed writer left half made.
     auto storage = std::make_unique<DiskFileStorage>(directory.filePath(QStringLiteral("Files")));
-    storage->removeUnfinishedImports();
+    storage->removeUnfinishedImports(PrivateDirectory::cacheFile(QStringLiteral("files-"), directory.path()));
     auto metadata = std::make_unique<JSONMetadataStore>(directory.filePath(QStringLiteral("metadata.json")),
                                                         MetadataSnapshot::defaultPath(directory.path()));
     auto trash = std::make_unique<JSONTrashMetadataStore>(directory.filePath(QStringLiteral("trash.json")));
@@ -149,8 +150,8 @@ void StashStore::load()
     setTrashItems(std::move(trash));
 
     QSet<QUuid> activeIds;
-    for (const StashItem &item : std::as_const(m_items))
-        activeIds.insert(item.id());
+    for (qsizetype i = 0; i < m_items.size() && !m_trashItems.isEmpty(); ++i)
+        activeIds.insert(std::as_const(m_items)[i].id());
     QList<TrashedItem> distinct;
     for (const TrashedItem &entry : std::as_const(m_trashItems)) {
         if (!activeIds.contains(entry.id()))
@@ -694,13 +695,12 @@ int StashStore::reconcileLegacyTextDropsMatchingTXTFiles()
     sizes = TextFileContent::merged(std::move(sizes));
     const qint64 largest = sizes.last().most;
 
-    TextCopyMemo memo(m_textMemoPath);
+    TextCopyMemo memo(m_textMemoPath, m_fileStorage->rootDirectory());
     QSet<QString> fileTexts;
     for (const StashItem &item : std::as_const(m_items)) {
         // Only a copy whose size some text allows is looked into, and one read before is recalled.
-        const TextCopyMemo::Copy copy = isTxtFileItem(item) && item.relativePath()
-            ? TextCopyMemo::look(m_fileStorage->rootDirectory() + u'/' + *item.relativePath())
-            : TextCopyMemo::Copy();
+        const TextCopyMemo::Copy copy =
+            isTxtFileItem(item) && item.relativePath() ? memo.lookBelow(*item.relativePath()) : TextCopyMemo::Copy();
         if (!TextFileContent::contains(sizes, copy.size))
             continue;
         std::optional<std::optional<QString>> text = memo.recalled(*item.relativePath(), copy);

@@ -1,17 +1,18 @@
 #include "Store/TextCopyMemo.h"
 
 #include "Storage/AtomicFile.h"
+#include "Storage/FileIdentity.h"
 #include "Storage/RegularFile.h"
 #include "Support/PrivateDirectory.h"
 
 #include <QCborArray>
 #include <QCborMap>
 #include <QCborValue>
-#include <QCryptographicHash>
-#include <QDir>
 #include <QFile>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace holdra {
 
@@ -22,9 +23,11 @@ constexpr int memoVersion = 1;
 
 } // namespace
 
-TextCopyMemo::TextCopyMemo(QString memoPath)
+TextCopyMemo::TextCopyMemo(QString memoPath, const QString &copiesDirectory)
     : m_path(std::move(memoPath))
 {
+    if (!copiesDirectory.isEmpty())
+        m_copiesFd = ::open(QFile::encodeName(copiesDirectory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (m_path.isEmpty())
         return;
     const std::optional<QByteArray> bytes = RegularFile::readAll(m_path, largestMemo);
@@ -38,31 +41,49 @@ TextCopyMemo::TextCopyMemo(QString memoPath)
         if (fields.size() != 5 || !fields.at(0).isString())
             continue;
         const QCborValue text = fields.at(4);
-        Entry entry{{fields.at(1).toInteger(), fields.at(2).toInteger(), quint64(fields.at(3).toInteger())},
+        Entry entry{{fields.at(1).toInteger(), fields.at(2).toInteger(), quint64(fields.at(3).toInteger()), true},
                     text.isString() ? std::optional(text.toString()) : std::nullopt};
         m_loaded.insert(fields.at(0).toString(), entry);
     }
 }
 
+TextCopyMemo::~TextCopyMemo()
+{
+    if (m_copiesFd >= 0)
+        ::close(m_copiesFd);
+}
+
 QString TextCopyMemo::defaultPath(const QString &supportDirectory)
 {
-    QString directory;
-    if (!PrivateDirectory::makeTemporary(QString(), &directory).isEmpty())
-        return {};
-    const QByteArray digest =
-        QCryptographicHash::hash(QDir::cleanPath(supportDirectory).toUtf8(), QCryptographicHash::Sha256).toHex();
-    return QDir(directory).filePath(QStringLiteral("text-copies-") + QString::fromLatin1(digest.left(16)));
+    return PrivateDirectory::cacheFile(QStringLiteral("text-copies-"), supportDirectory);
 }
+
+namespace {
+
+TextCopyMemo::Copy copyOf(int result, const struct stat &status)
+{
+    if (result != 0 || !S_ISREG(status.st_mode))
+        return {};
+    const FileIdentity identity = FileIdentity::of(status);
+    return {identity.size, identity.changedNs, identity.inode, identity.settled()};
+}
+
+} // namespace
 
 TextCopyMemo::Copy TextCopyMemo::look(const QString &path)
 {
     struct stat status
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
-        return {};
-    return {qint64(status.st_size), qint64(status.st_ctim.tv_sec) * 1'000'000'000 + status.st_ctim.tv_nsec,
-            quint64(status.st_ino)};
+    return copyOf(::stat(QFile::encodeName(path).constData(), &status), status);
+}
+
+TextCopyMemo::Copy TextCopyMemo::lookBelow(const QString &relativePath) const
+{
+    struct stat status
+    {
+    };
+    return copyOf(::fstatat(m_copiesFd, QFile::encodeName(relativePath).constData(), &status, 0), status);
 }
 
 std::optional<std::optional<QString>> TextCopyMemo::recalled(const QString &relativePath, const Copy &copy)
@@ -77,7 +98,7 @@ std::optional<std::optional<QString>> TextCopyMemo::recalled(const QString &rela
 
 void TextCopyMemo::remember(const QString &relativePath, const Copy &copy, const std::optional<QString> &text)
 {
-    if (copy.size < 0)
+    if (copy.size < 0 || !copy.settled)
         return;
     m_used.insert(relativePath, {copy, text});
     m_changed = true;

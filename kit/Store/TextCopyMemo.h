@@ -17,8 +17,12 @@ namespace holdra {
 class TextCopyMemo
 {
 public:
-    // Loads what `memoPath` remembers; an empty path remembers nothing.
-    explicit TextCopyMemo(QString memoPath);
+    // Loads what `memoPath` remembers; an empty path remembers nothing. The
+    // copies lie below `copiesDirectory`, when given.
+    explicit TextCopyMemo(QString memoPath, const QString &copiesDirectory = QString());
+    ~TextCopyMemo();
+    TextCopyMemo(const TextCopyMemo &) = delete;
+    TextCopyMemo &operator=(const TextCopyMemo &) = delete;
 
     // The memo of the stash in `supportDirectory`, in Holdra's private runtime
     // directory (made if missing); empty when there is none to be had.
@@ -30,9 +34,15 @@ public:
         qint64 size = -1;
         qint64 changedNs = 0;
         quint64 inode = 0;
+        // Whether its change time lay in an earlier tick of the clock than the
+        // look: only then does any later change move it, and only then is what
+        // was read worth remembering.
+        bool settled = false;
     };
-    // Looks at the copy at `path` (one stat; nothing is read).
+    // Looks at the copy at `path` (one stat; nothing is read), or at
+    // `relativePath` below the copies' directory.
     static Copy look(const QString &path);
+    Copy lookBelow(const QString &relativePath) const;
 
     // The normalised text remembered for `relativePath` while `copy` is as it
     // was then: an empty optional inside when the copy did not decode. Nothing
@@ -52,6 +62,8 @@ private:
     };
 
     QString m_path;
+    // Open, so that a look walks the relative path alone.
+    int m_copiesFd = -1;
     QHash<QString, Entry> m_loaded;
     QHash<QString, Entry> m_used;
     bool m_changed = false;

@@ -2,6 +2,7 @@
 
 #include "Support/AppPaths.h"
 
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -79,6 +80,16 @@ QString makeTemporary(const QString &relative, QString *path)
     if (error.isEmpty() && path)
         *path = relative.isEmpty() ? root : QDir(root).filePath(relative);
     return error;
+}
+
+QString cacheFile(const QString &prefix, const QString &supportDirectory)
+{
+    QString directory;
+    if (!makeTemporary(QString(), &directory).isEmpty())
+        return {};
+    const QByteArray digest =
+        QCryptographicHash::hash(QDir::cleanPath(supportDirectory).toUtf8(), QCryptographicHash::Sha256).toHex();
+    return QDir(directory).filePath(prefix + QString::fromLatin1(digest.left(16)));
 }
 
 } // namespace holdra::PrivateDirectory

@@ -17,5 +17,10 @@ QString make(const QString &root, const QString &relative = QString());
 // `relative` below it; on success `*path` is the full path of the innermost level.
 QString makeTemporary(const QString &relative, QString *path);
 
+// A file in Holdra's temporary directory (made if missing) for what is kept
+// about the stash in `supportDirectory`: `prefix` and a digest of its path.
+// Empty when there is no such directory to be had.
+QString cacheFile(const QString &prefix, const QString &supportDirectory);
+
 } // namespace PrivateDirectory
 } // namespace holdra

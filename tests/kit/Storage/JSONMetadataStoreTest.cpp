@@ -2,7 +2,6 @@
 #include "Storage/FileStorageError.h"
 #include "Storage/JSONTrashMetadataStore.h"
 #include "Storage/MetadataCodec.h"
-#include "Storage/MetadataSnapshot.h"
 #include "TempDir.h"
 
 #include <QDir>
@@ -184,74 +183,4 @@ TEST(JSONTrashMetadataStoreTest, EachUnreadableFileIsSetAsideUnderANameOfItsOwn)
     EXPECT_NE(aside[0], aside[1]);
     QFile kept(aside[0]);
     EXPECT_TRUE(kept.open(QIODevice::ReadOnly) && kept.readAll() == "[{\"item\": 3}]");
-}
-
-// Loaded from the snapshot, the items are what parsing the file gives; a save
-// that copies the text of unchanged items writes the very bytes a full encoding
-// would, so peers and older versions read the same file.
-TEST(MetadataSnapshotTest, TheSnapshotGivesWhatTheFileSaysAndSavesTheSameBytes)
-{
-    test::TempDir dir;
-    const QString json = dir.filePath(u"metadata.json"_s);
-    const QString snapshot = dir.filePath(u"snapshot"_s);
-    JSONMetadataStore(json, snapshot).save(everyKind());
-    const QList<StashItem> parsed = MetadataCodec::decodeItems(readFile(json));
-    ASSERT_TRUE(MetadataSnapshot::decode(readFile(snapshot), readFile(json))) << "no snapshot was kept";
-
-    JSONMetadataStore store(json, snapshot);
-    QList<StashItem> items = store.load();
-    EXPECT_EQ(items, parsed);
-    items[1].setNote(u"changed"_s);
-    items.prepend(StashItem::makeText(u"new"_s, QDateTime::currentDateTimeUtc()));
-    items.removeAt(3); // the duration that is not a number: its explicit null stays while it is unchanged
-    store.save(items);
-    EXPECT_EQ(readFile(json), MetadataCodec::encodeItems(items));
-    EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), MetadataCodec::decodeItems(readFile(json)));
-}
-
-// The file is the record: a snapshot of other bytes (another writer came
-// between, or a crash fell between the file and its snapshot), a short or
-// damaged one, or one of another stash is passed over for a parse, and
-// replaced by a good one.
-TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
-{
-    const QList<StashItem> items = everyKind();
-    QList<StashItem> sameSize = items;
-    sameSize[0].setText(u"line One\n\"two\" / \\three\t第三"_s);
-    test::TempDir elsewhere;
-    JSONMetadataStore(elsewhere.filePath(u"m.json"_s), elsewhere.filePath(u"s"_s)).save(sameSize);
-    const QByteArray foreign = readFile(elsewhere.filePath(u"s"_s));
-    const struct
-    {
-        const char *what;
-        std::optional<QList<StashItem>> fileNowHolds;
-        std::function<QByteArray(QByteArray)> snapshot;
-    } cases[] = {
-        {"an item removed by another writer", items.mid(1), {}},
-        {"a text changed in place, same size", sameSize, {}},
-        {"cut short", {}, [](const QByteArray &bytes) { return bytes.chopped(7); }},
-        {"one byte flipped",
-         {},
-         [](QByteArray bytes) {
-             bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x20);
-             return bytes;
-         }},
-        {"empty", {}, [](const QByteArray &) { return QByteArray(); }},
-        {"another stash's", {}, [&](const QByteArray &) { return foreign; }},
-    };
-    for (const auto &entry : cases) {
-        SCOPED_TRACE(entry.what);
-        test::TempDir dir;
-        const QString json = dir.filePath(u"metadata.json"_s);
-        const QString snapshot = dir.filePath(u"snapshot"_s);
-        JSONMetadataStore(json, snapshot).save(items);
-        if (entry.fileNowHolds)
-            writeFile(json, MetadataCodec::encodeItems(*entry.fileNowHolds));
-        if (entry.snapshot)
-            writeFile(snapshot, entry.snapshot(readFile(snapshot)));
-        const QList<StashItem> expected = MetadataCodec::decodeItems(readFile(json));
-        EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), expected);
-        EXPECT_TRUE(MetadataSnapshot::decode(readFile(snapshot), readFile(json)));
-        EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), expected);
-    }
 }

@@ -1,0 +1,64 @@
+#include "Storage/FileIdentity.h"
+
+#include <QFile>
+
+#include <sys/stat.h>
+#include <time.h>
+
+namespace holdra {
+
+namespace {
+
+qint64 nanoseconds(const timespec &time)
+{
+    return qint64(time.tv_sec) * 1'000'000'000 + time.tv_nsec;
+}
+
+} // namespace
+
+FileIdentity FileIdentity::of(const struct stat &status)
+{
+    return {quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size), nanoseconds(status.st_mtim),
+            nanoseconds(status.st_ctim)};
+}
+
+std::optional<FileIdentity> FileIdentity::ofPath(const QString &path)
+{
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return of(status);
+}
+
+std::optional<FileIdentity> FileIdentity::ofDirectory(const QString &path)
+{
+    struct stat status
+    {
+    };
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
+        return std::nullopt;
+    return of(status);
+}
+
+std::optional<FileIdentity> FileIdentity::ofDescriptor(int fd)
+{
+    struct stat status
+    {
+    };
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return std::nullopt;
+    return of(status);
+}
+
+bool FileIdentity::settled(bool contentOnly) const
+{
+    // Local file systems stamp times with the coarse real-time clock.
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME_COARSE, &now);
+    const qint64 tick = nanoseconds(now);
+    return modifiedNs < tick && (contentOnly || changedNs < tick);
+}
+
+} // namespace holdra
