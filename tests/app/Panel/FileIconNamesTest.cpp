@@ -26,34 +26,25 @@ struct FakeTheme
 
 TEST(FileIconNamesTest, PrefersTheTypesIconThenItsGenericOneThenNothing)
 {
-    struct Case
+    const QString pdf = u"/s/A/report.pdf"_s, own = u"application-pdf"_s, generic = u"x-office-document"_s;
+    const struct
     {
         const char *what;
         std::optional<QString> path;
         bool isDirectory;
         QSet<QString> drawn;
         QString expected;
-    };
-    const QList<Case> cases = {
-        {"the type's own icon",
-         u"/s/A/report.pdf"_s,
-         false,
-         {u"application-pdf"_s, u"x-office-document"_s},
-         u"application-pdf"_s},
-        {"the generic icon when the theme lacks the type's",
-         u"/s/A/report.pdf"_s,
-         false,
-         {u"x-office-document"_s},
-         u"x-office-document"_s},
-        {"nothing when the theme has neither", u"/s/A/report.pdf"_s, false, {}, QString()},
+    } cases[] = {
+        {"the type's own icon", pdf, false, {own, generic}, own},
+        {"the generic icon when the theme lacks the type's", pdf, false, {generic}, generic},
+        {"nothing when the theme has neither", pdf, false, {}, QString()},
         {"a folder whatever the theme says", u"/s/A/Photos.pdf"_s, true, {}, u"folder"_s},
-        {"nothing without a stored copy", std::nullopt, false, {u"application-pdf"_s}, QString()},
+        {"nothing without a stored copy", std::nullopt, false, {own}, QString()},
         {"by the name alone: an upper-case extension", u"/s/A/PHOTO.PNG"_s, false, {u"image-png"_s}, u"image-png"_s},
     };
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
         FakeTheme theme{c.drawn, {}};
-        FileIconNames icons(theme.probe());
-        EXPECT_EQ(icons.forCopy(c.path, c.isDirectory), c.expected) << c.what;
+        EXPECT_EQ(FileIconNames(theme.probe()).forCopy(c.path, c.isDirectory), c.expected) << c.what;
     }
 }
 
