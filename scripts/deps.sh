@@ -11,6 +11,8 @@ HOLDRA_PACKAGES=(
   qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts
   qml6-module-qtquick-window qml6-module-qtquick-templates qml6-module-qtquick-dialogs
   qml6-module-qtqml-workerscript qml6-module-qtmultimedia qml6-module-qttest
+  # QtQml's type descriptions: qmllint checks Timer and Connections against them
+  qml6-module-qtqml
   # storage core
   libssl-dev nlohmann-json3-dev
   # X11 integration and sound

@@ -107,7 +107,7 @@ bool AppDelegate::launch()
             &AppDelegate::checkForUpdatesFromPanel);
 
     // Items in and out.
-    m_itemTransfer = std::make_unique<ItemTransfer>(*m_notchController, *m_store, &m_defaults);
+    m_itemTransfer = std::make_unique<ItemTransfer>(*m_notchController, *m_store, m_engine, &m_defaults);
     m_itemTransfer->listenForOtherInstances();
     connectCommandLine();
     connect(m_itemTransfer.get(), &ItemTransfer::settingsRequested, this, &AppDelegate::showSettings);
@@ -240,8 +240,6 @@ void AppDelegate::showSettings()
         SettingsWindow::Services services;
         services.settings = &m_settings;
         services.updater = m_updater.get();
-        services.store = m_store.get();
-        services.hotKeyManager = m_hotKeyManager.get();
         services.displays = m_settingsDisplays.get();
         services.recorder = m_settingsRecorder.get();
         m_settingsWindow = std::make_unique<SettingsWindow>(m_engine, services);

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <QStringList>
 #include <QVariantList>
+#include <QtQml/qqmlregistration.h>
 
 #include <functional>
 #include <optional>
@@ -20,6 +21,8 @@ class AppSettings;
 class ConnectedDisplayList : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The settings window owns the display list.")
     // One map per display: id, title, caption, symbol, enabled.
     Q_PROPERTY(QVariantList displays READ displays NOTIFY displaysChanged)
     Q_PROPERTY(bool anyEffective READ anyEffective NOTIFY displaysChanged)

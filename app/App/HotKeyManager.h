@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QtQml/qqmlregistration.h>
 
 #include <memory>
 
@@ -22,6 +23,8 @@ class HotKeyBackend;
 class HotKeyManager : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The application owns the hot key.")
     Q_PROPERTY(bool registered READ isRegistered NOTIFY registrationChanged)
     Q_PROPERTY(QString registrationFailureText READ registrationFailureText NOTIFY registrationChanged)
     Q_PROPERTY(QString bindingText READ bindingText NOTIFY registrationChanged)

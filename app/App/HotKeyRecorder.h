@@ -6,6 +6,7 @@
 #include <QPointer>
 #include <QString>
 #include <QWindow>
+#include <QtQml/qqmlregistration.h>
 
 #include <functional>
 #include <optional>
@@ -25,6 +26,8 @@ class HotKeyManager;
 class HotKeyRecorder : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The settings window owns the recorder.")
     Q_PROPERTY(bool recording READ isRecording NOTIFY recordingChanged)
     Q_PROPERTY(QString label READ label NOTIFY labelChanged)
     Q_PROPERTY(QString hintText READ hintText NOTIFY hintTextChanged)

@@ -10,12 +10,14 @@
 
 namespace holdra {
 
-ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, UserDefaults *defaults, QObject *parent)
+ItemTransfer::ItemTransfer(NotchController &controller, StashStore &store, QQmlEngine &engine, UserDefaults *defaults,
+                           QObject *parent)
     : QObject(parent)
     , m_controller(controller)
     , m_store(store)
     , m_actions(store)
-    , m_textPreview(defaults)
+    , m_textPreview(engine, defaults)
+    , m_quickLook(engine)
     , m_instance(SingleInstance::defaultServerName())
     , m_commands(store, *controller.importJob())
 {

@@ -13,6 +13,8 @@
 #include <QObject>
 #include <QUrl>
 
+class QQmlEngine;
+
 namespace holdra {
 
 class NotchController;
@@ -28,7 +30,9 @@ class ItemTransfer : public QObject
     Q_OBJECT
 
 public:
-    ItemTransfer(NotchController &controller, StashStore &store, UserDefaults *defaults, QObject *parent = nullptr);
+    // The preview windows are made on `engine`, the application's.
+    ItemTransfer(NotchController &controller, StashStore &store, QQmlEngine &engine, UserDefaults *defaults,
+                 QObject *parent = nullptr);
     ~ItemTransfer() override;
 
     // Starts answering later `holdra FILE…` invocations; false when another instance has the name.

@@ -1,8 +1,8 @@
 #include "App/QuickLookCoordinator.h"
-#include "App/AppLogging.h"
 #include "App/ItemActions.h"
 #include "App/WindowPlacement.h"
 #include "Desktop/SessionService.h"
+#include "Panel/ModuleViews.h"
 
 #include "Support/ByteCount.h"
 
@@ -10,8 +10,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMimeDatabase>
-#include <QQmlComponent>
-#include <QQmlEngine>
 #include <QQuickWindow>
 #include <QStringDecoder>
 
@@ -44,10 +42,11 @@ QString leadingText(const QString &path, qint64 maximumBytes)
 
 } // namespace
 
-QuickLookCoordinator::QuickLookCoordinator(QObject *parent)
+QuickLookCoordinator::QuickLookCoordinator(QQmlEngine &engine, QObject *parent)
     : QObject(parent)
     , m_openURL(&ItemActions::openWithDesktop)
     , m_bus(QDBusConnection::sessionBus())
+    , m_engine(engine)
 {
 }
 
@@ -72,14 +71,9 @@ bool QuickLookCoordinator::showInSushi(const QUrl &url)
 
 bool QuickLookCoordinator::makeWindow()
 {
-    m_engine = std::make_unique<QQmlEngine>();
-    QQmlComponent component(m_engine.get());
-    component.setData("import Holdra\nItemPreviewWindow {}", QUrl());
-    m_window.reset(qobject_cast<QQuickWindow *>(component.create()));
-    if (!m_window) {
-        qCWarning(lcViews).noquote() << component.errorString();
+    m_window = ModuleViews::make<QQuickWindow>(m_engine, QStringLiteral("ItemPreviewWindow"));
+    if (!m_window)
         return false;
-    }
     connect(m_window.get(), SIGNAL(openRequested()), this, SLOT(openShownFile()));
     return true;
 }

@@ -24,7 +24,8 @@ public:
     // Empty on success, else what to tell the user (see ItemActions::openWithDesktop).
     using URLOpener = std::function<QString(const QUrl &)>;
 
-    explicit QuickLookCoordinator(QObject *parent = nullptr);
+    // The own window is made on `engine`, which must outlive the coordinator.
+    explicit QuickLookCoordinator(QQmlEngine &engine, QObject *parent = nullptr);
     ~QuickLookCoordinator() override;
 
     // The "打开" button of the own window; QDesktopServices by default.
@@ -55,7 +56,7 @@ private:
     URLOpener m_openURL;
     QDBusConnection m_bus;
     QList<QUrl> m_urls;
-    std::unique_ptr<QQmlEngine> m_engine;
+    QQmlEngine &m_engine;
     std::unique_ptr<QQuickWindow> m_window;
 };
 

@@ -1,18 +1,15 @@
 #include "App/SettingsWindow.h"
 
-#include "App/AppLogging.h"
 #include "App/ConnectedDisplayList.h"
-#include "App/HotKeyManager.h"
 #include "App/HotKeyRecorder.h"
 #include "App/UpdaterModel.h"
 #include "Integration/KelvarnIntegrationContract.h"
+#include "Panel/ModuleViews.h"
 #include "Settings/AppSettings.h"
-#include "Store/StashStore.h"
 #include "Support/BuildNumber.h"
 
 #include <QDebug>
 #include <QGuiApplication>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickWindow>
 
@@ -49,32 +46,18 @@ QString SettingsWindow::versionText()
 
 bool SettingsWindow::create()
 {
-    QQmlComponent component(&m_engine, QUrl(QStringLiteral("qrc:/qt-project.org/imports/Holdra/SettingsView.qml")));
     const QVariantMap properties{
-        {QStringLiteral("settings"), QVariant::fromValue<QObject *>(m_services.settings)},
-        {QStringLiteral("updater"), QVariant::fromValue<QObject *>(m_services.updater)},
-        {QStringLiteral("store"), QVariant::fromValue<QObject *>(m_services.store)},
-        {QStringLiteral("hotKeyManager"), QVariant::fromValue<QObject *>(m_services.hotKeyManager)},
-        {QStringLiteral("displays"), QVariant::fromValue<QObject *>(m_services.displays)},
-        {QStringLiteral("recorder"), QVariant::fromValue<QObject *>(m_services.recorder)},
+        {QStringLiteral("settings"), QVariant::fromValue(m_services.settings)},
+        {QStringLiteral("updater"), QVariant::fromValue(m_services.updater)},
+        {QStringLiteral("displays"), QVariant::fromValue(m_services.displays)},
+        {QStringLiteral("recorder"), QVariant::fromValue(m_services.recorder)},
         {QStringLiteral("versionText"), versionText()},
         {QStringLiteral("kelvarnHomepage"), KelvarnIntegrationContract::homepageURL()},
     };
-    // Qt 6.4 crashes creating from a component that failed to load.
-    if (!component.isReady()) {
-        m_error = component.errorString();
-        qCWarning(lcViews).noquote() << "the settings window could not be made:" << m_error;
+    m_window = ModuleViews::make<QQuickWindow>(m_engine, QStringLiteral("SettingsView"), properties, &m_error);
+    if (!m_window)
         return false;
-    }
-    QObject *object = component.createWithInitialProperties(properties);
-    auto *window = qobject_cast<QQuickWindow *>(object);
-    if (!window) {
-        delete object;
-        m_error = component.errorString();
-        qCWarning(lcViews).noquote() << "the settings window could not be made:" << m_error;
-        return false;
-    }
-    m_window.reset(window);
+    QQuickWindow *window = m_window.get();
     if (m_services.recorder) {
         m_services.recorder->setWindow(window);
         // Closing the window ends a recording and gives the hot key back.

@@ -13,9 +13,7 @@ namespace holdra {
 
 class AppSettings;
 class ConnectedDisplayList;
-class HotKeyManager;
 class HotKeyRecorder;
-class StashStore;
 class UpdaterModel;
 
 // The one ordinary window of Holdra: made the first time it is asked for,
@@ -29,8 +27,6 @@ public:
     {
         AppSettings *settings = nullptr;
         UpdaterModel *updater = nullptr;
-        StashStore *store = nullptr;
-        HotKeyManager *hotKeyManager = nullptr; // null without X11
         ConnectedDisplayList *displays = nullptr;
         HotKeyRecorder *recorder = nullptr;
     };

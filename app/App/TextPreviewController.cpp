@@ -1,11 +1,9 @@
 #include "App/TextPreviewController.h"
-#include "App/AppLogging.h"
 #include "App/WindowPlacement.h"
+#include "Panel/ModuleViews.h"
 
 #include "Settings/UserDefaults.h"
 
-#include <QQmlComponent>
-#include <QQmlEngine>
 #include <QQuickWindow>
 #include <QRect>
 
@@ -38,8 +36,9 @@ std::optional<QRect> geometryFrom(const QString &text)
 
 } // namespace
 
-TextPreviewController::TextPreviewController(UserDefaults *defaults, QObject *parent)
+TextPreviewController::TextPreviewController(QQmlEngine &engine, UserDefaults *defaults, QObject *parent)
     : QObject(parent)
+    , m_engine(engine)
     , m_defaults(defaults)
 {
 }
@@ -52,14 +51,9 @@ TextPreviewController::~TextPreviewController()
 
 bool TextPreviewController::makeWindow()
 {
-    m_engine = std::make_unique<QQmlEngine>();
-    QQmlComponent component(m_engine.get());
-    component.setData("import Holdra\nTextPreviewWindow {}", QUrl());
-    m_window.reset(qobject_cast<QQuickWindow *>(component.create()));
-    if (!m_window) {
-        qCWarning(lcViews, "text preview: %s", qPrintable(component.errorString()));
+    m_window = ModuleViews::make<QQuickWindow>(m_engine, QStringLiteral("TextPreviewWindow"));
+    if (!m_window)
         return false;
-    }
     const std::optional<QString> saved =
         m_defaults ? m_defaults->stringValue(QLatin1String(geometryKey)) : std::nullopt;
     // The saved place may lie on a screen that is gone, or be larger than this one.

@@ -22,8 +22,9 @@ class TextPreviewController : public QObject
 public:
     static constexpr auto geometryKey = "HoldraTextPreview";
 
-    // `defaults` may be null (nothing remembered across runs); it must outlive the controller.
-    explicit TextPreviewController(UserDefaults *defaults, QObject *parent = nullptr);
+    // `defaults` may be null (nothing remembered across runs). The window is
+    // made on `engine`; both must outlive the controller.
+    TextPreviewController(QQmlEngine &engine, UserDefaults *defaults, QObject *parent = nullptr);
     ~TextPreviewController() override;
 
     // Titled "文本预览" when `title` is empty.
@@ -35,8 +36,8 @@ private:
     bool makeWindow();
     void saveGeometry() const;
 
+    QQmlEngine &m_engine;
     UserDefaults *m_defaults;
-    std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<QQuickWindow> m_window;
 };
 

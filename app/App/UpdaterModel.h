@@ -6,6 +6,7 @@
 #include <QString>
 #include <QTimer>
 #include <QUrl>
+#include <QtQml/qqmlregistration.h>
 
 #include <chrono>
 #include <functional>
@@ -30,6 +31,8 @@ class UserDefaults;
 class UpdaterModel : public QObject
 {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("The application owns the update check.")
     Q_PROPERTY(State state READ state NOTIFY stateChanged)
     Q_PROPERTY(QString statusText READ statusText NOTIFY stateChanged)
     Q_PROPERTY(QString latestVersion READ latestVersion NOTIFY stateChanged)

@@ -3,6 +3,7 @@
 #include <QAbstractListModel>
 #include <QHash>
 #include <QList>
+#include <QPointer>
 #include <QSet>
 #include <QUuid>
 
@@ -37,6 +38,27 @@ public:
     }
 
 protected:
+    // Works out the rows from the source followed; replaceRows() with the result.
+    virtual void synchronize() = 0;
+
+    // Follows `source` in place of `followed`: each `changed` signal, and the
+    // source's end, synchronise the rows. False when it was followed already.
+    template<typename Source, typename Signal>
+    bool follow(QPointer<Source> &followed, Source *source, Signal changed)
+    {
+        if (followed == source)
+            return false;
+        if (followed)
+            QObject::disconnect(followed, nullptr, this, nullptr);
+        followed = source;
+        if (source) {
+            QObject::connect(source, changed, this, [this] { synchronize(); });
+            QObject::connect(source, &QObject::destroyed, this, [this] { synchronize(); });
+        }
+        synchronize();
+        return true;
+    }
+
     const QList<Row> &rows() const { return m_rows; }
     const Row *rowWithKey(const QUuid &key) const
     {

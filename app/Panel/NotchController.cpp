@@ -68,6 +68,7 @@ void NotchController::wireParts()
 {
     // The search filters the list the panel shows; keys, ranges and actions reach only its rows.
     m_search->results()->setSourceModel(m_stashItems);
+    m_stashItems->setPlayer(m_voiceNotes->player());
     m_selection->setRowOrder([this] { return shownRows(); });
     connect(m_draftModel, &DraftModel::submitRequested, m_actions, &StashActions::submitDraft);
     connect(m_draftModel, &DraftModel::draftDidChange, this, &NotchController::updatePanelSize);
@@ -84,21 +85,6 @@ void NotchController::wireParts()
     connect(m_windows.get(), &NotchWindowManager::attachedDisplaysChanged, m_geometry, &PanelGeometry::refresh);
     connect(m_windows.get(), &NotchWindowManager::visibleCapsuleDisplayIDsChanged, this,
             &NotchController::visibleCapsuleDisplayIDsChanged);
-}
-
-QObject *NotchController::storeObject() const
-{
-    return &m_store;
-}
-
-QObject *NotchController::settingsObject() const
-{
-    return &m_settings;
-}
-
-QObject *NotchController::draftModelObject() const
-{
-    return m_draftModel;
 }
 
 QList<StashItem> NotchController::shownRows() const

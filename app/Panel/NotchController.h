@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Audio/AudioPlaybackController.h"
+#include "Models/DraftModel.h"
 #include "Panel/NotchDisplay.h"
 #include "Panel/NotchWindowManager.h"
 #include "Panel/NotchWindowing.h"
@@ -13,7 +14,9 @@
 #include "Panel/TrashItemListModel.h"
 #include "Panel/VoiceNoteController.h"
 #include "Platform/SystemSound.h"
+#include "Settings/AppSettings.h"
 #include "Store/ImportJob.h"
+#include "Store/StashStore.h"
 #include "Support/Clock.h"
 
 #include <QObject>
@@ -27,9 +30,6 @@
 
 namespace holdra {
 
-class AppSettings;
-class DraftModel;
-class StashStore;
 class WindowListSource;
 class OutsideClickMonitor;
 
@@ -70,9 +70,9 @@ class NotchController : public QObject
     Q_PROPERTY(holdra::PanelSearch *search READ search CONSTANT)
 
     // The shared objects, so that a view needs only the controller and its display.
-    Q_PROPERTY(QObject *store READ storeObject CONSTANT)
-    Q_PROPERTY(QObject *settings READ settingsObject CONSTANT)
-    Q_PROPERTY(QObject *draftModel READ draftModelObject CONSTANT)
+    Q_PROPERTY(holdra::StashStore *store READ storeObject CONSTANT)
+    Q_PROPERTY(holdra::AppSettings *settings READ settingsObject CONSTANT)
+    Q_PROPERTY(holdra::DraftModel *draftModel READ draftModelObject CONSTANT)
     // False in builds without the update check (HOLDRA_UPDATE_CHECK=OFF).
     Q_PROPERTY(bool updateCheckAvailable READ updateCheckAvailable CONSTANT)
     // The copies under way (busy, progress), for the capsule's and the panel's bar.
@@ -185,9 +185,9 @@ Q_SIGNALS:
 
 private:
     QString activeDisplayIDText() const { return m_activeDisplayID.value_or(QString()); }
-    QObject *storeObject() const;
-    QObject *settingsObject() const;
-    QObject *draftModelObject() const;
+    StashStore *storeObject() const { return &m_store; }
+    AppSettings *settingsObject() const { return &m_settings; }
+    DraftModel *draftModelObject() const { return m_draftModel; }
 
     void wireParts();
     std::optional<NotchMetrics> referenceMetrics() const;

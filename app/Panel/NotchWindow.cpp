@@ -2,6 +2,7 @@
 
 #include "App/AppLogging.h"
 #include "Panel/BottomRoundedRectangle.h"
+#include "Panel/ModuleViews.h"
 #include "Panel/NotchController.h"
 #include "Platform/PanelWindowHints.h"
 #include "Settings/AppSettings.h"
@@ -11,7 +12,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQmlProperty>
 #include <QQuickItem>
@@ -78,22 +78,13 @@ bool NotchWindow::isOpenPanelViewAvailable()
 
 void NotchWindow::createRootView(QQmlEngine &engine)
 {
-    QQmlComponent component(&engine);
-    component.setData("import Holdra\nNotchRootView {}", QUrl());
-    if (!component.isReady()) {
-        qCWarning(lcViews).noquote() << "the capsule view failed to load:" << component.errorString();
+    m_root = ModuleViews::make<QQuickItem>(engine, QStringLiteral("NotchRootView"),
+                                           {{QStringLiteral("controller"), QVariant::fromValue(&m_controller)},
+                                            {QStringLiteral("displayID"), m_displayID},
+                                            {QStringLiteral("openPanelAvailable"), isOpenPanelViewAvailable()}})
+                 .release();
+    if (!m_root)
         return;
-    }
-    QObject *object = component.createWithInitialProperties(
-        {{QStringLiteral("controller"), QVariant::fromValue(static_cast<QObject *>(&m_controller))},
-         {QStringLiteral("displayID"), m_displayID},
-         {QStringLiteral("openPanelAvailable"), isOpenPanelViewAvailable()}});
-    m_root = qobject_cast<QQuickItem *>(object);
-    if (!m_root) {
-        qCWarning(lcViews).noquote() << "the capsule view failed to load:" << component.errorString();
-        delete object;
-        return;
-    }
     m_root->setParentItem(contentItem());
     m_root->setFocus(true);
     fitRootView();

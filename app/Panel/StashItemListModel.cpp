@@ -7,6 +7,7 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace holdra {
@@ -25,17 +26,8 @@ StashItemListModel::StashItemListModel(StashStore *store, PanelSelection *select
 
 void StashItemListModel::setStore(StashStore *store)
 {
-    if (m_store == store)
-        return;
-    if (m_store)
-        disconnect(m_store, nullptr, this, nullptr);
-    m_store = store;
-    if (m_store) {
-        connect(m_store, &StashStore::itemsChanged, this, &StashItemListModel::synchronize);
-        connect(m_store, &QObject::destroyed, this, &StashItemListModel::synchronize);
-    }
-    synchronize();
-    Q_EMIT storeChanged();
+    if (follow(m_store, store, &StashStore::itemsChanged))
+        Q_EMIT storeChanged();
 }
 
 void StashItemListModel::setSelection(PanelSelection *selection)
@@ -45,11 +37,59 @@ void StashItemListModel::setSelection(PanelSelection *selection)
     if (m_selection)
         disconnect(m_selection, nullptr, this, nullptr);
     m_selection = selection;
-    if (m_selection)
+    if (m_selection) {
         connect(m_selection, &PanelSelection::changed, this, &StashItemListModel::showSelectionChange);
+        connect(m_selection, &PanelSelection::currentChanged, this, &StashItemListModel::showCurrentChange);
+    }
+    showCurrentChange();
     if (rowCount() > 0)
-        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {SelectedRole});
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {SelectedRole, AccessibleNameRole});
     Q_EMIT selectionChanged();
+}
+
+void StashItemListModel::setPlayer(AudioPlaybackController *player)
+{
+    if (m_player == player)
+        return;
+    if (m_player)
+        disconnect(m_player, nullptr, this, nullptr);
+    m_player = player;
+    if (m_player) {
+        connect(m_player, &AudioPlaybackController::activeItemIDChanged, this, &StashItemListModel::showPlaybackChange);
+        connect(m_player, &AudioPlaybackController::isPlayingChanged, this, &StashItemListModel::showPlaybackChange);
+    }
+    showPlaybackChange();
+    Q_EMIT playerChanged();
+}
+
+void StashItemListModel::showPlaybackChange()
+{
+    // Only the row that stops showing the player and the one that starts are redrawn.
+    const QUuid active = m_player ? m_player->activeItemID() : QUuid();
+    const QUuid previous = std::exchange(m_shownPlaybackID, active);
+    const QList<int> roles{AudioActiveRole, PlayingRole};
+    if (!previous.isNull() && previous != active)
+        emitRowChanged(previous, roles);
+    if (!active.isNull())
+        emitRowChanged(active, roles);
+}
+
+void StashItemListModel::showCurrentChange()
+{
+    const QUuid current = m_selection ? m_selection->current().value_or(QUuid()) : QUuid();
+    const QUuid previous = std::exchange(m_shownCurrentID, current);
+    if (previous == current)
+        return;
+    if (!previous.isNull())
+        emitRowChanged(previous, {CurrentRole});
+    if (!current.isNull())
+        emitRowChanged(current, {CurrentRole});
+}
+
+void StashItemListModel::emitRowChanged(const QUuid &id, const QList<int> &roles)
+{
+    if (const int row = rowOf(id); row >= 0)
+        Q_EMIT dataChanged(index(row), index(row), roles);
 }
 
 void StashItemListModel::showSelectionChange(const QList<QUuid> &added, const QList<QUuid> &removed)
@@ -59,7 +99,7 @@ void StashItemListModel::showSelectionChange(const QList<QUuid> &added, const QL
         return;
     // Select-all and large ranges: one signal; a view redraws only the rows it shows.
     if (changes >= rowCount() / 2) {
-        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {SelectedRole});
+        Q_EMIT dataChanged(index(0), index(rowCount() - 1), {SelectedRole, AccessibleNameRole});
         return;
     }
     std::vector<int> changed;
@@ -76,7 +116,7 @@ void StashItemListModel::showSelectionChange(const QList<QUuid> &added, const QL
         size_t end = i + 1;
         while (end < changed.size() && changed[end] <= changed[end - 1] + 1)
             ++end;
-        Q_EMIT dataChanged(index(changed[i]), index(changed[end - 1]), {SelectedRole});
+        Q_EMIT dataChanged(index(changed[i]), index(changed[end - 1]), {SelectedRole, AccessibleNameRole});
         i = end;
     }
 }
@@ -164,6 +204,15 @@ QVariant StashItemListModel::data(const QModelIndex &index, int role) const
         return item.durationSeconds().value_or(0.0);
     case SelectedRole:
         return m_selection && m_selection->contains(item.id());
+    case AudioActiveRole:
+        return m_player && m_player->isActive(item.id());
+    case PlayingRole:
+        return m_player && m_player->isActive(item.id()) && m_player->isPlaying();
+    case CurrentRole:
+        return m_selection && m_selection->current() == item.id();
+    case AccessibleNameRole:
+        return StashItemPresentation::accessibleName(item, copyOf(row).isDirectory,
+                                                     m_selection && m_selection->contains(item.id()));
     default:
         return {};
     }
@@ -180,7 +229,9 @@ QHash<int, QByteArray> StashItemListModel::roleNames() const
         {FileUrlRole, "fileUrl"},         {FileIconNameRole, "fileIconName"},
         {SymbolNameRole, "symbolName"},   {TextRole, "text"},
         {UrlStringRole, "urlString"},     {DurationSecondsRole, "durationSeconds"},
-        {SelectedRole, "selected"},
+        {SelectedRole, "selected"},       {AudioActiveRole, "audioActive"},
+        {PlayingRole, "playing"},         {AccessibleNameRole, "accessibleName"},
+        {CurrentRole, "current"},
     };
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Audio/AudioPlaybackController.h"
 #include "Models/StashItem.h"
 #include "Panel/FileIconNames.h"
 #include "Panel/KeyedListModel.h"
@@ -35,6 +36,8 @@ class StashItemListModel : public KeyedListModel<StashItemRowData>
     Q_PROPERTY(holdra::StashStore *store READ store WRITE setStore NOTIFY storeChanged)
     // Feeds the `selected` role; only rows whose state changes are redrawn.
     Q_PROPERTY(holdra::PanelSelection *selection READ selection WRITE setSelection NOTIFY selectionChanged)
+    // Feeds the `audioActive` and `playing` roles, again row by row.
+    Q_PROPERTY(holdra::AudioPlaybackController *player READ player WRITE setPlayer NOTIFY playerChanged)
     Q_PROPERTY(int count READ count NOTIFY countChanged)
     Q_PROPERTY(int lockedCount READ lockedCount NOTIFY lockedCountChanged)
 
@@ -57,6 +60,13 @@ public:
         UrlStringRole,
         DurationSecondsRole,
         SelectedRole,
+        // The recording is loaded in the player, playing or paused.
+        AudioActiveRole,
+        PlayingRole,
+        // What a screen reader says of the row, its selection included.
+        AccessibleNameRole,
+        // The row the keyboard is on.
+        CurrentRole,
     };
     Q_ENUM(Role)
 
@@ -67,6 +77,8 @@ public:
     void setStore(StashStore *store);
     PanelSelection *selection() const { return m_selection; }
     void setSelection(PanelSelection *selection);
+    AudioPlaybackController *player() const { return m_player; }
+    void setPlayer(AudioPlaybackController *player);
 
     int count() const { return rowCount(); }
     int lockedCount() const { return m_lockedCount; }
@@ -85,18 +97,26 @@ public:
 Q_SIGNALS:
     void storeChanged();
     void selectionChanged();
+    void playerChanged();
     void countChanged();
     void lockedCountChanged();
 
 private:
-    void synchronize();
+    void synchronize() override;
     void showSelectionChange(const QList<QUuid> &added, const QList<QUuid> &removed);
+    void showPlaybackChange();
+    void showCurrentChange();
+    void emitRowChanged(const QUuid &id, const QList<int> &roles);
     const StoredCopyLook &copyOf(const StashItemRowData &row) const;
     const QString &subtitleOf(const StashItemRowData &row) const;
 
     QPointer<StashStore> m_store;
     mutable FileIconNames m_fileIcons;
     QPointer<PanelSelection> m_selection;
+    QPointer<AudioPlaybackController> m_player;
+    // The rows last shown as the player's and the keyboard's, redrawn when those move on.
+    QUuid m_shownPlaybackID;
+    QUuid m_shownCurrentID;
     int m_lockedCount = 0;
 };
 

@@ -52,6 +52,18 @@ QString subtitle(const StashItem &item, bool isDirectory)
     return parts.join(QStringLiteral(" · "));
 }
 
+QString accessibleName(const StashItem &item, bool isDirectory, bool selected)
+{
+    QStringList parts{kindWord(item.kind(), isDirectory), item.displayName()};
+    if (const auto note = item.notePreview(); note && !note->isEmpty())
+        parts.append(QStringLiteral("备注：") + *note);
+    if (selected)
+        parts.append(QStringLiteral("已选中"));
+    if (item.locked())
+        parts.append(QStringLiteral("已锁定"));
+    return parts.join(QStringLiteral("，"));
+}
+
 QString trashSubtitle(const StashItem &item, const QDateTime &trashedAt)
 {
     return StashItemKinds::localizedName(item.kind()) + QStringLiteral(" · 清除于 ") + abbreviatedDateTime(trashedAt);

@@ -25,6 +25,10 @@ std::optional<QString> linkHost(const std::optional<QString> &urlString);
 // joined with " · ".
 QString subtitle(const StashItem &item, bool isDirectory);
 
+// What a screen reader says of a row: kind word, name, note, then whether it
+// is selected and locked, joined with "，".
+QString accessibleName(const StashItem &item, bool isDirectory, bool selected);
+
 // The trash row's line: the kind word, " · 清除于 " and the trash date.
 QString trashSubtitle(const StashItem &item, const QDateTime &trashedAt);
 

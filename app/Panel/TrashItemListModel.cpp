@@ -23,17 +23,8 @@ TrashItemListModel::TrashItemListModel(StashStore *store, QObject *parent)
 
 void TrashItemListModel::setStore(StashStore *store)
 {
-    if (m_store == store)
-        return;
-    if (m_store)
-        disconnect(m_store, nullptr, this, nullptr);
-    m_store = store;
-    if (m_store) {
-        connect(m_store, &StashStore::trashItemsChanged, this, &TrashItemListModel::synchronize);
-        connect(m_store, &QObject::destroyed, this, &TrashItemListModel::synchronize);
-    }
-    synchronize();
-    Q_EMIT storeChanged();
+    if (follow(m_store, store, &StashStore::trashItemsChanged))
+        Q_EMIT storeChanged();
 }
 
 void TrashItemListModel::synchronize()

@@ -62,7 +62,7 @@ Q_SIGNALS:
     void countChanged();
 
 private:
-    void synchronize();
+    void synchronize() override;
     const StoredCopyLook &copyOf(const TrashItemRowData &row) const;
 
     QPointer<StashStore> m_store;

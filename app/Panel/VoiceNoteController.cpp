@@ -48,11 +48,6 @@ bool VoiceNoteController::isRecording() const
     return m_recorder && m_recorder->isRecording();
 }
 
-QString VoiceNoteController::durationText(double seconds) const
-{
-    return StashItem::durationText(seconds);
-}
-
 void VoiceNoteController::toggleRecording(const QString &displayID)
 {
     if (!m_recorder)

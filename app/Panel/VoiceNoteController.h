@@ -52,9 +52,6 @@ public:
     // Trashed items stop playing.
     void stopIfPlayingAny(const QSet<QUuid> &ids);
 
-    // Minutes and two-digit seconds, for the recording clock.
-    Q_INVOKABLE QString durationText(double seconds) const;
-
 Q_SIGNALS:
     void recorderChanged();
     // A voice note was stashed from a recording stopped on `displayID`.

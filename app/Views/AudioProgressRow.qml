@@ -6,12 +6,11 @@ import Holdra
 Row {
     id: progress
 
-    property var player
-    readonly property real duration: player ? player.duration : 0
-    readonly property real currentTime: player ? player.currentTime : 0
+    required property AudioPlaybackController player
+    readonly property real duration: player.duration
+    readonly property real currentTime: player.currentTime
 
-    readonly property string timeText: PanelTexts.durationText(currentTime) + " / "
-                                       + PanelTexts.durationText(duration)
+    readonly property string timeText: PanelTexts.playbackPosition(currentTime, duration)
 
     spacing: PanelStyle.progressSpacing
 
@@ -25,7 +24,7 @@ Row {
         to: progress.duration <= 0.1 ? 0.1 : progress.duration
         value: progress.currentTime
         focusPolicy: Qt.NoFocus
-        onMoved: if (progress.player) progress.player.seek(value)
+        onMoved: progress.player.seek(value)
         Accessible.name: "播放进度"
         Accessible.description: progress.timeText
         background: Rectangle {

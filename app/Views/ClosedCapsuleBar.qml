@@ -6,23 +6,22 @@ import Holdra
 Item {
     id: bar
 
-    property QtObject controller: null
-    property string displayID: ""
+    required property NotchController controller
+    required property string displayID
     property bool hovering: false
 
-    readonly property QtObject store: controller ? controller.store : null
-    readonly property QtObject recorder: controller ? controller.voiceNotes.recorder : null
+    readonly property RecordingController recorder: controller.voiceNotes.recorder
     readonly property bool recording: recorder !== null && recorder.isRecording
-    readonly property int itemCount: store ? store.count : 0
-    readonly property bool companionAvailable: controller !== null && controller.canOpenKelvarnTodayFolder
+    readonly property int itemCount: controller.store.count
+    readonly property bool companionAvailable: controller.canOpenKelvarnTodayFolder
 
     implicitWidth: row.implicitWidth
     implicitHeight: row.implicitHeight
     width: implicitWidth
     height: implicitHeight
 
-    onVisibleChanged: if (visible && controller) controller.refreshKelvarnAvailability()
-    Component.onCompleted: if (visible && controller) controller.refreshKelvarnAvailability()
+    onVisibleChanged: if (visible) controller.refreshKelvarnAvailability()
+    Component.onCompleted: if (visible) controller.refreshKelvarnAvailability()
 
     component Glyph: Canvas {
         id: glyph
@@ -163,7 +162,7 @@ Item {
                 Text {
                     visible: bar.recording
                     anchors.verticalCenter: parent.verticalCenter
-                    text: bar.recording ? bar.controller.voiceNotes.durationText(bar.recorder.elapsedSeconds) : ""
+                    text: bar.recording ? PanelTexts.durationText(bar.recorder.elapsedSeconds) : ""
                     color: "white"
                     // Even-width digits keep the ticking clock from jittering.
                     font.family: PanelStyle.monospaceFamily
@@ -182,7 +181,7 @@ Item {
             objectName: "traySegment"
             anchors.verticalCenter: parent.verticalCenter
             help: "打开暂存面板"
-            Accessible.name: "栖物匣，" + bar.itemCount + " 个暂存项目"
+            Accessible.name: PanelTexts.capsuleName(bar.itemCount)
             Accessible.description: "打开暂存面板"
             leftPadding: 12
             rightPadding: 12

@@ -6,13 +6,14 @@ import Holdra
 Item {
     id: pill
 
-    property QtObject controller: null
-    property string displayID: ""
+    required property NotchController controller
+    required property string displayID
     readonly property bool hovering: hover.hovered
 
-    readonly property bool capsuleVisible: controller !== null
-                                           && controller.visibleCapsuleDisplayIDs.indexOf(displayID) >= 0
-    readonly property bool notched: controller !== null && controller.isNotched(displayID)
+    // A plain script array, which has indexOf.
+    readonly property var capsuleDisplayIDs: controller.visibleCapsuleDisplayIDs
+    readonly property bool capsuleVisible: capsuleDisplayIDs.indexOf(displayID) >= 0
+    readonly property bool notched: controller.isNotched(displayID)
 
     Accessible.ignored: !capsuleVisible
 
@@ -47,7 +48,7 @@ Item {
     }
 
     ImportProgressBar {
-        job: pill.controller ? pill.controller.importJob : null
+        job: pill.controller.importJob
         visible: busy && pill.capsuleVisible
         anchors.left: bar.left
         anchors.right: bar.right

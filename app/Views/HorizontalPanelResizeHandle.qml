@@ -7,7 +7,7 @@ import Holdra
 Item {
     id: handle
 
-    property var controller
+    required property NotchController controller
     // "leading" or "trailing"
     property string edge: "leading"
     property bool hovering: tracker.containsMouse
@@ -22,18 +22,17 @@ Item {
         if (!tracker.dragging)
             return
         tracker.dragging = false
-        if (handle.controller && handle.controller.geometry.isResizing)
+        if (handle.controller.geometry.isResizing)
             handle.controller.geometry.endResize()
     }
     // The controller clamps the step to the display and stores the result.
     function adjust(step) {
-        if (handle.controller)
-            handle.controller.geometry.step(step)
+        handle.controller.geometry.step(step)
     }
 
     Accessible.role: Accessible.Slider
     Accessible.name: edge === "leading" ? "从左边缘调整面板宽度" : "从右边缘调整面板宽度"
-    Accessible.description: controller ? Math.trunc(controller.geometry.width) + " 点" : ""
+    Accessible.description: PanelTexts.widthInPoints(controller.geometry.width)
     Accessible.onIncreaseAction: adjust(PanelStyle.handleStep)
     Accessible.onDecreaseAction: adjust(-PanelStyle.handleStep)
 
@@ -59,15 +58,13 @@ Item {
         cursorShape: Qt.SizeHorCursor
         preventStealing: true
         onPressed: mouse => {
-            if (!handle.controller)
-                return
             dragging = true
             handle.controller.geometry.beginResize(handle.edge === "leading" ? PanelGeometry.Leading
                                                                          : PanelGeometry.Trailing,
                                                handle.screenX(mouse))
         }
         onPositionChanged: mouse => {
-            if (dragging && handle.controller)
+            if (dragging)
                 handle.controller.geometry.updateResize(handle.screenX(mouse))
         }
         onReleased: handle.endDrag()

@@ -6,7 +6,7 @@ import Holdra
 Rectangle {
     id: bar
 
-    property QtObject job: null
+    property ImportJob job: null
     readonly property bool busy: job !== null && job.busy
 
     objectName: "importProgressBar"

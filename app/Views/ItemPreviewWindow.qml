@@ -22,7 +22,8 @@ Window {
     title: fileName
 
     Shortcut {
-        sequences: [StandardKey.Close, "Escape"]
+        // What StandardKey.Close means on Linux desktops, spelt out for the tools.
+        sequences: ["Ctrl+W", "Ctrl+F4", "Escape"]
         onActivated: window.close()
     }
 

@@ -25,7 +25,8 @@ Item {
     Loader {
         anchors.fill: parent
         active: thumb.showsPicture
-        sourceComponent: ThumbnailView { url: thumb.fileUrl }
+        // Read across the component's boundary: Qt 6.4's Loader cannot make bound components.
+        sourceComponent: ThumbnailView { url: thumb.fileUrl } // qmllint disable unqualified
     }
     Rectangle {
         anchors.fill: parent

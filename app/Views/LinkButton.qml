@@ -6,8 +6,8 @@ import Holdra
 AbstractButton {
     id: link
     property string symbol
-    implicitWidth: content.implicitWidth
-    implicitHeight: content.implicitHeight
+    implicitWidth: contentItem.implicitWidth
+    implicitHeight: contentItem.implicitHeight
     hoverEnabled: true
     Accessible.role: Accessible.Link
     Accessible.name: text
@@ -15,21 +15,21 @@ AbstractButton {
     SystemPalette { id: system }
     SystemPalette { id: disabledSystem; colorGroup: SystemPalette.Disabled }
 
+    readonly property color textColor: enabled ? system.highlight : disabledSystem.windowText
+
     contentItem: Row {
-        id: content
         spacing: 4
         TintedIcon {
             visible: link.symbol.length > 0
             name: link.symbol
-            color: label.color
+            color: link.textColor
             width: 14
             height: 14
             anchors.verticalCenter: parent.verticalCenter
         }
         Label {
-            id: label
             text: link.text
-            color: link.enabled ? system.highlight : disabledSystem.windowText
+            color: link.textColor
             font.underline: link.enabled && link.hovered
         }
     }

@@ -6,20 +6,19 @@ import Holdra
 Item {
     id: root
 
-    property QtObject controller: null
-    property string displayID: ""
-    // Set by the window: whether this build has the open panel's view.
-    property bool openPanelAvailable: false
+    required property NotchController controller
+    required property string displayID
+    // Whether this build has the open panel's view.
+    required property bool openPanelAvailable
 
-    readonly property bool panelOpen: controller !== null && controller.isOpen
-                                      && controller.activeDisplayID === displayID
-    readonly property bool animated: controller !== null && controller.settings.animations
+    readonly property bool panelOpen: controller.isOpen && controller.activeDisplayID === displayID
+    readonly property bool animated: controller.settings.animations
 
     // The window cuts its input and drawing area to the open panel's outline,
     // square at the top and rounded by this radius at the bottom; while closed
     // (radius 0) the whole window is the trigger for clicks and drags.
     // The view this window shows now: the open panel or the closed capsule.
-    readonly property Item shownView: panelOpen ? openLoader.item : closedLoader.item
+    readonly property Item shownView: (panelOpen ? openLoader.item : closedLoader.item) as Item
     readonly property real panelCornerRadius: panelOpen && openLoader.item !== null
                                               ? PanelStyle.panelCornerRadius : 0
 
@@ -37,10 +36,14 @@ Item {
             enabled: root.animated
             NumberAnimation { duration: 180; easing.type: Easing.InOutQuad }
         }
+        // Qt 6.4's Loader cannot make a component bound to its file
+        // (ComponentBehavior: Bound), so the component reads the file's ids.
+        // qmllint disable unqualified
         sourceComponent: ClosedPillView {
             controller: root.controller
             displayID: root.displayID
         }
+        // qmllint enable unqualified
     }
 
     Loader {
@@ -57,7 +60,7 @@ Item {
                 setSource("OpenPanelView.qml", { controller: root.controller, displayID: root.displayID })
         }
         // The panel takes the keyboard from the capsule it replaces.
-        onLoaded: item.forceActiveFocus()
+        onLoaded: (item as Item).forceActiveFocus()
         Behavior on opacity {
             enabled: root.animated
             NumberAnimation { duration: 180; easing.type: Easing.InOutQuad }

@@ -50,7 +50,9 @@ Popup {
         border.color: PanelStyle.withOpacity(PanelStyle.primary, 0.12)
     }
 
-    contentItem: ColumnLayout {
+    // Content rather than contentItem, which is deferred: the sheet's functions reach the field by its id.
+    ColumnLayout {
+        anchors.fill: parent
         spacing: PanelStyle.noteEditorSpacing
 
         ColumnLayout {
@@ -110,7 +112,7 @@ Popup {
         RowLayout {
             Text {
                 objectName: "noteCounter"
-                text: PanelTexts.characterCount(editor.note) + " / " + PanelTexts.maximumNoteLength
+                text: PanelTexts.noteCounter(editor.note)
                 color: PanelStyle.secondary
                 font.family: PanelStyle.monospaceFamily
                 font.pixelSize: PanelStyle.caption2Size

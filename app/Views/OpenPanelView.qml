@@ -10,41 +10,34 @@ import Holdra
 Item {
     id: panel
 
-    property var controller
-    property string displayID
+    required property NotchController controller
+    required property string displayID
 
-    readonly property var store: controller ? controller.store : null
-    readonly property bool showingTrash: controller ? controller.isShowingTrash : false
-    readonly property int selectionCount: controller ? controller.selection.count : 0
-    readonly property var recorder: controller ? controller.voiceNotes.recorder : null
-    readonly property bool isRecording: recorder ? recorder.isRecording : false
+    readonly property StashStore store: controller.store
+    readonly property bool showingTrash: controller.isShowingTrash
+    readonly property int selectionCount: controller.selection.count
+    readonly property RecordingController recorder: controller.voiceNotes.recorder
+    readonly property bool isRecording: recorder !== null && recorder.isRecording
     property bool confirmingClear: false
 
     // The controller's lists, which outlive the panel.
-    readonly property StashItemListModel stashItems: controller ? controller.stashItems : null
-    readonly property TrashItemListModel trashItems: controller ? controller.trashItems : null
-    readonly property int itemCount: stashItems ? stashItems.count : 0
-    readonly property int trashCount: trashItems ? trashItems.count : 0
-    readonly property var search: controller ? controller.search : null
-    readonly property bool searching: search !== null && search.isActive && !showingTrash
-    readonly property bool filtering: search !== null && search.results.isFiltering
+    readonly property StashItemListModel stashItems: controller.stashItems
+    readonly property TrashItemListModel trashItems: controller.trashItems
+    readonly property int itemCount: stashItems.count
+    readonly property int trashCount: trashItems.count
+    readonly property PanelSearch search: controller.search
+    readonly property bool searching: search.isActive && !showingTrash
+    readonly property bool filtering: search.results.isFiltering
     // The rows the search lets through; all of them without a query.
     readonly property int shownCount: filtering ? search.results.count : itemCount
     readonly property bool allSelected: shownCount > 0 && selectionCount === shownCount
-    readonly property string clearAllMessage: {
-        const locked = stashItems ? stashItems.lockedCount : 0
-        let message = (itemCount - locked) + " 个未锁定项目将保留在回收站 30 天，期间可以恢复。"
-        if (locked > 0)
-            message += "（" + locked + " 项已锁定，将继续保留在暂存中）"
-        return message
-    }
+    readonly property string clearAllMessage: PanelTexts.clearAllMessage(itemCount - stashItems.lockedCount,
+                                                                         stashItems.lockedCount)
 
     focus: true
     clip: false
 
     function toggleSelectAll() {
-        if (!controller)
-            return
         if (allSelected)
             controller.selection.clear()
         else
@@ -57,7 +50,7 @@ Item {
         noteEditor.open()
     }
     function scrollToRequestedRow() {
-        if (!controller || showingTrash)
+        if (showingTrash)
             return
         const rows = filtering ? search.results : stashItems
         const target = controller.selection.scrollTargetItemID.length > 0
@@ -72,7 +65,7 @@ Item {
     // consults before the focused item; only the keyboard's focus is handled here.
     function focusQuickEntry() {
         if (quickEntry.item)
-            quickEntry.item.takeFocus()
+            (quickEntry.item as QuickEntryField).takeFocus()
     }
 
     Connections {
@@ -81,17 +74,17 @@ Item {
     }
     Connections {
         target: panel.search
-        function onFocusRequested() { if (searchLine.item) searchLine.item.takeFocus() }
+        function onFocusRequested() { if (searchLine.item) (searchLine.item as SearchField).takeFocus() }
         function onDismissed() { panel.forceActiveFocus() }
     }
     // The list follows the keyboard's row.
     Connections {
-        target: panel.controller ? panel.controller.selection : null
+        target: panel.controller.selection
         function onScrollToTopRequested() { panel.scrollToRequestedRow() }
         function onCurrentChanged() {
             const id = panel.controller.selection.currentID
             if (id.length > 0 && stashList.item)
-                stashList.item.showId(id)
+                (stashList.item as PanelList).showId(id)
         }
     }
 
@@ -101,14 +94,13 @@ Item {
         anchors.fill: parent
         radius: PanelStyle.panelCornerRadius
         color: PanelStyle.material
-        strokeColor: panel.controller && panel.controller.isDropTargeted
+        strokeColor: panel.controller.isDropTargeted
                      ? PanelStyle.accent : PanelStyle.withOpacity(PanelStyle.primary, PanelStyle.outlineOpacity)
-        strokeWidth: panel.controller && panel.controller.isDropTargeted ? PanelStyle.dropOutlineWidth
-                                                                         : PanelStyle.outlineWidth
+        strokeWidth: panel.controller.isDropTargeted ? PanelStyle.dropOutlineWidth : PanelStyle.outlineWidth
     }
 
     ImportProgressBar {
-        job: panel.controller ? panel.controller.importJob : null
+        job: panel.controller.importJob
         z: 1
         anchors.left: parent.left
         anchors.right: parent.right
@@ -150,13 +142,13 @@ Item {
                 symbol: panel.isRecording ? "stop.circle.fill" : "mic"
                 symbolColor: panel.isRecording ? PanelStyle.red : PanelStyle.secondary
                 symbolSize: PanelStyle.microphoneIconSize
-                label: panel.isRecording ? "录音中 " + PanelTexts.durationText(panel.recorder.elapsedSeconds) : ""
+                label: panel.isRecording ? PanelTexts.recordingLabel(panel.recorder.elapsedSeconds) : ""
                 labelColor: PanelStyle.primary
                 // Even-width digits keep the ticking clock from jittering.
                 labelFamily: PanelStyle.monospaceFamily
                 toolTip: panel.isRecording ? "停止录音并暂存" : "开始录音"
                 Accessible.name: toolTip
-                onClicked: if (panel.controller) panel.controller.voiceNotes.toggleRecording("")
+                onClicked: panel.controller.voiceNotes.toggleRecording("")
             }
             Item { Layout.fillWidth: true }
             PlainButton {
@@ -167,8 +159,6 @@ Item {
                 toolTip: "搜索（Ctrl+F）"
                 Accessible.name: "搜索"
                 onClicked: {
-                    if (!panel.search)
-                        return
                     if (panel.searching)
                         panel.search.dismiss()
                     else
@@ -182,8 +172,8 @@ Item {
                 labelSize: PanelStyle.caption2Size
                 labelWeight: Font.DemiBold
                 toolTip: panel.showingTrash ? "返回暂存" : "查看回收站"
-                Accessible.name: panel.showingTrash ? "返回暂存" : "回收站，" + panel.trashCount + " 项"
-                onClicked: if (panel.controller) panel.controller.showTrash(!panel.showingTrash)
+                Accessible.name: panel.showingTrash ? "返回暂存" : PanelTexts.trashToggleName(panel.trashCount)
+                onClicked: panel.controller.showTrash(!panel.showingTrash)
             }
             // What the tray menu offers, for desktops that have no tray.
             PlainButton {
@@ -205,7 +195,7 @@ Item {
                         objectName: "appMenuUpdate"
                         text: "检查更新…"
                         symbol: "arrow.down.circle"
-                        visible: panel.controller && panel.controller.updateCheckAvailable
+                        visible: panel.controller.updateCheckAvailable
                         onTriggered: panel.controller.updateCheckRequested()
                     }
                     SymbolMenuItem {
@@ -221,7 +211,7 @@ Item {
                 symbol: "chevron.up"
                 toolTip: "收起"
                 Accessible.name: "收起面板"
-                onClicked: if (panel.controller) panel.controller.close(false)
+                onClicked: panel.controller.close(false)
             }
         }
 
@@ -231,14 +221,18 @@ Item {
             Layout.fillWidth: true
             active: panel.searching
             visible: active
+            // Qt 6.4's Loader cannot make a component bound to its file
+            // (ComponentBehavior: Bound), so these components read the file's ids.
+            // qmllint disable unqualified
             sourceComponent: SearchField {
                 controller: panel.controller
                 onLeaveRequested: selectFirst => {
                     panel.forceActiveFocus()
-                    if (selectFirst && panel.controller && panel.shownCount > 0)
+                    if (selectFirst && panel.shownCount > 0)
                         panel.controller.handleKey(Qt.Key_Home, Qt.NoModifier, "")
                 }
             }
+            // qmllint enable unqualified
         }
 
         PanelDivider { Layout.fillWidth: true }
@@ -268,6 +262,7 @@ Item {
                 font.pixelSize: PanelStyle.captionSize + 2
             }
             // The lists lie between the resize edges, so their scroll bars can be dragged.
+            // qmllint disable unqualified
             Loader {
                 id: stashList
                 objectName: "stashList"
@@ -279,8 +274,8 @@ Item {
                     // The stash's own model unless a query is in force, so that
                     // moves and insertions animate as they always have.
                     model: panel.filtering ? panel.search.results : panel.stashItems
-                    onHeightChanged: if (panel.controller) panel.controller.listPageRows = pageRows
-                    Component.onCompleted: if (panel.controller) panel.controller.listPageRows = pageRows
+                    onHeightChanged: panel.controller.listPageRows = pageRows
+                    Component.onCompleted: panel.controller.listPageRows = pageRows
                     delegate: StashItemRow {
                         x: PanelStyle.listPadding - PanelStyle.handleWidth
                         width: ListView.view.width - x - PanelStyle.listPadding
@@ -305,6 +300,7 @@ Item {
                     }
                 }
             }
+            // qmllint enable unqualified
         }
 
         PanelDivider { Layout.fillWidth: true }
@@ -329,12 +325,9 @@ Item {
             Text {
                 objectName: "footerText"
                 text: panel.showingTrash
-                      ? panel.trashCount + " 项 · " + (panel.store ? panel.store.trashByteSizeText : "") + " · 保留 30 天"
-                      : panel.selectionCount > 0
-                        ? "已选 " + panel.selectionCount + " 项"
-                        : panel.filtering
-                          ? "找到 " + panel.shownCount + " 项 · 共 " + panel.itemCount + " 个项目"
-                          : panel.itemCount + " 个项目 · " + (panel.store ? panel.store.activeByteSizeText : "")
+                      ? PanelTexts.trashFooter(panel.trashCount, panel.store.trashByteSizeText)
+                      : PanelTexts.stashFooter(panel.itemCount, panel.store.activeByteSizeText, panel.selectionCount,
+                                               panel.filtering, panel.shownCount)
                 color: PanelStyle.secondary
                 font.family: PanelStyle.fontFamily
                 font.pixelSize: PanelStyle.captionSize
@@ -346,7 +339,7 @@ Item {
                 symbol: "arrow.uturn.backward"
                 symbolSize: PanelStyle.footerIconSize
                 label: "全部恢复"
-                onClicked: if (panel.controller) panel.controller.actions.restoreAllFromTrash()
+                onClicked: panel.controller.actions.restoreAllFromTrash()
             }
             PlainButton {
                 objectName: "copyButton"
@@ -355,7 +348,7 @@ Item {
                 symbolSize: PanelStyle.footerIconSize
                 label: "复制"
                 toolTip: "复制所选（Ctrl+C）"
-                onClicked: if (panel.controller) panel.controller.actions.copySelection()
+                onClicked: panel.controller.actions.copySelection()
             }
             PlainButton {
                 objectName: "deleteButton"
@@ -364,7 +357,7 @@ Item {
                 symbolSize: PanelStyle.footerIconSize
                 label: "移到回收站"
                 toolTip: "将所选移到回收站"
-                onClicked: if (panel.controller) panel.controller.actions.deleteSelection()
+                onClicked: panel.controller.actions.deleteSelection()
             }
             PlainButton {
                 objectName: "clearButton"
@@ -388,8 +381,8 @@ Item {
             active: !panel.showingTrash
             visible: active
             sourceComponent: QuickEntryField {
-                controller: panel.controller
-                onLeaveRequested: panel.forceActiveFocus()
+                controller: panel.controller // qmllint disable unqualified
+                onLeaveRequested: panel.forceActiveFocus() // qmllint disable unqualified
             }
         }
     }
@@ -398,10 +391,10 @@ Item {
     ToastView {
         id: toast
         objectName: "toast"
-        readonly property string message: panel.controller ? panel.controller.toasts.message : ""
+        readonly property string message: panel.controller.toasts.message
         property string shownText
         text: shownText
-        isError: panel.controller ? panel.controller.toasts.isError : false
+        isError: panel.controller.toasts.isError
         anchors.horizontalCenter: parent.horizontalCenter
         y: parent.height - height - PanelStyle.toastBottomPadding + (visibleState ? 0 : 12)
         opacity: visibleState ? 1 : 0
@@ -444,7 +437,7 @@ Item {
         parent: panel
         message: panel.clearAllMessage
         visible: panel.confirmingClear
-        onConfirmed: if (panel.controller) panel.controller.actions.clearAll()
+        onConfirmed: panel.controller.actions.clearAll()
         onClosed: panel.confirmingClear = false
     }
 }

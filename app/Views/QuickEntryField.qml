@@ -8,10 +8,10 @@ Item {
     id: entry
     objectName: "quickEntryField"
 
-    property var controller
-    property var draftModel: controller ? controller.draftModel : null
-    readonly property real lineHeight: draftModel ? draftModel.lineHeight : 17
-    readonly property real contentHeight: draftModel ? draftModel.fieldContentHeight : lineHeight
+    required property NotchController controller
+    readonly property DraftModel draftModel: controller.draftModel
+    readonly property real lineHeight: draftModel.lineHeight
+    readonly property real contentHeight: draftModel.fieldContentHeight
     readonly property bool focused: field.activeFocus
     readonly property bool showsScrollIndicator: contentHeight >= lineHeight * PanelStyle.entryMaximumLines
     readonly property alias field: field
@@ -27,8 +27,8 @@ Item {
         field.cursorPosition = field.length
     }
 
-    onFocusedChanged: if (draftModel) draftModel.isTyping = focused
-    Component.onDestruction: if (draftModel) draftModel.isTyping = false
+    onFocusedChanged: draftModel.isTyping = focused
+    Component.onDestruction: draftModel.isTyping = false
 
     Row {
         anchors.fill: parent
@@ -65,18 +65,18 @@ Item {
                 leftPadding: 0
                 rightPadding: 0
                 wrapMode: TextEdit.Wrap
-                font: entry.draftModel ? entry.draftModel.font : Qt.font({ pixelSize: PanelStyle.entryFontSize })
+                font: entry.draftModel.font
                 color: PanelStyle.primary
                 selectionColor: PanelStyle.accent
                 placeholderText: "快速录入：打字后回车暂存"
                 placeholderTextColor: PanelStyle.tertiary
                 background: null
                 Accessible.name: "快速录入"
-                text: entry.draftModel ? entry.draftModel.draft : ""
-                onTextChanged: if (entry.draftModel && entry.draftModel.draft !== text) entry.draftModel.draft = text
+                text: entry.draftModel.draft
+                onTextChanged: if (entry.draftModel.draft !== text) entry.draftModel.draft = text
                 // The width the text wraps in, for the model's measurement.
-                onWidthChanged: if (entry.draftModel && width > 0) entry.draftModel.setFieldAvailableWidth(width - PanelStyle.entryWidthProbeInset)
-                Component.onCompleted: if (entry.draftModel && width > 0) entry.draftModel.setFieldAvailableWidth(width - PanelStyle.entryWidthProbeInset)
+                onWidthChanged: if (width > 0) entry.draftModel.setFieldAvailableWidth(width - PanelStyle.entryWidthProbeInset)
+                Component.onCompleted: if (width > 0) entry.draftModel.setFieldAvailableWidth(width - PanelStyle.entryWidthProbeInset)
 
                 // Return stashes, Shift+Return breaks the line, Escape goes to the
                 // panel's rules for the field, Tab back to the list. Every other
@@ -85,9 +85,8 @@ Item {
                     const plain = (event.modifiers & ~Qt.KeypadModifier) === Qt.NoModifier
                     if ((event.key === Qt.Key_Return || event.key === Qt.Key_Enter) && plain) {
                         event.accepted = true
-                        if (entry.draftModel)
-                            entry.draftModel.submit()
-                    } else if (event.key === Qt.Key_Escape && entry.controller) {
+                        entry.draftModel.submit()
+                    } else if (event.key === Qt.Key_Escape) {
                         event.accepted = entry.controller.handleKey(event.key, event.modifiers, "")
                     } else if (event.key === Qt.Key_Tab || event.key === Qt.Key_Backtab) {
                         event.accepted = true
@@ -101,7 +100,7 @@ Item {
             id: clearButton
             objectName: "clearDraftButton"
             y: PanelStyle.entryIconTopPadding
-            visible: entry.draftModel !== null && entry.draftModel.draft.length > 0
+            visible: entry.draftModel.draft.length > 0
             symbol: "xmark.circle.fill"
             symbolColor: PanelStyle.tertiary
             symbolSize: PanelStyle.entryIconSize

@@ -8,8 +8,8 @@ Item {
     id: searchField
     objectName: "searchField"
 
-    property var controller
-    readonly property var search: controller ? controller.search : null
+    required property NotchController controller
+    readonly property PanelSearch search: controller.search
     readonly property alias field: field
 
     // The keyboard goes back to the list; with `selectFirst`, onto its first row.
@@ -55,14 +55,14 @@ Item {
             placeholderTextColor: PanelStyle.tertiary
             background: null
             Accessible.name: "搜索"
-            text: searchField.search ? searchField.search.query : ""
-            onTextChanged: if (searchField.search && searchField.search.query !== text) searchField.search.query = text
+            text: searchField.search.query
+            onTextChanged: if (searchField.search.query !== text) searchField.search.query = text
 
             // Escape goes to the panel's rules (it clears the search); Down and
             // Return walk into the results; Tab leaves. The rest is the text's.
             Keys.onPressed: event => {
                 const plain = (event.modifiers & ~Qt.KeypadModifier) === Qt.NoModifier
-                if (event.key === Qt.Key_Escape && searchField.controller) {
+                if (event.key === Qt.Key_Escape) {
                     event.accepted = searchField.controller.handleKey(event.key, event.modifiers, "")
                 } else if (plain && (event.key === Qt.Key_Down || event.key === Qt.Key_Return
                                      || event.key === Qt.Key_Enter)) {

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls
-import Holdra
 import QtQuick.Layouts
 
 // One group of a settings form: an optional header above a framed column.

@@ -31,6 +31,7 @@ RowLayout {
         Layout.fillWidth: true
         spacing: 2
         Label {
+            id: titleLabel
             text: row.title
             wrapMode: Text.Wrap
             Layout.fillWidth: true
@@ -38,7 +39,7 @@ RowLayout {
         Label {
             visible: row.caption.length > 0
             text: row.caption
-            font.pointSize: Math.max(1, Qt.application.font.pointSize - 1.5)
+            font.pointSize: Math.max(1, titleLabel.font.pointSize - 1.5)
             opacity: 0.7
             Layout.fillWidth: true
         }

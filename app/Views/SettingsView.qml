@@ -8,14 +8,13 @@ import QtQuick.Window
 // nothing to apply or cancel.
 Window {
     id: window
-    property QtObject settings
-    property QtObject updater
-    property QtObject store
-    property QtObject hotKeyManager
-    property QtObject displays
-    property QtObject recorder
-    property string versionText
-    property url kelvarnHomepage
+    required property AppSettings settings
+    // Null in builds without the update check.
+    required property UpdaterModel updater
+    required property ConnectedDisplayList displays
+    required property HotKeyRecorder recorder
+    required property string versionText
+    required property url kelvarnHomepage
 
     readonly property real defaultPanelWidth: 384
 
@@ -77,13 +76,13 @@ Window {
                         SettingsSwitchRow {
                             objectName: "launchAtLoginRow"
                             title: "登录时启动"
-                            value: window.settings ? window.settings.launchAtLogin : false
+                            value: window.settings.launchAtLogin
                             onToggledTo: (on) => window.settings.launchAtLogin = on
                         }
                         SettingsSwitchRow {
                             objectName: "enableInFullScreenRow"
                             title: "在全屏应用中显示胶囊"
-                            value: window.settings ? window.settings.enableInFullScreen : false
+                            value: window.settings.enableInFullScreen
                             onToggledTo: (on) => window.settings.enableInFullScreen = on
                         }
                         Label {
@@ -99,13 +98,13 @@ Window {
                         SettingsSwitchRow {
                             objectName: "soundFeedbackRow"
                             title: "声音反馈"
-                            value: window.settings ? window.settings.soundFeedback : true
+                            value: window.settings.soundFeedback
                             onToggledTo: (on) => window.settings.soundFeedback = on
                         }
                         SettingsSwitchRow {
                             objectName: "animationsRow"
                             title: "动画效果"
-                            value: window.settings ? window.settings.animations : true
+                            value: window.settings.animations
                             onToggledTo: (on) => window.settings.animations = on
                         }
                     }
@@ -117,12 +116,12 @@ Window {
                             Label { text: "宽度"; Layout.fillWidth: true }
                             Label {
                                 objectName: "panelWidthText"
-                                text: (window.settings ? Math.floor(window.settings.panelWidth) : 384) + " 像素"
+                                text: PanelTexts.widthInPixels(window.settings.panelWidth)
                             }
                             LinkButton {
                                 objectName: "resetPanelWidth"
                                 text: "恢复默认宽度"
-                                enabled: window.settings !== null && window.settings.panelWidth !== window.defaultPanelWidth
+                                enabled: window.settings.panelWidth !== window.defaultPanelWidth
                                 onClicked: window.settings.panelWidth = window.defaultPanelWidth
                             }
                         }
@@ -143,7 +142,7 @@ Window {
                             Layout.fillWidth: true
                         }
                         Repeater {
-                            model: window.displays ? window.displays.displays : []
+                            model: window.displays.displays
                             delegate: SettingsSwitchRow {
                                 required property var modelData
                                 objectName: "displayRow"
@@ -156,7 +155,7 @@ Window {
                         }
                         Label {
                             objectName: "allDisplaysOffNote"
-                            visible: window.displays !== null && !window.displays.anyEffective
+                            visible: !window.displays.anyEffective
                             text: "关闭后将隐藏所有胶囊；托盘图标和全局快捷键仍可打开面板。"
                             wrapMode: Text.Wrap
                             opacity: 0.7
@@ -167,7 +166,7 @@ Window {
                             Button {
                                 objectName: "resetDisplays"
                                 text: "恢复默认显示"
-                                enabled: window.displays !== null && !window.displays.automatic
+                                enabled: !window.displays.automatic
                                 onClicked: window.displays.resetToAutomatic()
                             }
                             Button {
@@ -190,7 +189,7 @@ Window {
                                 objectName: "hotKeyRecorder"
                                 // Keys go to the recorder, not to the button's own activation.
                                 focusPolicy: Qt.NoFocus
-                                text: window.recorder ? window.recorder.label : ""
+                                text: window.recorder.label
                                 implicitWidth: Math.max(96, implicitContentWidth + leftPadding + rightPadding)
                                 leftPadding: 12
                                 rightPadding: 12
@@ -199,7 +198,7 @@ Window {
                                 ToolTip.text: "点击后按下新的快捷键；Esc 取消"
                                 background: Rectangle {
                                     radius: 6
-                                    color: window.recorder && window.recorder.recording ? system.highlight : system.button
+                                    color: window.recorder.recording ? system.highlight : system.button
                                     border.color: system.mid
                                 }
                                 onClicked: window.recorder.toggle()
@@ -214,7 +213,7 @@ Window {
                         Label {
                             objectName: "hotKeyHint"
                             visible: text.length > 0
-                            text: window.recorder ? window.recorder.hintText : ""
+                            text: window.recorder.hintText
                             color: "#d93a2b"
                             wrapMode: Text.Wrap
                             Layout.fillWidth: true
@@ -249,10 +248,11 @@ Window {
                             Label {
                                 text: "Kelvarn"
                                 font.weight: Font.DemiBold
-                                font.pointSize: Qt.application.font.pointSize + 1
+                                font.pointSize: kelvarnDescription.font.pointSize + 1
                             }
                         }
                         Label {
+                            id: kelvarnDescription
                             objectName: "kelvarnDescription"
                             text: "Kelvarn 是下载文件整理工具，可按日期归档下载内容，并快速打开当天文件夹。"
                             wrapMode: Text.Wrap

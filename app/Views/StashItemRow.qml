@@ -14,7 +14,6 @@ Item {
     required property string displayName
     required property string note
     required property string notePreview
-    required property string kindWord
     required property string subtitle
     required property bool locked
     required property bool isDirectory
@@ -24,9 +23,14 @@ Item {
     required property string symbolName
     required property double durationSeconds
     required property bool selected
+    // The recording is loaded in the player (playing or paused), and plays.
+    required property bool audioActive
+    required property bool playing
+    required property string accessibleName
+    // The row the arrow keys are on.
+    required property bool current
 
-    property var controller
-    property var audioPlayer: controller ? controller.voiceNotes.player : null
+    required property NotchController controller
 
     // Row state; a reused row starts over.
     property bool hovering: hoverArea.containsMouse
@@ -36,12 +40,8 @@ Item {
 
     ListView.onReused: lastClickAt = 0
 
-    // The row the arrow keys are on.
-    readonly property bool isCurrent: controller !== null && controller !== undefined
-                                      && controller.selection.currentID === itemId
-    readonly property bool isAudioActive: kind === "audio" && audioPlayer !== null
-                                          && (audioPlayer.activeItemID, audioPlayer.isActive(itemId))
-    readonly property bool isAudioPlaying: isAudioActive && audioPlayer.isPlaying
+    readonly property bool isAudioActive: kind === "audio" && audioActive
+    readonly property bool isAudioPlaying: isAudioActive && playing
     readonly property bool showsThumbnailAction: {
         if (kind === "text" || kind === "link")
             return false
@@ -65,20 +65,15 @@ Item {
     implicitHeight: content.implicitHeight + 2 * PanelStyle.rowVerticalPadding
 
     function toggleAudio() {
-        if (controller && controller.voiceNotes)
-            controller.voiceNotes.togglePlayback(itemId)
+        controller.voiceNotes.togglePlayback(itemId)
     }
     function activate() {
-        if (controller)
-            controller.actions.activateItem(itemId)
+        controller.actions.activateItem(itemId)
     }
     function performPrimaryAction() {
-        if (controller)
-            controller.actions.performPrimaryAction(itemId)
+        controller.actions.performPrimaryAction(itemId)
     }
     function performThumbnailAction() {
-        if (!controller)
-            return
         if (kind === "audio")
             toggleAudio()
         else if (isDirectory)
@@ -90,8 +85,6 @@ Item {
     // toggles the row in the selection, a Shift click selects the range from
     // the last clicked row; neither counts towards a double click.
     function click(modifiers, now) {
-        if (!controller)
-            return
         const additive = (modifiers & Qt.ControlModifier) !== 0
         const range = !additive && (modifiers & Qt.ShiftModifier) !== 0
         if (range)
@@ -110,7 +103,7 @@ Item {
         // and so every open of the panel, several times dearer.
         if (!contextMenu)
             contextMenu = contextMenuComponent.createObject(row)
-        contextMenu.effectiveIds = controller ? controller.selection.effectiveItems(itemId) : [itemId]
+        contextMenu.effectiveIds = controller.selection.effectiveItems(itemId)
         contextMenu.popup()
     }
     function editNote() {
@@ -118,9 +111,7 @@ Item {
     }
 
     Accessible.role: Accessible.ListItem
-    Accessible.name: kindWord + "，" + displayName
-                     + (notePreview.length > 0 ? "，备注：" + notePreview : "")
-                     + (selected ? "，已选中" : "") + (locked ? "，已锁定" : "")
+    Accessible.name: accessibleName
     Accessible.selected: selected
     // Qt Quick names its one action "press"; the description carries the row's own name for it.
     Accessible.description: primaryActionName
@@ -132,8 +123,8 @@ Item {
         color: row.selected ? PanelStyle.withOpacity(PanelStyle.accent, PanelStyle.selectedFillOpacity)
              : row.hovering ? PanelStyle.withOpacity(PanelStyle.primary, PanelStyle.hoverFillOpacity)
              : "transparent"
-        border.width: row.isCurrent ? 2 : 1
-        border.color: row.selected || row.isCurrent
+        border.width: row.current ? 2 : 1
+        border.color: row.selected || row.current
                       ? PanelStyle.withOpacity(PanelStyle.accent, PanelStyle.selectedOutlineOpacity)
                       : "transparent"
     }
@@ -150,7 +141,7 @@ Item {
         property bool dragStarted: false
         onPressed: mouse => { pressedAt = Qt.point(mouse.x, mouse.y); dragStarted = false }
         onPositionChanged: mouse => {
-            if (!pressed || dragStarted || !(pressedButtons & Qt.LeftButton) || !row.controller)
+            if (!pressed || dragStarted || !(pressedButtons & Qt.LeftButton))
                 return
             if (Math.hypot(mouse.x - pressedAt.x, mouse.y - pressedAt.y) < Qt.styleHints.startDragDistance)
                 return
@@ -198,7 +189,7 @@ Item {
                 Behavior on opacity { NumberAnimation { duration: PanelStyle.thumbnailActionDuration; easing.type: Easing.OutQuad } }
                 hoverEnabled: true
                 focusPolicy: Qt.NoFocus
-                Accessible.name: row.thumbnailActionTitle + " " + row.displayName
+                Accessible.name: PanelTexts.actionOn(row.thumbnailActionTitle, row.displayName)
                 ToolTip.visible: hovered
                 ToolTip.text: row.thumbnailActionTitle
                 ToolTip.delay: 600
@@ -274,7 +265,8 @@ Item {
                 objectName: "progressRow"
                 active: row.isAudioActive
                 visible: active
-                sourceComponent: AudioProgressRow { player: row.audioPlayer }
+                // Read across the component's boundary: Qt 6.4's Loader cannot make bound components.
+                sourceComponent: AudioProgressRow { player: row.controller.voiceNotes.player } // qmllint disable unqualified
             }
         }
 
@@ -303,12 +295,14 @@ Item {
             symbol: "xmark.circle.fill"
             symbolSize: PanelStyle.removeIconSize
             toolTip: "移到回收站"
-            Accessible.name: "将 " + row.displayName + " 移到回收站"
-            onClicked: if (row.controller) row.controller.actions.removeItems([row.itemId])
+            Accessible.name: PanelTexts.removeItemName(row.displayName)
+            onClicked: row.controller.actions.removeItems([row.itemId])
         }
     }
 
     property Menu contextMenu: null
+    // The menu reads the row across its component's boundary (see the Loader above).
+    // qmllint disable unqualified
     Component {
         id: contextMenuComponent
         Menu {
@@ -317,9 +311,8 @@ Item {
             property var effectiveIds: []
             readonly property int effectiveCount: effectiveIds.length
             readonly property bool counted: effectiveCount >= 2
-            readonly property bool allLocked: row.ListView.view && row.ListView.view.model
-                                              ? row.ListView.view.model.allLocked(effectiveIds) : row.locked
-            function counting(word) { return counted ? word + " " + effectiveCount + " 项" : word }
+            readonly property bool allLocked: row.controller.stashItems.allLocked(effectiveIds)
+            function counting(word) { return PanelTexts.counted(word, effectiveCount) }
 
             SymbolMenuItem {
                 objectName: "menuCopy"
@@ -385,4 +378,5 @@ Item {
             }
         }
     }
+    // qmllint enable unqualified
 }

@@ -12,7 +12,8 @@ Window {
     title: "文本预览"
 
     Shortcut {
-        sequences: [StandardKey.Close, "Escape"]
+        // What StandardKey.Close means on Linux desktops, spelt out for the tools.
+        sequences: ["Ctrl+W", "Ctrl+F4", "Escape"]
         onActivated: window.close()
     }
 

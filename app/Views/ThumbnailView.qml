@@ -19,7 +19,7 @@ Item {
     Image {
         id: image
         anchors.fill: parent
-        source: thumbnail.url.toString() ? "image://thumbnail/" + encodeURIComponent(thumbnail.url.toString()) : ""
+        source: String(thumbnail.url) ? "image://thumbnail/" + encodeURIComponent(String(thumbnail.url)) : ""
         asynchronous: true
         sourceSize.width: PanelStyle.thumbnailMaxPixel
         sourceSize.height: PanelStyle.thumbnailMaxPixel

@@ -17,14 +17,13 @@ Item {
     required property string fileIconName
     required property string symbolName
 
-    property var controller
+    required property NotchController controller
     property bool hovering: hoverArea.containsMouse
 
     implicitHeight: content.implicitHeight + 2 * PanelStyle.rowVerticalPadding
 
     function restore() {
-        if (controller)
-            controller.actions.restoreFromTrash([itemId])
+        controller.actions.restoreFromTrash([itemId])
     }
 
     Accessible.role: Accessible.ListItem
@@ -96,7 +95,7 @@ Item {
             symbolSize: PanelStyle.restoreIconSize
             symbolColor: row.hovering ? PanelStyle.accent : PanelStyle.secondary
             toolTip: "恢复到暂存"
-            Accessible.name: "恢复 " + row.displayName + " 到暂存"
+            Accessible.name: PanelTexts.restoreItemName(row.displayName)
             onClicked: row.restore()
         }
     }

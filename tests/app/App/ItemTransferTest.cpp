@@ -21,7 +21,7 @@ protected:
     ItemTransfer &transfer()
     {
         if (!m_transfer)
-            m_transfer = std::make_unique<ItemTransfer>(controller(), *m_store, &m_defaults);
+            m_transfer = std::make_unique<ItemTransfer>(controller(), *m_store, m_engine, &m_defaults);
         return *m_transfer;
     }
 

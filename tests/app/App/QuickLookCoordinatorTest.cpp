@@ -4,6 +4,8 @@
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QMetaObject>
+#include <QQmlEngine>
 #include <QQuickWindow>
 #include <gtest/gtest.h>
 
@@ -17,7 +19,8 @@ TEST(QuickLookCoordinatorTest, WithoutSushiTheOwnWindowShowsWhatTheFileIs)
         GTEST_SKIP() << "GNOME's previewer answers on this bus";
 
     holdra::test::TempDir dir;
-    QuickLookCoordinator coordinator;
+    QQmlEngine engine;
+    QuickLookCoordinator coordinator(engine);
     QList<QUrl> opened;
     coordinator.setURLOpener([&](const QUrl &url) {
         opened.append(url);

@@ -1,6 +1,7 @@
 #include "App/TextPreviewController.h"
 #include "Settings/InMemoryUserDefaults.h"
 
+#include <QQmlEngine>
 #include <QQuickWindow>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -11,8 +12,9 @@ using namespace Qt::StringLiterals;
 TEST(TextPreviewControllerTest, OneWindowIsReusedWithItsTitleTextAndGeometry)
 {
     InMemoryUserDefaults defaults;
+    QQmlEngine engine;
     {
-        TextPreviewController preview(&defaults);
+        TextPreviewController preview(engine, &defaults);
         preview.show(u"笔记"_s, u"第一段"_s);
         QQuickWindow *window = preview.window();
         ASSERT_NE(window, nullptr);
@@ -33,7 +35,7 @@ TEST(TextPreviewControllerTest, OneWindowIsReusedWithItsTitleTextAndGeometry)
 
     // A damaged remembered geometry is ignored.
     defaults.setString(QLatin1String(TextPreviewController::geometryKey), u"1,2,x,4"_s);
-    TextPreviewController damaged(&defaults);
+    TextPreviewController damaged(engine, &defaults);
     damaged.show(u"t"_s, u"x"_s);
     EXPECT_EQ(damaged.window()->size(), QSize(520, 420));
 }

@@ -58,7 +58,7 @@ protected:
                 openStore();
             NotchController::Environment env;
             env.displays = [this] { return m_displays; };
-            env.makeWindow = [this](NotchController &, const QString &id) {
+            env.makeWindow = m_makeWindow ? m_makeWindow : [this](NotchController &, const QString &id) {
                 return std::make_unique<FakeNotchWindow>(m_windows, id);
             };
             env.clock = &m_clock;
@@ -110,6 +110,8 @@ protected:
     static bool waitFor(const std::function<bool()> &condition) { return QTest::qWaitFor(condition, 10000); }
 
     QList<NotchDisplay> m_displays;
+    // Makes the windows when set (real ones, for the views); plain records otherwise.
+    NotchController::WindowFactory m_makeWindow;
     std::map<QString, WindowState> m_windows;
     std::shared_ptr<FakeAudioPlayerState> m_playerState = std::make_shared<FakeAudioPlayerState>();
     bool m_playerOpens = true;

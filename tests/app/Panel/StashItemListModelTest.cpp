@@ -1,6 +1,7 @@
 #include "Panel/StashItemListModel.h"
+#include "Audio/AudioPlaybackController.h"
+#include "FakeAudioPlayer.h"
 #include "Panel/StashItemPresentation.h"
-
 #include "StoreFixture.h"
 
 #include <QAbstractItemModelTester>
@@ -13,151 +14,154 @@
 namespace holdra::test {
 namespace {
 
+using namespace Qt::StringLiterals;
+using Role = StashItemListModel::Role;
+
 class StashItemListModelTest : public StoreFixture
 {
 protected:
-    QVariant value(const StashItemListModel &model, int row, StashItemListModel::Role role) const
+    StashItemListModelTest() { openStore(); }
+
+    QVariant value(int row, Role role) const { return m_model.data(m_model.index(row), role); }
+    QVariant value(const StashItem &item, Role role) const
     {
-        return model.data(model.index(row), role);
+        return value(m_model.indexOfId(StashItemPresentation::idText(item.id())), role);
     }
-    QStringList names(const StashItemListModel &model) const
+    QStringList names() const
     {
         QStringList out;
-        for (int row = 0; row < model.rowCount(); ++row)
-            out.append(value(model, row, StashItemListModel::DisplayNameRole).toString());
+        for (int row = 0; row < m_model.rowCount(); ++row)
+            out.append(value(row, Role::DisplayNameRole).toString());
         return out;
     }
+    // Each dataChanged since the last call: its rows and what it redraws ("2-3 selected").
+    QStringList redrawn() { return std::exchange(m_redrawn, {}); }
+    void record(const QModelIndex &first, const QModelIndex &last, const QList<int> &roles)
+    {
+        const QString rows =
+            QString::number(first.row()) + (last.row() == first.row() ? QString() : u'-' + QString::number(last.row()));
+        const QString what = roles.contains(Role::CurrentRole) ? u"current"_s
+            : roles.contains(Role::SelectedRole)               ? u"selected"_s
+            : roles.contains(Role::PlayingRole)                ? u"playing"_s
+                                                               : u"all"_s;
+        m_redrawn.append(rows + u' ' + what);
+    }
+
+    StashItemListModel m_model;
+    QAbstractItemModelTester m_tester{&m_model, QAbstractItemModelTester::FailureReportingMode::Fatal};
+    QStringList m_redrawn;
+    QMetaObject::Connection m_recording = QObject::connect(
+        &m_model, &QAbstractItemModel::dataChanged,
+        [this](const QModelIndex &a, const QModelIndex &b, const QList<int> &roles) { record(a, b, roles); });
 };
 
-TEST_F(StashItemListModelTest, FollowsAddsRemovesAndLocksWithoutResetting)
+TEST_F(StashItemListModelTest, FollowsTheStoreRowByRowUntilItGoes)
 {
-    StashStore &store = openStore();
-    StashItemListModel model;
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
-    QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
-    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
-    QSignalSpy moved(&model, &QAbstractItemModel::rowsMoved);
-    QSignalSpy locked(&model, &StashItemListModel::lockedCountChanged);
-    model.setStore(&store);
+    QSignalSpy resets(&m_model, &QAbstractItemModel::modelReset);
+    QSignalSpy moved(&m_model, &QAbstractItemModel::rowsMoved);
+    m_model.setStore(m_store.get());
+    const StashItem a = m_store->addText(u"a"_s);
+    const StashItem b = m_store->addText(u"b"_s);
+    m_store->addText(u"c"_s);
+    EXPECT_EQ(names(), (QStringList{u"c"_s, u"b"_s, u"a"_s}));
 
-    const StashItem a = store.addText(QStringLiteral("a"));
-    const StashItem b = store.addText(QStringLiteral("b"));
-    const StashItem c = store.addText(QStringLiteral("c"));
-    EXPECT_EQ(names(model), (QStringList{"c", "b", "a"}));
-    EXPECT_EQ(inserted.count(), 3);
-    EXPECT_EQ(model.count(), 3);
-
-    // Locking pins the item to the top: a move, and the locked role follows.
-    store.setLocked(true, {a.id()});
-    EXPECT_EQ(names(model), (QStringList{"a", "c", "b"}));
+    // Locking pins the item to the top: one move, and the locked role follows.
+    m_store->setLocked(true, {a.id()});
+    EXPECT_EQ(names(), (QStringList{u"a"_s, u"c"_s, u"b"_s}));
     EXPECT_EQ(moved.count(), 1);
-    EXPECT_TRUE(value(model, 0, StashItemListModel::LockedRole).toBool());
-    EXPECT_EQ(model.lockedCount(), 1);
-    EXPECT_EQ(locked.count(), 1);
+    EXPECT_TRUE(value(0, Role::LockedRole).toBool());
+    EXPECT_EQ(m_model.lockedCount(), 1);
 
-    store.remove(QSet<QUuid>{b.id()});
-    EXPECT_EQ(names(model), (QStringList{"a", "c"}));
-    EXPECT_EQ(removed.count(), 1);
+    redrawn();
+    m_store->setNote(u"  remember\n this  "_s, b.id());
+    EXPECT_EQ(redrawn(), QStringList{u"2 all"_s}) << "only the noted row";
+    EXPECT_EQ(value(b, Role::NotePreviewRole).toString(), u"remember this"_s);
 
-    store.removeAll();
-    EXPECT_EQ(names(model), (QStringList{"a"}));
+    m_store->removeAll();
+    EXPECT_EQ(names(), QStringList{u"a"_s}) << "the locked item stays";
+    EXPECT_EQ(m_model.indexOfId(u"not an id"_s), -1);
     EXPECT_EQ(resets.count(), 0);
-    EXPECT_EQ(model.indexOfId(StashItemPresentation::idText(a.id())), 0);
-    EXPECT_EQ(model.indexOfId(StashItemPresentation::idText(c.id())), -1);
-    EXPECT_EQ(model.indexOfId(QStringLiteral("not an id")), -1);
+
+    m_store.reset();
+    EXPECT_EQ(m_model.count(), 0) << "a store that goes takes its rows";
+    EXPECT_EQ(m_model.store(), nullptr);
 }
 
-TEST_F(StashItemListModelTest, ANoteChangesOnlyItsRow)
+TEST_F(StashItemListModelTest, RolesDescribeEveryKindFromTheStoredCopyAsFirstAskedFor)
 {
-    StashStore &store = openStore();
-    store.addText(QStringLiteral("one"));
-    const StashItem two = store.addText(QStringLiteral("two"));
-    StashItemListModel model;
-    model.setStore(&store);
-    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+    const QString folder = m_dir.mkdir(u"sources/Photos"_s);
+    m_dir.write(u"sources/Photos/inside.txt"_s, "x");
+    const auto files = m_store->addFiles(
+        {source(u"report.pdf"_s, QByteArray(2048, 'p')), QUrl::fromLocalFile(folder), source(u"later.pdf"_s, "x")});
+    ASSERT_EQ(files.added.size(), 3);
+    const StashItem link = m_store->addLink(u"https://example.org/path?q=1"_s, std::nullopt);
+    const StashItem text = m_store->addText(u"hello"_s);
+    m_model.setStore(m_store.get());
 
-    store.setNote(QStringLiteral("  remember\n this  "), two.id());
-    ASSERT_EQ(changed.count(), 1);
-    EXPECT_EQ(changed.first().at(0).toModelIndex().row(), 0);
-    EXPECT_EQ(value(model, 0, StashItemListModel::NotePreviewRole).toString(), "remember this");
-    EXPECT_TRUE(value(model, 1, StashItemListModel::NotePreviewRole).toString().isEmpty());
-}
+    // Rows look at their copies only when a view asks: this one became a folder meanwhile.
+    const QString later = m_store->absolutePath(files.added[2]).value_or(QString());
+    ASSERT_TRUE(QFile::remove(later) && QDir().mkdir(later));
 
-TEST_F(StashItemListModelTest, RolesDescribeEveryKind)
-{
-    StashStore &store = openStore();
-    const QString folder = m_dir.mkdir(QStringLiteral("sources/Photos"));
-    m_dir.write(QStringLiteral("sources/Photos/inside.txt"), "x");
-    const auto files =
-        store.addFiles({source(QStringLiteral("report.pdf"), QByteArray(2048, 'p')), QUrl::fromLocalFile(folder)});
-    ASSERT_TRUE(files.errors.isEmpty());
-    const StashItem link = store.addLink(QStringLiteral("https://example.org/path?q=1"), std::nullopt);
-    const StashItem text = store.addText(QStringLiteral("hello"));
-
-    StashItemListModel model;
-    model.setStore(&store);
-    ASSERT_EQ(model.rowCount(), 4);
-    QHash<QString, int> rowOf;
-    for (int row = 0; row < model.rowCount(); ++row)
-        rowOf.insert(value(model, row, StashItemListModel::DisplayNameRole).toString(), row);
-
-    const int pdf = rowOf.value(QStringLiteral("report.pdf"));
-    EXPECT_EQ(value(model, pdf, StashItemListModel::KindWordRole).toString(), "文件");
-    EXPECT_TRUE(value(model, pdf, StashItemListModel::HasStoredFileRole).toBool());
-    EXPECT_TRUE(value(model, pdf, StashItemListModel::FileUrlRole).toUrl().isLocalFile());
-    const QString pdfIcon = value(model, pdf, StashItemListModel::FileIconNameRole).toString();
+    const StashItem &pdf = files.added[0];
+    EXPECT_EQ(value(pdf, Role::KindWordRole).toString(), u"文件"_s);
+    EXPECT_TRUE(value(pdf, Role::HasStoredFileRole).toBool());
+    EXPECT_TRUE(value(pdf, Role::FileUrlRole).toUrl().isLocalFile());
+    const QString pdfIcon = value(pdf, Role::FileIconNameRole).toString();
     EXPECT_TRUE(pdfIcon.isEmpty() || QIcon::hasThemeIcon(pdfIcon)) << pdfIcon.toStdString();
-    EXPECT_TRUE(value(model, pdf, StashItemListModel::SubtitleRole).toString().startsWith("文件 · 2"));
-
-    const int photos = rowOf.value(QStringLiteral("Photos"));
-    EXPECT_TRUE(value(model, photos, StashItemListModel::IsDirectoryRole).toBool());
-    EXPECT_EQ(value(model, photos, StashItemListModel::KindWordRole).toString(), "文件夹");
-    EXPECT_EQ(value(model, photos, StashItemListModel::FileIconNameRole).toString(), "folder");
-
-    const int linkRow = model.indexOfId(StashItemPresentation::idText(link.id()));
-    EXPECT_EQ(value(model, linkRow, StashItemListModel::KindRole).toString(), "link");
-    EXPECT_EQ(value(model, linkRow, StashItemListModel::SymbolNameRole).toString(), "link");
-    EXPECT_TRUE(value(model, linkRow, StashItemListModel::SubtitleRole).toString().startsWith("链接 · example.org · "));
-
-    const int textRow = model.indexOfId(StashItemPresentation::idText(text.id()));
-    const QString id = value(model, textRow, StashItemListModel::ItemIdRole).toString();
-    EXPECT_EQ(id, id.toUpper());
-    EXPECT_FALSE(id.startsWith('{'));
-    EXPECT_FALSE(value(model, textRow, StashItemListModel::HasStoredFileRole).toBool());
-    EXPECT_EQ(value(model, textRow, StashItemListModel::TextRole).toString(), "hello");
-}
-
-// Rows look at their stored copies only when a view asks for them, so a long
-// list costs the disk nothing for the rows nobody shows.
-TEST_F(StashItemListModelTest, ARowLooksAtItsCopyWhenFirstAskedFor)
-{
-    StashStore &store = openStore();
-    const auto files = store.addFiles({source(QStringLiteral("later.pdf"), "x")});
-    ASSERT_EQ(files.added.size(), 1);
-    StashItemListModel model(&store, nullptr);
-    ASSERT_EQ(model.rowCount(), 1);
-
-    const QString path = store.absolutePath(files.added.first()).value_or(QString());
-    ASSERT_TRUE(QFile::remove(path));
-    ASSERT_TRUE(QDir().mkdir(path));
-    EXPECT_TRUE(value(model, 0, StashItemListModel::IsDirectoryRole).toBool());
-    EXPECT_EQ(value(model, 0, StashItemListModel::KindWordRole).toString(), "文件夹");
-    EXPECT_EQ(value(model, 0, StashItemListModel::FileIconNameRole).toString(), "folder");
-}
-
-TEST_F(StashItemListModelTest, AStoreThatGoesAwayEmptiesTheList)
-{
-    StashItemListModel model;
-    {
-        StashStore &store = openStore();
-        store.addText(QStringLiteral("x"));
-        model.setStore(&store);
-        ASSERT_EQ(model.count(), 1);
-        m_store.reset();
+    EXPECT_TRUE(value(pdf, Role::SubtitleRole).toString().startsWith(u"文件 · 2"_s));
+    for (const StashItem &directory : {files.added[1], files.added[2]}) {
+        EXPECT_TRUE(value(directory, Role::IsDirectoryRole).toBool());
+        EXPECT_EQ(value(directory, Role::KindWordRole).toString(), u"文件夹"_s);
+        EXPECT_EQ(value(directory, Role::FileIconNameRole).toString(), u"folder"_s);
     }
-    EXPECT_EQ(model.count(), 0);
-    EXPECT_EQ(model.store(), nullptr);
+    EXPECT_EQ(value(link, Role::KindRole).toString(), u"link"_s);
+    EXPECT_EQ(value(link, Role::SymbolNameRole).toString(), u"link"_s);
+    EXPECT_TRUE(value(link, Role::SubtitleRole).toString().startsWith(u"链接 · example.org · "_s));
+    const QString id = value(text, Role::ItemIdRole).toString();
+    EXPECT_TRUE(id == id.toUpper() && !id.startsWith(u'{')) << id.toStdString();
+    EXPECT_FALSE(value(text, Role::HasStoredFileRole).toBool());
+    EXPECT_EQ(value(text, Role::TextRole).toString(), u"hello"_s);
+}
+
+// Selection, the keyboard's row and playback redraw the rows whose state
+// changed and no others, so that a click costs the same in a list of any length.
+TEST_F(StashItemListModelTest, SelectionKeyboardAndPlaybackRedrawOnlyTheirRows)
+{
+    auto state = std::make_shared<FakeAudioPlayerState>();
+    AudioPlaybackController player([state](const QUrl &) { return std::make_unique<FakeAudioPlayer>(state); });
+    PanelSelection selection;
+    m_model.setSelection(&selection);
+    m_model.setPlayer(&player);
+    for (int i = 0; i < 6; ++i)
+        m_store->addText(QString::number(i));
+    const StashItem audio = m_store->addAudio("m4a", u"note"_s, 3);
+    m_model.setStore(m_store.get());
+    const QList<StashItem> order = m_store->items();
+    selection.setRowOrder([&] { return order; });
+    redrawn();
+
+    // The audio item is on top; a click, two Ctrl clicks, then Down.
+    selection.select(order[2].id());
+    EXPECT_EQ(redrawn(), (QStringList{u"2 current"_s, u"2 selected"_s}));
+    EXPECT_TRUE(value(2, Role::SelectedRole).toBool());
+    EXPECT_TRUE(value(2, Role::AccessibleNameRole).toString().contains(u"已选中"_s));
+    selection.toggle(order[4].id());
+    selection.toggle(order[3].id());
+    EXPECT_EQ(redrawn(),
+              (QStringList{u"2 current"_s, u"4 current"_s, u"4 selected"_s, u"4 current"_s, u"3 current"_s,
+                           u"3 selected"_s}));
+    ASSERT_TRUE(selection.moveBy(order, 1, false));
+    EXPECT_EQ(redrawn(), (QStringList{u"3 current"_s, u"4 current"_s, u"2-3 selected"_s}));
+    EXPECT_TRUE(value(4, Role::CurrentRole).toBool() && value(4, Role::SelectedRole).toBool());
+    EXPECT_FALSE(value(3, Role::CurrentRole).toBool() || value(3, Role::SelectedRole).toBool());
+
+    ASSERT_TRUE(player.toggle(audio.id(), QUrl::fromLocalFile(u"/x.m4a"_s)));
+    EXPECT_TRUE(value(0, Role::PlayingRole).toBool());
+    player.stop();
+    EXPECT_FALSE(value(0, Role::AudioActiveRole).toBool());
+    const QStringList played = redrawn();
+    EXPECT_FALSE(played.isEmpty());
+    EXPECT_EQ(played.filter(u"0 playing"_s), played) << "only the recording's row";
 }
 
 } // namespace

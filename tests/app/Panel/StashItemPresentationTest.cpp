@@ -7,11 +7,13 @@
 namespace holdra {
 namespace {
 
+using namespace Qt::StringLiterals;
+
 const QDateTime created(QDate(2026, 3, 1), QTime(8, 30), Qt::UTC);
 
 StashItem imageItem()
 {
-    StoredFile stored{QStringLiteral("A/photo.png"), 2 * 1000 * 1000, QStringLiteral("photo.png")};
+    StoredFile stored{u"A/photo.png"_s, 2 * 1000 * 1000, u"photo.png"_s};
     return StashItem::makeImage(stored, QSizeF(1920, 1080), created);
 }
 
@@ -19,26 +21,25 @@ TEST(StashItemPresentationTest, SubtitlesPreferPixelsThenBytesThenTheLinkHost)
 {
     const QString date = abbreviatedDateTime(created);
     const StashItem image = imageItem();
-    EXPECT_EQ(StashItemPresentation::subtitle(image, false),
-              QStringLiteral("图片 · ") + *image.pixelSizeText() + QStringLiteral(" · ") + date);
+    EXPECT_EQ(StashItemPresentation::subtitle(image, false), u"图片 · "_s + *image.pixelSizeText() + u" · "_s + date);
 
-    const StashItem link = StashItem::makeLink(QStringLiteral("https://news.example.com/a"), std::nullopt, created);
-    EXPECT_EQ(StashItemPresentation::subtitle(link, false), QStringLiteral("链接 · news.example.com · ") + date);
+    const StashItem link = StashItem::makeLink(u"https://news.example.com/a"_s, std::nullopt, created);
+    EXPECT_EQ(StashItemPresentation::subtitle(link, false), u"链接 · news.example.com · "_s + date);
 
     // A link that does not parse, or has no host, adds no host part.
-    for (const QString &url : {QStringLiteral("not a url at all %%"), QStringLiteral("mailto:someone")}) {
+    for (const QString &url : {u"not a url at all %%"_s, u"mailto:someone"_s}) {
         const StashItem odd = StashItem::makeLink(url, std::nullopt, created);
-        EXPECT_EQ(StashItemPresentation::subtitle(odd, false), QStringLiteral("链接 · ") + date) << url.toStdString();
+        EXPECT_EQ(StashItemPresentation::subtitle(odd, false), u"链接 · "_s + date) << url.toStdString();
     }
 
-    StoredFile recording{QStringLiteral("B/voice.m4a"), 4096, QStringLiteral("voice.m4a")};
-    const StashItem audio = StashItem::makeAudio(recording, 65.0, QStringLiteral("voice"), created);
+    StoredFile recording{u"B/voice.m4a"_s, 4096, u"voice.m4a"_s};
+    const StashItem audio = StashItem::makeAudio(recording, 65.0, u"voice"_s, created);
     EXPECT_EQ(StashItemPresentation::subtitle(audio, false),
-              QStringLiteral("录音 · 1:05 · ") + *audio.byteSizeText() + QStringLiteral(" · ") + date);
+              u"录音 · 1:05 · "_s + *audio.byteSizeText() + u" · "_s + date);
 
-    StoredFile folder{QStringLiteral("C/Folder"), 10, QStringLiteral("Folder")};
+    StoredFile folder{u"C/Folder"_s, 10, u"Folder"_s};
     const StashItem directory = StashItem::makeFile(folder, created);
-    EXPECT_TRUE(StashItemPresentation::subtitle(directory, true).startsWith(QStringLiteral("文件夹 · ")));
+    EXPECT_TRUE(StashItemPresentation::subtitle(directory, true).startsWith(u"文件夹 · "_s));
 }
 
 } // namespace

@@ -1,8 +1,6 @@
 #include "Panel/TrashItemListModel.h"
-#include "Support/DateText.h"
-
-#include "Panel/StashItemPresentation.h"
 #include "StoreFixture.h"
+#include "Support/DateText.h"
 
 #include <QAbstractItemModelTester>
 #include <QSignalSpy>
@@ -11,16 +9,14 @@
 namespace holdra::test {
 namespace {
 
+using namespace Qt::StringLiterals;
+using Role = TrashItemListModel::Role;
+
 class TrashItemListModelTest : public StoreFixture
 {
-protected:
-    QVariant value(const TrashItemListModel &model, int row, TrashItemListModel::Role role) const
-    {
-        return model.data(model.index(row), role);
-    }
 };
 
-TEST_F(TrashItemListModelTest, FollowsTheTrashNewestFirst)
+TEST_F(TrashItemListModelTest, FollowsTheTrashNewestFirstAndNamesAFolderByItsKindOnly)
 {
     StashStore &store = openStore();
     TrashItemListModel model;
@@ -28,40 +24,28 @@ TEST_F(TrashItemListModelTest, FollowsTheTrashNewestFirst)
     model.setStore(&store);
     QSignalSpy resets(&model, &QAbstractItemModel::modelReset);
     QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    const auto value = [&](int row, Role role) { return model.data(model.index(row), role).toString(); };
 
-    const StashItem first = store.addText(QStringLiteral("first"));
-    const StashItem second = store.addLink(QStringLiteral("https://example.org"), std::nullopt);
-    store.remove(QSet<QUuid>{first.id()});
+    const QString folder = m_dir.mkdir(u"sources/Folder"_s);
+    m_dir.write(u"sources/Folder/a.txt"_s, "a");
+    ASSERT_EQ(store.addFiles({QUrl::fromLocalFile(folder)}).added.size(), 1);
+    const StashItem text = store.addText(u"first"_s);
+    const StashItem link = store.addLink(u"https://example.org"_s, std::nullopt);
+    store.remove(QSet<QUuid>{text.id(), store.items().last().id()});
     m_now = m_now.addSecs(60);
-    store.remove(QSet<QUuid>{second.id()});
-    ASSERT_EQ(model.count(), 2);
-    EXPECT_EQ(value(model, 0, TrashItemListModel::DisplayNameRole).toString(), second.displayName());
+    store.remove(QSet<QUuid>{link.id()});
+    ASSERT_EQ(model.count(), 3);
+    EXPECT_EQ(value(0, Role::DisplayNameRole), link.displayName()) << "newest first";
+    EXPECT_EQ(value(0, Role::SubtitleRole), u"链接 · 清除于 "_s + abbreviatedDateTime(m_now));
+    EXPECT_TRUE(value(0, Role::AccessibleNameRole).startsWith(u"链接，"_s + link.displayName() + u"，清除于 "_s));
+    const int folderRow = value(1, Role::DisplayNameRole) == u"Folder"_s ? 1 : 2;
+    EXPECT_EQ(value(folderRow, Role::KindWordRole), u"文件"_s);
+    EXPECT_EQ(value(folderRow, Role::FileIconNameRole), u"folder"_s);
 
-    const QString expectedLine = QStringLiteral("链接 · 清除于 ") + abbreviatedDateTime(m_now);
-    EXPECT_EQ(value(model, 0, TrashItemListModel::SubtitleRole).toString(), expectedLine);
-    EXPECT_TRUE(value(model, 0, TrashItemListModel::AccessibleNameRole)
-                    .toString()
-                    .startsWith(QStringLiteral("链接，") + second.displayName() + QStringLiteral("，清除于 ")));
-
-    store.restoreFromTrash({first.id()});
-    ASSERT_EQ(model.count(), 1);
+    store.restoreFromTrash({text.id()});
+    EXPECT_EQ(model.count(), 2);
     EXPECT_EQ(removed.count(), 1);
     EXPECT_EQ(resets.count(), 0);
-}
-
-TEST_F(TrashItemListModelTest, AFolderInTheTrashIsNamedByItsKindOnly)
-{
-    StashStore &store = openStore();
-    const QString folder = m_dir.mkdir(QStringLiteral("sources/Folder"));
-    m_dir.write(QStringLiteral("sources/Folder/a.txt"), "a");
-    const auto result = store.addFiles({QUrl::fromLocalFile(folder)});
-    ASSERT_EQ(result.added.size(), 1);
-    store.removeAll();
-    TrashItemListModel model;
-    model.setStore(&store);
-    ASSERT_EQ(model.count(), 1);
-    EXPECT_EQ(value(model, 0, TrashItemListModel::KindWordRole).toString(), "文件");
-    EXPECT_EQ(value(model, 0, TrashItemListModel::FileIconNameRole).toString(), "folder");
 }
 
 } // namespace

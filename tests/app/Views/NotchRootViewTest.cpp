@@ -8,69 +8,50 @@ namespace {
 class NotchRootViewTest : public PanelViewFixture
 {
 protected:
-    NotchRootViewTest() { m_displays.append(display(QStringLiteral("B"), QRectF(1920, 0, 1280, 1024), 0)); }
-
-    QQuickItem *rootView(const QString &displayID = QStringLiteral("A")) const
-    {
-        NotchWindow *shown = window(displayID);
-        return shown ? shown->rootView() : nullptr;
-    }
+    NotchRootViewTest() { m_displays.append(display(u"B"_s, QRectF(1920, 0, 1280, 1024), 0)); }
 };
 
-TEST_F(NotchRootViewTest, TheCapsuleShowsTheItemCountOnlyWhenThereAreItems)
+TEST_F(NotchRootViewTest, TheCapsuleCountsTheItemsAndGrowsWithTheCompanionSegment)
 {
     controller();
-    ASSERT_NE(rootView(), nullptr);
-    EXPECT_FALSE(isShown("itemCountText"));
-    m_store->addText(QStringLiteral("one"));
-    EXPECT_TRUE(isShown("itemCountText"));
-    EXPECT_EQ(text("itemCountText"), QStringLiteral("1"));
-    EXPECT_TRUE(isShown("traySegment"));
+    ASSERT_TRUE(waitFor([&] { return isShown(u"traySegment"_s); }));
+    EXPECT_FALSE(isShown(u"itemCountText"_s)) << "no count while the stash is empty";
+    m_store->addText(u"one"_s);
+    EXPECT_EQ(visibleTexts(u"itemCountText"_s), QStringList{u"1"_s});
     // Each button is as large as its glyph, or it could be neither seen nor clicked.
-    for (const char *name : {"micSegment", "traySegment"}) {
-        const QQuickItem *segment = find(name);
-        ASSERT_NE(segment, nullptr) << name;
-        EXPECT_GE(segment->width(), 13) << name;
-        EXPECT_GE(segment->height(), 13) << name;
+    for (const QString &name : {u"micSegment"_s, u"traySegment"_s}) {
+        EXPECT_GE(find(name)->width(), 13) << name.toStdString();
+        EXPECT_GE(find(name)->height(), 13) << name.toStdString();
     }
-}
 
-TEST_F(NotchRootViewTest, TheCompanionSegmentFollowsTheController)
-{
-    controller();
-    ASSERT_NE(rootView(), nullptr);
-    ASSERT_TRUE(waitFor([&] { return find("companionSegment") != nullptr && find("capsuleBar") != nullptr; }));
-    EXPECT_FALSE(isShown("companionSegment"));
-    QQuickItem *bar = find("capsuleBar");
+    QQuickItem *bar = find(u"capsuleBar"_s);
     const double narrow = bar->width();
+    EXPECT_FALSE(isShown(u"companionSegment"_s));
     controller().setKelvarnAvailability(true, false);
-    EXPECT_TRUE(isShown("companionSegment"));
-    EXPECT_TRUE(waitFor([&] { return bar->width() > narrow; })) << "the capsule grows with the segment";
+    EXPECT_TRUE(isShown(u"companionSegment"_s));
+    EXPECT_TRUE(waitFor([&] { return bar->width() > narrow; }));
     controller().setKelvarnAvailability(false, false);
-    EXPECT_FALSE(isShown("companionSegment"));
+    EXPECT_FALSE(isShown(u"companionSegment"_s));
 }
 
 TEST_F(NotchRootViewTest, ADisplayWithoutTheCapsuleDrawsNone)
 {
-    EXPECT_EQ(window(QStringLiteral("B")), nullptr) << "automatic: B has no window of its own";
+    EXPECT_EQ(window(u"B"_s), nullptr) << "automatic: B has no window of its own";
     // The window a hidden trigger or a transient panel would get on B.
-    NotchWindow hidden(controller(), QStringLiteral("B"), m_engine, nullptr);
-    hidden.resize(190, 34);
+    NotchWindow hidden(controller(), u"B"_s, m_engine, nullptr);
     ASSERT_NE(hidden.rootView(), nullptr);
-    EXPECT_TRUE(isShown("traySegment"));
-    QQuickItem *tray = hidden.rootView()->findChild<QQuickItem *>(QStringLiteral("traySegment"));
+    QQuickItem *tray = allItems(u"traySegment"_s, hidden.rootView()).value(0);
     ASSERT_NE(tray, nullptr);
-    EXPECT_FALSE(tray->isVisible());
+    EXPECT_FALSE(effectivelyVisible(tray));
 }
 
 TEST_F(NotchRootViewTest, OpeningSwapsTheCapsuleForThePanelAndClosingBringsItBack)
 {
     ASSERT_NE(openPanel(), nullptr);
-    EXPECT_TRUE(rootView()->property("panelOpen").toBool());
-    EXPECT_TRUE(waitFor([&] { return find("traySegment") == nullptr; })) << "the closed view leaves while open";
-    EXPECT_TRUE(isShown("title"));
+    EXPECT_TRUE(waitFor([&] { return find(u"traySegment"_s) == nullptr; })) << "the closed view leaves while open";
+    EXPECT_TRUE(isShown(u"title"_s));
     controller().close();
-    EXPECT_TRUE(waitFor([&] { return isShown("traySegment"); }));
+    EXPECT_TRUE(waitFor([&] { return isShown(u"traySegment"_s); }));
     EXPECT_TRUE(window()->flags().testFlag(Qt::WindowDoesNotAcceptFocus)) << "the closed capsule refuses the keyboard";
 }
 

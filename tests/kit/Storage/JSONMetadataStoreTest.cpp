@@ -44,32 +44,6 @@ QByteArray element(const QByteArray &extra, const QByteArray &createdAt = "2026-
     return R"([{"id":")" + id + R"(","kind":"text","displayName":"d","createdAt":")" + createdAt + '"' + extra + "}]";
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
-}
-
-// Items with every field, and values the file cannot hold as they are in memory.
-QList<StashItem> everyKind()
-{
-    const QDateTime createdAt = QDateTime::fromMSecsSinceEpoch(1'772'352'930'123, Qt::UTC);
-    StashItem text = StashItem::makeText(u"line one\n\"two\" / \\three\t第三"_s, createdAt);
-    text.setNote(u"a note"_s);
-    text.setLocked(true);
-    StashItem file = StashItem::makeFile({u"ABC/report.pdf"_s, 1234, u"report.pdf"_s}, createdAt.addDays(-3));
-    file.setContentHash(QString(64, u'a'));
-    file.setPixelWidth(640);
-    file.setPixelHeight(480);
-    StashItem audio =
-        StashItem::makeAudio({u"DEF/voice.m4a"_s, 9, u"voice.m4a"_s}, std::nan(""), u"voice"_s, createdAt);
-    StashItem odd =
-        StashItem::makeLink(u"https://example.com/a?b=c"_s, u"title \xD800 lone"_s, createdAt.addYears(-60));
-    StashItem timed = StashItem::makeAudio({u"GHI/v.m4a"_s, 1, u"v.m4a"_s}, -0.0, std::nullopt, createdAt);
-    return {text, file, audio, odd, timed};
-}
-
 } // namespace
 
 TEST(MetadataCodecTest, WritesSortedKeysEscapedSlashesAndUpperCaseIds)
