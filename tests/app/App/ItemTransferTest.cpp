@@ -3,6 +3,7 @@
 #include "Cli/ItemFormatter.h"
 #include "FakePasteboardReader.h"
 
+#include <QQmlEngine>
 #include <QScopeGuard>
 #include <QTimer>
 
@@ -76,6 +77,7 @@ protected:
         return future.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
     }
 
+    QQmlEngine m_engine;
     std::unique_ptr<ItemTransfer> m_transfer;
 };
 
