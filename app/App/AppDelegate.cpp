@@ -61,6 +61,25 @@ AppDelegate::~AppDelegate()
     m_displayWatcher.reset();
 }
 
+std::unique_ptr<NotchController> AppDelegate::makeController()
+{
+    NotchController::Environment environment;
+    environment.displays = [watcher = m_displayWatcher.get()] { return watcher->displays(); };
+    environment.clock = &m_clock;
+    environment.playSound = [this](SystemSound::Sound sound) { m_platform->sound().play(sound); };
+    environment.ownPid = qint32(QCoreApplication::applicationPid());
+    environment.outsideClicks = [this](QObject *parent) { return m_platform->makeOutsideClickMonitor(parent); };
+    environment.windowList = m_platform->windowListFactory();
+    environment.makeWindow = [this](NotchController &controller,
+                                    const QString &displayID) -> std::unique_ptr<NotchWindowing> {
+        return std::make_unique<NotchWindow>(controller, displayID, m_engine, &m_platform->windowHints());
+    };
+    environment.loadAudioPlayer = [this](const QUrl &fileURL, QObject *context, AudioBackend::Loaded loaded) {
+        m_platform->audio().loadPlayer(fileURL, context, std::move(loaded));
+    };
+    return std::make_unique<NotchController>(*m_store, m_settings, std::move(environment));
+}
+
 bool AppDelegate::launch()
 {
     StashStore::Opening opening = StashStore::makeDefault();
@@ -75,25 +94,11 @@ bool AppDelegate::launch()
 
     m_platform = PlatformServices::make();
     m_displayWatcher = std::make_unique<DisplayWatcher>(qGuiApp);
-    NotchController::Environment environment;
-    environment.displays = [watcher = m_displayWatcher.get()] { return watcher->displays(); };
-    environment.clock = &m_clock;
-    environment.playSound = [this](SystemSound::Sound sound) { m_platform->sound().play(sound); };
-    environment.ownPid = qint32(QCoreApplication::applicationPid());
-    environment.outsideClicks = [this](QObject *parent) { return m_platform->makeOutsideClickMonitor(parent); };
-    environment.windowList = m_platform->windowListFactory();
-    environment.makeWindow = [this](NotchController &controller,
-                                    const QString &displayID) -> std::unique_ptr<NotchWindowing> {
-        return std::make_unique<NotchWindow>(controller, displayID, m_engine, &m_platform->windowHints());
-    };
     // The companion is looked up before the controller's first refresh asks for
     // it, on a worker thread while the capsule's views load.
     m_kelvarnLocator = std::make_unique<KelvarnLocator>();
     m_kelvarnLocator->startWatching();
-    environment.loadAudioPlayer = [this](const QUrl &fileURL, QObject *context, AudioBackend::Loaded loaded) {
-        m_platform->audio().loadPlayer(fileURL, context, std::move(loaded));
-    };
-    m_notchController = std::make_unique<NotchController>(*m_store, m_settings, std::move(environment));
+    m_notchController = makeController();
     connectCompanion();
     connectRecorder();
     // A change the store could not write was undone; say so in the panel (opened

@@ -79,6 +79,8 @@ Q_SIGNALS:
 
 private:
     void finishLaunching();
+    // The panel controller with this session's displays, platform and windows.
+    std::unique_ptr<NotchController> makeController();
     void checkForUpdatesFromPanel();
     // The display watcher, and the refreshes it drives.
     void watchDisplays();

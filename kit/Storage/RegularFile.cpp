@@ -32,6 +32,38 @@ int openForReading(const QString &path, int *error)
     return fd;
 }
 
+namespace {
+
+// Reads to the end into `bytes`, sized for `expected` (one spare byte finds the
+// end); a file that grows meanwhile is read on, up to the limit. 0 or an errno.
+int readInto(int fd, QByteArray &bytes, qint64 expected, qint64 maxBytes)
+{
+    bytes.resize(qsizetype(std::clamp<qint64>(expected, 0, maxBytes)) + 1);
+    qsizetype used = 0;
+    int failure = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            if (used > maxBytes) {
+                failure = EFBIG;
+                break;
+            }
+            bytes.resize(qsizetype(std::min<qint64>(qint64(used) * 2, maxBytes + 1)));
+        }
+        const ssize_t count = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count <= 0) {
+            failure = count < 0 ? errno : 0;
+            break;
+        }
+        used += count;
+    }
+    bytes.truncate(used);
+    return failure;
+}
+
+} // namespace
+
 std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes, int *error,
                                   std::optional<FileIdentity> *identity)
 {
@@ -39,8 +71,6 @@ std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes, int *err
     const int fd = openForReading(path, &failure);
     QByteArray bytes;
     if (fd >= 0) {
-        // Read straight into a buffer of the file's size (one spare byte finds the
-        // end); a file that grows meanwhile is read on, up to the limit.
         struct stat status
         {
         };
@@ -50,27 +80,8 @@ std::optional<QByteArray> readAll(const QString &path, qint64 maxBytes, int *err
             if (!(*identity)->settled())
                 identity->reset();
         }
-        bytes.resize(qsizetype(std::clamp<qint64>(status.st_size, 0, maxBytes)) + 1);
-        qsizetype used = 0;
-        for (;;) {
-            if (used == bytes.size()) {
-                if (used > maxBytes) {
-                    failure = EFBIG;
-                    break;
-                }
-                bytes.resize(qsizetype(std::min<qint64>(qint64(used) * 2, maxBytes + 1)));
-            }
-            const ssize_t count = ::read(fd, bytes.data() + used, size_t(bytes.size() - used));
-            if (count < 0 && errno == EINTR)
-                continue;
-            if (count <= 0) {
-                failure = count < 0 ? errno : 0;
-                break;
-            }
-            used += count;
-        }
+        failure = readInto(fd, bytes, status.st_size, maxBytes);
         ::close(fd);
-        bytes.truncate(used);
     }
     if (error)
         *error = failure;

@@ -140,21 +140,20 @@ void ImportJob::copyAll(Batch &batch)
     }
 }
 
-void ImportJob::commit(const std::shared_ptr<Batch> &batch)
+// The batch's items in their order: those ready, the copies made and, for a repeat
+// of an item that went meanwhile, a copy made now; repeats of stashed items go to
+// `repeated`, copy errors to the result.
+QList<StashItem> ImportJob::candidatesOf(const Batch &batch, QList<StashItem> &repeated, Result &result)
 {
-    m_batches.removeOne(batch);
-    Result result;
-    result.cancelled = batch->cancelled;
     QList<StashItem> candidates;
-    QList<StashItem> repeated;
     const QSet<QUuid> active = activeIds();
     qsizetype next = 0;
-    for (const Entry &entry : std::as_const(batch->entries)) {
+    for (const Entry &entry : std::as_const(batch.entries)) {
         if (const StashItem *ready = std::get_if<StashItem>(&entry)) {
             candidates.append(*ready);
             continue;
         }
-        const Copied &copy = batch->copies.at(next++);
+        const Copied &copy = batch.copies.at(next++);
         if (copy.repeated) {
             if (active.contains(copy.repeated->id()))
                 repeated.append(*copy.repeated);
@@ -165,22 +164,31 @@ void ImportJob::commit(const std::shared_ptr<Batch> &batch)
         else if (copy.error->kind() != FileStorageError::Kind::cancelled)
             result.errors.append(*copy.error);
     }
+    return candidates;
+}
 
+void ImportJob::commit(const std::shared_ptr<Batch> &batch)
+{
+    m_batches.removeOne(batch);
+    Result result;
+    result.cancelled = batch->cancelled;
+    QList<StashItem> repeated;
+    const QList<StashItem> candidates = candidatesOf(*batch, repeated, result);
     if (result.cancelled) {
         // Nothing of a stopped batch is kept, not even what was already copied.
-        for (const StashItem &item : std::as_const(candidates)) {
-            if (item.relativePath()) {
-                try {
-                    m_store.fileStorage().remove(*item.relativePath());
-                } catch (const FileStorageError &) {
-                }
+        for (const StashItem &item : candidates) {
+            if (!item.relativePath())
+                continue;
+            try {
+                m_store.fileStorage().remove(*item.relativePath());
+            } catch (const FileStorageError &) {
             }
         }
         result.duplicates = StashStore::uniqueItems(batch->draggedBack);
     } else {
         const QList<StashItem> known = m_store.insert(candidates);
         const QSet<QUuid> kept = activeIds();
-        for (const StashItem &candidate : std::as_const(candidates)) {
+        for (const StashItem &candidate : candidates) {
             if (kept.contains(candidate.id()))
                 result.added.append(candidate);
         }

@@ -75,6 +75,7 @@ private:
     struct Copied;
     static void copyAll(Batch &batch);
     void commit(const std::shared_ptr<Batch> &batch);
+    QList<StashItem> candidatesOf(const Batch &batch, QList<StashItem> &repeated, Result &result);
     void sampleProgress();
     QSet<QUuid> activeIds() const;
     // Copies on the main thread: only when the item a file repeated was removed while it was read.

@@ -184,54 +184,58 @@ std::optional<QString> StashStore::absolutePath(const StashItem &item) const
     return m_fileStorage->absolutePath(*item.relativePath());
 }
 
+// The item a candidate repeats, by the hash of its stored copy, whose fresh copy
+// then goes again; none for a new one, which the index then knows.
+std::optional<StashItem> StashStore::repeatedItem(StashItem &candidate, InsertIndex &index,
+                                                  const QList<StashItem> &accepted)
+{
+    if (!StashItemKinds::hasStoredCopy(candidate.kind()) || !candidate.relativePath())
+        return std::nullopt;
+    const QString staged = m_stagedHashes.take(*candidate.relativePath());
+    candidate.setContentHash(staged.isEmpty() ? hashOfStoredCopy(candidate) : staged);
+    const std::optional<QString> hash = candidate.contentHash();
+    if (!hash)
+        return std::nullopt;
+    // Walked from the bottom so that the topmost item with a hash wins.
+    for (qsizetype i = std::exchange(index.built, true) ? -1 : m_items.size() - 1; i >= 0; --i) {
+        if (const std::optional<QString> &itemHash = std::as_const(m_items)[i].contentHash())
+            index.stashed.insert(*itemHash, i);
+    }
+    std::optional<StashItem> repeated;
+    if (const auto known = index.stashed.constFind(*hash); known != index.stashed.cend())
+        repeated = m_items[*known];
+    else if (const auto earlier = index.accepted.constFind(*hash); earlier != index.accepted.cend())
+        repeated = accepted[*earlier];
+    else
+        index.accepted.insert(*hash, accepted.size());
+    if (!repeated)
+        return std::nullopt;
+    if (!index.referenced)
+        index.referenced = referencedItemDirectories();
+    // A copy that something else still refers to is no fresh copy to delete.
+    if (!index.referenced->contains(itemDirectoryOf(*candidate.relativePath()))) {
+        try {
+            m_fileStorage->remove(*candidate.relativePath());
+        } catch (const FileStorageError &) {
+        }
+    }
+    return repeated;
+}
+
 QList<StashItem> StashStore::insert(QList<StashItem> candidates)
 {
     if (candidates.isEmpty())
         return {};
-
-    // Built for the first candidate with a hash (a text has none), walked from the
-    // bottom so that the topmost item with a hash wins.
-    QHash<QString, qsizetype> knownHashes;
-    bool indexed = false;
-    const auto knownHash = [&](const QString &hash) {
-        for (qsizetype i = std::exchange(indexed, true) ? -1 : m_items.size() - 1; i >= 0; --i) {
-            if (const std::optional<QString> &itemHash = std::as_const(m_items)[i].contentHash())
-                knownHashes.insert(*itemHash, i);
-        }
-        return knownHashes.constFind(hash);
-    };
-
+    InsertIndex index;
     QList<StashItem> accepted;
-    QHash<QString, qsizetype> acceptedHashes;
     QList<StashItem> duplicates;
-    std::optional<QSet<QString>> referenced;
     bool hasTxtFile = false;
-
     for (StashItem &candidate : candidates) {
         hasTxtFile = hasTxtFile || isTxtFileItem(candidate);
-        if (StashItemKinds::hasStoredCopy(candidate.kind()) && candidate.relativePath()) {
-            const QString staged = m_stagedHashes.take(*candidate.relativePath());
-            candidate.setContentHash(staged.isEmpty() ? hashOfStoredCopy(candidate) : staged);
-            if (const std::optional<QString> hash = candidate.contentHash()) {
-                const auto known = knownHash(*hash);
-                const auto earlier = acceptedHashes.constFind(*hash);
-                if (known != knownHashes.cend() || earlier != acceptedHashes.cend()) {
-                    // A copy that something else still refers to is no fresh copy to delete.
-                    if (!referenced)
-                        referenced = referencedItemDirectories();
-                    if (!referenced->contains(itemDirectoryOf(*candidate.relativePath()))) {
-                        try {
-                            m_fileStorage->remove(*candidate.relativePath());
-                        } catch (const FileStorageError &) {
-                        }
-                    }
-                    duplicates.append(known != knownHashes.cend() ? m_items[*known] : accepted[*earlier]);
-                    continue;
-                }
-                acceptedHashes.insert(*hash, accepted.size());
-            }
-        }
-        accepted.append(std::move(candidate));
+        if (std::optional<StashItem> repeated = repeatedItem(candidate, index, accepted))
+            duplicates.append(std::move(*repeated));
+        else
+            accepted.append(std::move(candidate));
     }
 
     // Nothing new: the lists and their file stay as they are.

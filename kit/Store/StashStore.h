@@ -197,6 +197,16 @@ private:
     // Item directories that an active item or a trash entry refers to; their
     // copies must never be deleted.
     QSet<QString> referencedItemDirectories() const;
+    // What insert() knows of content hashes while it walks its candidates: the
+    // stashed items' (built on first need) and those it accepted so far.
+    struct InsertIndex
+    {
+        QHash<QString, qsizetype> stashed;
+        bool built = false;
+        QHash<QString, qsizetype> accepted;
+        std::optional<QSet<QString>> referenced;
+    };
+    std::optional<StashItem> repeatedItem(StashItem &candidate, InsertIndex &index, const QList<StashItem> &accepted);
     std::optional<StashItem> activeItem(const QUuid &id) const;
 
     std::unique_ptr<StashMetadataStoring> m_metadataStore;
