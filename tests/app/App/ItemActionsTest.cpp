@@ -1,4 +1,5 @@
 #include "App/ItemActions.h"
+#include "ImageBytes.h"
 #include "Pasteboard/DropImport.h"
 #include "PrivateSessionBus.h"
 #include "StoreFixture.h"
@@ -13,20 +14,10 @@
 #include <QTest>
 
 using namespace holdra;
+using holdra::test::imageBytes;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray picture(const QSize &size, const char *format)
-{
-    QImage image(size, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
 
 StashItem link(const QString &url)
 {
@@ -91,7 +82,7 @@ TEST_F(ItemActionsTest, CopyPutsEveryItemOnTheClipboardInOrderAndOpenHandsOverLi
     // Without texts, editors get where the things are.
     EXPECT_EQ(actions->copyData({page, image})->text(), u"https://example.com/a\n"_s + copyOf(image).toLocalFile());
     // A real picture also goes out as a picture.
-    data = actions->copyData({page, addFile(u"real.png"_s, picture({5, 2}, "PNG")), image});
+    data = actions->copyData({page, addFile(u"real.png"_s, imageBytes({5, 2}, "PNG")), image});
     EXPECT_EQ(QImage::fromData(data->data(u"image/png"_s), "PNG").size(), QSize(5, 2));
     // A link that is no URL goes out as its words.
     data = actions->copyData({link(u"not a url"_s)});
@@ -156,7 +147,7 @@ TEST_F(ItemActionsTest, RevealAsksTheFileManagerAndElseOpensTheFolder)
 
 TEST_F(ItemActionsTest, ADragCarriesEveryItemAndComesBackAsAlreadyStashed)
 {
-    const StashItem image = addFile(u"photo.jpg"_s, picture({4, 3}, "JPG"));
+    const StashItem image = addFile(u"photo.jpg"_s, imageBytes({4, 3}, "JPG"));
     const StashItem song = addFile(u"song.m4a"_s, "audio");
     StashItem text = StashItem::makeText(u"ignored"_s, QDateTime::currentDateTimeUtc());
     text.setText(std::nullopt);

@@ -1,4 +1,5 @@
 #include "App/PasteboardReader.h"
+#include "ImageBytes.h"
 #include "Pasteboard/PasteboardImporter.h"
 
 #include <QBuffer>
@@ -7,20 +8,10 @@
 #include <gtest/gtest.h>
 
 using namespace holdra;
+using holdra::test::imageBytes;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray encoded(const char *format)
-{
-    QImage image(3, 2, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, format);
-    return bytes;
-}
 
 using Offer = QList<std::pair<QString, QByteArray>>;
 
@@ -68,9 +59,11 @@ TEST(PasteboardReaderTest, ImagesKeepCompressedFormatsAndTurnOthersIntoPNG)
         QByteArray data; // empty: converted to a PNG
         QString extension;
     } cases[] = {
-        {{{u"image/png"_s, encoded("PNG")}, {u"image/bmp"_s, encoded("BMP")}}, encoded("PNG"), u"png"_s},
-        {{{u"image/jpeg"_s, encoded("JPEG")}}, encoded("JPEG"), u"jpg"_s},
-        {{{u"image/bmp"_s, encoded("BMP")}}, {}, u"png"_s},
+        {{{u"image/png"_s, imageBytes({3, 2}, "PNG")}, {u"image/bmp"_s, imageBytes({3, 2}, "BMP")}},
+         imageBytes({3, 2}, "PNG"),
+         u"png"_s},
+        {{{u"image/jpeg"_s, imageBytes({3, 2}, "JPEG")}}, imageBytes({3, 2}, "JPEG"), u"jpg"_s},
+        {{{u"image/bmp"_s, imageBytes({3, 2}, "BMP")}}, {}, u"png"_s},
         // Undecodable bytes of a type with an extension are kept as they came.
         {{{u"image/tiff"_s, "not a tiff"}}, "not a tiff", u"tif"_s},
     };
@@ -85,7 +78,7 @@ TEST(PasteboardReaderTest, ImagesKeepCompressedFormatsAndTurnOthersIntoPNG)
     }
 
     QMimeData bare;
-    bare.setImageData(QImage::fromData(encoded("PNG")));
+    bare.setImageData(QImage::fromData(imageBytes({3, 2}, "PNG")));
     const std::optional<PasteboardContent::Image> image = PasteboardReader(&bare).imageData();
     ASSERT_TRUE(image);
     EXPECT_EQ(image->fileExtension, u"png"_s);

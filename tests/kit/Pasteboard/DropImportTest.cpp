@@ -1,4 +1,5 @@
 #include "Pasteboard/DropImport.h"
+#include "ImageBytes.h"
 #include "QtPrinters.h"
 #include "StoreFixture.h"
 
@@ -68,12 +69,7 @@ TEST_F(DropImportTest, FilesKeepTheirOrderUnreadableOnesAreLeftOutAndRepeatsAreN
 TEST_F(DropImportTest, LinksTextsAndImagesAreOneItemEachAndNothingUsableIsSilent)
 {
     StashStore &store = openStore();
-    QImage image(5, 5, QImage::Format_RGB32);
-    image.fill(Qt::green);
-    QByteArray png;
-    QBuffer buffer(&png);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
+    const QByteArray png = imageBytes({5, 5}, "PNG", Qt::green);
 
     const QByteArray page = "https://example.com/page";
     EXPECT_EQ(drop({{uris, page + "\r\n"}, {u"text/x-moz-url"_s, page + "\nPage"}, {plain, page}}), u"已暂存 1 项"_s);

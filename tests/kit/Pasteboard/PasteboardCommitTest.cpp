@@ -1,4 +1,5 @@
 #include "Pasteboard/PasteboardCommit.h"
+#include "ImageBytes.h"
 #include "Pasteboard/ImportFeedback.h"
 #include "StoreFixture.h"
 
@@ -10,17 +11,6 @@ using namespace holdra::test;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-QByteArray pngBytes()
-{
-    QImage image(4, 3, QImage::Format_RGB32);
-    image.fill(Qt::red);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "PNG");
-    return bytes;
-}
 
 StashItem named(const QString &name)
 {
@@ -47,7 +37,7 @@ TEST_F(PasteboardCommitTest, FilesCountWhatWasStoredAndFailuresCountAsNothing)
 TEST_F(PasteboardCommitTest, ImagesAreStoredOnceAndAFailedWriteAddsNothingWithoutThrowing)
 {
     StashStore &store = openStore();
-    const PasteboardContent image{PasteboardContent::Image{pngBytes(), u"png"_s}};
+    const PasteboardContent image{PasteboardContent::Image{imageBytes({4, 3}, "PNG", Qt::red), u"png"_s}};
     EXPECT_EQ(PasteboardCommit::commit(image, store).addedCount, 1);
     ASSERT_EQ(store.count(), 1);
     EXPECT_TRUE(store.items().first().displayName().startsWith(u"剪贴板图片"_s));
@@ -59,7 +49,7 @@ TEST_F(PasteboardCommitTest, ImagesAreStoredOnceAndAFailedWriteAddsNothingWithou
     QDir(root()).removeRecursively();
     m_dir.write(u"Holdra/Files"_s, "not a directory");
     const PasteboardCommit failed =
-        PasteboardCommit::commit({PasteboardContent::Image{pngBytes() + "x", u"png"_s}}, store);
+        PasteboardCommit::commit({PasteboardContent::Image{imageBytes({4, 3}, "PNG", Qt::red) + "x", u"png"_s}}, store);
     EXPECT_EQ(failed.addedCount, 0);
     EXPECT_TRUE(failed.duplicates.isEmpty());
     EXPECT_EQ(store.count(), 1);
