@@ -433,8 +433,16 @@ void NotchWindowManager::applyFullScreenPreference(bool enabled)
     m_allowsFullScreenPresentation = enabled;
     if (enabled) {
         m_covered.clear();
-        for (const auto &[id, window] : m_windows)
-            window->orderFront();
+        // After every window has taken the new stacking hint: shown first, a
+        // window would map below the full-screen one and be mapped again.
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (m_allowsFullScreenPresentation)
+                    for (const auto &[id, window] : m_windows)
+                        window->orderFront();
+            },
+            Qt::QueuedConnection);
     } else if (m_fullScreenMonitor) {
         m_fullScreenMonitor->refreshNow();
     }

@@ -120,6 +120,20 @@ bool X11PanelWindowHints::eventFilter(QObject *watched, QEvent *event)
         // what was set above; once mapped, asking it again cannot be undone so.
         window->setProperty(reapplyOnExposeProperty, false);
         applyNow(window, true);
+    } else if (event->type() == QEvent::Expose && window->isVisible() && !window->isExposed()
+               && window->flags().testFlag(Qt::X11BypassWindowManagerHint)) {
+        // Nobody may unmap an unmanaged window but a window manager late in
+        // letting go of its managed showing: map it again once it has.
+        QMetaObject::invokeMethod(
+            window,
+            [window] {
+                if (!window->isVisible() || window->isExposed())
+                    return;
+                window->hide();
+                window->show();
+                window->raise();
+            },
+            Qt::QueuedConnection);
     }
     return false;
 }

@@ -243,12 +243,15 @@ TEST_F(X11DisplaysTest, AFullScreenWindowHidesTheCapsuleOfItsMonitorOnly)
     EXPECT_FALSE(m_controller->isOpen()) << "the capsule comes back without the panel";
 }
 
+// Switched on while the capsule is hidden by the full-screen window, it comes
+// back above it, not mapped below and left there.
 TEST_F(X11DisplaysTest, WithTheSettingOnCapsuleAndPanelShowOverAFullScreenWindow)
 {
-    m_settings.setEnableInFullScreen(true);
     makeController();
     ASSERT_TRUE(waitForGeometry(rightID, capsule(rightCentre)));
     ASSERT_TRUE(startFullScreenWindow());
+    ASSERT_TRUE(waitFor([&] { return !window(rightID).isVisible(); }));
+    m_settings.setEnableInFullScreen(true);
     EXPECT_TRUE(waitFor([&] { return !isRed(inCapsule()); })) << "the capsule's dark pill is above the red";
     m_controller->open(rightID);
     EXPECT_TRUE(waitFor([&] { return !isRed({rightCentre, px(200)}); })) << "the panel is above the red";
