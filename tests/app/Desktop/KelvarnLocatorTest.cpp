@@ -91,23 +91,6 @@ protected:
 
 } // namespace
 
-TEST_F(KelvarnLocatorTest, InstalledAndRoutedToItselfItCanOpenAndTheCapabilityDecidesTargets)
-{
-    const QString entry = writeEntry(userApps(), kelvarnID, "X-KelvarnOpenTodayFolderTargetDisplayVersion=1\n");
-    route(kelvarnID + u';');
-    const Lookup lookup = lookupWhen([](const Lookup &l) { return l.supportsTargetDisplay(); });
-    EXPECT_EQ(lookup.installedApplicationURL, QUrl::fromLocalFile(entry));
-    EXPECT_EQ(lookup.schemeHandlerApplicationURL, QUrl::fromLocalFile(entry));
-    EXPECT_EQ(lookup.schemeHandlerBundleIdentifier, u"com.tessavel.Kelvarn"_s);
-    EXPECT_TRUE(lookup.canOpenTodayFolder());
-
-    // The value's grammar is the contract's; here, that the entry's key is what is read.
-    writeEntry(userApps(), kelvarnID, "X-KelvarnOpenTodayFolderTargetDisplayVersion=0\n");
-    const Lookup changed = lookupWhen([](const Lookup &l) { return !l.supportsTargetDisplay(); });
-    EXPECT_TRUE(changed.canOpenTodayFolder());
-    EXPECT_FALSE(changed.supportsTargetDisplay());
-}
-
 TEST_F(KelvarnLocatorTest, TheSchemeRoutedElsewhereOrAHiddenCopyKeepsTheSegmentHidden)
 {
     writeEntry(systemApps(), kelvarnID, "X-KelvarnOpenTodayFolderTargetDisplayVersion=1\n");
@@ -152,16 +135,20 @@ TEST_F(KelvarnLocatorTest, TheSchemeRoutedElsewhereOrAHiddenCopyKeepsTheSegmentH
     EXPECT_TRUE(canOpenBecomes(true));
 }
 
-TEST_F(KelvarnLocatorTest, TheURLReachesTheHandlerAsOneArgumentThatNoShellReads)
+TEST_F(KelvarnLocatorTest, InstalledAndRoutedToItselfItOpensTheURLAsOneArgument)
 {
     const QString script = write(desktop().filePath(u"bin/kelvarn-handler"_s),
                                  "#!/bin/sh\nprintf '%s' \"$1\" > \"$(dirname \"$0\")/opened.txt\"\n");
     QFile::setPermissions(script, QFile::permissions(script) | QFile::ExeOwner);
-    writeEntry(userApps(), kelvarnID, "X-KelvarnOpenTodayFolderTargetDisplayVersion=+1\n",
-               '"' + QFile::encodeName(script) + "\" %u");
-    route(kelvarnID);
+    const QUrl entry =
+        QUrl::fromLocalFile(writeEntry(userApps(), kelvarnID, "X-KelvarnOpenTodayFolderTargetDisplayVersion=+1\n",
+                                       '"' + QFile::encodeName(script) + "\" %u"));
+    route(kelvarnID + u';');
     const Lookup lookup = lookupWhen([](const Lookup &l) { return l.supportsTargetDisplay(); });
     ASSERT_TRUE(lookup.canOpenTodayFolder());
+    EXPECT_EQ(lookup.installedApplicationURL, entry);
+    EXPECT_EQ(lookup.schemeHandlerApplicationURL, entry);
+    EXPECT_EQ(lookup.schemeHandlerBundleIdentifier, u"com.tessavel.Kelvarn"_s);
 
     const std::optional<QUrl> url = KelvarnIntegrationContract::openTodayFolderURL(u"显示器_2-左"_s);
     ASSERT_TRUE(url.has_value());
