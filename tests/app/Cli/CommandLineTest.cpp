@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include <map>
-#include <memory>
 #include <vector>
 
 using namespace holdra;
@@ -50,10 +49,10 @@ class CommandLineTest : public ::testing::Test
 protected:
     QString support() const { return m_home.filePath(u"data/Holdra"_s); }
 
-    // The real binary, started and left running.
-    std::unique_ptr<QProcess> start(const QStringList &arguments, const QByteArray &input = {}) const
+    // The real binary, run to its end.
+    Outcome holdra(const QStringList &arguments, const QByteArray &input = {}) const
     {
-        auto process = std::make_unique<QProcess>();
+        QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"XDG_DATA_HOME"_s, m_home.filePath(u"data"_s));
         env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
@@ -62,23 +61,17 @@ protected:
             env.remove(name);
         // "--shell SCRIPT" runs SCRIPT with "$holdra" naming the binary, for bytes QProcess cannot pass.
         env.insert(u"holdra"_s, qEnvironmentVariable("HOLDRA_BINARY"));
-        process->setProcessEnvironment(env);
-        process->setWorkingDirectory(m_home.path());
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(m_home.path());
         if (arguments.value(0) == u"--shell")
-            process->start(u"/bin/sh"_s, {u"-c"_s, u"exec \"$holdra\" "_s + arguments.at(1)});
+            process.start(u"/bin/sh"_s, {u"-c"_s, u"exec \"$holdra\" "_s + arguments.at(1)});
         else
-            process->start(qEnvironmentVariable("HOLDRA_BINARY"), arguments);
-        process->write(input);
-        process->closeWriteChannel();
-        return process;
-    }
-
-    Outcome holdra(const QStringList &arguments, const QByteArray &input = {}) const
-    {
-        const std::unique_ptr<QProcess> process = start(arguments, input);
-        EXPECT_TRUE(process->waitForFinished(30000)) << arguments.join(u' ').toStdString();
-        return {process->exitCode(), QString::fromUtf8(process->readAllStandardOutput()),
-                QString::fromUtf8(process->readAllStandardError())};
+            process.start(qEnvironmentVariable("HOLDRA_BINARY"), arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(30000)) << arguments.join(u' ').toStdString();
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
     }
 
     // Runs the steps in order; how many of them answered otherwise.
