@@ -39,8 +39,6 @@ TEST(HotKeyRecorderTest, TheKeyIsReadFromItsKeycodeBeforeWhatShiftMadeOfIt)
         GlobalHotKey expected;
     } cases[] = {
         {Qt::Key_Exclam, Qt::ShiftModifier | Qt::ControlModifier, 10, '!', {18, Modifier::Shift | Modifier::Control}},
-        // An unmapped keycode falls back to the event's keysym.
-        {Qt::Key_B, Qt::AltModifier, 99, 'b', {11, Modifier::Option}},
         // The keypad's 7 with NumLock off. (Every keysym's key is the kit's table.)
         {Qt::Key_7, Qt::ControlModifier, 79, 0xff95, {89, Modifier::Control}},
     };
