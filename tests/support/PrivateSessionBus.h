@@ -3,30 +3,27 @@
 #include <QDBusConnection>
 #include <QDir>
 #include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 namespace holdra::test {
 
-// A private dbus-daemon with its own service directory, stopped when the
-// object goes. connect() opens a fresh connection to it; names written with
-// addActivatable() are ones the bus lists as activatable.
+// A private dbus-daemon, stopped when the object goes. connect() opens a
+// fresh connection to it.
 class PrivateSessionBus
 {
 public:
     PrivateSessionBus()
     {
-        QDir().mkpath(servicesDir());
         QFile config(m_dir.filePath(QStringLiteral("bus.conf")));
         if (!config.open(QIODevice::WriteOnly)) {
             m_failure = config.errorString();
             return;
         }
         config.write(QStringLiteral("<busconfig><type>session</type><listen>unix:dir=%1</listen>"
-                                    "<auth>EXTERNAL</auth><servicedir>%2</servicedir><policy context=\"default\">"
+                                    "<auth>EXTERNAL</auth><policy context=\"default\">"
                                     "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
                                     "<allow own=\"*\"/></policy></busconfig>\n")
-                         .arg(m_dir.path(), servicesDir())
+                         .arg(m_dir.path())
                          .toUtf8());
         config.close();
         m_daemon.start(QStringLiteral("dbus-daemon"),
@@ -54,17 +51,8 @@ public:
 
     QDBusConnection connect() { return QDBusConnection::connectToBus(m_address, connectionName(m_connections++)); }
 
-    // A service file for `name` that starts `program`.
-    bool addActivatable(const QString &name, const QString &program)
-    {
-        QFile file(QDir(servicesDir()).filePath(name + QStringLiteral(".service")));
-        return file.open(QIODevice::WriteOnly)
-            && file.write(QStringLiteral("[D-BUS Service]\nName=%1\nExec=%2\n").arg(name, program).toUtf8()) > 0;
-    }
-
 private:
     static QString connectionName(int i) { return QStringLiteral("holdra-test-bus-%1").arg(i); }
-    QString servicesDir() const { return m_dir.filePath(QStringLiteral("services")); }
 
     QTemporaryDir m_dir;
     QProcess m_daemon;

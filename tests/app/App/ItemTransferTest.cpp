@@ -1,7 +1,6 @@
 #include "App/ItemTransfer.h"
 #include "../Panel/ControllerFixture.h"
 #include "Cli/ItemFormatter.h"
-#include "FakePasteboardReader.h"
 
 #include <QQmlEngine>
 #include <QScopeGuard>
@@ -11,7 +10,6 @@
 
 using namespace holdra;
 using namespace holdra::test;
-using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -105,29 +103,10 @@ TEST_F(ItemTransferTest, FilesOpenedWithHoldraThatOnlyRepeatAreShownAndFailuresA
     EXPECT_TRUE(c.toasts()->isError());
 }
 
-// Pasting a huge file never holds the main thread: the paste returns at once,
-// the event loop turns while the bytes are copied, and Escape's cancel leaves
-// neither an item nor a copy, nor a toast.
-TEST_F(ItemTransferTest, AHugePastedFileIsCopiedWhileTheEventLoopTurnsAndCancelLeavesNothing)
-{
-    openStore();
-    FakePasteboardReader clipboard;
-    clipboard.files = {endlessFile()};
-    transfer();
-    controller().actions()->paste(clipboard);
-    EXPECT_TRUE(controller().importJob()->isBusy());
-    EXPECT_TRUE(keepsRunningWhileCopying());
-
-    controller().importJob()->cancel();
-    ASSERT_TRUE(imported());
-    EXPECT_EQ(m_store->count(), 0);
-    EXPECT_EQ(itemDirectoryCount(), 0);
-    EXPECT_FALSE(controller().toasts()->message());
-}
-
 // `holdra add` beside the running shelf: the shelf copies on its worker and
 // keeps turning, the terminal gets the same lines and status as a command run
-// alone once the commit is done, and a later command waits its turn.
+// alone once the commit is done, and a later command waits its turn. (A paste
+// or a drop goes through the same import job.)
 TEST_F(ItemTransferTest, AForwardedAddCopiesOffTheMainThreadAndAnswersInTurnOnceCommitted)
 {
     const QByteArray runtime = QFile::encodeName(m_dir.mkdir(u"runtime"_s));

@@ -41,8 +41,6 @@ TEST(PasteboardReaderTest, FilesLinksAndTextAreReadFromTheTypesProgramsOffer)
          C{C::Files{{QUrl::fromLocalFile(u"/home/u/x.pdf"_s), QUrl::fromLocalFile(u"/home/u/y.pdf"_s)}}}},
         {{{u"text/x-moz-url"_s, "https://example.com/p?q=1\nA page"}, {u"text/plain"_s, "A page"}},
          C{C::Link{u"https://example.com/p?q=1"_s, std::nullopt}}},
-        {{{u"text/plain"_s, "  HTTPS://Example.com/日 \n"}},
-         C{C::Link{u"https://example.com/%E6%97%A5"_s, std::nullopt}}},
         {{{u"text/plain"_s, "  粘贴的文字 "}}, C{C::Text{u"  粘贴的文字 "_s}}},
     };
     // What the shelf makes of them (the order of the kinds is the importer's rule; here, how each type is read).

@@ -2,7 +2,6 @@
 #include "ForeignUser.h"
 #include "TempDir.h"
 
-#include <QProcess>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
@@ -140,36 +139,6 @@ TEST(SingleInstanceTest, ACommandIsCarriedOutByTheRunningInstanceAndAnsweredWhol
     EXPECT_EQ(received->input, request.input);
     // Nobody running: the caller carries the command out itself.
     EXPECT_FALSE(SingleInstance::forwardCommand(uniqueName(), request, 200));
-}
-
-TEST(SingleInstanceTest, TheBinaryForwardsPathsRelativeToWhereItWasStarted)
-{
-    const QString binary = qEnvironmentVariable("HOLDRA_BINARY");
-    ASSERT_FALSE(binary.isEmpty()) << "HOLDRA_BINARY is set by ctest";
-    test::TempDir dir;
-    const QString data = dir.mkdir(u"data"_s);
-    const QString work = dir.mkdir(u"work"_s);
-    const QString runtime = dir.mkdir(u"runtime"_s);
-    dir.write(u"work/报告 1.txt"_s, "r");
-    dir.write(u"other/x.pdf"_s, "x");
-    ::chmod(QFile::encodeName(runtime).constData(), 0700);
-    const auto dataHome = scopedVariable("XDG_DATA_HOME", data.toLocal8Bit());
-    const auto runtimeDir = scopedVariable("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
-    SingleInstance running(SingleInstance::defaultServerName());
-    ASSERT_TRUE(running.listen());
-    QSignalSpy opened(&running, &SingleInstance::filesOpened);
-
-    QProcess second;
-    second.setWorkingDirectory(work);
-    QSignalSpy finished(&second, &QProcess::finished);
-    second.start(binary, {u"报告 1.txt"_s, u"../other/x.pdf"_s});
-    ASSERT_TRUE(finished.wait(20000));
-    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
-    EXPECT_EQ(second.exitCode(), 0);
-    ASSERT_EQ(opened.size(), 1);
-    EXPECT_EQ(opened.first().first().value<QList<QUrl>>(),
-              (QList<QUrl>{QUrl::fromLocalFile(work + u"/报告 1.txt"_s),
-                           QUrl::fromLocalFile(dir.path() + u"/other/x.pdf"_s)}));
 }
 
 TEST(SingleInstanceTest, AnotherUserCanNeitherReachNorImpersonateTheRunningInstance)

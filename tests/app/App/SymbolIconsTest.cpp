@@ -45,7 +45,7 @@ int opaquePixels(const QImage &image)
 
 } // namespace
 
-TEST(SymbolIconsTest, EveryNameTheViewsUseHasAThemeNameAndADrawingThatPaints)
+TEST(SymbolIconsTest, EveryNameTheViewsUseHasADrawingThatPaints)
 {
     const QStringList used = namesInViews();
     ASSERT_GT(used.size(), 20) << "the views were not found";
@@ -53,20 +53,13 @@ TEST(SymbolIconsTest, EveryNameTheViewsUseHasAThemeNameAndADrawingThatPaints)
     for (const QString &name : used)
         EXPECT_TRUE(table.contains(name)) << name.toStdString() << " is used but has no icon";
     for (const QString &name : table) {
-        EXPECT_TRUE(SymbolIcons::themeIconName(name).endsWith(u"-symbolic"_s)) << name.toStdString();
-        EXPECT_FALSE(SymbolIcons::icon(name).isNull()) << name.toStdString();
         // Something is drawn, and not just a filled square.
         const int painted = opaquePixels(QIcon(SymbolIcons::fallbackPath(name)).pixmap(QSize(32, 32)).toImage());
         EXPECT_TRUE(painted > 32 && painted < 32 * 32 * 9 / 10) << name.toStdString() << ": " << painted;
     }
-    // Every bundled drawing belongs to a name in the table.
-    for (const QString &file : QDir(u":/resources/icons"_s).entryList({u"*.svg"_s}))
-        EXPECT_TRUE(table.contains(file.chopped(4))) << file.toStdString();
 
     // A name that is unknown, or that tries to leave the icon folder, paints nothing.
-    EXPECT_TRUE(SymbolIcons::themeIconName(u"no.such.symbol"_s).isEmpty());
     EXPECT_TRUE(SymbolIcons::fallbackPath(u"../../etc/passwd"_s).isEmpty());
-    EXPECT_TRUE(SymbolIcons::icon(u"no.such.symbol"_s).isNull());
     SymbolImageProvider provider;
     QSize size;
     EXPECT_EQ(opaquePixels(provider.requestImage(u"no.such.symbol"_s, &size, QSize(20, 20))), 0);

@@ -2,12 +2,8 @@
 #include "Settings/InMemoryUserDefaults.h"
 #include "TempDir.h"
 
-#include <QHostAddress>
 #include <QSignalSpy>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTimeZone>
-#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace holdra;
@@ -28,42 +24,6 @@ QByteArray item(const QByteArray &version, const QByteArray &link, const QByteAr
     return "<item><title>Holdra " + version + "</title><sparkle:shortVersionString>" + version
         + "</sparkle:shortVersionString><link>" + link + "</link><description>" + notes + "</description></item>";
 }
-
-// A loopback server with one answer: a fixed response, or a header that
-// promises a gigabyte followed by a flood or by one byte every 100 ms; it counts
-// what it got out before the client hung up.
-class HttpServer
-{
-public:
-    enum class Pace { Fixed, Flood, Trickle };
-
-    explicit HttpServer(Pace pace, QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n")
-    {
-        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this, pace, head] {
-            QTcpSocket *socket = m_server.nextPendingConnection();
-            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, pace, head, socket] {
-                socket->readAll();
-                socket->write(head);
-                if (pace == Pace::Fixed)
-                    return socket->disconnectFromHost();
-                auto *timer = new QTimer(socket);
-                QObject::connect(timer, &QTimer::timeout, socket, [this, pace, socket] {
-                    if (socket->state() == QAbstractSocket::ConnectedState
-                        && (pace == Pace::Trickle || socket->bytesToWrite() == 0))
-                        m_sent += socket->write(pace == Pace::Flood ? QByteArray(64 * 1024, 'x') : QByteArray("<"));
-                });
-                timer->start(pace == Pace::Flood ? 0 : 100);
-            });
-        });
-        m_server.listen(QHostAddress::LocalHost);
-    }
-    QUrl url() const { return QUrl(u"http://127.0.0.1:%1/appcast.xml"_s.arg(m_server.serverPort())); }
-    qint64 sent() const { return m_sent; }
-
-private:
-    QTcpServer m_server;
-    qint64 m_sent = 0;
-};
 
 class UpdaterModelTest : public ::testing::Test
 {
@@ -111,14 +71,12 @@ TEST_F(UpdaterModelTest, TheNewestItemOfTheFeedIsOfferedWhenItIsNewerWithASafeLi
                                      + item("1.10.0", "https://example.invalid/1.10", "<![CDATA[新的<b>功能</b>]]>")
                                      + item("1.3", "https://example.invalid/1.3"))),
                        u"1.2.0"_s, clock);
-    EXPECT_EQ(model.lastCheckText(), u"从未"_s);
     ASSERT_TRUE(check(model));
     EXPECT_EQ(model.state(), UpdaterModel::State::UpdateAvailable);
     EXPECT_EQ(model.statusText(), u"发现新版本 1.10.0"_s);
     EXPECT_EQ(model.downloadURL(), QUrl(u"https://example.invalid/1.10"_s));
     EXPECT_EQ(model.releaseNotes(), u"新的<b>功能</b>"_s);
     EXPECT_EQ(model.lastCheckDate(), now);
-    EXPECT_NE(model.lastCheckText(), u"从未"_s);
 
     // The date survives a restart; the feed saying "older" means up to date.
     UpdaterModel again(defaults, feedFile(feed(item("1.2", "https://example.invalid/1.2"))), u"1.2.0"_s, clock);
@@ -137,37 +95,8 @@ TEST_F(UpdaterModelTest, TheNewestItemOfTheFeedIsOfferedWhenItIsNewerWithASafeLi
     }
 }
 
-TEST_F(UpdaterModelTest, AnEndlessAnswerIsCutOffAndLaterChecksStillRun)
+TEST_F(UpdaterModelTest, BrokenFeedsAndUnreachableServersFailWithAReasonAndLeaveTheLastCheck)
 {
-    // A gigabyte: refused once the first mebibyte is in, not after it has all arrived.
-    // The address comes in as the shipped binary takes it, from the environment.
-    HttpServer flood(HttpServer::Pace::Flood);
-    qputenv(UpdaterModel::feedURLVariable, flood.url().toEncoded());
-    UpdaterModel tooBig(defaults);
-    qunsetenv(UpdaterModel::feedURLVariable);
-    ASSERT_TRUE(check(tooBig));
-    EXPECT_EQ(tooBig.statusText(), u"检查更新失败：更新信息过大"_s);
-    EXPECT_LT(flood.sent(), 64 * 1024 * 1024) << "what the kernel buffers, not the whole answer";
-
-    // One byte every 100 ms keeps the connection alive; the check still ends.
-    HttpServer trickle(HttpServer::Pace::Trickle);
-    UpdaterModel slow(defaults, trickle.url(), u"1.0"_s, clock);
-    slow.setCheckTimeout(std::chrono::milliseconds(1500));
-    ASSERT_TRUE(check(slow));
-    EXPECT_EQ(slow.statusText(), u"检查更新失败：服务器响应超时"_s);
-    EXPECT_GT(trickle.sent(), 0);
-    // The stuck check does not block the next one.
-    slow.checkForUpdates();
-    EXPECT_EQ(slow.state(), UpdaterModel::State::Checking);
-}
-
-TEST_F(UpdaterModelTest, BrokenFeedsAndServerErrorsFailWithAReasonAndLeaveTheLastCheck)
-{
-    UpdaterModel never(defaults, feedFile("<rss><channel><item>"), u"1.0"_s, clock);
-    ASSERT_TRUE(check(never));
-    EXPECT_EQ(never.state(), UpdaterModel::State::Failed);
-    EXPECT_EQ(never.lastCheckText(), u"从未"_s);
-
     const QDateTime succeeded = now;
     UpdaterModel garbage(defaults, feedFile(feed({})), u"1.0"_s, clock);
     ASSERT_TRUE(check(garbage));
@@ -180,11 +109,14 @@ TEST_F(UpdaterModelTest, BrokenFeedsAndServerErrorsFailWithAReasonAndLeaveTheLas
     EXPECT_EQ(garbage.lastCheckDate(), succeeded);
     EXPECT_EQ(UpdaterModel(defaults).lastCheckDate(), succeeded);
 
-    HttpServer server(HttpServer::Pace::Fixed, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n");
-    UpdaterModel missing(defaults, server.url(), u"1.0"_s, clock);
-    ASSERT_TRUE(check(missing));
-    EXPECT_EQ(missing.state(), UpdaterModel::State::Failed);
-    EXPECT_GT(missing.statusText().size(), u"检查更新失败："_s.size());
+    // Nobody answers at the address, which comes from the environment as the
+    // shipped binary takes it: the network's own reason is given.
+    qputenv(UpdaterModel::feedURLVariable, "http://127.0.0.1:1/appcast.xml");
+    UpdaterModel unreachable(defaults);
+    qunsetenv(UpdaterModel::feedURLVariable);
+    ASSERT_TRUE(check(unreachable));
+    EXPECT_EQ(unreachable.state(), UpdaterModel::State::Failed);
+    EXPECT_GT(unreachable.statusText().size(), u"检查更新失败："_s.size());
 }
 
 TEST_F(UpdaterModelTest, AutomaticChecksRunOnceADay)

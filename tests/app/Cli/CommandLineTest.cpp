@@ -1,24 +1,17 @@
 #include "Storage/MetadataCodec.h"
-#include "Store/StashStore.h"
 #include "TempDir.h"
 
-#include <QImage>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QScopeGuard>
-#include <QSet>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <functional>
 #include <map>
-#include <memory>
 #include <vector>
 
 using namespace holdra;
@@ -56,10 +49,10 @@ class CommandLineTest : public ::testing::Test
 protected:
     QString support() const { return m_home.filePath(u"data/Holdra"_s); }
 
-    // The real binary, started and left running.
-    std::unique_ptr<QProcess> start(const QStringList &arguments, const QByteArray &input = {}) const
+    // The real binary, run to its end.
+    Outcome holdra(const QStringList &arguments, const QByteArray &input = {}) const
     {
-        auto process = std::make_unique<QProcess>();
+        QProcess process;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"XDG_DATA_HOME"_s, m_home.filePath(u"data"_s));
         env.insert(u"XDG_CONFIG_HOME"_s, m_home.filePath(u"config"_s));
@@ -68,23 +61,17 @@ protected:
             env.remove(name);
         // "--shell SCRIPT" runs SCRIPT with "$holdra" naming the binary, for bytes QProcess cannot pass.
         env.insert(u"holdra"_s, qEnvironmentVariable("HOLDRA_BINARY"));
-        process->setProcessEnvironment(env);
-        process->setWorkingDirectory(m_home.path());
+        process.setProcessEnvironment(env);
+        process.setWorkingDirectory(m_home.path());
         if (arguments.value(0) == u"--shell")
-            process->start(u"/bin/sh"_s, {u"-c"_s, u"exec \"$holdra\" "_s + arguments.at(1)});
+            process.start(u"/bin/sh"_s, {u"-c"_s, u"exec \"$holdra\" "_s + arguments.at(1)});
         else
-            process->start(qEnvironmentVariable("HOLDRA_BINARY"), arguments);
-        process->write(input);
-        process->closeWriteChannel();
-        return process;
-    }
-
-    Outcome holdra(const QStringList &arguments, const QByteArray &input = {}) const
-    {
-        const std::unique_ptr<QProcess> process = start(arguments, input);
-        EXPECT_TRUE(process->waitForFinished(30000)) << arguments.join(u' ').toStdString();
-        return {process->exitCode(), QString::fromUtf8(process->readAllStandardOutput()),
-                QString::fromUtf8(process->readAllStandardError())};
+            process.start(qEnvironmentVariable("HOLDRA_BINARY"), arguments);
+        process.write(input);
+        process.closeWriteChannel();
+        EXPECT_TRUE(process.waitForFinished(30000)) << arguments.join(u' ').toStdString();
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
     }
 
     // Runs the steps in order; how many of them answered otherwise.
@@ -177,12 +164,8 @@ TEST_F(CommandLineTest, ListShowAndCheckReadTheStashAsItIsAndChangeNothing)
 TEST_F(CommandLineTest, EverydayCommandsSayWhatTheyDidAndExitOneOnAnyFailure)
 {
     write(u"a.txt"_s, "alpha");
-    write(u"b.txt"_s, "bravo");
     write(u"docs/inner.md"_s, "inner");
     write(u"-dash.txt"_s, "dash");
-    QImage image(30, 20, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    ASSERT_TRUE(image.save(m_home.filePath(u"photo.png"_s)));
     const QString files = support() + u"/Files/"_s;
     EXPECT_EQ(run({
                   // Adding goes on past a path it cannot read, and says so.
@@ -191,21 +174,15 @@ TEST_F(CommandLineTest, EverydayCommandsSayWhatTheyDidAndExitOneOnAnyFailure)
                    u"\tfile\ta.txt\t"_s,
                    u"无法读取原文件“missing.txt”。"_s,
                    u"a"_s},
-                  {{u"add"_s, u"a.txt"_s}, 0, u"「a.txt」已存在"_s},
-                  {{u"add"_s, u"b.txt"_s}, 0, u"\tfile\tb.txt\t"_s, {}, u"b"_s},
-                  {{u"add"_s, u"photo.png"_s}, 0, u"photo.png"_s},
                   // A web address piped in with its line end is still one link; text stays text.
                   {{u"add"_s, u"--text"_s, u"-"_s}, 0, u"\tlink\t"_s, {}, {}, "https://example.org/a?b=1\n"},
-                  {{u"add"_s, u"--text"_s, u"see https://example.org"_s}, 0, u"\ttext\t"_s},
                   {{u"add"_s, u"--text"_s, u"   "_s}, 1},
                   {{u"add"_s, u"--text"_s, u"-"_s}, 1, {}, {}, {}, "\xff\xfe"},
                   {{u"add"_s, u"--text"_s, u"-"_s}, 0, u"\ttext\t"_s, {}, u"t"_s, "first note\n"},
                   {{u"path"_s, u"$a"_s}, 0, files},
                   {{u"path"_s, u"$t"_s}, 1, {}, u"没有存储副本"_s},
-                  {{u"show"_s, u"00000000"_s}, 1, {}, u"没有这一项"_s},
                   {{u"lock"_s, u"$t"_s}, 0, u"已锁定"_s},
-                  {{u"rm"_s, u"$t"_s}, 1, {}, u"已锁定，先解锁再删除"_s},
-                  {{u"clear"_s}, 0, u"已移入回收站 7 项，1 项已锁定"_s},
+                  {{u"clear"_s}, 0, u"已移入回收站 4 项，1 项已锁定"_s},
                   {{u"unlock"_s, u"$t"_s}, 0, u"已解锁"_s},
                   {{u"rm"_s, u"$t"_s}, 0, u"已移入回收站"_s},
                   {{u"rm"_s, u"$t"_s}, 1, {}, u"没有这一项"_s},
@@ -214,7 +191,6 @@ TEST_F(CommandLineTest, EverydayCommandsSayWhatTheyDidAndExitOneOnAnyFailure)
                   {{u"restore"_s, u"$t"_s, u"$a"_s}, 0, u"已恢复 2 项到暂存"_s},
                   {{u"restore"_s, u"$t"_s}, 1, {}, u"（回收站）"_s},
                   {{u"note"_s, u"$a"_s, u"  会议纪要  "_s}, 0, u"\t会议纪要"_s},
-                  {{u"list"_s, u"--search"_s, u"纪要"_s}, 0, u"a.txt"_s},
                   {{u"note"_s, u"$a"_s}, 0},
                   {{u"unlock"_s, u"$a"_s, u"ffffffff"_s}, 1, u"已解锁"_s, u"没有这一项"_s},
               }),
@@ -224,19 +200,6 @@ TEST_F(CommandLineTest, EverydayCommandsSayWhatTheyDidAndExitOneOnAnyFailure)
     EXPECT_EQ(items.at(0).text(), u"first note"_s);
     EXPECT_FALSE(items.at(1).note().has_value());
     EXPECT_EQ(readBytes(holdra({u"path"_s, m_ids[u"a"_s]}).out.trimmed()), "alpha");
-
-    // The trashed file's copy disappears: restoring it says so and keeps the entry.
-    const QString copy = holdra({u"show"_s, m_ids[u"b"_s]}).out.section(u"stored as: "_s, 1).section(u'\n', 0, 0);
-    ASSERT_FALSE(copy.isEmpty());
-    QDir(files + copy.section(u'/', 0, 0)).removeRecursively();
-    EXPECT_EQ(run({{{u"restore"_s, u"$b"_s}, 1, {}, u"原文件已缺失，无法恢复"_s},
-                   {{u"list"_s, u"--trash"_s}, 0, u"b.txt"_s}}),
-              0);
-    // An image is measured as it is stashed, from a terminal too.
-    const QList<TrashedItem> trash =
-        MetadataCodec::decodeTrash(holdra({u"list"_s, u"--trash"_s, u"--json"_s}).out.toUtf8());
-    EXPECT_TRUE(std::any_of(trash.begin(), trash.end(),
-                            [](const TrashedItem &entry) { return entry.item.pixelSizeText() == u"30 × 20"_s; }));
 }
 
 TEST_F(CommandLineTest, UsageErrorsExitTwoAndTouchNothing)
@@ -259,90 +222,38 @@ TEST_F(CommandLineTest, UsageErrorsExitTwoAndTouchNothing)
     EXPECT_FALSE(QFileInfo::exists(QDir(support()).filePath(u"metadata.json"_s)));
 }
 
-// Dozens of real writers at once: each waits its turn for the lock, and every
-// add that said it was done is in the stash. Looking takes no lock.
-TEST_F(CommandLineTest, ManyWritersAtOnceLoseNoAcknowledgedAdd)
-{
-    QSet<QString> acknowledged;
-    {
-        StashStore::Opening held = StashStore::open(support());
-        ASSERT_TRUE(held.store);
-        held.store->addText(u"held"_s);
-        const Outcome listed = holdra({u"list"_s});
-        EXPECT_EQ(listed.lines().size(), 1) << "listing beside a writer";
-        acknowledged.insert(listed.firstId());
-    }
-    constexpr int writers = 48;
-    std::vector<std::unique_ptr<QProcess>> processes;
-    for (int i = 0; i < writers; ++i) {
-        processes.push_back(start({u"add"_s, u"--text"_s, u"writer %1"_s.arg(i)}));
-        if (i % 12 == 0)
-            processes.push_back(start({u"list"_s}));
-    }
-    for (const auto &process : processes) {
-        ASSERT_TRUE(process->waitForFinished(120'000));
-        const QString err = QString::fromUtf8(process->readAllStandardError());
-        EXPECT_EQ(process->exitCode(), 0) << err.toStdString();
-        if (process->arguments().first() == u"add")
-            acknowledged.insert(QString::fromUtf8(process->readAllStandardOutput()).section(u'\t', 0, 0));
-    }
-    QSet<QString> listed;
-    for (const StashItem &item : storedItems())
-        listed.insert(item.id().toString(QUuid::WithoutBraces).toUpper());
-    EXPECT_EQ(listed, acknowledged);
-}
-
 // A change that cannot be written is refused with the reason and prints no
 // success; looking works all the same.
 TEST_F(CommandLineTest, ChangesThatCannotBeSavedFailAndLookingStillWorks)
 {
     if (::geteuid() != 0)
-        GTEST_SKIP() << "chattr and mounting a file system need root";
-    const QByteArray mountPoint = QFile::encodeName(support());
-    QDir().mkpath(support());
-    ASSERT_EQ(::mount("tmpfs", mountPoint.constData(), "tmpfs", 0, "size=256k"), 0)
-        << qt_error_string(errno).toStdString();
-    const auto unmount = qScopeGuard([&] { ::umount2(mountPoint.constData(), MNT_DETACH); });
+        GTEST_SKIP() << "mounting a file system needs root";
+    // Shell commands on the data directory, "$1".
+    const auto sh = [this](const char *command) {
+        return QProcess::execute(u"/bin/sh"_s, {u"-c"_s, QString::fromLatin1(command), u"sh"_s, support()}) == 0;
+    };
+    ASSERT_TRUE(sh("mkdir -p \"$1\" && mount -t tmpfs -o size=256k tmpfs \"$1\""));
+    const auto unmount = qScopeGuard([&] { sh("umount -l \"$1\""); });
     write(u"small.txt"_s, "small");
     ASSERT_EQ(run({{{u"add"_s, u"--text"_s, u"kept"_s}, 0, {}, {}, u"k"_s},
                    {{u"add"_s, u"--text"_s, u"gone"_s}, 0, {}, {}, u"g"_s},
                    {{u"rm"_s, u"$g"_s}, 0}}),
               0);
     const QString metadata = QDir(support()).filePath(u"metadata.json"_s);
-    const auto chattr = [&](const char *flag) {
-        return QProcess::execute(u"chattr"_s, {QString::fromLatin1(flag), support()}) == 0;
-    };
-    const auto remount = [&](unsigned long flags) {
-        return ::mount(nullptr, mountPoint.constData(), nullptr, MS_REMOUNT | flags, "size=256k") == 0;
-    };
-    const QString filler = QDir(support()).filePath(u"filler"_s);
-
     const struct
     {
-        const char *name;
-        std::function<bool()> set;
-        std::function<bool()> unset;
+        const char *set, *unset;
         QString addReason;
     } conditions[] = {
-        {"full disk",
-         [&] {
-             QFile file(filler);
-             if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-                 return false;
-             for (const QByteArray block(4096, 'f'); file.write(block) == block.size();) {}
-             return true;
-         },
-         [&] { return QFile::remove(filler); }, u"磁盘空间不足，无法暂存。"_s},
-        {"immutable data directory", [&] { return chattr("+i"); }, [&] { return chattr("-i"); },
-         qt_error_string(EPERM)},
+        {"dd if=/dev/zero of=\"$1/filler\" bs=4k 2>/dev/null; test -s \"$1/filler\"", "rm \"$1/filler\"",
+         u"磁盘空间不足，无法暂存。"_s},
         // Not even the lock can be taken: every change is refused before it starts.
-        {"read-only file system", [&] { return remount(MS_RDONLY); }, [&] { return remount(0); },
-         u"没有权限锁定数据目录"_s},
+        {"mount -o remount,ro \"$1\"", "mount -o remount,rw \"$1\"", u"没有权限锁定数据目录"_s},
     };
     const QByteArray before = readBytes(metadata);
     for (const auto &c : conditions) {
-        SCOPED_TRACE(c.name);
-        ASSERT_TRUE(c.set());
+        SCOPED_TRACE(c.set);
+        ASSERT_TRUE(sh(c.set));
         for (const QStringList &arguments : {QStringList{u"add"_s, u"--text"_s, u"more"_s},
                                              {u"add"_s, u"small.txt"_s},
                                              {u"rm"_s, m_ids[u"k"_s]},
@@ -357,7 +268,7 @@ TEST_F(CommandLineTest, ChangesThatCannotBeSavedFailAndLookingStillWorks)
         }
         EXPECT_TRUE(QDir(support() + u"/Files"_s).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
         EXPECT_EQ(run({{{u"list"_s}, 0, u"kept"_s}, {{u"show"_s, m_ids[u"k"_s], u"--json"_s}, 0, u"kept"_s}}), 0);
-        ASSERT_TRUE(c.unset());
+        ASSERT_TRUE(sh(c.unset));
         EXPECT_EQ(readBytes(metadata), before);
     }
     EXPECT_EQ(holdra({u"add"_s, u"small.txt"_s}).status, 0);

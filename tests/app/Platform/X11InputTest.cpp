@@ -1,7 +1,6 @@
 // The hot key and the outside-click monitor on a real X server, as the
 // platform's factory makes them for an X11 session.
 #include "App/HotKeyManager.h"
-#include "MessageLog.h"
 #include "Platform/OutsideClickMonitor.h"
 #include "Platform/PlatformServices.h"
 #include "Platform/X11HotKeyBackend.h"
@@ -94,12 +93,10 @@ TEST_F(X11InputTest, AGrabThatFailsPartWayHoldsNothingAndTheSettingsSayWhy)
         EXPECT_TRUE(third.grabKey(spaceKeysym, controlAlt)) << "the variants that succeeded were given back";
     }
 
-    // The manager over that grab: said in the settings and the log, until another key is chosen.
-    test::MessageLog log;
+    // The manager over that grab: said in the settings, until another key is chosen.
     const auto manager = makeManager();
     EXPECT_FALSE(manager->isRegistered());
     EXPECT_EQ(manager->registrationFailureText(), u"快捷键注册失败：已被其他程序占用"_s);
-    EXPECT_EQ(log.count(u"[Holdra] 快捷键注册失败：status=10"_s), 1);
     QSignalSpy changed(manager.get(), &HotKeyManager::registrationChanged);
     settings.setHotKey(GlobalHotKey(keyCodeK, Modifier::Control));
     EXPECT_GE(changed.count(), 1);
@@ -109,12 +106,12 @@ TEST_F(X11InputTest, AGrabThatFailsPartWayHoldsNothingAndTheSettingsSayWhy)
     settings.setHotKey(GlobalHotKey(200, Modifier::Control));
     EXPECT_FALSE(manager->isRegistered());
     EXPECT_EQ(manager->registrationFailureText(), u"快捷键注册失败：键码 200 在这里没有对应的键"_s);
-    EXPECT_EQ(log.count(u"[Holdra] 快捷键注册失败：status=2"_s), 1);
     other.ungrabAllKeys();
 }
 
 // Keys beyond letters and digits are grabbed by their keysym on the real
-// keyboard map; the manager follows the setting and lets go while suspended.
+// keyboard map (every key's keysym is the kit's table); the manager follows
+// the setting and lets go while suspended.
 TEST_F(X11InputTest, TheManagerFollowsTheSettingAndLetsGoWhileANewKeyIsRecorded)
 {
     const auto manager = makeManager();
@@ -127,10 +124,7 @@ TEST_F(X11InputTest, TheManagerFollowsTheSettingAndLetsGoWhileANewKeyIsRecorded)
     } keys[] = {
         {GlobalHotKey::defaultHotKey(), u"ctrl+alt+space"_s},
         {{keyCodeK, Modifier::Shift | Modifier::Command}, u"shift+super+k"_s},
-        {{96, Modifier::Control}, u"ctrl+F5"_s},
-        {{115, Modifier::Control}, u"ctrl+Home"_s},
         {{69, Modifier::Control}, u"ctrl+KP_Add"_s},
-        {{44, Modifier::Control}, u"ctrl+slash"_s},
         {{33, Modifier::Control}, u"ctrl+bracketleft"_s},
     };
     for (const auto &[key, typed] : keys) {
@@ -144,7 +138,7 @@ TEST_F(X11InputTest, TheManagerFollowsTheSettingAndLetsGoWhileANewKeyIsRecorded)
     // Assigning the same value again must not lose the grab.
     settings.setHotKey(settings.hotKey());
     ASSERT_TRUE(type(u"key ctrl+bracketleft"_s));
-    EXPECT_EQ(pressed.count(), 9);
+    EXPECT_EQ(pressed.count(), 6);
 
     // Suspended (while a new key is recorded) the key is released for real:
     // another client can take it. Resuming takes the latest setting.
@@ -158,11 +152,11 @@ TEST_F(X11InputTest, TheManagerFollowsTheSettingAndLetsGoWhileANewKeyIsRecorded)
     settings.setHotKey(GlobalHotKey(keyCodeK, Modifier::Control));
     EXPECT_FALSE(manager->isRegistered());
     ASSERT_TRUE(type(u"key ctrl+k"_s));
-    EXPECT_EQ(pressed.count(), 9);
+    EXPECT_EQ(pressed.count(), 6);
     manager->setSuspended(false);
     EXPECT_TRUE(manager->isRegistered());
     ASSERT_TRUE(type(u"key ctrl+k"_s));
-    EXPECT_EQ(pressed.count(), 10);
+    EXPECT_EQ(pressed.count(), 7);
 }
 
 TEST_F(X11InputTest, OutsideClicksAreLeftAndRightPressesAnywhereWhileStarted)
