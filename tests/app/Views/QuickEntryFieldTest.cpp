@@ -60,11 +60,13 @@ TEST_F(QuickEntryFieldTest, GrowsToEightLinesAndShrinksToOneWhenCleared)
         lines.append(u"line %1"_s.arg(i));
     draft().setDraft(lines.join(u'\n'));
     EXPECT_TRUE(heightBecomes(8));
+    EXPECT_EQ(window()->frame().height(), 470 + 7 * draft().lineHeight()) << "the panel grows with the field";
     EXPECT_EQ(property(u"quickEntryField"_s, "showsScrollIndicator"), u"true");
 
     ASSERT_TRUE(click(u"clearDraftButton"_s));
     EXPECT_TRUE(draft().draft().isEmpty());
     EXPECT_TRUE(heightBecomes(1));
+    EXPECT_EQ(window()->frame().height(), 470);
     EXPECT_EQ(property(u"quickEntryField"_s, "showsScrollIndicator"), u"false");
 }
 
