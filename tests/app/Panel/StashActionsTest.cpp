@@ -26,7 +26,7 @@ protected:
 TEST_F(StashActionsTest, CopyingNamesItsCountAndAnEmptySelectionOnlyBeeps)
 {
     openStore();
-    const QString a = idOf(addText(u"a"_s)), b = idOf(addText(u"b"_s));
+    const QString a = idOf(addText(u"a"_s));
     QSignalSpy copies(&actions(), &StashActions::copyRequested);
     actions().copySelection();
     EXPECT_EQ(m_sounds, QList<Sound>{Sound::Alert});
@@ -35,10 +35,8 @@ TEST_F(StashActionsTest, CopyingNamesItsCountAndAnEmptySelectionOnlyBeeps)
     controller().selection()->selectRow(a, false);
     actions().copySelection();
     EXPECT_EQ(toast(), u"已复制 1 项"_s);
-    actions().copyItems(QStringList{a, b});
-    EXPECT_EQ(toast(), u"已复制 2 项"_s);
-    EXPECT_EQ(copies.count(), 2);
-    EXPECT_EQ(m_sounds.count(Sound::Pop), 2);
+    EXPECT_EQ(copies.count(), 1);
+    EXPECT_EQ(m_sounds.count(Sound::Pop), 1);
 }
 
 TEST_F(StashActionsTest, TrashingSparesLockedItemsStopsPlaybackAndARefusalIsNoSuccess)
@@ -70,13 +68,6 @@ TEST_F(StashActionsTest, TrashingSparesLockedItemsStopsPlaybackAndARefusalIsNoSu
     actions().removeItems(QStringList{ids[0]});
     EXPECT_EQ(toast(), u"已移入回收站"_s);
     EXPECT_EQ(selection.idTexts(), QStringList{ids[1]});
-
-    // Clearing keeps locked items and says nothing when nothing moved.
-    actions().toggleLock(QStringList{ids[1]});
-    m_clock.advance(2s);
-    actions().clearAll();
-    EXPECT_FALSE(toast());
-    EXPECT_EQ(m_store->count(), 1);
 
     const QString note = idOf(addAudio("voice"));
     controller().voiceNotes()->togglePlayback(note);
