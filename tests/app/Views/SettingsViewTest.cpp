@@ -88,6 +88,24 @@ TEST_F(SettingsViewTest, TheWidthRowShowsWholePixelsAndResetsToTheDefault)
     EXPECT_EQ(m_settings.panelWidth(), 384);
 }
 
+TEST_F(SettingsViewTest, NoTextSpeaksOfNotchesMenuBarsOrPoints)
+{
+    // Every text of every tab, shown or not yet (the all-displays-off note).
+    QStringList texts;
+    std::function<void(QQuickItem *)> walk = [&](QQuickItem *item) {
+        for (const char *property : {"text", "title", "caption"})
+            texts.append(item->property(property).toString());
+        for (QQuickItem *child : item->childItems())
+            walk(child);
+    };
+    walk(m_scene->contentItem());
+    ASSERT_TRUE(texts.contains(u"吸附屏幕"_s));
+    for (const QString &text : std::as_const(texts)) {
+        EXPECT_FALSE(text.contains(u"刘海"_s) || text.contains(u"菜单栏"_s) || text.endsWith(u" pt"_s))
+            << text.toStdString();
+    }
+}
+
 TEST_F(SettingsViewTest, DisplaySwitchesEditTheSelectionDownToNoneAndBackToAutomatic)
 {
     ASSERT_EQ(visibleItems(u"displayRow"_s).size(), 2);
