@@ -37,10 +37,6 @@ TEST(StashItemPresentationTest, SubtitlesPreferPixelsThenBytesThenTheLinkHost)
     const StashItem audio = StashItem::makeAudio(recording, 65.0, u"voice"_s, created);
     EXPECT_EQ(StashItemPresentation::subtitle(audio, false),
               u"录音 · 1:05 · "_s + *audio.byteSizeText() + u" · "_s + date);
-
-    StoredFile folder{u"C/Folder"_s, 10, u"Folder"_s};
-    const StashItem directory = StashItem::makeFile(folder, created);
-    EXPECT_TRUE(StashItemPresentation::subtitle(directory, true).startsWith(u"文件夹 · "_s));
 }
 
 // The icon theme's name for a stored copy, with a theme that draws the names it is given.

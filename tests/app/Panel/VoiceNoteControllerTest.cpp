@@ -71,10 +71,8 @@ TEST_F(VoiceNoteControllerTest, PlaybackProblemsAreToldAndOnlyTheLastPressedRowP
     EXPECT_TRUE(v.player()->activeItemID().isNull());
 
     QFile::remove(m_store->absolutePath(first).value());
-    m_loadedUrls.clear();
     v.togglePlayback(idOf(first));
     EXPECT_EQ(toast(), u"录音文件不存在"_s);
-    EXPECT_TRUE(m_loadedUrls.isEmpty());
 }
 
 } // namespace

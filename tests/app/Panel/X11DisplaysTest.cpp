@@ -215,7 +215,7 @@ TEST_F(X11DisplaysTest, CapsulesSitAtTheTopCentreOfEachMonitorStayForShowDesktop
 
 // A full-screen window hides the capsule of its monitor only and closes the
 // panel there; with the setting on, capsule and panel show above it.
-TEST_F(X11DisplaysTest, AFullScreenWindowHidesTheCapsuleOfItsMonitorOnlyUnlessTheSettingIsOn)
+TEST_F(X11DisplaysTest, AFullScreenWindowHidesTheCapsuleOfItsMonitorOnly)
 {
     makeController();
     ASSERT_TRUE(waitForGeometry(rightID, capsule(rightCentre)));
@@ -226,19 +226,29 @@ TEST_F(X11DisplaysTest, AFullScreenWindowHidesTheCapsuleOfItsMonitorOnlyUnlessTh
     EXPECT_TRUE(window(leftID).isVisible());
     m_controller->open(rightID);
     EXPECT_FALSE(m_controller->isOpenOn(rightID)) << "nor does it open there";
-
-    m_settings.setEnableInFullScreen(true);
-    EXPECT_TRUE(waitFor([&] { return !isRed(inCapsule()); })) << "the capsule's dark pill is above the red";
-    m_controller->open(rightID);
-    EXPECT_TRUE(waitFor([&] { return !isRed({rightCentre, px(200)}); })) << "the panel is above the red";
-    EXPECT_TRUE(m_controller->isOpenOn(rightID));
     m_controller->close();
 
-    m_settings.setEnableInFullScreen(false);
     m_fullScreen.kill();
     EXPECT_TRUE(waitFor([&] { return window(rightID).isVisible(); }));
     EXPECT_TRUE(waitForGeometry(rightID, capsule(rightCentre)));
     EXPECT_FALSE(m_controller->isOpen()) << "the capsule comes back without the panel";
+}
+
+TEST_F(X11DisplaysTest, WithTheSettingOnCapsuleAndPanelShowOverAFullScreenWindow)
+{
+    m_settings.setEnableInFullScreen(true);
+    makeController();
+    ASSERT_TRUE(waitForGeometry(rightID, capsule(rightCentre)));
+    ASSERT_TRUE(startFullScreenWindow());
+    EXPECT_TRUE(waitFor([&] { return !isRed(inCapsule()); })) << "the capsule's dark pill is above the red";
+    m_controller->open(rightID);
+    EXPECT_TRUE(waitFor([&] { return !isRed({rightCentre, px(200)}); })) << "the panel is above the red";
+    EXPECT_TRUE(m_controller->isOpenOn(rightID));
+
+    // Switched off again: the covered monitor's capsule steps aside.
+    m_controller->close();
+    m_settings.setEnableInFullScreen(false);
+    EXPECT_TRUE(waitFor([&] { return !window(rightID).isVisible() && isRed(inCapsule()); }));
 }
 
 // The application acts on a display change at once, before the burst has
