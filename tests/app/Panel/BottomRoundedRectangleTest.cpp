@@ -5,7 +5,7 @@
 namespace holdra {
 namespace {
 
-TEST(BottomRoundedRectangleTest, TopCornersSquareBottomCornersQuadraticAndTheRadiusAtMostHalfTheShorterSide)
+TEST(BottomRoundedRectangleTest, TopCornersSquareBottomCornersQuadraticAndTheMaskWholePixelsOnly)
 {
     // A quadratic corner whose control point is the corner passes through (r/4, r/4)
     // from it, where a circular arc would leave (6.5, 6.5) outside. At 30 high
@@ -31,10 +31,8 @@ TEST(BottomRoundedRectangleTest, TopCornersSquareBottomCornersQuadraticAndTheRad
     item.setRadius(24);
     EXPECT_TRUE(item.contains(QPointF(200, 150)));
     EXPECT_FALSE(item.contains(QPointF(1, 299)));
-}
 
-TEST(BottomRoundedRectangleTest, TheWindowMaskHoldsOnlyPixelsTheShapeCoversWhole)
-{
+    // The window's mask holds only pixels the shape covers whole.
     const QSize size(384, 470);
     const QRegion mask = BottomRoundedRectangle::coveredPixels(size, 24);
     const QPainterPath path = BottomRoundedRectangle::path(QRectF(QPointF(0, 0), QSizeF(size)), 24);

@@ -56,14 +56,9 @@ QRect serverGeometry(const QWindow &window)
             number("Height:"_L1)};
 }
 
-void xdotool(const QStringList &arguments)
-{
-    run(u"xdotool"_s, arguments);
-}
-
 void click(const QPoint &native)
 {
-    xdotool({u"mousemove"_s, QString::number(native.x()), QString::number(native.y()), u"click"_s, u"1"_s});
+    run(u"xdotool"_s, {u"mousemove"_s, QString::number(native.x()), QString::number(native.y()), u"click"_s, u"1"_s});
 }
 
 // Whether one pixel of the screen, as the X server shows it, is the full-screen window's red.
@@ -165,7 +160,7 @@ protected:
     QProcess m_fullScreen; // killed with the test
 };
 
-TEST_F(X11DisplaysTest, CapsulesSitAtTheTopCentreOfEachMonitorAndStayForShowDesktop)
+TEST_F(X11DisplaysTest, CapsulesSitAtTheTopCentreOfEachMonitorStayForShowDesktopAndOnlyOutsidePressesClose)
 {
     makeController();
     EXPECT_TRUE(waitForGeometry(leftID, capsule(leftCentre)));
@@ -181,19 +176,15 @@ TEST_F(X11DisplaysTest, CapsulesSitAtTheTopCentreOfEachMonitorAndStayForShowDesk
     };
     bool shown = false;
     for (int attempt = 0; attempt < 5 && !shown; ++attempt) {
-        xdotool({u"key"_s, u"super+d"_s});
+        run(u"xdotool"_s, {u"key"_s, u"super+d"_s});
         shown = QTest::qWaitFor(showingDesktop, 2000);
     }
     ASSERT_TRUE(shown);
     EXPECT_EQ(serverGeometry(window(leftID)), capsule(leftCentre));
     EXPECT_EQ(serverGeometry(window(rightID)), capsule(rightCentre));
-    xdotool({u"key"_s, u"super+d"_s});
-}
+    run(u"xdotool"_s, {u"key"_s, u"super+d"_s});
 
-TEST_F(X11DisplaysTest, OnlyPressesOutsideEveryHoldraWindowCloseThePanel)
-{
-    makeController();
-    ASSERT_TRUE(waitForGeometry(rightID, capsule(rightCentre)));
+    // Only presses outside every Holdra window close the panel.
     click({rightCentre, px(10)});
     ASSERT_TRUE(waitFor([&] { return m_controller->isOpenOn(rightID); }));
     const QRect open = serverGeometry(window(rightID));

@@ -11,7 +11,7 @@ protected:
     NotchRootViewTest() { m_displays.append(display(u"B"_s, QRectF(1920, 0, 1280, 1024), 0)); }
 };
 
-TEST_F(NotchRootViewTest, TheCapsuleCountsTheItemsAndGrowsWithTheCompanionSegment)
+TEST_F(NotchRootViewTest, TheCapsuleCountsGrowsWithTheCompanionAndMakesWayForThePanel)
 {
     controller();
     ASSERT_TRUE(waitFor([&] { return isShown(u"traySegment"_s); }));
@@ -32,6 +32,14 @@ TEST_F(NotchRootViewTest, TheCapsuleCountsTheItemsAndGrowsWithTheCompanionSegmen
     EXPECT_TRUE(waitFor([&] { return bar->width() > narrow; }));
     controller().setKelvarnAvailability(false, false);
     EXPECT_FALSE(isShown(u"companionSegment"_s));
+
+    // Opening swaps the capsule for the panel; closing brings it back.
+    ASSERT_NE(openPanel(), nullptr);
+    EXPECT_TRUE(waitFor([&] { return find(u"traySegment"_s) == nullptr; })) << "the closed view leaves while open";
+    EXPECT_TRUE(isShown(u"title"_s));
+    controller().close();
+    EXPECT_TRUE(waitFor([&] { return isShown(u"traySegment"_s); }));
+    EXPECT_TRUE(window()->flags().testFlag(Qt::WindowDoesNotAcceptFocus)) << "the closed capsule refuses the keyboard";
 }
 
 TEST_F(NotchRootViewTest, ADisplayWithoutTheCapsuleDrawsNone)
@@ -43,16 +51,6 @@ TEST_F(NotchRootViewTest, ADisplayWithoutTheCapsuleDrawsNone)
     QQuickItem *tray = allItems(u"traySegment"_s, hidden.rootView()).value(0);
     ASSERT_NE(tray, nullptr);
     EXPECT_FALSE(effectivelyVisible(tray));
-}
-
-TEST_F(NotchRootViewTest, OpeningSwapsTheCapsuleForThePanelAndClosingBringsItBack)
-{
-    ASSERT_NE(openPanel(), nullptr);
-    EXPECT_TRUE(waitFor([&] { return find(u"traySegment"_s) == nullptr; })) << "the closed view leaves while open";
-    EXPECT_TRUE(isShown(u"title"_s));
-    controller().close();
-    EXPECT_TRUE(waitFor([&] { return isShown(u"traySegment"_s); }));
-    EXPECT_TRUE(window()->flags().testFlag(Qt::WindowDoesNotAcceptFocus)) << "the closed capsule refuses the keyboard";
 }
 
 } // namespace

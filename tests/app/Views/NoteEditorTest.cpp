@@ -7,7 +7,7 @@ namespace holdra::test {
 namespace {
 
 // The note editor as the panel opens it from a row's menu. Its keys with a row
-// selected, and Escape's layers, are driven on the real binary (KeyRoads).
+// selected are driven on the real binary (KeyRoads).
 class NoteEditorTest : public PanelViewFixture
 {
 protected:
@@ -31,36 +31,24 @@ protected:
     }
     QString fieldText() const { return visibleTexts(u"noteField"_s).value(0, u"<no field>"_s); }
     QString counter() const { return visibleTexts(u"noteCounter"_s).value(0); }
-    bool editorClosed() const
-    {
-        return waitFor([&] { return !isShown(u"noteField"_s); });
-    }
     QString note() const { return m_store->items().first().note().value_or(u"<none>"_s); }
 };
 
-TEST_F(NoteEditorTest, SavingStoresTheNoteEscapeLeavesItAloneAndANoteIsEditedInPlace)
+// Escape leaving the note alone, Return saving it and a cancelled text not
+// coming back are driven on the real binary (KeyRoads).
+TEST_F(NoteEditorTest, TheSheetCountsWhatIsTypedSavesItAndEditsANoteInPlace)
 {
     ASSERT_TRUE(openEditor());
     EXPECT_EQ(visibleTexts(u"noteEditorTitle"_s), QStringList{u"添加备注"_s});
     EXPECT_EQ(counter(), u"0 / 500");
     typeText(u"buy milk"_s);
     EXPECT_EQ(counter(), u"8 / 500");
-    key(Qt::Key_Escape);
-    EXPECT_TRUE(editorClosed());
-    EXPECT_EQ(note(), u"<none>");
-
-    ASSERT_TRUE(openEditor());
-    EXPECT_EQ(fieldText(), QString()) << "a cancelled edit does not come back";
-    typeText(u"buy milk"_s);
     ASSERT_TRUE(click(u"noteSave"_s));
     EXPECT_EQ(note(), u"buy milk");
 
     ASSERT_TRUE(openEditor());
     EXPECT_EQ(visibleTexts(u"noteEditorTitle"_s), QStringList{u"编辑备注"_s});
     EXPECT_EQ(fieldText(), u"buy milk");
-    key(Qt::Key_Return);
-    EXPECT_TRUE(editorClosed());
-    EXPECT_EQ(note(), u"buy milk");
 }
 
 // The limit counts what a reader sees: an emoji with its skin tone is one character.

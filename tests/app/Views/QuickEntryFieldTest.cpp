@@ -50,21 +50,22 @@ TEST_F(QuickEntryFieldTest, ShiftReturnBreaksTheLineAndOnlyTheFocusedFieldIsTypi
     EXPECT_TRUE(waitFor([&] { return !draft().isTyping(); })) << "the trash has no field";
 }
 
-TEST_F(QuickEntryFieldTest, GrowsToEightLinesAndShrinksToOneWhenCleared)
+TEST_F(QuickEntryFieldTest, FieldAndPanelGrowToEightLinesAndShrinkToOneWhenCleared)
 {
     EXPECT_TRUE(heightBecomes(1));
-    EXPECT_EQ(property(u"quickEntry"_s, "placeholderText"), u"快速录入：打字后回车暂存");
     EXPECT_FALSE(isShown(u"clearDraftButton"_s));
     QStringList lines;
     for (int i = 0; i < 12; ++i)
         lines.append(u"line %1"_s.arg(i));
     draft().setDraft(lines.join(u'\n'));
     EXPECT_TRUE(heightBecomes(8));
+    EXPECT_TRUE(waitFor([&] { return window()->frame().height() == 470 + 7 * draft().lineHeight(); }));
     EXPECT_EQ(property(u"quickEntryField"_s, "showsScrollIndicator"), u"true");
 
     ASSERT_TRUE(click(u"clearDraftButton"_s));
     EXPECT_TRUE(draft().draft().isEmpty());
     EXPECT_TRUE(heightBecomes(1));
+    EXPECT_TRUE(waitFor([&] { return window()->frame().height() == 470; }));
     EXPECT_EQ(property(u"quickEntryField"_s, "showsScrollIndicator"), u"false");
 }
 
