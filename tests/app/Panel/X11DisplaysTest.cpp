@@ -248,10 +248,10 @@ TEST_F(X11DisplaysTest, WithTheSettingOnCapsuleAndPanelShowOverAFullScreenWindow
     EXPECT_TRUE(waitFor([&] { return !isRed({rightCentre, px(200)}); })) << "the panel is above the red";
     EXPECT_TRUE(m_controller->isOpenOn(rightID));
 
-    // Switched off again: the covered monitor's capsule steps aside.
-    m_controller->close();
+    // Switched off again: the covered monitor's panel closes and its capsule steps aside.
     m_settings.setEnableInFullScreen(false);
     EXPECT_TRUE(waitFor([&] { return !window(rightID).isVisible() && isRed(inCapsule()); }));
+    EXPECT_FALSE(m_controller->isOpen());
 }
 
 // The application acts on a display change at once, before the burst has
