@@ -74,9 +74,10 @@ quit
 run 1 rm "$textId"
 [ "$out|$err" = "$besideShelf" ] || fail "rm alone said “$out|$err”, beside the shelf “$besideShelf”"
 
-# Cleared (the locked item stays) and restored while no shelf runs: the next
-# shelf reads it all back, and its own save at quit changes nothing.
-run 0 clear; run 0 restore --all
+# Cleared (the locked item stays) and restored while no shelf runs, but for the
+# removed file handed back since: the next shelf reads it all back, and its own
+# save at quit changes nothing.
+run 0 clear; run 1 restore --all
 before=$("$holdra" list --json)
 start; run 0 toggle; waitFor 10 "holdra toggle did not open the restarted shelf" panelIsOpen
 quit
