@@ -44,12 +44,7 @@ output HEADLESS-1 resolution 1920x1080 position 0 0
 exec printenv WAYLAND_DISPLAY > $session/wayland-display
 exec printenv DISPLAY > $session/x-display
 EOF
-  # A desktop session always has its own session bus (the tray and the
-  # portal look for one there).
-  dbus-daemon --session --fork --nopidfile --address="unix:path=$XDG_RUNTIME_DIR/bus" \
-    --print-pid >"$session/bus-pid"
-  pids+=("$(cat "$session/bus-pid")")
-  export DBUS_SESSION_BUS_ADDRESS="unix:path=$XDG_RUNTIME_DIR/bus"
+  sessionBus
   # sway takes an inherited SWAYSOCK for its own socket's path.
   unset DISPLAY WAYLAND_DISPLAY QT_QPA_PLATFORM SWAYSOCK
   WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 sway -c "$XDG_CONFIG_HOME/sway/config" \

@@ -37,6 +37,12 @@ tryUntil() {
   return 1
 }
 needs() { local tool; for tool; do command -v "$tool" >/dev/null || fail "$tool is not installed"; done; }
+# A session bus of the run's own, as a desktop session has (the tray and the portal look there).
+sessionBus() {
+  local pid; export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus
+  pid=$(dbus-daemon --session --fork --nopidfile --address="$DBUS_SESSION_BUS_ADDRESS" --print-pid) || fail "no session bus"
+  pids+=("$pid")
+}
 shot() { [ -z "${HOLDRA_E2E_SHOTS:-}" ] || import -window root "$HOLDRA_E2E_SHOTS/$1.png"; }
 listed() { grep -q -- "$1" "$stash/metadata.json"; }
 # How many items the stash (or with --trash its trash) holds; the command line
