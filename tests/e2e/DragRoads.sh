@@ -59,6 +59,7 @@ cx=$X cy=$Y cw=$WIDTH ch=$HEIGHT
 for corner in "$cx $cy" "$(( cx + cw - 1 )) $(( cy + ch - 1 ))"; do
   xdotool mousemove $corner click 1
   waitFor 10 "a click at $corner of the closed window did not open the panel" panelIsOpen
+  waitFor 5 "the panel opened by a click did not take the keyboard" hasKeyboard
   xdotool key Escape; waitFor 10 "Escape did not close the panel" panelIsClosed
 done
 
