@@ -21,8 +21,8 @@ run() {
 # No display at all: one line and exit 1, never an abort.
 noDisplay=$(env -u DISPLAY -u WAYLAND_DISPLAY "$holdra" 2>&1); status=$?
 [ "$status" -eq 1 ] && [ "$(wc -l <<<"$noDisplay")" -eq 1 ] || fail "a start without a display: $status, $noDisplay"
-run 2 no-such-command
 run 2 --no-such-option; grep -q 'add PATH…' <<<"$err" || fail "no usage after an unknown option: $err"
+run 2 no-such-command
 run 1 "$scratch/does-not-exist.txt"
 grep -q 'does-not-exist.txt' <<<"$err" || fail "a missing file was not named: $err"
 run 1 toggle
