@@ -1,23 +1,19 @@
 #!/usr/bin/env bash
-# The shelf's own roads with real pointer events on a private X server: clicks
-# at the closed window's edges; files dragged in from a real file manager
-# (pcmanfm); files, a folder, a link and a text dragged in from another program
-# that proposes a move; rows dragged out to a program that records what it
-# received and onto the file manager; a row dragged back onto the shelf; the
-# open panel cut to its rounded shape.
+# The shelf's own roads with real pointer events on a private X server: the
+# closed window at the top centre and clicks at its edges; files dragged in from
+# a real file manager (pcmanfm); a file, a folder, a link and a text dragged in
+# from another program that proposes a move; rows dragged out to a program that
+# records what it received and onto the file manager; the open panel cut to its
+# rounded shape. (What each kind carries is the unit suites' to check.)
 #
-# Usage: DragRoads.sh HOLDRA_BINARY DRAG_SOURCE DROP_TARGET
+# Usage: DragRoads.sh HOLDRA_BINARY DRAG_PEER
 set -uo pipefail
-holdra=$1 dragSource=$2 dropTarget=$3
+holdra=$1 dragPeer=$2
 . "$(dirname "$0")/lib.sh"
 needs pcmanfm import convert
-names() { python3 -c 'import json,sys; print("\n".join(i["displayName"] for i in json.load(open(sys.argv[1]))))' \
-  "$stash/metadata.json" 2>/dev/null; }
-count() { names | grep -c .; }
 # KEY VALUE: an item has that value (the metadata escapes "/", so no grep).
 stashed() { python3 -c 'import json,sys; sys.exit(not any(i.get(sys.argv[2]) == sys.argv[3] for i in json.load(open(sys.argv[1]))))' \
   "$stash/metadata.json" "$1" "$2"; }
-exists() { [ -e "$1" ]; }
 
 # A few small steps from the pointer's place to X Y, as a hand would move.
 glide() {
@@ -51,19 +47,19 @@ outlined() {
 fm=$scratch/desk; mkdir -p "$fm/album" "$scratch/offered/2 folder"
 echo "a report" >"$fm/report.txt"; echo "inside" >"$fm/album/inside.txt"; echo "voice" >"$fm/memo.m4a"
 echo "one" >"$scratch/offered/1 notes.txt"; echo "two" >"$scratch/offered/2 folder/inside.txt"
-echo "four" >"$scratch/offered/4 voice.m4a"
-convert -size 40x30 xc:'rgb(200,30,30)' "$fm/photo.png" && convert -size 40x30 xc:'rgb(30,160,60)' "$scratch/offered/3 image.png" \
-  || fail "convert could not draw the pictures"
+convert -size 40x30 xc:'rgb(200,30,30)' "$fm/photo.png" || fail "convert could not draw the picture"
 
 start
 geometry
 cx=$X cy=$Y cw=$WIDTH ch=$HEIGHT
-[ "$cw" -eq 190 ] && [ "$ch" -eq 34 ] || fail "the closed window is ${cw}×${ch}, not 190×34"
+[ "$cw" -eq 190 ] && [ "$ch" -eq 34 ] && [ "$cy" -eq 0 ] && [ $(( cx + cw / 2 )) -eq 960 ] \
+  || fail "the closed window is ${cw}×${ch} at $cx,$cy, not 190×34 at the top centre"
 
 # --- the whole closed window is the trigger, up to its corner pixels
 for corner in "$cx $cy" "$(( cx + cw - 1 )) $(( cy + ch - 1 ))"; do
   xdotool mousemove $corner click 1
   waitFor 10 "a click at $corner of the closed window did not open the panel" panelIsOpen
+  waitFor 5 "the panel opened by a click did not take the keyboard" hasKeyboard
   xdotool key Escape; waitFor 10 "Escape did not close the panel" panelIsClosed
 done
 
@@ -91,31 +87,28 @@ for name in album memo.m4a photo.png report.txt; do waitFor 15 "$name from pcman
 waitFor 10 "the panel opened by the drag did not close after the import" panelIsClosed
 [ -f "$fm/report.txt" ] || fail "the file manager's file was moved, not copied"
 
-# --- another program offers files, a folder, an image and a sound, proposing a move;
-# dropped at the very corner of the closed window
+# --- another program offers a file and a folder, proposing a move; dropped at
+# the very corner of the closed window
 srcPid=""
 offer() { # RESULT X Y FORMAT VALUE…: a new drag source; the previous one has served its drop
   [ -z "$srcPid" ] || kill "$srcPid" 2>/dev/null
   rm -f "$1" "$1.started"
-  "$dragSource" "$@" 2>>"$scratch/tools.log" & srcPid=$!; pids+=("$srcPid")
-  srcWindow() { xdotool search --onlyvisible --name holdra-drag-source >/dev/null 2>&1; }
-  waitFor 10 "the drag source did not show" srcWindow
+  "$dragPeer" "$@" 2>>"$scratch/tools.log" & srcPid=$!; pids+=("$srcPid")
+  waitFor 10 "the drag source did not show" xdotool search --onlyvisible --name holdra-drag-source
 }
 dragFromSource() { # RESULT X Y: press in the source, glide to X Y
-  xdotool mousemove 180 460 mousedown 1; waitFor 10 "the drag did not start" exists "$1.started"
+  xdotool mousemove 180 460 mousedown 1; waitFor 10 "the drag did not start" test -e "$1.started"
   glide "$2" "$3"
 }
 list="$(python3 -c 'import pathlib,sys; print("\r\n".join(pathlib.Path(f).as_uri() for f in sys.argv[1:]))' \
-  "$scratch/offered/"{"1 notes.txt","2 folder","3 image.png","4 voice.m4a"})"$'\r\n'
+  "$scratch/offered/"{"1 notes.txt","2 folder"})"$'\r\n'
 offer "$scratch/source1" 100 400 text/uri-list "$list"
 dragFromSource "$scratch/source1" $(( cx + cw - 1 )) $(( cy + 1 ))
 nudgeUntil 10 "a drag entering the closed window's corner did not open the panel" panelIsOpen
 nudgeUntil 10 "the panel did not show the offered files' drag" outlined
-xdotool mouseup 1; waitFor 10 "the source heard nothing back" exists "$scratch/source1"
-[ "$(cat "$scratch/source1")" = copy ] || fail "the shelf answered '$(cat "$scratch/source1")' to a proposed move, not copy"
-waitFor 15 "the offered files were not stashed" listed '"4 voice.m4a"'
-[ "$(names | head -4 | tr '\n' '|')" = "1 notes.txt|2 folder|3 image.png|4 voice.m4a|" ] \
-  || fail "the dropped items are not in drop order: $(names | head -4 | tr '\n' '|')"
+xdotool mouseup 1; waitFor 10 "the source heard nothing back" test -e "$scratch/source1"
+[ "$(cat "$scratch/source1")" = CopyAction ] || fail "the shelf answered '$(cat "$scratch/source1")' to a proposed move, not copy"
+waitFor 15 "the offered files were not stashed" listed '"2 folder"'
 waitFor 10 "the panel did not close after the drop" panelIsClosed
 [ -f "$scratch/offered/1 notes.txt" ] || fail "a proposed move took the source's file away"
 
@@ -133,16 +126,15 @@ dropOnPanel() { # WHAT KEY VALUE FORMAT VALUE…: offers the formats, drops them
 dropOnPanel link urlString https://example.com/page text/x-moz-url https://example.com/page \
   text/uri-list $'https://example.com/page\r\n' text/plain https://example.com/page
 dropOnPanel text text "dragged words" text/plain "dragged words"
-[ "$(count)" -eq 10 ] || fail "expected 10 items after the drops, found: $(names | tr '\n' '|')"
+[ "$(count)" -eq 8 ] || fail "expected 8 items after the drops, found: $("$holdra" list)"
 
 # --- the open panel is cut to its shape: its rounded corner shows and passes
 # clicks to the window below
 xdotool mousemove $(( cx + cw / 2 )) $(( cy + ch / 2 )) click 1
 waitFor 10 "a click on the capsule did not open the panel" panelIsOpen; geometry
 px=$X py=$Y pw=$WIDTH ph=$HEIGHT
-"$dropTarget" "$scratch/drop" $(( px - 200 )) $(( py + ph - 100 )) 2>>"$scratch/tools.log" & pids+=("$!")
-targetWindow() { xdotool search --onlyvisible --name holdra-drop-target >/dev/null 2>&1; }
-waitFor 10 "the drop target did not show" targetWindow
+"$dragPeer" "$scratch/drop" $(( px - 200 )) $(( py + ph - 100 )) 2>>"$scratch/tools.log" & pids+=("$!")
+waitFor 10 "the drop target did not show" xdotool search --onlyvisible --name holdra-drop-target
 panelIsOpen || fail "another program's new window closed the panel"
 shot panel-open
 [ "$(pixel $(( px + 1 )) $(( py + ph - 2 )))" = 455A64 ] \
@@ -157,76 +149,48 @@ dropOut() { # ROW: drags that row onto the drop target and waits for its report
   xdotool mousemove $rowX "$(rowY "$1")" mousedown 1
   glide $(( rowX - 30 )) "$(rowY "$1")"
   glide $(( px - 100 )) $(( py + ph + 40 ))
-  nudgeUntil 10 "dragging row $1 did not reach the drop target" exists "$scratch/drop.hover"
-  xdotool mouseup 1; waitFor 10 "the drop target recorded nothing for row $1" exists "$scratch/drop"
+  nudgeUntil 10 "dragging row $1 did not reach the drop target" test -e "$scratch/drop.hover"
+  xdotool mouseup 1; waitFor 10 "the drop target recorded nothing for row $1" test -e "$scratch/drop"
 }
 received() { # FORMAT: what the last drop carried in that format
   python3 -c 'import base64,json,sys; print(base64.b64decode(json.load(open(sys.argv[1]))["formats"].get(sys.argv[2], "")).decode("utf-8", "replace"))' \
     "$scratch/drop" "$1" 2>/dev/null
 }
-offered() { python3 -c 'import json,sys; print(" ".join(json.load(open(sys.argv[1]))["possible"]))' "$scratch/drop"; }
+offered() { python3 -c 'import json,sys; print(json.load(open(sys.argv[1]))["possible"])' "$scratch/drop"; }
 storedUri() { python3 -c 'import json,pathlib,sys; print(pathlib.Path(sys.argv[2], "Files", next(i["relativePath"] for i in json.load(open(sys.argv[2] + "/metadata.json")) if i["displayName"] == sys.argv[1]).removeprefix("Files/")).as_uri())' "$1" "$stash"; }
 
-# Row 0 is the text, 1 the link, 2 to 5 the offered files in their order.
+# Row 0 is the text, 1 the link, 2 and 3 the offered file and folder.
 dropOut 0
-[ "$(offered)" = copy ] || fail "a row drag offers '$(offered)', not only copy"
+[ "$(offered)" = CopyAction ] || fail "a row drag offers '$(offered)', not only copy"
 [ "$(received text/plain)" = "dragged words" ] || fail "the text row carried '$(received text/plain)' as text"
 textFile=$(python3 -c 'import sys,urllib.parse; print(urllib.parse.unquote(sys.argv[1].strip()).removeprefix("file://"))' \
   "$(received text/uri-list)")
 [[ "$textFile" == "$XDG_RUNTIME_DIR/Holdra/HoldraDrag/"*"/dragged words.txt" ]] || fail "the text row's file is $textFile"
 [ "$(cat "$textFile")" = "dragged words" ] || fail "the text row's file does not hold the text"
-[ "$(stat -c %a "$XDG_RUNTIME_DIR/Holdra/HoldraDrag")" = 700 ] || fail "the dragged texts' folder is not private"
-dropOut 1
-[ "$(received text/uri-list | tr -d '\r')" = "https://example.com/page" ] || fail "the link row carried '$(received text/uri-list)'"
-[ "$(received text/plain)" = "https://example.com/page" ] || fail "the link row's text is '$(received text/plain)'"
-# (Qt's receiving side folds text/x-moz-url into text/uri-list; what is offered is checked in ItemActionsTest.)
 dropOut 2
 [ "$(received text/uri-list | tr -d '\r')" = "$(storedUri "1 notes.txt")" ] || fail "the file row carried '$(received text/uri-list)'"
 [[ "$(received x-special/gnome-copied-files)" == copy$'\n'file://* ]] || fail "the file row has no gnome-copied-files"
-dropOut 4
-[ "$(received text/uri-list | tr -d '\r')" = "$(storedUri "3 image.png")" ] || fail "the image row carried '$(received text/uri-list)'"
-python3 -c 'import base64,json,sys; assert base64.b64decode(json.load(open(sys.argv[1]))["formats"]["image/png"]).startswith(b"\x89PNG")' \
-  "$scratch/drop" || fail "the image row has no image/png"
-dropOut 5
-[ "$(received text/uri-list | tr -d '\r')" = "$(storedUri "4 voice.m4a")" ] || fail "the voice row carried '$(received text/uri-list)'"
 
 # Two rows selected with Ctrl and dragged together onto the file manager: copied there.
 xdotool mousemove $rowX "$(rowY 2)" click 1 mousemove $rowX "$(rowY 3)" keydown ctrl click 1 keyup ctrl
 # pcmanfm shows nothing while a drag hovers, and it refuses a drop released
 # before it has answered the drag's motion; a refused drop is simply tried again.
-copiedToFileManager() {
-  local attempt i
-  for attempt in 1 2 3; do
-    xdotool mousemove $rowX "$(rowY 3)" mousedown 1
-    glide $(( rowX - 30 )) "$(rowY 3)"
-    glide $(( fx + 450 )) $(( fy + 330 ))
-    for i in 1 2 3 4; do xdotool mousemove_relative 1 1; sleep 0.15; done
-    xdotool mouseup 1
-    for ((i = 0; i < 50; ++i)); do [ -e "$fm/1 notes.txt" ] && return 0; sleep 0.1; done
-  done
-  return 1
+dragRowsToFileManager() {
+  xdotool mousemove $rowX "$(rowY 3)" mousedown 1
+  glide $(( rowX - 30 )) "$(rowY 3)"
+  glide $(( fx + 450 )) $(( fy + 330 ))
+  for i in 1 2 3 4; do xdotool mousemove_relative 1 1; sleep 0.15; done
+  xdotool mouseup 1
 }
-copiedToFileManager || fail "the two rows dropped on pcmanfm were not copied there"
-waitFor 15 "the folder row dropped on pcmanfm was not copied there" exists "$fm/2 folder/inside.txt"
+tryUntil 3 5 dragRowsToFileManager test -e "$fm/1 notes.txt" || fail "the two rows dropped on pcmanfm were not copied there"
+waitFor 15 "the folder row dropped on pcmanfm was not copied there" test -e "$fm/2 folder/inside.txt"
 shot dropped-on-file-manager
 
 panelIsOpen || fail "the panel closed when rows were dropped on the file manager"
 
-# A row dragged back onto the shelf is already there.
-before=$(count)
-xdotool mousemove $rowX "$(rowY 0)" mousedown 1
-glide $(( rowX - 30 )) "$(rowY 0)"
-glide $(( rowX - 30 )) "$(rowY 4)"
-nudgeUntil 10 "a row dragged over the panel did not light its outline" outlined
-xdotool mouseup 1
-# Nothing to wait for: an item found again writes nothing.
-sleep 0.5
-[ "$(count)" -eq "$before" ] || fail "a row dragged back was stashed again: $(names | tr '\n' '|')"
-panelIsOpen || fail "the panel closed after a row was dragged back"
-
 # --- the cut corner passes a click to the window below
 xdotool mousemove $(( px + 1 )) $(( py + ph - 2 )) click 1
-waitFor 5 "a click in the panel's cut corner did not reach the window below" exists "$scratch/drop.pressed"
+waitFor 5 "a click in the panel's cut corner did not reach the window below" test -e "$scratch/drop.pressed"
 waitFor 5 "a click in the panel's cut corner did not close the panel as an outside click" panelIsClosed
 
 quit

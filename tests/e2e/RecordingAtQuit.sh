@@ -26,11 +26,8 @@ ls "$private"/instance-* >/dev/null 2>&1 || fail "no instance socket in $private
 # The microphone is the left segment of the capsule, left of its centre.
 geometry
 recording() { ls "$private"/HoldraRecording/recording-*.m4a; }
-for attempt in 1 2 3; do
-  xdotool mousemove $(( X + WIDTH / 2 - 20 )) 12 click 1
-  for ((i = 0; i < 30; ++i)); do recording >/dev/null 2>&1 && break 2; sleep 0.1; done
-done
-waitFor 5 "clicking the microphone did not start a recording" recording
+tryUntil 3 3 "xdotool mousemove $(( X + WIDTH / 2 - 20 )) 12 click 1" recording \
+  || fail "clicking the microphone did not start a recording"
 started=$(date +%s)
 [ "$(stat -c %a "$private/HoldraRecording")" = 700 ] || fail "the recording directory is not private"
 # Shorter notes than half a second are dropped on purpose: let this one run for two.

@@ -10,11 +10,7 @@ holdra=$1
 host=$2
 . "$(dirname "$0")/lib.sh"
 needs dbus-daemon
-
-# A session bus of this run's own.
-busInfo=$(dbus-daemon --session --fork --print-address=1 --print-pid=1) || fail "no session bus"
-export DBUS_SESSION_BUS_ADDRESS=$(sed -n 1p <<<"$busInfo")
-pids+=("$(sed -n 2p <<<"$busInfo")")
+sessionBus
 
 startHost() { "$host" watch >"$scratch/host$1.log" 2>&1 & hostPid=$!; pids+=("$hostPid"); }
 registeredWith() { grep -qx "registered $item" "$scratch/host$1.log"; }

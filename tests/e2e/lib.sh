@@ -17,16 +17,36 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "FAIL: $*"; [ -f "$log" ] && sed 's/^/  holdra: /' "$log"; exit 1; }
-# waitFor SECONDS DESCRIPTION COMMAND…: polls COMMAND every 0.1 s.
-waitFor() {
-  local limit=$(( $1 * 10 )) what=$2 i; shift 2
+# A script may name one more log ($besideLog) whose end is shown on failure.
+fail() {
+  echo "FAIL: $*"; [ -f "$log" ] && sed 's/^/  holdra: /' "$log"
+  [ -f "${besideLog:-}" ] && tail -20 "$besideLog" | sed 's/^/  beside: /'; exit 1
+}
+# polls SECONDS COMMAND…: whether COMMAND held within SECONDS, polled every 0.1 s.
+polls() {
+  local limit=$(( $1 * 10 )) i; shift
   for ((i = 0; i < limit; ++i)); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done
-  fail "$what"
+  return 1
+}
+waitFor() { local seconds=$1 what=$2; shift 2; polls "$seconds" "$@" || fail "$what"; }
+# tryUntil TRIES SECONDS ACTION CHECK…: ACTION (a command line), then CHECK for up
+# to SECONDS, at most TRIES times; for a first press or drop that may be lost.
+tryUntil() {
+  local tries=$1 seconds=$2 action=$3 attempt; shift 3
+  for ((attempt = 0; attempt < tries; ++attempt)); do $action; polls "$seconds" "$@" && return 0; done
+  return 1
 }
 needs() { local tool; for tool; do command -v "$tool" >/dev/null || fail "$tool is not installed"; done; }
+# A session bus of the run's own, as a desktop session has (the tray and the portal look there).
+sessionBus() {
+  local pid; export DBUS_SESSION_BUS_ADDRESS=unix:path=$XDG_RUNTIME_DIR/bus
+  pid=$(dbus-daemon --session --fork --nopidfile --address="$DBUS_SESSION_BUS_ADDRESS" --print-pid) || fail "no session bus"
+  pids+=("$pid")
+}
 shot() { [ -z "${HOLDRA_E2E_SHOTS:-}" ] || import -window root "$HOLDRA_E2E_SHOTS/$1.png"; }
 listed() { grep -q -- "$1" "$stash/metadata.json"; }
+# How many items the stash holds, read from its metadata file.
+count() { python3 -c 'import json,sys; print(len(json.load(open(sys.argv[1]))))' "$stash/metadata.json" 2>/dev/null || echo 0; }
 # A session's end (SIGTERM) quits the ordinary way, with a clean exit.
 quit() {
   kill -TERM "$app"; wait "$app"; local status=$?
@@ -47,6 +67,11 @@ readGeometry() {
   eval "$shell"
   [ -n "${HEIGHT:-}" ]
 }
+# start [CHECK…]: starts the shelf and waits until CHECK (by default finding the capsule) holds.
+start() {
+  "$holdra" >>"$log" 2>&1 & app=$!; pids+=("$app")
+  waitFor 30 "no Holdra window appeared" "${@:-findCapsule}"
+}
 [ -n "${noXServer:-}" ] && return 0
 
 # The X server picks a free display itself.
@@ -58,10 +83,6 @@ export DISPLAY=:$display
 openbox >/dev/null 2>&1 & pids+=("$!")
 waitFor 10 "openbox did not take the screen" xprop -root _NET_SUPPORTING_WM_CHECK
 
-start() {
-  "$holdra" >>"$log" 2>&1 & app=$!; pids+=("$app")
-  waitFor 30 "no capsule window appeared" findCapsule
-}
 geometry() { waitFor 5 "the capsule window $window went away" readGeometry; }
 # The open panel's window has the keyboard focus.
 hasKeyboard() { [ "$(xdotool getactivewindow 2>/dev/null)" = "$window" ]; }
@@ -70,12 +91,6 @@ panelIsClosed() { readGeometry && [ "$HEIGHT" -lt 100 ]; }
 # The grab is taken a moment after the window shows; a press before it is lost.
 # The open panel then takes the keyboard.
 openWithHotKey() {
-  for attempt in 1 2 3 4 5 6; do
-    xdotool key ctrl+alt+space
-    for ((i = 0; i < 30; ++i)); do
-      panelIsOpen && { waitFor 5 "the open panel did not take the keyboard" hasKeyboard; return 0; }
-      sleep 0.1
-    done
-  done
-  fail "$1"
+  tryUntil 6 3 "xdotool key ctrl+alt+space" panelIsOpen || fail "$1"
+  waitFor 5 "the open panel did not take the keyboard" hasKeyboard
 }

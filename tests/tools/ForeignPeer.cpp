@@ -21,26 +21,30 @@
 
 namespace {
 
-bool addressOf(const char *path, sockaddr_un &address)
+// A stream socket, and PATH as its address; -1 when either cannot be had.
+int socketFor(const char *path, sockaddr_un &address)
 {
     address = {};
     address.sun_family = AF_UNIX;
     if (std::strlen(path) >= sizeof address.sun_path)
-        return false;
+        return -1;
     std::strcpy(address.sun_path, path);
-    return true;
+    return ::socket(AF_UNIX, SOCK_STREAM, 0);
+}
+
+int failed(const char *what)
+{
+    std::printf("cannot %s: %s\n", what, std::strerror(errno));
+    return 2;
 }
 
 int listenOn(const char *path)
 {
     sockaddr_un address;
-    const int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    if (server < 0 || !addressOf(path, address)
-        || ::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0 || ::chmod(path, 0777) != 0
-        || ::listen(server, 4) != 0) {
-        std::printf("cannot listen: %s\n", std::strerror(errno));
-        return 2;
-    }
+    const int server = socketFor(path, address);
+    if (server < 0 || ::bind(server, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0
+        || ::chmod(path, 0777) != 0 || ::listen(server, 4) != 0)
+        return failed("listen");
     std::printf("ready\n");
     std::fflush(stdout);
     const int client = ::accept(server, nullptr, nullptr);
@@ -56,17 +60,12 @@ int listenOn(const char *path)
 int send(const char *path)
 {
     sockaddr_un address;
-    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    if (socket < 0 || !addressOf(path, address)
-        || ::connect(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0) {
-        std::printf("cannot connect: %s\n", std::strerror(errno));
-        return 2;
-    }
+    const int socket = socketFor(path, address);
+    if (socket < 0 || ::connect(socket, reinterpret_cast<sockaddr *>(&address), sizeof address) != 0)
+        return failed("connect");
     const std::string request = "holdra-open 1\nfile:///etc/shadow\n\n";
-    if (::write(socket, request.data(), request.size()) != ssize_t(request.size())) {
-        std::printf("cannot write: %s\n", std::strerror(errno));
-        return 2;
-    }
+    if (::write(socket, request.data(), request.size()) != ssize_t(request.size()))
+        return failed("write");
     std::string reply;
     pollfd ready{socket, POLLIN, 0};
     char buffer[256];

@@ -16,9 +16,12 @@
 
 #include <cstdio>
 
+using namespace Qt::StringLiterals;
+
 namespace {
 
-const QString watcherName = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString itemInterface = u"org.kde.StatusNotifierItem"_s;
+const QString menuInterface = u"com.canonical.dbusmenu"_s;
 
 class Watcher : public QDBusVirtualObject
 {
@@ -35,9 +38,10 @@ public:
     }
 };
 
-QDBusMessage call(const QString &service, const QString &path, const QString &interface, const QString &method,
+QDBusMessage call(const QString &service, const QString &interface, const QString &method,
                   const QVariantList &arguments)
 {
+    const QString path = interface == menuInterface ? u"/MenuBar"_s : u"/StatusNotifierItem"_s;
     QDBusMessage message = QDBusMessage::createMethodCall(service, path, interface, method);
     message.setArguments(arguments);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(message, QDBus::Block, 5000);
@@ -46,11 +50,15 @@ QDBusMessage call(const QString &service, const QString &path, const QString &in
     return reply;
 }
 
+int exitCode(const QDBusMessage &reply)
+{
+    return reply.type() == QDBusMessage::ReplyMessage ? 0 : 1;
+}
+
 // (id, label) of each row of the menu; separators as "—".
 QList<std::pair<int, QString>> menuRows(const QString &service)
 {
-    const QDBusMessage reply = call(service, QStringLiteral("/MenuBar"), QStringLiteral("com.canonical.dbusmenu"),
-                                    QStringLiteral("GetLayout"), {0, -1, QStringList()});
+    const QDBusMessage reply = call(service, menuInterface, u"GetLayout"_s, {0, -1, QStringList()});
     QList<std::pair<int, QString>> rows;
     if (reply.arguments().size() != 2)
         return rows;
@@ -66,8 +74,8 @@ QList<std::pair<int, QString>> menuRows(const QString &service)
         const QDBusArgument entry = child.variant().value<QDBusArgument>();
         entry.beginStructure();
         entry >> id >> properties;
-        const bool separator = properties.value(QStringLiteral("type")).toString() == u"separator";
-        rows.append({id, separator ? QStringLiteral("—") : properties.value(QStringLiteral("label")).toString()});
+        const bool separator = properties.value(u"type"_s).toString() == u"separator";
+        rows.append({id, separator ? u"—"_s : properties.value(u"label"_s).toString()});
     }
     return rows;
 }
@@ -79,42 +87,28 @@ int run(const QStringList &args)
     if (command == u"watch") {
         static Watcher watcher;
         QDBusConnection bus = QDBusConnection::sessionBus();
-        if (!bus.registerVirtualObject(QStringLiteral("/StatusNotifierWatcher"), &watcher)
-            || !bus.registerService(watcherName))
+        if (!bus.registerVirtualObject(u"/StatusNotifierWatcher"_s, &watcher)
+            || !bus.registerService(u"org.kde.StatusNotifierWatcher"_s))
             return 1;
         return QCoreApplication::exec();
     }
     if (command == u"activate")
-        return call(service, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.kde.StatusNotifierItem"),
-                    QStringLiteral("Activate"), {0, 0})
-                    .type()
-                == QDBusMessage::ReplyMessage
-            ? 0
-            : 1;
+        return exitCode(call(service, itemInterface, u"Activate"_s, {0, 0}));
     if (command == u"property") {
         const QDBusMessage reply =
-            call(service, QStringLiteral("/StatusNotifierItem"), QStringLiteral("org.freedesktop.DBus.Properties"),
-                 QStringLiteral("Get"), {QStringLiteral("org.kde.StatusNotifierItem"), args.value(3)});
+            call(service, u"org.freedesktop.DBus.Properties"_s, u"Get"_s, {itemInterface, args.value(3)});
         std::printf("%s\n", qPrintable(reply.arguments().value(0).value<QDBusVariant>().variant().toString()));
-        return reply.type() == QDBusMessage::ReplyMessage ? 0 : 1;
+        return exitCode(reply);
     }
     const QList<std::pair<int, QString>> rows = menuRows(service);
-    if (command == u"menu") {
-        for (const auto &[id, label] : rows)
-            std::printf("%s\n", qPrintable(label));
-        return rows.isEmpty() ? 1 : 0;
-    }
     for (const auto &[id, label] : rows) {
-        if (command == u"click" && label == args.value(3))
-            return call(service, QStringLiteral("/MenuBar"), QStringLiteral("com.canonical.dbusmenu"),
-                        QStringLiteral("Event"),
-                        {id, QStringLiteral("clicked"), QVariant::fromValue(QDBusVariant(0)), 0u})
-                        .type()
-                    == QDBusMessage::ReplyMessage
-                ? 0
-                : 1;
+        if (command == u"menu")
+            std::printf("%s\n", qPrintable(label));
+        else if (command == u"click" && label == args.value(3))
+            return exitCode(
+                call(service, menuInterface, u"Event"_s, {id, u"clicked"_s, QVariant::fromValue(QDBusVariant(0)), 0u}));
     }
-    return 2;
+    return command == u"menu" && !rows.isEmpty() ? 0 : 2;
 }
 
 } // namespace
