@@ -151,23 +151,3 @@ TEST_F(AudioPlaybackControllerTest, FailuresLeaveEverythingIdle)
     EXPECT_FALSE(toggle(QUuid(), u"ok.m4a"_s));
     EXPECT_TRUE(isIdle());
 }
-
-TEST_F(AudioPlaybackControllerTest, StopPublishesTheIdleStateInOrder)
-{
-    const auto state = file(u"a.m4a"_s);
-    ASSERT_TRUE(toggle(a, u"a.m4a"_s));
-    state->currentTime = 1;
-    tick();
-
-    QStringList published;
-    const auto note = [&](const QString &what) { return [&published, what] { published << what; }; };
-    QObject::connect(&controller, &AudioPlaybackController::activeItemIDChanged, note(u"active"_s));
-    QObject::connect(&controller, &AudioPlaybackController::isPlayingChanged, note(u"playing"_s));
-    QObject::connect(&controller, &AudioPlaybackController::currentTimeChanged, note(u"time"_s));
-    QObject::connect(&controller, &AudioPlaybackController::durationChanged, note(u"duration"_s));
-    controller.stop();
-
-    EXPECT_EQ(state->stopCalls, 1);
-    EXPECT_TRUE(isIdle());
-    EXPECT_EQ(published, (QStringList{u"active"_s, u"playing"_s, u"time"_s, u"duration"_s}));
-}
