@@ -11,18 +11,12 @@
 #include <sys/stat.h>
 
 #include <cmath>
-#include <cstring>
 
 using namespace holdra;
 using namespace Qt::StringLiterals;
+using holdra::test::readFile;
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -113,10 +107,6 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
          [](const QString &json, const QString &, const QList<StashItem> &) {
              writeFile(json, MetadataCodec::encodeItems(everyKind().mid(1)));
          }},
-        {"a text changed in place, same size",
-         [](const QString &json, const QString &, const QList<StashItem> &other) {
-             writeFile(json, MetadataCodec::encodeItems(other));
-         }},
         {"a text changed in place, same size, times set back",
          [](const QString &json, const QString &, const QList<StashItem> &other) {
              struct stat before
@@ -144,18 +134,17 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
              JSONMetadataStore(elsewhere.filePath(u"m.json"_s), snapshot).save(other);
          }},
     };
-    for (const char *made : {"saved", "read settled", "saved, then read settled"}) {
+    for (const char *made : {"saved", "read settled"}) {
         for (const auto &entry : cases) {
             SCOPED_TRACE(std::string(entry.what) + ", " + made);
             test::TempDir dir;
             const QString json = dir.filePath(u"metadata.json"_s);
             const QString snapshot = dir.filePath(u"snapshot"_s);
             // Saved, a small file is known by its digest; read once settled, by its identity.
-            if (made[0] == 's')
+            if (made[0] == 's') {
                 JSONMetadataStore(json, snapshot).save(items);
-            else
+            } else {
                 writeFile(json, MetadataCodec::encodeItems(items));
-            if (std::strchr(made, ',') || made[0] == 'r') {
                 ASSERT_TRUE(settled(json));
                 JSONMetadataStore(json, snapshot).load();
             }
