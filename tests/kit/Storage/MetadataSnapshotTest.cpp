@@ -109,10 +109,7 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
          }},
         {"a text changed in place, same size, times set back",
          [](const QString &json, const QString &, const QList<StashItem> &other) {
-             struct stat before
-             {
-             };
-             ::stat(QFile::encodeName(json).constData(), &before);
+             const struct stat before = test::fileStatus(json);
              writeFile(json, MetadataCodec::encodeItems(other));
              const timespec times[2] = {before.st_atim, before.st_mtim};
              ::utimensat(AT_FDCWD, QFile::encodeName(json).constData(), times, 0);

@@ -57,7 +57,8 @@ TEST_F(StashStoreTest, LoadingRepairsTheListsAndSavesTheRepair)
 }
 
 // Unlocked texts that repeat a stashed .txt file (in any encoding, line ends or
-// normalisation form) go to the trash; other files and locked texts stay.
+// normalisation form) go to the trash, when loaded or when the file is added;
+// other files and locked texts stay.
 TEST_F(StashStoreTest, TextItemsRepeatingAStashedTextFileGoToTheTrash)
 {
     const StashItem lockedRepeat = text(u"line one\nline two\n"_s, true);
@@ -72,6 +73,11 @@ TEST_F(StashStoreTest, TextItemsRepeatingAStashedTextFileGoToTheTrash)
               (QStringList{u"line one line two"_s, u"something else"_s, u"same"_s, u"notes.txt"_s, u"wide.TXT"_s,
                            u"same.md"_s}));
     EXPECT_EQ(savedTrash().size(), 2);
+
+    store.addText(u"remember\nthis"_s);
+    store.addFiles({source(u"later.txt"_s, "remember\r\nthis")});
+    EXPECT_EQ(store.trashCount(), 3);
+    EXPECT_EQ(store.trashItems().first().item.displayName(), u"remember this"_s);
 }
 
 // What a stored text copy held is remembered across runs only while the copy is
@@ -276,40 +282,44 @@ TEST_F(StashStoreTest, SizesFollowRemovalAndPurge)
     EXPECT_EQ(store.totalByteSize(), 0);
 }
 
-// The same bytes again, in a later call or in the same one, are reported as the
-// item they repeat and not copied again. A text is never a duplicate.
-TEST_F(StashStoreTest, RepeatedFilesAreDuplicatesAndCopiedOnce)
+// The same bytes again, by any road (files in one call or a later one, the
+// item's own copy dragged back, the item inserted again under another name, a
+// recording, image data) are the item they repeat: not copied again, and its
+// copy never deleted. "…/FilesX/…" begins with the root's path but is not below
+// it; a text is never a duplicate.
+TEST_F(StashStoreTest, EveryRoadInFindsTheItemTheSameBytesRepeat)
 {
     StashStore &store = openStore();
     const QUrl url = source(u"report.pdf"_s, "same bytes");
     const StashStore::AddFilesResult first = store.addFiles({url, source(u"copy.pdf"_s, "same bytes")});
     ASSERT_EQ(first.added.size(), 1);
+    const StashItem report = first.added.first();
     EXPECT_EQ(first.duplicates, first.added);
-    EXPECT_EQ(first.added.first().contentHash(), ContentHasher::sha256Hex(url.toLocalFile()));
+    EXPECT_EQ(store.addFiles({url}).duplicates, first.added);
+    EXPECT_EQ(store.addFiles({QUrl::fromLocalFile(*store.absolutePath(report))}).duplicates, first.added);
+    StashItem alias = report;
+    alias.setDisplayName(u"alias"_s);
+    EXPECT_EQ(store.insert({alias}), first.added);
+    EXPECT_TRUE(QFileInfo::exists(*store.absolutePath(report)));
 
-    const StashStore::AddFilesResult second = store.addFiles({url});
-    EXPECT_TRUE(second.added.isEmpty());
-    EXPECT_EQ(second.duplicates, first.added);
-    EXPECT_EQ(itemDirectoryCount(), 1);
-    store.addText(u"same"_s);
-    store.addText(u"same"_s);
-    EXPECT_EQ(store.count(), 3);
-}
-
-// A stashed item's own copy dragged back in is that item; "…/FilesX/…" begins
-// with the root's path but is not below it.
-TEST_F(StashStoreTest, AStashedItemsOwnCopyIsRecognisedButASiblingFolderIsNot)
-{
-    StashStore &store = openStore();
-    const StashItem item = store.addFiles({source(u"doc.pdf"_s, "doc")}).added.first();
-    EXPECT_EQ(store.addFiles({QUrl::fromLocalFile(*store.absolutePath(item))}).duplicates, QList<StashItem>{item});
-    EXPECT_EQ(itemDirectoryCount(), 1);
+    const StashItem voice = store.addAudio("voice", u"clip"_s, 2.5);
+    EXPECT_EQ(voice.originalFileName(), u"clip.m4a"_s);
+    EXPECT_TRUE(voice.displayName().startsWith(u"录音 · "_s));
+    EXPECT_EQ(store.addAudio("voice", u"clip"_s, 2.5), voice);
+    const StashStore::ImageDataResult image = store.addImageData("not really png", u"shot"_s, u"png"_s);
+    ASSERT_TRUE(image.item);
+    EXPECT_EQ(image.item->pixelWidth(), std::nullopt);
+    EXPECT_EQ(store.addImageData("not really png", u"shot"_s, u"png"_s).duplicates, QList<StashItem>{*image.item});
+    EXPECT_EQ(itemDirectoryCount(), 3);
 
     const QString sibling =
-        m_dir.write(u"Holdra/FilesX/"_s + item.relativePath()->section(u'/', 0, 0) + u"/doc.pdf"_s, "other doc");
+        m_dir.write(u"Holdra/FilesX/"_s + report.relativePath()->section(u'/', 0, 0) + u"/report.pdf"_s, "other");
     EXPECT_EQ(store.existingItemForManagedUrl(QUrl::fromLocalFile(sibling)), std::nullopt);
     EXPECT_EQ(store.addFiles({QUrl::fromLocalFile(sibling)}).added.size(), 1);
     EXPECT_EQ(store.existingItemForManagedUrl(QUrl(u"https://example.com/doc.pdf"_s)), std::nullopt);
+    store.addText(u"same"_s);
+    store.addText(u"same"_s);
+    EXPECT_EQ(store.count(), 6);
 }
 
 // Kinds come from the stored copy (a folder named .png is a file); a failure is
@@ -334,45 +344,6 @@ TEST_F(StashStoreTest, KindsComeFromTheStoredCopyAndFailuresAreCollectedPerFile)
     EXPECT_EQ(result.added[2].contentHash(), std::nullopt);
     EXPECT_EQ(result.errors, QList<FileStorageError>{FileStorageError::sourceUnreadable(u"gone.pdf"_s)});
     EXPECT_EQ(itemDirectoryCount(), 3);
-}
-
-TEST_F(StashStoreTest, RecordingsAndImageDataDeduplicate)
-{
-    StashStore &store = openStore();
-    const StashItem first = store.addAudio("voice", u"clip"_s, 2.5);
-    EXPECT_EQ(first.originalFileName(), u"clip.m4a"_s);
-    EXPECT_TRUE(first.displayName().startsWith(u"录音 · "_s));
-    EXPECT_EQ(store.addAudio("voice", u"clip"_s, 2.5), first);
-    EXPECT_EQ(store.count(), 1);
-
-    const StashStore::ImageDataResult image = store.addImageData("not really png", u"shot"_s, u"png"_s);
-    ASSERT_TRUE(image.item);
-    EXPECT_EQ(image.item->pixelWidth(), std::nullopt);
-    const StashStore::ImageDataResult repeated = store.addImageData("not really png", u"shot"_s, u"png"_s);
-    EXPECT_FALSE(repeated.item);
-    EXPECT_EQ(repeated.duplicates, QList<StashItem>{*image.item});
-    EXPECT_EQ(itemDirectoryCount(), 2);
-}
-
-// An existing item inserted again (under another name) is a duplicate whose copy is never deleted.
-TEST_F(StashStoreTest, AReinsertedItemIsADuplicateAndKeepsItsCopy)
-{
-    StashStore &store = openStore();
-    EXPECT_TRUE(store.insert({store.stageFile(source(u"f.bin"_s, "f"))}).isEmpty());
-    StashItem alias = store.items().first();
-    alias.setDisplayName(u"alias"_s);
-    EXPECT_EQ(store.insert({alias}), QList<StashItem>{store.items().first()});
-    EXPECT_TRUE(QFileInfo::exists(*store.absolutePath(alias)));
-}
-
-TEST_F(StashStoreTest, AddingATextFileTrashesTextItemsWithItsContent)
-{
-    StashStore &store = openStore();
-    store.addText(u"remember\nthis"_s);
-    store.addText(u"unrelated"_s);
-    store.addFiles({source(u"notes.txt"_s, "remember\r\nthis")});
-    EXPECT_EQ(displayNames(store.items()), (QStringList{u"notes.txt"_s, u"unrelated"_s}));
-    EXPECT_EQ(store.trashCount(), 1);
 }
 
 // Locked items stay; removed ones lead the trash in list order, dated now.
