@@ -8,9 +8,6 @@
 #include <QTimeZone>
 #include <gtest/gtest.h>
 
-#include <cmath>
-#include <functional>
-
 using namespace holdra;
 using namespace Qt::StringLiterals;
 using holdra::test::readFile;
@@ -150,6 +147,5 @@ TEST(JSONTrashMetadataStoreTest, EachUnreadableFileIsSetAsideUnderANameOfItsOwn)
         EXPECT_FALSE(QFile::exists(store.filePath()));
     }
     EXPECT_NE(aside[0], aside[1]);
-    QFile kept(aside[0]);
-    EXPECT_TRUE(kept.open(QIODevice::ReadOnly) && kept.readAll() == "[{\"item\": 3}]");
+    EXPECT_EQ(readFile(aside[0]), "[{\"item\": 3}]");
 }
