@@ -239,7 +239,6 @@ TEST_F(StashStoreTest, TheSupportDirectoryAndTheListsArePrivate)
         opening.store->addFiles({source(u"f.txt"_s, directory.toUtf8())});
         EXPECT_EQ(mode(directory), 0700u) << directory.toStdString();
         EXPECT_EQ(mode(directory + u"/metadata.json"_s), 0600u);
-        EXPECT_EQ(mode(directory + u"/trash.json"_s), 0u); // nothing trashed, nothing written
         EXPECT_EQ(mode(directory + u"/Files"_s), 0700u);
         EXPECT_EQ(mode(directory + u"/.lock"_s), 0600u);
     }
