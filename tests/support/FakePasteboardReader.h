@@ -2,11 +2,11 @@
 
 #include "Pasteboard/PasteboardReading.h"
 
-#include <QStringList>
+#include <QUrl>
 
 namespace holdra::test {
 
-// A clipboard with fixed contents that logs which operations were called.
+// A clipboard with fixed contents.
 class FakePasteboardReader : public PasteboardReading
 {
 public:
@@ -15,20 +15,10 @@ public:
     std::optional<QString> web;
     std::optional<QString> text;
 
-    mutable QStringList calls;
-
-    QList<QUrl> fileURLs() const override { return logged(u"fileURLs", files); }
-    std::optional<PasteboardContent::Image> imageData() const override { return logged(u"imageData", image); }
-    std::optional<QString> webURL() const override { return logged(u"webURL", web); }
-    std::optional<QString> plainText() const override { return logged(u"plainText", text); }
-
-private:
-    template<typename Value>
-    const Value &logged(QStringView call, const Value &value) const
-    {
-        calls.append(call.toString());
-        return value;
-    }
+    QList<QUrl> fileURLs() const override { return files; }
+    std::optional<PasteboardContent::Image> imageData() const override { return image; }
+    std::optional<QString> webURL() const override { return web; }
+    std::optional<QString> plainText() const override { return text; }
 };
 
 } // namespace holdra::test

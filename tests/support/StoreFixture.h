@@ -14,19 +14,18 @@
 
 namespace holdra::test {
 
-// Real JSON stores that count their saves and can be told that setting a file aside fails.
+// A real JSON store that can be told that setting a file aside fails.
 template<typename Interface, typename Json, typename Element>
-class CountingStore : public Interface
+class AsideFailingStore : public Interface
 {
 public:
-    CountingStore(const QString &path, int &saves, bool &setAsideFails)
+    AsideFailingStore(const QString &path, const bool &setAsideFails)
         : m_json(path)
-        , m_saves(saves)
         , m_setAsideFails(setAsideFails)
     {
     }
     QList<Element> load() override { return m_json.load(); }
-    void save(const QList<Element> &items) override { ++m_saves, m_json.save(items); }
+    void save(const QList<Element> &items) override { m_json.save(items); }
     QString setAsideUnreadableFile() override
     {
         if (m_setAsideFails)
@@ -37,8 +36,7 @@ public:
 
 private:
     Json m_json;
-    int &m_saves;
-    bool &m_setAsideFails;
+    const bool &m_setAsideFails;
 };
 
 // A support directory in a temporary folder, a store over it with a settable clock.
@@ -53,10 +51,10 @@ protected:
     StashStore &openStore()
     {
         m_store = std::make_unique<StashStore>(
-            std::make_unique<CountingStore<StashMetadataStoring, JSONMetadataStore, StashItem>>(
-                metadataPath(), m_itemSaves, m_setAsideFails),
-            std::make_unique<CountingStore<TrashMetadataStoring, JSONTrashMetadataStore, TrashedItem>>(
-                trashPath(), m_trashSaves, m_setAsideFails),
+            std::make_unique<AsideFailingStore<StashMetadataStoring, JSONMetadataStore, StashItem>>(metadataPath(),
+                                                                                                    m_setAsideFails),
+            std::make_unique<AsideFailingStore<TrashMetadataStoring, JSONTrashMetadataStore, TrashedItem>>(
+                trashPath(), m_setAsideFails),
             std::make_unique<DiskFileStorage>(root()), 30, [this] { return m_now; });
         m_store->setPixelSizeReader(&ImageMetadata::pixelSize);
         m_store->load();
@@ -81,12 +79,9 @@ protected:
         return QUrl::fromLocalFile(m_dir.write(QStringLiteral("sources/") + name, bytes));
     }
     int itemDirectoryCount() const { return int(QDir(root()).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size()); }
-    void resetSaveCounts() { m_itemSaves = m_trashSaves = 0; }
 
     TempDir m_dir;
     QDateTime m_now = QDateTime(QDate(2026, 3, 1), QTime(8, 0), Qt::UTC);
-    int m_itemSaves = 0;
-    int m_trashSaves = 0;
     bool m_setAsideFails = false;
     std::unique_ptr<StashStore> m_store;
 };

@@ -37,10 +37,8 @@ protected:
     }
 
     QHash<QString, std::shared_ptr<FakeAudioPlayerState>> files;
-    int opened = 0;
     QTimer *ticker = new QTimer;
     AudioPlaybackController controller{[this](const QUrl &url) -> std::unique_ptr<AudioPlaying> {
-                                           ++opened;
                                            const auto state = files.value(url.fileName());
                                            return state ? std::make_unique<FakeAudioPlayer>(state) : nullptr;
                                        },
@@ -90,7 +88,6 @@ TEST_F(AudioPlaybackControllerTest, PauseResumeAndRestartAfterTheEnd)
     ASSERT_TRUE(toggle(a, u"a.m4a"_s));
     EXPECT_TRUE(controller.isPlaying());
     EXPECT_EQ(state->currentTime, 3.5);
-    EXPECT_EQ(opened, 1);
 
     // Paused past the end (shown clamped), the next toggle starts from 0.
     state->currentTime = 12;
@@ -140,7 +137,6 @@ TEST_F(AudioPlaybackControllerTest, FailuresLeaveEverythingIdle)
         EXPECT_FALSE(files[name]->alive) << qPrintable(name);
         EXPECT_TRUE(isIdle()) << qPrintable(name);
     }
-    EXPECT_EQ(files[u"unpreparable.m4a"_s]->playCalls, 0);
 
     // Resuming can fail too.
     ASSERT_TRUE(toggle(a, u"ok.m4a"_s));
@@ -150,24 +146,4 @@ TEST_F(AudioPlaybackControllerTest, FailuresLeaveEverythingIdle)
     EXPECT_TRUE(isIdle());
     EXPECT_FALSE(toggle(QUuid(), u"ok.m4a"_s));
     EXPECT_TRUE(isIdle());
-}
-
-TEST_F(AudioPlaybackControllerTest, StopPublishesTheIdleStateInOrder)
-{
-    const auto state = file(u"a.m4a"_s);
-    ASSERT_TRUE(toggle(a, u"a.m4a"_s));
-    state->currentTime = 1;
-    tick();
-
-    QStringList published;
-    const auto note = [&](const QString &what) { return [&published, what] { published << what; }; };
-    QObject::connect(&controller, &AudioPlaybackController::activeItemIDChanged, note(u"active"_s));
-    QObject::connect(&controller, &AudioPlaybackController::isPlayingChanged, note(u"playing"_s));
-    QObject::connect(&controller, &AudioPlaybackController::currentTimeChanged, note(u"time"_s));
-    QObject::connect(&controller, &AudioPlaybackController::durationChanged, note(u"duration"_s));
-    controller.stop();
-
-    EXPECT_EQ(state->stopCalls, 1);
-    EXPECT_TRUE(isIdle());
-    EXPECT_EQ(published, (QStringList{u"active"_s, u"playing"_s, u"time"_s, u"duration"_s}));
 }

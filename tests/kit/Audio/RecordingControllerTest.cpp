@@ -8,7 +8,6 @@
 #include "Store/StashStore.h"
 #include "TempDir.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QScopeGuard>
@@ -245,23 +244,6 @@ TEST_F(RecordingControllerTest, AFullDiskKeepsRecordingsUntilThereIsSpaceOrTheNe
     EXPECT_TRUE(scratchFiles().isEmpty());
     EXPECT_EQ(keptFiles(), QStringList{u"notes.m4a"_s});
     EXPECT_EQ(store.items().size(), 4);
-}
-
-TEST_F(RecordingControllerTest, RecordingsInTheSameSecondOrWithTheSameBytesAreLeftToTheStore)
-{
-    recorderState->bytes = "one";
-    ASSERT_TRUE(record(1));
-    recorderState->bytes = "two";
-    ASSERT_TRUE(record(1));
-    ASSERT_EQ(store.items().size(), 2);
-    EXPECT_NE(store.items()[0].relativePath(), store.items()[1].relativePath());
-
-    // The same bytes again: the store answers with the item they repeat.
-    const QUuid last = lastStashed().id();
-    ASSERT_TRUE(record(1));
-    ASSERT_EQ(stashed->size(), 3);
-    EXPECT_EQ(lastStashed().id(), last);
-    EXPECT_EQ(store.items().size(), 2);
 }
 
 TEST_F(RecordingControllerTest, ARecordingEndedByQuittingOrByTheDeviceIsKept)

@@ -13,42 +13,36 @@ constexpr GlobalHotKey::Modifiers allModifiers =
 
 } // namespace
 
-TEST(GlobalHotKeyTest, ShowsGlyphsAndTheLinuxSpelling)
+TEST(GlobalHotKeyTest, ShowsTheLinuxSpelling)
 {
     const struct
     {
         GlobalHotKey hotKey;
-        QString glyphs;
         QString linux;
     } cases[] = {
-        {GlobalHotKey::defaultHotKey(), u"⌃⌥Space"_s, u"Ctrl+Alt+Space"_s},
-        {{0, allModifiers}, u"⌃⌥⇧⌘A"_s, u"Ctrl+Alt+Shift+Super+A"_s},
-        {{122, {}}, u"Key122"_s, u"F1"_s},
-        {{123, Modifier::Command}, u"⌘←"_s, u"Super+Left"_s},
-        {{51, Modifier::Control}, u"⌃Delete"_s, u"Ctrl+Backspace"_s},
-        {{29, Modifier::Option}, u"⌥0"_s, u"Alt+0"_s},
-        {{53, {}}, u"Esc"_s, u"Esc"_s},
-        {{200, {}}, u"Key200"_s, u"Key200"_s},
+        {GlobalHotKey::defaultHotKey(), u"Ctrl+Alt+Space"_s},
+        {{0, allModifiers}, u"Ctrl+Alt+Shift+Super+A"_s},
+        {{122, {}}, u"F1"_s},
+        {{123, Modifier::Command}, u"Super+Left"_s},
+        {{51, Modifier::Control}, u"Ctrl+Backspace"_s},
+        {{29, Modifier::Option}, u"Alt+0"_s},
+        {{53, {}}, u"Esc"_s},
+        {{200, {}}, u"Key200"_s},
         // Bits that are no modifier are kept but not shown.
-        {{36, GlobalHotKey::Modifiers::fromInt(0x10 | 4)}, u"⌃Return"_s, u"Ctrl+Return"_s},
+        {{36, GlobalHotKey::Modifiers::fromInt(0x10 | 4)}, u"Ctrl+Return"_s},
     };
-    for (const auto &c : cases) {
-        EXPECT_EQ(c.hotKey.displayString(), c.glyphs) << c.hotKey.keyCode();
+    for (const auto &c : cases)
         EXPECT_EQ(c.hotKey.keySequenceText(), c.linux) << c.hotKey.keyCode();
-    }
 }
 
 // A key is grabbed by its keysym and recorded back to its code: every key that has
-// a keysym must lead back to itself, and every key with a glyph name has one.
+// a keysym must lead back to itself.
 TEST(GlobalHotKeyTest, EveryGrabbableKeyRecordsBackToItself)
 {
     for (quint32 code = 0; code < 256; ++code) {
         const GlobalHotKey hotKey(code, {});
         const auto keysym = hotKey.x11Keysym();
         EXPECT_EQ(keysym.has_value(), !hotKey.keySequenceText().startsWith("Key"_L1)) << code;
-        if (!hotKey.displayString().startsWith("Key"_L1)) {
-            EXPECT_TRUE(keysym) << code;
-        }
         if (keysym) {
             EXPECT_EQ(GlobalHotKey::keyCodeForX11Keysym(*keysym), code) << code;
         }

@@ -55,12 +55,3 @@ TEST(ExternalFileImportContractTest, ArgumentsResolveAgainstTheCallersDirectory)
         (QList<QUrl>{local(u"/home/u/work/notes.txt"_s), local(u"/home/u/shared/a b.png"_s), local(u"/abs/c.pdf"_s),
                      local(u"/abs/d e.pdf"_s), local(u"/home/u/work/a:b.txt"_s), local(u"/abs/日.txt"_s)}));
 }
-
-TEST(ExternalFileImportContractTest, FeedbackNamesOnlyNonZeroCounts)
-{
-    EXPECT_EQ(Contract::feedbackMessage(2, 1, 0), u"已暂存 2 项，1 项已存在"_s);
-    EXPECT_EQ(Contract::feedbackMessage(0, 0, 3), u"3 项失败"_s);
-    EXPECT_EQ(Contract::feedbackMessage(1, 2, 3), u"已暂存 1 项，2 项已存在，3 项失败"_s);
-    EXPECT_EQ(Contract::feedbackMessage(0, 0, 0), u"没有可暂存的文件"_s);
-    EXPECT_EQ(Contract::feedbackMessage(-1, -5, 0), u"没有可暂存的文件"_s);
-}

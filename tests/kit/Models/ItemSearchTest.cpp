@@ -59,13 +59,6 @@ TEST(ItemSearchTest, MatchesNameNoteTextAndLinkIgnoringCaseAndWidth)
     }
 }
 
-TEST(ItemSearchTest, AKeyBuiltFromShownFieldsEqualsTheItemsKey)
-{
-    const StashItem link = StashItem::makeLink(u"https://例子.cn/ＡＢ"_s, u"标题"_s, someDate);
-    EXPECT_EQ(ItemSearch::key(link.displayName(), QString(), QString(), *link.urlString()), ItemSearch::key(link));
-    EXPECT_EQ(ItemSearch::folded(u"ＡＢｃ１２３Ｚ"), u"abc123z"_s);
-}
-
 TEST(ItemSearchTest, LongerQueriesNarrowShorterOnes)
 {
     EXPECT_TRUE(ItemSearch(u"纪要"_s).narrows(ItemSearch(u"纪"_s)));

@@ -3,60 +3,15 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
-
 using namespace holdra;
 
 constexpr auto none = std::nullopt;
-
-TEST(NotchMetricsTest, FindsTheNotchAndTheAttachmentLine)
-{
-    const QRectF builtIn(0, 0, 1512, 982);
-    const QRectF visible(0, 0, 1512, 950);
-    const struct
-    {
-        const char *name;
-        std::optional<QRectF> visibleFrame;
-        double safeAreaTop;
-        std::optional<double> left, right;
-        bool hasNotch;
-        double notchWidth, notchHeight, attachmentTopY, closedWidth;
-    } cases[] = {
-        {"notch from the auxiliary areas", visible, 38, 640, 640, true, 232, 38, 982, 232},
-        {"auxiliary areas without inset", visible, 0, 640, 640, true, 232, 32, 982, 232},
-        {"narrow notch", visible, 38, 700, 700, true, 112, 38, 982, 160},
-        {"one auxiliary area empty", visible, 38, 0, 640, true, 0, 38, 982, 160},
-        {"auxiliary areas fill the width", visible, 38, 756, 756, true, 0, 38, 982, 160},
-        {"inset only", visible, 38, none, none, true, 0, 38, 982, 160},
-        {"menu bar only", visible, 0, none, none, false, 0, 0, 950, 190},
-        {"areas too wide, no inset", visible, 0, 800, 800, false, 0, 0, 950, 190},
-        {"nothing known", none, 0, none, none, false, 0, 0, 982, 190},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.name);
-        const NotchMetrics m(builtIn, c.visibleFrame, c.safeAreaTop, c.left, c.right);
-        EXPECT_EQ(m.screenFrame(), builtIn);
-        EXPECT_EQ(m.hasNotch(), c.hasNotch);
-        EXPECT_EQ(m.notchWidth(), c.notchWidth);
-        EXPECT_EQ(m.notchHeight(), c.notchHeight);
-        EXPECT_EQ(m.attachmentTopY(), c.attachmentTopY);
-
-        const QRectF closed = m.closedFrame(NotchMetrics::closedFallbackWidth, NotchMetrics::interactiveBandBelowNotch);
-        const double height = c.hasNotch ? c.notchHeight + 26 : 34;
-        EXPECT_EQ(closed,
-                  QRectF(std::round(756 - c.closedWidth / 2), c.attachmentTopY - height, c.closedWidth, height));
-    }
-}
 
 TEST(NotchMetricsTest, OpenFramesKeepTheirMarginsAndCentringRoundsHalvesAway)
 {
     const NotchMetrics plain(QRectF(0, 0, 1440, 900), QRectF(0, 0, 1440, 875), 0, none, none);
     EXPECT_EQ(plain.openFrame(2000, 2000), QRectF(20, 875 - 780, 1400, 780));
     EXPECT_EQ(plain.openFrame(384, 470), QRectF(528, 405, 384, 470));
-
-    // The notched panel starts at the very top, behind the notch.
-    const NotchMetrics notched(QRectF(0, 0, 1512, 982), QRectF(0, 0, 1512, 950), 38, 640, 640);
-    EXPECT_EQ(notched.openFrame(400, 500), QRectF(556, 482, 400, 500));
 
     // Centring rounds halves away from zero, left of and below the primary screen too.
     EXPECT_EQ(NotchMetrics(QRectF(0, 0, 1512, 982), none, 0, none, none).topCenteredFrame(161, 34),

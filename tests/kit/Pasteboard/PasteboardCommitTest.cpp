@@ -3,9 +3,6 @@
 #include "Pasteboard/ImportFeedback.h"
 #include "StoreFixture.h"
 
-#include <QBuffer>
-#include <QImage>
-
 using namespace holdra;
 using namespace holdra::test;
 using namespace Qt::StringLiterals;
@@ -20,19 +17,6 @@ StashItem named(const QString &name)
 } // namespace
 
 using PasteboardCommitTest = StoreFixture;
-
-TEST_F(PasteboardCommitTest, FilesCountWhatWasStoredAndFailuresCountAsNothing)
-{
-    StashStore &store = openStore();
-    const QUrl kept = source(u"kept.txt"_s, "kept");
-    store.addFiles({kept});
-    const QList<QUrl> urls{source(u"a.txt"_s, "a"), QUrl::fromLocalFile(m_dir.filePath(u"gone-1.txt"_s)), kept,
-                           source(u"b.txt"_s, "b"), QUrl::fromLocalFile(m_dir.filePath(u"gone-2.txt"_s))};
-    const PasteboardCommit commit = PasteboardCommit::commit({PasteboardContent::Files{urls}}, store);
-    EXPECT_EQ(commit.addedCount, 2);
-    EXPECT_EQ(displayNames(commit.duplicates), QStringList{u"kept.txt"_s});
-    EXPECT_EQ(store.count(), 3);
-}
 
 TEST_F(PasteboardCommitTest, ImagesAreStoredOnceAndAFailedWriteAddsNothingWithoutThrowing)
 {

@@ -19,17 +19,16 @@ QStringList labels(const QList<Screen> &screens)
 
 } // namespace
 
-// The notched screen is the default, else the main one, else the first; the others
-// are labelled by where they lie from it (Qt's y grows downwards).
+// The main screen is the default, else the first; the others are labelled by
+// where they lie from it (Qt's y grows downwards).
 TEST(ConnectedDisplayTest, TheDefaultScreenAndWhereTheOthersLie)
 {
-    const Screen builtIn{u"builtin"_s, u"内建显示器"_s, QRectF(0, 0, 1512, 982), true, false};
-    const Screen dell{u"ext"_s, u"DELL U2720Q"_s, QRectF(1512, 0, 2560, 1440), false, true};
-    const QList<ConnectedDisplay> notched = ConnectedDisplay::fromScreens({dell, builtIn});
-    EXPECT_EQ(notched[0].title(), u"DELL U2720Q · 右侧屏幕"_s);
-    EXPECT_EQ(notched[0].placementCaption(), u"屏幕顶部中央"_s);
-    // Even a notched screen is captioned in Linux words.
-    EXPECT_EQ(notched[1].placementCaption(), u"默认 · 屏幕顶部中央"_s);
+    const Screen laptop{u"builtin"_s, u"内建显示器"_s, QRectF(0, 0, 1512, 982), false, true};
+    const Screen dell{u"ext"_s, u"DELL U2720Q"_s, QRectF(1512, 0, 2560, 1440), false, false};
+    const QList<ConnectedDisplay> shown = ConnectedDisplay::fromScreens({dell, laptop});
+    EXPECT_EQ(shown[0].title(), u"DELL U2720Q · 右侧屏幕"_s);
+    EXPECT_EQ(shown[0].placementCaption(), u"屏幕顶部中央"_s);
+    EXPECT_EQ(shown[1].placementCaption(), u"默认 · 屏幕顶部中央"_s);
 
     const auto screen = [](const QRectF &frame, bool isMain = false) {
         return Screen{u"x"_s, u"X"_s, frame, false, isMain};

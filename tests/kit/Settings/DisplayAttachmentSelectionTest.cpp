@@ -87,16 +87,6 @@ TEST(DisplayAttachmentSelectionTest, TogglingDisplays)
             << testing::PrintToString(c.from) << (c.enabled ? " +" : " -") << c.display.toStdString();
 }
 
-TEST(DisplayAttachmentSelectionTest, OnlyADisabledSelectionKeepsHiddenNotchTriggers)
-{
-    const QStringList available{A, B, C};
-    const QSet<QString> notched{C, A};
-    EXPECT_EQ(Selection::disabled().hiddenNotchTriggerIDs(available, notched), (QStringList{A, C}));
-    EXPECT_EQ(Selection::automatic().hiddenNotchTriggerIDs(available, notched), QStringList());
-    EXPECT_EQ(Selection::selected({B}).hiddenNotchTriggerIDs(available, notched), QStringList());
-    EXPECT_EQ(Selection::disabled().hiddenNotchTriggerIDs({B}, notched), QStringList());
-}
-
 TEST(DisplayAttachmentSelectionTest, PanelDisplaysSkipUnavailableOnes)
 {
     const QStringList available{A, B, C};

@@ -11,18 +11,12 @@
 #include <sys/stat.h>
 
 #include <cmath>
-#include <cstring>
 
 using namespace holdra;
 using namespace Qt::StringLiterals;
+using holdra::test::readFile;
 
 namespace {
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 void writeFile(const QString &path, const QByteArray &bytes)
 {
@@ -62,44 +56,15 @@ QList<StashItem> everyKind()
 
 } // namespace
 
-// Loaded from the snapshot, the items are what parsing the file gives; a save
-// that copies the text of unchanged items writes the very bytes a full encoding
-// would, so peers and older versions read the same file. The snapshot knows
-// the file by the digest of the bytes just saved, or by the identity of a
-// settled file (whose bytes are read only for the save).
-TEST(MetadataSnapshotTest, TheSnapshotGivesWhatTheFileSaysAndSavesTheSameBytes)
-{
-    for (const bool byIdentity : {false, true}) {
-        SCOPED_TRACE(byIdentity ? "by identity" : "by digest");
-        test::TempDir dir;
-        const QString json = dir.filePath(u"metadata.json"_s);
-        const QString snapshot = dir.filePath(u"snapshot"_s);
-        JSONMetadataStore(json, snapshot).save(everyKind());
-        if (byIdentity) {
-            ASSERT_TRUE(QFile::remove(snapshot) && settled(json));
-            JSONMetadataStore(json, snapshot).load();
-        }
-        const QList<StashItem> parsed = MetadataCodec::decodeItems(readFile(json));
-        ASSERT_TRUE(MetadataSnapshot::describes(snapshot, json)) << "no snapshot was kept";
-
-        JSONMetadataStore store(json, snapshot);
-        QList<StashItem> items = store.load();
-        EXPECT_EQ(items, parsed);
-        items[1].setNote(u"changed"_s);
-        items.prepend(StashItem::makeText(u"new"_s, QDateTime::currentDateTimeUtc()));
-        items.removeAt(3); // the duration that is not a number: its explicit null stays while it is unchanged
-        store.save(items);
-        EXPECT_EQ(readFile(json), MetadataCodec::encodeItems(items));
-        EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), MetadataCodec::decodeItems(readFile(json)));
-    }
-}
-
 // The file is the record: a snapshot of other bytes (another writer came
 // between, or a crash fell between the file and its snapshot), a short or
 // damaged one, or one of another stash is passed over for a parse, and
 // replaced by a good one; so is one that knows the file by an identity that
-// a write in place changed, even with the modification time set back.
-TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
+// a write in place changed, even with the modification time set back. Loaded
+// from the good one, the items are what parsing the file gives, and a save that
+// copies the text of unchanged items writes the very bytes a full encoding
+// would, so peers and older versions read the same file.
+TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFileAndSavesTheSameBytes)
 {
     const QList<StashItem> items = everyKind();
     QList<StashItem> sameSize = items;
@@ -113,16 +78,9 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
          [](const QString &json, const QString &, const QList<StashItem> &) {
              writeFile(json, MetadataCodec::encodeItems(everyKind().mid(1)));
          }},
-        {"a text changed in place, same size",
-         [](const QString &json, const QString &, const QList<StashItem> &other) {
-             writeFile(json, MetadataCodec::encodeItems(other));
-         }},
         {"a text changed in place, same size, times set back",
          [](const QString &json, const QString &, const QList<StashItem> &other) {
-             struct stat before
-             {
-             };
-             ::stat(QFile::encodeName(json).constData(), &before);
+             const struct stat before = test::fileStatus(json);
              writeFile(json, MetadataCodec::encodeItems(other));
              const timespec times[2] = {before.st_atim, before.st_mtim};
              ::utimensat(AT_FDCWD, QFile::encodeName(json).constData(), times, 0);
@@ -144,18 +102,17 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
              JSONMetadataStore(elsewhere.filePath(u"m.json"_s), snapshot).save(other);
          }},
     };
-    for (const char *made : {"saved", "read settled", "saved, then read settled"}) {
+    for (const char *made : {"saved", "read settled"}) {
         for (const auto &entry : cases) {
             SCOPED_TRACE(std::string(entry.what) + ", " + made);
             test::TempDir dir;
             const QString json = dir.filePath(u"metadata.json"_s);
             const QString snapshot = dir.filePath(u"snapshot"_s);
             // Saved, a small file is known by its digest; read once settled, by its identity.
-            if (made[0] == 's')
+            if (made[0] == 's') {
                 JSONMetadataStore(json, snapshot).save(items);
-            else
+            } else {
                 writeFile(json, MetadataCodec::encodeItems(items));
-            if (std::strchr(made, ',') || made[0] == 'r') {
                 ASSERT_TRUE(settled(json));
                 JSONMetadataStore(json, snapshot).load();
             }
@@ -163,7 +120,15 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFile)
             const QList<StashItem> expected = MetadataCodec::decodeItems(readFile(json));
             EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), expected);
             EXPECT_TRUE(MetadataSnapshot::describes(snapshot, json));
-            EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), expected);
+            JSONMetadataStore store(json, snapshot);
+            QList<StashItem> edited = store.load();
+            EXPECT_EQ(edited, expected);
+            // The duration that is not a number keeps its explicit null while it is unchanged.
+            edited.removeIf([](const StashItem &item) { return item.relativePath() == u"DEF/voice.m4a"_s; });
+            edited.first().setNote(u"changed"_s);
+            edited.prepend(StashItem::makeText(u"new"_s, QDateTime::currentDateTimeUtc()));
+            store.save(edited);
+            EXPECT_EQ(readFile(json), MetadataCodec::encodeItems(edited));
         }
     }
 }

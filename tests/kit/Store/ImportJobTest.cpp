@@ -1,5 +1,4 @@
 #include "Store/ImportJob.h"
-#include "Storage/ContentHasher.h"
 #include "StoreFixture.h"
 
 #include <QSignalSpy>
@@ -29,7 +28,7 @@ protected:
 
 // A big file dropped first and a small one dropped after: the small one is
 // ready first, yet each batch commits in the order of the drops, and within a
-// batch in the order of its entries; hashes are those of the stored copies.
+// batch in the order of its entries.
 TEST_F(ImportJobTest, BatchesCommitInDropOrder)
 {
     StashStore &store = openStore();
@@ -51,12 +50,6 @@ TEST_F(ImportJobTest, BatchesCommitInDropOrder)
     ASSERT_EQ(batches[1].second.duplicates.size(), 1);
     EXPECT_EQ(batches[1].second.duplicates.first().displayName(), u"big.bin"_s);
     EXPECT_EQ(displayNames(store.items()), (QStringList{u"a note"_s, u"small.txt"_s, u"dir"_s, u"big.bin"_s}));
-    EXPECT_EQ(displayNames(savedItems()), displayNames(store.items()));
-    for (const StashItem &item : store.items()) {
-        if (item.kind() == StashItemKind::file && !item.displayName().startsWith(u'd')) {
-            EXPECT_EQ(item.contentHash(), ContentHasher::sha256Hex(*store.absolutePath(item)));
-        }
-    }
     EXPECT_EQ(itemDirectoryCount(), 3);
 }
 
