@@ -59,8 +59,10 @@ Item {
             if (active)
                 setSource("OpenPanelView.qml", { controller: root.controller, displayID: root.displayID })
         }
-        // The panel takes the keyboard from the capsule it replaces.
+        // The panel takes the keyboard from the capsule it replaces, also when
+        // reopened while it still fades out and its field had the keyboard.
         onLoaded: (item as Item).forceActiveFocus()
+        onWantedChanged: if (wanted && item) (item as Item).forceActiveFocus()
         Behavior on opacity {
             enabled: root.animated
             NumberAnimation { duration: 180; easing.type: Easing.InOutQuad }

@@ -37,6 +37,11 @@ TEST_F(NotchRootViewTest, TheCapsuleCountsGrowsWithTheCompanionAndMakesWayForThe
     ASSERT_NE(openPanel(), nullptr);
     EXPECT_TRUE(waitFor([&] { return find(u"traySegment"_s) == nullptr; })) << "the closed view leaves while open";
     EXPECT_TRUE(isShown(u"title"_s));
+    // Reopened while still fading out, it takes the keyboard from its field again.
+    find(u"quickEntry"_s)->forceActiveFocus();
+    controller().close();
+    controller().open(u"A"_s);
+    EXPECT_TRUE(waitFor([&] { return root() && root()->hasActiveFocus(); }));
     controller().close();
     EXPECT_TRUE(waitFor([&] { return isShown(u"traySegment"_s); }));
     EXPECT_TRUE(window()->flags().testFlag(Qt::WindowDoesNotAcceptFocus)) << "the closed capsule refuses the keyboard";
