@@ -2,10 +2,6 @@
 #include "ManualClock.h"
 #include "Models/DraftTextMetrics.h"
 
-#include <QAbstractTextDocumentLayout>
-#include <QTextBlock>
-#include <QTextDocument>
-#include <QTextLayout>
 #include <gtest/gtest.h>
 
 #include <limits>
@@ -15,26 +11,6 @@ using namespace std::chrono_literals;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// What the quick-entry field shows: its text document laid out with the same font,
-// wrapping and metrics, without margins.
-int documentLineCount(const QString &text, double width)
-{
-    QTextDocument document;
-    document.setDefaultFont(DraftTextMetrics::font());
-    document.setDocumentMargin(0);
-    document.setUseDesignMetrics(true);
-    QTextOption option = document.defaultTextOption();
-    option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
-    document.setDefaultTextOption(option);
-    document.setPlainText(text);
-    document.setTextWidth(width);
-    document.documentLayout()->documentSize(); // lays the whole document out
-    int lines = 0;
-    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
-        lines += block.layout()->lineCount();
-    return lines;
-}
 
 class DraftModelTest : public ::testing::Test
 {
@@ -93,33 +69,6 @@ TEST_F(DraftModelTest, PendingPassesDieWithTheModel)
     delete doomed;
     clock.advance(1s);
     EXPECT_EQ(measurements, 1);
-}
-
-TEST(DraftTextMetricsTest, CountsLinesAsTheFieldShowsThem)
-{
-    const QString sentence = u"The quick brown fox jumps over the lazy dog. "_s;
-    const QString chinese = u"把这段文字放进暂存架，稍后再拖到别的应用里。"_s;
-    const struct
-    {
-        QString text;
-        double width;
-    } cases[] = {
-        {u"one line"_s, 324},
-        {u"a\nb"_s, 324},
-        {u"a\n"_s, 324},
-        {u"\n\n"_s, 324},
-        {sentence.repeated(3), 324},
-        {sentence.repeated(2), 120},
-        {chinese.repeated(2), 200},
-        {QString(60, u'x'), 100}, // one long word breaks anywhere
-        {u"tab\tand  spaces   at the end   "_s, 80},
-    };
-    for (const auto &c : cases) {
-        const int expected = documentLineCount(c.text, c.width);
-        ASSERT_LE(expected, 8) << c.text.toStdString();
-        EXPECT_EQ(DraftTextMetrics::lineCount(c.text, c.width), expected) << c.text.toStdString() << " at " << c.width;
-    }
-    EXPECT_GT(DraftTextMetrics::lineCount(sentence.repeated(2), 120), 2);
 }
 
 TEST(DraftTextMetricsTest, LineCountStaysWithinOneToEight)

@@ -36,9 +36,6 @@ TEST(StashItemTest, NotesAreTrimmedAndCutAtAThousandCodeUnits)
     noted.setNote(u"first\n\n  second\tthird"_s);
     EXPECT_EQ(noted.notePreview(), u"first second third"_s);
     EXPECT_NE(plain, noted);
-    const StashItem constructed(QUuid::createUuid(), StashItemKind::text, u"x"_s, someDate, false, u"\n note \n"_s, {},
-                                {}, {}, {}, {}, {}, {}, {}, {}, {});
-    EXPECT_EQ(constructed.note(), u"note"_s);
 }
 
 TEST(StashItemTest, ShownNamesTextsSizesAndDurations)

@@ -78,10 +78,4 @@ TEST(ImportFeedbackTest, PasteToastsOrTheAlertSound)
         commit.duplicates = duplicates;
         EXPECT_EQ(ImportFeedback::pasteFeedback(content, commit), toast) << what;
     }
-
-    // A drop counts what it stored; nothing stashed and nothing found again, whatever failed: silence.
-    EXPECT_EQ(ImportFeedback::dropFeedback(2, {}), u"已暂存 2 项"_s);
-    EXPECT_EQ(ImportFeedback::dropFeedback(0, report), u"「报告.pdf」已存在，高亮显示"_s);
-    EXPECT_EQ(ImportFeedback::dropFeedback(1, three), u"已暂存 1 项，3 项已存在"_s);
-    EXPECT_EQ(ImportFeedback::dropFeedback(0, {}), std::nullopt);
 }

@@ -96,12 +96,10 @@ TEST(AppSettingsTest, TheDisplayAttachmentIsReadLeniently)
         Selection expected;
     } cases[] = {
         {u"disabled"_s, QStringList{A}, Selection::disabled()},
-        {u"automatic"_s, QStringList{A}, Selection::automatic()},
         {u"selected"_s, QStringList{}, Selection::automatic()},
         {u"selected"_s, QStringList{B, A}, Selection::selected({A, B})},
         {{}, QStringList{B, A}, Selection::selected({A, B})},
         {u"sideways"_s, QStringList{C}, Selection::selected({C})},
-        {42, QStringList{C}, Selection::selected({C})},
         {u"selected"_s, A, Selection::automatic()},
         {{}, {}, Selection::automatic()},
     };

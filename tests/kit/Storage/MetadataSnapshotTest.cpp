@@ -18,13 +18,6 @@ using holdra::test::readFile;
 
 namespace {
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(bytes);
-}
-
 // Until the file's times lie in a past tick of the clock, so that its identity counts.
 bool settled(const QString &path)
 {
@@ -69,37 +62,38 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFileAndSavesTheS
     const QList<StashItem> items = everyKind();
     QList<StashItem> sameSize = items;
     sameSize[0].setText(u"line One\n\"two\" / \\three\t第三"_s);
+    // Each damage is done in the directory of "metadata.json" and "snapshot".
     const struct
     {
         const char *what;
-        void (*damage)(const QString &json, const QString &snapshot, const QList<StashItem> &other);
+        void (*damage)(const test::TempDir &dir, const QList<StashItem> &other);
     } cases[] = {
         {"an item removed by another writer",
-         [](const QString &json, const QString &, const QList<StashItem> &) {
-             writeFile(json, MetadataCodec::encodeItems(everyKind().mid(1)));
+         [](const test::TempDir &dir, const QList<StashItem> &) {
+             dir.write(u"metadata.json"_s, MetadataCodec::encodeItems(everyKind().mid(1)));
          }},
         {"a text changed in place, same size, times set back",
-         [](const QString &json, const QString &, const QList<StashItem> &other) {
-             const struct stat before = test::fileStatus(json);
-             writeFile(json, MetadataCodec::encodeItems(other));
+         [](const test::TempDir &dir, const QList<StashItem> &other) {
+             const struct stat before = test::fileStatus(dir.filePath(u"metadata.json"_s));
+             const QString json = dir.write(u"metadata.json"_s, MetadataCodec::encodeItems(other));
              const timespec times[2] = {before.st_atim, before.st_mtim};
              ::utimensat(AT_FDCWD, QFile::encodeName(json).constData(), times, 0);
          }},
         {"cut short",
-         [](const QString &, const QString &snapshot, const QList<StashItem> &) {
-             writeFile(snapshot, readFile(snapshot).chopped(7));
+         [](const test::TempDir &dir, const QList<StashItem> &) {
+             dir.write(u"snapshot"_s, readFile(dir.filePath(u"snapshot"_s)).chopped(7));
          }},
         {"one byte flipped",
-         [](const QString &, const QString &snapshot, const QList<StashItem> &) {
-             QByteArray bytes = readFile(snapshot);
+         [](const test::TempDir &dir, const QList<StashItem> &) {
+             QByteArray bytes = readFile(dir.filePath(u"snapshot"_s));
              bytes[bytes.size() / 2] = char(bytes[bytes.size() / 2] ^ 0x20);
-             writeFile(snapshot, bytes);
+             dir.write(u"snapshot"_s, bytes);
          }},
-        {"empty", [](const QString &, const QString &snapshot, const QList<StashItem> &) { writeFile(snapshot, {}); }},
+        {"empty", [](const test::TempDir &dir, const QList<StashItem> &) { dir.write(u"snapshot"_s, {}); }},
         {"another stash's",
-         [](const QString &, const QString &snapshot, const QList<StashItem> &other) {
+         [](const test::TempDir &dir, const QList<StashItem> &other) {
              test::TempDir elsewhere;
-             JSONMetadataStore(elsewhere.filePath(u"m.json"_s), snapshot).save(other);
+             JSONMetadataStore(elsewhere.filePath(u"m.json"_s), dir.filePath(u"snapshot"_s)).save(other);
          }},
     };
     for (const char *made : {"saved", "read settled"}) {
@@ -112,11 +106,11 @@ TEST(MetadataSnapshotTest, AStaleOrDamagedSnapshotFallsBackToTheFileAndSavesTheS
             if (made[0] == 's') {
                 JSONMetadataStore(json, snapshot).save(items);
             } else {
-                writeFile(json, MetadataCodec::encodeItems(items));
+                dir.write(u"metadata.json"_s, MetadataCodec::encodeItems(items));
                 ASSERT_TRUE(settled(json));
                 JSONMetadataStore(json, snapshot).load();
             }
-            entry.damage(json, snapshot, sameSize);
+            entry.damage(dir, sameSize);
             const QList<StashItem> expected = MetadataCodec::decodeItems(readFile(json));
             EXPECT_EQ(JSONMetadataStore(json, snapshot).load(), expected);
             EXPECT_TRUE(MetadataSnapshot::describes(snapshot, json));

@@ -26,15 +26,15 @@ QList<QByteArray> fileForms(const QString &text)
 
 } // namespace
 
-// Every character with a canonical decomposition, in each of its equivalent
-// forms, twice with a line end between: a file holding any form of it that
+// Characters of each kind the size bound tells apart, in each of their
+// equivalent forms, twice with a line end between: a file holding any form that
 // compares equal has a size inside the range of every other form.
 TEST(TextFileContentTest, TheSizeRangeHoldsEveryEquivalentFile)
 {
-    int checked = 0;
-    for (char32_t code = 0; code <= 0x10FFFF; ++code) {
-        if (QChar::decompositionTag(code) != QChar::Canonical)
-            continue;
+    // Precomposed Latin, Hangul, CJK compatibility ideographs (one astral), an
+    // astral three-part note, the longest decomposition (four parts), and the
+    // singletons that decompose to one ASCII character (Kelvin, Greek question mark).
+    for (const char32_t code : {0xE9, 0xAC00, 0xF900, 0x2F800, 0x1D160, 0x1F82, 0x212A, 0x37E}) {
         const QString one = QString::fromUcs4(&code, 1);
         const QString raw = one + u'\n' + one;
         const QStringList forms{raw, raw.normalized(QString::NormalizationForm_C),
@@ -46,15 +46,12 @@ TEST(TextFileContentTest, TheSizeRangeHoldsEveryEquivalentFile)
                 for (const QByteArray &bytes : fileForms(fileText)) {
                     ASSERT_EQ(TextFileContent::normalized(TextFileContent::decoded(bytes).value()),
                               TextFileContent::normalized(itemText));
-                    ASSERT_TRUE(TextFileContent::contains(ranges, bytes.size()))
+                    EXPECT_TRUE(TextFileContent::contains(ranges, bytes.size()))
                         << std::hex << quint32(code) << std::dec << " " << bytes.size() << " not in range";
                 }
             }
         }
-        ++checked;
     }
-    // Hangul syllables and the precomposed Latin, Greek and others.
-    EXPECT_GT(checked, 13000);
 }
 
 // Many texts' ranges are merged once and each stored file's size looked up in
