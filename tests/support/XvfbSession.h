@@ -9,6 +9,8 @@
 
 namespace holdra::test {
 
+using namespace Qt::StringLiterals;
+
 // A private X server for one test program: Xvfb on a display it picks itself
 // (-displayfd), with openbox as the EWMH window manager. Both are stopped when
 // the session is destroyed. When either cannot start, the session is not
@@ -16,11 +18,11 @@ namespace holdra::test {
 class XvfbSession
 {
 public:
-    explicit XvfbSession(const QString &screenSize = QStringLiteral("1280x800x24"))
+    explicit XvfbSession(const QString &screenSize = u"1280x800x24"_s)
     {
-        for (const QString &program : {QStringLiteral("Xvfb"), QStringLiteral("openbox")}) {
+        for (const QString &program : {u"Xvfb"_s, u"openbox"_s}) {
             if (QStandardPaths::findExecutable(program).isEmpty())
-                m_failure = program + QStringLiteral(" is not installed");
+                m_failure = program + u" is not installed"_s;
         }
         if (m_failure.isEmpty() && !(startServer(screenSize) && startWindowManager())) {
             stop();
@@ -46,9 +48,7 @@ private:
     {
         // -displayfd 1: Xvfb chooses a free display and writes its number to stdout.
         m_server.setStandardErrorFile(QProcess::nullDevice());
-        m_server.start(
-            QStringLiteral("Xvfb"),
-            QStringLiteral("-displayfd 1 -screen 0 %1 -nolisten tcp -noreset").arg(screenSize).split(QLatin1Char(' ')));
+        m_server.start(u"Xvfb"_s, u"-displayfd 1 -screen 0 %1 -nolisten tcp -noreset"_s.arg(screenSize).split(u' '));
         QByteArray number;
         for (const QDeadlineTimer deadline(10000); !number.contains('\n') && !deadline.hasExpired();) {
             if (!m_server.waitForReadyRead(int(deadline.remainingTime())) && m_server.state() != QProcess::Running)
@@ -56,21 +56,21 @@ private:
             number += m_server.readAllStandardOutput();
         }
         if (number.trimmed().isEmpty())
-            return fail(QStringLiteral("Xvfb named no display: ") + m_server.errorString());
-        m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
+            return fail(u"Xvfb named no display: "_s + m_server.errorString());
+        m_display = u':' + QString::fromLatin1(number.trimmed());
         return true;
     }
 
     bool startWindowManager()
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("DISPLAY"), m_display);
+        env.insert(u"DISPLAY"_s, m_display);
         m_windowManager.setProcessEnvironment(env);
         m_windowManager.setStandardOutputFile(QProcess::nullDevice());
         m_windowManager.setStandardErrorFile(QProcess::nullDevice());
-        m_windowManager.start(QStringLiteral("openbox"), {QStringLiteral("--sm-disable")});
+        m_windowManager.start(u"openbox"_s, {u"--sm-disable"_s});
         if (!m_windowManager.waitForStarted(10000))
-            return fail(QStringLiteral("openbox did not start: ") + m_windowManager.errorString());
+            return fail(u"openbox did not start: "_s + m_windowManager.errorString());
         // openbox announces itself (_NET_SUPPORTING_WM_CHECK) before it lists what it
         // supports, and Qt reads _NET_SUPPORTED once at start-up: a client started in
         // between would think full-screen states unsupported. The work area is set
@@ -78,16 +78,14 @@ private:
         for (const QDeadlineTimer deadline(10000); !deadline.hasExpired(); QThread::msleep(50)) {
             QProcess probe;
             probe.setProcessEnvironment(env);
-            probe.start(
-                QStringLiteral("xprop"),
-                QStringLiteral("-root _NET_SUPPORTING_WM_CHECK _NET_SUPPORTED _NET_WORKAREA").split(QLatin1Char(' ')));
+            probe.start(u"xprop"_s, u"-root _NET_SUPPORTING_WM_CHECK _NET_SUPPORTED _NET_WORKAREA"_s.split(u' '));
             probe.waitForFinished(10000);
             const QByteArray out = probe.readAllStandardOutput();
             if (out.contains("window id") && out.contains("_NET_WM_STATE_FULLSCREEN")
                 && out.contains("_NET_WORKAREA(CARDINAL)"))
                 return true;
         }
-        return fail(QStringLiteral("openbox did not take over the display"));
+        return fail(u"openbox did not take over the display"_s);
     }
 
     void stop()

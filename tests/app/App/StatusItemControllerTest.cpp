@@ -8,11 +8,11 @@
 #include "Settings/InMemoryUserDefaults.h"
 #include "StoreFixture.h"
 
+#include <QColor>
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusMetaType>
 #include <QDBusVirtualObject>
-#include <QImage>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -148,21 +148,18 @@ TEST_F(StatusItemControllerTest, AHostWithoutTheIconThemeGetsPixelsThatShowOnAny
                                     {sniInterface, u"IconPixmap"_s});
     const auto images = qdbus_cast<StatusNotifierImageList>(
         reply.arguments().value(0).value<QDBusVariant>().variant().value<QDBusArgument>());
-    auto found = std::find_if(images.begin(), images.end(), [](const StatusNotifierImage &i) { return i.width == 22; });
-    ASSERT_NE(found, images.end());
-    ASSERT_EQ(found->argb.size(), 22 * 22 * 4);
-    int light = 0;
-    int dark = 0;
-    for (qsizetype at = 0; at < found->argb.size(); at += 4) {
-        const auto *p = reinterpret_cast<const uchar *>(found->argb.constData() + at);
-        if (p[0] < 200)
-            continue;
-        const QColor pixel(p[1], p[2], p[3]);
-        light += pixel.lightness() > 200;
-        dark += pixel.lightness() < 60;
+    ASSERT_FALSE(images.isEmpty());
+    const StatusNotifierImage &icon = images.first();
+    ASSERT_EQ(icon.argb.size(), icon.width * icon.height * 4);
+    QList<int> lightness; // of the opaque pixels, sent as A, R, G, B
+    for (qsizetype at = 0; at < icon.argb.size(); at += 4) {
+        const auto *p = reinterpret_cast<const uchar *>(icon.argb.constData() + at);
+        if (p[0] >= 200)
+            lightness.append(QColor(p[1], p[2], p[3]).lightness());
     }
-    EXPECT_GT(light, 20);
-    EXPECT_GT(dark, 20);
+    ASSERT_FALSE(lightness.isEmpty());
+    EXPECT_GT(std::ranges::max(lightness), 200);
+    EXPECT_LT(std::ranges::min(lightness), 60);
 }
 
 // The tray's rows and their clicks are driven end to end; here what a host

@@ -78,16 +78,6 @@ protected:
         return d;
     }
 
-    // A display with a camera housing `notchWidth` wide in the middle of its top edge.
-    static NotchDisplay notchedDisplay(const QString &id, const QRectF &geometry, double notchWidth)
-    {
-        NotchDisplay d = display(id, geometry, 0);
-        d.safeAreaTop = 38;
-        d.auxiliaryTopLeftWidth = (geometry.width() - notchWidth) / 2;
-        d.auxiliaryTopRightWidth = d.auxiliaryTopLeftWidth;
-        return d;
-    }
-
     NotchController &controller()
     {
         if (!m_controller) {
@@ -100,8 +90,7 @@ protected:
             };
             env.clock = &m_clock;
             env.playSound = [this](SystemSound::Sound sound) { m_sounds.append(sound); };
-            env.loadAudioPlayer = [this](const QUrl &url, QObject *, auto loaded) {
-                m_loadedUrls.append(url);
+            env.loadAudioPlayer = [this](const QUrl &, QObject *, auto loaded) {
                 m_pendingLoads.append(std::move(loaded));
                 if (!m_loadsLater)
                     finishLoads();
@@ -153,7 +142,6 @@ protected:
     std::shared_ptr<FakeAudioPlayerState> m_playerState = std::make_shared<FakeAudioPlayerState>();
     bool m_playerOpens = true;
     bool m_loadsLater = false;
-    QList<QUrl> m_loadedUrls;
     QList<std::function<void(std::unique_ptr<AudioPlaying>)>> m_pendingLoads;
     std::shared_ptr<FakeVoiceRecorderState> m_recorderState = std::make_shared<FakeVoiceRecorderState>();
     QList<SystemSound::Sound> m_sounds;

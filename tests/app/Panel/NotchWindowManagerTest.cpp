@@ -30,15 +30,6 @@ TEST_F(NotchWindowManagerTest, TheCapsuleHangsUnderTheTopPanelOfThePrimaryDispla
     m_displays.append(display(u"A"_s, {0, 1080, 800, 600}, 0));
     c.windows().refreshAttachedWindows();
     EXPECT_EQ(window(u"A"_s).frame, closedA);
-
-    // A notched display is preferred, and the panel hangs from its top.
-    m_displays[1] = notchedDisplay(u"B"_s, {1920, 0, 1512, 982}, 200);
-    c.windows().refreshAttachedWindows();
-    EXPECT_EQ(c.windows().attachedDisplayOrder(), QStringList{u"B"_s});
-    EXPECT_FALSE(hasWindow(u"A"_s));
-    c.open();
-    EXPECT_TRUE(c.isOpenOn(u"B"_s));
-    EXPECT_EQ(window(u"B"_s).frame.top(), 0);
 }
 
 TEST_F(NotchWindowManagerTest, SelectedDisplaysEachHaveACapsuleAndAClickMovesThePanelThere)
@@ -70,11 +61,9 @@ TEST_F(NotchWindowManagerTest, SelectedDisplaysEachHaveACapsuleAndAClickMovesThe
 
 TEST_F(NotchWindowManagerTest, WithoutCapsulesTheHotKeyOpensATransientPanelOnItsDisplayOnly)
 {
-    m_displays[1] = notchedDisplay(u"B"_s, {1920, 0, 1512, 982}, 200);
     m_settings.setDisplayAttachmentSelection(DisplayAttachmentSelection::disabled());
     NotchController &c = controller();
     EXPECT_TRUE(c.visibleCapsuleDisplayIDs().isEmpty());
-    ASSERT_TRUE(hasWindow(u"B"_s)) << "the notched display keeps an invisible trigger";
     EXPECT_FALSE(hasWindow(u"A"_s));
 
     c.open(u"A"_s, true);
@@ -86,10 +75,6 @@ TEST_F(NotchWindowManagerTest, WithoutCapsulesTheHotKeyOpensATransientPanelOnIts
     // Destroyed only after the event that closed it, which may be its own view's.
     QCoreApplication::sendPostedEvents();
     EXPECT_FALSE(m_windows.contains(u"A"_s));
-
-    c.open(u"B"_s);
-    c.close();
-    EXPECT_TRUE(hasWindow(u"B"_s)) << "the trigger stays";
 
     c.windows().applyFullScreenCoverage({u"A"_s});
     c.open(u"A"_s, true);
@@ -130,7 +115,7 @@ TEST_F(PanelGeometryTest, ResizingIsClampedEndsWithThePanelAndFollowsTheSettings
     EXPECT_EQ(m_settings.panelWidth(), 344) << "and stored at once";
 }
 
-TEST_F(PanelGeometryTest, WidthLimitsFollowTheDisplayAndItsNotch)
+TEST_F(PanelGeometryTest, WidthLimitsFollowTheDisplay)
 {
     const struct
     {
@@ -141,8 +126,6 @@ TEST_F(PanelGeometryTest, WidthLimitsFollowTheDisplayAndItsNotch)
     } cases[] = {
         {"a narrow display keeps 40 points free", display(u"S"_s, {0, 0, 600, 800}, 0), 720, 560},
         {"below the minimum on a tiny display", display(u"T"_s, {0, 0, 300, 800}, 0), 320, 260},
-        {"a notch wider than 224 points widens the minimum", notchedDisplay(u"N"_s, {0, 0, 1512, 982}, 260), 320, 356},
-        {"a narrower notch leaves it", notchedDisplay(u"M"_s, {0, 0, 1512, 982}, 200), 320, 320},
     };
     for (const auto &test : cases) {
         SCOPED_TRACE(test.what);
@@ -154,8 +137,6 @@ TEST_F(PanelGeometryTest, WidthLimitsFollowTheDisplayAndItsNotch)
         EXPECT_EQ(m_settings.panelWidth(), test.stored) << "narrowing for a display does not change what is stored";
         controller().close();
     }
-    // The closed window covers the notch and the band below it.
-    EXPECT_EQ(window(u"M"_s).frame, QRectF(656, 0, 200, 38 + 26));
 }
 
 } // namespace

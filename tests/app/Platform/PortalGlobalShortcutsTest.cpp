@@ -56,7 +56,6 @@ TEST(PortalTriggerTest, TheKeyIsAskedForInTheShortcutsSpelling)
         {GlobalHotKey::defaultHotKey(), "CTRL+ALT+space"},
         {GlobalHotKey(0, M::Command | M::Shift), "SHIFT+LOGO+a"},
         {GlobalHotKey(51, M::Control), "CTRL+BackSpace"},
-        {GlobalHotKey(122, M::Option), "ALT+F1"},
     };
     for (const auto &c : cases)
         EXPECT_EQ(PortalGlobalShortcuts::preferredTrigger(c.key), QLatin1String(c.trigger)) << c.trigger;

@@ -124,7 +124,6 @@ TEST_F(X11InputTest, TheManagerFollowsTheSettingAndLetsGoWhileANewKeyIsRecorded)
     } keys[] = {
         {GlobalHotKey::defaultHotKey(), u"ctrl+alt+space"_s},
         {{keyCodeK, Modifier::Shift | Modifier::Command}, u"shift+super+k"_s},
-        {{69, Modifier::Control}, u"ctrl+KP_Add"_s},
         {{33, Modifier::Control}, u"ctrl+bracketleft"_s},
     };
     for (const auto &[key, typed] : keys) {
@@ -138,7 +137,7 @@ TEST_F(X11InputTest, TheManagerFollowsTheSettingAndLetsGoWhileANewKeyIsRecorded)
     // Assigning the same value again must not lose the grab.
     settings.setHotKey(settings.hotKey());
     ASSERT_TRUE(type(u"key ctrl+bracketleft"_s));
-    EXPECT_EQ(pressed.count(), 6);
+    EXPECT_EQ(pressed.count(), 5);
 
     // Suspended (while a new key is recorded) the key is released for real:
     // another client can take it. Resuming takes the latest setting.
@@ -152,11 +151,11 @@ TEST_F(X11InputTest, TheManagerFollowsTheSettingAndLetsGoWhileANewKeyIsRecorded)
     settings.setHotKey(GlobalHotKey(keyCodeK, Modifier::Control));
     EXPECT_FALSE(manager->isRegistered());
     ASSERT_TRUE(type(u"key ctrl+k"_s));
-    EXPECT_EQ(pressed.count(), 6);
+    EXPECT_EQ(pressed.count(), 5);
     manager->setSuspended(false);
     EXPECT_TRUE(manager->isRegistered());
     ASSERT_TRUE(type(u"key ctrl+k"_s));
-    EXPECT_EQ(pressed.count(), 7);
+    EXPECT_EQ(pressed.count(), 6);
 }
 
 TEST_F(X11InputTest, OutsideClicksAreLeftAndRightPressesAnywhereWhileStarted)

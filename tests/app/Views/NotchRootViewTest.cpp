@@ -3,13 +3,8 @@
 namespace holdra::test {
 namespace {
 
-// The root view and the closed capsule in the windows the controller makes:
-// display A shows the capsule, B to its right does not.
-class NotchRootViewTest : public PanelViewFixture
-{
-protected:
-    NotchRootViewTest() { m_displays.append(display(u"B"_s, QRectF(1920, 0, 1280, 1024), 0)); }
-};
+// The root view and the closed capsule in the windows the controller makes.
+using NotchRootViewTest = PanelViewFixture;
 
 TEST_F(NotchRootViewTest, TheCapsuleCountsGrowsWithTheCompanionAndMakesWayForThePanel)
 {
@@ -45,17 +40,6 @@ TEST_F(NotchRootViewTest, TheCapsuleCountsGrowsWithTheCompanionAndMakesWayForThe
     controller().close();
     EXPECT_TRUE(waitFor([&] { return isShown(u"traySegment"_s); }));
     EXPECT_TRUE(window()->flags().testFlag(Qt::WindowDoesNotAcceptFocus)) << "the closed capsule refuses the keyboard";
-}
-
-TEST_F(NotchRootViewTest, ADisplayWithoutTheCapsuleDrawsNone)
-{
-    EXPECT_EQ(window(u"B"_s), nullptr) << "automatic: B has no window of its own";
-    // The window a hidden trigger or a transient panel would get on B.
-    NotchWindow hidden(controller(), u"B"_s, m_engine, nullptr);
-    ASSERT_NE(hidden.rootView(), nullptr);
-    QQuickItem *tray = allItems(u"traySegment"_s, hidden.rootView()).value(0);
-    ASSERT_NE(tray, nullptr);
-    EXPECT_FALSE(effectivelyVisible(tray));
 }
 
 } // namespace
