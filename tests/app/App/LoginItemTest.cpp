@@ -52,6 +52,7 @@ TEST_F(LoginItemTest, EnablingWritesOneEntryUnderTheConfigHomeAndDisablingRemove
         bool enabled, enable;
     } found[] = {
         {u"com.tessavel.Holdra.desktop"_s, "Hidden=true", false, true},
+        {u"com.tessavel.Holdra.desktop"_s, "X-GNOME-Autostart-enabled=false", false, true},
         {u"holdra.desktop"_s, "X-Older=yes", true, false},
     };
     for (const auto &f : found) {

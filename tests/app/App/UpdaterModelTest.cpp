@@ -2,8 +2,12 @@
 #include "Settings/InMemoryUserDefaults.h"
 #include "TempDir.h"
 
+#include <QHostAddress>
 #include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
 #include <QTimeZone>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 using namespace holdra;
@@ -24,6 +28,36 @@ QByteArray item(const QByteArray &version, const QByteArray &link, const QByteAr
     return "<item><title>Holdra " + version + "</title><sparkle:shortVersionString>" + version
         + "</sparkle:shortVersionString><link>" + link + "</link><description>" + notes + "</description></item>";
 }
+
+// A loopback server whose answer promises a gigabyte, then floods or sends one
+// byte every 100 ms; it counts what it got out before the client hung up.
+class EndlessServer
+{
+public:
+    explicit EndlessServer(bool flood)
+    {
+        QObject::connect(&m_server, &QTcpServer::newConnection, &m_server, [this, flood] {
+            QTcpSocket *socket = m_server.nextPendingConnection();
+            QObject::connect(socket, &QTcpSocket::readyRead, socket, [this, flood, socket] {
+                socket->readAll();
+                socket->write("HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n");
+                auto *timer = new QTimer(socket);
+                QObject::connect(timer, &QTimer::timeout, socket, [this, flood, socket] {
+                    if (socket->state() == QAbstractSocket::ConnectedState && (!flood || socket->bytesToWrite() == 0))
+                        m_sent += socket->write(flood ? QByteArray(64 * 1024, 'x') : QByteArray("<"));
+                });
+                timer->start(flood ? 0 : 100);
+            });
+        });
+        m_server.listen(QHostAddress::LocalHost);
+    }
+    QUrl url() const { return QUrl(u"http://127.0.0.1:%1/appcast.xml"_s.arg(m_server.serverPort())); }
+    qint64 sent() const { return m_sent; }
+
+private:
+    QTcpServer m_server;
+    qint64 m_sent = 0;
+};
 
 class UpdaterModelTest : public ::testing::Test
 {
@@ -125,4 +159,24 @@ TEST_F(UpdaterModelTest, BrokenFeedsAndUnreachableServersFailWithAReasonAndLeave
     ASSERT_TRUE(check(unreachable));
     EXPECT_EQ(unreachable.state(), UpdaterModel::State::Failed);
     EXPECT_GT(unreachable.statusText().size(), u"检查更新失败："_s.size());
+}
+
+TEST_F(UpdaterModelTest, AnEndlessAnswerIsCutOffAndLaterChecksStillRun)
+{
+    // Refused once the first mebibyte is in, not after a gigabyte has arrived.
+    EndlessServer flood(true);
+    UpdaterModel tooBig(defaults, flood.url(), u"1.0"_s, clock);
+    ASSERT_TRUE(check(tooBig));
+    EXPECT_EQ(tooBig.statusText(), u"检查更新失败：更新信息过大"_s);
+    EXPECT_LT(flood.sent(), 64 * 1024 * 1024) << "what the kernel buffers, not the whole answer";
+
+    // One byte every 100 ms keeps the connection alive; the check still ends,
+    // and does not block the next one.
+    EndlessServer trickle(false);
+    UpdaterModel slow(defaults, trickle.url(), u"1.0"_s, clock);
+    slow.setCheckTimeout(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(check(slow));
+    EXPECT_EQ(slow.statusText(), u"检查更新失败：服务器响应超时"_s);
+    slow.checkForUpdates();
+    EXPECT_EQ(slow.state(), UpdaterModel::State::Checking);
 }
