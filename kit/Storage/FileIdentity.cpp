@@ -22,14 +22,24 @@ FileIdentity FileIdentity::of(const struct stat &status)
             nanoseconds(status.st_ctim)};
 }
 
+namespace {
+
+// The identity when the stat call succeeded on a file of the `type` wanted.
+std::optional<FileIdentity> identityOf(int result, const struct stat &status, mode_t type)
+{
+    if (result != 0 || (status.st_mode & S_IFMT) != type)
+        return std::nullopt;
+    return FileIdentity::of(status);
+}
+
+} // namespace
+
 std::optional<FileIdentity> FileIdentity::ofPath(const QString &path)
 {
     struct stat status
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
-    return of(status);
+    return identityOf(::stat(QFile::encodeName(path).constData(), &status), status, S_IFREG);
 }
 
 std::optional<FileIdentity> FileIdentity::ofDirectory(const QString &path)
@@ -37,9 +47,7 @@ std::optional<FileIdentity> FileIdentity::ofDirectory(const QString &path)
     struct stat status
     {
     };
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0 || !S_ISDIR(status.st_mode))
-        return std::nullopt;
-    return of(status);
+    return identityOf(::stat(QFile::encodeName(path).constData(), &status), status, S_IFDIR);
 }
 
 std::optional<FileIdentity> FileIdentity::ofDescriptor(int fd)
@@ -47,9 +55,7 @@ std::optional<FileIdentity> FileIdentity::ofDescriptor(int fd)
     struct stat status
     {
     };
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
-    return of(status);
+    return identityOf(::fstat(fd, &status), status, S_IFREG);
 }
 
 bool FileIdentity::settled(bool contentOnly) const
